@@ -1,0 +1,30 @@
+#pragma once
+// Process and machine facts (kernel32).
+#include <cstdint>
+#include <optional>
+
+#include "platform/Types.h"
+
+namespace platform {
+
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+
+  // GetNativeSystemInfo looked up at run time in kernel32.dll: the processor
+  // architecture it reports, or nothing when the function does not exist.
+  virtual std::optional<std::uint16_t> GetNativeProcessorArchitecture() = 0;
+  // GetLastError of the calling thread.
+  virtual Status GetLastError() = 0;
+  // SetLastError of the calling thread.
+  virtual void SetLastError(Status error) = 0;
+  // GetModuleFileNameW of the running program: characters copied, 0 on failure.
+  virtual std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) = 0;
+  // GetWindowsDirectoryW: characters copied, or the size needed, 0 on failure.
+  virtual std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
+  // InitiateSystemShutdownW on the local computer.
+  virtual bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+                                      bool forceAppsClosed, bool rebootAfterShutdown) = 0;
+};
+
+}  // namespace platform

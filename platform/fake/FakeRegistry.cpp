@@ -1,0 +1,327 @@
+#include "platform/fake/FakeRegistry.h"
+
+#include <cstring>
+
+#include "platform/fake/CaseFold.h"
+
+namespace platform::fake {
+
+namespace {
+constexpr Status kErrorKeyDeleted = 1018;
+constexpr Status kErrorCallNotImplemented = 120;
+constexpr Status kErrorBadPathname = 161;
+constexpr std::uint32_t kCreatedNewKey = 1;
+constexpr std::uint32_t kOpenedExistingKey = 2;
+
+std::vector<std::wstring> SplitPath(const std::wstring& path) {
+  std::vector<std::wstring> parts;
+  std::wstring current;
+  for (wchar_t ch : path) {
+    if (ch == L'\\') {
+      if (!current.empty()) parts.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(ch);
+    }
+  }
+  if (!current.empty()) parts.push_back(current);
+  return parts;
+}
+}  // namespace
+
+std::vector<std::uint8_t> WideBytes(const std::wstring& text, bool withTerminator) {
+  std::size_t units = text.size() + (withTerminator ? 1 : 0);
+  std::vector<std::uint8_t> bytes(units * sizeof(wchar_t));
+  std::memcpy(bytes.data(), text.c_str(), bytes.size());
+  return bytes;
+}
+
+std::wstring TextOfBytes(const std::vector<std::uint8_t>& data) {
+  std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+  std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+  auto end = text.find(L'\0');
+  if (end != std::wstring::npos) text.resize(end);
+  return text;
+}
+
+FakeKey* FakeKey::FindSubkey(const std::wstring& childName) const {
+  for (const auto& child : subkeys) {
+    if (EqualFolded(child->name, childName)) return child.get();
+  }
+  return nullptr;
+}
+
+FakeValue* FakeKey::FindValue(const std::wstring& valueName) {
+  for (FakeValue& value : values) {
+    if (EqualFolded(value.name, valueName)) return &value;
+  }
+  return nullptr;
+}
+
+FakeRegistry::FakeRegistry(FaultPlan& faults, FakeSecurity& security)
+    : m_faults(faults),
+      m_security(security),
+      m_localMachine(std::make_unique<FakeKey>()),
+      m_users(std::make_unique<FakeKey>()) {
+  m_localMachine->name = L"HKEY_LOCAL_MACHINE";
+  m_users->name = L"HKEY_USERS";
+  EnsureKey(kHKeyLocalMachine, L"SYSTEM\\CurrentControlSet\\Control\\hivelist");
+  EnsureKey(kHKeyLocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EnsureKey(kHKeyLocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+}
+
+FakeRegistry::~FakeRegistry() = default;
+
+FakeKey* FakeRegistry::RootOf(KeyHandle root) const {
+  if (root == kHKeyLocalMachine) return m_localMachine.get();
+  if (root == kHKeyUsers) return m_users.get();
+  return nullptr;
+}
+
+FakeKey* FakeRegistry::Walk(FakeKey* from, const std::wstring& path, bool create) {
+  FakeKey* key = from;
+  for (const std::wstring& part : SplitPath(path)) {
+    FakeKey* child = key->FindSubkey(part);
+    if (child == nullptr) {
+      if (!create) return nullptr;
+      auto made = std::make_unique<FakeKey>();
+      made->name = part;
+      made->parent = key;
+      child = made.get();
+      key->subkeys.push_back(std::move(made));
+    }
+    key = child;
+  }
+  return key;
+}
+
+FakeRegistry::OpenKeyRecord* FakeRegistry::Record(KeyHandle handle) {
+  auto found = m_open.find(handle);
+  return found == m_open.end() ? nullptr : &found->second;
+}
+
+FakeKey* FakeRegistry::BaseOf(KeyHandle handle) {
+  if (FakeKey* root = RootOf(handle)) return root;
+  OpenKeyRecord* record = Record(handle);
+  return record == nullptr ? nullptr : record->key;
+}
+
+KeyHandle FakeRegistry::NewHandle(FakeKey* key, std::uint32_t access, bool backupRestore) {
+  KeyHandle handle = m_nextHandle;
+  m_nextHandle += 4;
+  m_open[handle] = OpenKeyRecord{key, access, backupRestore};
+  return handle;
+}
+
+Status FakeRegistry::AccessFor(KeyHandle handle, std::uint32_t needed, FakeKey** key) {
+  if (FakeKey* root = RootOf(handle)) {
+    *key = root;
+    return kErrorSuccess;
+  }
+  OpenKeyRecord* record = Record(handle);
+  if (record == nullptr) return kErrorInvalidHandle;
+  if (record->key->deleted) return kErrorKeyDeleted;
+  if (!record->backupRestore && (record->access & needed) != needed) return kErrorAccessDenied;
+  *key = record->key;
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t /*options*/,
+                             std::uint32_t access, KeyHandle* result) {
+  if (auto error = m_faults.Check("RegOpenKeyExW")) return *error;
+  FakeKey* base = BaseOf(root);
+  if (base == nullptr) return kErrorInvalidHandle;
+  FakeKey* key = Walk(base, subKey ? subKey : L"", false);
+  if (key == nullptr) return kErrorFileNotFound;
+  *result = NewHandle(key, access, false);
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
+                               std::uint32_t access, KeyHandle* result,
+                               std::uint32_t* disposition) {
+  if (auto error = m_faults.Check("RegCreateKeyExW")) return *error;
+  FakeKey* base = BaseOf(root);
+  if (base == nullptr) return kErrorInvalidHandle;
+  bool backupRestore = (options & kRegOptionBackupRestore) != 0;
+  if (backupRestore) {
+    // Backup semantics need the backup or the restore privilege switched on.
+    auto enabled = [this](const wchar_t* name) {
+      auto attributes = m_security.processToken.PrivilegeAttributes(name);
+      return attributes && (*attributes & kSePrivilegeEnabled) != 0;
+    };
+    if (!enabled(L"SeBackupPrivilege") && !enabled(L"SeRestorePrivilege")) {
+      return kErrorPrivilegeNotHeld;
+    }
+  }
+  bool existed = Walk(base, subKey ? subKey : L"", false) != nullptr;
+  FakeKey* key = Walk(base, subKey ? subKey : L"", true);
+  if (key == base && RootOf(root) != nullptr && !existed) return kErrorBadPathname;
+  if (disposition != nullptr) *disposition = existed ? kOpenedExistingKey : kCreatedNewKey;
+  *result = NewHandle(key, access, backupRestore);
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::CloseKey(KeyHandle key) {
+  if (auto error = m_faults.Check("RegCloseKey")) return *error;
+  if (RootOf(key) != nullptr) return kErrorSuccess;
+  return m_open.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+Status FakeRegistry::QueryMaxValueNameLength(KeyHandle handle, std::uint32_t* maxValueNameLength) {
+  if (auto error = m_faults.Check("RegQueryInfoKeyW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, kKeyQueryValue, &key)) return status;
+  std::size_t longest = 0;
+  for (const FakeValue& value : key->values) longest = std::max(longest, value.name.size());
+  *maxValueNameLength = static_cast<std::uint32_t>(longest);
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::EnumValue(KeyHandle handle, std::uint32_t index, wchar_t* name,
+                               std::uint32_t* nameLength, std::uint32_t* type) {
+  if (auto error = m_faults.Check("RegEnumValueW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, kKeyQueryValue, &key)) return status;
+  if (index >= key->values.size()) return kErrorNoMoreItems;
+  const FakeValue& value = key->values[index];
+  // The name must fit with its terminator; the length is left alone otherwise.
+  if (name == nullptr || value.name.size() + 1 > *nameLength) return kErrorMoreData;
+  std::memcpy(name, value.name.c_str(), (value.name.size() + 1) * sizeof(wchar_t));
+  *nameLength = static_cast<std::uint32_t>(value.name.size());
+  if (type != nullptr) *type = value.type;
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::QueryValue(KeyHandle handle, const wchar_t* valueName, std::uint32_t* type,
+                                std::uint8_t* data, std::uint32_t* byteCount) {
+  Status status = kErrorSuccess;
+  std::wstring name = valueName ? valueName : L"";
+  if (auto error = m_faults.Check("RegQueryValueExW")) {
+    status = *error;
+  } else {
+    FakeKey* key = nullptr;
+    status = AccessFor(handle, kKeyQueryValue, &key);
+    FakeValue* value = status == kErrorSuccess ? key->FindValue(name) : nullptr;
+    if (status == kErrorSuccess && value == nullptr) status = kErrorFileNotFound;
+    if (status == kErrorSuccess) {
+      auto size = static_cast<std::uint32_t>(value->data.size());
+      if (type != nullptr) *type = value->type;
+      if (data != nullptr && byteCount != nullptr && *byteCount < size) {
+        status = kErrorMoreData;
+      } else if (data != nullptr) {
+        std::memcpy(data, value->data.data(), size);
+      }
+      if (byteCount != nullptr) *byteCount = size;
+    }
+  }
+  if (afterQueryValue) afterQueryValue(name);
+  return status;
+}
+
+Status FakeRegistry::SetValue(KeyHandle handle, const wchar_t* valueName, std::uint32_t type,
+                              const std::uint8_t* data, std::uint32_t byteCount) {
+  if (auto error = m_faults.Check("RegSetValueExW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, kKeySetValue, &key)) return status;
+  std::wstring name = valueName ? valueName : L"";
+  std::vector<std::uint8_t> bytes(data, data + (data ? byteCount : 0));
+  if (FakeValue* value = key->FindValue(name)) {
+    value->type = type;
+    value->data = std::move(bytes);
+  } else {
+    key->values.push_back(FakeValue{name, type, std::move(bytes)});
+  }
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::DeleteValue(KeyHandle handle, const wchar_t* valueName) {
+  if (auto error = m_faults.Check("RegDeleteValueW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, kKeySetValue, &key)) return status;
+  std::wstring name = valueName ? valueName : L"";
+  for (auto it = key->values.begin(); it != key->values.end(); ++it) {
+    if (EqualFolded(it->name, name)) {
+      key->values.erase(it);
+      return kErrorSuccess;
+    }
+  }
+  return kErrorFileNotFound;
+}
+
+Status FakeRegistry::DeleteKey(KeyHandle root, const wchar_t* subKey) {
+  if (auto error = m_faults.Check("RegDeleteKeyW")) return *error;
+  FakeKey* base = BaseOf(root);
+  if (base == nullptr) return kErrorInvalidHandle;
+  FakeKey* key = Walk(base, subKey ? subKey : L"", false);
+  if (key == nullptr) return kErrorFileNotFound;
+  if (key->parent == nullptr) return kErrorAccessDenied;
+  if (!key->subkeys.empty()) return kErrorAccessDenied;
+  auto& siblings = key->parent->subkeys;
+  for (auto it = siblings.begin(); it != siblings.end(); ++it) {
+    if (it->get() == key) {
+      // Open handles keep the dead key: later calls through them fail as on Windows.
+      key->deleted = true;
+      m_deletedKeys.push_back(std::move(*it));
+      siblings.erase(it);
+      return kErrorSuccess;
+    }
+  }
+  return kErrorFileNotFound;
+}
+
+Status FakeRegistry::FlushKey(KeyHandle handle) {
+  if (auto error = m_faults.Check("RegFlushKey")) return *error;
+  FakeKey* key = nullptr;
+  return AccessFor(handle, 0, &key);
+}
+
+Status FakeRegistry::SaveKey(KeyHandle, const wchar_t*) {
+  if (auto error = m_faults.Check("RegSaveKeyW")) return *error;
+  return kErrorCallNotImplemented;
+}
+
+Status FakeRegistry::ReplaceKey(KeyHandle, const wchar_t*, const wchar_t*, const wchar_t*) {
+  if (auto error = m_faults.Check("RegReplaceKeyW")) return *error;
+  return kErrorCallNotImplemented;
+}
+
+FakeKey& FakeRegistry::EnsureKey(KeyHandle root, const std::wstring& path) {
+  return *Walk(RootOf(root), path, true);
+}
+
+FakeKey* FakeRegistry::FindKey(KeyHandle root, const std::wstring& path) const {
+  FakeKey* key = RootOf(root);
+  for (const std::wstring& part : SplitPath(path)) {
+    if (key == nullptr) return nullptr;
+    key = key->FindSubkey(part);
+  }
+  return key;
+}
+
+void FakeRegistry::PutValue(KeyHandle root, const std::wstring& path, const std::wstring& name,
+                            std::uint32_t type, std::vector<std::uint8_t> data) {
+  FakeKey& key = EnsureKey(root, path);
+  if (FakeValue* value = key.FindValue(name)) {
+    value->type = type;
+    value->data = std::move(data);
+  } else {
+    key.values.push_back(FakeValue{name, type, std::move(data)});
+  }
+}
+
+void FakeRegistry::PutString(KeyHandle root, const std::wstring& path, const std::wstring& name,
+                             const std::wstring& text, std::uint32_t type) {
+  PutValue(root, path, name, type, WideBytes(text));
+}
+
+std::optional<FakeValue> FakeRegistry::GetValue(KeyHandle root, const std::wstring& path,
+                                                const std::wstring& name) const {
+  FakeKey* key = FindKey(root, path);
+  if (key == nullptr) return std::nullopt;
+  FakeValue* value = key->FindValue(name);
+  if (value == nullptr) return std::nullopt;
+  return *value;
+}
+
+}  // namespace platform::fake

@@ -1,0 +1,106 @@
+#pragma once
+// The fake Windows' registry: a tree of keys below HKEY_LOCAL_MACHINE and
+// HKEY_USERS with case-insensitive names, values kept in the order they were
+// first written (the order RegEnumValueW walks them), open key handles with
+// their access masks, and the hive operations of a run (backup-semantics opens,
+// saves, scheduled replacements).
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/IRegistry.h"
+#include "platform/fake/FakeSecurity.h"
+#include "platform/fake/FaultPlan.h"
+
+namespace platform::fake {
+
+struct FakeValue {
+  std::wstring name;
+  std::uint32_t type = kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+struct FakeKey {
+  std::wstring name;
+  FakeKey* parent = nullptr;
+  std::vector<std::unique_ptr<FakeKey>> subkeys;
+  std::vector<FakeValue> values;
+  bool deleted = false;
+
+  FakeKey* FindSubkey(const std::wstring& childName) const;
+  FakeValue* FindValue(const std::wstring& valueName);
+};
+
+class FakeRegistry : public IRegistry {
+ public:
+  FakeRegistry(FaultPlan& faults, FakeSecurity& security);
+  ~FakeRegistry() override;
+
+  Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
+                 std::uint32_t access, KeyHandle* result) override;
+  Status CreateKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
+                   std::uint32_t access, KeyHandle* result, std::uint32_t* disposition) override;
+  Status CloseKey(KeyHandle key) override;
+  Status QueryMaxValueNameLength(KeyHandle key, std::uint32_t* maxValueNameLength) override;
+  Status EnumValue(KeyHandle key, std::uint32_t index, wchar_t* name, std::uint32_t* nameLength,
+                   std::uint32_t* type) override;
+  Status QueryValue(KeyHandle key, const wchar_t* valueName, std::uint32_t* type,
+                    std::uint8_t* data, std::uint32_t* byteCount) override;
+  Status SetValue(KeyHandle key, const wchar_t* valueName, std::uint32_t type,
+                  const std::uint8_t* data, std::uint32_t byteCount) override;
+  Status DeleteValue(KeyHandle key, const wchar_t* valueName) override;
+  Status DeleteKey(KeyHandle root, const wchar_t* subKey) override;
+  Status FlushKey(KeyHandle key) override;
+  Status SaveKey(KeyHandle key, const wchar_t* file) override;
+  Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
+                    const wchar_t* oldFile) override;
+
+  // Set-up and inspection for tests, bypassing handles, access and faults.
+  FakeKey& EnsureKey(KeyHandle root, const std::wstring& path);
+  FakeKey* FindKey(KeyHandle root, const std::wstring& path) const;
+  void PutValue(KeyHandle root, const std::wstring& path, const std::wstring& name,
+                std::uint32_t type, std::vector<std::uint8_t> data);
+  // A REG_SZ value stored with its terminator, as RegSetValueExW callers do.
+  void PutString(KeyHandle root, const std::wstring& path, const std::wstring& name,
+                 const std::wstring& text, std::uint32_t type = kRegSz);
+  std::optional<FakeValue> GetValue(KeyHandle root, const std::wstring& path,
+                                    const std::wstring& name) const;
+  std::size_t OpenHandleCount() const { return m_open.size(); }
+
+  // Called after every QueryValue has answered, with the value's name: lets a
+  // test change the registry between two reads.
+  std::function<void(const std::wstring&)> afterQueryValue;
+
+ private:
+  struct OpenKeyRecord {
+    FakeKey* key;
+    std::uint32_t access;
+    bool backupRestore;
+  };
+  FakeKey* RootOf(KeyHandle root) const;
+  FakeKey* Walk(FakeKey* from, const std::wstring& path, bool create);
+  FakeKey* BaseOf(KeyHandle handle);  // a root or an open handle's key
+  OpenKeyRecord* Record(KeyHandle handle);
+  KeyHandle NewHandle(FakeKey* key, std::uint32_t access, bool backupRestore);
+  Status AccessFor(KeyHandle handle, std::uint32_t needed, FakeKey** key);
+
+  FaultPlan& m_faults;
+  FakeSecurity& m_security;
+  std::unique_ptr<FakeKey> m_localMachine;
+  std::unique_ptr<FakeKey> m_users;
+  std::map<KeyHandle, OpenKeyRecord> m_open;
+  std::vector<std::unique_ptr<FakeKey>> m_deletedKeys;
+  KeyHandle m_nextHandle = 0x1000;
+};
+
+// A text value's data as the bytes of its wide characters, terminator included.
+// On Windows that is UTF-16; natively wchar_t is wider, and the code above the
+// seam depends only on code units, so the fake stores native wide characters.
+std::vector<std::uint8_t> WideBytes(const std::wstring& text, bool withTerminator = true);
+// The text of REG_SZ data (up to the first terminator or the end).
+std::wstring TextOfBytes(const std::vector<std::uint8_t>& data);
+
+}  // namespace platform::fake

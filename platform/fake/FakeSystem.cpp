@@ -1,0 +1,58 @@
+#include "platform/fake/FakeSystem.h"
+
+#include <cwchar>
+
+namespace platform::fake {
+
+namespace {
+// Copies text as the kernel32 path getters do: characters copied without the
+// terminator, or the size needed with it when the buffer is too small.
+std::uint32_t CopyOut(const std::wstring& text, wchar_t* buffer, std::uint32_t size,
+                      bool truncate) {
+  auto length = static_cast<std::uint32_t>(text.size());
+  if (length + 1 > size) {
+    if (!truncate || size == 0) return length + 1;
+    // GetModuleFileNameW truncates and terminates.
+    std::wmemcpy(buffer, text.data(), size - 1);
+    buffer[size - 1] = 0;
+    return size;
+  }
+  std::wmemcpy(buffer, text.data(), length);
+  buffer[length] = 0;
+  return length;
+}
+}  // namespace
+
+std::optional<std::uint16_t> FakeSystem::GetNativeProcessorArchitecture() {
+  m_faults.Check("GetNativeSystemInfo");
+  return architecture;
+}
+
+std::uint32_t FakeSystem::GetModuleFileName(wchar_t* buffer, std::uint32_t size) {
+  if (auto error = m_faults.Check("GetModuleFileNameW")) {
+    m_lastError = *error;
+    return 0;
+  }
+  return CopyOut(moduleFileName, buffer, size, true);
+}
+
+std::uint32_t FakeSystem::GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
+  if (auto error = m_faults.Check("GetWindowsDirectoryW")) {
+    m_lastError = *error;
+    return 0;
+  }
+  return CopyOut(windowsDirectory, buffer, size, false);
+}
+
+bool FakeSystem::InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+                                        bool forceAppsClosed, bool rebootAfterShutdown) {
+  if (auto error = m_faults.Check("InitiateSystemShutdownW")) {
+    m_lastError = *error;
+    return false;
+  }
+  shutdownRequests.push_back(ShutdownRequest{message ? message : L"", timeoutSeconds,
+                                             forceAppsClosed, rebootAfterShutdown});
+  return true;
+}
+
+}  // namespace platform::fake

@@ -1,0 +1,43 @@
+#pragma once
+// Process and machine facts of the fake Windows: architecture, last error, the
+// program's path, the Windows folder and the restart requests it received.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ISystem.h"
+#include "platform/fake/FaultPlan.h"
+
+namespace platform::fake {
+
+struct ShutdownRequest {
+  std::wstring message;
+  std::uint32_t timeoutSeconds;
+  bool forceAppsClosed;
+  bool rebootAfterShutdown;
+};
+
+class FakeSystem : public ISystem {
+ public:
+  explicit FakeSystem(FaultPlan& faults) : m_faults(faults) {}
+
+  std::optional<std::uint16_t> GetNativeProcessorArchitecture() override;
+  Status GetLastError() override { return m_lastError; }
+  void SetLastError(Status error) override { m_lastError = error; }
+  std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+                              bool forceAppsClosed, bool rebootAfterShutdown) override;
+
+  // Machine set-up. Nothing (no GetNativeSystemInfo) models Windows 2000.
+  std::optional<std::uint16_t> architecture = kProcessorArchitectureIntel;
+  std::wstring moduleFileName = L"C:\\Program Files\\Kelvaro\\Kelvaro.exe";
+  std::wstring windowsDirectory = L"C:\\Windows";
+  std::vector<ShutdownRequest> shutdownRequests;
+
+ private:
+  FaultPlan& m_faults;
+  Status m_lastError = kErrorSuccess;
+};
+
+}  // namespace platform::fake

@@ -1,0 +1,105 @@
+#pragma once
+// The real platform: each concern forwards to the Win32 API and converts types only.
+#include "platform/Platform.h"
+
+namespace platform::win32 {
+
+class Win32Registry : public IRegistry {
+ public:
+  Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
+                 std::uint32_t access, KeyHandle* result) override;
+  Status CreateKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
+                   std::uint32_t access, KeyHandle* result, std::uint32_t* disposition) override;
+  Status CloseKey(KeyHandle key) override;
+  Status QueryMaxValueNameLength(KeyHandle key, std::uint32_t* maxValueNameLength) override;
+  Status EnumValue(KeyHandle key, std::uint32_t index, wchar_t* name, std::uint32_t* nameLength,
+                   std::uint32_t* type) override;
+  Status QueryValue(KeyHandle key, const wchar_t* valueName, std::uint32_t* type,
+                    std::uint8_t* data, std::uint32_t* byteCount) override;
+  Status SetValue(KeyHandle key, const wchar_t* valueName, std::uint32_t type,
+                  const std::uint8_t* data, std::uint32_t byteCount) override;
+  Status DeleteValue(KeyHandle key, const wchar_t* valueName) override;
+  Status DeleteKey(KeyHandle root, const wchar_t* subKey) override;
+  Status FlushKey(KeyHandle key) override;
+  Status SaveKey(KeyHandle key, const wchar_t* file) override;
+  Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
+                    const wchar_t* oldFile) override;
+};
+
+class Win32Security : public ISecurity {
+ public:
+  bool OpenProcessToken(std::uint32_t access, TokenHandle* token) override;
+  bool OpenThreadToken(std::uint32_t access, bool openAsSelf, TokenHandle* token) override;
+  bool CloseToken(TokenHandle token) override;
+  bool GetTokenInformation(TokenHandle token, std::uint32_t informationClass, void* buffer,
+                           std::uint32_t length, std::uint32_t* returnLength) override;
+  bool AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
+                                std::uint8_t subAuthorityCount,
+                                const std::uint32_t (&subAuthorities)[8], Sid** sid) override;
+  bool EqualSid(Sid* first, Sid* second) override;
+  void FreeSid(Sid* sid) override;
+  bool LookupPrivilegeValue(const wchar_t* name, Luid* luid) override;
+  bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
+                             const SinglePrivilege& newState) override;
+};
+
+class Win32System : public ISystem {
+ public:
+  std::optional<std::uint16_t> GetNativeProcessorArchitecture() override;
+  Status GetLastError() override;
+  void SetLastError(Status error) override;
+  std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+                              bool forceAppsClosed, bool rebootAfterShutdown) override;
+};
+
+class Win32FileSystem : public IFileSystem {
+ public:
+  std::uint32_t GetFileAttributes(const wchar_t* path) override;
+  bool SetFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
+  bool CreateDirectory(const wchar_t* path) override;
+  bool RemoveDirectory(const wchar_t* path) override;
+  bool DeleteFile(const wchar_t* path) override;
+  FindHandle FindFirstFile(const wchar_t* pattern, FindData* data) override;
+  bool FindClose(FindHandle handle) override;
+  std::uint32_t GetTempPath(std::uint32_t size, wchar_t* buffer) override;
+};
+
+class Win32Volumes : public IVolumes {
+ public:
+  std::uint32_t GetLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
+  std::uint32_t QueryDosDevice(const wchar_t* deviceName, wchar_t* targetPath,
+                               std::uint32_t maxChars) override;
+};
+
+class Win32Locale : public ILocale {
+ public:
+  int GetLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer, int size) override;
+  int GetNumberFormat(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
+                      const NumberFormat* format, wchar_t* buffer, int size) override;
+  int CompareNoCase(const wchar_t* first, const wchar_t* second) override;
+  int CompareString(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
+                    int firstLength, const wchar_t* second, int secondLength) override;
+  std::uint32_t GetThreadLocale() override;
+};
+
+class Win32Platform : public Platform {
+ public:
+  IRegistry& Registry() override { return m_registry; }
+  ISecurity& Security() override { return m_security; }
+  ISystem& System() override { return m_system; }
+  IFileSystem& Files() override { return m_files; }
+  IVolumes& Volumes() override { return m_volumes; }
+  ILocale& Locale() override { return m_locale; }
+
+ private:
+  Win32Registry m_registry;
+  Win32Security m_security;
+  Win32System m_system;
+  Win32FileSystem m_files;
+  Win32Volumes m_volumes;
+  Win32Locale m_locale;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,39 @@
+#include <windows.h>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace platform::win32 {
+
+std::optional<std::uint16_t> Win32System::GetNativeProcessorArchitecture() {
+  // Looked up at run time: Windows 2000 has no GetNativeSystemInfo.
+  using NativeSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return std::nullopt;
+  FARPROC address = ::GetProcAddress(kernel, "GetNativeSystemInfo");
+  if (address == nullptr) return std::nullopt;
+  auto function = reinterpret_cast<NativeSystemInfoFunction>(reinterpret_cast<void*>(address));
+  SYSTEM_INFO info{};
+  function(&info);
+  return info.wProcessorArchitecture;
+}
+
+Status Win32System::GetLastError() { return ::GetLastError(); }
+
+void Win32System::SetLastError(Status error) { ::SetLastError(error); }
+
+std::uint32_t Win32System::GetModuleFileName(wchar_t* buffer, std::uint32_t size) {
+  return ::GetModuleFileNameW(nullptr, buffer, size);
+}
+
+std::uint32_t Win32System::GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
+  return ::GetWindowsDirectoryW(buffer, size);
+}
+
+bool Win32System::InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+                                         bool forceAppsClosed, bool rebootAfterShutdown) {
+  return ::InitiateSystemShutdownW(nullptr, const_cast<wchar_t*>(message), timeoutSeconds,
+                                   forceAppsClosed ? TRUE : FALSE,
+                                   rebootAfterShutdown ? TRUE : FALSE) != FALSE;
+}
+
+}  // namespace platform::win32

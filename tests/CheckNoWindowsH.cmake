@@ -1,0 +1,18 @@
+# Fails when a portable folder includes <windows.h> (or another Win32 header).
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
+  ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.hpp)
+set(offenders "")
+foreach(file ${sources})
+  if(file MATCHES "^(build|platform/win32|ui|tests/contract|tests/ui|tests/e2e|app/win32|tools/win32)/")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "#[ \t]*include[ \t]*[<\"](windows|winreg|winbase|winuser|commctrl|shellapi)\\.h[>\"]")
+  if(lines)
+    list(APPEND offenders ${file})
+  endif()
+endforeach()
+list(LENGTH sources count)
+if(offenders)
+  message(FATAL_ERROR "portable files include Win32 headers: ${offenders}")
+endif()
+message(STATUS "checked ${count} files: no Win32 header outside the Win32 folders")
