@@ -1,0 +1,56 @@
+#include "app/win32/CompactorApp.h"
+
+#include <memory>
+
+#include "app/StartupDecision.h"
+#include "ui/framework/Dialog.h"
+#include "ui/framework/Resources.h"
+#include "ui/res/resource.h"
+
+namespace {
+
+// Until the main and results windows exist, each mode runs its bare template.
+std::unique_ptr<CDialog> MakeModeWindow(StartupOutcome outcome) {
+  if (outcome == StartupOutcome::ResultsMode) {
+    return std::make_unique<CDialog>(IDD_RESULTS_DIALOG, nullptr);
+  }
+  return std::make_unique<CDialog>(IDD_HIVELIST_DIALOG, nullptr);
+}
+
+void ShowRefusal(UINT stringId) {
+  CString text = LoadResourceString(stringId);
+  KelvaroMessageBox(nullptr, text, MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+CCompactorApp::CCompactorApp() : CWinApp(nullptr) {}
+
+CCompactorApp::~CCompactorApp() = default;
+
+const MessageMap* CCompactorApp::GetMessageMap() const {
+  // The standard Help command goes to the framework's own handler.
+  static const MessageMap map = {CWinApp::GetMessageMap(), nullptr, 0};
+  return &map;
+}
+
+BOOL CCompactorApp::InitInstance() {
+  Enable3dControls();
+  StartupOutcome outcome = DecideStartup(m_lpCmdLine, kBuildRefusesWindows64);
+  switch (outcome) {
+    case StartupOutcome::RefuseWindows64:
+      ShowRefusal(IDS_WINDOWS_64BIT);
+      return FALSE;
+    case StartupOutcome::RefuseNotAdministrator:
+      ShowRefusal(IDS_NOT_ADMINISTRATOR);
+      return FALSE;
+    case StartupOutcome::NormalMode:
+    case StartupOutcome::ResultsMode:
+      break;
+  }
+  std::unique_ptr<CDialog> window = MakeModeWindow(outcome);
+  m_pMainWnd = window.get();
+  window->DoModal();
+  m_pMainWnd = nullptr;
+  return FALSE;
+}

@@ -1,0 +1,63 @@
+# Shared by the Wine scripts: a display and throw-away prefixes.
+# Source it; it defines functions and changes nothing by itself.
+
+KELVARO_ROOT=${KELVARO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+KELVARO_WINE_ROOT=${KELVARO_WINE_ROOT:-$KELVARO_ROOT/build/wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
+
+# Makes sure DISPLAY names a working X server; starts Xvfb on a free display when
+# there is none. The server outlives the script (it is shared by later calls).
+kelvaro_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local state="$KELVARO_WINE_ROOT/display"
+  mkdir -p "$KELVARO_WINE_ROOT"
+  if [ -f "$state" ]; then
+    DISPLAY=$(cat "$state")
+    export DISPLAY
+    if xdpyinfo >/dev/null 2>&1; then return 0; fi
+  fi
+  local n
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      local i
+      for i in $(seq 1 100); do
+        if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+          export DISPLAY=":$n"
+          echo "$DISPLAY" > "$state"
+          return 0
+        fi
+        sleep 0.1
+      done
+    fi
+  done
+  echo "wine-env: could not start Xvfb" >&2
+  return 1
+}
+
+# kelvaro_prefix ARCH [NAME]: prints the path of a prefix of ours for win32 or
+# win64, creating it (once, under a lock) when missing. NAME picks a separate
+# prefix, so tests that change the registry do not share one.
+kelvaro_prefix() {
+  local arch=$1 name=${2:-$1}
+  local prefix="$KELVARO_WINE_ROOT/prefix-$name"
+  mkdir -p "$KELVARO_WINE_ROOT"
+  (
+    flock 9
+    if [ ! -f "$prefix/.kelvaro-ready" ]; then
+      rm -rf "$prefix"
+      kelvaro_ensure_display || exit 1
+      WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i >/dev/null 2>&1 || true
+      WINEPREFIX="$prefix" wineserver -w
+      [ -f "$prefix/system.reg" ] || { echo "wine-env: wineboot failed for $prefix" >&2; exit 1; }
+      touch "$prefix/.kelvaro-ready"
+    fi
+  ) 9>"$KELVARO_WINE_ROOT/.lock-$name" || return 1
+  echo "$prefix"
+}
+
+# The architecture a Windows executable needs: win32 for PE32, win64 for PE32+.
+kelvaro_arch_of() {
+  if file -b "$1" | grep -q 'PE32+'; then echo win64; else echo win32; fi
+}

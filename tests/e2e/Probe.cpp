@@ -1,0 +1,136 @@
+// kelvaro-probe: looks at and drives the windows of other programs in the same
+// Wine prefix, for the end-to-end tests.
+//   probe list                         every visible top-level window and its controls
+//   probe wait TITLE SECONDS           waits for a visible window titled TITLE, then lists it
+//   probe gone TITLE SECONDS           waits until no visible window is titled TITLE
+//   probe click TITLE ID               sends a button click (BN_CLICKED) of control ID
+//   probe key TITLE VK                 posts a key press (WM_KEYDOWN/UP) to the window's focus
+//   probe close TITLE                  posts WM_CLOSE
+// Exit code 0 on success, 1 when the window did not appear (or go) in time, 2 on usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[1024] = {};
+  DWORD_PTR copied = 0;
+  if (!::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+    ::GetWindowTextW(window, buffer, 1024);
+  }
+  return buffer;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t buffer[256] = {};
+  ::GetClassNameW(window, buffer, 256);
+  return buffer;
+}
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM param) {
+  if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND FindTitled(const wchar_t* title) {
+  for (HWND window : TopLevelWindows()) {
+    if (TextOf(window) == title) return window;
+  }
+  return nullptr;
+}
+
+void Print(const std::wstring& line) {
+  // UTF-8 on stdout so shell tests can grep the texts.
+  int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
+  std::printf("%s\n", utf8.c_str());
+}
+
+BOOL CALLBACK ListControl(HWND child, LPARAM) {
+  wchar_t text[2048];
+  std::swprintf(text, 2048, L"control|%d|%ls|%ls|%ls|%ls", ::GetDlgCtrlID(child),
+                ClassOf(child).c_str(), TextOf(child).c_str(),
+                ::IsWindowEnabled(child) ? L"enabled" : L"disabled",
+                ::SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"checked" : L"-");
+  Print(text);
+  return TRUE;
+}
+
+void ListWindow(HWND window) {
+  RECT bounds{};
+  ::GetWindowRect(window, &bounds);
+  wchar_t line[2048];
+  std::swprintf(line, 2048, L"window|%ls|%ls|%ld,%ld,%ld,%ld|style=%08lx", ClassOf(window).c_str(),
+                TextOf(window).c_str(), bounds.left, bounds.top, bounds.right - bounds.left,
+                bounds.bottom - bounds.top,
+                static_cast<unsigned long>(::GetWindowLongW(window, GWL_STYLE)));
+  Print(line);
+  ::EnumChildWindows(window, &ListControl, 0);
+  std::fflush(stdout);
+}
+
+bool WaitFor(const wchar_t* title, double seconds, bool present) {
+  DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  for (;;) {
+    HWND window = FindTitled(title);
+    if (present && window != nullptr) {
+      ListWindow(window);
+      return true;
+    }
+    if (!present && window == nullptr) return true;
+    if (static_cast<LONG>(::GetTickCount() - deadline) > 0) return false;
+    ::Sleep(100);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  std::wstring verb = argv[1];
+  if (verb == L"list") {
+    for (HWND window : TopLevelWindows()) ListWindow(window);
+    return 0;
+  }
+  if (argc < 3) return 2;
+  const wchar_t* title = argv[2];
+  if (verb == L"wait" && argc >= 4) return WaitFor(title, std::wcstod(argv[3], nullptr), true) ? 0 : 1;
+  if (verb == L"gone" && argc >= 4) return WaitFor(title, std::wcstod(argv[3], nullptr), false) ? 0 : 1;
+  HWND window = FindTitled(title);
+  if (window == nullptr) {
+    Print(L"probe: no window titled " + std::wstring(title));
+    return 1;
+  }
+  if (verb == L"click" && argc >= 4) {
+    int id = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    HWND control = ::GetDlgItem(window, id);
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
+  if (verb == L"key" && argc >= 4) {
+    auto key = static_cast<WPARAM>(std::wcstol(argv[3], nullptr, 0));
+    DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    GUITHREADINFO info{sizeof(GUITHREADINFO)};
+    HWND target = ::GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : window;
+    ::PostMessageW(target, WM_KEYDOWN, key, 1);
+    ::PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+    return 0;
+  }
+  if (verb == L"close") {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  return 2;
+}

@@ -1,0 +1,42 @@
+#include "ui/framework/Wnd.h"
+
+#include <exception>
+#include <string>
+
+const MessageMap CWnd::kMessageMap = {nullptr, nullptr, 0};
+
+const MessageMap* CWnd::GetMessageMap() const { return &kMessageMap; }
+
+BOOL CWnd::DestroyWindow() {
+  if (m_hWnd == nullptr) return FALSE;
+  BOOL destroyed = ::DestroyWindow(m_hWnd);
+  m_hWnd = nullptr;
+  return destroyed;
+}
+
+CString CWnd::GetWindowText() const {
+  int length = ::GetWindowTextLengthW(m_hWnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  int copied = ::GetWindowTextW(m_hWnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return CString(std::move(text));
+}
+
+bool CWnd::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const MessageMapEntry* entry = FindMessageEntry(GetMessageMap(), message, wParam, lParam);
+  if (entry == nullptr) return false;
+  try {
+    *result = entry->handler(*this, wParam, lParam);
+  } catch (const std::exception& error) {
+    std::string what = error.what();
+    std::wstring text = L"An internal error stopped this action: ";
+    text.append(what.begin(), what.end());
+    ::MessageBoxW(m_hWnd, text.c_str(), L"Kelvaro", MB_OK | MB_ICONERROR);
+    *result = 0;
+  } catch (...) {
+    ::MessageBoxW(m_hWnd, L"An internal error stopped this action.", L"Kelvaro",
+                  MB_OK | MB_ICONERROR);
+    *result = 0;
+  }
+  return true;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// A window handle with the framework's message routing. Thin: no logic.
+#include <windows.h>
+
+#include "platform/CString.h"
+#include "ui/framework/MessageMap.h"
+
+class CWnd {
+ public:
+  CWnd() = default;
+  virtual ~CWnd() = default;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  virtual const MessageMap* GetMessageMap() const;
+  virtual BOOL DestroyWindow();
+
+  HWND GetSafeHwnd() const { return m_hWnd; }
+  HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+  CString GetWindowText() const;
+  void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+  BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
+  }
+
+  HWND m_hWnd = nullptr;
+
+ protected:
+  // Runs the handler from the message map, if any. Exceptions stop here: they are
+  // reported to the user and the message counts as handled.
+  bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  static const MessageMap kMessageMap;
+};

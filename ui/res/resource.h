@@ -1,0 +1,38 @@
+#pragma once
+// Resource ids shared by the resource script and the code.
+
+#define IDR_MANIFEST 1
+
+// Dialog templates.
+#define IDD_ABOUTBOX 100
+#define IDD_HIVELIST_DIALOG 102
+#define IDD_RESULTS_DIALOG 132
+
+// Strings.
+#define IDS_ABOUTBOX 101
+#define IDS_COLUMN_HIVE 102
+#define IDS_COLUMN_FILENAME 103
+#define IDS_COLUMN_SIZE 104
+#define IDS_SHUTDOWN_MESSAGE 105
+#define IDS_COLUMN_PREVIOUS_SIZE 106
+#define IDS_COLUMN_CURRENT_SIZE 107
+#define IDS_NOT_ADMINISTRATOR 108
+#define IDS_CONFIRM_DEFRAGMENT 109
+#define IDS_WINDOWS_64BIT 110
+#define IDS_NOTHING_COMPACTED 111
+
+// Images.
+#define IDR_MAINFRAME 128
+#define IDB_CHECKBOXES 129
+#define IDB_SORT_UP 130
+#define IDB_SORT_DOWN 131
+#define IDB_HIVE_SMALL 134
+#define IDC_HAND_CURSOR 135
+
+// Controls.
+#define IDC_HIVE_LIST 1000
+#define IDC_DEFRAGMENT 1001
+#define IDC_RESULTS_LIST 1002
+#define IDC_DELETE_BACKUP 1003
+#define IDC_SHOW_RESULTS 1004
+#define IDC_WEB_LINK 1005
