@@ -20,7 +20,8 @@ kelvaro_ensure_display() {
   local n
   for n in $(seq 90 140); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      # No inherited descriptors: a lock held open by the server would never be released.
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
       local i
       for i in $(seq 1 100); do
         if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
@@ -43,13 +44,13 @@ kelvaro_prefix() {
   local arch=$1 name=${2:-$1}
   local prefix="$KELVARO_WINE_ROOT/prefix-$name"
   mkdir -p "$KELVARO_WINE_ROOT"
+  kelvaro_ensure_display || return 1
   (
     flock 9
     if [ ! -f "$prefix/.kelvaro-ready" ]; then
       rm -rf "$prefix"
-      kelvaro_ensure_display || exit 1
-      WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i >/dev/null 2>&1 || true
-      WINEPREFIX="$prefix" wineserver -w
+      WINEPREFIX="$prefix" WINEARCH="$arch" wineboot -i >/dev/null 2>&1 9>&- || true
+      WINEPREFIX="$prefix" wineserver -w 9>&-
       [ -f "$prefix/system.reg" ] || { echo "wine-env: wineboot failed for $prefix" >&2; exit 1; }
       touch "$prefix/.kelvaro-ready"
     fi

@@ -31,16 +31,26 @@ std::size_t SidLength(const std::uint8_t* sid) { return 8 + 4 * static_cast<std:
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeSid(const std::uint8_t (&authority)[6],
-                                  std::initializer_list<std::uint32_t> subAuthorities) {
-  std::vector<std::uint8_t> sid;
-  sid.push_back(1);
-  sid.push_back(static_cast<std::uint8_t>(subAuthorities.size()));
-  sid.insert(sid.end(), authority, authority + 6);
-  for (std::uint32_t rid : subAuthorities) {
-    for (int shift = 0; shift < 32; shift += 8) sid.push_back(static_cast<std::uint8_t>(rid >> shift));
+namespace {
+// Lays out a binary SID by index (GCC 12 misreads growing inserts at -O3).
+std::vector<std::uint8_t> BuildSid(const std::uint8_t (&authority)[6], const std::uint32_t* rids,
+                                   std::size_t count) {
+  std::vector<std::uint8_t> sid(8 + 4 * count);
+  sid[0] = 1;
+  sid[1] = static_cast<std::uint8_t>(count);
+  for (std::size_t i = 0; i < 6; ++i) sid[2 + i] = authority[i];
+  for (std::size_t r = 0; r < count; ++r) {
+    for (std::size_t b = 0; b < 4; ++b) {
+      sid[8 + 4 * r + b] = static_cast<std::uint8_t>(rids[r] >> (8 * b));
+    }
   }
   return sid;
+}
+}  // namespace
+
+std::vector<std::uint8_t> MakeSid(const std::uint8_t (&authority)[6],
+                                  std::initializer_list<std::uint32_t> subAuthorities) {
+  return BuildSid(authority, subAuthorities.begin(), subAuthorities.size());
 }
 
 std::vector<std::uint8_t> AdministratorsSid() {
@@ -189,13 +199,7 @@ bool FakeSecurity::AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
     m_system.SetLastError(kErrorInvalidParameter);
     return false;
   }
-  auto* bytes = new std::vector<std::uint8_t>{1, subAuthorityCount};
-  bytes->insert(bytes->end(), authority, authority + 6);
-  for (std::uint8_t i = 0; i < subAuthorityCount; ++i) {
-    for (int shift = 0; shift < 32; shift += 8) {
-      bytes->push_back(static_cast<std::uint8_t>(subAuthorities[i] >> shift));
-    }
-  }
+  auto* bytes = new std::vector<std::uint8_t>(BuildSid(authority, subAuthorities, subAuthorityCount));
   m_sids.insert(bytes);
   *sid = bytes->data();
   return true;

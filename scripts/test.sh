@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: natively (sanitizers on), then the
+# x86 and x64 builds under Wine (portable tests again, contract tests against
+# the real Win32 implementation, end-to-end tests of the programs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+# Throw-away Wine prefixes: made afresh for every run.
+rm -rf build/wine
+source scripts/wine-env.sh
+kelvaro_ensure_display
+
+jobs=${KELVARO_JOBS:-2}
+summary=()
+for preset in native win32 win64; do
+  echo "=== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "=== $preset: test"
+  ctest --preset "$preset" -j "$( [ "$preset" = native ] && echo "$jobs" || echo 1 )" | tee "build/ctest-$preset.log"
+  summary+=("$preset: $(grep -E 'tests passed' "build/ctest-$preset.log")")
+done
+
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+for exe in build/win32/Kelvaro.exe build/win64/Kelvaro64.exe; do
+  printf '%s: %s bytes, %s\n' "$exe" "$(stat -c %s "$exe")" "$(file -b "$exe" | cut -d, -f1)"
+done
