@@ -3,18 +3,19 @@
 #include <memory>
 
 #include "app/StartupDecision.h"
+#include "ui/HiveListDlg.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/Resources.h"
 #include "ui/res/resource.h"
 
 namespace {
 
-// Until the main and results windows exist, each mode runs its bare template.
+// Until the results window exists, results mode runs its bare template.
 std::unique_ptr<CDialog> MakeModeWindow(StartupOutcome outcome) {
   if (outcome == StartupOutcome::ResultsMode) {
     return std::make_unique<CDialog>(IDD_RESULTS_DIALOG, nullptr);
   }
-  return std::make_unique<CDialog>(IDD_HIVELIST_DIALOG, nullptr);
+  return std::make_unique<CHiveListDlg>(nullptr);
 }
 
 void ShowRefusal(UINT stringId) {

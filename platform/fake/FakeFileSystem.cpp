@@ -1,18 +1,592 @@
 #include "platform/fake/FakeFileSystem.h"
 
+#include <algorithm>
+#include <cwchar>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "platform/fake/CaseFold.h"
+
 namespace platform::fake {
 
-std::uint32_t FakeFileSystem::GetFileAttributes(const wchar_t*) {
-  m_faults.Check("GetFileAttributesW");
-  m_system.SetLastError(kErrorFileNotFound);
-  return kInvalidFileAttributes;
+namespace {
+
+// Win32 error codes only the file system reports.
+constexpr Status kErrorBadNetPath = 53;
+constexpr Status kErrorNotSameDevice = 17;
+constexpr Status kErrorInvalidName = 123;
+constexpr Status kErrorDirNotEmpty = 145;
+constexpr Status kErrorBadPathName = 161;
+constexpr Status kErrorDirectory = 267;
+
+// Attribute bits SetFileAttributesW can change; the rest belong to the system.
+constexpr std::uint32_t kFileAttributeTemporary = 0x100;
+constexpr std::uint32_t kFileAttributeOffline = 0x1000;
+constexpr std::uint32_t kFileAttributeNotContentIndexed = 0x2000;
+constexpr std::uint32_t kSettableAttributes =
+    kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive |
+    kFileAttributeTemporary | kFileAttributeOffline | kFileAttributeNotContentIndexed;
+
+// The word GetFileAttributesW reports: a folder always has its directory bit; a
+// file with no other bit reads FILE_ATTRIBUTE_NORMAL.
+std::uint32_t ReportedAttributes(std::uint32_t requested, bool folder) {
+  std::uint32_t kept = requested & kSettableAttributes;
+  if (folder) return kept | kFileAttributeDirectory;
+  return kept != 0 ? kept : kFileAttributeNormal;
 }
-bool FakeFileSystem::SetFileAttributes(const wchar_t*, std::uint32_t) { return false; }
-bool FakeFileSystem::CreateDirectory(const wchar_t*) { return false; }
-bool FakeFileSystem::RemoveDirectory(const wchar_t*) { return false; }
-bool FakeFileSystem::DeleteFile(const wchar_t*) { return false; }
-FindHandle FakeFileSystem::FindFirstFile(const wchar_t*, FindData*) { return kInvalidFindHandle; }
-bool FakeFileSystem::FindClose(FindHandle) { return false; }
-std::uint32_t FakeFileSystem::GetTempPath(std::uint32_t, wchar_t*) { return 0; }
+
+// NTFS keeps a folder's names in the order of their upper-cased code units.
+constexpr wchar_t UpperCase(wchar_t ch) {
+  if (ch >= L'a' && ch <= L'z') return static_cast<wchar_t>(ch - 32);
+  if (ch >= 0xE0 && ch <= 0xFE && ch != 0xF7) return static_cast<wchar_t>(ch - 32);
+  return ch;
+}
+
+// A folder's entries in the order a search meets them.
+std::vector<const FakeEntry*> InSearchOrder(const FakeEntry& folder) {
+  std::vector<const FakeEntry*> ordered;
+  for (const auto& child : folder.children) ordered.push_back(child.get());
+  std::sort(ordered.begin(), ordered.end(), [](const FakeEntry* a, const FakeEntry* b) {
+    return std::lexicographical_compare(
+        a->name.begin(), a->name.end(), b->name.begin(), b->name.end(),
+        [](wchar_t x, wchar_t y) { return UpperCase(x) < UpperCase(y); });
+  });
+  return ordered;
+}
+
+bool HasWildcards(std::wstring_view name) {
+  return name.find_first_of(L"*?") != std::wstring_view::npos;
+}
+
+// Characters Windows refuses in a name (the wildcards only outside a search).
+bool IsValidName(std::wstring_view name, bool wildcards) {
+  for (wchar_t ch : name) {
+    if (ch < 0x20) return false;
+    if (std::wcschr(L"<>:\"|/\\", ch) != nullptr) return false;
+    if (!wildcards && (ch == L'*' || ch == L'?')) return false;
+  }
+  return true;
+}
+
+// * matches any run of characters, ? exactly one; letters compare folded.
+bool MatchesPattern(std::wstring_view pattern, std::wstring_view name) {
+  if (pattern == L"*.*") pattern = L"*";
+  std::size_t p = 0;
+  std::size_t n = 0;
+  std::size_t starAt = std::wstring_view::npos;
+  std::size_t resumeAt = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == L'?' || (pattern[p] != L'*' && FoldCase(pattern[p]) == FoldCase(name[n])))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == L'*') {
+      starAt = p++;
+      resumeAt = n;
+    } else if (starAt != std::wstring_view::npos) {
+      p = starAt + 1;
+      n = ++resumeAt;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*') ++p;
+  return p == pattern.size();
+}
+
+std::vector<std::wstring> SplitNames(std::wstring_view text) {
+  std::vector<std::wstring> names;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(L'\\', start);
+    if (end == std::wstring_view::npos) end = text.size();
+    if (end > start) names.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+// The next name of `rest` (after any backslashes), taken off its front.
+std::wstring TakeName(std::wstring_view& rest) {
+  std::size_t begin = rest.find_first_not_of(L'\\');
+  if (begin == std::wstring_view::npos) {
+    rest = {};
+    return {};
+  }
+  std::size_t end = std::min(rest.find(L'\\', begin), rest.size());
+  std::wstring name(rest.substr(begin, end - begin));
+  rest.remove_prefix(end);
+  return name;
+}
+
+bool IsDriveLetter(wchar_t ch) { return (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z'); }
+
+// C:\... or \\server\share...: a text that needs no current folder.
+bool IsFullPath(const std::wstring& path) {
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
+  return path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+}
+
+std::string Printable(const std::wstring& text) {
+  std::string printable;
+  for (wchar_t ch : text) printable.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
+  return printable;
+}
+
+[[noreturn]] void RefuseSetUp(const char* why, const std::wstring& path) {
+  throw std::invalid_argument(std::string("FakeFileSystem: ") + why + ": " + Printable(path));
+}
+
+}  // namespace
+
+// A path text reduced to its root and the names below it.
+struct FakeFileSystem::ResolvedPath {
+  std::wstring root;  // "C:" or "\\server\share"
+  std::vector<std::wstring> names;
+  bool trailingBackslash = false;
+};
+
+// Where a resolved path leads: its root, the folder holding its last name and
+// the entry itself when it exists. For a root, `parent` is null and `entry` the root.
+struct FakeFileSystem::Location {
+  FakeEntry* root = nullptr;
+  FakeEntry* parent = nullptr;
+  FakeEntry* entry = nullptr;
+};
+
+FakeEntry* FakeEntry::FindChild(const std::wstring& childName) const {
+  for (const auto& child : children) {
+    if (EqualFolded(child->name, childName)) return child.get();
+  }
+  return nullptr;
+}
+
+FakeFileSystem::FakeFileSystem(FaultPlan& faults, FakeSystem& system)
+    : m_faults(faults), m_system(system) {
+  AddDrive(L'C');
+  AddFolder(m_system.windowsDirectory);
+  AddFolder(tempPath);
+}
+
+FakeFileSystem::~FakeFileSystem() = default;
+
+bool FakeFileSystem::Fail(Status error) {
+  m_system.SetLastError(error);
+  return false;
+}
+
+Status FakeFileSystem::Resolve(const wchar_t* text, bool wildcardsInLast,
+                               ResolvedPath& resolved) const {
+  if (text == nullptr || *text == L'\0') return kErrorPathNotFound;
+  std::wstring path(text);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+
+  ResolvedPath start;
+  std::wstring_view rest(path);
+  auto startFromCurrent = [&](bool rootOnly) {
+    // Only a full current folder is resolved (so this never recurses); any
+    // other setting counts as C:\.
+    if (!IsFullPath(currentDirectory) ||
+        Resolve(currentDirectory.c_str(), false, start) != kErrorSuccess) {
+      start = ResolvedPath{L"C:", {}, false};
+    }
+    if (rootOnly) start.names.clear();
+  };
+
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
+    rest.remove_prefix(2);
+    std::wstring server = TakeName(rest);
+    std::wstring share = TakeName(rest);
+    if (server.empty() || share.empty()) return kErrorBadPathName;
+    if (!IsValidName(server, false) || !IsValidName(share, false)) return kErrorInvalidName;
+    start.root = L"\\\\" + server + L"\\" + share;
+  } else if (path.size() >= 2 && path[1] == L':' && IsDriveLetter(path[0])) {
+    wchar_t letter = UpperCase(path[0]);
+    if (path.size() >= 3 && path[2] == L'\\') {
+      start.root = std::wstring{letter, L':'};
+    } else {
+      // C:x is relative to the current folder when that is on C:, else to C:\.
+      startFromCurrent(false);
+      if (!EqualFolded(start.root, std::wstring{letter, L':'})) {
+        start = ResolvedPath{std::wstring{letter, L':'}, {}, false};
+      }
+    }
+    rest = rest.substr(2);
+  } else if (path[0] == L'\\') {
+    startFromCurrent(true);
+  } else {
+    startFromCurrent(false);
+  }
+
+  resolved.root = start.root;
+  resolved.names = start.names;
+  resolved.trailingBackslash = !rest.empty() && rest.back() == L'\\';
+  for (std::wstring& name : SplitNames(rest)) {
+    if (name == L".") continue;
+    if (name == L"..") {
+      if (!resolved.names.empty()) resolved.names.pop_back();
+      continue;
+    }
+    resolved.names.push_back(std::move(name));
+  }
+  for (std::size_t i = 0; i < resolved.names.size(); ++i) {
+    bool last = i + 1 == resolved.names.size();
+    if (!IsValidName(resolved.names[i], wildcardsInLast && last)) return kErrorInvalidName;
+  }
+  return kErrorSuccess;
+}
+
+FakeEntry* FakeFileSystem::RootNamed(const std::wstring& name) const {
+  for (const auto& root : m_roots) {
+    if (EqualFolded(root->name, name)) return root.get();
+  }
+  return nullptr;
+}
+
+Status FakeFileSystem::Locate(const ResolvedPath& resolved, Location& location) const {
+  location = Location{};
+  location.root = RootNamed(resolved.root);
+  if (location.root == nullptr) {
+    return resolved.root.size() > 2 ? kErrorBadNetPath : kErrorPathNotFound;
+  }
+  if (resolved.names.empty()) {
+    location.entry = location.root;
+    return kErrorSuccess;
+  }
+  FakeEntry* folder = location.root;
+  for (std::size_t i = 0; i + 1 < resolved.names.size(); ++i) {
+    folder = folder->FindChild(resolved.names[i]);
+    if (folder == nullptr || !folder->IsFolder()) return kErrorPathNotFound;
+  }
+  location.parent = folder;
+  location.entry = folder->FindChild(resolved.names.back());
+  return kErrorSuccess;
+}
+
+std::uint32_t FakeFileSystem::GetFileAttributes(const wchar_t* path) {
+  if (auto error = m_faults.Check("GetFileAttributesW")) {
+    Fail(*error);
+    return kInvalidFileAttributes;
+  }
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
+  if (status == kErrorSuccess && resolved.trailingBackslash && !location.entry->IsFolder()) {
+    status = kErrorInvalidName;  // a file named as if it were a folder
+  }
+  if (status != kErrorSuccess) {
+    Fail(status);
+    return kInvalidFileAttributes;
+  }
+  return location.entry->attributes;
+}
+
+bool FakeFileSystem::SetFileAttributes(const wchar_t* path, std::uint32_t attributes) {
+  if (auto error = m_faults.Check("SetFileAttributesW")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
+  if (status != kErrorSuccess) return Fail(status);
+  location.entry->attributes = ReportedAttributes(attributes, location.entry->IsFolder());
+  return true;
+}
+
+bool FakeFileSystem::CreateDirectory(const wchar_t* path) {
+  if (auto error = m_faults.Check("CreateDirectoryW")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return Fail(status);
+  if (location.parent == nullptr) return Fail(kErrorAccessDenied);  // a root
+  if (location.entry != nullptr) return Fail(kErrorAlreadyExists);
+  auto folder = std::make_unique<FakeEntry>();
+  folder->name = resolved.names.back();
+  folder->attributes = kFileAttributeDirectory;
+  location.parent->children.push_back(std::move(folder));
+  return true;
+}
+
+namespace {
+void RemoveChild(FakeEntry& parent, const FakeEntry* child) {
+  auto& children = parent.children;
+  children.erase(std::remove_if(children.begin(), children.end(),
+                                [child](const auto& each) { return each.get() == child; }),
+                 children.end());
+}
+}  // namespace
+
+bool FakeFileSystem::RemoveDirectory(const wchar_t* path) {
+  if (auto error = m_faults.Check("RemoveDirectoryW")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return Fail(status);
+  if (location.parent == nullptr) return Fail(kErrorAccessDenied);
+  FakeEntry* folder = location.entry;
+  if (folder == nullptr) return Fail(kErrorFileNotFound);
+  if (!folder->IsFolder()) return Fail(kErrorDirectory);
+  if (!folder->children.empty()) return Fail(kErrorDirNotEmpty);
+  if ((folder->attributes & kFileAttributeReadOnly) != 0) return Fail(kErrorAccessDenied);
+  RemoveChild(*location.parent, folder);
+  return true;
+}
+
+bool FakeFileSystem::DeleteFile(const wchar_t* path) {
+  if (auto error = m_faults.Check("DeleteFileW")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return Fail(status);
+  FakeEntry* file = location.entry;
+  if (file == nullptr) return Fail(kErrorFileNotFound);
+  if (location.parent == nullptr || file->IsFolder()) return Fail(kErrorAccessDenied);
+  if ((file->attributes & kFileAttributeReadOnly) != 0) return Fail(kErrorAccessDenied);
+  RemoveChild(*location.parent, file);
+  return true;
+}
+
+FindHandle FakeFileSystem::FindFirstFile(const wchar_t* pattern, FindData* data) {
+  auto fail = [this](Status error) {
+    Fail(error);
+    return kInvalidFindHandle;
+  };
+  if (auto error = m_faults.Check("FindFirstFileW")) return fail(*error);
+  if (data == nullptr) return fail(kErrorInvalidParameter);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(pattern, true, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return fail(status);
+  // A root has no name to find, nor has a pattern ending in a backslash.
+  if (location.parent == nullptr || resolved.trailingBackslash) return fail(kErrorFileNotFound);
+
+  const std::wstring& wanted = resolved.names.back();
+  const FakeEntry* match = nullptr;
+  std::wstring matchName;
+  if (!HasWildcards(wanted)) {
+    match = location.entry;
+    if (match != nullptr) matchName = match->name;
+  } else {
+    bool inRoot = location.parent == location.root;
+    for (const wchar_t* dots : {L".", L".."}) {
+      if (!inRoot && match == nullptr && MatchesPattern(wanted, dots)) {
+        match = location.parent;
+        matchName = dots;
+      }
+    }
+    if (match == nullptr) {
+      for (const FakeEntry* candidate : InSearchOrder(*location.parent)) {
+        if (MatchesPattern(wanted, candidate->name)) {
+          match = candidate;
+          matchName = candidate->name;
+          break;
+        }
+      }
+    }
+  }
+  if (match == nullptr) return fail(kErrorFileNotFound);
+
+  data->attributes = match->attributes;
+  data->fileSizeHigh = match->IsFolder() ? 0 : static_cast<std::uint32_t>(match->size >> 32);
+  data->fileSizeLow = match->IsFolder() ? 0 : static_cast<std::uint32_t>(match->size);
+  data->fileName = matchName;
+  FindHandle handle = m_nextSearch;
+  m_nextSearch += 4;
+  m_openSearches.insert(handle);
+  return handle;
+}
+
+bool FakeFileSystem::FindClose(FindHandle handle) {
+  if (auto error = m_faults.Check("FindClose")) return Fail(*error);
+  if (m_openSearches.erase(handle) == 0) return Fail(kErrorInvalidHandle);
+  return true;
+}
+
+std::uint32_t FakeFileSystem::GetTempPath(std::uint32_t size, wchar_t* buffer) {
+  if (auto error = m_faults.Check("GetTempPathW")) {
+    Fail(*error);
+    return 0;
+  }
+  auto length = static_cast<std::uint32_t>(tempPath.size());
+  if (buffer == nullptr || size <= length) return length + 1;
+  std::wmemcpy(buffer, tempPath.c_str(), length + 1);
+  return length;
+}
+
+// Set-up and inspection.
+
+void FakeFileSystem::AddDrive(wchar_t letter) {
+  std::wstring name{UpperCase(letter), L':'};
+  if (RootNamed(name) != nullptr) return;
+  auto root = std::make_unique<FakeEntry>();
+  root->name = name;
+  root->attributes = kFileAttributeDirectory;
+  m_roots.push_back(std::move(root));
+}
+
+void FakeFileSystem::AddShare(const std::wstring& server, const std::wstring& share) {
+  std::wstring name = L"\\\\" + server + L"\\" + share;
+  if (server.empty() || share.empty() || !IsValidName(server, false) ||
+      !IsValidName(share, false)) {
+    RefuseSetUp("invalid share", name);
+  }
+  if (RootNamed(name) != nullptr) return;
+  auto root = std::make_unique<FakeEntry>();
+  root->name = name;
+  root->attributes = kFileAttributeDirectory;
+  m_roots.push_back(std::move(root));
+}
+
+FakeEntry& FakeFileSystem::EnsureFolders(const std::wstring& path, std::size_t levels) {
+  ResolvedPath resolved;
+  if (Resolve(path.c_str(), false, resolved) != kErrorSuccess) RefuseSetUp("invalid path", path);
+  FakeEntry* folder = RootNamed(resolved.root);
+  if (folder == nullptr) RefuseSetUp("no such drive or share", path);
+  for (std::size_t i = 0; i < levels && i < resolved.names.size(); ++i) {
+    FakeEntry* next = folder->FindChild(resolved.names[i]);
+    if (next == nullptr) {
+      auto created = std::make_unique<FakeEntry>();
+      created->name = resolved.names[i];
+      created->attributes = kFileAttributeDirectory;
+      next = created.get();
+      folder->children.push_back(std::move(created));
+    } else if (!next->IsFolder()) {
+      RefuseSetUp("a file stands where a folder must be", path);
+    }
+    folder = next;
+  }
+  return *folder;
+}
+
+void FakeFileSystem::AddFolder(const std::wstring& path) {
+  EnsureFolders(path, static_cast<std::size_t>(-1));
+}
+
+FakeEntry& FakeFileSystem::PutFile(const std::wstring& path, std::uint32_t attributes) {
+  ResolvedPath resolved;
+  if (Resolve(path.c_str(), false, resolved) != kErrorSuccess || resolved.names.empty()) {
+    RefuseSetUp("invalid file path", path);
+  }
+  FakeEntry& parent = EnsureFolders(path, resolved.names.size() - 1);
+  FakeEntry* file = parent.FindChild(resolved.names.back());
+  if (file == nullptr) {
+    auto created = std::make_unique<FakeEntry>();
+    created->name = resolved.names.back();
+    file = created.get();
+    parent.children.push_back(std::move(created));
+  } else if (file->IsFolder()) {
+    RefuseSetUp("a folder stands where the file must be", path);
+  }
+  file->attributes = ReportedAttributes(attributes, false);
+  file->content.clear();
+  return *file;
+}
+
+void FakeFileSystem::AddFile(const std::wstring& path, std::uint64_t size,
+                             std::uint32_t attributes) {
+  PutFile(path, attributes).size = size;
+}
+
+void FakeFileSystem::WriteFile(const std::wstring& path, std::vector<std::uint8_t> content,
+                               std::uint32_t attributes) {
+  FakeEntry& file = PutFile(path, attributes);
+  file.size = content.size();
+  file.content = std::move(content);
+}
+
+FakeFileSystem::Location FakeFileSystem::LocateForSetUp(const std::wstring& path) const {
+  ResolvedPath resolved;
+  Location location;
+  if (Resolve(path.c_str(), false, resolved) != kErrorSuccess ||
+      Locate(resolved, location) != kErrorSuccess) {
+    location = Location{};
+  }
+  return location;
+}
+
+std::optional<std::vector<std::uint8_t>> FakeFileSystem::ReadFile(const std::wstring& path) const {
+  const FakeEntry* file = LocateForSetUp(path).entry;
+  if (file == nullptr || file->IsFolder()) return std::nullopt;
+  return file->content;
+}
+
+bool FakeFileSystem::Exists(const std::wstring& path) const {
+  return LocateForSetUp(path).entry != nullptr;
+}
+
+std::uint32_t FakeFileSystem::AttributesOf(const std::wstring& path) const {
+  const FakeEntry* entry = LocateForSetUp(path).entry;
+  return entry != nullptr ? entry->attributes : kInvalidFileAttributes;
+}
+
+std::optional<std::uint64_t> FakeFileSystem::SizeOf(const std::wstring& path) const {
+  const FakeEntry* entry = LocateForSetUp(path).entry;
+  if (entry == nullptr) return std::nullopt;
+  return entry->size;
+}
+
+Status FakeFileSystem::Move(const std::wstring& from, const std::wstring& to,
+                            bool replaceExisting) {
+  ResolvedPath source;
+  ResolvedPath target;
+  Location sourceAt;
+  Location targetAt;
+  Status status = Resolve(from.c_str(), false, source);
+  if (status == kErrorSuccess) status = Locate(source, sourceAt);
+  if (status != kErrorSuccess) return status;
+  if (sourceAt.entry == nullptr) return kErrorFileNotFound;
+  if (sourceAt.parent == nullptr) return kErrorAccessDenied;
+  status = Resolve(to.c_str(), false, target);
+  if (status == kErrorSuccess) status = Locate(target, targetAt);
+  if (status != kErrorSuccess) return status;
+  if (targetAt.parent == nullptr) return kErrorAccessDenied;
+  if (sourceAt.root != targetAt.root) return kErrorNotSameDevice;
+  // A folder cannot move into itself or below itself.
+  if (target.names.size() > source.names.size() &&
+      std::equal(source.names.begin(), source.names.end(), target.names.begin(), EqualFolded)) {
+    return kErrorAccessDenied;
+  }
+  FakeEntry* moving = sourceAt.entry;
+  FakeEntry* existing = targetAt.entry;
+  if (existing != nullptr && existing != moving) {
+    if (!replaceExisting) return kErrorAlreadyExists;
+    if (existing->IsFolder() || moving->IsFolder()) return kErrorAccessDenied;
+    if ((existing->attributes & kFileAttributeReadOnly) != 0) return kErrorAccessDenied;
+    RemoveChild(*targetAt.parent, existing);
+  }
+  auto& siblings = sourceAt.parent->children;
+  auto owned = std::find_if(siblings.begin(), siblings.end(),
+                            [moving](const auto& each) { return each.get() == moving; });
+  std::unique_ptr<FakeEntry> detached = std::move(*owned);
+  siblings.erase(owned);
+  detached->name = target.names.back();
+  targetAt.parent->children.push_back(std::move(detached));
+  return kErrorSuccess;
+}
+
+bool FakeFileSystem::Remove(const std::wstring& path) {
+  Location location = LocateForSetUp(path);
+  if (location.entry == nullptr || location.parent == nullptr) return false;
+  RemoveChild(*location.parent, location.entry);
+  return true;
+}
+
+std::vector<FakeEntryInfo> FakeFileSystem::List(const std::wstring& folder) const {
+  const FakeEntry* entry = LocateForSetUp(folder).entry;
+  if (entry == nullptr || !entry->IsFolder()) RefuseSetUp("no such folder", folder);
+  std::vector<FakeEntryInfo> listing;
+  for (const FakeEntry* child : InSearchOrder(*entry)) {
+    listing.push_back(FakeEntryInfo{child->name, child->attributes, child->size});
+  }
+  return listing;
+}
 
 }  // namespace platform::fake

@@ -1,14 +1,60 @@
 #pragma once
-// The fake Windows' file system. (Modelled in full by the path library's work.)
+// The fake Windows' file system: drive roots (C:\ and any a test adds) and UNC
+// shares, each a tree of folders and files with case-insensitive names that keep
+// the case they were made with. Files carry an attribute word and a 64-bit size
+// (no bytes needed, so a file can be larger than 4 GiB) and, when a test gives
+// them, their contents.
+//
+// Path texts are resolved as kernel32 does before it reaches a file system:
+// forward slashes count as backslashes, runs of backslashes as one, "." and ".."
+// are resolved (".." stops at the root), texts without a drive or UNC prefix
+// start from `currentDirectory` (\x from its root). Not modelled: MAX_PATH and
+// name-length limits, 8.3 short names, the \\?\ and \\.\ prefixes, streams,
+// and the trailing dots and spaces Windows strips from names.
+//
+// FindFirstFileW takes * (any run) and ? (one character) in the last component
+// only; "*.*" means "*". Entries are searched in the order NTFS lists them:
+// "." and ".." first (except in a root), then by upper-cased name.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "platform/IFileSystem.h"
 #include "platform/fake/FakeSystem.h"
 #include "platform/fake/FaultPlan.h"
 
 namespace platform::fake {
 
+// One folder or file.
+struct FakeEntry {
+  std::wstring name;
+  std::uint32_t attributes = 0;  // as GetFileAttributesW reports them
+  std::uint64_t size = 0;
+  std::vector<std::uint8_t> content;  // only what a test wrote; may be shorter than size
+  std::vector<std::unique_ptr<FakeEntry>> children;
+
+  bool IsFolder() const { return (attributes & kFileAttributeDirectory) != 0; }
+  FakeEntry* FindChild(const std::wstring& childName) const;
+};
+
+// One entry of a folder listing.
+struct FakeEntryInfo {
+  std::wstring name;
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+};
+
 class FakeFileSystem : public IFileSystem {
  public:
-  FakeFileSystem(FaultPlan& faults, FakeSystem& system) : m_faults(faults), m_system(system) {}
+  // A fresh machine: drive C: with the Windows folder of `system` and the
+  // temporary folder of `tempPath`.
+  FakeFileSystem(FaultPlan& faults, FakeSystem& system);
+  ~FakeFileSystem() override;
+  FakeFileSystem(const FakeFileSystem&) = delete;
+  FakeFileSystem& operator=(const FakeFileSystem&) = delete;
 
   std::uint32_t GetFileAttributes(const wchar_t* path) override;
   bool SetFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
@@ -19,9 +65,59 @@ class FakeFileSystem : public IFileSystem {
   bool FindClose(FindHandle handle) override;
   std::uint32_t GetTempPath(std::uint32_t size, wchar_t* buffer) override;
 
+  // Machine set-up. GetTempPathW returns `tempPath` exactly as set.
+  std::wstring tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\";
+  std::wstring currentDirectory = L"C:\\";
+
+  // Set-up and inspection for tests and for other parts of the fake (saves,
+  // replacements at restart). They bypass the failure plan and the last error;
+  // a path they cannot use (unknown root, a file where a folder must be, an
+  // invalid name) throws std::invalid_argument.
+  void AddDrive(wchar_t letter);
+  void AddShare(const std::wstring& server, const std::wstring& share);
+  // Creates the folder and every missing folder above it.
+  void AddFolder(const std::wstring& path);
+  // Creates or replaces a file (and any missing folders above it).
+  void AddFile(const std::wstring& path, std::uint64_t size,
+               std::uint32_t attributes = kFileAttributeArchive);
+  // As AddFile, with contents; the size is theirs.
+  void WriteFile(const std::wstring& path, std::vector<std::uint8_t> content,
+                 std::uint32_t attributes = kFileAttributeArchive);
+  // The contents a test wrote; nothing for a missing entry or a folder.
+  std::optional<std::vector<std::uint8_t>> ReadFile(const std::wstring& path) const;
+  bool Exists(const std::wstring& path) const;
+  // kInvalidFileAttributes when missing.
+  std::uint32_t AttributesOf(const std::wstring& path) const;
+  std::optional<std::uint64_t> SizeOf(const std::wstring& path) const;
+  // Renames or moves a file or a whole folder, as MoveFileExW does within one
+  // root: the new parent must exist; an existing target fails unless
+  // `replaceExisting` and both are files and the target is not read-only.
+  // kErrorSuccess or the error MoveFileExW would report.
+  Status Move(const std::wstring& from, const std::wstring& to, bool replaceExisting = false);
+  // Removes a file or a folder with everything in it; false when missing.
+  bool Remove(const std::wstring& path);
+  // The folder's entries in search order, without "." and "..".
+  std::vector<FakeEntryInfo> List(const std::wstring& folder) const;
+  // Searches opened by FindFirstFileW and not yet closed.
+  std::size_t OpenSearchCount() const { return m_openSearches.size(); }
+
  private:
+  struct Location;
+  struct ResolvedPath;
+
+  Status Resolve(const wchar_t* text, bool wildcardsInLast, ResolvedPath& resolved) const;
+  Status Locate(const ResolvedPath& resolved, Location& location) const;
+  FakeEntry* RootNamed(const std::wstring& name) const;
+  Location LocateForSetUp(const std::wstring& path) const;
+  FakeEntry& EnsureFolders(const std::wstring& path, std::size_t levels);
+  FakeEntry& PutFile(const std::wstring& path, std::uint32_t attributes);
+  bool Fail(Status error);
+
   FaultPlan& m_faults;
   FakeSystem& m_system;
+  std::vector<std::unique_ptr<FakeEntry>> m_roots;  // named "C:" or "\\server\share"
+  std::set<FindHandle> m_openSearches;
+  FindHandle m_nextSearch = 0x1000;
 };
 
 }  // namespace platform::fake

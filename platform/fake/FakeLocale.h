@@ -1,7 +1,8 @@
 #pragma once
 // The fake Windows' locales: the system default locale's number settings, a
 // different user locale (so tests can tell which one a caller read), number
-// formatting and case-insensitive comparisons (see CaseFold.h).
+// formatting as GetNumberFormatW does it and case-insensitive comparisons (see
+// CaseFold.h).
 #include <string>
 
 #include "platform/ILocale.h"
@@ -10,12 +11,15 @@
 
 namespace platform::fake {
 
+// One locale's number items, as GetLocaleInfoW reports them.
 struct FakeNumberSettings {
-  std::wstring decimal = L".";
-  std::wstring thousand = L",";
-  std::wstring grouping = L"3;0";
-  std::uint32_t leadingZero = 1;
-  std::uint32_t negativeOrder = 1;
+  std::wstring decimal = L".";  // LOCALE_SDECIMAL
+  std::wstring thousand = L",";  // LOCALE_STHOUSAND
+  std::wstring grouping = L"3;0";  // LOCALE_SGROUPING, in the locale's text form
+  std::uint32_t leadingZero = 1;  // LOCALE_ILZERO
+  std::uint32_t negativeOrder = 1;  // LOCALE_INEGNUMBER
+  std::uint32_t digits = 2;  // LOCALE_IDIGITS
+  std::wstring negativeSign = L"-";  // LOCALE_SNEGATIVESIGN
 };
 
 class FakeLocale : public ILocale {
@@ -36,6 +40,7 @@ class FakeLocale : public ILocale {
 
  private:
   const FakeNumberSettings* SettingsFor(std::uint32_t locale) const;
+  int Fail(Status error);
   FaultPlan& m_faults;
   FakeSystem& m_system;
 };

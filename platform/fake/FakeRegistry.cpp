@@ -38,7 +38,7 @@ std::vector<std::uint8_t> WideBytes(const std::wstring& text, bool withTerminato
 
 std::wstring TextOfBytes(const std::vector<std::uint8_t>& data) {
   std::wstring text(data.size() / sizeof(wchar_t), L'\0');
-  std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+  if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
   auto end = text.find(L'\0');
   if (end != std::wstring::npos) text.resize(end);
   return text;
@@ -209,7 +209,7 @@ Status FakeRegistry::QueryValue(KeyHandle handle, const wchar_t* valueName, std:
       if (type != nullptr) *type = value->type;
       if (data != nullptr && byteCount != nullptr && *byteCount < size) {
         status = kErrorMoreData;
-      } else if (data != nullptr) {
+      } else if (data != nullptr && size > 0) {
         std::memcpy(data, value->data.data(), size);
       }
       if (byteCount != nullptr) *byteCount = size;

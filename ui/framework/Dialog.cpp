@@ -6,11 +6,48 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_p
 
 INT_PTR CDialog::DoModal() {
   HWND owner = m_pParent != nullptr ? m_pParent->m_hWnd : nullptr;
-  return ::DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId), owner,
-                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
+  m_bEndModal = false;
+  m_nModalResult = -1;
+  HWND window = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId),
+                                     owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) return -1;
+  if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
+  if (!m_bEndModal) ::ShowWindow(window, SW_SHOW);
+
+  MSG message{};
+  while (!m_bEndModal) {
+    BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));  // leave the quit for the caller
+      break;
+    }
+    if (got == -1) break;
+    if (!::IsDialogMessageW(window, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
+  if (owner != nullptr && ::GetActiveWindow() == window) ::SetActiveWindow(owner);
+  DestroyWindow();
+  return m_nModalResult;
 }
 
-void CDialog::EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
+BOOL CDialog::Create() {
+  HWND owner = m_pParent != nullptr ? m_pParent->m_hWnd : nullptr;
+  m_bEndModal = false;
+  m_nModalResult = -1;
+  HWND window = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId),
+                                     owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  return window != nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+  m_nModalResult = result;
+  m_bEndModal = true;
+  if (m_hWnd != nullptr) ::ShowWindow(m_hWnd, SW_HIDE);
+}
 
 BOOL CDialog::OnInitDialog() {
   UpdateData(FALSE);
@@ -31,6 +68,21 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
   return TRUE;
 }
 
+bool CDialog::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  HWND from = nullptr;
+  if (message == WM_NOTIFY) {
+    from = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+  } else if (message == WM_CTLCOLORSTATIC) {
+    from = reinterpret_cast<HWND>(lParam);
+  } else {
+    return false;
+  }
+  for (CWnd* control : m_attached) {
+    if (control->m_hWnd == from) return control->ReflectNotification(message, wParam, lParam, result);
+  }
+  return false;
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   CDialog* dialog = nullptr;
   if (message == WM_INITDIALOG) {
@@ -43,6 +95,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   if (dialog == nullptr) return FALSE;
 
   LRESULT result = 0;
+  if (dialog->ReflectToControl(message, wParam, lParam, &result)) {
+    if (message == WM_CTLCOLORSTATIC) return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
   if (dialog->RouteMessage(message, wParam, lParam, &result)) {
     ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return TRUE;
@@ -64,6 +121,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
       return FALSE;
     case WM_NCDESTROY:
       dialog->m_hWnd = nullptr;
+      for (CWnd* control : dialog->m_attached) control->m_hWnd = nullptr;
+      dialog->m_attached.clear();
       ::SetWindowLongPtrW(window, DWLP_USER, 0);
       return FALSE;
     default:

@@ -1,14 +1,21 @@
 #pragma once
 // A modal dialog built from a dialog template resource.
+#include <vector>
+
 #include "ui/framework/Wnd.h"
 
 class CDialog : public CWnd {
  public:
   CDialog(UINT templateId, CWnd* parent);
 
-  // Creates the dialog from its template and runs it until EndDialog.
+  // Creates the dialog from its template, runs it until EndDialog, then destroys
+  // it through the (virtual) DestroyWindow, as the framework does.
   INT_PTR DoModal();
   void EndDialog(INT_PTR result);
+  // Creates the dialog without a modal loop (tests drive it with messages).
+  BOOL Create();
+  INT_PTR ModalResult() const { return m_nModalResult; }
+  bool ModalEnded() const { return m_bEndModal; }
 
   virtual BOOL OnInitDialog();
   virtual void OnOK();
@@ -16,13 +23,19 @@ class CDialog : public CWnd {
 
   UINT TemplateId() const { return m_nTemplateId; }
 
+  // Control objects that receive their reflected notifications.
+  void AttachControl(CWnd& control) { m_attached.push_back(&control); }
+  BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
  protected:
   virtual void DoDataExchange(bool saveAndValidate);
-  // Moves values between the controls and their members; false on a validation failure.
-  BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   UINT m_nTemplateId;
   CWnd* m_pParent;
+  std::vector<CWnd*> m_attached;
+  bool m_bEndModal = false;
+  INT_PTR m_nModalResult = -1;
 };

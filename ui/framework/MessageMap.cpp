@@ -8,6 +8,8 @@ const MessageMapEntry* FindMessageEntry(const MessageMap* map, UINT message, WPA
       if (entry.message != message) continue;
       if (message == WM_COMMAND) {
         if (entry.id == LOWORD(wParam) && entry.code == HIWORD(wParam)) return &entry;
+      } else if (message == kReflectedNotify) {
+        if (entry.code == reinterpret_cast<const NMHDR*>(lParam)->code) return &entry;
       } else if (message == WM_NOTIFY) {
         auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (entry.id == header->idFrom && entry.code == header->code) return &entry;

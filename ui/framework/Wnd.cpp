@@ -26,7 +26,9 @@ bool CWnd::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
   const MessageMapEntry* entry = FindMessageEntry(GetMessageMap(), message, wParam, lParam);
   if (entry == nullptr) return false;
   try {
-    *result = entry->handler(*this, wParam, lParam);
+    std::optional<LRESULT> answer = entry->handler(*this, wParam, lParam);
+    if (!answer) return false;
+    *result = *answer;
   } catch (const std::exception& error) {
     std::string what = error.what();
     std::wstring text = L"An internal error stopped this action: ";

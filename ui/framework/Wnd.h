@@ -24,6 +24,11 @@ class CWnd {
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
   }
 
+  // Offers a notification the parent received from this control back to it.
+  bool ReflectNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return RouteMessage(kReflectBase + message, wParam, lParam, result);
+  }
+
   HWND m_hWnd = nullptr;
 
  protected:

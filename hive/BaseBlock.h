@@ -1,0 +1,46 @@
+#pragma once
+// The 4 KiB base block at the start of a hive file (and, partly, of each log).
+
+#include "hive/Bytes.h"
+
+#include <cstdint>
+
+namespace hive {
+
+constexpr std::size_t kBaseBlockSize = 4096;
+constexpr std::size_t kChecksumOffset = 508;
+constexpr std::uint32_t kNoCell = 0xFFFFFFFF;
+
+enum class FileType : std::uint32_t { Primary = 0, OldLog = 1, OldLogAlternate = 2, NewLog = 6 };
+
+struct BaseBlock {
+    std::uint32_t primarySequence = 0;
+    std::uint32_t secondarySequence = 0;
+    std::uint64_t lastWritten = 0;
+    std::uint32_t majorVersion = 0;
+    std::uint32_t minorVersion = 0;
+    std::uint32_t fileType = 0;
+    std::uint32_t fileFormat = 0;
+    std::uint32_t rootCell = 0;
+    std::uint32_t binsSize = 0;
+    std::uint32_t clusteringFactor = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t checksum = 0;
+    std::uint32_t computedChecksum = 0;
+
+    bool ChecksumOk() const { return checksum == computedChecksum; }
+    bool SequencesAgree() const { return primarySequence == secondarySequence; }
+    bool Dirty() const { return !ChecksumOk() || !SequencesAgree(); }
+};
+
+// XOR of the 127 dwords before the checksum field; Windows never stores 0 or
+// -1 there, so those become 1 and -2.
+std::uint32_t BaseBlockChecksum(Bytes first512);
+
+// Reads the fields; `bytes` must hold at least 512 bytes with "regf" at 0.
+BaseBlock ParseBaseBlock(Bytes bytes);
+
+// Recomputes and stores the checksum of a base block held in `bytes`.
+void StoreBaseBlockChecksum(std::span<std::uint8_t> bytes);
+
+} // namespace hive

@@ -1,0 +1,220 @@
+#include "hive/Hive.h"
+
+#include <algorithm>
+
+namespace hive {
+
+namespace {
+
+bool AllZero(Bytes bytes, std::size_t from, std::size_t to)
+{
+    to = std::min(to, bytes.size());
+    for (std::size_t i = from; i < to; ++i)
+        if (bytes[i] != 0)
+            return false;
+    return true;
+}
+
+std::string Version(const BaseBlock& base)
+{
+    return std::to_string(base.majorVersion) + "." + std::to_string(base.minorVersion);
+}
+
+} // namespace
+
+CHive::CHive(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+
+std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
+                                   std::string& refusal)
+{
+    Bytes view(bytes.data(), bytes.size());
+    if (!HasSignature(view, 0, "regf")) {
+        refusal = "not a registry hive (no \"regf\" signature at offset 0x0)";
+        return nullptr;
+    }
+    if (bytes.size() < kBaseBlockSize) {
+        refusal = "truncated: " + std::to_string(bytes.size()) +
+                  " bytes, shorter than the 4096-byte base block";
+        return nullptr;
+    }
+    BaseBlock base = ParseBaseBlock(view);
+    if (base.fileType != static_cast<std::uint32_t>(FileType::Primary)) {
+        refusal = base.fileType == 1 || base.fileType == 2 || base.fileType == 6
+                      ? "a transaction log (file type " + std::to_string(base.fileType) +
+                            " at offset 0x1c), not a hive; give it with --log"
+                      : "unknown file type " + std::to_string(base.fileType) + " at offset 0x1c";
+        return nullptr;
+    }
+    if (base.majorVersion != 1 || base.minorVersion < 3 || base.minorVersion > 6) {
+        refusal = base.majorVersion == 1 && (base.minorVersion == 1 || base.minorVersion == 2)
+                      ? "hive format " + Version(base) +
+                            " (Windows NT 3.x) is not supported; formats 1.3 to 1.6 are"
+                      : "unknown hive format " + Version(base) + " at offset 0x14";
+        return nullptr;
+    }
+    std::unique_ptr<CHive> hive(new CHive(std::move(bytes)));
+    hive->m_base = base;
+    hive->CheckBaseBlock(findings);
+    hive->ScanBins(findings);
+    return hive;
+}
+
+void CHive::CheckBaseBlock(CFindingLog& findings) const
+{
+    Bytes file = FileBytes();
+    if (!m_base.ChecksumOk())
+        findings.Error(kChecksumOffset, "bad-checksum",
+                       "base block checksum is " + Hex(m_base.checksum) + ", should be " +
+                           Hex(m_base.computedChecksum));
+    if (!m_base.SequencesAgree())
+        findings.Error(4, "dirty",
+                       "hive is dirty: sequence numbers differ (" +
+                           std::to_string(m_base.primarySequence) + " and " +
+                           std::to_string(m_base.secondarySequence) +
+                           "); its transaction logs hold changes not yet written");
+    if (m_base.fileFormat != 1)
+        findings.Error(32, "bad-file-format",
+                       "file format is " + std::to_string(m_base.fileFormat) + ", should be 1");
+    if (m_base.binsSize == 0 || m_base.binsSize % kPageSize != 0)
+        findings.Error(40, "bad-bins-size",
+                       "hive bins data size " + Hex(m_base.binsSize) + " is not a non-zero multiple of 4096");
+    if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_bytes.size())
+        findings.Error(40, "bins-past-end",
+                       "hive bins data size " + Hex(m_base.binsSize) + " reaches past the end of the file (" +
+                           Hex(m_bytes.size()) + " bytes)");
+    // 112..176 carries transaction-manager ids since Vista and 4040..4096
+    // fields with no meaning on disk; the rest is reserved and written as zero.
+    if (!AllZero(file, 176, kChecksumOffset) || !AllZero(file, 512, 4040))
+        findings.Warning(176, "base-block-reserved",
+                         "reserved area of the base block is not zero");
+    std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{m_base.binsSize};
+    if (binsEnd < m_bytes.size()) {
+        if (AllZero(file, static_cast<std::size_t>(binsEnd), m_bytes.size()))
+            findings.Info(binsEnd, "zero-padding-after-bins",
+                          std::to_string(m_bytes.size() - binsEnd) + " zero bytes after the last bin");
+        else
+            findings.Warning(binsEnd, "data-after-bins",
+                             std::to_string(m_bytes.size() - binsEnd) +
+                                 " bytes after the last bin, not all zero");
+    }
+}
+
+void CHive::ScanBins(CFindingLog& findings)
+{
+    std::uint64_t present = std::min<std::uint64_t>(m_base.binsSize, m_bytes.size() - kBaseBlockSize);
+    present -= present % 8;
+    m_bins = Bytes(m_bytes.data() + kBaseBlockSize, static_cast<std::size_t>(present));
+    m_starts = CBitmap(m_bins.size() / 8);
+    m_allocated = CBitmap(m_bins.size() / 8);
+
+    std::uint32_t offset = 0;
+    std::uint32_t end = static_cast<std::uint32_t>(m_bins.size());
+    while (std::uint64_t{offset} + kBinHeaderSize <= end) {
+        std::uint32_t size = ReadU32(m_bins, offset + 8);
+        bool header = HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
+                      size >= kPageSize && size % kPageSize == 0;
+        if (!header) {
+            // Resynchronise on the next page that starts a bin at its own offset.
+            std::uint64_t candidate = std::uint64_t{offset} + kPageSize - offset % kPageSize;
+            while (candidate + kBinHeaderSize <= end &&
+                   !(HasSignature(m_bins, candidate, "hbin") && ReadU32(m_bins, candidate + 4) == candidate))
+                candidate += kPageSize;
+            std::uint32_t next = static_cast<std::uint32_t>(std::min<std::uint64_t>(candidate, end));
+            findings.Error(FileOffset(offset), "bad-bin-header",
+                           "no valid hive bin header at " + Hex(FileOffset(offset)) + ": " +
+                               std::to_string(next - offset) + " bytes up to " + Hex(FileOffset(next)) +
+                               " hold no readable bin");
+            offset = next;
+            continue;
+        }
+        if (std::uint64_t{offset} + size > m_base.binsSize || std::uint64_t{offset} + size > end) {
+            findings.Error(FileOffset(offset) + 8, "bin-size-mismatch",
+                           "hive bin at " + Hex(FileOffset(offset)) + " of size " + Hex(size) +
+                               " ends past the hive bins data size in the base block");
+            size = (std::min<std::uint32_t>(end, m_base.binsSize) - offset) & ~(kPageSize - 1);
+            if (size < kPageSize)
+                break;
+        }
+        if (ReadU32(m_bins, offset + 28) != 0)
+            findings.Warning(FileOffset(offset) + 28, "bin-spare",
+                             "hive bin at " + Hex(FileOffset(offset)) + " has a non-zero spare field");
+        std::uint32_t cellsEnd = ScanCells(offset, size, findings);
+        m_binList.push_back(Bin{offset, size, cellsEnd});
+        offset += size;
+    }
+}
+
+std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings)
+{
+    std::uint32_t offset = binOffset + kBinHeaderSize;
+    std::uint32_t end = binOffset + binSize;
+    while (offset < end) {
+        std::int32_t raw = ReadI32(m_bins, offset);
+        std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
+        const char* problem = nullptr;
+        if (size == 0)
+            problem = "has size 0";
+        else if (size < 8 || size % 8 != 0)
+            problem = "has a size that is not a multiple of 8";
+        else if (offset + size > end)
+            problem = "crosses the end of its hive bin";
+        if (problem) {
+            findings.Error(FileOffset(offset), "bad-cell",
+                           "cell at " + Hex(FileOffset(offset)) + " " + problem + " (size field " +
+                               std::to_string(raw) + "); the rest of the bin at " +
+                               Hex(FileOffset(binOffset)) + " is unreadable");
+            return offset;
+        }
+        m_starts.Set(offset / 8);
+        if (raw < 0)
+            m_allocated.Set(offset / 8);
+        offset += static_cast<std::uint32_t>(size);
+    }
+    return end;
+}
+
+bool CHive::IsCellStart(std::uint32_t offset) const
+{
+    return offset % 8 == 0 && m_starts.Test(offset / 8);
+}
+
+bool CHive::IsAllocated(std::uint32_t offset) const
+{
+    return offset % 8 == 0 && m_allocated.Test(offset / 8);
+}
+
+std::optional<Bytes> CHive::AllocatedCell(std::uint32_t offset) const
+{
+    if (!IsAllocated(offset))
+        return std::nullopt;
+    std::uint32_t size = static_cast<std::uint32_t>(-static_cast<std::int64_t>(ReadI32(m_bins, offset)));
+    return m_bins.subspan(offset + 4, size - 4);
+}
+
+std::string CHive::DescribeBadReference(std::uint32_t offset) const
+{
+    if (offset == kNoCell)
+        return "no cell (0xffffffff)";
+    if (offset >= m_base.binsSize)
+        return Hex(offset) + " lies outside the hive bins";
+    if (offset >= m_bins.size())
+        return Hex(offset) + " lies past the end of the file";
+    if (!IsCellStart(offset))
+        return Hex(FileOffset(offset)) + " is not the start of a cell";
+    return Hex(FileOffset(offset)) + " is a free cell";
+}
+
+void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const
+{
+    for (const Bin& bin : m_binList) {
+        std::uint32_t offset = bin.offset + kBinHeaderSize;
+        while (offset < bin.cellsEnd) {
+            std::int32_t raw = ReadI32(m_bins, offset);
+            std::uint32_t size = static_cast<std::uint32_t>(raw < 0 ? -std::int64_t{raw} : raw);
+            visit(Cell{offset, size, raw < 0});
+            offset += size;
+        }
+    }
+}
+
+} // namespace hive

@@ -1,0 +1,22 @@
+#pragma once
+// What a walk of the key tree reports to its caller: each key in depth-first
+// order (subkeys in stored order), then that key's values with their data.
+
+#include "hive/Bytes.h"
+#include "hive/Records.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace hive {
+
+class IHiveVisitor {
+public:
+    virtual ~IHiveVisitor() = default;
+    // `path` holds the names from the root key (first) down to this key (last).
+    virtual void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) = 0;
+    virtual void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) = 0;
+};
+
+} // namespace hive

@@ -1,0 +1,13 @@
+#pragma once
+// Files the contract cases need but the seam cannot make: the fake adds them to
+// its file system, the Win32 side creates them for real.
+#include <cstdint>
+#include <string>
+
+namespace contract {
+
+// Creates a new file of `size` bytes without writing them (sparse on Windows),
+// so that sizes beyond 4 GiB cost no disk space. False when it cannot.
+bool MakeLargeFile(const std::wstring& path, std::uint64_t size);
+
+}  // namespace contract

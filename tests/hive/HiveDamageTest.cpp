@@ -1,0 +1,177 @@
+// Damaged hives: each kind of damage is reported with its own finding, and
+// random single-byte and truncation damage never crashes the reader (the
+// native build runs this under AddressSanitizer and UBSan).
+
+#include "hive/HiveCheck.h"
+#include "tests/hive/ContentCollector.h"
+#include "tests/hive/HiveTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace hive;
+using namespace hivetest;
+
+namespace {
+
+using Image = std::vector<std::uint8_t>;
+
+// Cell data (after the size field) of the cell at a hive bins offset.
+std::size_t Data(std::uint32_t cell) { return kBaseBlockSize + cell + 4; }
+void Put32(Image& image, std::size_t at, std::uint32_t value) { WriteU32(image, at, value); }
+
+BuildKey DamageTree()
+{
+    BuildKey root{U16("ROOT"), {}, {}, {}};
+    BuildKey a{U16("Alpha"), {}, {}, {}};
+    a.values.push_back(BuildValue{U16("Big"), 3, Pattern(20000, 1)});
+    a.values.push_back(BuildValue{U16("Small"), 4, Pattern(4, 2)});
+    a.values.push_back(BuildValue{U16("Text"), 1, Pattern(40, 3)});
+    root.subkeys.push_back(a);
+    root.subkeys.push_back(BuildKey{U16("Beta"), {BuildValue{U16("x"), 3, Pattern(10, 4)}}, {}, {}});
+    root.subkeys.push_back(BuildKey{U16("Gamma"), {}, {}, {}});
+    BuildKey wide{U16("Wide"), {}, {}, {}};
+    for (int i = 0; i < 600; ++i)
+        wide.subkeys.push_back(BuildKey{Numbered("K", i), {}, {}, {}});
+    root.subkeys.push_back(wide);
+    return root;
+}
+
+struct DamageRow {
+    const char* what;
+    std::function<void(Image&, const BuildLayout&)> damage;
+    const char* code;
+    Verdict verdict;
+};
+
+TEST(HiveDamage, EachDamageIsReportedByItsFinding)
+{
+    BuildLayout layout;
+    const Image pristine = BuildHive(DamageTree(), &layout);
+    // layout.keys: ROOT, Alpha, Beta, Gamma, Wide, K0...; lists: root's lh first.
+    const std::uint32_t root = layout.keys[0];
+    const std::uint32_t alpha = layout.keys[1];
+    const std::uint32_t rootList = layout.lists.back();
+    const DamageRow rows[] = {
+        {"checksum", [](Image& h, const BuildLayout&) { h[kChecksumOffset] ^= 1; }, "bad-checksum", Verdict::Dirty},
+        {"sequence numbers differ", [](Image& h, const BuildLayout&) { Put32(h, 4, 9); }, "dirty", Verdict::Dirty},
+        {"bin signature", [](Image& h, const BuildLayout&) { h[kBaseBlockSize + 4096] = 'X'; }, "bad-bin-header", Verdict::Errors},
+        {"bin size past the bins", [](Image& h, const BuildLayout&) { Put32(h, kBaseBlockSize + 8, 0x1000000); }, "bin-size-mismatch", Verdict::Errors},
+        {"cell crosses its bin", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) - 4, static_cast<std::uint32_t>(-0x2000)); }, "bad-cell", Verdict::Errors},
+        {"cell size not a multiple of 8", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) - 4, static_cast<std::uint32_t>(-0x4C)); }, "bad-cell", Verdict::Errors},
+        {"lh hash", [&](Image& h, const BuildLayout&) { h[Data(rootList) + 8] ^= 1; }, "bad-lh-hash", Verdict::Errors},
+        {"lf hint", [&](Image& h, const BuildLayout&) { h[Data(rootList) + 1] = 'f'; }, "bad-lf-hint", Verdict::Errors},
+        {"subkeys out of order", [&](Image& h, const BuildLayout&) {
+             for (std::size_t i = 0; i < 8; ++i) std::swap(h[Data(rootList) + 4 + i], h[Data(rootList) + 12 + i]); },
+         "subkeys-out-of-order", Verdict::Errors},
+        {"subkey count", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 20, 5); }, "subkey-count", Verdict::Errors},
+        {"value count past its list", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 36, 0xFFFFFFFF); }, "value-count", Verdict::Errors},
+        {"subkey list back to the root", [&](Image& h, const BuildLayout&) { Put32(h, Data(rootList) + 4, root); }, "key-twice", Verdict::Errors},
+        {"reference outside the bins", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), 0x7FFFFFF8); }, "bad-reference", Verdict::Errors},
+        {"reference into a cell", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), l.values[0] + 8); }, "bad-reference", Verdict::Errors},
+        {"cell used twice", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]) + 4, l.values[0]); }, "cell-shared", Verdict::Errors},
+        {"inline data over 4 bytes", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.values[1]) + 4, 0x80000005); }, "bad-inline-size", Verdict::Errors},
+        {"data longer than its cell", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.values[2]) + 4, 400); }, "value-data-short", Verdict::Errors},
+        {"parent", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 16, alpha); }, "bad-parent", Verdict::Errors},
+        {"root not the entry key", [&](Image& h, const BuildLayout&) { h[Data(root) + 2] &= ~4; }, "root-flags", Verdict::Errors},
+        {"root cell not a key", [](Image& h, const BuildLayout& l) { Put32(h, 36, l.values[0]); }, "bad-key", Verdict::Errors},
+        {"largest value name too small", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 60, 2); }, "largest-too-small", Verdict::Errors},
+        {"largest value data too large", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 64, 90000); }, "largest-too-large", Verdict::Warnings},
+        {"security reference count low", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 12, 1); }, "sk-refcount", Verdict::Errors},
+        {"security ring broken", [&](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 4, root); }, "sk-ring", Verdict::Errors},
+        {"security ring back link", [&](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 8, 0); }, "sk-ring", Verdict::Errors},
+        {"db segment count", [](Image& h, const BuildLayout& l) { h[Data(l.bigData[0]) + 2] += 1; }, "db-segments", Verdict::Errors},
+        {"ri pointing to ri", [](Image& h, const BuildLayout& l) { h[Data(l.lists[l.lists.size() - 3]) + 1] = 'i'; h[Data(l.lists[l.lists.size() - 3])] = 'r'; }, "bad-subkey-list", Verdict::Errors},
+        {"volatile subkey count", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 24, 1); }, "volatile-fields", Verdict::Warnings},
+        {"garbage root parent", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 16, 0x7C0); }, "root-parent", Verdict::Warnings},
+        {"values nothing lists", [](Image& h, const BuildLayout& l) {
+             for (std::size_t field : {36u, 60u, 64u}) Put32(h, Data(l.keys[2]) + field, 0); },
+         "unreferenced-cell", Verdict::Warnings},
+        {"bins past the end of the file", [](Image& h, const BuildLayout&) { h.resize(h.size() - 4096); }, "bins-past-end", Verdict::Errors},
+        {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); }, "data-after-bins", Verdict::Warnings},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        Image image = pristine;
+        rows[i].damage(image, layout);
+        if (std::string(rows[i].code) != "bad-checksum" && std::string(rows[i].code) != "dirty")
+            SealBaseBlock(image);
+        CheckResult result = CheckHiveBytes(image, {});
+        EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << "): no " << rows[i].code;
+        EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
+            << "row " << i << " (" << rows[i].what << ")";
+    }
+}
+
+struct RefusalRow {
+    const char* what;
+    std::function<void(Image&)> damage;
+    const char* refusal;
+};
+
+TEST(HiveDamage, WhatIsNoHiveIsRefusedWithItsReason)
+{
+    const Image pristine = BuildHive(DamageTree());
+    const RefusalRow rows[] = {
+        {"signature", [](Image& h) { h[0] = 'R'; }, "no \"regf\" signature"},
+        {"shorter than a base block", [](Image& h) { h.resize(600); }, "shorter than the 4096-byte base block"},
+        {"empty", [](Image& h) { h.clear(); }, "no \"regf\" signature"},
+        {"format 1.2", [](Image& h) { Put32(h, 24, 2); }, "1.2 (Windows NT 3.x) is not supported"},
+        {"format 2.5", [](Image& h) { Put32(h, 20, 2); }, "unknown hive format 2.5"},
+        {"new-format log", [](Image& h) { Put32(h, 28, 6); }, "a transaction log"},
+        {"old-format log", [](Image& h) { Put32(h, 28, 1); }, "a transaction log"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        Image image = pristine;
+        rows[i].damage(image);
+        CheckResult result = CheckHiveBytes(image, {});
+        EXPECT_EQ(result.verdict, Verdict::Unreadable) << "row " << i << " (" << rows[i].what << ")";
+        EXPECT_NE(result.refusal.find(rows[i].refusal), std::string::npos)
+            << "row " << i << " (" << rows[i].what << "): " << result.refusal;
+        EXPECT_EQ(ExitCode(result.verdict), 3) << "row " << i;
+    }
+}
+
+// Walks everything that is left; the visitor touches every data byte so the
+// sanitizers see any read outside the buffer.
+std::size_t CheckAndTouch(const Image& image)
+{
+    CContentCollector collector;
+    CheckResult result = CheckHiveBytes(image, {}, &collector);
+    return collector.lines.size() + result.findings.Kept().size();
+}
+
+void MutateAndCheck(const Image& pristine, const std::string& name, std::uint32_t seed, int mutations)
+{
+    std::uint32_t state = seed;
+    auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+    for (int i = 0; i < mutations; ++i) {
+        Image image = pristine;
+        std::size_t at = next() % image.size();
+        std::uint8_t value = static_cast<std::uint8_t>(next() >> 24);
+        image[at] = static_cast<std::uint8_t>(i % 3 == 0 ? value : (i % 3 == 1 ? 0xFF : image[at] ^ 0x80));
+        SealBaseBlock(image);
+        SCOPED_TRACE(name + ": byte " + std::to_string(at) + " := " + std::to_string(image[at]));
+        CheckAndTouch(image);
+    }
+    for (std::size_t cut = 0; cut < pristine.size(); cut += 1021) {
+        SCOPED_TRACE(name + ": cut at " + std::to_string(cut));
+        CheckAndTouch(Image(pristine.begin(), pristine.begin() + static_cast<std::ptrdiff_t>(cut)));
+    }
+}
+
+TEST(HiveDamage, RandomDamageToAGeneratedHiveNeverCrashes)
+{
+    MutateAndCheck(BuildHive(DamageTree()), "generated", 1, 1000);
+}
+
+TEST(HiveDamage, RandomDamageToRealHivesNeverCrashes)
+{
+    if (SharedHivesFolder().empty())
+        GTEST_SKIP() << "shared/hives is not visible from here";
+    CScratchFolder scratch;
+    for (const char* file : {"hivex/special", "regipy/BCD", "regipy/SECURITY"})
+        MutateAndCheck(ReadAll(Unpack(scratch.Path(), file)), file, 7, 600);
+}
+
+} // namespace

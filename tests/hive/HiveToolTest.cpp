@@ -1,0 +1,143 @@
+// The kelvaro-hive command line: exit codes, messages that name the file and
+// offset, JSON output and log handling.
+
+#include "tests/hive/HiveTestSupport.h"
+#include "tools/kelvaro-hive/HiveTool.h"
+#include "tools/kelvaro-hive/ToolReport.h"
+
+#include "hive/BaseBlock.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace hivetest;
+
+namespace {
+
+struct ToolRun {
+    int exit;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunTool(const std::vector<std::filesystem::path>& arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    int exit = RunHiveTool(arguments, out, err);
+    return ToolRun{exit, out.str(), err.str()};
+}
+
+class HiveTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BuildKey root{U16("ROOT"), {}, {}, {}};
+        root.subkeys.push_back(BuildKey{U16("Alpha"), {BuildValue{U16("v"), 3, Pattern(30000, 1)}}, {}, {}});
+        std::vector<std::uint8_t> sound = BuildHive(root);
+        m_sound = m_scratch.Path() / "sound.hiv";
+        WriteAll(m_sound, sound);
+        std::vector<std::uint8_t> damaged = sound;
+        damaged[hive::kBaseBlockSize] = 'X'; // first bin's signature
+        SealBaseBlock(damaged);
+        m_damaged = m_scratch.Path() / "damaged.hiv";
+        WriteAll(m_damaged, damaged);
+        std::vector<std::uint8_t> dirty = sound;
+        hive::WriteU32(dirty, 4, 2);
+        SealBaseBlock(dirty);
+        m_dirty = m_scratch.Path() / "dirty.hiv";
+        WriteAll(m_dirty, dirty);
+        std::vector<std::uint8_t> noise(5000, 'x');
+        m_noise = m_scratch.Path() / "noise.bin";
+        WriteAll(m_noise, noise);
+    }
+
+    CScratchFolder m_scratch;
+    std::filesystem::path m_sound, m_damaged, m_dirty, m_noise;
+};
+
+TEST_F(HiveTool, ExitCodesFollowTheVerdict)
+{
+    struct Row {
+        std::vector<std::filesystem::path> arguments;
+        int exit;
+        const char* outPart;
+        const char* errPart;
+    };
+    const Row rows[] = {
+        {{"--help"}, 0, "Usage: kelvaro-hive info FILE", ""},
+        {{}, 3, "", "no command given"},
+        {{"frobnicate", m_sound}, 3, "", "unknown command frobnicate"},
+        {{"check"}, 3, "", "no FILE given"},
+        {{"check", m_sound, "--bogus"}, 3, "", "unknown option --bogus"},
+        {{"check", m_sound, "--log"}, 3, "", "--log needs a file"},
+        {{"info", m_sound, "--log", m_dirty}, 3, "", "--log and --no-logs go with check"},
+        {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings)", ""},
+        {{"info", m_sound}, 0, "Compacted size:", ""},
+        {{"check", m_damaged}, 2, "error at 0x1000: no valid hive bin header at 0x1000", ""},
+        {{"check", m_dirty}, 2, "dirty", ""},
+        {{"check", m_noise}, 3, "", "noise.bin: not a registry hive"},
+        {{"check", m_scratch.Path() / "missing.hiv"}, 3, "", "missing.hiv: cannot read"},
+        {{"check", m_scratch.Path()}, 3, "", "is a folder"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        ToolRun run = RunTool(rows[i].arguments);
+        EXPECT_EQ(run.exit, rows[i].exit) << "row " << i << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find(rows[i].outPart), std::string::npos) << "row " << i << ": " << run.out;
+        EXPECT_NE(run.err.find(rows[i].errPart), std::string::npos) << "row " << i << ": " << run.err;
+    }
+}
+
+TEST_F(HiveTool, JsonCarriesVerdictFindingsAndStatistics)
+{
+    ToolRun check = RunTool({"check", m_damaged, "--json"});
+    EXPECT_EQ(check.exit, 2);
+    EXPECT_EQ(check.out.front(), '{');
+    for (const char* part : {"\"verdict\":\"errors\"", "\"exitCode\":2", "\"code\":\"bad-bin-header\"",
+                             "\"offset\":4096", "\"severity\":\"error\"", "\"compactedSize\":"})
+        EXPECT_NE(check.out.find(part), std::string::npos) << part << " in " << check.out;
+
+    ToolRun info = RunTool({"info", m_sound, "--json"});
+    EXPECT_EQ(info.exit, 0);
+    EXPECT_NE(info.out.find("\"keys\":2"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"bigDataValues\":1"), std::string::npos) << info.out;
+    EXPECT_EQ(info.out.find("\"findings\""), std::string::npos) << "info leaves the findings out";
+
+    ToolRun unreadable = RunTool({"check", m_noise, "--json"});
+    EXPECT_EQ(unreadable.exit, 3);
+    EXPECT_NE(unreadable.out.find("\"verdict\":\"unreadable\""), std::string::npos) << unreadable.out;
+}
+
+TEST_F(HiveTool, LogsBesideAreUsedUnlessTurnedOff)
+{
+    // An empty NAME.LOG beside the hive is found, and reported as empty.
+    WriteAll(m_scratch.Path() / "dirty.hiv.log", {});
+    ToolRun found = RunTool({"check", m_dirty});
+    EXPECT_NE(found.out.find("dirty.hiv.log is empty"), std::string::npos) << found.out;
+    ToolRun off = RunTool({"check", m_dirty, "--no-logs"});
+    EXPECT_EQ(off.out.find("is empty"), std::string::npos) << off.out;
+    ToolRun bad = RunTool({"check", m_dirty, "--log", m_scratch.Path() / "nothing.LOG1"});
+    EXPECT_EQ(bad.exit, 3);
+    EXPECT_NE(bad.err.find("nothing.LOG1"), std::string::npos) << bad.err;
+}
+
+TEST(HiveToolText, FileTimesReadAsUtc)
+{
+    struct Row {
+        std::uint64_t fileTime;
+        const char* text;
+    };
+    const Row rows[] = {
+        {0, "never"},
+        {116444736000000000ull, "1970-01-01T00:00:00Z"},
+        {130338819900000000ull, "2014-01-11T02:46:30Z"},
+        {125911584000000000ull, "2000-01-01T00:00:00Z"},
+        {126227808000000000ull, "2001-01-01T00:00:00Z"},
+        {125962560000000000ull, "2000-02-29T00:00:00Z"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(FileTimeText(rows[i].fileTime), rows[i].text) << "row " << i;
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+#include "tools/kelvaro-hive/HiveTool.h"
+
+#include "hive/FileBytes.h"
+#include "hive/HiveCheck.h"
+#include "hive/LogFiles.h"
+#include "tools/kelvaro-hive/JsonWriter.h"
+#include "tools/kelvaro-hive/ToolReport.h"
+
+#include <string>
+
+using namespace hive;
+
+namespace {
+
+constexpr int kUsageExit = 3;
+
+const char* const kHelp =
+    "Usage: kelvaro-hive info FILE [--json]\n"
+    "       kelvaro-hive check FILE [--log LOG]... [--no-logs] [--json]\n"
+    "\n"
+    "Reads a registry hive file (formats 1.3 to 1.6) without changing it.\n"
+    "  info    base block, key and value counts, depth, allocated and free space,\n"
+    "          the largest free runs and the size the hive would compact to\n"
+    "  check   validates every bin and cell and the whole key tree; each finding\n"
+    "          names the file offset. A dirty hive is first recovered in memory\n"
+    "          from its transaction logs: those given with --log, otherwise\n"
+    "          FILE.LOG1, FILE.LOG2 and FILE.LOG beside it (--no-logs: none).\n"
+    "  --json  machine-readable output\n"
+    "\n"
+    "Exit codes: 0 sound, 1 warnings only, 2 errors or dirty, 3 cannot read or usage.\n";
+
+struct Options {
+    std::string command;
+    std::filesystem::path file;
+    bool haveFile = false;
+    std::vector<std::filesystem::path> logs;
+    bool json = false;
+    bool noLogs = false;
+    bool help = false;
+};
+
+bool ParseArguments(const std::vector<std::filesystem::path>& arguments, Options& options, std::string& error)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string text = PathText(arguments[i]);
+        if (text == "--help" || text == "-h") {
+            options.help = true;
+        } else if (text == "--json") {
+            options.json = true;
+        } else if (text == "--no-logs") {
+            options.noLogs = true;
+        } else if (text == "--log") {
+            if (i + 1 == arguments.size()) {
+                error = "--log needs a file";
+                return false;
+            }
+            options.logs.push_back(arguments[++i]);
+        } else if (text.size() > 1 && text[0] == '-') {
+            error = "unknown option " + text;
+            return false;
+        } else if (options.command.empty()) {
+            options.command = text;
+        } else if (!options.haveFile) {
+            options.file = arguments[i];
+            options.haveFile = true;
+        } else {
+            error = "more than one FILE: " + text;
+            return false;
+        }
+    }
+    if (options.help)
+        return true;
+    if (options.command != "info" && options.command != "check") {
+        error = options.command.empty() ? "no command given" : "unknown command " + options.command;
+        return false;
+    }
+    if (!options.haveFile) {
+        error = "no FILE given";
+        return false;
+    }
+    if (options.command == "info" && (!options.logs.empty() || options.noLogs)) {
+        error = "--log and --no-logs go with check";
+        return false;
+    }
+    return true;
+}
+
+int Unreadable(const Options& options, const std::string& file, const std::string& reason, std::ostream& out,
+               std::ostream& err)
+{
+    if (options.json) {
+        CJsonWriter json(out);
+        json.BeginObject();
+        json.String("file", file);
+        json.String("command", options.command);
+        json.String("verdict", "unreadable");
+        json.Number("exitCode", kUsageExit);
+        json.String("refusal", reason);
+        json.EndObject();
+    }
+    err << "kelvaro-hive: " << file << ": " << reason << '\n';
+    return kUsageExit;
+}
+
+} // namespace
+
+int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err)
+{
+    Options options;
+    std::string error;
+    if (!ParseArguments(arguments, options, error)) {
+        err << "kelvaro-hive: " << error << "\n\n" << kHelp;
+        return kUsageExit;
+    }
+    if (options.help) {
+        out << kHelp;
+        return 0;
+    }
+    std::string file = PathText(options.file);
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(options.file, bytes, error))
+    {
+        std::string prefix = file + ": ";
+        if (error.compare(0, prefix.size(), prefix) == 0)
+            error.erase(0, prefix.size());
+        return Unreadable(options, file, error, out, err);
+    }
+
+    std::vector<LogInput> logs;
+    if (options.command == "check" && !options.noLogs) {
+        std::vector<std::filesystem::path> logFiles =
+            options.logs.empty() ? FindLogsBeside(options.file) : options.logs;
+        for (const std::filesystem::path& logFile : logFiles) {
+            LogInput log{PathText(logFile), {}};
+            if (!ReadFileBytes(logFile, log.bytes, error)) {
+                err << "kelvaro-hive: " << error << '\n';
+                return kUsageExit;
+            }
+            logs.push_back(std::move(log));
+        }
+    }
+    CheckResult result = CheckHiveBytes(std::move(bytes), logs);
+    if (result.verdict == Verdict::Unreadable)
+        return Unreadable(options, file, result.refusal, out, err);
+    if (options.json)
+        PrintJson(out, options.command, file, result);
+    else if (options.command == "info")
+        PrintInfoText(out, file, result);
+    else
+        PrintCheckText(out, file, result);
+    return ExitCode(result.verdict);
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The kelvaro-hive command line: "info FILE" and "check FILE [--log LOG]...",
+// each with "--json"; "--help". Returns the process exit code: 0 sound,
+// 1 warnings only, 2 errors or dirty, 3 unreadable file or bad usage.
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err);

@@ -1,0 +1,13 @@
+// Entry point of kelvaro-hive where arguments arrive as bytes (UTF-8).
+
+#include "tools/kelvaro-hive/HiveTool.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::filesystem::path> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return RunHiveTool(arguments, std::cout, std::cerr);
+}

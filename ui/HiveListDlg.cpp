@@ -1,0 +1,282 @@
+#include "ui/HiveListDlg.h"
+
+#include <windowsx.h>
+
+#include "catalogue/HiveRecords.h"
+#include "ui/AboutDlg.h"
+#include "ui/HiveListFill.h"
+#include "ui/framework/DataExchange.h"
+#include "ui/framework/Resources.h"
+#include "ui/framework/WinApp.h"
+#include "ui/logic/ColumnWidths.h"
+#include "ui/logic/DefragmentRules.h"
+#include "ui/logic/MainLayout.h"
+#include "ui/logic/SortRules.h"
+#include "ui/logic/SystemMenuRules.h"
+#include "ui/logic/TickRules.h"
+#include "ui/res/resource.h"
+
+namespace {
+
+const MessageMapEntry kEntries[] = {
+    {WM_SYSCOMMAND, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnSysCommand>},
+    {WM_SYSCOLORCHANGE, 0, 0, &CallVoid<CHiveListDlg, &CHiveListDlg::OnSysColorChange>},
+    {WM_PAINT, 0, 0, &CallVoid<CHiveListDlg, &CHiveListDlg::OnPaint>},
+    {WM_QUERYDRAGICON, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnQueryDragIcon>},
+    {WM_NCHITTEST, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnNcHitTest>},
+    {WM_GETMINMAXINFO, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnGetMinMaxInfo>},
+    {WM_SIZE, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnSize>},
+    {WM_NOTIFY, LVN_COLUMNCLICK, IDC_HIVE_LIST,
+     &CallNotify<CHiveListDlg, &CHiveListDlg::OnColumnClick>},
+    {WM_NOTIFY, LVN_ITEMCHANGED, IDC_HIVE_LIST,
+     &CallNotify<CHiveListDlg, &CHiveListDlg::OnItemChanged>},
+    {WM_COMMAND, BN_CLICKED, IDC_DEFRAGMENT, &CallVoid<CHiveListDlg, &CHiveListDlg::OnDefragment>},
+};
+
+HICON LoadAppIcon(int widthMetric, int heightMetric) {
+  return static_cast<HICON>(::LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                         IMAGE_ICON, ::GetSystemMetrics(widthMetric),
+                                         ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
+uilogic::Rect ToRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+// A child's rectangle in its parent's client coordinates.
+uilogic::Rect ChildRect(HWND parent, HWND child) {
+  RECT rect{};
+  ::GetWindowRect(child, &rect);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return ToRect(rect);
+}
+
+// Measured once per process from the template's own layout, then kept.
+struct KeptMetrics {
+  bool measured = false;
+  uilogic::LayoutMetrics metrics;
+};
+KeptMetrics g_layout;
+
+}  // namespace
+
+CHiveListDlg::CHiveListDlg(CWnd* parent) : CDialog(IDD_HIVELIST_DIALOG, parent) {
+  m_hIcon = LoadAppIcon(SM_CXICON, SM_CYICON);
+  m_hSmallIcon = LoadAppIcon(SM_CXSMICON, SM_CYSMICON);
+}
+
+CHiveListDlg::~CHiveListDlg() {
+  if (m_hIcon != nullptr) ::DestroyIcon(m_hIcon);
+  if (m_hSmallIcon != nullptr) ::DestroyIcon(m_hSmallIcon);
+}
+
+const MessageMap* CHiveListDlg::GetMessageMap() const {
+  static const MessageMap map = {CDialog::GetMessageMap(), kEntries, std::size(kEntries)};
+  return &map;
+}
+
+void CHiveListDlg::DoDataExchange(bool saveAndValidate) {
+  DDX_Control(*this, saveAndValidate, IDC_HIVE_LIST, m_list);
+  DDX_Check(*this, saveAndValidate, IDC_SHOW_RESULTS, m_bShowResults);
+}
+
+BOOL CHiveListDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+  if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+    CString about = LoadResourceString(IDS_ABOUTBOX);
+    ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(systemMenu, MF_STRING, uilogic::kAboutCommandId, about);
+  }
+  InitHiveListControl();
+  FillHiveList(*this);
+  UpdateDefragmentButton();
+  return TRUE;
+}
+
+void CHiveListDlg::InitHiveListControl() {
+  m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  HIMAGELIST ticks = ::ImageList_LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_CHECKBOXES),
+                                            15, 2, RGB(0, 128, 128), IMAGE_BITMAP, 0);
+  m_list.SetImageList(ticks, LVSIL_STATE);
+  RECT client{};
+  ::GetClientRect(m_list.m_hWnd, &client);
+  auto widths =
+      uilogic::HiveListColumnWidths(client.right - client.left, ::GetSystemMetrics(SM_CXVSCROLL));
+  m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
+  m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_FILENAME), LVCFMT_LEFT, widths[1]);
+  m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_SIZE), LVCFMT_RIGHT, widths[2]);
+  ShowSortArrow(true);
+}
+
+void CHiveListDlg::OnOK() {}
+
+BOOL CHiveListDlg::DestroyWindow() {
+  FreeHiveRows();
+  return CDialog::DestroyWindow();
+}
+
+void CHiveListDlg::FreeHiveRows() {
+  if (m_list.m_hWnd == nullptr) return;
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    delete reinterpret_cast<HiveEntry*>(m_list.GetItemData(index));
+  }
+  m_list.DeleteAllItems();
+}
+
+void CHiveListDlg::SortRows() {
+  m_list.SortItems(&CHiveListDlg::CompareHiveRows, reinterpret_cast<LPARAM>(this));
+}
+
+int CALLBACK CHiveListDlg::CompareHiveRows(LPARAM first, LPARAM second, LPARAM context) {
+  auto* dialog = reinterpret_cast<CHiveListDlg*>(context);
+  auto* a = reinterpret_cast<HiveEntry*>(first);
+  auto* b = reinterpret_cast<HiveEntry*>(second);
+  if (a == nullptr || b == nullptr) return 0;
+  return uilogic::CompareHiveRows(*a, *b, {dialog->m_nSortColumn, dialog->m_bSortAscending});
+}
+
+void CHiveListDlg::ShowSortArrow(bool show) {
+  HWND header = m_list.GetHeaderCtrl();
+  if (header == nullptr) return;
+  HDITEMW item{};
+  item.mask = HDI_FORMAT | HDI_BITMAP;
+  if (!Header_GetItem(header, m_nSortColumn, &item)) return;
+  if (item.hbm != nullptr) {
+    ::DeleteObject(item.hbm);
+    item.hbm = nullptr;
+  }
+  if (show) {
+    item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
+    item.hbm = static_cast<HBITMAP>(::LoadImageW(
+        AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_bSortAscending ? IDB_SORT_UP : IDB_SORT_DOWN),
+        IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+  } else {
+    item.fmt &= ~(HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+  }
+  Header_SetItem(header, m_nSortColumn, &item);
+}
+
+void CHiveListDlg::UpdateDefragmentButton() {
+  UpdateData(TRUE);
+  int ticked = m_list.CountRowsWithState(uilogic::kStateTicked);
+  EnableDlgControl(*this, IDC_DEFRAGMENT, uilogic::DefragmentEnabled(ticked));
+}
+
+void EnableDlgControl(CDialog& dialog, int controlId, bool enable) {
+  HWND control = dialog.GetDlgItem(controlId);
+  if (uilogic::MoveFocusBeforeChange(enable, ::GetFocus() == control)) {
+    dialog.SendMessage(WM_NEXTDLGCTL, 0, 0);
+  }
+  ::EnableWindow(control, enable ? TRUE : FALSE);
+  auto defaultId = static_cast<std::uint32_t>(dialog.SendMessage(DM_GETDEFID));
+  if (uilogic::ReassertDefaultButton(enable, defaultId, controlId)) {
+    dialog.SendMessage(DM_SETDEFID, static_cast<WPARAM>(controlId));
+  }
+}
+
+std::optional<LRESULT> CHiveListDlg::OnSysCommand(WPARAM id, LPARAM) {
+  if (!uilogic::IsAboutCommand(static_cast<std::uint32_t>(id))) return std::nullopt;
+  CAboutDlg about;
+  about.DoModal();
+  return 0;
+}
+
+void CHiveListDlg::OnSysColorChange() {
+  m_list.SendMessage(WM_SYSCOLORCHANGE);
+  ShowSortArrow(true);
+}
+
+void CHiveListDlg::OnPaint() {
+  if (::IsIconic(m_hWnd)) {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    uilogic::Point at = uilogic::MinimizedIconPosition(
+        client.right - client.left, client.bottom - client.top, ::GetSystemMetrics(SM_CXICON),
+        ::GetSystemMetrics(SM_CYICON));
+    ::DrawIcon(dc, at.x, at.y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+    return;
+  }
+  ::DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);
+  if (!m_bGripVisible) return;
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  uilogic::Rect grip = uilogic::GripRect(ToRect(client), ::GetSystemMetrics(SM_CXHSCROLL),
+                                         ::GetSystemMetrics(SM_CYVSCROLL));
+  m_rcGrip = RECT{grip.left, grip.top, grip.right, grip.bottom};
+  HDC dc = ::GetDC(m_hWnd);
+  ::DrawFrameControl(dc, &m_rcGrip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+  ::ReleaseDC(m_hWnd, dc);
+  ::InvalidateRect(GetDlgItem(IDCANCEL), nullptr, TRUE);
+}
+
+std::optional<LRESULT> CHiveListDlg::OnQueryDragIcon(WPARAM, LPARAM) {
+  return reinterpret_cast<LRESULT>(m_hSmallIcon);
+}
+
+std::optional<LRESULT> CHiveListDlg::OnNcHitTest(WPARAM wParam, LPARAM point) {
+  auto answer = static_cast<int>(::DefWindowProcW(m_hWnd, WM_NCHITTEST, wParam, point));
+  RECT window{};
+  ::GetWindowRect(m_hWnd, &window);
+  return uilogic::SizeGripHitTest(answer, m_bGripVisible, ToRect(window),
+                                  {GET_X_LPARAM(point), GET_Y_LPARAM(point)},
+                                  ::GetSystemMetrics(SM_CXHSCROLL), ::GetSystemMetrics(SM_CYVSCROLL));
+}
+
+std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
+  auto* limits = reinterpret_cast<MINMAXINFO*>(info);
+  limits->ptMinTrackSize.x = uilogic::kMainWindowMinimumWidth;
+  limits->ptMinTrackSize.y = uilogic::kMainWindowMinimumHeight;
+  return std::nullopt;  // the default processing runs on
+}
+
+std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
+  if (!::IsWindowVisible(m_hWnd)) return 0;
+  HWND list = GetDlgItem(IDC_HIVE_LIST);
+  HWND check = GetDlgItem(IDC_SHOW_RESULTS);
+  HWND defragment = GetDlgItem(IDC_DEFRAGMENT);
+  HWND cancel = GetDlgItem(IDCANCEL);
+  if (!g_layout.measured) {
+    g_layout.metrics = uilogic::MeasureLayoutMetrics(ChildRect(m_hWnd, list), ChildRect(m_hWnd, cancel));
+    g_layout.measured = true;
+  }
+  m_bGripVisible = uilogic::GripVisibleAfterSize(static_cast<std::uint32_t>(type));
+  ::InvalidateRect(m_hWnd, &m_rcGrip, TRUE);
+
+  uilogic::MainControls current{ChildRect(m_hWnd, list), ChildRect(m_hWnd, check),
+                                ChildRect(m_hWnd, defragment), ChildRect(m_hWnd, cancel)};
+  uilogic::MainLayout layout =
+      uilogic::LayOutMainWindow(g_layout.metrics, current, LOWORD(size), HIWORD(size));
+  constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOOWNERZORDER;
+  HDWP batch = ::BeginDeferWindowPos(4);
+  if (batch != nullptr) batch = ::DeferWindowPos(batch, list, nullptr, 0, 0, layout.listWidth, layout.listHeight, kKeepOrder | SWP_NOMOVE);
+  if (batch != nullptr) batch = ::DeferWindowPos(batch, check, nullptr, layout.checkBox.x, layout.checkBox.y, 0, 0, kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr) batch = ::DeferWindowPos(batch, defragment, nullptr, layout.defragment.x, layout.defragment.y, 0, 0, kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr) batch = ::DeferWindowPos(batch, cancel, nullptr, layout.cancel.x, layout.cancel.y, 0, 0, kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr) ::EndDeferWindowPos(batch);
+  return 0;
+}
+
+void CHiveListDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
+  auto* view = reinterpret_cast<NMLISTVIEW*>(header);
+  ShowSortArrow(false);
+  uilogic::SortOrder order =
+      uilogic::AfterColumnClick({m_nSortColumn, m_bSortAscending}, view->iSubItem);
+  m_nSortColumn = order.column;
+  m_bSortAscending = order.ascending;
+  SortRows();
+  ShowSortArrow(true);
+  *result = 0;
+}
+
+void CHiveListDlg::OnItemChanged(NMHDR*, LRESULT* result) {
+  UpdateDefragmentButton();
+  *result = 0;
+}
+
+void CHiveListDlg::OnDefragment() {
+  // The compaction run is wired in with the run itself.
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The widths of the two lists' columns, from the list's client width W and a
+// vertical scroll bar's width V (SM_CXVSCROLL), in pixels.
+#include <array>
+
+namespace uilogic {
+
+// "Hive" 355, "Filename" 355, "Size" the rest: W - 710 - V.
+std::array<int, 3> HiveListColumnWidths(int listClientWidth, int scrollBarWidth);
+
+// "Hive" the rest: W - V - 200, "Previous Size" 100, "Current Size" 100.
+std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth);
+
+}  // namespace uilogic

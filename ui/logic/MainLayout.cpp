@@ -1,0 +1,44 @@
+#include "ui/logic/MainLayout.h"
+
+namespace uilogic {
+
+LayoutMetrics MeasureLayoutMetrics(const Rect& listInClient, const Rect& cancelButton) {
+  return {listInClient.left, listInClient.top, cancelButton.Width(), cancelButton.Height()};
+}
+
+MainLayout LayOutMainWindow(const LayoutMetrics& metrics, const MainControls& current,
+                            int clientWidth, int clientHeight) {
+  const int mx = metrics.marginX;
+  const int my = metrics.marginY;
+  const int buttonsTop = clientHeight - my - metrics.buttonHeight;
+  MainLayout layout;
+  layout.listWidth = clientWidth - 2 * mx;
+  layout.listHeight = clientHeight - 2 * my - metrics.buttonHeight - current.list.top;
+  layout.checkBox = {current.checkBox.left, buttonsTop};
+  layout.defragment = {clientWidth - 2 * mx - metrics.buttonWidth - current.defragment.Width(),
+                       buttonsTop};
+  layout.cancel = {clientWidth - mx - current.cancel.Width(), buttonsTop};
+  return layout;
+}
+
+bool GripVisibleAfterSize(std::uint32_t sizeType) { return sizeType != kSizeMaximized; }
+
+Rect GripRect(const Rect& client, int scrollBarWidth, int scrollBarHeight) {
+  return {client.right - scrollBarWidth, client.bottom - scrollBarHeight, client.right,
+          client.bottom};
+}
+
+int SizeGripHitTest(int defaultResult, bool gripVisible, const Rect& window, Point screenPoint,
+                    int scrollBarWidth, int scrollBarHeight) {
+  if (defaultResult != kHitTestClient || !gripVisible) return defaultResult;
+  if (GripRect(window, scrollBarWidth, scrollBarHeight).Contains(screenPoint)) {
+    return kHitTestBottomRight;
+  }
+  return defaultResult;
+}
+
+Point MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight) {
+  return {(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
+}
+
+}  // namespace uilogic

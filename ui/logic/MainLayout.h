@@ -1,0 +1,71 @@
+#pragma once
+// The main window's layout: its minimum size, where its four controls go on a
+// resize, the size grip's corner and hit zone, and the icon drawn while it is
+// minimised. All in pixels.
+#include <cstdint>
+
+#include "ui/logic/Geometry.h"
+
+namespace uilogic {
+
+// The outer window never shrinks below this.
+inline constexpr int kMainWindowMinimumWidth = 400;
+inline constexpr int kMainWindowMinimumHeight = 200;
+
+inline constexpr std::uint32_t kSizeMaximized = 2;  // SIZE_MAXIMIZED
+inline constexpr int kHitTestClient = 1;  // HTCLIENT
+inline constexpr int kHitTestBottomRight = 17;  // HTBOTTOMRIGHT
+
+// The margins and button size the layout keeps, measured once from the
+// window as the dialog template laid it out.
+struct LayoutMetrics {
+  int marginX = 0;  // the list's left in client coordinates
+  int marginY = 0;  // the list's top in client coordinates
+  int buttonWidth = 0;  // the Cancel button's width
+  int buttonHeight = 0;  // the Cancel button's height
+};
+
+LayoutMetrics MeasureLayoutMetrics(const Rect& listInClient, const Rect& cancelButton);
+
+// The controls' rectangles in client coordinates before a resize.
+struct MainControls {
+  Rect list;
+  Rect checkBox;
+  Rect defragment;
+  Rect cancel;
+};
+
+// What a resize changes: the list's size (it keeps its corner) and the other
+// controls' top-left corners (they keep their sizes).
+struct MainLayout {
+  int listWidth = 0;
+  int listHeight = 0;
+  Point checkBox;
+  Point defragment;
+  Point cancel;
+};
+
+// For a client area of clientWidth x clientHeight: the list fills the width
+// less the margins and ends MY above a row of controls whose bottom lies MY
+// above the client bottom; Cancel keeps a right margin of MX, Defragment stands
+// MX to the left of a BW-wide Cancel, the check box keeps its left edge.
+MainLayout LayOutMainWindow(const LayoutMetrics& metrics, const MainControls& current,
+                            int clientWidth, int clientHeight);
+
+// The grip shows unless the window is maximised.
+bool GripVisibleAfterSize(std::uint32_t sizeType);
+
+// The grip's square in the client area's lower right corner, a scroll bar's
+// width (SM_CXHSCROLL) wide and a scroll bar's height (SM_CYVSCROLL) high.
+Rect GripRect(const Rect& client, int scrollBarWidth, int scrollBarHeight);
+
+// HTBOTTOMRIGHT when the platform classed the point as client area, the grip is
+// shown and the point lies in the same square at the outer window's lower right
+// corner (screen coordinates); otherwise the platform's own answer.
+int SizeGripHitTest(int defaultResult, bool gripVisible, const Rect& window, Point screenPoint,
+                    int scrollBarWidth, int scrollBarHeight);
+
+// Where the large icon goes, centred, while the window is minimised.
+Point MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight);
+
+}  // namespace uilogic
