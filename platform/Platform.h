@@ -6,6 +6,7 @@
 #include "platform/ILocale.h"
 #include "platform/IRegistry.h"
 #include "platform/ISecurity.h"
+#include "platform/IShell.h"
 #include "platform/ISystem.h"
 #include "platform/IVolumes.h"
 
@@ -20,6 +21,7 @@ class Platform {
   virtual IFileSystem& Files() = 0;
   virtual IVolumes& Volumes() = 0;
   virtual ILocale& Locale() = 0;
+  virtual IShell& Shell() = 0;
 };
 
 // The installed platform. Using it before anything is installed is a programming

@@ -1,11 +1,15 @@
 #pragma once
-// The About box (template 100).
+// The About box (template 100): icon, name and version, the web link, OK.
+#include "ui/HyperlinkStatic.h"
 #include "ui/framework/Dialog.h"
 
 class CAboutDlg : public CDialog {
  public:
-  CAboutDlg() : CDialog(IDD_ABOUT_TEMPLATE, nullptr) {}
+  CAboutDlg();
+  ~CAboutDlg() override = default;
 
- private:
-  static constexpr UINT IDD_ABOUT_TEMPLATE = 100;
+  CHyperlinkStatic m_link;
+
+ protected:
+  void DoDataExchange(bool saveAndValidate) override;
 };

@@ -3,7 +3,7 @@
 #include <windowsx.h>
 
 #include "catalogue/HiveRecords.h"
-#include "ui/AboutDlg.h"
+#include "ui/WindowChrome.h"
 #include "ui/HiveListFill.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
@@ -12,7 +12,6 @@
 #include "ui/logic/DefragmentRules.h"
 #include "ui/logic/MainLayout.h"
 #include "ui/logic/SortRules.h"
-#include "ui/logic/SystemMenuRules.h"
 #include "ui/logic/TickRules.h"
 #include "ui/res/resource.h"
 
@@ -32,12 +31,6 @@ const MessageMapEntry kEntries[] = {
      &CallNotify<CHiveListDlg, &CHiveListDlg::OnItemChanged>},
     {WM_COMMAND, BN_CLICKED, IDC_DEFRAGMENT, &CallVoid<CHiveListDlg, &CHiveListDlg::OnDefragment>},
 };
-
-HICON LoadAppIcon(int widthMetric, int heightMetric) {
-  return static_cast<HICON>(::LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                         IMAGE_ICON, ::GetSystemMetrics(widthMetric),
-                                         ::GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
 
 uilogic::Rect ToRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
@@ -59,8 +52,8 @@ KeptMetrics g_layout;
 }  // namespace
 
 CHiveListDlg::CHiveListDlg(CWnd* parent) : CDialog(IDD_HIVELIST_DIALOG, parent) {
-  m_hIcon = LoadAppIcon(SM_CXICON, SM_CYICON);
-  m_hSmallIcon = LoadAppIcon(SM_CXSMICON, SM_CYSMICON);
+  m_hIcon = LoadAppIcon(false);
+  m_hSmallIcon = LoadAppIcon(true);
 }
 
 CHiveListDlg::~CHiveListDlg() {
@@ -82,11 +75,7 @@ BOOL CHiveListDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-  if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
-    CString about = LoadResourceString(IDS_ABOUTBOX);
-    ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(systemMenu, MF_STRING, uilogic::kAboutCommandId, about);
-  }
+  AddAboutMenuEntry(m_hWnd);
   InitHiveListControl();
   FillHiveList(*this);
   UpdateDefragmentButton();
@@ -136,24 +125,7 @@ int CALLBACK CHiveListDlg::CompareHiveRows(LPARAM first, LPARAM second, LPARAM c
 }
 
 void CHiveListDlg::ShowSortArrow(bool show) {
-  HWND header = m_list.GetHeaderCtrl();
-  if (header == nullptr) return;
-  HDITEMW item{};
-  item.mask = HDI_FORMAT | HDI_BITMAP;
-  if (!Header_GetItem(header, m_nSortColumn, &item)) return;
-  if (item.hbm != nullptr) {
-    ::DeleteObject(item.hbm);
-    item.hbm = nullptr;
-  }
-  if (show) {
-    item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
-    item.hbm = static_cast<HBITMAP>(::LoadImageW(
-        AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_bSortAscending ? IDB_SORT_UP : IDB_SORT_DOWN),
-        IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
-  } else {
-    item.fmt &= ~(HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
-  }
-  Header_SetItem(header, m_nSortColumn, &item);
+  ShowHeaderSortArrow(m_list, m_nSortColumn, m_bSortAscending, show);
 }
 
 void CHiveListDlg::UpdateDefragmentButton() {
@@ -175,9 +147,7 @@ void EnableDlgControl(CDialog& dialog, int controlId, bool enable) {
 }
 
 std::optional<LRESULT> CHiveListDlg::OnSysCommand(WPARAM id, LPARAM) {
-  if (!uilogic::IsAboutCommand(static_cast<std::uint32_t>(id))) return std::nullopt;
-  CAboutDlg about;
-  about.DoModal();
+  if (!RunAboutCommand(id)) return std::nullopt;
   return 0;
 }
 
@@ -188,16 +158,7 @@ void CHiveListDlg::OnSysColorChange() {
 
 void CHiveListDlg::OnPaint() {
   if (::IsIconic(m_hWnd)) {
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    uilogic::Point at = uilogic::MinimizedIconPosition(
-        client.right - client.left, client.bottom - client.top, ::GetSystemMetrics(SM_CXICON),
-        ::GetSystemMetrics(SM_CYICON));
-    ::DrawIcon(dc, at.x, at.y, m_hIcon);
-    ::EndPaint(m_hWnd, &paint);
+    PaintMinimizedIcon(m_hWnd, m_hIcon);
     return;
   }
   ::DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);

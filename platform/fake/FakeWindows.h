@@ -6,6 +6,7 @@
 #include "platform/fake/FakeLocale.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSecurity.h"
+#include "platform/fake/FakeShell.h"
 #include "platform/fake/FakeSystem.h"
 #include "platform/fake/FakeVolumes.h"
 #include "platform/fake/FaultPlan.h"
@@ -22,6 +23,7 @@ class FakeWindows : public Platform {
   IFileSystem& Files() override { return files; }
   IVolumes& Volumes() override { return volumes; }
   ILocale& Locale() override { return locale; }
+  IShell& Shell() override { return shell; }
 
   FaultPlan faults;
   FakeSystem system;
@@ -30,6 +32,7 @@ class FakeWindows : public Platform {
   FakeFileSystem files;
   FakeVolumes volumes;
   FakeLocale locale;
+  FakeShell shell{faults};
 };
 
 }  // namespace platform::fake

@@ -84,6 +84,11 @@ class Win32Locale : public ILocale {
   std::uint32_t GetThreadLocale() override;
 };
 
+class Win32Shell : public IShell {
+ public:
+  std::intptr_t ShellExecute(const wchar_t* verb, const wchar_t* file) override;
+};
+
 class Win32Platform : public Platform {
  public:
   IRegistry& Registry() override { return m_registry; }
@@ -92,6 +97,7 @@ class Win32Platform : public Platform {
   IFileSystem& Files() override { return m_files; }
   IVolumes& Volumes() override { return m_volumes; }
   ILocale& Locale() override { return m_locale; }
+  IShell& Shell() override { return m_shell; }
 
  private:
   Win32Registry m_registry;
@@ -100,6 +106,7 @@ class Win32Platform : public Platform {
   Win32FileSystem m_files;
   Win32Volumes m_volumes;
   Win32Locale m_locale;
+  Win32Shell m_shell;
 };
 
 }  // namespace platform::win32

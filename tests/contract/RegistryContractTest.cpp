@@ -194,6 +194,7 @@ class GrowingPlatform : public platform::Platform {
   platform::IFileSystem& Files() override { return m_inner.Files(); }
   platform::IVolumes& Volumes() override { return m_inner.Volumes(); }
   platform::ILocale& Locale() override { return m_inner.Locale(); }
+  platform::IShell& Shell() override { return m_inner.Shell(); }
 
  private:
   platform::Platform& m_inner;

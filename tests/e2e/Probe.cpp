@@ -6,8 +6,12 @@
 //   probe click TITLE ID               sends a button click (BN_CLICKED) of control ID
 //   probe key TITLE VK                 posts a key press (WM_KEYDOWN/UP) to the window's focus
 //   probe close TITLE                  posts WM_CLOSE
+//   probe dosdevice NAME               the first target QueryDosDeviceW gives for NAME
+//   probe rows TITLE ID                the rows of list view ID: state|col0|col1|col2
 // Exit code 0 on success, 1 when the window did not appear (or go) in time, 2 on usage.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -81,6 +85,44 @@ void ListWindow(HWND window) {
   std::fflush(stdout);
 }
 
+// Reads a list view's rows from the other process: the item structure and the
+// text buffer must live in that process's memory for the messages to fill them.
+void ListRows(HWND list) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(list, &processId);
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                 FALSE, processId);
+  if (process == nullptr) return;
+  constexpr SIZE_T kTextChars = 512;
+  auto* remote = static_cast<char*>(::VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kTextChars * 2,
+                                                     MEM_COMMIT, PAGE_READWRITE));
+  if (remote == nullptr) {
+    ::CloseHandle(process);
+    return;
+  }
+  auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    UINT state = static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    std::wstring line = L"row|" + std::to_wstring(state >> 12);
+    for (int column = 0; column < 3; ++column) {
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = remoteText;
+      item.cchTextMax = static_cast<int>(kTextChars);
+      ::WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+      ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+      wchar_t text[kTextChars] = {};
+      ::ReadProcessMemory(process, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
+      line += L"|";
+      line += text;
+    }
+    Print(line);
+  }
+  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+}
+
 bool WaitFor(const wchar_t* title, double seconds, bool present) {
   DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
   for (;;) {
@@ -105,6 +147,12 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 3) return 2;
+  if (verb == L"dosdevice") {
+    wchar_t target[1024] = {};
+    if (::QueryDosDeviceW(argv[2], target, 1024) == 0) return 1;
+    Print(target);
+    return 0;
+  }
   const wchar_t* title = argv[2];
   if (verb == L"wait" && argc >= 4) return WaitFor(title, std::wcstod(argv[3], nullptr), true) ? 0 : 1;
   if (verb == L"gone" && argc >= 4) return WaitFor(title, std::wcstod(argv[3], nullptr), false) ? 0 : 1;
@@ -126,6 +174,10 @@ int wmain(int argc, wchar_t** argv) {
     HWND target = ::GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : window;
     ::PostMessageW(target, WM_KEYDOWN, key, 1);
     ::PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+    return 0;
+  }
+  if (verb == L"rows" && argc >= 4) {
+    ListRows(::GetDlgItem(window, static_cast<int>(std::wcstol(argv[3], nullptr, 10))));
     return 0;
   }
   if (verb == L"close") {

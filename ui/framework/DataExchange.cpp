@@ -2,7 +2,7 @@
 
 void DDX_Control(CDialog& dialog, bool, int id, CWnd& control) {
   if (control.m_hWnd != nullptr) return;
-  control.m_hWnd = dialog.GetDlgItem(id);
+  control.SubclassWindow(dialog.GetDlgItem(id));
   dialog.AttachControl(control);
 }
 

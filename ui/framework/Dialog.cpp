@@ -5,7 +5,8 @@
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_pParent(parent) {}
 
 INT_PTR CDialog::DoModal() {
-  HWND owner = m_pParent != nullptr ? m_pParent->m_hWnd : nullptr;
+  // Without a parent the dialog is modal over the thread's active window, if any.
+  HWND owner = m_pParent != nullptr ? m_pParent->m_hWnd : ::GetActiveWindow();
   bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
   m_bEndModal = false;
   m_nModalResult = -1;

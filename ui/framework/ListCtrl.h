@@ -31,10 +31,12 @@ class CListCtrl : public CWnd {
     SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lvItem));
     return lvItem.lParam;
   }
-  // Inserts a row with its text, item data and state image bits; the new index or -1.
-  int InsertItem(int index, const wchar_t* text, LPARAM data, UINT stateBits) {
+  // Inserts a row with its text, item data, state image bits and, unless -1, its
+  // image index; the new index or -1.
+  int InsertItem(int index, const wchar_t* text, LPARAM data, UINT stateBits, int image = -1) {
     LVITEMW lvItem{};
-    lvItem.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+    lvItem.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE | (image >= 0 ? LVIF_IMAGE : 0u);
+    lvItem.iImage = image;
     lvItem.iItem = index;
     lvItem.pszText = const_cast<wchar_t*>(text);
     lvItem.lParam = data;

@@ -42,3 +42,37 @@ bool CWnd::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
   }
   return true;
 }
+
+namespace {
+constexpr const wchar_t* kObjectProperty = L"Kelvaro.CWnd";
+}
+
+bool CWnd::SubclassWindow(HWND window) {
+  if (window == nullptr || m_pfnSuper != nullptr) return false;
+  m_hWnd = window;
+  ::SetPropW(window, kObjectProperty, this);
+  m_pfnSuper = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+  return m_pfnSuper != nullptr;
+}
+
+LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (m_pfnSuper == nullptr) return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+  return ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* object = static_cast<CWnd*>(::GetPropW(window, kObjectProperty));
+  if (object == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  WNDPROC super = object->m_pfnSuper;
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
+    ::RemovePropW(window, kObjectProperty);
+    object->m_pfnSuper = nullptr;
+    object->m_hWnd = nullptr;
+    return ::CallWindowProcW(super, window, message, wParam, lParam);
+  }
+  LRESULT result = 0;
+  if (object->RouteMessage(message, wParam, lParam, &result)) return result;
+  return ::CallWindowProcW(super, window, message, wParam, lParam);
+}

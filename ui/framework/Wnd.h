@@ -24,6 +24,12 @@ class CWnd {
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
   }
 
+  // Routes the window's own messages through this object's message map, the
+  // rest to its original window procedure. Undone when the window is destroyed.
+  bool SubclassWindow(HWND window);
+  // The original window procedure's answer for a message.
+  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+
   // Offers a notification the parent received from this control back to it.
   bool ReflectNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     return RouteMessage(kReflectBase + message, wParam, lParam, result);
@@ -36,4 +42,8 @@ class CWnd {
   // reported to the user and the message counts as handled.
   bool RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   static const MessageMap kMessageMap;
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  WNDPROC m_pfnSuper = nullptr;
 };
