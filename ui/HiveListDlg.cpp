@@ -2,7 +2,10 @@
 
 #include <windowsx.h>
 
+#include <vector>
+
 #include "catalogue/HiveRecords.h"
+#include "compaction/CompactionRun.h"
 #include "ui/WindowChrome.h"
 #include "ui/HiveListFill.h"
 #include "ui/framework/DataExchange.h"
@@ -238,6 +241,35 @@ void CHiveListDlg::OnItemChanged(NMHDR*, LRESULT* result) {
   *result = 0;
 }
 
+namespace {
+// The wait cursor for the length of a scope, however it is left.
+class WaitCursor {
+ public:
+  WaitCursor() { AfxGetApp()->BeginWaitCursor(); }
+  ~WaitCursor() { AfxGetApp()->EndWaitCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+}  // namespace
+
 void CHiveListDlg::OnDefragment() {
-  // The compaction run is wired in with the run itself.
+  CString question = LoadResourceString(IDS_CONFIRM_DEFRAGMENT);
+  if (KelvaroMessageBox(m_hWnd, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
+  CompactionOutcome outcome;
+  {
+    WaitCursor waiting;
+    UpdateData(TRUE);
+    std::vector<CompactionRow> rows;
+    for (int index = 0; index < m_list.GetItemCount(); ++index) {
+      rows.push_back({reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
+                      m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
+    }
+    outcome = RunCompaction(rows, m_bShowResults != 0, LoadResourceString(IDS_SHUTDOWN_MESSAGE));
+    if (outcome.closeWindow) {
+      EndDialog(IDOK);
+      return;
+    }
+  }
+  // Nothing was scheduled: no restart, and the list stays for another try.
+  KelvaroMessageBox(m_hWnd, LoadResourceString(IDS_NOTHING_COMPACTED), MB_OK | MB_ICONERROR);
 }

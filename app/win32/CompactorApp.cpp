@@ -4,17 +4,15 @@
 
 #include "app/StartupDecision.h"
 #include "ui/HiveListDlg.h"
+#include "ui/ResultsDlg.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/Resources.h"
 #include "ui/res/resource.h"
 
 namespace {
 
-// Until the results window exists, results mode runs its bare template.
 std::unique_ptr<CDialog> MakeModeWindow(StartupOutcome outcome) {
-  if (outcome == StartupOutcome::ResultsMode) {
-    return std::make_unique<CDialog>(IDD_RESULTS_DIALOG, nullptr);
-  }
+  if (outcome == StartupOutcome::ResultsMode) return std::make_unique<CResultsDlg>(nullptr);
   return std::make_unique<CHiveListDlg>(nullptr);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/fake/FakeRegistry.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "platform/fake/CaseFold.h"
 
@@ -8,8 +9,8 @@ namespace platform::fake {
 
 namespace {
 constexpr Status kErrorKeyDeleted = 1018;
-constexpr Status kErrorCallNotImplemented = 120;
 constexpr Status kErrorBadPathname = 161;
+constexpr Status kErrorInvalidName = 123;
 constexpr std::uint32_t kCreatedNewKey = 1;
 constexpr std::uint32_t kOpenedExistingKey = 2;
 
@@ -26,6 +27,19 @@ std::vector<std::wstring> SplitPath(const std::wstring& path) {
   }
   if (!current.empty()) parts.push_back(current);
   return parts;
+}
+
+// The folder a file path names its file in: C:\a\b => C:\a, C:\b => C:\,
+// b => . (the current folder).
+std::wstring ParentFolderOf(std::wstring path) {
+  for (wchar_t& ch : path) {
+    if (ch == L'/') ch = L'\\';
+  }
+  auto last = path.rfind(L'\\');
+  if (last == std::wstring::npos) return L".";
+  std::wstring parent = path.substr(0, last);
+  if (parent.size() == 2 && parent[1] == L':') parent += L'\\';
+  return parent;
 }
 }  // namespace
 
@@ -58,9 +72,10 @@ FakeValue* FakeKey::FindValue(const std::wstring& valueName) {
   return nullptr;
 }
 
-FakeRegistry::FakeRegistry(FaultPlan& faults, FakeSecurity& security)
+FakeRegistry::FakeRegistry(FaultPlan& faults, FakeSecurity& security, FakeFileSystem& files)
     : m_faults(faults),
       m_security(security),
+      m_files(files),
       m_localMachine(std::make_unique<FakeKey>()),
       m_users(std::make_unique<FakeKey>()) {
   m_localMachine->name = L"HKEY_LOCAL_MACHINE";
@@ -144,18 +159,21 @@ Status FakeRegistry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint3
   FakeKey* base = BaseOf(root);
   if (base == nullptr) return kErrorInvalidHandle;
   bool backupRestore = (options & kRegOptionBackupRestore) != 0;
-  if (backupRestore) {
+  if (backupRestore && !IsPrivilegeEnabled(m_security, L"SeBackupPrivilege") &&
+      !IsPrivilegeEnabled(m_security, L"SeRestorePrivilege")) {
     // Backup semantics need the backup or the restore privilege switched on.
-    auto enabled = [this](const wchar_t* name) {
-      auto attributes = m_security.processToken.PrivilegeAttributes(name);
-      return attributes && (*attributes & kSePrivilegeEnabled) != 0;
-    };
-    if (!enabled(L"SeBackupPrivilege") && !enabled(L"SeRestorePrivilege")) {
-      return kErrorPrivilegeNotHeld;
-    }
+    return kErrorPrivilegeNotHeld;
   }
-  bool existed = Walk(base, subKey ? subKey : L"", false) != nullptr;
-  FakeKey* key = Walk(base, subKey ? subKey : L"", true);
+  std::wstring path = subKey ? subKey : L"";
+  bool existed = Walk(base, path, false) != nullptr;
+  // HKEY_LOCAL_MACHINE and HKEY_USERS hold only loaded hives: no key can be
+  // made directly below them.
+  std::vector<std::wstring> parts = SplitPath(path);
+  if (!existed && RootOf(root) != nullptr && !parts.empty() &&
+      base->FindSubkey(parts.front()) == nullptr) {
+    return kErrorAccessDenied;
+  }
+  FakeKey* key = Walk(base, path, true);
   if (key == base && RootOf(root) != nullptr && !existed) return kErrorBadPathname;
   if (disposition != nullptr) *disposition = existed ? kOpenedExistingKey : kCreatedNewKey;
   *result = NewHandle(key, access, backupRestore);
@@ -276,14 +294,60 @@ Status FakeRegistry::FlushKey(KeyHandle handle) {
   return AccessFor(handle, 0, &key);
 }
 
-Status FakeRegistry::SaveKey(KeyHandle, const wchar_t*) {
+Status FakeRegistry::SaveKey(KeyHandle handle, const wchar_t* file) {
   if (auto error = m_faults.Check("RegSaveKeyW")) return *error;
-  return kErrorCallNotImplemented;
+  FakeKey* key = nullptr;
+  // The kernel asks for the caller's privilege, not for rights on the handle.
+  if (Status status = AccessFor(handle, 0, &key)) return status;
+  if (file == nullptr || *file == L'\0') return kErrorPathNotFound;
+  std::wstring path = file;
+  std::uint32_t folder = m_files.AttributesOf(ParentFolderOf(path));
+  if (folder == kInvalidFileAttributes || (folder & kFileAttributeDirectory) == 0) {
+    return kErrorPathNotFound;
+  }
+  // The file is created as a new one: Windows never overwrites.
+  if (m_files.Exists(path)) return kErrorAlreadyExists;
+  if (!IsPrivilegeEnabled(m_security, L"SeBackupPrivilege")) return kErrorPrivilegeNotHeld;
+  std::uint64_t size = key->hiveFile.empty() ? kDefaultSavedSize : key->compactSize;
+  try {
+    m_files.AddFile(path, size);
+  } catch (const std::invalid_argument&) {
+    return kErrorInvalidName;
+  }
+  savedFiles.push_back(path);
+  return kErrorSuccess;
 }
 
-Status FakeRegistry::ReplaceKey(KeyHandle, const wchar_t*, const wchar_t*, const wchar_t*) {
+Status FakeRegistry::ReplaceKey(KeyHandle handle, const wchar_t* subKey, const wchar_t* newFile,
+                                const wchar_t* oldFile) {
   if (auto error = m_faults.Check("RegReplaceKeyW")) return *error;
-  return kErrorCallNotImplemented;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, 0, &key)) return status;
+  if (subKey != nullptr && *subKey != L'\0') {
+    key = Walk(key, subKey, false);
+    if (key == nullptr) return kErrorFileNotFound;
+  }
+  if (!IsPrivilegeEnabled(m_security, L"SeRestorePrivilege")) return kErrorPrivilegeNotHeld;
+  if (key->hiveFile.empty()) return kErrorInvalidParameter;  // not a hive's root key
+  if (newFile == nullptr || oldFile == nullptr) return kErrorInvalidParameter;
+  std::uint32_t attributes = m_files.AttributesOf(newFile);
+  if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) {
+    return kErrorFileNotFound;
+  }
+  std::uint32_t folder = m_files.AttributesOf(ParentFolderOf(oldFile));
+  if (folder == kInvalidFileAttributes || (folder & kFileAttributeDirectory) == 0) {
+    return kErrorPathNotFound;
+  }
+  if (m_files.Exists(oldFile)) return kErrorAlreadyExists;
+  scheduledReplacements.push_back(ScheduledReplacement{key->hiveFile, newFile, oldFile});
+  return kErrorSuccess;
+}
+
+void FakeRegistry::MountHive(KeyHandle root, const std::wstring& keyName,
+                             const std::wstring& filePath, std::uint64_t compactSize) {
+  FakeKey& key = EnsureKey(root, keyName);
+  key.hiveFile = filePath;
+  key.compactSize = compactSize;
 }
 
 FakeKey& FakeRegistry::EnsureKey(KeyHandle root, const std::wstring& path) {

@@ -3,7 +3,8 @@
 // HKEY_USERS with case-insensitive names, values kept in the order they were
 // first written (the order RegEnumValueW walks them), open key handles with
 // their access masks, and the hive operations of a run (backup-semantics opens,
-// saves, scheduled replacements).
+// saves, scheduled replacements). A hive is a key mounted on a file; saves and
+// replacements work on the fake file system.
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/IRegistry.h"
+#include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeSecurity.h"
 #include "platform/fake/FaultPlan.h"
 
@@ -29,14 +31,27 @@ struct FakeKey {
   std::vector<std::unique_ptr<FakeKey>> subkeys;
   std::vector<FakeValue> values;
   bool deleted = false;
+  std::wstring hiveFile;  // set on a hive's root key: the file the hive lives in
+  std::uint64_t compactSize = 0;  // the size of the file a save of this hive writes
 
   FakeKey* FindSubkey(const std::wstring& childName) const;
   FakeValue* FindValue(const std::wstring& valueName);
 };
 
+// One RegReplaceKeyW the platform accepted: at the next start the hive's file
+// moves to `oldFile` and `newFile` becomes the hive's file.
+struct ScheduledReplacement {
+  std::wstring hiveFile;
+  std::wstring newFile;
+  std::wstring oldFile;
+};
+
 class FakeRegistry : public IRegistry {
  public:
-  FakeRegistry(FaultPlan& faults, FakeSecurity& security);
+  // The size of a saved file when the test chose none.
+  static constexpr std::uint64_t kDefaultSavedSize = 256 * 1024;
+
+  FakeRegistry(FaultPlan& faults, FakeSecurity& security, FakeFileSystem& files);
   ~FakeRegistry() override;
 
   Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
@@ -54,7 +69,14 @@ class FakeRegistry : public IRegistry {
   Status DeleteValue(KeyHandle key, const wchar_t* valueName) override;
   Status DeleteKey(KeyHandle root, const wchar_t* subKey) override;
   Status FlushKey(KeyHandle key) override;
+  // Needs SeBackupPrivilege switched on; any open key saves its branch. The
+  // file must not exist and its folder must. Writes `compactSize` bytes for a
+  // hive's root key, kDefaultSavedSize for any other key.
   Status SaveKey(KeyHandle key, const wchar_t* file) override;
+  // Needs SeRestorePrivilege switched on and a hive's root key (with subKey, the
+  // key below it). The new file must exist; the old file's name must be free in
+  // an existing folder. Windows renames both files at once and keeps using the
+  // open hive; the fake records the swap, which FakeWindows::Restart applies.
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override;
 
@@ -69,6 +91,15 @@ class FakeRegistry : public IRegistry {
   std::optional<FakeValue> GetValue(KeyHandle root, const std::wstring& path,
                                     const std::wstring& name) const;
   std::size_t OpenHandleCount() const { return m_open.size(); }
+  // Makes root\keyName a hive living in `filePath`; a save of it writes
+  // `compactSize` bytes. The file and the hive list are FakeWindows::MountHive's.
+  void MountHive(KeyHandle root, const std::wstring& keyName, const std::wstring& filePath,
+                 std::uint64_t compactSize = kDefaultSavedSize);
+
+  // The replacements accepted since the last start, in order.
+  std::vector<ScheduledReplacement> scheduledReplacements;
+  // Every file a RegSaveKeyW call wrote, in order.
+  std::vector<std::wstring> savedFiles;
 
   // Called after every QueryValue has answered, with the value's name: lets a
   // test change the registry between two reads.
@@ -89,6 +120,7 @@ class FakeRegistry : public IRegistry {
 
   FaultPlan& m_faults;
   FakeSecurity& m_security;
+  FakeFileSystem& m_files;
   std::unique_ptr<FakeKey> m_localMachine;
   std::unique_ptr<FakeKey> m_users;
   std::map<KeyHandle, OpenKeyRecord> m_open;

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "platform/fake/FakeSecurity.h"
+
 namespace platform::fake {
 
 namespace {
@@ -22,6 +24,12 @@ std::uint32_t CopyOut(const std::wstring& text, wchar_t* buffer, std::uint32_t s
   return length;
 }
 }  // namespace
+
+bool IsPrivilegeEnabled(const FakeSecurity& security, const std::wstring& name) {
+  const FakeToken& token = security.threadToken ? *security.threadToken : security.processToken;
+  auto attributes = token.PrivilegeAttributes(name);
+  return attributes && (*attributes & kSePrivilegeEnabled) != 0;
+}
 
 std::optional<std::uint16_t> FakeSystem::GetNativeProcessorArchitecture() {
   m_faults.Check("GetNativeSystemInfo");
@@ -48,6 +56,10 @@ bool FakeSystem::InitiateSystemShutdown(const wchar_t* message, std::uint32_t ti
                                         bool forceAppsClosed, bool rebootAfterShutdown) {
   if (auto error = m_faults.Check("InitiateSystemShutdownW")) {
     m_lastError = *error;
+    return false;
+  }
+  if (m_pSecurity != nullptr && !IsPrivilegeEnabled(*m_pSecurity, L"SeShutdownPrivilege")) {
+    m_lastError = kErrorPrivilegeNotHeld;
     return false;
   }
   shutdownRequests.push_back(ShutdownRequest{message ? message : L"", timeoutSeconds,

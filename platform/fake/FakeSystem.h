@@ -10,6 +10,13 @@
 
 namespace platform::fake {
 
+class FakeSecurity;
+
+// Whether the caller's effective token (the thread's when it impersonates, else
+// the process token) holds the privilege switched on: what the kernel checks
+// before a privileged operation.
+bool IsPrivilegeEnabled(const FakeSecurity& security, const std::wstring& name);
+
 struct ShutdownRequest {
   std::wstring message;
   std::uint32_t timeoutSeconds;
@@ -26,8 +33,12 @@ class FakeSystem : public ISystem {
   void SetLastError(Status error) override { m_lastError = error; }
   std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  // Needs SeShutdownPrivilege switched on once tokens are attached.
   bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                               bool forceAppsClosed, bool rebootAfterShutdown) override;
+
+  // The tokens whose privileges guard the restart request.
+  void UseTokensOf(const FakeSecurity& security) { m_pSecurity = &security; }
 
   // Machine set-up. Nothing (no GetNativeSystemInfo) models Windows 2000.
   std::optional<std::uint16_t> architecture = kProcessorArchitectureIntel;
@@ -37,6 +48,7 @@ class FakeSystem : public ISystem {
 
  private:
   FaultPlan& m_faults;
+  const FakeSecurity* m_pSecurity = nullptr;
   Status m_lastError = kErrorSuccess;
 };
 

@@ -1,6 +1,9 @@
 #pragma once
 // A model of one Windows machine, in memory, for every portable test. Each
 // concern is its own object; they share the failure plan and the last error.
+#include <cstdint>
+#include <string>
+
 #include "platform/Platform.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeLocale.h"
@@ -16,6 +19,8 @@ namespace platform::fake {
 class FakeWindows : public Platform {
  public:
   FakeWindows();
+  FakeWindows(const FakeWindows&) = delete;
+  FakeWindows& operator=(const FakeWindows&) = delete;
 
   IRegistry& Registry() override { return registry; }
   ISecurity& Security() override { return security; }
@@ -25,11 +30,24 @@ class FakeWindows : public Platform {
   ILocale& Locale() override { return locale; }
   IShell& Shell() override { return shell; }
 
+  // A hive loaded from a file, as Windows has it after start: the file of
+  // `fileSize` bytes, the key root\keyName mounted on it and the hive-list value
+  // naming the file by its device path. A save of the hive writes `compactSize` bytes.
+  void MountHive(KeyHandle root, const std::wstring& keyName, const std::wstring& filePath,
+                 std::uint64_t fileSize,
+                 std::uint64_t compactSize = FakeRegistry::kDefaultSavedSize);
+
+  // The next start of Windows: every scheduled replacement takes effect (the
+  // hive's previous file moves to the old file's name, the new file becomes the
+  // hive's file), the schedule and the pending restart are cleared. Nothing is
+  // started: start-up values stay where they are.
+  void Restart();
+
   FaultPlan faults;
   FakeSystem system;
   FakeSecurity security;
-  FakeRegistry registry;
   FakeFileSystem files;
+  FakeRegistry registry;
   FakeVolumes volumes;
   FakeLocale locale;
   FakeShell shell{faults};

@@ -6,6 +6,10 @@
 //   probe click TITLE ID               sends a button click (BN_CLICKED) of control ID
 //   probe key TITLE VK                 posts a key press (WM_KEYDOWN/UP) to the window's focus
 //   probe close TITLE                  posts WM_CLOSE
+//   probe setcheck TITLE ID STATE      sets check box ID to STATE (0 or 1)
+//   probe syscommand TITLE ID          posts the system-menu command ID
+// TITLE may be written TITLE#ID to pick the window of that title that has a
+// control ID (a message box's text is control 65535).
 //   probe dosdevice NAME               the first target QueryDosDeviceW gives for NAME
 //   probe rows TITLE ID                the rows of list view ID: state|col0|col1|col2
 // Exit code 0 on success, 1 when the window did not appear (or go) in time, 2 on usage.
@@ -47,9 +51,18 @@ std::vector<HWND> TopLevelWindows() {
   return windows;
 }
 
-HWND FindTitled(const wchar_t* title) {
+HWND FindTitled(const wchar_t* spec) {
+  std::wstring title = spec;
+  int required = 0;
+  auto hash = title.rfind(L'#');
+  if (hash != std::wstring::npos) {
+    required = static_cast<int>(std::wcstol(title.c_str() + hash + 1, nullptr, 10));
+    title.resize(hash);
+  }
   for (HWND window : TopLevelWindows()) {
-    if (TextOf(window) == title) return window;
+    if (TextOf(window) != title) continue;
+    if (required != 0 && ::GetDlgItem(window, required) == nullptr) continue;
+    return window;
   }
   return nullptr;
 }
@@ -142,6 +155,15 @@ bool WaitFor(const wchar_t* title, double seconds, bool present) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   std::wstring verb = argv[1];
+  if (verb == L"folders") {  // the temporary and Windows folders, as Unix-side checks need them
+    wchar_t temp[MAX_PATH + 1] = {};
+    wchar_t windows[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    Print(std::wstring(L"temp|") + temp);
+    Print(std::wstring(L"windows|") + windows);
+    return 0;
+  }
   if (verb == L"list") {
     for (HWND window : TopLevelWindows()) ListWindow(window);
     return 0;
@@ -178,6 +200,15 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (verb == L"rows" && argc >= 4) {
     ListRows(::GetDlgItem(window, static_cast<int>(std::wcstol(argv[3], nullptr, 10))));
+    return 0;
+  }
+  if (verb == L"syscommand" && argc >= 4) {
+    ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::wcstol(argv[3], nullptr, 0)), 0);
+    return 0;
+  }
+  if (verb == L"setcheck" && argc >= 5) {
+    HWND box = ::GetDlgItem(window, static_cast<int>(std::wcstol(argv[3], nullptr, 10)));
+    ::SendMessageW(box, BM_SETCHECK, std::wcstol(argv[4], nullptr, 10) != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     return 0;
   }
   if (verb == L"close") {

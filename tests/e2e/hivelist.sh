@@ -62,6 +62,15 @@ check_rows() {  # check_rows LABEL SEPARATOR
   fi
   check "$name ($label) enables Defragment" contains "$listing" "control|1001|Button|&Defragment|enabled"
   screenshot "$name-hivelist-$label" || true
+  if [ "$label" = english ]; then
+    probe syscommand Kelvaro#1001 16 >/dev/null
+    local about
+    about=$(probe wait "About Kelvaro" 30 || true)
+    check "$name: the system menu opens the About box" contains "$about" "Kelvaro 1.1"
+    screenshot "$name-about" || true
+    probe click "About Kelvaro" 1 >/dev/null
+    probe gone "About Kelvaro" 30 >/dev/null || true
+  fi
   probe click Kelvaro 2 >/dev/null || true
   check "$name ($label) ends on Cancel" wait_program 30
 }

@@ -11,6 +11,7 @@
 #include "tests/ui/DialogDriver.h"
 #include "ui/AboutDlg.h"
 #include "ui/HiveListDlg.h"
+#include "ui/ResultsDlg.h"
 #include "ui/res/resource.h"
 
 namespace {
@@ -68,6 +69,22 @@ TEST(AboutBox, OpensFromTheMainWindowsSystemMenuWithABlueUnderlinedLink) {
   EXPECT_TRUE(g_seen.underlined);
   EXPECT_TRUE(g_seen.hollowBrush);
   EXPECT_EQ(g_seen.hitTest, HTCLIENT) << "even far outside the control";
+  dialog.DestroyWindow();
+}
+
+TEST(AboutBox, OpensFromTheResultsWindowsSystemMenu) {
+  platform::fake::FakeWindows fake;
+  platform::ScopedPlatform installed(fake);
+  CResultsDlg dialog;
+  ASSERT_TRUE(dialog.Create());
+  ::ShowWindow(dialog.m_hWnd, SW_SHOW);
+  ::SetActiveWindow(dialog.m_hWnd);
+  uitest::Pump(dialog.m_hWnd);
+  g_seen = {};
+  ::SetTimer(nullptr, 0, 50, &InspectAbout);
+  ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, 0x0010, 0);
+  EXPECT_TRUE(g_seen.opened);
+  EXPECT_EQ(g_seen.owner, dialog.m_hWnd);
   dialog.DestroyWindow();
 }
 

@@ -1,0 +1,11 @@
+#pragma once
+// The folder that receives each replaced hive's previous file: "Kelvaro Backup"
+// directly inside the Windows folder.
+#include "path/PathName.h"
+
+inline constexpr wchar_t kBackupFolderName[] = L"Kelvaro Backup";
+
+// C:\Windows => C:\Windows\Kelvaro Backup. Neither makes nor tests the folder.
+// When the Windows folder cannot be read the result is the relative path
+// "Kelvaro Backup". Throws CPathException only from the path library.
+CPathName GetBackupFolder();

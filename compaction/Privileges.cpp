@@ -1,0 +1,99 @@
+#include "compaction/Privileges.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr std::uint32_t kTokenAccess = platform::kTokenAdjustPrivileges | platform::kTokenQuery;
+constexpr std::uint32_t kPrivilegeOff = 0;
+
+platform::ISecurity& Security() { return platform::Current().Security(); }
+
+// The token a call works on, closed when the call ends.
+class CPrivilegeToken {
+ public:
+  explicit CPrivilegeToken(bool useProcessToken) {
+    if (!useProcessToken && Security().OpenThreadToken(kTokenAccess, false, &m_hToken)) {
+      m_bOpen = true;
+      return;
+    }
+    m_bOpen = Security().OpenProcessToken(kTokenAccess, &m_hToken);
+  }
+  ~CPrivilegeToken() {
+    if (m_bOpen) Security().CloseToken(m_hToken);
+  }
+  CPrivilegeToken(const CPrivilegeToken&) = delete;
+  CPrivilegeToken& operator=(const CPrivilegeToken&) = delete;
+
+  bool IsOpen() const { return m_bOpen; }
+  platform::TokenHandle Get() const { return m_hToken; }
+
+ private:
+  platform::TokenHandle m_hToken = 0;
+  bool m_bOpen = false;
+};
+
+bool LookUp(const wchar_t* name, platform::Luid& luid) {
+  return name != nullptr && Security().LookupPrivilegeValue(name, &luid);
+}
+
+bool SameLuid(const platform::Luid& a, const platform::Luid& b) {
+  return a.lowPart == b.lowPart && a.highPart == b.highPart;
+}
+
+// True when the first entry for the privilege in the token's list carries the
+// attribute word 1 or 2 exactly. A list that cannot be read counts as one
+// without the privilege: only entries the block really holds are walked.
+bool IsAlreadyOn(const CPrivilegeToken& token, const platform::Luid& luid) {
+  std::uint32_t needed = 0;
+  Security().GetTokenInformation(token.Get(), platform::kTokenPrivilegesClass, nullptr, 0, &needed);
+  if (needed < platform::kTokenPrivilegesArrayOffset) return false;
+  std::vector<std::byte> block(needed);
+  std::uint32_t written = 0;
+  if (!Security().GetTokenInformation(token.Get(), platform::kTokenPrivilegesClass, block.data(),
+                                      needed, &written)) {
+    return false;
+  }
+  const std::size_t room =
+      (block.size() - platform::kTokenPrivilegesArrayOffset) / sizeof(platform::LuidAndAttributes);
+  const std::uint32_t count = platform::ReadCount(block.data());
+  for (std::uint32_t index = 0; index < count && index < room; ++index) {
+    platform::LuidAndAttributes entry = platform::ReadPrivilege(block.data(), index);
+    if (!SameLuid(entry.luid, luid)) continue;
+    return entry.attributes == platform::kSePrivilegeEnabledByDefault ||
+           entry.attributes == platform::kSePrivilegeEnabled;
+  }
+  return false;
+}
+
+// AdjustTokenPrivileges reports a privilege the token lacks through the last
+// error (ERROR_NOT_ALL_ASSIGNED) while the call itself succeeds.
+bool RequestChange(const CPrivilegeToken& token, const platform::Luid& luid,
+                   std::uint32_t attributes) {
+  platform::SinglePrivilege state{1, {luid, attributes}};
+  bool accepted = Security().AdjustTokenPrivileges(token.Get(), false, state);
+  return accepted && platform::Current().System().GetLastError() == platform::kErrorSuccess;
+}
+
+}  // namespace
+
+int EnablePrivilege(const wchar_t* name, bool useProcessToken) {
+  CPrivilegeToken token(useProcessToken);
+  if (!token.IsOpen()) return -1;
+  platform::Luid luid{};
+  if (!LookUp(name, luid)) return -1;
+  if (IsAlreadyOn(token, luid)) return 0;
+  return RequestChange(token, luid, platform::kSePrivilegeEnabled) ? 1 : -1;
+}
+
+bool DisablePrivilege(const wchar_t* name, bool useProcessToken) {
+  CPrivilegeToken token(useProcessToken);
+  if (!token.IsOpen()) return false;
+  platform::Luid luid{};
+  if (!LookUp(name, luid)) return false;
+  return RequestChange(token, luid, kPrivilegeOff);
+}

@@ -1,0 +1,195 @@
+// Every platform call the run makes fails in turn. The list of calls comes from
+// a clean run on the same machine, so a call the run gains later is covered
+// without touching this test. Whatever fails, the run ends without a crash,
+// schedules no replacement whose save failed, deletes nothing but leftovers,
+// and leaves no start-up value and no restart request when nothing was
+// scheduled; no hive is ever left without a file at the next start.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "compaction/CompactionRun.h"
+#include "tests/compaction/CompactionMachine.h"
+
+namespace {
+
+using compaction_test::CompactionMachine;
+using compaction_test::HiveSetUp;
+using compaction_test::kKiB;
+using compaction_test::Lower;
+using compaction_test::Narrow;
+using platform::fake::FaultPlan;
+
+// A machine that reaches every call site: both roots, a hive without a file, a
+// shared key name and an unusable one; either leftovers (read-only ones too) in
+// both folders, or both folders still to be made.
+struct Scenario {
+  CompactionMachine machine;
+  std::vector<std::wstring> display = {L"HKU\\S-1-5-20",  L"HKLM\\SYSTEM",  L"-HKLM\\SAM",
+                                       L"HKLM\\SOFTWARE", L"HKU\\.DEFAULT", L"HKLM\\BCD",
+                                       L"HKU\\SOFTWARE",  L"HKLM\\bad:name"};
+  std::set<std::wstring> leftovers;
+
+  explicit Scenario(bool withLeftovers) {
+    machine.Mount(HiveSetUp{platform::kHKeyLocalMachine, L"HKLM\\BCD", L"C:\\Boot\\BCD", 0, kKiB});
+    machine.fake.files.Remove(L"C:\\Boot\\BCD");
+    machine.Mount(HiveSetUp{platform::kHKeyUsers, L"HKU\\SOFTWARE", L"C:\\Users\\u\\SOFTWARE",
+                            300 * kKiB, 200 * kKiB});
+    machine.AddRecord(L"HKLM\\bad:name", L"C:\\Hives\\bad", 10 * kKiB);
+    if (!withLeftovers) {
+      machine.fake.files.tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\Run\\";
+      return;
+    }
+    AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
+    AddLeftover(CompactionMachine::BackupFile(L"SYSTEM"), true);
+    AddLeftover(CompactionMachine::CompactCopy(L".DEFAULT"), false);
+    AddLeftover(CompactionMachine::BackupFile(L"S-1-5-20"), false);
+  }
+
+  void AddLeftover(const std::wstring& path, bool readOnly) {
+    machine.AddLeftover(path, readOnly);
+    leftovers.insert(Lower(path));
+  }
+
+  // The hives the rows above may change: ticked, with a file, first of their name.
+  std::vector<std::wstring> Candidates() const {
+    return {L"HKU\\S-1-5-20", L"HKLM\\SYSTEM", L"HKLM\\SOFTWARE", L"HKU\\.DEFAULT"};
+  }
+};
+
+struct Fault {
+  std::string operation;
+  platform::Status error;
+  int skip;   // calls that pass first
+  int times;  // 1, or FaultPlan::kAlways
+};
+
+std::string Describe(const Fault& fault) {
+  return fault.operation + " error " + std::to_string(fault.error) +
+         (fault.times == FaultPlan::kAlways ? " always"
+                                            : " at call " + std::to_string(fault.skip + 1));
+}
+
+// lstrcmpiW has no way to report a failure: a fault there changes nothing.
+bool CanFail(const std::string& operation) { return operation != "lstrcmpiW"; }
+
+bool IsClose(const std::string& operation) {
+  return operation == "RegCloseKey" || operation == "CloseHandle" || operation == "FindClose";
+}
+
+// `failing`: the operation made to fail; a handle whose close failed stays open.
+void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
+                     const std::map<std::wstring, std::uint64_t>& before,
+                     const std::string& failing, const std::string& label) {
+  auto& fake = scenario.machine.fake;
+  const auto& scheduled = fake.registry.scheduledReplacements;
+  EXPECT_EQ(outcome.scheduled, static_cast<int>(scheduled.size())) << label;
+  EXPECT_EQ(outcome.closeWindow, !scheduled.empty()) << label;
+
+  // Every scheduled copy was written by a save that reported success, and stands.
+  const auto& saved = fake.registry.savedFiles;
+  for (const auto& replacement : scheduled) {
+    EXPECT_NE(std::find(saved.begin(), saved.end(), replacement.newFile), saved.end())
+        << label << ": scheduled an unsaved copy " << Narrow(replacement.newFile);
+    EXPECT_TRUE(fake.files.Exists(replacement.newFile)) << label;
+  }
+  if (scheduled.empty()) {
+    EXPECT_FALSE(scenario.machine.HasStartupValue()) << label << ": start-up value left";
+    EXPECT_TRUE(fake.system.shutdownRequests.empty()) << label << ": restart without replacements";
+  }
+
+  // Nothing vanished but leftovers; no hive file changed.
+  auto after = scenario.machine.Files();
+  for (const auto& [path, size] : before) {
+    if (after.count(path) == 0) {
+      EXPECT_EQ(scenario.leftovers.count(path), 1u) << label << ": deleted " << Narrow(path);
+    }
+  }
+  for (const std::wstring& name : scenario.Candidates()) {
+    const HiveSetUp& hive = scenario.machine.Hive(name);
+    EXPECT_EQ(fake.files.SizeOf(hive.file), hive.size) << label << ": " << Narrow(name);
+  }
+  if (!IsClose(failing)) {
+    EXPECT_EQ(fake.registry.OpenHandleCount(), 0u) << label;
+    EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << label;
+    EXPECT_EQ(fake.files.OpenSearchCount(), 0u) << label;
+  }
+
+  // At the next start every hive has a file: the compact one when it was scheduled.
+  std::set<std::wstring> replacedFiles;
+  for (const auto& replacement : scheduled) replacedFiles.insert(Lower(replacement.hiveFile));
+  fake.faults.Clear();
+  fake.Restart();
+  for (const std::wstring& name : scenario.Candidates()) {
+    const HiveSetUp& hive = scenario.machine.Hive(name);
+    bool replaced = replacedFiles.count(Lower(hive.file)) == 1;
+    EXPECT_EQ(fake.files.SizeOf(hive.file), replaced ? hive.compactSize : hive.size)
+        << label << ": " << Narrow(name);
+  }
+}
+
+CompactionOutcome RunScenario(Scenario& scenario) {
+  return RunCompaction(scenario.machine.Rows(scenario.display), true,
+                       CString(compaction_test::kShutdownMessage));
+}
+
+TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
+  std::size_t scenarios = 0;
+  std::set<std::string> seen;
+  for (bool withLeftovers : {true, false}) {
+    const std::string variant = withLeftovers ? "leftovers: " : "fresh folders: ";
+    std::vector<std::pair<std::string, int>> calls;
+    {
+      Scenario clean(withLeftovers);
+      clean.machine.fake.faults.Clear();
+      auto before = clean.machine.Files();
+      CompactionOutcome outcome = RunScenario(clean);
+      ASSERT_EQ(outcome.scheduled, 4) << variant;
+      for (const std::string& operation : clean.machine.fake.faults.OperationsSeen()) {
+        calls.emplace_back(operation, clean.machine.fake.faults.CallCount(operation));
+        seen.insert(operation);
+      }
+      CheckInvariants(clean, outcome, before, "", variant + "clean run");
+    }
+
+    std::vector<Fault> faults;
+    for (const auto& [operation, count] : calls) {
+      if (!CanFail(operation)) continue;
+      for (platform::Status error :
+           {platform::kErrorAccessDenied, platform::kErrorNotEnoughMemory}) {
+        for (int skip = 0; skip < count; ++skip) faults.push_back(Fault{operation, error, skip, 1});
+      }
+      faults.push_back(Fault{operation, platform::kErrorAccessDenied, 0, FaultPlan::kAlways});
+    }
+    for (const Fault& fault : faults) {
+      Scenario scenario(withLeftovers);
+      scenario.machine.fake.faults.Clear();
+      auto before = scenario.machine.Files();
+      scenario.machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
+      CompactionOutcome outcome;
+      ASSERT_NO_THROW(outcome = RunScenario(scenario)) << variant << Describe(fault);
+      CheckInvariants(scenario, outcome, before, fault.operation, variant + Describe(fault));
+    }
+    scenarios += faults.size();
+    std::cout << variant << faults.size() << " fault scenarios over " << calls.size()
+              << " kinds of call\n";
+  }
+  // Together the machines reach every kind of call the run makes.
+  for (const char* expected :
+       {"GetTempPathW",          "GetFileAttributesW",  "CreateDirectoryW",
+        "SetFileAttributesW",    "DeleteFileW",         "OpenProcessToken",
+        "LookupPrivilegeValueW", "GetTokenInformation", "AdjustTokenPrivileges",
+        "CloseHandle",           "CompareStringW",      "RegCreateKeyExW",
+        "RegFlushKey",           "RegSaveKeyW",         "RegCloseKey",
+        "GetWindowsDirectoryW",  "RegReplaceKeyW",      "RegOpenKeyExW",
+        "GetModuleFileNameW",    "RegSetValueExW",      "InitiateSystemShutdownW"}) {
+    EXPECT_EQ(seen.count(expected), 1u) << expected << " was never called";
+  }
+  std::cout << "fault scenarios in all: " << scenarios << "\n";
+  ::testing::Test::RecordProperty("fault_scenarios", static_cast<int>(scenarios));
+}
+
+}  // namespace

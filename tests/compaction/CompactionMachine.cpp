@@ -1,0 +1,120 @@
+#include "tests/compaction/CompactionMachine.h"
+
+#include <stdexcept>
+
+#include "compaction/ResumeRegistration.h"
+#include "platform/fake/CaseFold.h"
+
+namespace compaction_test {
+
+using platform::kHKeyLocalMachine;
+using platform::kHKeyUsers;
+
+const std::vector<HiveSetUp>& StandardHives() {
+  static const std::vector<HiveSetUp> hives = {
+      {kHKeyLocalMachine, L"HKLM\\SOFTWARE", L"C:\\Windows\\System32\\config\\SOFTWARE", 40 * kMiB,
+       28 * kMiB},
+      {kHKeyLocalMachine, L"HKLM\\SYSTEM", L"C:\\Windows\\System32\\config\\SYSTEM", 12 * kMiB,
+       9 * kMiB},
+      {kHKeyLocalMachine, L"HKLM\\SAM", L"C:\\Windows\\System32\\config\\SAM", 256 * kKiB,
+       64 * kKiB},
+      {kHKeyUsers, L"HKU\\.DEFAULT", L"C:\\Windows\\System32\\config\\DEFAULT", 1 * kMiB,
+       640 * kKiB},
+      {kHKeyUsers, L"HKU\\S-1-5-20", L"C:\\Windows\\ServiceProfiles\\NetworkService\\NTUSER.DAT",
+       512 * kKiB, 300 * kKiB},
+  };
+  return hives;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t ch : text) narrow.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
+  return narrow;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& ch : text) ch = platform::fake::FoldCase(ch);
+  return text;
+}
+
+CompactionMachine::CompactionMachine() {
+  for (const HiveSetUp& hive : StandardHives()) Mount(hive);
+}
+
+void CompactionMachine::Mount(const HiveSetUp& hive) {
+  fake.MountHive(hive.root, HiveLeafName(hive.name).str(), hive.file, hive.size, hive.compactSize);
+  m_hives.push_back(hive);
+  AddRecord(hive.name, hive.file, hive.size);
+}
+
+void CompactionMachine::AddRecord(const std::wstring& name, const std::wstring& file,
+                                  std::uint64_t size) {
+  auto entry = std::make_unique<HiveEntry>();
+  entry->name = name;
+  entry->path.SetPath(file.c_str());
+  entry->size = size;
+  m_records.emplace_back(name, std::move(entry));
+}
+
+const HiveEntry& CompactionMachine::Entry(const std::wstring& name) const {
+  for (const auto& record : m_records) {
+    if (record.first == name) return *record.second;
+  }
+  throw std::invalid_argument("no record " + Narrow(name));
+}
+
+const HiveSetUp& CompactionMachine::Hive(const std::wstring& name) const {
+  for (const HiveSetUp& hive : m_hives) {
+    if (hive.name == name) return hive;
+  }
+  throw std::invalid_argument("no hive " + Narrow(name));
+}
+
+std::vector<CompactionRow> CompactionMachine::Rows(const std::vector<std::wstring>& names) const {
+  std::vector<CompactionRow> rows;
+  for (const std::wstring& name : names) {
+    bool ticked = name.empty() || name.front() != L'-';
+    rows.push_back(CompactionRow{&Entry(ticked ? name : name.substr(1)), ticked});
+  }
+  return rows;
+}
+
+CompactionOutcome CompactionMachine::Run(const std::vector<std::wstring>& names, bool showResults) {
+  return RunCompaction(Rows(names), showResults, CString(kShutdownMessage));
+}
+
+void CompactionMachine::AddLeftover(const std::wstring& path, bool readOnly) {
+  fake.files.AddFile(path, 7,
+                     readOnly ? platform::kFileAttributeReadOnly : platform::kFileAttributeArchive);
+}
+
+bool CompactionMachine::HasStartupValue() const {
+  return fake.registry.GetValue(kHKeyLocalMachine, kStartupKey, kStartupValueName).has_value() ||
+         fake.registry.GetValue(kHKeyLocalMachine, kLegacyStartupKey, kStartupValueName)
+             .has_value();
+}
+
+std::map<std::wstring, std::uint64_t> CompactionMachine::Files() const {
+  std::map<std::wstring, std::uint64_t> found;
+  std::vector<std::wstring> folders = {L"C:"};
+  while (!folders.empty()) {
+    std::wstring folder = folders.back();
+    folders.pop_back();
+    for (const auto& entry : fake.files.List(folder + L"\\")) {
+      std::wstring path = folder + L"\\" + entry.name;
+      if ((entry.attributes & platform::kFileAttributeDirectory) != 0) {
+        folders.push_back(path);
+      } else {
+        found[Lower(path)] = entry.size;
+      }
+    }
+  }
+  return found;
+}
+
+bool CompactionMachine::PrivilegeOn(const std::wstring& name) const {
+  auto attributes = fake.security.processToken.PrivilegeAttributes(name);
+  return attributes && (*attributes & platform::kSePrivilegeEnabled) != 0;
+}
+
+}  // namespace compaction_test

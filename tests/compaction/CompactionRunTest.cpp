@@ -1,0 +1,495 @@
+// The compaction run on a fake machine: both passes in display order, the
+// leftovers, the start-up value, the restart request, and the next start.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/HiveList.h"
+#include "compaction/CompactionRun.h"
+#include "compaction/ResumeRegistration.h"
+#include "tests/compaction/CompactionMachine.h"
+
+namespace {
+
+using compaction_test::CompactionMachine;
+using compaction_test::HiveSetUp;
+using compaction_test::kBackupFolder;
+using compaction_test::kKiB;
+using compaction_test::kShutdownMessage;
+using compaction_test::Lower;
+using compaction_test::Narrow;
+using platform::kHKeyLocalMachine;
+using platform::kHKeyUsers;
+
+const std::vector<std::wstring> kAllHives = {L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM", L"HKLM\\SAM",
+                                             L"HKU\\.DEFAULT", L"HKU\\S-1-5-20"};
+
+std::wstring Leaf(const std::wstring& name) { return name.substr(name.rfind(L'\\') + 1); }
+
+// The leaves whose copies were saved, in order.
+std::vector<std::wstring> SavedLeaves(const CompactionMachine& machine) {
+  std::vector<std::wstring> leaves;
+  for (const std::wstring& file : machine.fake.registry.savedFiles) leaves.push_back(Leaf(file));
+  return leaves;
+}
+
+std::vector<std::wstring> ScheduledLeaves(const CompactionMachine& machine) {
+  std::vector<std::wstring> leaves;
+  for (const auto& replacement : machine.fake.registry.scheduledReplacements) {
+    leaves.push_back(Leaf(replacement.newFile));
+  }
+  return leaves;
+}
+
+std::vector<std::wstring> Leaves(const std::vector<std::wstring>& names) {
+  std::vector<std::wstring> leaves;
+  for (const std::wstring& name : names) leaves.push_back(Leaf(name));
+  return leaves;
+}
+
+TEST(CompactionRunTest, SavesSchedulesRegistersAndRestartsThenTheNextStartSwapsTheFiles) {
+  CompactionMachine machine;
+  CompactionOutcome outcome = machine.Run(kAllHives, true);
+
+  EXPECT_EQ(outcome.saved, 5);
+  EXPECT_EQ(outcome.scheduled, 5);
+  EXPECT_TRUE(outcome.restartRequested);
+  EXPECT_TRUE(outcome.closeWindow);
+  auto& fake = machine.fake;
+  ASSERT_EQ(fake.registry.scheduledReplacements.size(), 5u);
+  for (std::size_t i = 0; i < kAllHives.size(); ++i) {
+    const HiveSetUp& hive = machine.Hive(kAllHives[i]);
+    const auto& replacement = fake.registry.scheduledReplacements[i];
+    const std::wstring leaf = Leaf(hive.name);
+    EXPECT_EQ(replacement.hiveFile, hive.file) << Narrow(hive.name);
+    EXPECT_EQ(replacement.newFile, CompactionMachine::CompactCopy(leaf)) << Narrow(hive.name);
+    EXPECT_EQ(replacement.oldFile, CompactionMachine::BackupFile(leaf)) << Narrow(hive.name);
+    EXPECT_EQ(fake.files.SizeOf(replacement.newFile), hive.compactSize) << Narrow(hive.name);
+  }
+  EXPECT_EQ(fake.files.AttributesOf(kBackupFolder) & platform::kFileAttributeDirectory,
+            platform::kFileAttributeDirectory);
+  ASSERT_EQ(fake.system.shutdownRequests.size(), 1u);
+  const auto& restart = fake.system.shutdownRequests.front();
+  EXPECT_EQ(restart.message, kShutdownMessage);
+  EXPECT_EQ(restart.timeoutSeconds, 10u);
+  EXPECT_TRUE(restart.forceAppsClosed);
+  EXPECT_TRUE(restart.rebootAfterShutdown);
+  auto value = fake.registry.GetValue(kHKeyLocalMachine, kStartupKey, kStartupValueName);
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(platform::fake::TextOfBytes(value->data),
+            L"\"C:\\Program Files\\Kelvaro\\Kelvaro.exe\" /results");
+  for (const wchar_t* privilege :
+       {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeShutdownPrivilege"}) {
+    EXPECT_FALSE(machine.PrivilegeOn(privilege)) << Narrow(privilege) << " left on";
+  }
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+  EXPECT_EQ(fake.security.OpenTokenCount(), 0u);
+  EXPECT_EQ(fake.files.OpenSearchCount(), 0u);
+
+  fake.Restart();
+  for (const std::wstring& name : kAllHives) {
+    const HiveSetUp& hive = machine.Hive(name);
+    EXPECT_EQ(fake.files.SizeOf(hive.file), hive.compactSize) << Narrow(name);
+    EXPECT_EQ(fake.files.SizeOf(CompactionMachine::BackupFile(Leaf(name))), hive.size)
+        << Narrow(name);
+    EXPECT_FALSE(fake.files.Exists(CompactionMachine::CompactCopy(Leaf(name)))) << Narrow(name);
+  }
+  // The catalogue sees the compact files where the hives were.
+  for (const auto& entry : CollectHives()) {
+    EXPECT_EQ(entry->size, machine.Hive(entry->name.str()).compactSize)
+        << Narrow(entry->name.str());
+  }
+}
+
+TEST(CompactionRunTest, TheCataloguesRecordsDriveTheRunEndToEnd) {
+  CompactionMachine machine;
+  std::vector<std::unique_ptr<HiveEntry>> hives = CollectHives();
+  ASSERT_EQ(hives.size(), 5u);
+  std::vector<CompactionRow> rows;
+  for (const auto& hive : hives) rows.push_back(CompactionRow{hive.get(), StartsTicked(*hive)});
+  CompactionOutcome outcome = RunCompaction(rows, false, CString(L"restart"));
+  EXPECT_EQ(outcome.scheduled, 5);
+  machine.fake.Restart();
+  for (const auto& hive : CollectHives()) {
+    EXPECT_EQ(hive->size, machine.Hive(hive->name.str()).compactSize) << Narrow(hive->name.str());
+  }
+}
+
+TEST(CompactionRunTest, FollowsTheDisplayOrderAndLeavesUntickedRowsAlone) {
+  struct Row {
+    std::vector<std::wstring> display;  // '-' marks an unticked row
+    std::vector<std::wstring> processed;
+  };
+  const Row rows[] = {
+      // Re-sorted: the users' hives first, by name descending.
+      {{L"HKU\\S-1-5-20", L"HKU\\.DEFAULT", L"HKLM\\SYSTEM", L"HKLM\\SOFTWARE", L"HKLM\\SAM"},
+       {L"HKU\\S-1-5-20", L"HKU\\.DEFAULT", L"HKLM\\SYSTEM", L"HKLM\\SOFTWARE", L"HKLM\\SAM"}},
+      {{L"HKLM\\SAM", L"-HKU\\.DEFAULT", L"HKU\\S-1-5-20", L"-HKLM\\SOFTWARE", L"HKLM\\SYSTEM"},
+       {L"HKLM\\SAM", L"HKU\\S-1-5-20", L"HKLM\\SYSTEM"}},
+      {{L"-HKLM\\SAM", L"HKU\\.DEFAULT"}, {L"HKU\\.DEFAULT"}},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    CompactionMachine machine;
+    auto before = machine.Files();
+    CompactionOutcome outcome = machine.Run(rows[i].display);
+    EXPECT_EQ(SavedLeaves(machine), Leaves(rows[i].processed)) << "row " << i;
+    EXPECT_EQ(ScheduledLeaves(machine), Leaves(rows[i].processed)) << "row " << i;
+    EXPECT_EQ(outcome.scheduled, static_cast<int>(rows[i].processed.size())) << "row " << i;
+    machine.fake.Restart();
+    auto after = machine.Files();
+    for (const std::wstring& name : kAllHives) {
+      bool processed = std::find(rows[i].processed.begin(), rows[i].processed.end(), name) !=
+                       rows[i].processed.end();
+      const HiveSetUp& hive = machine.Hive(name);
+      EXPECT_EQ(after[Lower(hive.file)], processed ? hive.compactSize : hive.size)
+          << "row " << i << " " << Narrow(name);
+    }
+  }
+}
+
+TEST(CompactionRunTest, TheBoxDecidesTheStartUpValueAlone) {
+  for (bool showResults : {true, false}) {
+    CompactionMachine machine;
+    CompactionOutcome outcome = machine.Run(kAllHives, showResults);
+    EXPECT_EQ(machine.HasStartupValue(), showResults) << "box " << showResults;
+    EXPECT_EQ(outcome.scheduled, 5) << "box " << showResults;
+    EXPECT_EQ(machine.fake.system.shutdownRequests.size(), 1u) << "box " << showResults;
+    EXPECT_TRUE(outcome.closeWindow) << "box " << showResults;
+  }
+}
+
+TEST(CompactionRunTest, LeftoversEvenReadOnlyOnesGiveWayToTheNewFiles) {
+  CompactionMachine machine;
+  const std::wstring copy = CompactionMachine::CompactCopy(L"SYSTEM");
+  const std::wstring backup = CompactionMachine::BackupFile(L"SYSTEM");
+  machine.AddLeftover(copy, true);
+  machine.AddLeftover(backup, true);
+  machine.AddLeftover(CompactionMachine::CompactCopy(L"SAM"), false);
+  machine.AddLeftover(CompactionMachine::BackupFile(L"SAM"), false);
+  // Leftovers of a hive the user left unticked stay.
+  machine.AddLeftover(CompactionMachine::CompactCopy(L"SOFTWARE"), true);
+  machine.AddLeftover(CompactionMachine::BackupFile(L"SOFTWARE"), false);
+
+  CompactionOutcome outcome = machine.Run({L"HKLM\\SYSTEM", L"HKLM\\SAM", L"-HKLM\\SOFTWARE"});
+  EXPECT_EQ(outcome.scheduled, 2);
+  auto& files = machine.fake.files;
+  EXPECT_EQ(files.SizeOf(copy), machine.Hive(L"HKLM\\SYSTEM").compactSize);
+  EXPECT_EQ(files.AttributesOf(copy) & platform::kFileAttributeReadOnly, 0u);
+  EXPECT_FALSE(files.Exists(backup));  // made room for the replaced file
+  EXPECT_FALSE(files.Exists(CompactionMachine::BackupFile(L"SAM")));
+  EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SOFTWARE")), 7u);
+  EXPECT_EQ(files.SizeOf(CompactionMachine::BackupFile(L"SOFTWARE")), 7u);
+
+  machine.fake.Restart();
+  EXPECT_EQ(files.SizeOf(backup), machine.Hive(L"HKLM\\SYSTEM").size);
+  EXPECT_EQ(files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file),
+            machine.Hive(L"HKLM\\SYSTEM").compactSize);
+}
+
+TEST(CompactionRunTest, TheRootPrefixIgnoresCaseAndOtherNamesAreSkipped) {
+  struct Row {
+    std::wstring name;
+    platform::KeyHandle root;  // 0: skipped
+  };
+  const Row rows[] = {
+      {L"hklm\\COMPONENTS", kHKeyLocalMachine},
+      {L"Hku\\S-1-5-19", kHKeyUsers},
+      {L"HKCU\\Software", 0},
+      {L"HKLM", 0},
+      {L"HKLMX\\BCD", 0},
+      {L"", 0},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    CompactionMachine machine;
+    const std::wstring leaf = Leaf(rows[i].name);
+    if (rows[i].root != 0) {
+      machine.Mount(
+          HiveSetUp{rows[i].root, rows[i].name, L"C:\\Hives\\" + leaf, 100 * kKiB, 50 * kKiB});
+    } else {
+      machine.AddRecord(rows[i].name, L"C:\\Hives\\" + (leaf.empty() ? L"x" : leaf), 100 * kKiB);
+      // A leftover of that name stays: the row is not the run's to touch.
+      if (!leaf.empty()) machine.AddLeftover(CompactionMachine::CompactCopy(leaf), false);
+    }
+    CompactionOutcome outcome = machine.Run({rows[i].name, L"HKLM\\SAM"});
+    const int expected = rows[i].root != 0 ? 2 : 1;
+    EXPECT_EQ(outcome.scheduled, expected) << "row " << i << " " << Narrow(rows[i].name);
+    if (rows[i].root == 0 && !leaf.empty()) {
+      EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::CompactCopy(leaf)), 7u) << "row " << i;
+    }
+    if (rows[i].root != 0) {
+      machine.fake.Restart();
+      EXPECT_EQ(machine.fake.files.SizeOf(L"C:\\Hives\\" + leaf), 50 * kKiB) << "row " << i;
+    }
+  }
+}
+
+TEST(CompactionRunTest, NothingTickedMeansNoRestartAndNoStartUpValue) {
+  for (const std::vector<std::wstring>& display :
+       {std::vector<std::wstring>{}, std::vector<std::wstring>{L"-HKLM\\SAM", L"-HKU\\.DEFAULT"}}) {
+    CompactionMachine machine;
+    CompactionOutcome outcome = machine.Run(display, true);
+    EXPECT_EQ(outcome.scheduled, 0);
+    EXPECT_FALSE(outcome.closeWindow);
+    EXPECT_FALSE(outcome.restartRequested);
+    EXPECT_FALSE(machine.HasStartupValue());
+    EXPECT_TRUE(machine.fake.system.shutdownRequests.empty());
+  }
+}
+
+TEST(CompactionRunTest, RowsWithoutARecordAreSkipped) {
+  CompactionMachine machine;
+  std::vector<CompactionRow> rows = machine.Rows({L"HKLM\\SAM"});
+  rows.insert(rows.begin(), CompactionRow{nullptr, true});
+  CompactionOutcome outcome = RunCompaction(rows, false, CString(L"x"));
+  EXPECT_EQ(outcome.scheduled, 1);
+}
+
+// A hive whose save failed is not replaced, whether the call
+// said so or no file stands at the copy afterwards.
+class SaveOutcomeRegistry : public platform::IRegistry {
+ public:
+  enum class Lie { none, successWithoutFile, failureAfterWriting };
+  SaveOutcomeRegistry(platform::IRegistry& inner, std::wstring target, Lie lie)
+      : m_inner(inner), m_target(std::move(target)), m_lie(lie) {}
+
+  platform::Status SaveKey(platform::KeyHandle key, const wchar_t* file) override {
+    if (file != nullptr && Lower(file) == Lower(m_target)) {
+      if (m_lie == Lie::successWithoutFile) return 0;
+      if (m_lie == Lie::failureAfterWriting) {
+        m_inner.SaveKey(key, file);
+        return 1450;  // ERROR_NO_SYSTEM_RESOURCES
+      }
+    }
+    return m_inner.SaveKey(key, file);
+  }
+  platform::Status OpenKey(platform::KeyHandle r, const wchar_t* s, std::uint32_t o,
+                           std::uint32_t a, platform::KeyHandle* k) override {
+    return m_inner.OpenKey(r, s, o, a, k);
+  }
+  platform::Status CreateKey(platform::KeyHandle r, const wchar_t* s, std::uint32_t o,
+                             std::uint32_t a, platform::KeyHandle* k, std::uint32_t* d) override {
+    return m_inner.CreateKey(r, s, o, a, k, d);
+  }
+  platform::Status CloseKey(platform::KeyHandle k) override { return m_inner.CloseKey(k); }
+  platform::Status QueryMaxValueNameLength(platform::KeyHandle k, std::uint32_t* l) override {
+    return m_inner.QueryMaxValueNameLength(k, l);
+  }
+  platform::Status EnumValue(platform::KeyHandle k, std::uint32_t i, wchar_t* n, std::uint32_t* l,
+                             std::uint32_t* t) override {
+    return m_inner.EnumValue(k, i, n, l, t);
+  }
+  platform::Status QueryValue(platform::KeyHandle k, const wchar_t* n, std::uint32_t* t,
+                              std::uint8_t* d, std::uint32_t* b) override {
+    return m_inner.QueryValue(k, n, t, d, b);
+  }
+  platform::Status SetValue(platform::KeyHandle k, const wchar_t* n, std::uint32_t t,
+                            const std::uint8_t* d, std::uint32_t b) override {
+    return m_inner.SetValue(k, n, t, d, b);
+  }
+  platform::Status DeleteValue(platform::KeyHandle k, const wchar_t* n) override {
+    return m_inner.DeleteValue(k, n);
+  }
+  platform::Status DeleteKey(platform::KeyHandle r, const wchar_t* s) override {
+    return m_inner.DeleteKey(r, s);
+  }
+  platform::Status FlushKey(platform::KeyHandle k) override { return m_inner.FlushKey(k); }
+  platform::Status ReplaceKey(platform::KeyHandle k, const wchar_t* s, const wchar_t* n,
+                              const wchar_t* o) override {
+    replaceRequests.push_back(n != nullptr ? n : L"");
+    return m_inner.ReplaceKey(k, s, n, o);
+  }
+
+  // The new files of every replacement asked for, accepted or not.
+  std::vector<std::wstring> replaceRequests;
+
+ private:
+  platform::IRegistry& m_inner;
+  std::wstring m_target;
+  Lie m_lie;
+};
+
+class SaveOutcomePlatform : public platform::Platform {
+ public:
+  SaveOutcomePlatform(platform::fake::FakeWindows& fake, SaveOutcomeRegistry& registry)
+      : m_fake(fake), m_registry(registry) {}
+  platform::IRegistry& Registry() override { return m_registry; }
+  platform::ISecurity& Security() override { return m_fake.Security(); }
+  platform::ISystem& System() override { return m_fake.System(); }
+  platform::IFileSystem& Files() override { return m_fake.Files(); }
+  platform::IVolumes& Volumes() override { return m_fake.Volumes(); }
+  platform::ILocale& Locale() override { return m_fake.Locale(); }
+  platform::IShell& Shell() override { return m_fake.Shell(); }
+
+ private:
+  platform::fake::FakeWindows& m_fake;
+  SaveOutcomeRegistry& m_registry;
+};
+
+TEST(CompactionRunTest, AFailedSaveIsNeverReplaced) {
+  using Lie = SaveOutcomeRegistry::Lie;
+  struct Row {
+    const char* what;
+    Lie lie;
+    const char* failing;  // an operation of the fake that fails once, or null
+  };
+  const Row rows[] = {
+      {"the call reports success but writes nothing", Lie::successWithoutFile, nullptr},
+      {"the call writes a file but reports failure", Lie::failureAfterWriting, nullptr},
+      {"the call fails", Lie::none, "RegSaveKeyW"},
+  };
+  for (const Row& row : rows) {
+    CompactionMachine machine;
+    SaveOutcomeRegistry registry(machine.fake.registry, CompactionMachine::CompactCopy(L"SYSTEM"),
+                                 row.lie);
+    SaveOutcomePlatform lying(machine.fake, registry);
+    platform::ScopedPlatform installed(lying);
+    // SOFTWARE saves first, so a failing call hits SYSTEM.
+    if (row.failing != nullptr) machine.fake.faults.Fail(row.failing, 1450, 1, 1);
+    CompactionOutcome outcome = machine.Run({L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM", L"HKLM\\SAM"});
+    // Not even asked for: the platform is not left to refuse it.
+    EXPECT_EQ(registry.replaceRequests,
+              (std::vector<std::wstring>{CompactionMachine::CompactCopy(L"SOFTWARE"),
+                                         CompactionMachine::CompactCopy(L"SAM")}))
+        << row.what;
+    EXPECT_EQ(ScheduledLeaves(machine), (std::vector<std::wstring>{L"SOFTWARE", L"SAM"}))
+        << row.what;
+    EXPECT_EQ(outcome.saved, 2) << row.what;
+    EXPECT_EQ(outcome.scheduled, 2) << row.what;
+    machine.fake.Restart();
+    EXPECT_EQ(machine.fake.files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file),
+              machine.Hive(L"HKLM\\SYSTEM").size)
+        << row.what;
+  }
+}
+
+TEST(CompactionRunTest, AHiveWhoseFileWasNotFoundIsNeverSavedOrReplacedEvenTicked) {
+  CompactionMachine machine;
+  machine.Mount(HiveSetUp{kHKeyLocalMachine, L"HKLM\\BCD00000000", L"C:\\Boot\\BCD", 0, 8 * kKiB});
+  machine.fake.files.Remove(L"C:\\Boot\\BCD");
+  machine.AddLeftover(CompactionMachine::CompactCopy(L"BCD00000000"), false);
+  machine.AddLeftover(CompactionMachine::BackupFile(L"BCD00000000"), false);
+  CompactionOutcome outcome = machine.Run({L"HKLM\\BCD00000000", L"HKLM\\SAM"});
+  EXPECT_EQ(SavedLeaves(machine), std::vector<std::wstring>{L"SAM"});
+  EXPECT_EQ(ScheduledLeaves(machine), std::vector<std::wstring>{L"SAM"});
+  EXPECT_EQ(outcome.scheduled, 1);
+  EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::CompactCopy(L"BCD00000000")), 7u);
+  EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::BackupFile(L"BCD00000000")), 7u);
+}
+
+TEST(CompactionRunTest, NothingScheduledMeansNoRestartNoStartUpValueAndTheWindowStays) {
+  struct Row {
+    const char* what;
+    const char* failing;    // fails always, or null
+    std::wstring tempPath;  // replaces the machine's, unless empty
+  };
+  const Row rows[] = {
+      {"every save fails", "RegSaveKeyW", L""},
+      {"every replacement fails", "RegReplaceKeyW", L""},
+      {"no key opens", "RegCreateKeyExW", L""},
+      {"no temporary folder", "GetTempPathW", L""},
+      {"a relative temporary folder", nullptr, L"Temp\\"},
+      {"no Windows folder", "GetWindowsDirectoryW", L""},
+  };
+  for (const Row& row : rows) {
+    CompactionMachine machine;
+    if (row.failing != nullptr) {
+      machine.fake.faults.Fail(row.failing, platform::kErrorAccessDenied,
+                               platform::fake::FaultPlan::kAlways);
+    }
+    if (!row.tempPath.empty()) machine.fake.files.tempPath = row.tempPath;
+    CompactionOutcome outcome = machine.Run(kAllHives, true);
+    EXPECT_EQ(outcome.scheduled, 0) << row.what;
+    EXPECT_FALSE(outcome.closeWindow) << row.what;
+    EXPECT_FALSE(outcome.restartRequested) << row.what;
+    EXPECT_TRUE(machine.fake.system.shutdownRequests.empty()) << row.what;
+    EXPECT_FALSE(machine.HasStartupValue()) << row.what;
+    EXPECT_TRUE(machine.fake.registry.scheduledReplacements.empty()) << row.what;
+  }
+}
+
+TEST(CompactionRunTest, AFailedRestartRequestStillEndsTheWindowWithTheReplacementsScheduled) {
+  CompactionMachine machine;
+  machine.fake.faults.Fail("InitiateSystemShutdownW", platform::kErrorAccessDenied);
+  CompactionOutcome outcome = machine.Run(kAllHives, true);
+  EXPECT_FALSE(outcome.restartRequested);
+  EXPECT_TRUE(outcome.closeWindow);
+  EXPECT_EQ(machine.fake.registry.scheduledReplacements.size(), 5u);
+  EXPECT_TRUE(machine.HasStartupValue());
+  EXPECT_FALSE(machine.PrivilegeOn(L"SeShutdownPrivilege"));
+}
+
+TEST(CompactionRunTest, OfTwoRowsWithOneKeyNameOnlyTheFirstIsProcessed) {
+  for (bool machineFirst : {true, false}) {
+    CompactionMachine machine;
+    machine.Mount(HiveSetUp{kHKeyLocalMachine, L"HKLM\\SHARED", L"C:\\Hives\\machine", 100 * kKiB,
+                            60 * kKiB});
+    machine.Mount(HiveSetUp{kHKeyUsers, L"HKU\\shared", L"C:\\Hives\\user", 200 * kKiB, 90 * kKiB});
+    std::vector<std::wstring> display = {L"HKLM\\SHARED", L"HKU\\shared"};
+    if (!machineFirst) std::swap(display[0], display[1]);
+    const HiveSetUp& first = machine.Hive(display[0]);
+    const HiveSetUp& second = machine.Hive(display[1]);
+    CompactionOutcome outcome = machine.Run(display);
+    EXPECT_EQ(outcome.scheduled, 1) << "machine first " << machineFirst;
+    ASSERT_EQ(machine.fake.registry.scheduledReplacements.size(), 1u);
+    EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].hiveFile, first.file);
+    // The first one's copy survived the second row.
+    EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::CompactCopy(Leaf(first.name))),
+              first.compactSize);
+    machine.fake.Restart();
+    EXPECT_EQ(machine.fake.files.SizeOf(first.file), first.compactSize);
+    EXPECT_EQ(machine.fake.files.SizeOf(second.file), second.size);
+  }
+}
+
+TEST(CompactionRunTest, AKeyNameThatIsNoUsableFileNameSkipsTheRowWithoutAnException) {
+  const std::wstring names[] = {
+      L"HKLM\\a:b",
+      L"HKLM\\C:",
+      L"HKU\\x|y",
+      L"HKU\\<z>",
+      L"HKLM\\q\"t",
+      L"HKLM\\.",
+      L"HKLM\\..",
+      L"HKU\\*",
+      L"HKU\\da?",
+      L"HKLM\\",
+      L"HKLM\\" + std::wstring(261, L'n'),
+      std::wstring(L"HKLM\\tab\there"),
+  };
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    CompactionMachine machine;
+    machine.AddRecord(names[i], L"C:\\Hives\\odd", 100 * kKiB);
+    CompactionOutcome outcome;
+    EXPECT_NO_THROW(outcome = machine.Run({names[i], L"HKLM\\SAM"})) << "row " << i;
+    EXPECT_EQ(SavedLeaves(machine), std::vector<std::wstring>{L"SAM"})
+        << "row " << i << " " << Narrow(names[i]);
+    EXPECT_EQ(outcome.scheduled, 1) << "row " << i;
+    // The folders themselves are untouched.
+    EXPECT_TRUE(machine.fake.files.Exists(compaction_test::kTempFolder)) << "row " << i;
+    EXPECT_TRUE(machine.fake.files.Exists(L"C:\\Windows")) << "row " << i;
+  }
+}
+
+TEST(CompactionRunTest, TheTemporaryFolderIsMadeWhenMissingAndTakenAsThePlatformNamesIt) {
+  struct Row {
+    std::wstring tempPath;
+    std::wstring copy;
+  };
+  const Row rows[] = {
+      {L"C:\\Users\\Admin\\New\\Temp\\", L"C:\\Users\\Admin\\New\\Temp\\SAM"},
+      // ".." above the root is the platform's to resolve: C:\..\Tmp is C:\Tmp.
+      {L"C:\\..\\Tmp\\", L"C:\\Tmp\\SAM"},
+  };
+  for (const Row& row : rows) {
+    CompactionMachine machine;
+    machine.fake.files.AddFolder(L"C:\\Tmp");
+    machine.fake.files.tempPath = row.tempPath;
+    CompactionOutcome outcome = machine.Run({L"HKLM\\SAM"});
+    EXPECT_EQ(outcome.scheduled, 1) << Narrow(row.tempPath);
+    EXPECT_EQ(machine.fake.files.SizeOf(row.copy), machine.Hive(L"HKLM\\SAM").compactSize)
+        << Narrow(row.tempPath);
+  }
+}
+
+}  // namespace

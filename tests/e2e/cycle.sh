@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The whole cycle under Wine: a run from the main window, then a restart of Wine
+# (a new wineserver boots the prefix and runs the RunOnce entries): the results
+# window must appear by itself. While it is open Wine starts nothing else in the
+# prefix, so it is found and closed through X alone.
+source "$(dirname "$0")/lib.sh"
+
+arch=$(kelvaro_arch_of "$KELVARO_PROGRAM")
+name=$(basename "$KELVARO_PROGRAM" .exe)
+view=""
+[ "$arch" = win64 ] && view="/reg:64"
+hivelist='HKLM\System\CurrentControlSet\Control\hivelist'
+runonce='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+
+use_prefix "$arch" "e2e-cycle-$arch"
+device=$(probe dosdevice C:)
+mkdir -p "$WINEPREFIX/drive_c/KelvaroHives"
+truncate -s 1048576 "$WINEPREFIX/drive_c/KelvaroHives/SOFTWARE"
+wine reg add "$hivelist" /v '\REGISTRY\MACHINE\SOFTWARE' /t REG_SZ /d "$device\\KelvaroHives\\SOFTWARE" /f >/dev/null 2>&1
+# The program is started from inside the prefix, where the RunOnce entry can reach it.
+cp "$KELVARO_PROGRAM" "$WINEPREFIX/drive_c/KelvaroHives/$name.exe"
+KELVARO_PROGRAM="$WINEPREFIX/drive_c/KelvaroHives/$name.exe"
+
+start_program
+probe wait Kelvaro#1001 60 >/dev/null || true
+probe click Kelvaro#1001 1001 >/dev/null
+probe wait 'Kelvaro#65535' 30 >/dev/null || true
+probe click 'Kelvaro#65535' 1 >/dev/null
+check "$name ends after the run" wait_program 60
+value=$(wine reg query "$runonce" /v Kelvaro $view 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+check "$name registered itself in RunOnce: $value" contains "$value" "/results"
+
+# Restart Wine: the next program started boots the prefix, which runs RunOnce.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wine cmd /c exit >/dev/null 2>&1 &
+booting=$!
+window=""
+for _ in $(seq 1 300); do
+  window=$(xdotool search --name '^Kelvaro Results$' 2>/dev/null | head -1 || true)
+  [ -n "$window" ] && break
+  sleep 0.2
+done
+check "$name: the results window appears by itself after the restart" test -n "$window"
+if [ -n "$window" ]; then
+  sleep 1
+  screenshot "$name-cycle-results" || true
+  xdotool windowfocus "$window" 2>/dev/null || true
+  xdotool key --clearmodifiers Escape 2>/dev/null || true
+fi
+deadline=$((SECONDS + 60))
+while kill -0 "$booting" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.5; done
+check "$name: the restart finishes once the results window closes" bash -c '! kill -0 "$1" 2>/dev/null' _ "$booting"
+kill "$booting" 2>/dev/null || true
+value=$(wine reg query "$runonce" /v Kelvaro $view 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+check "$name: the RunOnce entry is gone" bash -c '[ -z "$1" ]' _ "$value"
+finish

@@ -1,0 +1,179 @@
+#include "ui/ResultsDlg.h"
+
+#include <memory>
+#include <vector>
+
+#include "catalogue/HiveRecords.h"
+#include "catalogue/SizeText.h"
+#include "compaction/BackupFolder.h"
+#include "compaction/ResumeRegistration.h"
+#include "results/ResultsReview.h"
+#include "ui/WindowChrome.h"
+#include "ui/framework/DataExchange.h"
+#include "ui/framework/Resources.h"
+#include "ui/framework/WinApp.h"
+#include "ui/logic/ColumnWidths.h"
+#include "ui/logic/SortRules.h"
+#include "ui/res/resource.h"
+
+namespace {
+const MessageMapEntry kEntries[] = {
+    {WM_SYSCOMMAND, 0, 0, &CallRaw<CResultsDlg, &CResultsDlg::OnSysCommand>},
+    {WM_PAINT, 0, 0, &CallVoid<CResultsDlg, &CResultsDlg::OnPaint>},
+    {WM_QUERYDRAGICON, 0, 0, &CallRaw<CResultsDlg, &CResultsDlg::OnQueryDragIcon>},
+    {WM_NOTIFY, LVN_COLUMNCLICK, IDC_RESULTS_LIST,
+     &CallNotify<CResultsDlg, &CResultsDlg::OnColumnClick>},
+};
+
+// The backup folder, or the empty path when the Windows folder gives none.
+CPathName BackupFolderOrEmpty() {
+  try {
+    return GetBackupFolder();
+  } catch (const CPathException&) {
+    return CPathName();
+  }
+}
+}  // namespace
+
+CResultsDlg::CResultsDlg(CWnd* parent) : CDialog(IDD_RESULTS_DIALOG, parent) {
+  m_hIcon = LoadAppIcon(false);
+  m_hSmallIcon = LoadAppIcon(true);
+}
+
+CResultsDlg::~CResultsDlg() {
+  if (m_hIcon != nullptr) ::DestroyIcon(m_hIcon);
+  if (m_hSmallIcon != nullptr) ::DestroyIcon(m_hSmallIcon);
+}
+
+const MessageMap* CResultsDlg::GetMessageMap() const {
+  static const MessageMap map = {CDialog::GetMessageMap(), kEntries, std::size(kEntries)};
+  return &map;
+}
+
+void CResultsDlg::DoDataExchange(bool saveAndValidate) {
+  DDX_Control(*this, saveAndValidate, IDC_RESULTS_LIST, m_list);
+  DDX_Check(*this, saveAndValidate, IDC_DELETE_BACKUP, m_bDeleteBackup);
+}
+
+BOOL CResultsDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+  AddAboutMenuEntry(m_hWnd);
+  // Removed first, so the results are offered once whatever happens next.
+  UnregisterResultsOnRestart();
+  InitResultsListControl();
+  FillResultsList(*this);
+  return TRUE;
+}
+
+void CResultsDlg::InitResultsListControl() {
+  m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  HIMAGELIST images = ::ImageList_Create(16, 16, ILC_COLOR16 | ILC_MASK, 1, 0);
+  auto picture = static_cast<HBITMAP>(::LoadImageW(
+      AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_HIVE_SMALL), IMAGE_BITMAP, 0, 0, 0));
+  if (images != nullptr && picture != nullptr) ::ImageList_AddMasked(images, picture, RGB(255, 0, 255));
+  if (picture != nullptr) ::DeleteObject(picture);
+  m_list.SetImageList(images, LVSIL_SMALL);
+  RECT client{};
+  ::GetClientRect(m_list.m_hWnd, &client);
+  auto widths = uilogic::ResultsListColumnWidths(client.right - client.left,
+                                                 ::GetSystemMetrics(SM_CXVSCROLL));
+  m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
+  m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_PREVIOUS_SIZE), LVCFMT_RIGHT, widths[1]);
+  m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_CURRENT_SIZE), LVCFMT_RIGHT, widths[2]);
+  ShowSortArrow(true);
+}
+
+BOOL CResultsDlg::DestroyWindow() {
+  if (m_bDeleteBackup != 0 && m_list.m_hWnd != nullptr) {
+    std::vector<const HiveResultEntry*> listed;
+    for (int index = 0; index < m_list.GetItemCount(); ++index) {
+      if (auto* entry = reinterpret_cast<const HiveResultEntry*>(m_list.GetItemData(index))) {
+        listed.push_back(entry);
+      }
+    }
+    CPathName folder = BackupFolderOrEmpty();
+    if (!folder.IsEmpty()) RemoveBackup(listed, folder);
+  }
+  FreeResultRows();
+  return CDialog::DestroyWindow();
+}
+
+void CResultsDlg::FreeResultRows() {
+  if (m_list.m_hWnd == nullptr) return;
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    delete reinterpret_cast<HiveResultEntry*>(m_list.GetItemData(index));
+  }
+  m_list.DeleteAllItems();
+}
+
+void CResultsDlg::SortRows() {
+  m_list.SortItems(&CResultsDlg::CompareResultRows, reinterpret_cast<LPARAM>(this));
+}
+
+int CALLBACK CResultsDlg::CompareResultRows(LPARAM first, LPARAM second, LPARAM context) {
+  auto* dialog = reinterpret_cast<CResultsDlg*>(context);
+  auto* a = reinterpret_cast<HiveResultEntry*>(first);
+  auto* b = reinterpret_cast<HiveResultEntry*>(second);
+  if (a == nullptr || b == nullptr) return 0;
+  return uilogic::CompareResultRows(*a, *b, {dialog->m_nSortColumn, dialog->m_bSortAscending});
+}
+
+void CResultsDlg::ShowSortArrow(bool show) {
+  ShowHeaderSortArrow(m_list, m_nSortColumn, m_bSortAscending, show);
+}
+
+std::optional<LRESULT> CResultsDlg::OnSysCommand(WPARAM id, LPARAM) {
+  if (!RunAboutCommand(id)) return std::nullopt;
+  return 0;
+}
+
+void CResultsDlg::OnPaint() {
+  if (::IsIconic(m_hWnd)) {
+    PaintMinimizedIcon(m_hWnd, m_hIcon);
+    return;
+  }
+  ::DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);
+}
+
+std::optional<LRESULT> CResultsDlg::OnQueryDragIcon(WPARAM, LPARAM) {
+  return reinterpret_cast<LRESULT>(m_hSmallIcon);
+}
+
+void CResultsDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
+  auto* view = reinterpret_cast<NMLISTVIEW*>(header);
+  ShowSortArrow(false);
+  uilogic::SortOrder order =
+      uilogic::AfterColumnClick({m_nSortColumn, m_bSortAscending}, view->iSubItem);
+  m_nSortColumn = order.column;
+  m_bSortAscending = order.ascending;
+  SortRows();
+  ShowSortArrow(true);
+  *result = 0;
+}
+
+void FillResultsList(CResultsDlg& dialog) {
+  CListCtrl& list = dialog.m_list;
+  if (list.IsWindowVisible()) list.SendMessage(WM_SETREDRAW, FALSE);
+  dialog.FreeResultRows();
+  CPathName folder = BackupFolderOrEmpty();
+  int index = 0;
+  if (!folder.IsEmpty()) {
+    for (std::unique_ptr<HiveResultEntry>& entry : CollectResults(folder)) {
+      HiveResultEntry* record = entry.get();
+      int inserted = list.InsertItem(index, record->name, reinterpret_cast<LPARAM>(record), 0, 0);
+      if (inserted < 0) continue;
+      entry.release();  // the row owns it now
+      index = inserted;
+      list.SetItemText(inserted, 1, FormatSizeKB(record->previousSize));
+      list.SetItemText(inserted, 2, FormatSizeKB(record->currentSize));
+    }
+  }
+  dialog.SortRows();
+  dialog.ShowSortArrow(true);
+  if (list.IsWindowVisible()) {
+    list.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(list.m_hWnd, nullptr, TRUE);
+  }
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The results window: after the restart, each compacted hive's size before
+// (its backup copy) and now (its live file); OK with "Delete Backup" ticked
+// removes the backup.
+#include "ui/framework/Dialog.h"
+#include "ui/framework/ListCtrl.h"
+
+class CResultsDlg : public CDialog {
+ public:
+  explicit CResultsDlg(CWnd* parent = nullptr);
+  ~CResultsDlg() override;
+
+  const MessageMap* GetMessageMap() const override;
+  BOOL DestroyWindow() override;
+  BOOL OnInitDialog() override;
+
+  void FreeResultRows();
+  void SortRows();
+  void ShowSortArrow(bool show);
+  static int CALLBACK CompareResultRows(LPARAM first, LPARAM second, LPARAM context);
+
+  std::optional<LRESULT> OnSysCommand(WPARAM id, LPARAM);
+  void OnPaint();
+  std::optional<LRESULT> OnQueryDragIcon(WPARAM, LPARAM);
+  void OnColumnClick(NMHDR* header, LRESULT* result);
+
+  CListCtrl m_list;
+  int m_bDeleteBackup = 0;
+  HICON m_hIcon = nullptr;
+  HICON m_hSmallIcon = nullptr;
+  bool m_bSortAscending = true;
+  int m_nSortColumn = 0;
+
+ protected:
+  void DoDataExchange(bool saveAndValidate) override;
+
+ private:
+  void InitResultsListControl();
+};
+
+// Empties the results list and inserts one row per compacted hive, then sorts
+// and shows the arrow.
+void FillResultsList(CResultsDlg& dialog);
