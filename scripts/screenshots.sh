@@ -13,7 +13,6 @@ declare -A wanted=(
   [main-window]=Kelvaro64-hivelist-english
   [main-window-german]=Kelvaro64-hivelist-german
   [results-window]=Kelvaro64-results
-  [results-after-restart]=Kelvaro64-cycle-results
   [about-box]=Kelvaro64-about
 )
 for name in "${!wanted[@]}"; do
