@@ -6,6 +6,7 @@
 
 #include "catalogue/HiveRecords.h"
 #include "compaction/CompactionRun.h"
+#include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
 #include "ui/HiveListFill.h"
 #include "ui/framework/DataExchange.h"
@@ -107,13 +108,7 @@ BOOL CHiveListDlg::DestroyWindow() {
   return CDialog::DestroyWindow();
 }
 
-void CHiveListDlg::FreeHiveRows() {
-  if (m_list.m_hWnd == nullptr) return;
-  for (int index = 0; index < m_list.GetItemCount(); ++index) {
-    delete reinterpret_cast<HiveEntry*>(m_list.GetItemData(index));
-  }
-  m_list.DeleteAllItems();
-}
+void CHiveListDlg::FreeHiveRows() { FreeRowRecords<HiveEntry>(m_list); }
 
 void CHiveListDlg::SortRows() {
   m_list.SortItems(&CHiveListDlg::CompareHiveRows, reinterpret_cast<LPARAM>(this));
@@ -225,14 +220,7 @@ std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
 }
 
 void CHiveListDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
-  auto* view = reinterpret_cast<NMLISTVIEW*>(header);
-  ShowSortArrow(false);
-  uilogic::SortOrder order =
-      uilogic::AfterColumnClick({m_nSortColumn, m_bSortAscending}, view->iSubItem);
-  m_nSortColumn = order.column;
-  m_bSortAscending = order.ascending;
-  SortRows();
-  ShowSortArrow(true);
+  SortByClickedColumn(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
   *result = 0;
 }
 

@@ -8,6 +8,7 @@
 #include "compaction/BackupFolder.h"
 #include "compaction/ResumeRegistration.h"
 #include "results/ResultsReview.h"
+#include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
@@ -100,13 +101,7 @@ BOOL CResultsDlg::DestroyWindow() {
   return CDialog::DestroyWindow();
 }
 
-void CResultsDlg::FreeResultRows() {
-  if (m_list.m_hWnd == nullptr) return;
-  for (int index = 0; index < m_list.GetItemCount(); ++index) {
-    delete reinterpret_cast<HiveResultEntry*>(m_list.GetItemData(index));
-  }
-  m_list.DeleteAllItems();
-}
+void CResultsDlg::FreeResultRows() { FreeRowRecords<HiveResultEntry>(m_list); }
 
 void CResultsDlg::SortRows() {
   m_list.SortItems(&CResultsDlg::CompareResultRows, reinterpret_cast<LPARAM>(this));
@@ -142,14 +137,7 @@ std::optional<LRESULT> CResultsDlg::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void CResultsDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
-  auto* view = reinterpret_cast<NMLISTVIEW*>(header);
-  ShowSortArrow(false);
-  uilogic::SortOrder order =
-      uilogic::AfterColumnClick({m_nSortColumn, m_bSortAscending}, view->iSubItem);
-  m_nSortColumn = order.column;
-  m_bSortAscending = order.ascending;
-  SortRows();
-  ShowSortArrow(true);
+  SortByClickedColumn(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
   *result = 0;
 }
 

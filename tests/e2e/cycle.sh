@@ -5,14 +5,8 @@
 # prefix, so it is found and closed through X alone.
 source "$(dirname "$0")/lib.sh"
 
-arch=$(kelvaro_arch_of "$KELVARO_PROGRAM")
-name=$(basename "$KELVARO_PROGRAM" .exe)
-view=""
-[ "$arch" = win64 ] && view="/reg:64"
-hivelist='HKLM\System\CurrentControlSet\Control\hivelist'
-runonce='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 
-use_prefix "$arch" "e2e-cycle-$arch"
+fresh_prefix "$arch" "e2e-cycle-$arch"
 device=$(probe dosdevice C:)
 mkdir -p "$WINEPREFIX/drive_c/KelvaroHives"
 truncate -s 1048576 "$WINEPREFIX/drive_c/KelvaroHives/SOFTWARE"

@@ -3,15 +3,13 @@
 # pointing at files we create with chosen sizes, and every kind of bad value.
 source "$(dirname "$0")/lib.sh"
 
-arch=$(kelvaro_arch_of "$KELVARO_PROGRAM")
-name=$(basename "$KELVARO_PROGRAM" .exe)
-key='HKLM\System\CurrentControlSet\Control\hivelist'
+key=$hivelist
 
 # reg_add NAME TYPE DATA: a value in the hive list.
 reg_add() { wine reg add "$key" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1; }
 
 prepare_prefix() {  # prepare_prefix PREFIX_NAME
-  use_prefix "$arch" "$1"
+  fresh_prefix "$arch" "$1"
   local hives="$WINEPREFIX/drive_c/KelvaroHives"
   mkdir -p "$hives"
   truncate -s 262144 "$hives/SOFTWARE"        # 256 KB

@@ -3,6 +3,15 @@
 set -euo pipefail
 source "$KELVARO_ROOT/scripts/wine-env.sh"
 
+# The program under test, and the registry places the tests look at (in the
+# program's own registry view: a 64-bit program's view needs /reg:64 in `reg`).
+arch=$(kelvaro_arch_of "$KELVARO_PROGRAM")
+name=$(basename "$KELVARO_PROGRAM" .exe)
+view=""
+if [ "$arch" = win64 ]; then view="/reg:64"; fi
+hivelist='HKLM\System\CurrentControlSet\Control\hivelist'
+runonce='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+
 E2E_SHOTS="$KELVARO_BUILD/e2e-screens"
 mkdir -p "$E2E_SHOTS"
 failures=0
@@ -15,6 +24,14 @@ use_prefix() {
   export WINEPREFIX
   WINEPREFIX=$(kelvaro_prefix "$1" "$2")
   wineserver -p 60 2>/dev/null || true
+}
+
+# fresh_prefix ARCH NAME: as use_prefix, but a new prefix even if one is left
+# from an earlier run (for tests that change the prefix's files or registry).
+fresh_prefix() {
+  WINEPREFIX="$KELVARO_WINE_ROOT/prefix-$2" wineserver -k 2>/dev/null || true
+  rm -rf "$KELVARO_WINE_ROOT/prefix-$2"
+  use_prefix "$1" "$2"
 }
 
 # start_program ARGS...: starts the program under test in the background.

@@ -4,15 +4,9 @@
 # the RunOnce value that starts the program is present.
 source "$(dirname "$0")/lib.sh"
 
-arch=$(kelvaro_arch_of "$KELVARO_PROGRAM")
-name=$(basename "$KELVARO_PROGRAM" .exe)
-view=""
-[ "$arch" = win64 ] && view="/reg:64"
-hivelist='HKLM\System\CurrentControlSet\Control\hivelist'
-runonce='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 
 arrange() {  # arrange PREFIX_NAME
-  use_prefix "$arch" "$1"
+  fresh_prefix "$arch" "$1"
   local device windows
   device=$(probe dosdevice C:)
   windows=$(wine winepath -u "$(probe folders | sed -n 's/^windows|//p')" 2>/dev/null | tr -d '\r')

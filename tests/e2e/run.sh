@@ -5,17 +5,11 @@
 # replacements and the restart; the fake Windows pins those behaviours.)
 source "$(dirname "$0")/lib.sh"
 
-arch=$(kelvaro_arch_of "$KELVARO_PROGRAM")
-name=$(basename "$KELVARO_PROGRAM" .exe)
-view=""
-[ "$arch" = win64 ] && view="/reg:64"
-hivelist='HKLM\System\CurrentControlSet\Control\hivelist'
-runonce='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
 
 unix_path() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
 prepare() {  # prepare PREFIX_NAME
-  use_prefix "$arch" "$1"
+  fresh_prefix "$arch" "$1"
   mkdir -p "$WINEPREFIX/drive_c/KelvaroHives"
   truncate -s 1048576 "$WINEPREFIX/drive_c/KelvaroHives/SOFTWARE"
   truncate -s 262144 "$WINEPREFIX/drive_c/KelvaroHives/DEFAULT"
