@@ -51,8 +51,8 @@ std::vector<HWND> TopLevelWindows() {
   return windows;
 }
 
-HWND FindTitled(const wchar_t* spec) {
-  std::wstring title = spec;
+HWND FindTitled(const wchar_t* titleAndId) {
+  std::wstring title = titleAndId;
   int required = 0;
   auto hash = title.rfind(L'#');
   if (hash != std::wstring::npos) {
