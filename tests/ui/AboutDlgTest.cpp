@@ -51,17 +51,23 @@ void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD) {
   ::PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
 
+// Shows `window`, chooses the About entry of its system menu and records what
+// the About box looked like while it was open.
+void ChooseAboutFrom(CDialog& window) {
+  ASSERT_TRUE(window.Create());
+  ::ShowWindow(window.m_hWnd, SW_SHOW);
+  ::SetActiveWindow(window.m_hWnd);
+  uitest::Pump(window.m_hWnd);
+  g_seen = {};
+  ::SetTimer(nullptr, 0, 50, &InspectAbout);
+  ::SendMessageW(window.m_hWnd, WM_SYSCOMMAND, 0x0010, 0);
+}
+
 TEST(AboutBox, OpensFromTheMainWindowsSystemMenuWithABlueUnderlinedLink) {
   platform::fake::FakeWindows fake;
   platform::ScopedPlatform installed(fake);
   CHiveListDlg dialog;
-  ASSERT_TRUE(dialog.Create());
-  ::ShowWindow(dialog.m_hWnd, SW_SHOW);
-  ::SetActiveWindow(dialog.m_hWnd);
-  uitest::Pump(dialog.m_hWnd);
-  g_seen = {};
-  ::SetTimer(nullptr, 0, 50, &InspectAbout);
-  ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, 0x0010, 0);
+  ChooseAboutFrom(dialog);
   EXPECT_TRUE(g_seen.opened);
   EXPECT_EQ(g_seen.owner, dialog.m_hWnd) << "modal over the main window";
   EXPECT_EQ(g_seen.link.rfind(L"https://", 0), 0u);
@@ -76,13 +82,7 @@ TEST(AboutBox, OpensFromTheResultsWindowsSystemMenu) {
   platform::fake::FakeWindows fake;
   platform::ScopedPlatform installed(fake);
   CResultsDlg dialog;
-  ASSERT_TRUE(dialog.Create());
-  ::ShowWindow(dialog.m_hWnd, SW_SHOW);
-  ::SetActiveWindow(dialog.m_hWnd);
-  uitest::Pump(dialog.m_hWnd);
-  g_seen = {};
-  ::SetTimer(nullptr, 0, 50, &InspectAbout);
-  ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, 0x0010, 0);
+  ChooseAboutFrom(dialog);
   EXPECT_TRUE(g_seen.opened);
   EXPECT_EQ(g_seen.owner, dialog.m_hWnd);
   dialog.DestroyWindow();
