@@ -26,7 +26,7 @@ DriveMap BuildDriveMap() {
   DriveMap map;
   platform::IVolumes& volumes = platform::Current().Volumes();
   wchar_t roots[kDriveStringsLength + 1] = {};
-  const std::uint32_t written = volumes.GetLogicalDriveStrings(kDriveStringsLength, roots);
+  const std::uint32_t written = volumes.QueryLogicalDriveStrings(kDriveStringsLength, roots);
   // 0 is a failure; more than the buffer holds is the size it would have needed,
   // and the buffer then holds nothing usable.
   if (written == 0 || written > kDriveStringsLength) return map;
@@ -39,7 +39,7 @@ DriveMap BuildDriveMap() {
     if (drive.back() == L'\\') drive.pop_back();
 
     wchar_t device[kDeviceBufferLength] = {};
-    if (volumes.QueryDosDevice(drive.c_str(), device, kDeviceBufferLength) == 0) continue;
+    if (volumes.QueryDosDeviceName(drive.c_str(), device, kDeviceBufferLength) == 0) continue;
     const auto deviceLength = static_cast<std::size_t>(
         std::find(device, device + kDeviceBufferLength, L'\0') - device);
     // An empty device name would be a prefix of every file name.

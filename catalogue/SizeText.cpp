@@ -31,7 +31,7 @@ std::uint32_t ReadLocaleNumber(platform::ILocale& locale, std::uint32_t type) {
   // LOCALE_RETURN_NUMBER writes a 32-bit value into a buffer counted as two
   // wide characters; two wide characters always hold it, whatever their width.
   wchar_t buffer[2] = {};
-  if (locale.GetLocaleInfo(platform::kLocaleSystemDefault, type | platform::kLocaleReturnNumber,
+  if (locale.QueryLocaleInfo(platform::kLocaleSystemDefault, type | platform::kLocaleReturnNumber,
                            buffer, 2) == 0) {
     return 0;
   }
@@ -44,7 +44,7 @@ std::uint32_t ReadLocaleNumber(platform::ILocale& locale, std::uint32_t type) {
 // behind) gives an empty text.
 template <int Capacity>
 void ReadLocaleText(platform::ILocale& locale, std::uint32_t type, wchar_t (&buffer)[Capacity]) {
-  if (locale.GetLocaleInfo(platform::kLocaleSystemDefault, type, buffer, Capacity) == 0) {
+  if (locale.QueryLocaleInfo(platform::kLocaleSystemDefault, type, buffer, Capacity) == 0) {
     buffer[0] = L'\0';
   }
   buffer[Capacity - 1] = L'\0';
@@ -95,7 +95,7 @@ CString FormatNumber(std::uint64_t value) {
   format.negativeOrder = ReadLocaleNumber(locale, platform::kLocaleINegNumber);
 
   wchar_t output[kFormatBufferLength] = {};
-  if (locale.GetNumberFormat(platform::kLocaleSystemDefault, 0, digits, &format, output,
+  if (locale.FormatNumberText(platform::kLocaleSystemDefault, 0, digits, &format, output,
                              kFormatBufferLength) == 0) {
     // Too small groups with long separators overflow the buffer; the plain
     // digits still tell the size.

@@ -114,7 +114,7 @@ bool PrepareFolder(const CPathName& folder) {
 void DeleteLeftover(const CPathName& file) {
   if (!FileExists(file)) return;
   ClearReadOnly(file);
-  platform::Current().Files().DeleteFile(file.GetText().GetBuffer());
+  platform::Current().Files().RemoveFile(file.GetText().GetBuffer());
 }
 
 void SaveHive(HiveTask& task, const CPathName& tempFolder) {
@@ -181,7 +181,7 @@ CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool sho
   // Written only now, so that a run that scheduled nothing never leaves one.
   if (showResults) RegisterResultsOnRestart();
   EnablePrivilege(kShutdownPrivilege, kUseProcessToken);
-  outcome.restartRequested = platform::Current().System().InitiateSystemShutdown(
+  outcome.restartRequested = platform::Current().System().RequestShutdown(
       shutdownMessage.GetString(), kRestartCountdownSeconds, kForceAppsClosed,
       kRebootAfterShutdown);
   DisablePrivilege(kShutdownPrivilege, kUseProcessToken);

@@ -20,7 +20,7 @@ int CompareNoCaseN(const wchar_t* first, int firstLength, const wchar_t* second,
   const int firstCount = std::min(std::max(firstLength, 0), count);
   const int secondCount = std::min(std::max(secondLength, 0), count);
   platform::ILocale& locale = platform::Current().Locale();
-  switch (locale.CompareString(locale.GetThreadLocale(), platform::kNormIgnoreCase, first,
+  switch (locale.CompareText(locale.GetThreadLocale(), platform::kNormIgnoreCase, first,
                                firstCount, second, secondCount)) {
     case kLessThan:
       return -1;

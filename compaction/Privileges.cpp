@@ -38,7 +38,7 @@ class CPrivilegeToken {
 };
 
 bool LookUp(const wchar_t* name, platform::Luid& luid) {
-  return name != nullptr && Security().LookupPrivilegeValue(name, &luid);
+  return name != nullptr && Security().LookupPrivilege(name, &luid);
 }
 
 bool SameLuid(const platform::Luid& a, const platform::Luid& b) {

@@ -27,7 +27,7 @@ void RegisterResultsOnRestart() {
   if (key.Open(platform::kHKeyLocalMachine, kStartupKey, platform::kKeyWrite) != 0) return;
   wchar_t path[kModulePathBufferLength] = {};
   std::uint32_t length =
-      platform::Current().System().GetModuleFileName(path, kModulePathBufferLength);
+      platform::Current().System().QueryModuleFileName(path, kModulePathBufferLength);
   // A full buffer means the path was cut: starting a cut path could run another program.
   if (length == 0 || length >= kModulePathBufferLength) return;
   CString command = ResultsCommandLine(CString(path, length));

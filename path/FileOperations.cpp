@@ -12,7 +12,7 @@ platform::IFileSystem& Files() { return platform::Current().Files(); }
 // text to hand over and names nothing.
 std::uint32_t AttributesOf(const CPathString& text) {
   if (text.IsEmpty()) return platform::kInvalidFileAttributes;
-  return Files().GetFileAttributes(text.GetBuffer());
+  return Files().QueryFileAttributes(text.GetBuffer());
 }
 
 bool IsFolder(std::uint32_t attributes) {
@@ -35,7 +35,7 @@ void ClearReadOnly(const CPathName& path) {
   CPathString text = path.GetText();
   std::uint32_t attributes = AttributesOf(text);
   if (!IsFile(attributes) || (attributes & platform::kFileAttributeReadOnly) == 0) return;
-  Files().SetFileAttributes(text.GetBuffer(), attributes & ~platform::kFileAttributeReadOnly);
+  Files().ChangeFileAttributes(text.GetBuffer(), attributes & ~platform::kFileAttributeReadOnly);
 }
 
 bool GetFileSize(const CPathName& path, std::uint64_t& size) {
@@ -43,7 +43,7 @@ bool GetFileSize(const CPathName& path, std::uint64_t& size) {
   CPathString text = path.GetText();
   if (text.IsEmpty()) return false;
   platform::FindData found;
-  platform::FindHandle search = Files().FindFirstFile(text.GetBuffer(), &found);
+  platform::FindHandle search = Files().FindFirst(text.GetBuffer(), &found);
   if (search == platform::kInvalidFindHandle) return false;
   size = (std::uint64_t{found.fileSizeHigh} << 32) + found.fileSizeLow;
   Files().FindClose(search);
@@ -52,7 +52,7 @@ bool GetFileSize(const CPathName& path, std::uint64_t& size) {
 
 CPathName GetTempFolder() {
   wchar_t buffer[kTempPathBufferLength] = {};
-  Files().GetTempPath(kTempPathBufferLength, buffer);
+  Files().QueryTempPath(kTempPathBufferLength, buffer);
   // A failed or too short call leaves the buffer as it was: empty, or cut here.
   buffer[kTempPathBufferLength - 1] = L'\0';
   CPathName folder;
@@ -92,7 +92,7 @@ bool CreateFolderChain(const CPathName& path) {
     if (working.IsEmpty()) continue;
     if (FolderExists(working)) continue;
     CPathString text = working.GetText();
-    if (!platform::Current().Files().CreateDirectory(text.GetBuffer())) return false;
+    if (!platform::Current().Files().MakeDirectory(text.GetBuffer())) return false;
   }
   return true;
 }

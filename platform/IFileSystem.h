@@ -21,21 +21,21 @@ class IFileSystem {
   virtual ~IFileSystem() = default;
 
   // GetFileAttributesW: the bits, or kInvalidFileAttributes.
-  virtual std::uint32_t GetFileAttributes(const wchar_t* path) = 0;
+  virtual std::uint32_t QueryFileAttributes(const wchar_t* path) = 0;
   // SetFileAttributesW.
-  virtual bool SetFileAttributes(const wchar_t* path, std::uint32_t attributes) = 0;
+  virtual bool ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) = 0;
   // CreateDirectoryW with no security attributes: one level, the parent must exist.
-  virtual bool CreateDirectory(const wchar_t* path) = 0;
+  virtual bool MakeDirectory(const wchar_t* path) = 0;
   // RemoveDirectoryW: only an empty folder.
-  virtual bool RemoveDirectory(const wchar_t* path) = 0;
+  virtual bool RemoveEmptyDirectory(const wchar_t* path) = 0;
   // DeleteFileW: fails on read-only files and on folders.
-  virtual bool DeleteFile(const wchar_t* path) = 0;
+  virtual bool RemoveFile(const wchar_t* path) = 0;
   // FindFirstFileW: kInvalidFindHandle when nothing matches.
-  virtual FindHandle FindFirstFile(const wchar_t* pattern, FindData* data) = 0;
+  virtual FindHandle FindFirst(const wchar_t* pattern, FindData* data) = 0;
   // FindClose.
   virtual bool FindClose(FindHandle handle) = 0;
   // GetTempPathW: characters copied (the text ends in a backslash), 0 on failure.
-  virtual std::uint32_t GetTempPath(std::uint32_t size, wchar_t* buffer) = 0;
+  virtual std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) = 0;
 };
 
 }  // namespace platform

@@ -33,7 +33,7 @@ class ISecurity {
   // FreeSid.
   virtual void FreeSid(Sid* sid) = 0;
   // LookupPrivilegeValueW on the local system.
-  virtual bool LookupPrivilegeValue(const wchar_t* name, Luid* luid) = 0;
+  virtual bool LookupPrivilege(const wchar_t* name, Luid* luid) = 0;
   // AdjustTokenPrivileges without the previous state. It may succeed and still set
   // the last error (ERROR_NOT_ALL_ASSIGNED), as the platform does.
   virtual bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,

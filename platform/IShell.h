@@ -9,7 +9,7 @@ class IShell {
   virtual ~IShell() = default;
   // ShellExecuteW with no owner, no parameters and no directory, shown normally:
   // a value above 32 on success, the platform's error value (32 or less) otherwise.
-  virtual std::intptr_t ShellExecute(const wchar_t* verb, const wchar_t* file) = 0;
+  virtual std::intptr_t OpenWithShell(const wchar_t* verb, const wchar_t* file) = 0;
 };
 
 }  // namespace platform

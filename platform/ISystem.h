@@ -19,11 +19,11 @@ class ISystem {
   // SetLastError of the calling thread.
   virtual void SetLastError(Status error) = 0;
   // GetModuleFileNameW of the running program: characters copied, 0 on failure.
-  virtual std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) = 0;
+  virtual std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) = 0;
   // GetWindowsDirectoryW: characters copied, or the size needed, 0 on failure.
-  virtual std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
+  virtual std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
   // InitiateSystemShutdownW on the local computer.
-  virtual bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+  virtual bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                       bool forceAppsClosed, bool rebootAfterShutdown) = 0;
 };
 

@@ -36,9 +36,9 @@ void RemoveBackup(const std::vector<const HiveResultEntry*>& listedInDisplayOrde
     ClearReadOnly(*backup);
     // A file in use or denied to us stays; the folder removal then fails as well.
     const CPathString text = backup->GetText();
-    files.DeleteFile(text.GetBuffer());
+    files.RemoveFile(text.GetBuffer());
   }
   if (backupFolder.IsEmpty()) return;
   const CPathString folderText = backupFolder.GetText();
-  files.RemoveDirectory(folderText.GetBuffer());
+  files.RemoveEmptyDirectory(folderText.GetBuffer());
 }

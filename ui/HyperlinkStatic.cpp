@@ -58,7 +58,7 @@ std::optional<LRESULT> CHyperlinkStatic::OnSetCursor(WPARAM, LPARAM) {
 
 std::optional<LRESULT> CHyperlinkStatic::OnLButtonDown(WPARAM keys, LPARAM point) {
   CString address = GetWindowText();
-  std::intptr_t opened = platform::Current().Shell().ShellExecute(L"open", address);
+  std::intptr_t opened = platform::Current().Shell().OpenWithShell(L"open", address);
   if (opened <= kShellFailureLimit) CopyTextToClipboard(m_hWnd, address);
   return Default(WM_LBUTTONDOWN, keys, point);
 }

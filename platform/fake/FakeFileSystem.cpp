@@ -264,7 +264,7 @@ Status FakeFileSystem::Locate(const ResolvedPath& resolved, Location& location) 
   return kErrorSuccess;
 }
 
-std::uint32_t FakeFileSystem::GetFileAttributes(const wchar_t* path) {
+std::uint32_t FakeFileSystem::QueryFileAttributes(const wchar_t* path) {
   if (auto error = m_faults.Check("GetFileAttributesW")) {
     Fail(*error);
     return kInvalidFileAttributes;
@@ -284,7 +284,7 @@ std::uint32_t FakeFileSystem::GetFileAttributes(const wchar_t* path) {
   return location.entry->attributes;
 }
 
-bool FakeFileSystem::SetFileAttributes(const wchar_t* path, std::uint32_t attributes) {
+bool FakeFileSystem::ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) {
   if (auto error = m_faults.Check("SetFileAttributesW")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
@@ -296,7 +296,7 @@ bool FakeFileSystem::SetFileAttributes(const wchar_t* path, std::uint32_t attrib
   return true;
 }
 
-bool FakeFileSystem::CreateDirectory(const wchar_t* path) {
+bool FakeFileSystem::MakeDirectory(const wchar_t* path) {
   if (auto error = m_faults.Check("CreateDirectoryW")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
@@ -321,7 +321,7 @@ void RemoveChild(FakeEntry& parent, const FakeEntry* child) {
 }
 }  // namespace
 
-bool FakeFileSystem::RemoveDirectory(const wchar_t* path) {
+bool FakeFileSystem::RemoveEmptyDirectory(const wchar_t* path) {
   if (auto error = m_faults.Check("RemoveDirectoryW")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
@@ -338,7 +338,7 @@ bool FakeFileSystem::RemoveDirectory(const wchar_t* path) {
   return true;
 }
 
-bool FakeFileSystem::DeleteFile(const wchar_t* path) {
+bool FakeFileSystem::RemoveFile(const wchar_t* path) {
   if (auto error = m_faults.Check("DeleteFileW")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
@@ -353,7 +353,7 @@ bool FakeFileSystem::DeleteFile(const wchar_t* path) {
   return true;
 }
 
-FindHandle FakeFileSystem::FindFirstFile(const wchar_t* pattern, FindData* data) {
+FindHandle FakeFileSystem::FindFirst(const wchar_t* pattern, FindData* data) {
   auto fail = [this](Status error) {
     Fail(error);
     return kInvalidFindHandle;
@@ -410,7 +410,7 @@ bool FakeFileSystem::FindClose(FindHandle handle) {
   return true;
 }
 
-std::uint32_t FakeFileSystem::GetTempPath(std::uint32_t size, wchar_t* buffer) {
+std::uint32_t FakeFileSystem::QueryTempPath(std::uint32_t size, wchar_t* buffer) {
   if (auto error = m_faults.Check("GetTempPathW")) {
     Fail(*error);
     return 0;

@@ -56,14 +56,14 @@ class FakeFileSystem : public IFileSystem {
   FakeFileSystem(const FakeFileSystem&) = delete;
   FakeFileSystem& operator=(const FakeFileSystem&) = delete;
 
-  std::uint32_t GetFileAttributes(const wchar_t* path) override;
-  bool SetFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
-  bool CreateDirectory(const wchar_t* path) override;
-  bool RemoveDirectory(const wchar_t* path) override;
-  bool DeleteFile(const wchar_t* path) override;
-  FindHandle FindFirstFile(const wchar_t* pattern, FindData* data) override;
+  std::uint32_t QueryFileAttributes(const wchar_t* path) override;
+  bool ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
+  bool MakeDirectory(const wchar_t* path) override;
+  bool RemoveEmptyDirectory(const wchar_t* path) override;
+  bool RemoveFile(const wchar_t* path) override;
+  FindHandle FindFirst(const wchar_t* pattern, FindData* data) override;
   bool FindClose(FindHandle handle) override;
-  std::uint32_t GetTempPath(std::uint32_t size, wchar_t* buffer) override;
+  std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) override;
 
   // Machine set-up. GetTempPathW returns `tempPath` exactly as set.
   std::wstring tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\";

@@ -159,7 +159,7 @@ int FakeLocale::Fail(Status error) {
   return 0;
 }
 
-int FakeLocale::GetLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer,
+int FakeLocale::QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer,
                               int size) {
   if (auto error = m_faults.Check("GetLocaleInfoW")) return Fail(*error);
   if (size < 0 || (size > 0 && buffer == nullptr)) return Fail(kErrorInvalidParameter);
@@ -205,7 +205,7 @@ int FakeLocale::GetLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t*
   return needed;
 }
 
-int FakeLocale::GetNumberFormat(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
+int FakeLocale::FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
                                 const NumberFormat* format, wchar_t* buffer, int size) {
   if (auto error = m_faults.Check("GetNumberFormatW")) return Fail(*error);
   const FakeNumberSettings* settings = SettingsFor(locale);
@@ -282,7 +282,7 @@ int FakeLocale::CompareNoCase(const wchar_t* first, const wchar_t* second) {
   return CompareFolded(first ? first : L"", second ? second : L"");
 }
 
-int FakeLocale::CompareString(std::uint32_t, std::uint32_t flags, const wchar_t* first,
+int FakeLocale::CompareText(std::uint32_t, std::uint32_t flags, const wchar_t* first,
                               int firstLength, const wchar_t* second, int secondLength) {
   if (auto error = m_faults.Check("CompareStringW")) return Fail(*error);
   if (first == nullptr || second == nullptr) return Fail(kErrorInvalidParameter);

@@ -26,11 +26,11 @@ class FakeLocale : public ILocale {
  public:
   FakeLocale(FaultPlan& faults, FakeSystem& system) : m_faults(faults), m_system(system) {}
 
-  int GetLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer, int size) override;
-  int GetNumberFormat(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
+  int QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer, int size) override;
+  int FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
                       const NumberFormat* format, wchar_t* buffer, int size) override;
   int CompareNoCase(const wchar_t* first, const wchar_t* second) override;
-  int CompareString(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
+  int CompareText(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
                     int firstLength, const wchar_t* second, int secondLength) override;
   std::uint32_t GetThreadLocale() override { return threadLocale; }
 

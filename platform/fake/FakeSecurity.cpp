@@ -223,7 +223,7 @@ void FakeSecurity::FreeSid(Sid* sid) {
   }
 }
 
-bool FakeSecurity::LookupPrivilegeValue(const wchar_t* name, Luid* luid) {
+bool FakeSecurity::LookupPrivilege(const wchar_t* name, Luid* luid) {
   if (Fail("LookupPrivilegeValueW")) return false;
   auto value = name ? LuidOf(name) : std::nullopt;
   if (!value) {

@@ -53,7 +53,7 @@ class FakeSecurity : public ISecurity {
                                 const std::uint32_t (&subAuthorities)[8], Sid** sid) override;
   bool EqualSid(Sid* first, Sid* second) override;
   void FreeSid(Sid* sid) override;
-  bool LookupPrivilegeValue(const wchar_t* name, Luid* luid) override;
+  bool LookupPrivilege(const wchar_t* name, Luid* luid) override;
   bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                              const SinglePrivilege& newState) override;
 

@@ -14,7 +14,7 @@ class FakeShell : public IShell {
  public:
   explicit FakeShell(FaultPlan& faults) : m_faults(faults) {}
 
-  std::intptr_t ShellExecute(const wchar_t* verb, const wchar_t* file) override {
+  std::intptr_t OpenWithShell(const wchar_t* verb, const wchar_t* file) override {
     if (auto error = m_faults.Check("ShellExecuteW")) return static_cast<std::intptr_t>(*error);
     opened.push_back({verb != nullptr ? verb : L"", file != nullptr ? file : L""});
     return 42;

@@ -36,7 +36,7 @@ std::optional<std::uint16_t> FakeSystem::GetNativeProcessorArchitecture() {
   return architecture;
 }
 
-std::uint32_t FakeSystem::GetModuleFileName(wchar_t* buffer, std::uint32_t size) {
+std::uint32_t FakeSystem::QueryModuleFileName(wchar_t* buffer, std::uint32_t size) {
   if (auto error = m_faults.Check("GetModuleFileNameW")) {
     m_lastError = *error;
     return 0;
@@ -44,7 +44,7 @@ std::uint32_t FakeSystem::GetModuleFileName(wchar_t* buffer, std::uint32_t size)
   return CopyOut(moduleFileName, buffer, size, true);
 }
 
-std::uint32_t FakeSystem::GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
+std::uint32_t FakeSystem::QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
   if (auto error = m_faults.Check("GetWindowsDirectoryW")) {
     m_lastError = *error;
     return 0;
@@ -52,7 +52,7 @@ std::uint32_t FakeSystem::GetWindowsDirectory(wchar_t* buffer, std::uint32_t siz
   return CopyOut(windowsDirectory, buffer, size, false);
 }
 
-bool FakeSystem::InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+bool FakeSystem::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                         bool forceAppsClosed, bool rebootAfterShutdown) {
   if (auto error = m_faults.Check("InitiateSystemShutdownW")) {
     m_lastError = *error;

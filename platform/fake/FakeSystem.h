@@ -31,10 +31,10 @@ class FakeSystem : public ISystem {
   std::optional<std::uint16_t> GetNativeProcessorArchitecture() override;
   Status GetLastError() override { return m_lastError; }
   void SetLastError(Status error) override { m_lastError = error; }
-  std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) override;
-  std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   // Needs SeShutdownPrivilege switched on once tokens are attached.
-  bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+  bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                               bool forceAppsClosed, bool rebootAfterShutdown) override;
 
   // The tokens whose privileges guard the restart request.

@@ -4,7 +4,7 @@
 
 namespace platform::fake {
 
-std::uint32_t FakeVolumes::GetLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) {
+std::uint32_t FakeVolumes::QueryLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) {
   if (auto error = m_faults.Check("GetLogicalDriveStringsW")) {
     m_system.SetLastError(*error);
     return 0;
@@ -21,7 +21,7 @@ std::uint32_t FakeVolumes::GetLogicalDriveStrings(std::uint32_t bufferLength, wc
   return needed;
 }
 
-std::uint32_t FakeVolumes::QueryDosDevice(const wchar_t* deviceName, wchar_t* targetPath,
+std::uint32_t FakeVolumes::QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
                                           std::uint32_t maxChars) {
   if (auto error = m_faults.Check("QueryDosDeviceW")) {
     m_system.SetLastError(*error);

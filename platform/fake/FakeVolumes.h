@@ -18,8 +18,8 @@ class FakeVolumes : public IVolumes {
  public:
   FakeVolumes(FaultPlan& faults, FakeSystem& system) : m_faults(faults), m_system(system) {}
 
-  std::uint32_t GetLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
-  std::uint32_t QueryDosDevice(const wchar_t* deviceName, wchar_t* targetPath,
+  std::uint32_t QueryLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
+  std::uint32_t QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
                                std::uint32_t maxChars) override;
 
   std::vector<FakeDrive> drives = {{L"C:\\", {L"\\Device\\HarddiskVolume1"}}};

@@ -4,25 +4,25 @@
 
 namespace platform::win32 {
 
-std::uint32_t Win32FileSystem::GetFileAttributes(const wchar_t* path) {
+std::uint32_t Win32FileSystem::QueryFileAttributes(const wchar_t* path) {
   return ::GetFileAttributesW(path);
 }
 
-bool Win32FileSystem::SetFileAttributes(const wchar_t* path, std::uint32_t attributes) {
+bool Win32FileSystem::ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) {
   return ::SetFileAttributesW(path, attributes) != FALSE;
 }
 
-bool Win32FileSystem::CreateDirectory(const wchar_t* path) {
+bool Win32FileSystem::MakeDirectory(const wchar_t* path) {
   return ::CreateDirectoryW(path, nullptr) == TRUE;
 }
 
-bool Win32FileSystem::RemoveDirectory(const wchar_t* path) {
+bool Win32FileSystem::RemoveEmptyDirectory(const wchar_t* path) {
   return ::RemoveDirectoryW(path) != FALSE;
 }
 
-bool Win32FileSystem::DeleteFile(const wchar_t* path) { return ::DeleteFileW(path) != FALSE; }
+bool Win32FileSystem::RemoveFile(const wchar_t* path) { return ::DeleteFileW(path) != FALSE; }
 
-FindHandle Win32FileSystem::FindFirstFile(const wchar_t* pattern, FindData* data) {
+FindHandle Win32FileSystem::FindFirst(const wchar_t* pattern, FindData* data) {
   WIN32_FIND_DATAW found{};
   HANDLE handle = ::FindFirstFileW(pattern, &found);
   if (handle != INVALID_HANDLE_VALUE) {
@@ -38,7 +38,7 @@ bool Win32FileSystem::FindClose(FindHandle handle) {
   return ::FindClose(reinterpret_cast<HANDLE>(handle)) != FALSE;
 }
 
-std::uint32_t Win32FileSystem::GetTempPath(std::uint32_t size, wchar_t* buffer) {
+std::uint32_t Win32FileSystem::QueryTempPath(std::uint32_t size, wchar_t* buffer) {
   return ::GetTempPathW(size, buffer);
 }
 

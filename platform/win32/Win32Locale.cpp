@@ -4,12 +4,12 @@
 
 namespace platform::win32 {
 
-int Win32Locale::GetLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer,
+int Win32Locale::QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer,
                                int size) {
   return ::GetLocaleInfoW(locale, type, buffer, size);
 }
 
-int Win32Locale::GetNumberFormat(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
+int Win32Locale::FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
                                  const NumberFormat* format, wchar_t* buffer, int size) {
   NUMBERFMTW converted{};
   if (format != nullptr) {
@@ -28,7 +28,7 @@ int Win32Locale::CompareNoCase(const wchar_t* first, const wchar_t* second) {
   return ::lstrcmpiW(first, second);
 }
 
-int Win32Locale::CompareString(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
+int Win32Locale::CompareText(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
                                int firstLength, const wchar_t* second, int secondLength) {
   return ::CompareStringW(locale, flags, first, firstLength, second, secondLength);
 }

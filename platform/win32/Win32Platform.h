@@ -38,7 +38,7 @@ class Win32Security : public ISecurity {
                                 const std::uint32_t (&subAuthorities)[8], Sid** sid) override;
   bool EqualSid(Sid* first, Sid* second) override;
   void FreeSid(Sid* sid) override;
-  bool LookupPrivilegeValue(const wchar_t* name, Luid* luid) override;
+  bool LookupPrivilege(const wchar_t* name, Luid* luid) override;
   bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                              const SinglePrivilege& newState) override;
 };
@@ -48,45 +48,45 @@ class Win32System : public ISystem {
   std::optional<std::uint16_t> GetNativeProcessorArchitecture() override;
   Status GetLastError() override;
   void SetLastError(Status error) override;
-  std::uint32_t GetModuleFileName(wchar_t* buffer, std::uint32_t size) override;
-  std::uint32_t GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
-  bool InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+  std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                               bool forceAppsClosed, bool rebootAfterShutdown) override;
 };
 
 class Win32FileSystem : public IFileSystem {
  public:
-  std::uint32_t GetFileAttributes(const wchar_t* path) override;
-  bool SetFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
-  bool CreateDirectory(const wchar_t* path) override;
-  bool RemoveDirectory(const wchar_t* path) override;
-  bool DeleteFile(const wchar_t* path) override;
-  FindHandle FindFirstFile(const wchar_t* pattern, FindData* data) override;
+  std::uint32_t QueryFileAttributes(const wchar_t* path) override;
+  bool ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
+  bool MakeDirectory(const wchar_t* path) override;
+  bool RemoveEmptyDirectory(const wchar_t* path) override;
+  bool RemoveFile(const wchar_t* path) override;
+  FindHandle FindFirst(const wchar_t* pattern, FindData* data) override;
   bool FindClose(FindHandle handle) override;
-  std::uint32_t GetTempPath(std::uint32_t size, wchar_t* buffer) override;
+  std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) override;
 };
 
 class Win32Volumes : public IVolumes {
  public:
-  std::uint32_t GetLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
-  std::uint32_t QueryDosDevice(const wchar_t* deviceName, wchar_t* targetPath,
+  std::uint32_t QueryLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
+  std::uint32_t QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
                                std::uint32_t maxChars) override;
 };
 
 class Win32Locale : public ILocale {
  public:
-  int GetLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer, int size) override;
-  int GetNumberFormat(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
+  int QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer, int size) override;
+  int FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
                       const NumberFormat* format, wchar_t* buffer, int size) override;
   int CompareNoCase(const wchar_t* first, const wchar_t* second) override;
-  int CompareString(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
+  int CompareText(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
                     int firstLength, const wchar_t* second, int secondLength) override;
   std::uint32_t GetThreadLocale() override;
 };
 
 class Win32Shell : public IShell {
  public:
-  std::intptr_t ShellExecute(const wchar_t* verb, const wchar_t* file) override;
+  std::intptr_t OpenWithShell(const wchar_t* verb, const wchar_t* file) override;
 };
 
 class Win32Platform : public Platform {

@@ -60,7 +60,7 @@ bool Win32Security::EqualSid(Sid* first, Sid* second) { return ::EqualSid(first,
 
 void Win32Security::FreeSid(Sid* sid) { ::FreeSid(sid); }
 
-bool Win32Security::LookupPrivilegeValue(const wchar_t* name, Luid* luid) {
+bool Win32Security::LookupPrivilege(const wchar_t* name, Luid* luid) {
   LUID value{};
   BOOL ok = ::LookupPrivilegeValueW(nullptr, name, &value);
   luid->lowPart = value.LowPart;

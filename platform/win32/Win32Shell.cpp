@@ -6,7 +6,7 @@
 
 namespace platform::win32 {
 
-std::intptr_t Win32Shell::ShellExecute(const wchar_t* verb, const wchar_t* file) {
+std::intptr_t Win32Shell::OpenWithShell(const wchar_t* verb, const wchar_t* file) {
   return reinterpret_cast<std::intptr_t>(
       ::ShellExecuteW(nullptr, verb, file, nullptr, nullptr, SW_SHOWNORMAL));
 }

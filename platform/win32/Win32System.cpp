@@ -21,15 +21,15 @@ Status Win32System::GetLastError() { return ::GetLastError(); }
 
 void Win32System::SetLastError(Status error) { ::SetLastError(error); }
 
-std::uint32_t Win32System::GetModuleFileName(wchar_t* buffer, std::uint32_t size) {
+std::uint32_t Win32System::QueryModuleFileName(wchar_t* buffer, std::uint32_t size) {
   return ::GetModuleFileNameW(nullptr, buffer, size);
 }
 
-std::uint32_t Win32System::GetWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
+std::uint32_t Win32System::QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
   return ::GetWindowsDirectoryW(buffer, size);
 }
 
-bool Win32System::InitiateSystemShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
+bool Win32System::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                          bool forceAppsClosed, bool rebootAfterShutdown) {
   return ::InitiateSystemShutdownW(nullptr, const_cast<wchar_t*>(message), timeoutSeconds,
                                    forceAppsClosed ? TRUE : FALSE,

@@ -190,7 +190,7 @@ TEST_F(FakeHiveOperations, RestartAppliesTheSwapAndClearsTheSchedule) {
   SetPrivilege(L"SeShutdownPrivilege", true);
   ASSERT_EQ(fake.registry.ReplaceKey(kHKeyLocalMachine, L"SOFTWARE", kCopy.c_str(), kOld.c_str()),
             0u);
-  ASSERT_TRUE(fake.system.InitiateSystemShutdown(L"bye", 10, true, true));
+  ASSERT_TRUE(fake.system.RequestShutdown(L"bye", 10, true, true));
   fake.Restart();
   EXPECT_EQ(fake.files.SizeOf(kSoftwareFile), 3000u);
   EXPECT_EQ(fake.files.SizeOf(kOld), 4000u);
@@ -214,11 +214,11 @@ TEST_F(FakeHiveOperations, AHiveWhoseNewFileVanishedKeepsItsOwnFile) {
 }
 
 TEST_F(FakeHiveOperations, TheRestartRequestNeedsTheShutdownPrivilege) {
-  EXPECT_FALSE(fake.system.InitiateSystemShutdown(L"bye", 10, true, true));
+  EXPECT_FALSE(fake.system.RequestShutdown(L"bye", 10, true, true));
   EXPECT_EQ(fake.system.GetLastError(), platform::kErrorPrivilegeNotHeld);
   EXPECT_TRUE(fake.system.shutdownRequests.empty());
   SetPrivilege(L"SeShutdownPrivilege", true);
-  EXPECT_TRUE(fake.system.InitiateSystemShutdown(L"bye", 10, true, true));
+  EXPECT_TRUE(fake.system.RequestShutdown(L"bye", 10, true, true));
   ASSERT_EQ(fake.system.shutdownRequests.size(), 1u);
   EXPECT_EQ(fake.system.shutdownRequests.front().message, L"bye");
 }
@@ -226,9 +226,9 @@ TEST_F(FakeHiveOperations, TheRestartRequestNeedsTheShutdownPrivilege) {
 TEST_F(FakeHiveOperations, AnImpersonatingThreadIsCheckedByItsOwnToken) {
   fake.security.threadToken = fake.security.processToken;
   SetPrivilege(L"SeShutdownPrivilege", true);
-  EXPECT_FALSE(fake.system.InitiateSystemShutdown(L"bye", 10, true, true));
+  EXPECT_FALSE(fake.system.RequestShutdown(L"bye", 10, true, true));
   fake.security.threadToken.reset();
-  EXPECT_TRUE(fake.system.InitiateSystemShutdown(L"bye", 10, true, true));
+  EXPECT_TRUE(fake.system.RequestShutdown(L"bye", 10, true, true));
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ std::wstring ScratchFolder() {
   static std::wstring folder;
   if (folder.empty()) {
     auto& files = Fake().Files();
-    files.CreateDirectory(L"C:\\Temp");
-    files.CreateDirectory(L"C:\\Temp\\kelvaro-contract");
+    files.MakeDirectory(L"C:\\Temp");
+    files.MakeDirectory(L"C:\\Temp\\kelvaro-contract");
     folder = L"C:\\Temp\\kelvaro-contract";
   }
   return folder;

@@ -22,17 +22,17 @@ class FileSystemContract : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info->name();
     m_base = contract::ScratchFolder() + L"\\" + std::wstring(name.begin(), name.end());
-    ASSERT_TRUE(Files().CreateDirectory(m_base.c_str())) << "error " << System().GetLastError();
+    ASSERT_TRUE(Files().MakeDirectory(m_base.c_str())) << "error " << System().GetLastError();
     m_made.push_back({m_base, true});
   }
 
   void TearDown() override {
     for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
-      Files().SetFileAttributes(made->path.c_str(), kFileAttributeNormal);
+      Files().ChangeFileAttributes(made->path.c_str(), kFileAttributeNormal);
       if (made->folder) {
-        Files().RemoveDirectory(made->path.c_str());
+        Files().RemoveEmptyDirectory(made->path.c_str());
       } else {
-        Files().DeleteFile(made->path.c_str());
+        Files().RemoveFile(made->path.c_str());
       }
     }
   }
@@ -91,39 +91,39 @@ TEST_F(FileSystemContract, FoldersAreCreatedOneLevelAtATime) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const std::wstring path = At(rows[i].relative);
-    const bool ok = Files().CreateDirectory(path.c_str());
+    const bool ok = Files().MakeDirectory(path.c_str());
     const Status error = ok ? kErrorSuccess : System().GetLastError();
     if (ok) Made(rows[i].relative, true);
     EXPECT_EQ(ok, rows[i].ok) << "row " << i << ": " << rows[i].relative;
     EXPECT_EQ(error, rows[i].error) << "row " << i << ": " << rows[i].relative;
   }
-  EXPECT_EQ(Files().GetFileAttributes(At(L"One\\Two").c_str()) & kFileAttributeDirectory,
+  EXPECT_EQ(Files().QueryFileAttributes(At(L"One\\Two").c_str()) & kFileAttributeDirectory,
             kFileAttributeDirectory);
 }
 
 TEST_F(FileSystemContract, AFolderIsRemovedOnlyWhenEmpty) {
-  ASSERT_TRUE(Files().CreateDirectory(At(L"Full").c_str()));
+  ASSERT_TRUE(Files().MakeDirectory(At(L"Full").c_str()));
   std::wstring full = Folder(L"Full");
   std::wstring file = File(L"Full\\f.bin");
-  EXPECT_FALSE(Files().RemoveDirectory(full.c_str()));
+  EXPECT_FALSE(Files().RemoveEmptyDirectory(full.c_str()));
   EXPECT_EQ(System().GetLastError(), 145u);  // ERROR_DIR_NOT_EMPTY
-  EXPECT_FALSE(Files().RemoveDirectory(file.c_str())) << "a file is not a folder";
-  ASSERT_TRUE(Files().DeleteFile(file.c_str()));
-  EXPECT_TRUE(Files().RemoveDirectory(full.c_str()));
-  EXPECT_EQ(Files().GetFileAttributes(full.c_str()), kInvalidFileAttributes);
+  EXPECT_FALSE(Files().RemoveEmptyDirectory(file.c_str())) << "a file is not a folder";
+  ASSERT_TRUE(Files().RemoveFile(file.c_str()));
+  EXPECT_TRUE(Files().RemoveEmptyDirectory(full.c_str()));
+  EXPECT_EQ(Files().QueryFileAttributes(full.c_str()), kInvalidFileAttributes);
 }
 
 TEST_F(FileSystemContract, ReadOnlyFilesAndFoldersAreNotDeleted) {
   std::wstring file = File(L"ro.bin");
-  ASSERT_TRUE(Files().SetFileAttributes(file.c_str(), kFileAttributeReadOnly));
-  EXPECT_FALSE(Files().DeleteFile(file.c_str()));
+  ASSERT_TRUE(Files().ChangeFileAttributes(file.c_str(), kFileAttributeReadOnly));
+  EXPECT_FALSE(Files().RemoveFile(file.c_str()));
   EXPECT_EQ(System().GetLastError(), kErrorAccessDenied);
-  ASSERT_TRUE(Files().CreateDirectory(At(L"Dir").c_str()));
+  ASSERT_TRUE(Files().MakeDirectory(At(L"Dir").c_str()));
   std::wstring folder = Folder(L"Dir");
-  EXPECT_FALSE(Files().DeleteFile(folder.c_str()));
+  EXPECT_FALSE(Files().RemoveFile(folder.c_str()));
   EXPECT_EQ(System().GetLastError(), kErrorAccessDenied);
-  ASSERT_TRUE(Files().SetFileAttributes(file.c_str(), kFileAttributeNormal));
-  EXPECT_TRUE(Files().DeleteFile(file.c_str()));
+  ASSERT_TRUE(Files().ChangeFileAttributes(file.c_str(), kFileAttributeNormal));
+  EXPECT_TRUE(Files().RemoveFile(file.c_str()));
 }
 
 TEST_F(FileSystemContract, AttributesOfWhatIsNotThere) {
@@ -136,17 +136,17 @@ TEST_F(FileSystemContract, AttributesOfWhatIsNotThere) {
       {L"Missing\\missing.bin", kErrorPathNotFound},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(Files().GetFileAttributes(At(rows[i].relative).c_str()), kInvalidFileAttributes) << "row " << i;
+    EXPECT_EQ(Files().QueryFileAttributes(At(rows[i].relative).c_str()), kInvalidFileAttributes) << "row " << i;
     EXPECT_EQ(System().GetLastError(), rows[i].error) << "row " << i << ": " << rows[i].relative;
   }
-  EXPECT_EQ(Files().GetFileAttributes(nullptr), kInvalidFileAttributes);
+  EXPECT_EQ(Files().QueryFileAttributes(nullptr), kInvalidFileAttributes);
 }
 
 TEST_F(FileSystemContract, NamesCompareWithoutRegardToCase) {
   File(L"Hive.DAT");
-  EXPECT_NE(Files().GetFileAttributes(At(L"hive.dat").c_str()), kInvalidFileAttributes);
+  EXPECT_NE(Files().QueryFileAttributes(At(L"hive.dat").c_str()), kInvalidFileAttributes);
   FindData found;
-  FindHandle search = Files().FindFirstFile(At(L"HIVE.dat").c_str(), &found);
+  FindHandle search = Files().FindFirst(At(L"HIVE.dat").c_str(), &found);
   ASSERT_NE(search, kInvalidFindHandle);
   EXPECT_EQ(found.fileName, L"Hive.DAT") << "the name keeps the case it was made with";
   EXPECT_TRUE(Files().FindClose(search));
@@ -171,7 +171,7 @@ TEST_F(FileSystemContract, SearchFindsAMatchOrNothing) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     FindData found;
-    FindHandle search = Files().FindFirstFile(At(rows[i].pattern).c_str(), &found);
+    FindHandle search = Files().FindFirst(At(rows[i].pattern).c_str(), &found);
     if (rows[i].name == nullptr) {
       EXPECT_EQ(search, kInvalidFindHandle) << "row " << i << ": " << rows[i].pattern;
       EXPECT_EQ(System().GetLastError(), kErrorFileNotFound) << "row " << i;
@@ -184,7 +184,7 @@ TEST_F(FileSystemContract, SearchFindsAMatchOrNothing) {
     EXPECT_TRUE(Files().FindClose(search)) << "row " << i;
   }
   FindData found;
-  EXPECT_EQ(Files().FindFirstFile(At(L"Missing\\*.log").c_str(), &found), kInvalidFindHandle);
+  EXPECT_EQ(Files().FindFirst(At(L"Missing\\*.log").c_str(), &found), kInvalidFindHandle);
   EXPECT_EQ(System().GetLastError(), kErrorPathNotFound);
 }
 
@@ -192,7 +192,7 @@ TEST_F(FileSystemContract, SearchesOfSeveralMatchesStartWithTheSmallestName) {
   File(L"b.log", 200);
   File(L"a.log", 100);
   FindData found;
-  FindHandle search = Files().FindFirstFile(At(L"*.log").c_str(), &found);
+  FindHandle search = Files().FindFirst(At(L"*.log").c_str(), &found);
   ASSERT_NE(search, kInvalidFindHandle);
   Files().FindClose(search);
   if (contract::OnRealWindows() && found.fileName != L"a.log") {
@@ -202,7 +202,7 @@ TEST_F(FileSystemContract, SearchesOfSeveralMatchesStartWithTheSmallestName) {
 }
 
 TEST_F(FileSystemContract, PathTextsResolveAsKernel32Does) {
-  ASSERT_TRUE(Files().CreateDirectory(At(L"Sub").c_str()));
+  ASSERT_TRUE(Files().MakeDirectory(At(L"Sub").c_str()));
   Folder(L"Sub");
   File(L"Sub\\f.bin");
   const std::wstring base = At(L"");
@@ -225,7 +225,7 @@ TEST_F(FileSystemContract, PathTextsResolveAsKernel32Does) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     System().SetLastError(0);
-    const std::uint32_t attributes = Files().GetFileAttributes(rows[i].text.c_str());
+    const std::uint32_t attributes = Files().QueryFileAttributes(rows[i].text.c_str());
     const Status error = System().GetLastError();
     if (rows[i].directoryBit == kInvalidFileAttributes) {
       EXPECT_EQ(attributes, kInvalidFileAttributes) << "row " << i;
@@ -246,19 +246,19 @@ TEST_F(FileSystemContract, RefusalsAndTheirErrors) {
     Status error;
   };
   const Row rows[] = {
-      {"CreateDirectoryW over a file", [&] { return Files().CreateDirectory(file.c_str()); }, kErrorAlreadyExists},
-      {"RemoveDirectoryW of a file", [&] { return Files().RemoveDirectory(file.c_str()); }, 267},
-      {"RemoveDirectoryW of nothing", [&] { return Files().RemoveDirectory(At(L"none").c_str()); }, kErrorFileNotFound},
-      {"DeleteFileW of nothing", [&] { return Files().DeleteFile(At(L"none").c_str()); }, kErrorFileNotFound},
-      {"DeleteFileW below nothing", [&] { return Files().DeleteFile(At(L"none\\x").c_str()); }, kErrorPathNotFound},
+      {"CreateDirectoryW over a file", [&] { return Files().MakeDirectory(file.c_str()); }, kErrorAlreadyExists},
+      {"RemoveDirectoryW of a file", [&] { return Files().RemoveEmptyDirectory(file.c_str()); }, 267},
+      {"RemoveDirectoryW of nothing", [&] { return Files().RemoveEmptyDirectory(At(L"none").c_str()); }, kErrorFileNotFound},
+      {"DeleteFileW of nothing", [&] { return Files().RemoveFile(At(L"none").c_str()); }, kErrorFileNotFound},
+      {"DeleteFileW below nothing", [&] { return Files().RemoveFile(At(L"none\\x").c_str()); }, kErrorPathNotFound},
       {"FindFirstFileW with a trailing backslash",
-       [&] { return Files().FindFirstFile(At(L"").c_str(), &found) != kInvalidFindHandle; }, kErrorFileNotFound},
+       [&] { return Files().FindFirst(At(L"").c_str(), &found) != kInvalidFindHandle; }, kErrorFileNotFound},
       {"FindFirstFileW of an empty text",
-       [&] { return Files().FindFirstFile(L"", &found) != kInvalidFindHandle; }, kErrorPathNotFound},
+       [&] { return Files().FindFirst(L"", &found) != kInvalidFindHandle; }, kErrorPathNotFound},
       {"FindFirstFileW of a null text",
-       [&] { return Files().FindFirstFile(nullptr, &found) != kInvalidFindHandle; }, kErrorPathNotFound},
+       [&] { return Files().FindFirst(nullptr, &found) != kInvalidFindHandle; }, kErrorPathNotFound},
       {"GetFileAttributesW of a null text",
-       [&] { return Files().GetFileAttributes(nullptr) != kInvalidFileAttributes; }, kErrorPathNotFound},
+       [&] { return Files().QueryFileAttributes(nullptr) != kInvalidFileAttributes; }, kErrorPathNotFound},
       {"FindClose of a handle never opened", [&] { return Files().FindClose(0x7654320); }, kErrorInvalidHandle},
   };
   for (const Row& row : rows) {
@@ -271,7 +271,7 @@ TEST_F(FileSystemContract, RefusalsAndTheirErrors) {
 // Windows refuses these with their own codes; Wine maps its host's errors.
 TEST_F(FileSystemContract, AFileNamedAsAFolderIsAnInvalidName) {
   std::wstring file = File(L"f.bin");
-  EXPECT_EQ(Files().GetFileAttributes((file + L"\\").c_str()), kInvalidFileAttributes);
+  EXPECT_EQ(Files().QueryFileAttributes((file + L"\\").c_str()), kInvalidFileAttributes);
   if (contract::OnRealWindows() && System().GetLastError() == kErrorPathNotFound) {
     GTEST_SKIP() << "Wine reports ERROR_PATH_NOT_FOUND; Windows reports ERROR_INVALID_NAME";
   }
@@ -280,7 +280,7 @@ TEST_F(FileSystemContract, AFileNamedAsAFolderIsAnInvalidName) {
 
 TEST_F(FileSystemContract, ADriveRootIsNotCreated) {
   const std::wstring root = At(L"").substr(0, 3);
-  EXPECT_FALSE(Files().CreateDirectory(root.c_str()));
+  EXPECT_FALSE(Files().MakeDirectory(root.c_str()));
   if (contract::OnRealWindows() && System().GetLastError() == kErrorAlreadyExists) {
     GTEST_SKIP() << "Wine reports ERROR_ALREADY_EXISTS; Windows reports ERROR_ACCESS_DENIED";
   }
@@ -290,7 +290,7 @@ TEST_F(FileSystemContract, ADriveRootIsNotCreated) {
 TEST_F(FileSystemContract, AllEntriesSearchStartsWithTheFolderItself) {
   File(L"a.bin");
   FindData found;
-  FindHandle search = Files().FindFirstFile(At(L"*").c_str(), &found);
+  FindHandle search = Files().FindFirst(At(L"*").c_str(), &found);
   ASSERT_NE(search, kInvalidFindHandle);
   EXPECT_EQ(found.fileName, L".");
   EXPECT_NE(found.attributes & kFileAttributeDirectory, 0u);
@@ -299,14 +299,14 @@ TEST_F(FileSystemContract, AllEntriesSearchStartsWithTheFolderItself) {
 
 TEST_F(FileSystemContract, TheTemporaryPathEndsInABackslash) {
   wchar_t buffer[1024] = {};
-  std::uint32_t length = Files().GetTempPath(1024, buffer);
+  std::uint32_t length = Files().QueryTempPath(1024, buffer);
   ASSERT_GT(length, 0u);
   ASSERT_LT(length, 1024u);
   std::wstring temp(buffer);
   EXPECT_EQ(temp.size(), length);
   EXPECT_EQ(temp.back(), L'\\');
-  EXPECT_NE(Files().GetFileAttributes(buffer) & kFileAttributeDirectory, 0u);
-  EXPECT_EQ(Files().GetTempPath(2, buffer), length + 1) << "a short buffer gets the size needed";
+  EXPECT_NE(Files().QueryFileAttributes(buffer) & kFileAttributeDirectory, 0u);
+  EXPECT_EQ(Files().QueryTempPath(2, buffer), length + 1) << "a short buffer gets the size needed";
 }
 
 // --- The path library over the seam ---
@@ -317,7 +317,7 @@ class PathOperationsContract : public FileSystemContract {
 };
 
 TEST_F(PathOperationsContract, FolderChains) {
-  ASSERT_TRUE(Files().CreateDirectory(At(L"A").c_str()));
+  ASSERT_TRUE(Files().MakeDirectory(At(L"A").c_str()));
   Folder(L"A");
   File(L"file.bin");
   struct Row {
@@ -382,29 +382,29 @@ TEST_F(PathOperationsContract, FilesAndFolders) {
 TEST_F(PathOperationsContract, ClearReadOnlyClearsOnlyThatBitOfAFile) {
   std::wstring file = File(L"hive.sav");
   const std::uint32_t set = kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeArchive;
-  ASSERT_TRUE(Files().SetFileAttributes(file.c_str(), set));
-  const std::uint32_t before = Files().GetFileAttributes(file.c_str());
+  ASSERT_TRUE(Files().ChangeFileAttributes(file.c_str(), set));
+  const std::uint32_t before = Files().QueryFileAttributes(file.c_str());
   ASSERT_NE(before & kFileAttributeReadOnly, 0u);
   if (contract::OnRealWindows() && (before & kFileAttributeHidden) == 0) {
     GTEST_SKIP() << "this Wine prefix's file system keeps no hidden bit (no extended attributes)";
   }
   EXPECT_EQ(before & set, set);
   ClearReadOnly(PathOf(file));
-  EXPECT_EQ(Files().GetFileAttributes(file.c_str()), before & ~kFileAttributeReadOnly);
-  EXPECT_TRUE(Files().DeleteFile(file.c_str())) << "the file can now be deleted";
+  EXPECT_EQ(Files().QueryFileAttributes(file.c_str()), before & ~kFileAttributeReadOnly);
+  EXPECT_TRUE(Files().RemoveFile(file.c_str())) << "the file can now be deleted";
 }
 
 TEST_F(PathOperationsContract, ClearReadOnlyLeavesAFolderAlone) {
-  ASSERT_TRUE(Files().CreateDirectory(At(L"RO").c_str()));
+  ASSERT_TRUE(Files().MakeDirectory(At(L"RO").c_str()));
   std::wstring folder = Folder(L"RO");
-  ASSERT_TRUE(Files().SetFileAttributes(folder.c_str(), kFileAttributeReadOnly));
-  const std::uint32_t before = Files().GetFileAttributes(folder.c_str());
+  ASSERT_TRUE(Files().ChangeFileAttributes(folder.c_str(), kFileAttributeReadOnly));
+  const std::uint32_t before = Files().QueryFileAttributes(folder.c_str());
   if (contract::OnRealWindows() && (before & kFileAttributeReadOnly) == 0) {
     GTEST_SKIP() << "Wine ignores the read-only attribute of folders";
   }
   ASSERT_EQ(before, kFileAttributeReadOnly | kFileAttributeDirectory);
   ClearReadOnly(PathOf(folder));
-  EXPECT_EQ(Files().GetFileAttributes(folder.c_str()), before);
+  EXPECT_EQ(Files().QueryFileAttributes(folder.c_str()), before);
 }
 
 TEST_F(PathOperationsContract, FileSizes) {
@@ -437,7 +437,7 @@ TEST_F(PathOperationsContract, FileSizes) {
 
 TEST_F(PathOperationsContract, TheTemporaryFolder) {
   wchar_t buffer[1024] = {};
-  ASSERT_GT(Files().GetTempPath(1024, buffer), 0u);
+  ASSERT_GT(Files().QueryTempPath(1024, buffer), 0u);
   std::wstring expected(buffer);
   ASSERT_EQ(expected.back(), L'\\');
   expected.pop_back();

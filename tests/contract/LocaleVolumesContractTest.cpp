@@ -28,7 +28,7 @@ platform::Status LastError() { return contract::Platform().System().GetLastError
 
 std::wstring LocaleText(std::uint32_t type) {
   wchar_t buffer[64] = {};
-  int written = Locale().GetLocaleInfo(kLocaleSystemDefault, type, buffer, 64);
+  int written = Locale().QueryLocaleInfo(kLocaleSystemDefault, type, buffer, 64);
   return written > 0 ? std::wstring(buffer) : std::wstring();
 }
 
@@ -47,7 +47,7 @@ std::wstring Format(const wchar_t* value, std::uint32_t digits, std::uint32_t gr
   format.negativeOrder = negativeOrder;
   wchar_t buffer[128] = {};
   ClearLastError();
-  int written = Locale().GetNumberFormat(kLocaleSystemDefault, 0, value, &format, buffer, 128);
+  int written = Locale().FormatNumberText(kLocaleSystemDefault, 0, value, &format, buffer, 128);
   if (written == 0) return L"error " + std::to_wstring(LastError());
   EXPECT_EQ(static_cast<std::size_t>(written), std::wcslen(buffer) + 1) << "for " << value;
   return buffer;
@@ -59,7 +59,7 @@ TEST(LocaleContractTest, NumbersComeAsTwoCharactersOfRoom) {
   for (std::uint32_t item : {platform::kLocaleILZero, platform::kLocaleINegNumber}) {
     wchar_t buffer[2] = {0xFFFF, 0xFFFF};
     ClearLastError();
-    ASSERT_EQ(Locale().GetLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
+    ASSERT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
                                      buffer, 2),
               2)
         << "item 0x" << std::hex << item << ", error " << std::dec << LastError();
@@ -67,12 +67,12 @@ TEST(LocaleContractTest, NumbersComeAsTwoCharactersOfRoom) {
     std::memcpy(&number, buffer, sizeof number);
     // The number agrees with the item's text form.
     EXPECT_EQ(std::to_wstring(number), LocaleText(item)) << "item 0x" << std::hex << item;
-    EXPECT_EQ(Locale().GetLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
+    EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
                                      nullptr, 0),
               2)
         << "item 0x" << std::hex << item;
     ClearLastError();
-    EXPECT_EQ(Locale().GetLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
+    EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
                                      buffer, 1),
               0)
         << "item 0x" << std::hex << item;
@@ -83,7 +83,7 @@ TEST(LocaleContractTest, NumbersComeAsTwoCharactersOfRoom) {
 TEST(LocaleContractTest, SeparatorsFitFiveCharacterBuffers) {
   for (std::uint32_t item : {platform::kLocaleSDecimal, platform::kLocaleSThousand}) {
     wchar_t buffer[5] = {};
-    int written = Locale().GetLocaleInfo(kLocaleSystemDefault, item, buffer, 5);
+    int written = Locale().QueryLocaleInfo(kLocaleSystemDefault, item, buffer, 5);
     ASSERT_GT(written, 0) << "item 0x" << std::hex << item;
     EXPECT_EQ(static_cast<std::size_t>(written), std::wcslen(buffer) + 1);
     EXPECT_LE(written, 4) << "at most three characters and the terminator";
@@ -95,7 +95,7 @@ TEST(LocaleContractTest, ASizeOfZeroAsksForTheLength) {
        {platform::kLocaleSGrouping, platform::kLocaleSDecimal, platform::kLocaleSThousand}) {
     const std::wstring text = LocaleText(item);
     ASSERT_FALSE(text.empty()) << "item 0x" << std::hex << item;
-    EXPECT_EQ(Locale().GetLocaleInfo(kLocaleSystemDefault, item, nullptr, 0),
+    EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item, nullptr, 0),
               static_cast<int>(text.size()) + 1)
         << "item 0x" << std::hex << item;
   }
@@ -106,7 +106,7 @@ TEST(LocaleContractTest, ATooSmallBufferFails) {
   ASSERT_GE(grouping.size(), 1u);
   std::vector<wchar_t> buffer(grouping.size(), L'x');
   ClearLastError();
-  EXPECT_EQ(Locale().GetLocaleInfo(kLocaleSystemDefault, platform::kLocaleSGrouping,
+  EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, platform::kLocaleSGrouping,
                                    buffer.data(), static_cast<int>(buffer.size())),
             0);
   EXPECT_EQ(LastError(), platform::kErrorInsufficientBuffer);
@@ -198,7 +198,7 @@ TEST(NumberFormatContractTest, ASizeOfZeroAsksForTheLength) {
   std::wstring thousand = L",";
   std::wstring decimal = L".";
   platform::NumberFormat format{0, 1, 3, decimal.data(), thousand.data(), 1};
-  EXPECT_EQ(Locale().GetNumberFormat(kLocaleSystemDefault, 0, L"1234567", &format, nullptr, 0), 10);
+  EXPECT_EQ(Locale().FormatNumberText(kLocaleSystemDefault, 0, L"1234567", &format, nullptr, 0), 10);
 }
 
 TEST(NumberFormatContractTest, ATooSmallBufferFails) {
@@ -206,11 +206,11 @@ TEST(NumberFormatContractTest, ATooSmallBufferFails) {
   std::wstring decimal = L".";
   platform::NumberFormat format{0, 1, 3, decimal.data(), thousand.data(), 1};
   wchar_t exact[10] = {};
-  EXPECT_EQ(Locale().GetNumberFormat(kLocaleSystemDefault, 0, L"1234567", &format, exact, 10), 10);
+  EXPECT_EQ(Locale().FormatNumberText(kLocaleSystemDefault, 0, L"1234567", &format, exact, 10), 10);
   EXPECT_STREQ(exact, L"1,234,567");
   wchar_t small[9] = {};
   ClearLastError();
-  EXPECT_EQ(Locale().GetNumberFormat(kLocaleSystemDefault, 0, L"1234567", &format, small, 9), 0);
+  EXPECT_EQ(Locale().FormatNumberText(kLocaleSystemDefault, 0, L"1234567", &format, small, 9), 0);
   EXPECT_EQ(LastError(), platform::kErrorInsufficientBuffer);
 }
 
@@ -224,7 +224,7 @@ TEST(NumberFormatContractTest, RejectsWhatIsNoNumber) {
 
 TEST(NumberFormatContractTest, WithoutAFormatTheLocalesOwnItemsApply) {
   wchar_t buffer[64] = {};
-  ASSERT_GT(Locale().GetNumberFormat(kLocaleSystemDefault, 0, L"1234567", nullptr, buffer, 64), 0);
+  ASSERT_GT(Locale().FormatNumberText(kLocaleSystemDefault, 0, L"1234567", nullptr, buffer, 64), 0);
   const std::wstring text = buffer;
   const std::wstring decimal = LocaleText(platform::kLocaleSDecimal);
   const std::wstring thousand = LocaleText(platform::kLocaleSThousand);
@@ -246,7 +246,7 @@ TEST(NumberFormatContractTest, WithoutAFormatTheLocalesOwnItemsApply) {
 
 std::vector<std::wstring> DriveRoots() {
   wchar_t buffer[106] = {};
-  std::uint32_t written = Volumes().GetLogicalDriveStrings(105, buffer);
+  std::uint32_t written = Volumes().QueryLogicalDriveStrings(105, buffer);
   std::vector<std::wstring> roots;
   for (std::uint32_t at = 0; at < written && buffer[at] != L'\0';) {
     roots.emplace_back(buffer + at);
@@ -258,7 +258,7 @@ std::vector<std::wstring> DriveRoots() {
 TEST(VolumesContractTest, DriveRootsAreARunClosedByAnEmptyString) {
   wchar_t buffer[106];
   std::fill(std::begin(buffer), std::end(buffer), L'x');
-  const std::uint32_t written = Volumes().GetLogicalDriveStrings(105, buffer);
+  const std::uint32_t written = Volumes().QueryLogicalDriveStrings(105, buffer);
   ASSERT_GT(written, 0u);
   ASSERT_LT(written, 105u);
   EXPECT_EQ(buffer[written], L'\0');
@@ -274,11 +274,11 @@ TEST(VolumesContractTest, DriveRootsAreARunClosedByAnEmptyString) {
 
 TEST(VolumesContractTest, ATooSmallBufferAsksForTheSizeWithItsLastTerminator) {
   wchar_t buffer[106] = {};
-  const std::uint32_t written = Volumes().GetLogicalDriveStrings(105, buffer);
+  const std::uint32_t written = Volumes().QueryLogicalDriveStrings(105, buffer);
   ASSERT_GT(written, 0u);
   wchar_t small[106] = {};
-  EXPECT_EQ(Volumes().GetLogicalDriveStrings(written, small), written + 1);
-  EXPECT_EQ(Volumes().GetLogicalDriveStrings(written + 1, small), written);
+  EXPECT_EQ(Volumes().QueryLogicalDriveStrings(written, small), written + 1);
+  EXPECT_EQ(Volumes().QueryLogicalDriveStrings(written + 1, small), written);
 }
 
 TEST(VolumesContractTest, DriveCIsAKernelDevice) {
@@ -286,7 +286,7 @@ TEST(VolumesContractTest, DriveCIsAKernelDevice) {
   ASSERT_NE(std::find(roots.begin(), roots.end(), L"C:\\"), roots.end());
   wchar_t target[260];
   std::fill(std::begin(target), std::end(target), L'x');
-  const std::uint32_t stored = Volumes().QueryDosDevice(L"C:", target, 260);
+  const std::uint32_t stored = Volumes().QueryDosDeviceName(L"C:", target, 260);
   ASSERT_GT(stored, 0u);
   const std::wstring device(target);
   EXPECT_EQ(device.rfind(L"\\Device\\", 0), 0u) << device;
@@ -308,14 +308,14 @@ TEST(VolumesContractTest, AnUnknownDriveHasNoDevice) {
   const std::wstring name = std::wstring(1, unused) + L":";
   wchar_t target[260] = {};
   ClearLastError();
-  EXPECT_EQ(Volumes().QueryDosDevice(name.c_str(), target, 260), 0u) << name;
+  EXPECT_EQ(Volumes().QueryDosDeviceName(name.c_str(), target, 260), 0u) << name;
   EXPECT_EQ(LastError(), platform::kErrorFileNotFound) << name;
 }
 
 TEST(VolumesContractTest, ATooSmallTargetBufferFails) {
   wchar_t target[3] = {};
   ClearLastError();
-  EXPECT_EQ(Volumes().QueryDosDevice(L"C:", target, 3), 0u);
+  EXPECT_EQ(Volumes().QueryDosDeviceName(L"C:", target, 3), 0u);
   EXPECT_EQ(LastError(), platform::kErrorInsufficientBuffer);
 }
 

@@ -80,7 +80,7 @@ class StartupValueContract : public ::testing::Test {
 
   std::wstring ProgramPath() {
     wchar_t path[300] = {};
-    std::uint32_t length = contract::Platform().System().GetModuleFileName(path, 300);
+    std::uint32_t length = contract::Platform().System().QueryModuleFileName(path, 300);
     return std::wstring(path, length);
   }
 
@@ -146,13 +146,13 @@ TEST(HiveSaveContract, ABackupSemanticsOpenSavesToANewFile) {
             0u);
   EXPECT_EQ(registry.FlushKey(key), 0u);
   EXPECT_EQ(registry.SaveKey(key, file.c_str()), 0u);
-  std::uint32_t attributes = files.GetFileAttributes(file.c_str());
+  std::uint32_t attributes = files.QueryFileAttributes(file.c_str());
   EXPECT_NE(attributes, platform::kInvalidFileAttributes);
   EXPECT_EQ(attributes & platform::kFileAttributeDirectory, 0u);
   Status again = registry.SaveKey(key, file.c_str());
   registry.CloseKey(key);
   DisablePrivilege(L"SeBackupPrivilege", true);
-  files.DeleteFile(file.c_str());
+  files.RemoveFile(file.c_str());
   EXPECT_EQ(registry.DeleteKey(platform::kHKeyLocalMachine, keyName), 0u);
   if (contract::OnRealWindows() && again == 0) {
     GTEST_SKIP()

@@ -33,19 +33,19 @@ TEST_F(FakeFiles, EveryOperationFailsAsPlannedAndSetsTheLastError) {
   files.AddFolder(L"C:\\Empty");
   FindData data;
   const std::pair<const char*, std::function<bool()>> operations[] = {
-      {"GetFileAttributesW", [&] { return files.GetFileAttributes(L"C:\\x.txt") != kInvalidFileAttributes; }},
-      {"SetFileAttributesW", [&] { return files.SetFileAttributes(L"C:\\x.txt", kFileAttributeHidden); }},
+      {"GetFileAttributesW", [&] { return files.QueryFileAttributes(L"C:\\x.txt") != kInvalidFileAttributes; }},
+      {"SetFileAttributesW", [&] { return files.ChangeFileAttributes(L"C:\\x.txt", kFileAttributeHidden); }},
       {"FindFirstFileW", [&] {
-         FindHandle handle = files.FindFirstFile(L"C:\\x.txt", &data);
+         FindHandle handle = files.FindFirst(L"C:\\x.txt", &data);
          return handle != kInvalidFindHandle && files.FindClose(handle);
        }},
-      {"CreateDirectoryW", [&] { return files.CreateDirectory(L"C:\\New"); }},
-      {"RemoveDirectoryW", [&] { return files.RemoveDirectory(L"C:\\Empty"); }},
+      {"CreateDirectoryW", [&] { return files.MakeDirectory(L"C:\\New"); }},
+      {"RemoveDirectoryW", [&] { return files.RemoveEmptyDirectory(L"C:\\Empty"); }},
       {"GetTempPathW", [&] {
          wchar_t buffer[64];
-         return files.GetTempPath(64, buffer) != 0;
+         return files.QueryTempPath(64, buffer) != 0;
        }},
-      {"DeleteFileW", [&] { return files.DeleteFile(L"C:\\x.txt"); }},
+      {"DeleteFileW", [&] { return files.RemoveFile(L"C:\\x.txt"); }},
   };
   for (const auto& [name, call] : operations) {
     fake.faults.Fail(name, 4321);
@@ -54,7 +54,7 @@ TEST_F(FakeFiles, EveryOperationFailsAsPlannedAndSetsTheLastError) {
     EXPECT_EQ(fake.system.GetLastError(), 4321u) << name;
     EXPECT_TRUE(call()) << name << " fails only once";
   }
-  FindHandle handle = files.FindFirstFile(L"C:\\Windows", &data);
+  FindHandle handle = files.FindFirst(L"C:\\Windows", &data);
   ASSERT_NE(handle, kInvalidFindHandle);
   fake.faults.Fail("FindClose", 4321);
   EXPECT_FALSE(files.FindClose(handle));
@@ -64,12 +64,12 @@ TEST_F(FakeFiles, EveryOperationFailsAsPlannedAndSetsTheLastError) {
 TEST_F(FakeFiles, NullAndEmptyTextsFail) {
   FindData data;
   const std::pair<const char*, std::function<bool(const wchar_t*)>> operations[] = {
-      {"GetFileAttributesW", [&](const wchar_t* p) { return files.GetFileAttributes(p) != kInvalidFileAttributes; }},
-      {"SetFileAttributesW", [&](const wchar_t* p) { return files.SetFileAttributes(p, 0); }},
-      {"CreateDirectoryW", [&](const wchar_t* p) { return files.CreateDirectory(p); }},
-      {"RemoveDirectoryW", [&](const wchar_t* p) { return files.RemoveDirectory(p); }},
-      {"DeleteFileW", [&](const wchar_t* p) { return files.DeleteFile(p); }},
-      {"FindFirstFileW", [&](const wchar_t* p) { return files.FindFirstFile(p, &data) != kInvalidFindHandle; }},
+      {"GetFileAttributesW", [&](const wchar_t* p) { return files.QueryFileAttributes(p) != kInvalidFileAttributes; }},
+      {"SetFileAttributesW", [&](const wchar_t* p) { return files.ChangeFileAttributes(p, 0); }},
+      {"CreateDirectoryW", [&](const wchar_t* p) { return files.MakeDirectory(p); }},
+      {"RemoveDirectoryW", [&](const wchar_t* p) { return files.RemoveEmptyDirectory(p); }},
+      {"DeleteFileW", [&](const wchar_t* p) { return files.RemoveFile(p); }},
+      {"FindFirstFileW", [&](const wchar_t* p) { return files.FindFirst(p, &data) != kInvalidFindHandle; }},
   };
   for (const auto& [name, call] : operations) {
     for (const wchar_t* text : {static_cast<const wchar_t*>(nullptr), L""}) {
@@ -107,11 +107,11 @@ TEST_F(FakeFiles, PathTextsResolveAsKernel32Does) {
       {L"E:\\", kInvalidFileAttributes},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(files.GetFileAttributes(rows[i].text), rows[i].attributes) << "row " << i << ": " << rows[i].text;
+    EXPECT_EQ(files.QueryFileAttributes(rows[i].text), rows[i].attributes) << "row " << i << ": " << rows[i].text;
   }
   files.currentDirectory = L"C:Work";  // not a full path: relative texts start from C:\ instead
-  EXPECT_EQ(files.GetFileAttributes(L"Work\\sub"), kFileAttributeDirectory);
-  EXPECT_EQ(files.GetFileAttributes(L"sub"), kInvalidFileAttributes);
+  EXPECT_EQ(files.QueryFileAttributes(L"Work\\sub"), kFileAttributeDirectory);
+  EXPECT_EQ(files.QueryFileAttributes(L"sub"), kInvalidFileAttributes);
 }
 
 TEST_F(FakeFiles, FoldersAreMadeOneLevelAtATime) {
@@ -133,7 +133,7 @@ TEST_F(FakeFiles, FoldersAreMadeOneLevelAtATime) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     fake.system.SetLastError(0);
-    EXPECT_EQ(files.CreateDirectory(rows[i].path), rows[i].ok) << "row " << i << ": " << rows[i].path;
+    EXPECT_EQ(files.MakeDirectory(rows[i].path), rows[i].ok) << "row " << i << ": " << rows[i].path;
     EXPECT_EQ(fake.system.GetLastError(), rows[i].error) << "row " << i << ": " << rows[i].path;
   }
   EXPECT_EQ(files.List(L"C:\\One").at(0).name, L"Two");
@@ -143,7 +143,7 @@ TEST_F(FakeFiles, RemovalRules) {
   files.AddFile(L"C:\\Full\\f.txt", 1);
   files.AddFolder(L"C:\\Empty");
   files.AddFolder(L"C:\\Locked");
-  files.SetFileAttributes(L"C:\\Locked", kFileAttributeReadOnly);
+  files.ChangeFileAttributes(L"C:\\Locked", kFileAttributeReadOnly);
   files.AddFile(L"C:\\ro.txt", 1, kFileAttributeReadOnly | kFileAttributeArchive);
   struct Row {
     bool removeFolder;
@@ -168,7 +168,7 @@ TEST_F(FakeFiles, RemovalRules) {
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     fake.system.SetLastError(0);
     const bool existed = files.Exists(rows[i].path);
-    bool ok = rows[i].removeFolder ? files.RemoveDirectory(rows[i].path) : files.DeleteFile(rows[i].path);
+    bool ok = rows[i].removeFolder ? files.RemoveEmptyDirectory(rows[i].path) : files.RemoveFile(rows[i].path);
     EXPECT_EQ(ok, rows[i].ok) << "row " << i << ": " << rows[i].path;
     EXPECT_EQ(fake.system.GetLastError(), rows[i].error) << "row " << i << ": " << rows[i].path;
     EXPECT_EQ(files.Exists(rows[i].path), existed && !rows[i].ok) << "row " << i << ": " << rows[i].path;
@@ -193,8 +193,8 @@ TEST_F(FakeFiles, AttributeWordsAreKeptAsWindowsReportsThem) {
       {L"C:\\d", kFileAttributeHidden, kFileAttributeDirectory | kFileAttributeHidden},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    ASSERT_TRUE(files.SetFileAttributes(rows[i].path, rows[i].set)) << "row " << i;
-    EXPECT_EQ(files.GetFileAttributes(rows[i].path), rows[i].read) << "row " << i << ": " << rows[i].path;
+    ASSERT_TRUE(files.ChangeFileAttributes(rows[i].path, rows[i].set)) << "row " << i;
+    EXPECT_EQ(files.QueryFileAttributes(rows[i].path), rows[i].read) << "row " << i << ": " << rows[i].path;
   }
 }
 
@@ -226,7 +226,7 @@ TEST_F(FakeFiles, SearchesFindTheFirstMatchInNameOrder) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     FindData data;
-    FindHandle handle = files.FindFirstFile(rows[i].pattern, &data);
+    FindHandle handle = files.FindFirst(rows[i].pattern, &data);
     if (rows[i].first == nullptr) {
       EXPECT_EQ(handle, kInvalidFindHandle) << "row " << i << ": " << rows[i].pattern;
       continue;
@@ -241,8 +241,8 @@ TEST_F(FakeFiles, SearchesFindTheFirstMatchInNameOrder) {
 TEST_F(FakeFiles, SearchHandlesAreTracked) {
   files.AddFile(L"C:\\a.txt", 1);
   FindData data;
-  FindHandle first = files.FindFirstFile(L"C:\\a.txt", &data);
-  FindHandle second = files.FindFirstFile(L"C:\\*.txt", &data);
+  FindHandle first = files.FindFirst(L"C:\\a.txt", &data);
+  FindHandle second = files.FindFirst(L"C:\\*.txt", &data);
   ASSERT_NE(first, kInvalidFindHandle);
   ASSERT_NE(second, kInvalidFindHandle);
   EXPECT_NE(first, second);
@@ -258,7 +258,7 @@ TEST_F(FakeFiles, SearchHandlesAreTracked) {
 TEST_F(FakeFiles, LargeSizesComeInTwoHalves) {
   files.AddFile(L"C:\\big.vhd", 0x123456789ABull);
   FindData data;
-  FindHandle handle = files.FindFirstFile(L"C:\\big.vhd", &data);
+  FindHandle handle = files.FindFirst(L"C:\\big.vhd", &data);
   ASSERT_NE(handle, kInvalidFindHandle);
   EXPECT_EQ(data.fileSizeHigh, 0x123u);
   EXPECT_EQ(data.fileSizeLow, 0x456789ABu);
@@ -268,24 +268,24 @@ TEST_F(FakeFiles, LargeSizesComeInTwoHalves) {
 TEST_F(FakeFiles, TemporaryPathCopiesOutLikeKernel32) {
   files.tempPath = L"C:\\T\\";
   wchar_t buffer[8] = {L'#', L'#', L'#', L'#', L'#', L'#', L'#', L'#'};
-  EXPECT_EQ(files.GetTempPath(4, buffer), 6u) << "too small: the size needed with the terminator";
+  EXPECT_EQ(files.QueryTempPath(4, buffer), 6u) << "too small: the size needed with the terminator";
   EXPECT_EQ(buffer[0], L'#');
-  EXPECT_EQ(files.GetTempPath(5, buffer), 6u);
-  EXPECT_EQ(files.GetTempPath(6, buffer), 5u);
+  EXPECT_EQ(files.QueryTempPath(5, buffer), 6u);
+  EXPECT_EQ(files.QueryTempPath(6, buffer), 5u);
   EXPECT_EQ(std::wstring(buffer), L"C:\\T\\");
 }
 
 TEST_F(FakeFiles, UncSharesAreRoots) {
   files.AddShare(L"server", L"share");
   files.AddFile(L"\\\\SERVER\\Share\\dir\\f.bin", 12);
-  EXPECT_EQ(files.GetFileAttributes(L"\\\\server\\share"), kFileAttributeDirectory);
-  EXPECT_EQ(files.GetFileAttributes(L"\\\\server\\share\\DIR\\f.bin"), kFileAttributeArchive);
-  EXPECT_EQ(files.GetFileAttributes(L"\\\\server\\share\\..\\..\\dir\\..\\dir"), kFileAttributeDirectory);
+  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share"), kFileAttributeDirectory);
+  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share\\DIR\\f.bin"), kFileAttributeArchive);
+  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share\\..\\..\\dir\\..\\dir"), kFileAttributeDirectory);
   fake.system.SetLastError(0);
-  EXPECT_EQ(files.GetFileAttributes(L"\\\\server\\other"), kInvalidFileAttributes);
+  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\other"), kInvalidFileAttributes);
   EXPECT_EQ(fake.system.GetLastError(), 53u);  // ERROR_BAD_NETPATH
-  EXPECT_EQ(files.GetFileAttributes(L"\\\\server"), kInvalidFileAttributes);
-  EXPECT_FALSE(files.CreateDirectory(L"\\\\server\\share"));
+  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server"), kInvalidFileAttributes);
+  EXPECT_FALSE(files.MakeDirectory(L"\\\\server\\share"));
 }
 
 TEST_F(FakeFiles, SetUpHelpers) {

@@ -176,7 +176,7 @@ TEST_F(FileOperations, ClearReadOnlyRows) {
     const wchar_t* entry = L"C:\\Kelvaro Backup\\SOFTWARE";
     if (rows[i].folder) {
       machine.files.AddFolder(entry);
-      ASSERT_TRUE(machine.files.SetFileAttributes(entry, rows[i].before));
+      ASSERT_TRUE(machine.files.ChangeFileAttributes(entry, rows[i].before));
     } else {
       machine.files.AddFile(entry, 100, rows[i].before);
     }

@@ -94,7 +94,7 @@ TEST(RemoveBackupTest, DeletesTheListedHivesBackupsAndThenTheFolderIfEmpty) {
       const std::wstring path = ResultsMachine::BackupPath(entry.leaf);
       if ((entry.attributes & kFolder) != 0) {
         machine.fake.files.AddFolder(path);
-        machine.fake.files.SetFileAttributes(path.c_str(), entry.attributes);
+        machine.fake.files.ChangeFileAttributes(path.c_str(), entry.attributes);
       } else {
         machine.AddBackup(entry.leaf, 8192, entry.attributes);
       }

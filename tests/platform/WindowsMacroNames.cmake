@@ -1,0 +1,32 @@
+# Writes OUTPUT: a source that includes <windows.h> before every platform
+# header and stops the build when a method of a platform interface is named
+# like a <windows.h> macro (DeleteFile, GetTempPath, ...). Such a member
+# silently becomes DeleteFileW in files that include <windows.h> first, so the
+# same interface would have different member names in different files.
+file(GLOB interfaces "${SOURCE_DIR}/platform/I*.h")
+file(GLOB_RECURSE headers "${SOURCE_DIR}/platform/*.h")
+set(text "// Generated from the platform headers; do not edit.\n#include <windows.h>\n")
+foreach(header IN LISTS headers)
+  file(RELATIVE_PATH relative "${SOURCE_DIR}" "${header}")
+  string(APPEND text "#include \"${relative}\"\n")
+endforeach()
+set(names "")
+foreach(interface IN LISTS interfaces)
+  file(READ "${interface}" content)
+  string(REGEX MATCHALL "virtual[^;(]*[ *&]([A-Za-z_][A-Za-z0-9_]*)[ ]*\\(" declarations "${content}")
+  foreach(declaration IN LISTS declarations)
+    string(REGEX REPLACE ".*[ *&]([A-Za-z_][A-Za-z0-9_]*)[ ]*\\($" "\\1" name "${declaration}")
+    list(APPEND names "${name}")
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES names)
+list(LENGTH names count)
+if(count LESS 40)
+  message(FATAL_ERROR "found only ${count} platform methods: the pattern no longer matches the headers")
+endif()
+foreach(name IN LISTS names)
+  string(APPEND text "#ifdef ${name}\n#error \"platform method ${name} is a <windows.h> macro\"\n#endif\n")
+endforeach()
+string(APPEND text "int main() { return 0; }\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
