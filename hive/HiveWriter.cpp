@@ -27,6 +27,7 @@ constexpr std::size_t kFileNameSize = 64;
 constexpr std::uint32_t kBaseFlagTransactionLock = 0x1;
 constexpr std::uint32_t kSecurityRecordFixedSize = 20;
 constexpr std::uint32_t kBigDataRecordSize = 8;
+constexpr std::uint32_t kSegmentTail = 4;
 // Owner, group, SACL and DACL absent: the least a key without a descriptor of
 // its own and without a parent to inherit from can carry.
 constexpr std::uint8_t kEmptyDescriptor[20] = {1, 0, 0, 0x80};
@@ -143,8 +144,10 @@ class CHivePlan {
         throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
       plan.data = AddCell(kBigDataRecordSize);
       AddCell(4 * std::uint64_t{plan.segments});
+      // Segment cells keep 4 bytes past their data, as Windows' full segments
+      // do (16,352-byte cells); readers take a segment's length from its cell.
       for (std::uint64_t at = 0; at < size; at += kBigDataSegment)
-        AddCell(std::min<std::uint64_t>(kBigDataSegment, size - at));
+        AddCell(std::min<std::uint64_t>(kBigDataSegment, size - at) + kSegmentTail);
     } else if (size > 4) {
       plan.data = AddCell(size);
     }
