@@ -3,6 +3,9 @@
 #include "hive/FileBytes.h"
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
+#include "hive/HiveTreeReader.h"
+#include "hive/HiveWriter.h"
+#include "tools/kelvaro-hive/CompactCommand.h"
 #include "tools/kelvaro-hive/JsonWriter.h"
 #include "tools/kelvaro-hive/ToolReport.h"
 
@@ -17,6 +20,7 @@ constexpr int kUsageExit = 3;
 const char* const kHelp =
     "Usage: kelvaro-hive info FILE [--json]\n"
     "       kelvaro-hive check FILE [--log LOG]... [--no-logs] [--json]\n"
+    "       kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n"
     "\n"
     "Reads a registry hive file (formats 1.3 to 1.6) without changing it.\n"
     "  info    base block, key and value counts, depth, allocated and free space,\n"
@@ -25,9 +29,14 @@ const char* const kHelp =
     "          names the file offset. A dirty hive is first recovered in memory\n"
     "          from its transaction logs: those given with --log, otherwise\n"
     "          FILE.LOG1, FILE.LOG2 and FILE.LOG beside it (--no-logs: none).\n"
+    "  compact writes IN's content afresh into OUT in the fewest bytes (a dirty IN\n"
+    "          is first recovered from its logs); OUT is written beside, checked\n"
+    "          and compared with IN before it replaces any file of that name.\n"
+    "          --format latest writes a 1.3 or 1.4 hive as 1.5.\n"
     "  --json  machine-readable output\n"
     "\n"
-    "Exit codes: 0 sound, 1 warnings only, 2 errors or dirty, 3 cannot read or usage.\n";
+    "Exit codes: 0 sound, 1 warnings only, 2 errors or dirty, 3 cannot read or usage.\n"
+    "compact: 0 written, 2 refused (nothing written), 3 cannot read or usage.\n";
 
 struct Options {
     std::string command;
@@ -104,8 +113,13 @@ int Unreadable(const Options& options, const std::string& file, const std::strin
 
 } // namespace
 
-int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err)
+int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err,
+                bool errIsTerminal)
 {
+    if (!arguments.empty() && PathText(arguments.front()) == "compact") {
+        CDiskFiles files;
+        return RunCompactCommand({arguments.begin() + 1, arguments.end()}, out, err, errIsTerminal, files);
+    }
     Options options;
     std::string error;
     if (!ParseArguments(arguments, options, error)) {
@@ -139,7 +153,16 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostrea
             logs.push_back(std::move(log));
         }
     }
-    CheckResult result = CheckHiveBytes(std::move(bytes), logs);
+    CheckResult result;
+    if (options.command == "info") {
+        // The compacted size is what `compact` would write, when the content reads whole.
+        TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
+        result = std::move(read.check);
+        if (result.verdict == Verdict::Sound || result.verdict == Verdict::Warnings)
+            result.statistics.compactedSize = CompactedSize(read.tree, WriteOptions{});
+    } else {
+        result = CheckHiveBytes(std::move(bytes), logs);
+    }
     if (result.verdict == Verdict::Unreadable)
         return Unreadable(options, file, result.refusal, out, err);
     if (options.json)

@@ -1,0 +1,154 @@
+#include "hive/HiveCompaction.h"
+
+#include "hive/FileBytes.h"
+#include "hive/HiveTreeReader.h"
+#include "hive/HiveWalk.h"
+#include "hive/LogFiles.h"
+#include "hive/TreeMatcher.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+namespace hive {
+
+namespace {
+
+constexpr std::size_t kWriteChunk = 1 << 20;
+
+CompactOutcome Stop(CompactOutcome outcome, CompactStatus status, std::string message) {
+  outcome.status = status;
+  outcome.message = std::move(message);
+  return outcome;
+}
+
+std::string FirstError(const CheckResult& check) {
+  for (const Finding& finding : check.findings.Kept())
+    if (finding.severity == Severity::Error) return finding.message;
+  return "errors";
+}
+
+}  // namespace
+
+int CompactExitCode(CompactStatus status) {
+  switch (status) {
+    case CompactStatus::Written: return 0;
+    case CompactStatus::Refused: return 2;
+    case CompactStatus::Unreadable: return 3;
+  }
+  return 3;
+}
+
+std::filesystem::path TemporaryBeside(const std::filesystem::path& output) {
+  std::random_device device;
+  std::mt19937_64 random(
+      device() ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  char suffix[20];
+  std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
+  std::filesystem::path name = output.filename();
+  name += ".kelvaro-";
+  name += suffix;
+  name += ".tmp";
+  return output.parent_path() / name;
+}
+
+CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& files) {
+  CompactOutcome outcome;
+  std::string input = PathText(request.input);
+  std::string output = PathText(request.output);
+  if (files.SameFile(request.input, request.output))
+    return Stop(outcome, CompactStatus::Refused,
+                output + " is the input file; write to another file");
+
+  // The input, checked for change while it was read.
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  std::optional<std::uintmax_t> sizeBefore = files.Size(request.input);
+  if (!sizeBefore || !files.Read(request.input, bytes, error))
+    return Stop(outcome, CompactStatus::Unreadable,
+                error.empty() ? input + ": cannot read" : error);
+  std::optional<std::uintmax_t> sizeAfter = files.Size(request.input);
+  if (!sizeAfter || *sizeAfter != *sizeBefore || bytes.size() != *sizeBefore)
+    return Stop(outcome, CompactStatus::Refused,
+                input + ": changed size while it was read; nothing written");
+  outcome.sizeBefore = bytes.size();
+
+  std::vector<LogInput> logs;
+  std::vector<std::filesystem::path> logFiles =
+      request.logs.empty() ? FindLogsBeside(request.input) : request.logs;
+  for (const std::filesystem::path& logFile : logFiles) {
+    if (files.SameFile(logFile, request.output))
+      return Stop(outcome, CompactStatus::Refused,
+                  output + " is a log of the input; write to another file");
+    LogInput log{PathText(logFile), {}};
+    if (!files.Read(logFile, log.bytes, error))
+      return Stop(outcome, CompactStatus::Unreadable, error);
+    logs.push_back(std::move(log));
+  }
+
+  TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
+  outcome.minorBefore = read.check.base.minorVersion;
+  outcome.logEntriesApplied = read.check.replay.entriesApplied;
+  switch (read.check.verdict) {
+    case Verdict::Unreadable:
+      return Stop(outcome, CompactStatus::Unreadable, input + ": " + read.check.refusal);
+    case Verdict::Dirty:
+      return Stop(outcome, CompactStatus::Refused,
+                  input + ": the hive is dirty and " +
+                      (logs.empty() ? std::string("no transaction log was found")
+                                    : std::string("its logs do not bring it up to date")) +
+                      "; nothing written");
+    case Verdict::Errors:
+      return Stop(outcome, CompactStatus::Refused,
+                  input + ": the hive has errors (" + FirstError(read.check) +
+                      "); compacting it would lose content; nothing written");
+    case Verdict::Sound:
+    case Verdict::Warnings: break;
+  }
+
+  std::vector<std::uint8_t> written;
+  try {
+    written = WriteHive(read.tree, request.options);
+  } catch (const HiveWriteError& failure) {
+    return Stop(outcome, CompactStatus::Refused, input + ": " + failure.what());
+  }
+  outcome.sizeAfter = written.size();
+  outcome.minorAfter = WrittenMinorVersion(read.tree, request.options);
+
+  std::filesystem::path temporary = TemporaryBeside(request.output);
+  auto fail = [&](std::string message) {
+    files.Remove(temporary);
+    return Stop(outcome, CompactStatus::Refused, std::move(message) + "; nothing written");
+  };
+  if (!files.Create(temporary, error)) return fail(error);
+  for (std::size_t at = 0; at < written.size(); at += kWriteChunk) {
+    std::size_t size = std::min(kWriteChunk, written.size() - at);
+    if (!files.Append(Bytes(written.data() + at, size), error)) return fail(error);
+    if (request.progress)
+      request.progress(static_cast<double>(at + size) / static_cast<double>(written.size()));
+  }
+  if (!files.Finish(error)) return fail(error);
+  std::vector<std::uint8_t>().swap(written);
+
+  // What is on disk, read back, must be a sound hive with the input's content.
+  std::vector<std::uint8_t> back;
+  if (!files.Read(temporary, back, error)) return fail(error);
+  if (back.size() != outcome.sizeAfter)
+    return fail(output + ": the new file reads back with " + std::to_string(back.size()) +
+                " bytes instead of " + std::to_string(outcome.sizeAfter));
+  CTreeMatcher matcher(read.tree.root);
+  CheckResult check = CheckHiveBytes(std::move(back), {}, &matcher);
+  if (check.verdict != Verdict::Sound && check.verdict != Verdict::Warnings)
+    return fail(output + ": the new file does not check as sound (" +
+                std::string(VerdictName(check.verdict)) + ": " + FirstError(check) + ")");
+  if (!matcher.Matched())
+    return fail(output +
+                ": the new file's content differs from the input: " + matcher.Difference());
+
+  if (!files.Rename(temporary, request.output, error)) return fail(error);
+  outcome.status = CompactStatus::Written;
+  return outcome;
+}
+
+}  // namespace hive

@@ -1,0 +1,66 @@
+#include "hive/HiveTreeReader.h"
+
+#include "hive/BaseBlock.h"
+#include "hive/Names.h"
+
+namespace hive {
+
+namespace {
+
+constexpr std::size_t kFileNameOffset = 48;
+constexpr std::size_t kFileNameSize = 64;
+
+// Rebuilds the tree from the walk's depth-first order: a key at depth d is
+// the last child of the key last seen at depth d - 1.
+class CTreeBuilder : public IHiveVisitor {
+ public:
+  explicit CTreeBuilder(HiveKey& root) : m_root(root) {}
+
+  void OnKey(const std::vector<std::u16string>& path, const KeyNode& node) override {
+    m_open.resize(path.size() - 1);
+    HiveKey* key = &m_root;
+    if (!m_open.empty()) {
+      m_open.back()->subkeys.emplace_back();
+      key = &m_open.back()->subkeys.back();
+    }
+    m_open.push_back(key);
+    key->name = path.back();
+    key->flags = static_cast<std::uint16_t>(node.flags & ~kKeyCompressedName);
+    key->userFlags = node.userFlags;
+    key->accessBits = node.spare;
+    key->lastWritten = node.lastWritten;
+  }
+
+  void OnKeyRecords(Bytes securityDescriptor, Bytes className) override {
+    HiveKey* key = m_open.back();
+    key->security.assign(securityDescriptor.begin(), securityDescriptor.end());
+    key->className.assign(className.begin(), className.end());
+  }
+
+  void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) override {
+    m_open.back()->values.push_back(HiveValue{name, type, {data.begin(), data.end()}});
+  }
+
+ private:
+  HiveKey& m_root;
+  std::vector<HiveKey*> m_open;  // the keys from the root down to the last one seen
+};
+
+}  // namespace
+
+TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs) {
+  TreeReadResult result;
+  if (Fits(bytes, kFileNameOffset, kFileNameSize))
+    result.tree.header.fileName.assign(bytes.begin() + kFileNameOffset,
+                                       bytes.begin() + kFileNameOffset + kFileNameSize);
+  CTreeBuilder builder(result.tree.root);
+  result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
+  const BaseBlock& base = result.check.base;
+  result.tree.header.minorVersion = base.minorVersion;
+  result.tree.header.sequence = base.primarySequence;
+  result.tree.header.lastWritten = base.lastWritten;
+  result.tree.header.flags = base.flags;
+  return result;
+}
+
+}  // namespace hive

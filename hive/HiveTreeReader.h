@@ -1,0 +1,24 @@
+#pragma once
+// The reader's view of a hive as a tree: replays the logs of a dirty hive,
+// walks and validates it, and copies every key and value it can read.
+
+#include "hive/HiveCheck.h"
+#include "hive/HiveTree.h"
+#include "hive/LogReplay.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace hive {
+
+struct TreeReadResult {
+  // The check of the input: its verdict, findings, statistics and replay.
+  CheckResult check;
+  HiveTree tree;
+};
+
+// `tree` holds what the walk could read even when the verdict reports errors;
+// callers that need the whole content refuse anything but sound or warnings.
+TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs);
+
+}  // namespace hive
