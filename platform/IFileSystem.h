@@ -3,6 +3,7 @@
 // makes every operation fail as the platform does.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -14,6 +15,15 @@ struct FindData {
   std::uint32_t fileSizeHigh = 0;
   std::uint32_t fileSizeLow = 0;
   std::wstring fileName;
+};
+
+// What GetFileInformationByHandle reports of one file or folder.
+struct FileFacts {
+  std::uint32_t attributes = 0;  // kFileAttributeReparsePoint for a link or junction
+  std::uint32_t volumeSerialNumber = 0;
+  std::uint32_t linkCount = 0;
+  std::uint64_t size = 0;
+  std::uint64_t fileIndex = 0;
 };
 
 class IFileSystem {
@@ -36,6 +46,30 @@ class IFileSystem {
   virtual bool FindClose(FindHandle handle) = 0;
   // GetTempPathW: characters copied (the text ends in a backslash), 0 on failure.
   virtual std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) = 0;
+
+  // CreateDirectoryW with the self-relative descriptor as its security
+  // attributes: one level; fails with ERROR_ALREADY_EXISTS when anything (a
+  // junction too) has the name.
+  virtual bool MakeDirectoryWithSecurity(const wchar_t* path,
+                                         const std::vector<std::uint8_t>& descriptor) = 0;
+  // CreateFileW for READ_CONTROL only (backup semantics, the link itself, all
+  // sharing) and GetKernelObjectSecurity: owner, group and DACL, self-relative.
+  virtual bool ReadSecurityDescriptor(const wchar_t* path,
+                                      std::vector<std::uint8_t>* descriptor) = 0;
+  // CreateFileW for FILE_READ_ATTRIBUTES (backup semantics, the link itself, all
+  // sharing) and GetFileInformationByHandle.
+  virtual bool QueryFileFacts(const wchar_t* path, FileFacts* facts) = 0;
+  // CreateFileW of an existing file for GENERIC_READ sharing read only (so no
+  // one holds or gets write or delete access while it is open), opening a
+  // link itself rather than its target. kInvalidFileHandle on failure.
+  virtual FileHandle OpenFileExclusive(const wchar_t* path) = 0;
+  // GetFileInformationByHandle.
+  virtual bool QueryOpenFileFacts(FileHandle file, FileFacts* facts) = 0;
+  // ReadFile: up to `size` bytes at the current position; 0 read at the end.
+  virtual bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
+                            std::uint32_t* read) = 0;
+  // CloseHandle of a file.
+  virtual bool CloseFile(FileHandle file) = 0;
 };
 
 }  // namespace platform

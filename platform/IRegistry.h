@@ -3,6 +3,7 @@
 // Win32 error codes. Handles are the platform's own; roots are kHKeyLocalMachine
 // and kHKeyUsers.
 #include <cstdint>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -42,6 +43,17 @@ class IRegistry {
   virtual Status FlushKey(KeyHandle key) = 0;
   // RegSaveKeyW with no security attributes.
   virtual Status SaveKey(KeyHandle key, const wchar_t* file) = 0;
+  // RegSaveKeyExW with a format flag (kRegLatestFormat, kRegStandardFormat) and
+  // the self-relative descriptor as security attributes (none when empty).
+  virtual Status SaveKeyWithSecurity(KeyHandle key, const wchar_t* file,
+                                     const std::vector<std::uint8_t>& descriptor,
+                                     std::uint32_t flags) = 0;
+  // RegEnumKeyExW reading the name only. nameLength as for EnumValue.
+  virtual Status EnumSubkey(KeyHandle key, std::uint32_t index, wchar_t* name,
+                            std::uint32_t* nameLength) = 0;
+  // Whether the open key is volatile: NtQueryKey's key flags, looked up at run
+  // time. ERROR_CALL_NOT_IMPLEMENTED when the platform cannot tell.
+  virtual Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) = 0;
   // RegReplaceKeyW.
   virtual Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                             const wchar_t* oldFile) = 0;

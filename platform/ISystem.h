@@ -22,6 +22,9 @@ class ISystem {
   virtual std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) = 0;
   // GetWindowsDirectoryW: characters copied, or the size needed, 0 on failure.
   virtual std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
+  // GetSystemWindowsDirectoryW: the machine's Windows folder even on a
+  // session host, where GetWindowsDirectoryW may answer a per-user one.
+  virtual std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
   // InitiateSystemShutdownW on the local computer.
   virtual bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                       bool forceAppsClosed, bool rebootAfterShutdown) = 0;

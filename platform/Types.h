@@ -9,6 +9,7 @@ using Status = std::uint32_t;  // a Win32 error code (LSTATUS / GetLastError val
 using KeyHandle = std::uintptr_t;  // HKEY
 using TokenHandle = std::uintptr_t;  // HANDLE of an access token
 using FindHandle = std::uintptr_t;  // HANDLE of a file search
+using FileHandle = std::uintptr_t;  // HANDLE of an open file
 using Sid = void;  // opaque security identifier (PSID points at one)
 
 inline constexpr Status kErrorSuccess = 0;
@@ -16,6 +17,9 @@ inline constexpr Status kErrorFileNotFound = 2;
 inline constexpr Status kErrorPathNotFound = 3;
 inline constexpr Status kErrorAccessDenied = 5;
 inline constexpr Status kErrorInvalidHandle = 6;
+inline constexpr Status kErrorNotSameDevice = 17;
+inline constexpr Status kErrorSharingViolation = 32;
+inline constexpr Status kErrorCallNotImplemented = 120;
 inline constexpr Status kErrorNotEnoughMemory = 8;
 inline constexpr Status kErrorInvalidParameter = 87;
 inline constexpr Status kErrorInsufficientBuffer = 122;
@@ -42,12 +46,17 @@ inline constexpr std::uint32_t kRegMultiSz = 7;
 // Registry access masks and options.
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
 inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 inline constexpr std::uint32_t kRegOptionNonVolatile = 0;
+inline constexpr std::uint32_t kRegOptionVolatile = 1;
 inline constexpr std::uint32_t kRegOptionBackupRestore = 4;
+// RegSaveKeyExW formats: the Windows 2000 one, or the hive's own newest.
+inline constexpr std::uint32_t kRegStandardFormat = 1;
+inline constexpr std::uint32_t kRegLatestFormat = 2;
 
 // Token access rights and information classes.
 inline constexpr std::uint32_t kTokenQuery = 0x0008;
@@ -75,7 +84,9 @@ inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 inline constexpr FindHandle kInvalidFindHandle = static_cast<FindHandle>(-1);
+inline constexpr FileHandle kInvalidFileHandle = static_cast<FileHandle>(-1);
 
 // Locale identifiers and information types.
 inline constexpr std::uint32_t kLocaleSystemDefault = 0x800;

@@ -14,7 +14,6 @@ namespace {
 
 // Win32 error codes only the file system reports.
 constexpr Status kErrorBadNetPath = 53;
-constexpr Status kErrorNotSameDevice = 17;
 constexpr Status kErrorInvalidName = 123;
 constexpr Status kErrorDirNotEmpty = 145;
 constexpr Status kErrorBadPathName = 161;
@@ -134,11 +133,47 @@ std::string Printable(const std::wstring& text) {
   return printable;
 }
 
+DescriptorBytes RootFolderDescriptor() {
+  // Every signed-in user may make folders in a drive's root.
+  return MakeDescriptor(AdministratorsSid(), AdministratorsSid(),
+                        {{LocalSystemSid(), kFileAllAccess, kObjectAndContainerInherit},
+                         {AdministratorsSid(), kFileAllAccess, kObjectAndContainerInherit},
+                         {AuthenticatedUsersSid(), 0x1301BF, kObjectAndContainerInherit},
+                         {UsersSid(), kFileGenericRead, kObjectAndContainerInherit}},
+                        false);
+}
+
+const SidBytes& InteractiveUserSid() {
+  static const SidBytes sid = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0,
+                               2, 0, 0, 0, 3, 0, 0, 0, 0xE9, 3, 0, 0};
+  return sid;
+}
+
 [[noreturn]] void RefuseSetUp(const char* why, const std::wstring& path) {
   throw std::invalid_argument(std::string("FakeFileSystem: ") + why + ": " + Printable(path));
 }
 
 }  // namespace
+
+std::vector<SidBytes> InteractiveUserSids() {
+  return {InteractiveUserSid(), EveryoneSid(), AuthenticatedUsersSid(), UsersSid()};
+}
+
+DescriptorBytes WindowsFolderDescriptor() {
+  return MakeDescriptor(LocalSystemSid(), LocalSystemSid(),
+                        {{LocalSystemSid(), kFileAllAccess, kObjectAndContainerInherit},
+                         {AdministratorsSid(), kFileAllAccess, kObjectAndContainerInherit},
+                         {UsersSid(), kFileGenericRead, kObjectAndContainerInherit}},
+                        false);
+}
+
+DescriptorBytes UserFolderDescriptor() {
+  return MakeDescriptor(InteractiveUserSid(), InteractiveUserSid(),
+                        {{LocalSystemSid(), kFileAllAccess, kObjectAndContainerInherit},
+                         {AdministratorsSid(), kFileAllAccess, kObjectAndContainerInherit},
+                         {InteractiveUserSid(), kFileAllAccess, kObjectAndContainerInherit}},
+                        false);
+}
 
 // A path text reduced to its root and the names below it.
 struct FakeFileSystem::ResolvedPath {
@@ -166,7 +201,9 @@ FakeFileSystem::FakeFileSystem(FaultPlan& faults, FakeSystem& system)
     : m_faults(faults), m_system(system) {
   AddDrive(L'C');
   AddFolder(m_system.windowsDirectory);
+  SetSecurity(m_system.windowsDirectory, WindowsFolderDescriptor());
   AddFolder(tempPath);
+  SetSecurity(L"C:\\Users\\Admin", UserFolderDescriptor());
 }
 
 FakeFileSystem::~FakeFileSystem() = default;
@@ -256,7 +293,7 @@ Status FakeFileSystem::Locate(const ResolvedPath& resolved, Location& location) 
   }
   FakeEntry* folder = location.root;
   for (std::size_t i = 0; i + 1 < resolved.names.size(); ++i) {
-    folder = folder->FindChild(resolved.names[i]);
+    folder = Followed(folder->FindChild(resolved.names[i]), 0);
     if (folder == nullptr || !folder->IsFolder()) return kErrorPathNotFound;
   }
   location.parent = folder;
@@ -292,7 +329,8 @@ bool FakeFileSystem::ChangeFileAttributes(const wchar_t* path, std::uint32_t att
   if (status == kErrorSuccess) status = Locate(resolved, location);
   if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
   if (status != kErrorSuccess) return Fail(status);
-  location.entry->attributes = ReportedAttributes(attributes, location.entry->IsFolder());
+  location.entry->attributes = ReportedAttributes(attributes, location.entry->IsFolder()) |
+                               (location.entry->attributes & kFileAttributeReparsePoint);
   return true;
 }
 
@@ -305,10 +343,7 @@ bool FakeFileSystem::MakeDirectory(const wchar_t* path) {
   if (status != kErrorSuccess) return Fail(status);
   if (location.parent == nullptr) return Fail(kErrorAccessDenied);  // a root
   if (location.entry != nullptr) return Fail(kErrorAlreadyExists);
-  auto folder = std::make_unique<FakeEntry>();
-  folder->name = resolved.names.back();
-  folder->attributes = kFileAttributeDirectory;
-  location.parent->children.push_back(std::move(folder));
+  NewChild(*location.parent, resolved.names.back(), kFileAttributeDirectory);
   return true;
 }
 
@@ -349,6 +384,7 @@ bool FakeFileSystem::RemoveFile(const wchar_t* path) {
   if (file == nullptr) return Fail(kErrorFileNotFound);
   if (location.parent == nullptr || file->IsFolder()) return Fail(kErrorAccessDenied);
   if ((file->attributes & kFileAttributeReadOnly) != 0) return Fail(kErrorAccessDenied);
+  if (IsLocked(file->fileIndex)) return Fail(kErrorSharingViolation);
   RemoveChild(*location.parent, file);
   return true;
 }
@@ -429,6 +465,8 @@ void FakeFileSystem::AddDrive(wchar_t letter) {
   auto root = std::make_unique<FakeEntry>();
   root->name = name;
   root->attributes = kFileAttributeDirectory;
+  root->security = RootFolderDescriptor();
+  root->fileIndex = m_nextFileIndex++;
   m_roots.push_back(std::move(root));
 }
 
@@ -442,6 +480,8 @@ void FakeFileSystem::AddShare(const std::wstring& server, const std::wstring& sh
   auto root = std::make_unique<FakeEntry>();
   root->name = name;
   root->attributes = kFileAttributeDirectory;
+  root->security = RootFolderDescriptor();
+  root->fileIndex = m_nextFileIndex++;
   m_roots.push_back(std::move(root));
 }
 
@@ -451,13 +491,9 @@ FakeEntry& FakeFileSystem::EnsureFolders(const std::wstring& path, std::size_t l
   FakeEntry* folder = RootNamed(resolved.root);
   if (folder == nullptr) RefuseSetUp("no such drive or share", path);
   for (std::size_t i = 0; i < levels && i < resolved.names.size(); ++i) {
-    FakeEntry* next = folder->FindChild(resolved.names[i]);
+    FakeEntry* next = Followed(folder->FindChild(resolved.names[i]), 0);
     if (next == nullptr) {
-      auto created = std::make_unique<FakeEntry>();
-      created->name = resolved.names[i];
-      created->attributes = kFileAttributeDirectory;
-      next = created.get();
-      folder->children.push_back(std::move(created));
+      next = &NewChild(*folder, resolved.names[i], kFileAttributeDirectory);
     } else if (!next->IsFolder()) {
       RefuseSetUp("a file stands where a folder must be", path);
     }
@@ -478,15 +514,13 @@ FakeEntry& FakeFileSystem::PutFile(const std::wstring& path, std::uint32_t attri
   FakeEntry& parent = EnsureFolders(path, resolved.names.size() - 1);
   FakeEntry* file = parent.FindChild(resolved.names.back());
   if (file == nullptr) {
-    auto created = std::make_unique<FakeEntry>();
-    created->name = resolved.names.back();
-    file = created.get();
-    parent.children.push_back(std::move(created));
+    file = &NewChild(parent, resolved.names.back(), 0);
   } else if (file->IsFolder()) {
     RefuseSetUp("a folder stands where the file must be", path);
   }
   file->attributes = ReportedAttributes(attributes, false);
   file->content.clear();
+  file->linkTarget.clear();
   return *file;
 }
 
@@ -555,6 +589,7 @@ Status FakeFileSystem::Move(const std::wstring& from, const std::wstring& to,
     return kErrorAccessDenied;
   }
   FakeEntry* moving = sourceAt.entry;
+  if (IsLocked(moving->fileIndex)) return kErrorSharingViolation;
   FakeEntry* existing = targetAt.entry;
   if (existing != nullptr && existing != moving) {
     if (!replaceExisting) return kErrorAlreadyExists;
@@ -587,6 +622,193 @@ std::vector<FakeEntryInfo> FakeFileSystem::List(const std::wstring& folder) cons
     listing.push_back(FakeEntryInfo{child->name, child->attributes, child->size});
   }
   return listing;
+}
+
+// Security, links and exclusive handles.
+
+FakeEntry& FakeFileSystem::NewChild(FakeEntry& parent, const std::wstring& name,
+                                    std::uint32_t attributes) {
+  auto created = std::make_unique<FakeEntry>();
+  created->name = name;
+  created->attributes = attributes;
+  created->security = parent.security;
+  created->fileIndex = m_nextFileIndex++;
+  FakeEntry& child = *created;
+  parent.children.push_back(std::move(created));
+  return child;
+}
+
+// A junction met above a path's last name leads on to its target.
+FakeEntry* FakeFileSystem::Followed(FakeEntry* entry, int depth) const {
+  constexpr int kMaxLinkDepth = 8;
+  if (entry == nullptr || (entry->attributes & kFileAttributeReparsePoint) == 0 ||
+      entry->linkTarget.empty()) {
+    return entry;
+  }
+  if (depth >= kMaxLinkDepth) return nullptr;
+  return Followed(LocateForSetUp(entry->linkTarget).entry, depth + 1);
+}
+
+Status FakeFileSystem::LocateEntry(const wchar_t* path, Location& location) const {
+  ResolvedPath resolved;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
+  return status;
+}
+
+FileFacts FakeFileSystem::FactsOf(const Location& location) const {
+  FileFacts facts;
+  facts.attributes = location.entry->attributes;
+  facts.linkCount = location.entry->linkCount;
+  facts.size = location.entry->IsFolder() ? 0 : location.entry->size;
+  facts.fileIndex = location.entry->fileIndex;
+  for (std::size_t index = 0; index < m_roots.size(); ++index) {
+    if (m_roots[index].get() == location.root) {
+      facts.volumeSerialNumber = 0x1000 + static_cast<std::uint32_t>(index);
+    }
+  }
+  return facts;
+}
+
+bool FakeFileSystem::IsLocked(std::uint64_t fileIndex) const {
+  for (const auto& [handle, open] : m_openFiles) {
+    if (open.fileIndex == fileIndex) return true;
+  }
+  return false;
+}
+
+bool FakeFileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
+                                               const std::vector<std::uint8_t>& descriptor) {
+  if (auto error = m_faults.Check("CreateDirectoryW")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return Fail(status);
+  if (location.parent == nullptr) return Fail(kErrorAccessDenied);
+  if (location.entry != nullptr) return Fail(kErrorAlreadyExists);
+  if (!ReadDescriptor(descriptor)) return Fail(kErrorInvalidParameter);
+  NewChild(*location.parent, resolved.names.back(), kFileAttributeDirectory).security = descriptor;
+  return true;
+}
+
+bool FakeFileSystem::ReadSecurityDescriptor(const wchar_t* path,
+                                            std::vector<std::uint8_t>* descriptor) {
+  if (auto error = m_faults.Check("GetKernelObjectSecurity")) return Fail(*error);
+  Location location;
+  if (Status status = LocateEntry(path, location)) return Fail(status);
+  *descriptor = location.entry->security;
+  return true;
+}
+
+bool FakeFileSystem::QueryFileFacts(const wchar_t* path, FileFacts* facts) {
+  if (auto error = m_faults.Check("GetFileInformationByHandle(path)")) return Fail(*error);
+  Location location;
+  if (Status status = LocateEntry(path, location)) return Fail(status);
+  *facts = FactsOf(location);
+  return true;
+}
+
+FileHandle FakeFileSystem::OpenFileExclusive(const wchar_t* path) {
+  auto fail = [this](Status error) {
+    Fail(error);
+    return kInvalidFileHandle;
+  };
+  if (auto error = m_faults.Check("CreateFileW")) return fail(*error);
+  Location location;
+  if (Status status = LocateEntry(path, location)) return fail(status);
+  if (location.entry->IsFolder()) return fail(kErrorAccessDenied);
+  const std::uint64_t index = location.entry->fileIndex;
+  if (IsLocked(index) || hostileWriters.count(index) != 0) return fail(kErrorSharingViolation);
+  FileHandle handle = m_nextFile;
+  m_nextFile += 4;
+  // A link opened as itself reads as empty: it holds no data of its target.
+  std::vector<std::uint8_t> content;
+  if (location.entry->linkTarget.empty()) content = location.entry->content;
+  m_openFiles.emplace(handle, OpenFile{index, FactsOf(location), std::move(content), 0});
+  return handle;
+}
+
+bool FakeFileSystem::QueryOpenFileFacts(FileHandle file, FileFacts* facts) {
+  if (auto error = m_faults.Check("GetFileInformationByHandle")) return Fail(*error);
+  auto found = m_openFiles.find(file);
+  if (found == m_openFiles.end()) return Fail(kErrorInvalidHandle);
+  *facts = found->second.facts;
+  return true;
+}
+
+bool FakeFileSystem::ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
+                                  std::uint32_t* read) {
+  if (auto error = m_faults.Check("ReadFile")) return Fail(*error);
+  auto found = m_openFiles.find(file);
+  if (found == m_openFiles.end() || read == nullptr) return Fail(kErrorInvalidHandle);
+  OpenFile& open = found->second;
+  std::size_t count = std::min<std::size_t>(size, open.content.size() - open.position);
+  std::copy_n(open.content.begin() + static_cast<std::ptrdiff_t>(open.position), count, buffer);
+  open.position += count;
+  *read = static_cast<std::uint32_t>(count);
+  return true;
+}
+
+bool FakeFileSystem::CloseFile(FileHandle file) {
+  if (auto error = m_faults.Check("CloseHandle")) return Fail(*error);
+  if (m_openFiles.erase(file) == 0) return Fail(kErrorInvalidHandle);
+  return true;
+}
+
+namespace {
+void SetSecurityBelow(FakeEntry& entry, const DescriptorBytes& descriptor) {
+  entry.security = descriptor;
+  for (auto& child : entry.children) SetSecurityBelow(*child, descriptor);
+}
+}  // namespace
+
+void FakeFileSystem::SetSecurity(const std::wstring& path, DescriptorBytes descriptor) {
+  FakeEntry* entry = LocateForSetUp(path).entry;
+  if (entry == nullptr) RefuseSetUp("no such entry", path);
+  SetSecurityBelow(*entry, descriptor);
+}
+
+DescriptorBytes FakeFileSystem::SecurityOf(const std::wstring& path) const {
+  FakeEntry* entry = LocateForSetUp(path).entry;
+  if (entry == nullptr) RefuseSetUp("no such entry", path);
+  return entry->security;
+}
+
+void FakeFileSystem::AddJunction(const std::wstring& path, const std::wstring& target) {
+  AddFolder(path);
+  FakeEntry* entry = LocateForSetUp(path).entry;
+  entry->attributes |= kFileAttributeReparsePoint;
+  entry->linkTarget = target;
+}
+
+void FakeFileSystem::AddSymbolicLink(const std::wstring& path, const std::wstring& target) {
+  FakeEntry& entry = PutFile(path, kFileAttributeArchive);
+  entry.attributes |= kFileAttributeReparsePoint;
+  entry.linkTarget = target;
+}
+
+void FakeFileSystem::SetLinkCount(const std::wstring& path, std::uint32_t count) {
+  FakeEntry* entry = LocateForSetUp(path).entry;
+  if (entry == nullptr) RefuseSetUp("no such entry", path);
+  entry->linkCount = count;
+}
+
+bool FakeFileSystem::IsOpenExclusively(const std::wstring& path) const {
+  FakeEntry* entry = LocateForSetUp(path).entry;
+  return entry != nullptr && IsLocked(entry->fileIndex);
+}
+
+std::uint64_t FakeFileSystem::FileIndexOf(const std::wstring& path) const {
+  FakeEntry* entry = LocateForSetUp(path).entry;
+  if (entry == nullptr) RefuseSetUp("no such entry", path);
+  return entry->fileIndex;
+}
+
+bool FakeFileSystem::UserMayChangeFolder(const std::wstring& folder) const {
+  FakeEntry* entry = LocateForSetUp(folder).entry;
+  return entry != nullptr && GrantsModify(entry->security, InteractiveUserSids());
 }
 
 }  // namespace platform::fake

@@ -16,6 +16,7 @@
 // only; "*.*" means "*". Entries are searched in the order NTFS lists them:
 // "." and ".." first (except in a root), then by upper-cased name.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "platform/IFileSystem.h"
+#include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeSystem.h"
 #include "platform/fake/FaultPlan.h"
 
@@ -35,6 +37,13 @@ struct FakeEntry {
   std::uint64_t size = 0;
   std::vector<std::uint8_t> content;  // only what a test wrote; may be shorter than size
   std::vector<std::unique_ptr<FakeEntry>> children;
+  // The self-relative descriptor; a new entry takes its folder's.
+  std::vector<std::uint8_t> security;
+  // A junction (a folder) or symbolic link carries kFileAttributeReparsePoint
+  // and the full path it leads to; folders above a path's last name are followed.
+  std::wstring linkTarget;
+  std::uint32_t linkCount = 1;
+  std::uint64_t fileIndex = 0;
 
   bool IsFolder() const { return (attributes & kFileAttributeDirectory) != 0; }
   FakeEntry* FindChild(const std::wstring& childName) const;
@@ -46,6 +55,15 @@ struct FakeEntryInfo {
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;
 };
+
+// The user who started the program, as the fake's other programs act: the
+// interactive user's SID with the groups every user token holds.
+std::vector<SidBytes> InteractiveUserSids();
+// C:\Windows and below on a fresh machine: SYSTEM owns it, administrators
+// change it, users read it.
+DescriptorBytes WindowsFolderDescriptor();
+// A user's own folder (the profile with its temporary folder): the user owns it.
+DescriptorBytes UserFolderDescriptor();
 
 class FakeFileSystem : public IFileSystem {
  public:
@@ -64,6 +82,21 @@ class FakeFileSystem : public IFileSystem {
   FindHandle FindFirst(const wchar_t* pattern, FindData* data) override;
   bool FindClose(FindHandle handle) override;
   std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) override;
+  // Fails with ERROR_ALREADY_EXISTS on any existing name.
+  bool MakeDirectoryWithSecurity(const wchar_t* path,
+                                 const std::vector<std::uint8_t>& descriptor) override;
+  bool ReadSecurityDescriptor(const wchar_t* path, std::vector<std::uint8_t>* descriptor) override;
+  // The volume serial number is the drive's or share's (0x1000 plus its index).
+  bool QueryFileFacts(const wchar_t* path, FileFacts* facts) override;
+  // Fails with ERROR_SHARING_VIOLATION while another program holds the file for
+  // writing (see hostileWriters) or another exclusive handle is open. The
+  // handle reads the bytes the file held when it was opened: nobody can change
+  // them while it is open.
+  FileHandle OpenFileExclusive(const wchar_t* path) override;
+  bool QueryOpenFileFacts(FileHandle file, FileFacts* facts) override;
+  bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
+                    std::uint32_t* read) override;
+  bool CloseFile(FileHandle file) override;
 
   // Machine set-up. GetTempPathW returns `tempPath` exactly as set.
   std::wstring tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\";
@@ -98,6 +131,24 @@ class FakeFileSystem : public IFileSystem {
   bool Remove(const std::wstring& path);
   // The folder's entries in search order, without "." and "..".
   std::vector<FakeEntryInfo> List(const std::wstring& folder) const;
+  // Security, links and handles, for set-up and inspection.
+  void SetSecurity(const std::wstring& path, DescriptorBytes descriptor);
+  DescriptorBytes SecurityOf(const std::wstring& path) const;
+  // A junction at `path` (a new name) leading to the folder `target`.
+  void AddJunction(const std::wstring& path, const std::wstring& target);
+  // A symbolic link file at `path` (a new name) leading to `target`.
+  void AddSymbolicLink(const std::wstring& path, const std::wstring& target);
+  void SetLinkCount(const std::wstring& path, std::uint32_t count);
+  // Whether the file is open through OpenFileExclusive.
+  bool IsOpenExclusively(const std::wstring& path) const;
+  // Whether the interactive user (InteractiveUserSids) may create, delete or
+  // rename entries in the folder.
+  bool UserMayChangeFolder(const std::wstring& folder) const;
+  // Files another program holds open for writing, by file index.
+  std::set<std::uint64_t> hostileWriters;
+  std::uint64_t FileIndexOf(const std::wstring& path) const;
+  std::size_t OpenFileCount() const { return m_openFiles.size(); }
+
   // Searches opened by FindFirstFileW and not yet closed.
   std::size_t OpenSearchCount() const { return m_openSearches.size(); }
 
@@ -111,13 +162,28 @@ class FakeFileSystem : public IFileSystem {
   Location LocateForSetUp(const std::wstring& path) const;
   FakeEntry& EnsureFolders(const std::wstring& path, std::size_t levels);
   FakeEntry& PutFile(const std::wstring& path, std::uint32_t attributes);
+  FakeEntry& NewChild(FakeEntry& parent, const std::wstring& name, std::uint32_t attributes);
+  FakeEntry* Followed(FakeEntry* entry, int depth) const;
+  Status LocateEntry(const wchar_t* path, Location& location) const;
+  FileFacts FactsOf(const Location& location) const;
+  bool IsLocked(std::uint64_t fileIndex) const;
   bool Fail(Status error);
+
+  struct OpenFile {
+    std::uint64_t fileIndex;
+    FileFacts facts;
+    std::vector<std::uint8_t> content;
+    std::size_t position = 0;
+  };
 
   FaultPlan& m_faults;
   FakeSystem& m_system;
   std::vector<std::unique_ptr<FakeEntry>> m_roots;  // named "C:" or "\\server\share"
   std::set<FindHandle> m_openSearches;
   FindHandle m_nextSearch = 0x1000;
+  std::map<FileHandle, OpenFile> m_openFiles;
+  FileHandle m_nextFile = 0x3000;
+  std::uint64_t m_nextFileIndex = 0x100;
 };
 
 }  // namespace platform::fake

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/fake/CaseFold.h"
+#include "platform/fake/FakeHiveBytes.h"
 
 namespace platform::fake {
 
@@ -175,6 +176,7 @@ Status FakeRegistry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint3
   }
   FakeKey* key = Walk(base, path, true);
   if (key == base && RootOf(root) != nullptr && !existed) return kErrorBadPathname;
+  if (!existed && (options & kRegOptionVolatile) != 0) key->isVolatile = true;
   if (disposition != nullptr) *disposition = existed ? kOpenedExistingKey : kCreatedNewKey;
   *result = NewHandle(key, access, backupRestore);
   return kErrorSuccess;
@@ -315,6 +317,59 @@ Status FakeRegistry::SaveKey(KeyHandle handle, const wchar_t* file) {
     return kErrorInvalidName;
   }
   savedFiles.push_back(path);
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::SaveKeyWithSecurity(KeyHandle handle, const wchar_t* file,
+                                         const std::vector<std::uint8_t>& descriptor,
+                                         std::uint32_t flags) {
+  if (auto error = m_faults.Check("RegSaveKeyExW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, 0, &key)) return status;
+  if (file == nullptr || *file == L'\0') return kErrorPathNotFound;
+  if (flags != kRegStandardFormat && flags != kRegLatestFormat) return kErrorInvalidParameter;
+  std::wstring path = file;
+  std::uint32_t folder = m_files.AttributesOf(ParentFolderOf(path));
+  if (folder == kInvalidFileAttributes || (folder & kFileAttributeDirectory) == 0) {
+    return kErrorPathNotFound;
+  }
+  if (m_files.Exists(path)) return kErrorAlreadyExists;
+  if (!IsPrivilegeEnabled(m_security, L"SeBackupPrivilege")) return kErrorPrivilegeNotHeld;
+  try {
+    m_files.WriteFile(path, SavedHiveBytes(*key, flags));
+    if (!descriptor.empty()) m_files.SetSecurity(path, descriptor);
+  } catch (const std::invalid_argument&) {
+    return kErrorInvalidName;
+  }
+  savedFiles.push_back(path);
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::EnumSubkey(KeyHandle handle, std::uint32_t index, wchar_t* name,
+                                std::uint32_t* nameLength) {
+  if (auto error = m_faults.Check("RegEnumKeyExW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, kKeyEnumerateSubKeys, &key)) return status;
+  if (name == nullptr || nameLength == nullptr) return kErrorInvalidParameter;
+  std::vector<const FakeKey*> live;
+  for (const auto& subkey : key->subkeys) {
+    if (!subkey->deleted) live.push_back(subkey.get());
+  }
+  if (index >= live.size()) return kErrorNoMoreItems;
+  const std::wstring& found = live[index]->name;
+  if (*nameLength <= found.size()) return kErrorMoreData;
+  std::copy(found.begin(), found.end(), name);
+  name[found.size()] = L'\0';
+  *nameLength = static_cast<std::uint32_t>(found.size());
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::QueryKeyVolatile(KeyHandle handle, bool* isVolatile) {
+  if (auto error = m_faults.Check("NtQueryKey")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = AccessFor(handle, 0, &key)) return status;
+  if (!keyFlagsAvailable) return kErrorCallNotImplemented;
+  *isVolatile = key->isVolatile;
   return kErrorSuccess;
 }
 

@@ -31,6 +31,7 @@ struct FakeKey {
   std::vector<std::unique_ptr<FakeKey>> subkeys;
   std::vector<FakeValue> values;
   bool deleted = false;
+  bool isVolatile = false;  // lives in memory only: saves leave it out
   std::wstring hiveFile;  // set on a hive's root key: the file the hive lives in
   std::uint64_t compactSize = 0;  // the size of the file a save of this hive writes
 
@@ -73,6 +74,16 @@ class FakeRegistry : public IRegistry {
   // file must not exist and its folder must. Writes `compactSize` bytes for a
   // hive's root key, kDefaultSavedSize for any other key.
   Status SaveKey(KeyHandle key, const wchar_t* file) override;
+  // As SaveKey, writing the real hive file of the key's content (SavedHiveBytes)
+  // with the descriptor given, or the folder's when none is.
+  Status SaveKeyWithSecurity(KeyHandle key, const wchar_t* file,
+                             const std::vector<std::uint8_t>& descriptor,
+                             std::uint32_t flags) override;
+  Status EnumSubkey(KeyHandle key, std::uint32_t index, wchar_t* name,
+                    std::uint32_t* nameLength) override;
+  // Answers the key's isVolatile, or ERROR_CALL_NOT_IMPLEMENTED when
+  // `keyFlagsAvailable` is false (Wine, which lacks the information class).
+  Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) override;
   // Needs SeRestorePrivilege switched on and a hive's root key (with subKey, the
   // key below it). The new file must exist; the old file's name must be free in
   // an existing folder. Windows renames both files at once and keeps using the
@@ -98,7 +109,8 @@ class FakeRegistry : public IRegistry {
 
   // The replacements accepted since the last start, in order.
   std::vector<ScheduledReplacement> scheduledReplacements;
-  // Every file a RegSaveKeyW call wrote, in order.
+  bool keyFlagsAvailable = true;
+  // Every file a RegSaveKeyW or RegSaveKeyExW call wrote, in order.
   std::vector<std::wstring> savedFiles;
 
   // Called after every QueryValue has answered, with the value's name: lets a

@@ -49,6 +49,15 @@ std::uint32_t FakeSystem::QueryWindowsDirectory(wchar_t* buffer, std::uint32_t s
     m_lastError = *error;
     return 0;
   }
+  return CopyOut(sessionWindowsDirectory.empty() ? windowsDirectory : sessionWindowsDirectory,
+                 buffer, size, false);
+}
+
+std::uint32_t FakeSystem::QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
+  if (auto error = m_faults.Check("GetSystemWindowsDirectoryW")) {
+    m_lastError = *error;
+    return 0;
+  }
   return CopyOut(windowsDirectory, buffer, size, false);
 }
 

@@ -32,7 +32,10 @@ class FakeSystem : public ISystem {
   Status GetLastError() override { return m_lastError; }
   void SetLastError(Status error) override { m_lastError = error; }
   std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) override;
+  // `sessionWindowsDirectory` when set (a session host's per-user folder), else
+  // `windowsDirectory`.
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   // Needs SeShutdownPrivilege switched on once tokens are attached.
   bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                               bool forceAppsClosed, bool rebootAfterShutdown) override;
@@ -44,6 +47,7 @@ class FakeSystem : public ISystem {
   std::optional<std::uint16_t> architecture = kProcessorArchitectureIntel;
   std::wstring moduleFileName = L"C:\\Program Files\\Kelvaro\\Kelvaro.exe";
   std::wstring windowsDirectory = L"C:\\Windows";
+  std::wstring sessionWindowsDirectory;
   std::vector<ShutdownRequest> shutdownRequests;
 
  private:

@@ -1,6 +1,9 @@
 #include "platform/fake/FakeWindows.h"
 
+#include <stdexcept>
+
 #include "platform/fake/CaseFold.h"
+#include "platform/fake/FakeHiveBytes.h"
 
 namespace platform::fake {
 
@@ -37,12 +40,34 @@ void FakeWindows::MountHive(KeyHandle root, const std::wstring& keyName,
   registry.PutString(kHKeyLocalMachine, kHiveListKey, kernelName, kernelFile);
 }
 
+void FakeWindows::MountHiveFile(KeyHandle root, const std::wstring& keyName,
+                                const std::wstring& filePath, std::vector<std::uint8_t> bytes) {
+  const std::uint64_t size = bytes.size();
+  MountHive(root, keyName, filePath, size, size);
+  files.WriteFile(filePath, std::move(bytes));
+  FakeKey* key = registry.FindKey(root, keyName);
+  if (!LoadHiveBytes(*files.ReadFile(filePath), *key)) {
+    throw std::invalid_argument("FakeWindows: not a hive file the reader takes");
+  }
+}
+
 void FakeWindows::Restart() {
   for (const ScheduledReplacement& replacement : registry.scheduledReplacements) {
     if (files.Move(replacement.hiveFile, replacement.oldFile) != kErrorSuccess) continue;
     // A hive never starts without a file: without the new one it keeps its own.
     if (files.Move(replacement.newFile, replacement.hiveFile) != kErrorSuccess) {
       files.Move(replacement.oldFile, replacement.hiveFile);
+    }
+  }
+  for (const ScheduledReplacement& replacement : registry.scheduledReplacements) {
+    std::optional<std::vector<std::uint8_t>> bytes = files.ReadFile(replacement.hiveFile);
+    if (!bytes || bytes->empty()) continue;
+    for (KeyHandle root : {kHKeyLocalMachine, kHKeyUsers}) {
+      FakeKey* base = registry.FindKey(root, L"");
+      for (const auto& key : base->subkeys) {
+        if (!EqualFolded(key->hiveFile, replacement.hiveFile)) continue;
+        if (!LoadHiveBytes(*bytes, *key)) unbootableHives.push_back(replacement.hiveFile);
+      }
     }
   }
   registry.scheduledReplacements.clear();

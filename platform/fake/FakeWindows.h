@@ -3,6 +3,7 @@
 // concern is its own object; they share the failure plan and the last error.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/fake/FakeFileSystem.h"
@@ -37,11 +38,21 @@ class FakeWindows : public Platform {
                  std::uint64_t fileSize,
                  std::uint64_t compactSize = FakeRegistry::kDefaultSavedSize);
 
+  // As MountHive, with a real hive file: the file holds `bytes` and the key
+  // holds their content. Throws std::invalid_argument when the hive reader
+  // does not take the bytes.
+  void MountHiveFile(KeyHandle root, const std::wstring& keyName, const std::wstring& filePath,
+                     std::vector<std::uint8_t> bytes);
+
   // The next start of Windows: every scheduled replacement takes effect (the
   // hive's previous file moves to the old file's name, the new file becomes the
-  // hive's file), the schedule and the pending restart are cleared. Nothing is
-  // started: start-up values stay where they are.
+  // hive's file), the schedule and the pending restart are cleared. A hive
+  // whose file holds bytes is loaded from them; one whose new file is no hive
+  // the reader takes is listed in `unbootableHives` (Windows would not start).
+  // Nothing is started: start-up values stay where they are.
   void Restart();
+
+  std::vector<std::wstring> unbootableHives;
 
   FaultPlan faults;
   FakeSystem system;

@@ -14,6 +14,16 @@ void FaultPlan::Clear() {
 
 std::optional<Status> FaultPlan::Check(const char* operation) {
   std::string name(operation);
+  if (beforeCall && !m_inHook) {
+    m_inHook = true;
+    try {
+      beforeCall(name);
+    } catch (...) {
+      m_inHook = false;
+      throw;
+    }
+    m_inHook = false;
+  }
   if (m_calls[name]++ == 0) m_seen.push_back(name);
   auto found = m_rules.find(name);
   if (found == m_rules.end()) return std::nullopt;

@@ -4,6 +4,7 @@
 // fail with a chosen error code, after letting a number of calls pass, once, a
 // number of times or always.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,6 +27,11 @@ class FaultPlan {
   // Also counts the call.
   std::optional<Status> Check(const char* operation);
 
+  // Runs on entry to every fake operation, before its failure check, with the
+  // operation's name: a test acting as another program between two calls. It
+  // is not called again for calls it makes itself.
+  std::function<void(const std::string&)> beforeCall;
+
   // How often an operation was called since the plan was made or cleared.
   int CallCount(const std::string& operation) const;
   // Every operation called so far, in order of first call.
@@ -40,6 +46,7 @@ class FaultPlan {
   std::map<std::string, std::vector<Rule>> m_rules;
   std::map<std::string, int> m_calls;
   std::vector<std::string> m_seen;
+  bool m_inHook = false;
 };
 
 }  // namespace platform::fake

@@ -42,4 +42,91 @@ std::uint32_t Win32FileSystem::QueryTempPath(std::uint32_t size, wchar_t* buffer
   return ::GetTempPathW(size, buffer);
 }
 
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kTheLinkItself = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+
+void CopyFacts(const BY_HANDLE_FILE_INFORMATION& information, FileFacts* facts) {
+  facts->attributes = information.dwFileAttributes;
+  facts->volumeSerialNumber = information.dwVolumeSerialNumber;
+  facts->linkCount = information.nNumberOfLinks;
+  facts->size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) |
+                information.nFileSizeLow;
+  facts->fileIndex = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
+                     information.nFileIndexLow;
+}
+
+}  // namespace
+
+bool Win32FileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
+                                                const std::vector<std::uint8_t>& descriptor) {
+  std::vector<std::uint8_t> copy = descriptor;
+  SECURITY_ATTRIBUTES attributes{};
+  attributes.nLength = sizeof attributes;
+  attributes.lpSecurityDescriptor = copy.data();
+  attributes.bInheritHandle = FALSE;
+  return ::CreateDirectoryW(path, &attributes) != FALSE;
+}
+
+bool Win32FileSystem::ReadSecurityDescriptor(const wchar_t* path,
+                                             std::vector<std::uint8_t>* descriptor) {
+  HANDLE handle = ::CreateFileW(path, READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+                                kTheLinkItself, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  constexpr SECURITY_INFORMATION kWanted =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD needed = 0;
+  ::GetKernelObjectSecurity(handle, kWanted, nullptr, 0, &needed);
+  bool read = false;
+  if (needed != 0) {
+    descriptor->assign(needed, 0);
+    read = ::GetKernelObjectSecurity(handle, kWanted, descriptor->data(), needed, &needed) != FALSE;
+  }
+  DWORD error = ::GetLastError();
+  ::CloseHandle(handle);
+  ::SetLastError(error);
+  return read;
+}
+
+bool Win32FileSystem::QueryFileFacts(const wchar_t* path, FileFacts* facts) {
+  HANDLE handle = ::CreateFileW(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                kTheLinkItself, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  bool read = ::GetFileInformationByHandle(handle, &information) != FALSE;
+  if (read) CopyFacts(information, facts);
+  DWORD error = ::GetLastError();
+  ::CloseHandle(handle);
+  ::SetLastError(error);
+  return read;
+}
+
+FileHandle Win32FileSystem::OpenFileExclusive(const wchar_t* path) {
+  HANDLE handle = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  return reinterpret_cast<FileHandle>(handle);
+}
+
+bool Win32FileSystem::QueryOpenFileFacts(FileHandle file, FileFacts* facts) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (::GetFileInformationByHandle(reinterpret_cast<HANDLE>(file), &information) == FALSE) {
+    return false;
+  }
+  CopyFacts(information, facts);
+  return true;
+}
+
+bool Win32FileSystem::ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
+                                   std::uint32_t* read) {
+  DWORD count = 0;
+  bool done = ::ReadFile(reinterpret_cast<HANDLE>(file), buffer, size, &count, nullptr) != FALSE;
+  *read = count;
+  return done;
+}
+
+bool Win32FileSystem::CloseFile(FileHandle file) {
+  return ::CloseHandle(reinterpret_cast<HANDLE>(file)) != FALSE;
+}
+
 }  // namespace platform::win32

@@ -22,6 +22,12 @@ class Win32Registry : public IRegistry {
   Status DeleteKey(KeyHandle root, const wchar_t* subKey) override;
   Status FlushKey(KeyHandle key) override;
   Status SaveKey(KeyHandle key, const wchar_t* file) override;
+  Status SaveKeyWithSecurity(KeyHandle key, const wchar_t* file,
+                             const std::vector<std::uint8_t>& descriptor,
+                             std::uint32_t flags) override;
+  Status EnumSubkey(KeyHandle key, std::uint32_t index, wchar_t* name,
+                    std::uint32_t* nameLength) override;
+  Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) override;
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override;
 };
@@ -50,6 +56,7 @@ class Win32System : public ISystem {
   void SetLastError(Status error) override;
   std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                               bool forceAppsClosed, bool rebootAfterShutdown) override;
 };
@@ -64,6 +71,15 @@ class Win32FileSystem : public IFileSystem {
   FindHandle FindFirst(const wchar_t* pattern, FindData* data) override;
   bool FindClose(FindHandle handle) override;
   std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) override;
+  bool MakeDirectoryWithSecurity(const wchar_t* path,
+                                 const std::vector<std::uint8_t>& descriptor) override;
+  bool ReadSecurityDescriptor(const wchar_t* path, std::vector<std::uint8_t>* descriptor) override;
+  bool QueryFileFacts(const wchar_t* path, FileFacts* facts) override;
+  FileHandle OpenFileExclusive(const wchar_t* path) override;
+  bool QueryOpenFileFacts(FileHandle file, FileFacts* facts) override;
+  bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
+                    std::uint32_t* read) override;
+  bool CloseFile(FileHandle file) override;
 };
 
 class Win32Volumes : public IVolumes {

@@ -81,6 +81,51 @@ Status Win32Registry::SaveKey(KeyHandle key, const wchar_t* file) {
   return ToStatus(::RegSaveKeyW(ToHkey(key), file, nullptr));
 }
 
+Status Win32Registry::SaveKeyWithSecurity(KeyHandle key, const wchar_t* file,
+                                          const std::vector<std::uint8_t>& descriptor,
+                                          std::uint32_t flags) {
+  std::vector<std::uint8_t> copy = descriptor;
+  SECURITY_ATTRIBUTES attributes{};
+  attributes.nLength = sizeof attributes;
+  attributes.lpSecurityDescriptor = copy.data();
+  attributes.bInheritHandle = FALSE;
+  return ToStatus(
+      ::RegSaveKeyExW(ToHkey(key), file, copy.empty() ? nullptr : &attributes, flags));
+}
+
+Status Win32Registry::EnumSubkey(KeyHandle key, std::uint32_t index, wchar_t* name,
+                                 std::uint32_t* nameLength) {
+  DWORD length = *nameLength;
+  LSTATUS status =
+      ::RegEnumKeyExW(ToHkey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+  *nameLength = length;
+  return ToStatus(status);
+}
+
+Status Win32Registry::QueryKeyVolatile(KeyHandle key, bool* isVolatile) {
+  // KEY_FLAGS_INFORMATION of NtQueryKey (class KeyFlagsInformation); ntdll has
+  // no import library entry for it in every MinGW, and older systems lack the class.
+  struct KeyFlagsInformation {
+    ULONG wow64Flags;
+    ULONG keyFlags;
+    ULONG controlFlags;
+  };
+  constexpr ULONG kKeyFlagsInformationClass = 5;
+  constexpr ULONG kRegFlagVolatile = 0x1;
+  using NtQueryKeyFunction = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  FARPROC address = ntdll != nullptr ? ::GetProcAddress(ntdll, "NtQueryKey") : nullptr;
+  if (address == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  auto function = reinterpret_cast<NtQueryKeyFunction>(reinterpret_cast<void*>(address));
+  KeyFlagsInformation information{};
+  ULONG returned = 0;
+  LONG status = function(reinterpret_cast<HANDLE>(key), kKeyFlagsInformationClass, &information,
+                         sizeof information, &returned);
+  if (status != 0 || returned < sizeof information) return ERROR_CALL_NOT_IMPLEMENTED;
+  *isVolatile = (information.keyFlags & kRegFlagVolatile) != 0;
+  return ERROR_SUCCESS;
+}
+
 Status Win32Registry::ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                                  const wchar_t* oldFile) {
   return ToStatus(::RegReplaceKeyW(ToHkey(key), subKey, newFile, oldFile));

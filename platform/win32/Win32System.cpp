@@ -29,6 +29,10 @@ std::uint32_t Win32System::QueryWindowsDirectory(wchar_t* buffer, std::uint32_t 
   return ::GetWindowsDirectoryW(buffer, size);
 }
 
+std::uint32_t Win32System::QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) {
+  return ::GetSystemWindowsDirectoryW(buffer, size);
+}
+
 bool Win32System::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                          bool forceAppsClosed, bool rebootAfterShutdown) {
   return ::InitiateSystemShutdownW(nullptr, const_cast<wchar_t*>(message), timeoutSeconds,

@@ -263,6 +263,25 @@ class SaveOutcomeRegistry : public platform::IRegistry {
     }
     return m_inner.SaveKey(key, file);
   }
+  platform::Status SaveKeyWithSecurity(platform::KeyHandle key, const wchar_t* file,
+                                       const std::vector<std::uint8_t>& descriptor,
+                                       std::uint32_t flags) override {
+    if (file != nullptr && Lower(file) == Lower(m_target)) {
+      if (m_lie == Lie::successWithoutFile) return 0;
+      if (m_lie == Lie::failureAfterWriting) {
+        m_inner.SaveKeyWithSecurity(key, file, descriptor, flags);
+        return 1450;  // ERROR_NO_SYSTEM_RESOURCES
+      }
+    }
+    return m_inner.SaveKeyWithSecurity(key, file, descriptor, flags);
+  }
+  platform::Status EnumSubkey(platform::KeyHandle k, std::uint32_t i, wchar_t* n,
+                              std::uint32_t* l) override {
+    return m_inner.EnumSubkey(k, i, n, l);
+  }
+  platform::Status QueryKeyVolatile(platform::KeyHandle k, bool* v) override {
+    return m_inner.QueryKeyVolatile(k, v);
+  }
   platform::Status OpenKey(platform::KeyHandle r, const wchar_t* s, std::uint32_t o,
                            std::uint32_t a, platform::KeyHandle* k) override {
     return m_inner.OpenKey(r, s, o, a, k);

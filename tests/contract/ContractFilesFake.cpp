@@ -16,4 +16,15 @@ bool MakeLargeFile(const std::wstring& path, std::uint64_t size) {
   return true;
 }
 
+bool MakeFileWithBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  auto& files = Fake().files;
+  if (files.Exists(path)) return false;
+  try {
+    files.WriteFile(path, bytes);
+  } catch (const std::invalid_argument&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace contract

@@ -21,4 +21,17 @@ bool MakeLargeFile(const std::wstring& path, std::uint64_t size) {
   return ok;
 }
 
+bool MakeFileWithBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+                FALSE &&
+            written == bytes.size();
+  ::CloseHandle(file);
+  if (!ok) ::DeleteFileW(path.c_str());
+  return ok;
+}
+
 }  // namespace contract

@@ -174,6 +174,14 @@ class GrowingRegistry : public platform::IRegistry {
   Status DeleteKey(KeyHandle r, const wchar_t* s) override { return m_inner.DeleteKey(r, s); }
   Status FlushKey(KeyHandle k) override { return m_inner.FlushKey(k); }
   Status SaveKey(KeyHandle k, const wchar_t* f) override { return m_inner.SaveKey(k, f); }
+  Status SaveKeyWithSecurity(KeyHandle k, const wchar_t* f, const std::vector<std::uint8_t>& d,
+                             std::uint32_t x) override {
+    return m_inner.SaveKeyWithSecurity(k, f, d, x);
+  }
+  Status EnumSubkey(KeyHandle k, std::uint32_t i, wchar_t* n, std::uint32_t* l) override {
+    return m_inner.EnumSubkey(k, i, n, l);
+  }
+  Status QueryKeyVolatile(KeyHandle k, bool* v) override { return m_inner.QueryKeyVolatile(k, v); }
   Status ReplaceKey(KeyHandle k, const wchar_t* s, const wchar_t* n, const wchar_t* o) override {
     return m_inner.ReplaceKey(k, s, n, o);
   }
