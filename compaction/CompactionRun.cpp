@@ -4,13 +4,14 @@
 #include <iterator>
 #include <optional>
 
-#include "compaction/BackupFolder.h"
+#include "compaction/CopyCheck.h"
 #include "compaction/CompareNoCaseN.h"
 #include "compaction/Privileges.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/ScopedKey.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
+#include "platform/SecurityDescriptor.h"
 
 namespace {
 
@@ -29,11 +30,10 @@ constexpr bool kRebootAfterShutdown = true;
 // One hive the run works on: the key directly below its root and the file name
 // its compact copy and its backup file share.
 struct HiveTask {
+  const HiveEntry* entry;
   platform::KeyHandle root;
   CString keyName;
   CPathComponent fileName;
-  CPathName compactCopy;
-  bool saved = false;
 };
 
 bool StartsWith(const CString& name, const wchar_t* prefix, int prefixLength) {
@@ -72,8 +72,7 @@ bool UsesFileName(const std::vector<HiveTask>& tasks, const CPathComponent& file
 }
 
 // The hives to work on, in display order. Two rows with one key name (one below
-// each root) would share a copy and a backup file, and the second row's
-// leftover deletion would remove the first one's fresh copy: the first wins.
+// each root) would share a copy and a backup file: the first wins.
 std::vector<HiveTask> PlanTasks(const std::vector<CompactionRow>& rows) {
   std::vector<HiveTask> tasks;
   for (const CompactionRow& row : rows) {
@@ -81,69 +80,99 @@ std::vector<HiveTask> PlanTasks(const std::vector<CompactionRow>& rows) {
     const HiveEntry& entry = *row.entry;
     // A hive whose file the catalogue could not find is left alone: the
     // platform would move a file nobody has seen.
-    if (entry.size == 0) continue;
+    if (entry.size == 0 || entry.path.IsEmpty()) continue;
     std::optional<platform::KeyHandle> root = RootKeyOf(entry.name);
     if (!root) continue;
     CString keyName = HiveLeafName(entry.name);
     std::optional<CPathComponent> fileName = FileNameFor(keyName);
     if (!fileName || UsesFileName(tasks, *fileName)) continue;
-    tasks.push_back(HiveTask{*root, keyName, *fileName, CPathName(), false});
+    tasks.push_back(HiveTask{&entry, *root, keyName, *fileName});
   }
   return tasks;
 }
 
-// Only a folder the platform named in full takes copies or backups: a relative
-// path would put the hive files wherever the current folder happens to be.
-bool IsFullFolder(const CPathName& folder) {
-  return !folder.IsEmpty() && folder.IsRooted() && !folder.IsRelative() &&
-         (folder.HasDrive() || folder.IsUnc());
-}
-
-bool PrepareFolder(const CPathName& folder) {
-  if (!IsFullFolder(folder)) return false;
-  try {
-    CreateFolderChain(folder);
-  } catch (const CPathException&) {
-    // ".." above the root: the platform resolves the folder's text itself, and
-    // the saves show whether the folder is there.
-  }
-  return true;
-}
-
-// A file left by an earlier run, read-only or not, gives way to the new one.
+// A backup left by an earlier run, read-only or not, gives way to the new one.
+// Only ever called inside the protected backup folder.
 void DeleteLeftover(const CPathName& file) {
   if (!FileExists(file)) return;
   ClearReadOnly(file);
   platform::Current().Files().RemoveFile(file.GetText().GetBuffer());
 }
 
-void SaveHive(HiveTask& task, const CPathName& tempFolder) {
-  task.compactCopy = Combine(tempFolder, task.fileName);
-  DeleteLeftover(task.compactCopy);
-  CScopedKey key;
-  if (key.OpenForBackupRestore(task.root, task.keyName.GetString()) != platform::kErrorSuccess) {
-    return;
+// The live file's own descriptor, so that the swapped-in file keeps the
+// hive's permissions; SYSTEM and Administrators only when it cannot be read.
+std::vector<std::uint8_t> DescriptorForCopy(const CPathName& liveFile) {
+  std::vector<std::uint8_t> descriptor;
+  if (platform::Current().Files().ReadSecurityDescriptor(liveFile.GetText().GetBuffer(),
+                                                         &descriptor) &&
+      platform::ReadDescriptor(descriptor)) {
+    return descriptor;
   }
-  platform::IRegistry& registry = platform::Current().Registry();
-  registry.FlushKey(key.Get());
-  platform::Status status = registry.SaveKey(key.Get(), task.compactCopy.GetText().GetBuffer());
-  key.Close();
-  // Scheduling a copy that is not there would leave the hive without a file at
-  // the next start: a save counts only when reported and its file stands.
-  task.saved = status == platform::kErrorSuccess && FileExists(task.compactCopy);
+  return platform::ProtectedDescriptor();
 }
 
-bool ScheduleReplacement(const HiveTask& task, const CPathName& backupFolder) {
-  if (!task.saved) return false;
-  CPathName backupFile = Combine(backupFolder, task.fileName);
-  DeleteLeftover(backupFile);
-  CScopedKey key;
-  if (key.OpenForBackupRestore(task.root, task.keyName.GetString()) != platform::kErrorSuccess) {
-    return false;
+void DropCopy(const CPathName& copy) {
+  platform::Current().Files().RemoveFile(copy.GetText().GetBuffer());
+}
+
+// Save, check, schedule: the one hive's whole way. Nothing is reported when
+// the replacement was accepted.
+std::optional<NotScheduledReason> CompactHive(const HiveTask& task, const CPathName& runFolder,
+                                              std::uint32_t runVolume,
+                                              const CPathName& backupFolder, int& saved) {
+  platform::Platform& os = platform::Current();
+  const CPathName& liveFile = task.entry->path;
+  platform::FileFacts live;
+  if (!os.Files().QueryFileFacts(liveFile.GetText().GetBuffer(), &live)) {
+    return NotScheduledReason::kNotSaved;
   }
-  platform::Status status = platform::Current().Registry().ReplaceKey(
-      key.Get(), nullptr, task.compactCopy.GetText().GetBuffer(), backupFile.GetText().GetBuffer());
-  return status == platform::kErrorSuccess;
+  // A rename cannot cross volumes: Windows would fail the swap at the start.
+  if (live.volumeSerialNumber != runVolume) return NotScheduledReason::kOtherVolume;
+  const std::vector<std::uint8_t> descriptor = DescriptorForCopy(liveFile);
+  const CPathName copy = Combine(runFolder, task.fileName);
+
+  CScopedKey key;
+  EnablePrivilege(kBackupPrivilege, kUseProcessToken);
+  platform::Status status = key.OpenForBackupRestore(task.root, task.keyName.GetString());
+  if (status == platform::kErrorSuccess) {
+    os.Registry().FlushKey(key.Get());
+    status = os.Registry().SaveKeyWithSecurity(key.Get(), copy.GetText().GetBuffer(), descriptor,
+                                               platform::kRegLatestFormat);
+  }
+  DisablePrivilege(kBackupPrivilege, kUseProcessToken);
+  if (status != platform::kErrorSuccess) {
+    DropCopy(copy);
+    return NotScheduledReason::kNotSaved;
+  }
+  ++saved;
+
+  CopyVerdict verdict = CheckCompactCopy(copy, key.Get(), runVolume);
+  if (!verdict.accepted()) {
+    DropCopy(copy);
+    return NotScheduledReason::kRefused;
+  }
+  if (verdict.size >= live.size) {
+    DropCopy(copy);
+    return NotScheduledReason::kNoGain;
+  }
+
+  const CPathName backupFile = Combine(backupFolder, task.fileName);
+  DeleteLeftover(backupFile);
+  EnablePrivilege(kRestorePrivilege, kUseProcessToken);
+  status = os.Registry().ReplaceKey(key.Get(), nullptr, copy.GetText().GetBuffer(),
+                                    backupFile.GetText().GetBuffer());
+  DisablePrivilege(kRestorePrivilege, kUseProcessToken);
+  if (status != platform::kErrorSuccess) {
+    DropCopy(copy);
+    return NotScheduledReason::kNotAccepted;
+  }
+  return std::nullopt;
+}
+
+CompactionOutcome Stopped(CompactionOutcome outcome, StoppedAt where, FolderProblem problem) {
+  outcome.stoppedAt = where;
+  outcome.folderProblem = problem;
+  return outcome;
 }
 
 }  // namespace
@@ -152,31 +181,39 @@ CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool sho
                                 const CString& shutdownMessage) {
   CompactionOutcome outcome;
   std::vector<HiveTask> tasks = PlanTasks(rows);
+  if (tasks.empty()) return outcome;
 
-  const CPathName tempFolder = GetTempFolder();
-  const bool canSave = PrepareFolder(tempFolder);
-  EnablePrivilege(kBackupPrivilege, kUseProcessToken);
-  if (canSave) {
-    for (HiveTask& task : tasks) {
-      SaveHive(task, tempFolder);
-      if (task.saved) ++outcome.saved;
+  std::optional<CPathName> windowsFolder = SystemWindowsFolder();
+  if (!windowsFolder) {
+    return Stopped(outcome, StoppedAt::kRunFolder, FolderProblem::kNoWindowsFolder);
+  }
+  ProtectedFolder runFolder = CreateRunFolder(*windowsFolder);
+  if (!runFolder.ok()) return Stopped(outcome, StoppedAt::kRunFolder, runFolder.problem);
+  ProtectedFolder backupFolder = EnsureBackupFolderIn(*windowsFolder);
+  platform::FileFacts runFacts;
+  if (!backupFolder.ok() || !platform::Current().Files().QueryFileFacts(
+                                runFolder.path.GetText().GetBuffer(), &runFacts)) {
+    RemoveRunFolder(runFolder.path);
+    return backupFolder.ok() ? Stopped(outcome, StoppedAt::kRunFolder, FolderProblem::kUnreadable)
+                             : Stopped(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
+  }
+
+  for (const HiveTask& task : tasks) {
+    std::optional<NotScheduledReason> reason = CompactHive(
+        task, runFolder.path, runFacts.volumeSerialNumber, backupFolder.path, outcome.saved);
+    if (reason) {
+      outcome.notScheduled.push_back(NotScheduledHive{task.entry->name, *reason});
+    } else {
+      ++outcome.scheduled;
     }
   }
-  DisablePrivilege(kBackupPrivilege, kUseProcessToken);
-
-  const CPathName backupFolder = GetBackupFolder();
-  const bool canReplace = PrepareFolder(backupFolder);
-  EnablePrivilege(kRestorePrivilege, kUseProcessToken);
-  if (canReplace) {
-    for (const HiveTask& task : tasks) {
-      if (ScheduleReplacement(task, backupFolder)) ++outcome.scheduled;
-    }
-  }
-  DisablePrivilege(kRestorePrivilege, kUseProcessToken);
 
   // Nothing will change at the next start: no reason to restart, nor to show
-  // results then.
-  if (outcome.scheduled == 0) return outcome;
+  // results then, nor to keep the run's folder.
+  if (outcome.scheduled == 0) {
+    RemoveRunFolder(runFolder.path);
+    return outcome;
+  }
 
   // Written only now, so that a run that scheduled nothing never leaves one.
   if (showResults) RegisterResultsOnRestart();

@@ -1,10 +1,13 @@
 #pragma once
 // The compaction run behind the main window's Defragment button, from the
-// moment the user confirmed. For each ticked hive it has Windows write a compact
-// copy into the temporary folder (save pass), then schedules each copy to
+// moment the user confirmed. It makes a protected folder of its own for the
+// run and checks or makes the backup folder (see ProtectedFolders.h); then,
+// one hive at a time, it has Windows save a compact copy there with the live
+// file's descriptor, checks the copy (CopyCheck.h), and schedules it to
 // replace the live hive file at the next start, the live file moving into the
-// backup folder (replace pass). When anything was scheduled it registers the
-// results window (if asked) and requests a restart.
+// backup folder. A hive either gets a checked copy scheduled or nothing. When
+// anything was scheduled it registers the results window (if asked) and
+// requests a restart; otherwise it removes its run folder.
 //
 // The window keeps what only it can do: the confirmation, the wait cursor,
 // reading its check box, ending itself or showing the "nothing compacted"
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
+#include "compaction/ProtectedFolders.h"
 #include "platform/CString.h"
 
 // One row of the main list, in display order.
@@ -19,6 +23,23 @@ struct CompactionRow {
   const HiveEntry* entry;  // the row's record; null for a row without one
   bool ticked;
 };
+
+// Why a ticked hive was left as it is.
+enum class NotScheduledReason {
+  kNotSaved,     // its file could not be read, or Windows would not save a copy
+  kRefused,      // the copy failed the check
+  kNoGain,       // the copy is not smaller than the live file
+  kOtherVolume,  // the hive lives on another volume than the Windows folder
+  kNotAccepted,  // Windows did not accept the replacement
+};
+
+struct NotScheduledHive {
+  CString name;  // user form, HKLM\SYSTEM
+  NotScheduledReason reason;
+};
+
+// The folder that stopped the run before any hive was touched.
+enum class StoppedAt { kNothing, kRunFolder, kBackupFolder };
 
 struct CompactionOutcome {
   int saved = 0;                  // hives written to their compact copies
@@ -30,13 +51,17 @@ struct CompactionOutcome {
   // scheduled: no restart was requested and no start-up value written; the
   // window stays open with its rows and says so (string 111).
   bool closeWindow = false;
+  StoppedAt stoppedAt = StoppedAt::kNothing;
+  FolderProblem folderProblem = FolderProblem::kNone;
+  // Every planned hive that was not scheduled, in display order.
+  std::vector<NotScheduledHive> notScheduled;
 };
 
-// Processes the ticked rows that carry an entry, in the given order, in both
-// passes. A row is left out entirely when its hive's file was not found (size
-// 0), its name starts with neither "HKLM\" nor "HKU\", its key name is not
-// usable as a file name, or an earlier row already uses the same key name. A
-// hive is replaced only when its save reported success and left a file. No
-// platform failure stops the run and no exception of the path library leaves it.
+// Processes the ticked rows that carry an entry, in the given order. A row is
+// left out entirely when its hive's file was not found (size 0), its name
+// starts with neither "HKLM\" nor "HKU\", its key name is not usable as a
+// file name, or an earlier row already uses the same key name. A hive is
+// replaced only by a copy that passed the check. Only a folder problem stops
+// the run, and no exception of the path library leaves it.
 CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool showResults,
                                 const CString& shutdownMessage);

@@ -86,19 +86,22 @@ std::optional<SidBytes> ReadSid(const std::uint8_t* bytes, std::size_t size) {
 
 DescriptorBytes MakeDescriptor(const SidBytes& owner, const SidBytes& group,
                                const std::vector<AllowEntry>& allowed, bool protectedDacl) {
-  std::vector<std::uint8_t> acl = MakeAcl(allowed);
-  DescriptorBytes descriptor(kDescriptorHeaderSize, 0);
+  const std::vector<std::uint8_t> acl = MakeAcl(allowed);
+  // Sized once and filled in place: the parts follow the header in order.
+  DescriptorBytes descriptor(kDescriptorHeaderSize + owner.size() + group.size() + acl.size(), 0);
   descriptor[0] = kDescriptorRevision;
   std::uint16_t control = kSeSelfRelative | kSeDaclPresent;
   if (protectedDacl) control |= kSeDaclProtected;
   Put16(descriptor, 2, control);
-  auto append = [&descriptor](const std::vector<std::uint8_t>& part, std::size_t offsetField) {
-    Put32(descriptor, offsetField, static_cast<std::uint32_t>(descriptor.size()));
-    descriptor.insert(descriptor.end(), part.begin(), part.end());
+  std::size_t at = kDescriptorHeaderSize;
+  auto place = [&descriptor, &at](const std::vector<std::uint8_t>& part, std::size_t offsetField) {
+    Put32(descriptor, offsetField, static_cast<std::uint32_t>(at));
+    std::copy(part.begin(), part.end(), descriptor.begin() + static_cast<std::ptrdiff_t>(at));
+    at += part.size();
   };
-  append(owner, 4);
-  append(group, 8);
-  append(acl, 16);
+  place(owner, 4);
+  place(group, 8);
+  place(acl, 16);
   return descriptor;
 }
 

@@ -148,6 +148,8 @@ class FakeFileSystem : public IFileSystem {
   std::set<std::uint64_t> hostileWriters;
   std::uint64_t FileIndexOf(const std::wstring& path) const;
   std::size_t OpenFileCount() const { return m_openFiles.size(); }
+  // A restart: every handle of every program is gone.
+  void CloseEveryFile() { m_openFiles.clear(); }
 
   // Searches opened by FindFirstFileW and not yet closed.
   std::size_t OpenSearchCount() const { return m_openSearches.size(); }

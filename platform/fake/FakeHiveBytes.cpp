@@ -43,11 +43,18 @@ hive::HiveKey TreeOf(const FakeKey& key) {
 
 void Load(const hive::HiveKey& node, FakeKey& key) {
   key.values.clear();
-  key.subkeys.clear();
+  // Volatile keys live in memory, not in the file: the system makes them anew
+  // at every start (SYSTEM\CurrentControlSet with the hive list among them).
+  std::vector<std::unique_ptr<FakeKey>> kept;
+  for (auto& subkey : key.subkeys) {
+    if (subkey->isVolatile && !subkey->deleted) kept.push_back(std::move(subkey));
+  }
+  key.subkeys = std::move(kept);
   for (const hive::HiveValue& value : node.values) {
     key.values.push_back(FakeValue{FromUnits(value.name), value.type, value.data});
   }
   for (const hive::HiveKey& child : node.subkeys) {
+    if (key.FindSubkey(FromUnits(child.name)) != nullptr) continue;
     auto subkey = std::make_unique<FakeKey>();
     subkey->name = FromUnits(child.name);
     subkey->parent = &key;

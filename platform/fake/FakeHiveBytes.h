@@ -13,9 +13,9 @@ struct FakeKey;
 // Windows 2000 one (minor version 3) as `flags` asks.
 std::vector<std::uint8_t> SavedHiveBytes(const FakeKey& key, std::uint32_t flags);
 
-// Replaces the subkeys and values of `key` with a hive file's content. False,
-// with the key untouched, when the reader does not judge the file sound or
-// with warnings only.
+// Replaces the values and the non-volatile subkeys of `key` with a hive file's
+// content. False, with the key untouched, when the reader does not judge the
+// file sound or with warnings only.
 bool LoadHiveBytes(const std::vector<std::uint8_t>& bytes, FakeKey& key);
 
 }  // namespace platform::fake

@@ -394,6 +394,8 @@ Status FakeRegistry::ReplaceKey(KeyHandle handle, const wchar_t* subKey, const w
     return kErrorPathNotFound;
   }
   if (m_files.Exists(oldFile)) return kErrorAlreadyExists;
+  // The kernel opens the new file for itself alone.
+  if (m_files.IsOpenExclusively(newFile)) return kErrorSharingViolation;
   scheduledReplacements.push_back(ScheduledReplacement{key->hiveFile, newFile, oldFile});
   return kErrorSuccess;
 }

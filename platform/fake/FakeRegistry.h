@@ -85,9 +85,10 @@ class FakeRegistry : public IRegistry {
   // `keyFlagsAvailable` is false (Wine, which lacks the information class).
   Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) override;
   // Needs SeRestorePrivilege switched on and a hive's root key (with subKey, the
-  // key below it). The new file must exist; the old file's name must be free in
-  // an existing folder. Windows renames both files at once and keeps using the
-  // open hive; the fake records the swap, which FakeWindows::Restart applies.
+  // key below it). The new file must exist and not be open; the old file's name
+  // must be free in an existing folder. Windows renames both files at once and
+  // keeps using the open hive; the fake records the swap, which
+  // FakeWindows::Restart applies.
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override;
 

@@ -8,6 +8,7 @@
 namespace platform::fake {
 
 namespace {
+constexpr wchar_t kCurrentControlSetKey[] = L"SYSTEM\\CurrentControlSet";
 constexpr wchar_t kHiveListKey[] = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
 }  // namespace
 
@@ -38,6 +39,8 @@ void FakeWindows::MountHive(KeyHandle root, const std::wstring& keyName,
   std::wstring kernelName =
       (root == kHKeyUsers ? L"\\REGISTRY\\USER\\" : L"\\REGISTRY\\MACHINE\\") + keyName;
   registry.PutString(kHKeyLocalMachine, kHiveListKey, kernelName, kernelFile);
+  // As on Windows, the control set the hive list hangs below is volatile.
+  registry.EnsureKey(kHKeyLocalMachine, kCurrentControlSetKey).isVolatile = true;
 }
 
 void FakeWindows::MountHiveFile(KeyHandle root, const std::wstring& keyName,
@@ -52,6 +55,8 @@ void FakeWindows::MountHiveFile(KeyHandle root, const std::wstring& keyName,
 }
 
 void FakeWindows::Restart() {
+  files.CloseEveryFile();
+  files.hostileWriters.clear();
   for (const ScheduledReplacement& replacement : registry.scheduledReplacements) {
     if (files.Move(replacement.hiveFile, replacement.oldFile) != kErrorSuccess) continue;
     // A hive never starts without a file: without the new one it keeps its own.

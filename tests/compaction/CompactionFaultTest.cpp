@@ -1,17 +1,22 @@
 // Every platform call the run makes fails in turn. The list of calls comes from
 // a clean run on the same machine, so a call the run gains later is covered
-// without touching this test. Whatever fails, the run ends without a crash,
-// schedules no replacement whose save failed, deletes nothing but leftovers,
-// and leaves no start-up value and no restart request when nothing was
-// scheduled; no hive is ever left without a file at the next start.
+// without touching this test. Whatever fails, the run ends without a crash;
+// every scheduled replacement names a file in the run's protected folder whose
+// bytes pass the hive check and whose descriptor is the live hive's; it
+// deletes nothing but backup leftovers, and leaves no start-up value and no
+// restart request when nothing was scheduled; every hive boots at the next start.
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "hive/HiveCheck.h"
+#include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
 
 namespace {
@@ -24,8 +29,9 @@ using compaction_test::Narrow;
 using platform::fake::FaultPlan;
 
 // A machine that reaches every call site: both roots, a hive without a file, a
-// shared key name and an unusable one; either leftovers (read-only ones too) in
-// both folders, or both folders still to be made.
+// shared key name and an unusable one, a volatile key no save writes; either
+// an earlier run's folders with backup leftovers (read-only ones too) and
+// files in the temporary folder, or every folder still to be made.
 struct Scenario {
   CompactionMachine machine;
   std::vector<std::wstring> display = {L"HKU\\S-1-5-20",  L"HKLM\\SYSTEM",  L"-HKLM\\SAM",
@@ -39,13 +45,18 @@ struct Scenario {
     machine.Mount(HiveSetUp{platform::kHKeyUsers, L"HKU\\SOFTWARE", L"C:\\Users\\u\\SOFTWARE",
                             300 * kKiB, 200 * kKiB});
     machine.AddRecord(L"HKLM\\bad:name", L"C:\\Hives\\bad", 10 * kKiB);
-    if (!withLeftovers) {
-      machine.fake.files.tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\Run\\";
-      return;
+    machine.fake.registry.EnsureKey(platform::kHKeyLocalMachine, L"SYSTEM\\CurrentControlSet")
+        .isVolatile = true;
+    if (!withLeftovers) return;
+    auto& files = machine.fake.files;
+    for (const wchar_t* folder : {L"C:\\Windows\\Kelvaro", L"C:\\Windows\\Kelvaro\\Run-1",
+                                  L"C:\\Windows\\Kelvaro Backup"}) {
+      files.MakeDirectoryWithSecurity(folder, platform::ProtectedDescriptor());
     }
-    AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
+    machine.AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
+    machine.AddLeftover(CompactionMachine::TempFile(L"SYSTEM"), true);
+    machine.AddLeftover(CompactionMachine::TempFile(L".DEFAULT"), false);
     AddLeftover(CompactionMachine::BackupFile(L"SYSTEM"), true);
-    AddLeftover(CompactionMachine::CompactCopy(L".DEFAULT"), false);
     AddLeftover(CompactionMachine::BackupFile(L"S-1-5-20"), false);
   }
 
@@ -89,12 +100,24 @@ void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
   EXPECT_EQ(outcome.scheduled, static_cast<int>(scheduled.size())) << label;
   EXPECT_EQ(outcome.closeWindow, !scheduled.empty()) << label;
 
-  // Every scheduled copy was written by a save that reported success, and stands.
+  // Every scheduled copy was written by a save that reported success, in a
+  // run folder; its bytes are a sound hive and it carries the live descriptor.
   const auto& saved = fake.registry.savedFiles;
   for (const auto& replacement : scheduled) {
     EXPECT_NE(std::find(saved.begin(), saved.end(), replacement.newFile), saved.end())
         << label << ": scheduled an unsaved copy " << Narrow(replacement.newFile);
-    EXPECT_TRUE(fake.files.Exists(replacement.newFile)) << label;
+    EXPECT_EQ(Lower(replacement.newFile).rfind(L"c:\\windows\\kelvaro\\run-", 0), 0u)
+        << label << ": " << Narrow(replacement.newFile);
+    std::optional<std::vector<std::uint8_t>> bytes = fake.files.ReadFile(replacement.newFile);
+    ASSERT_TRUE(bytes.has_value()) << label;
+    EXPECT_EQ(hive::CheckHiveBytes(*bytes, {}).verdict, hive::Verdict::Sound) << label;
+    // A live descriptor that could not be read gives way to SYSTEM and
+    // Administrators only, never to the folder's.
+    const bool liveUnread = failing == "GetKernelObjectSecurity";
+    const platform::DescriptorBytes copyDescriptor = fake.files.SecurityOf(replacement.newFile);
+    EXPECT_TRUE(copyDescriptor == fake.files.SecurityOf(replacement.hiveFile) ||
+                (liveUnread && copyDescriptor == platform::ProtectedDescriptor()))
+        << label << ": " << Narrow(replacement.newFile);
   }
   if (scheduled.empty()) {
     EXPECT_FALSE(scenario.machine.HasStartupValue()) << label << ": start-up value left";
@@ -116,6 +139,11 @@ void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
     EXPECT_EQ(fake.registry.OpenHandleCount(), 0u) << label;
     EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << label;
     EXPECT_EQ(fake.files.OpenSearchCount(), 0u) << label;
+    EXPECT_EQ(fake.files.OpenFileCount(), 0u) << label;
+  }
+  std::map<std::wstring, std::uint64_t> savedSizes;
+  for (const std::wstring& name : scenario.Candidates()) {
+    savedSizes[name] = scenario.machine.SavedSize(name);
   }
 
   // At the next start every hive has a file: the compact one when it was scheduled.
@@ -126,9 +154,10 @@ void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
   for (const std::wstring& name : scenario.Candidates()) {
     const HiveSetUp& hive = scenario.machine.Hive(name);
     bool replaced = replacedFiles.count(Lower(hive.file)) == 1;
-    EXPECT_EQ(fake.files.SizeOf(hive.file), replaced ? hive.compactSize : hive.size)
+    EXPECT_EQ(fake.files.SizeOf(hive.file), replaced ? savedSizes[name] : hive.size)
         << label << ": " << Narrow(name);
   }
+  EXPECT_TRUE(fake.unbootableHives.empty()) << label;
 }
 
 CompactionOutcome RunScenario(Scenario& scenario) {
@@ -178,14 +207,33 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
               << " kinds of call\n";
   }
   // Together the machines reach every kind of call the run makes.
-  for (const char* expected :
-       {"GetTempPathW",          "GetFileAttributesW",  "CreateDirectoryW",
-        "SetFileAttributesW",    "DeleteFileW",         "OpenProcessToken",
-        "LookupPrivilegeValueW", "GetTokenInformation", "AdjustTokenPrivileges",
-        "CloseHandle",           "CompareStringW",      "RegCreateKeyExW",
-        "RegFlushKey",           "RegSaveKeyW",         "RegCloseKey",
-        "GetWindowsDirectoryW",  "RegReplaceKeyW",      "RegOpenKeyExW",
-        "GetModuleFileNameW",    "RegSetValueExW",      "InitiateSystemShutdownW"}) {
+  for (const char* expected : {"GetSystemWindowsDirectoryW",
+                               "GetFileAttributesW",
+                               "CreateDirectoryW",
+                               "SetFileAttributesW",
+                               "DeleteFileW",
+                               "OpenProcessToken",
+                               "LookupPrivilegeValueW",
+                               "GetTokenInformation",
+                               "AdjustTokenPrivileges",
+                               "CloseHandle",
+                               "CompareStringW",
+                               "RegCreateKeyExW",
+                               "RegFlushKey",
+                               "RegSaveKeyExW",
+                               "RegCloseKey",
+                               "RegReplaceKeyW",
+                               "RegOpenKeyExW",
+                               "GetModuleFileNameW",
+                               "RegSetValueExW",
+                               "InitiateSystemShutdownW",
+                               "GetKernelObjectSecurity",
+                               "GetFileInformationByHandle(path)",
+                               "CreateFileW",
+                               "GetFileInformationByHandle",
+                               "ReadFile",
+                               "RegEnumKeyExW",
+                               "NtQueryKey"}) {
     EXPECT_EQ(seen.count(expected), 1u) << expected << " was never called";
   }
   std::cout << "fault scenarios in all: " << scenarios << "\n";

@@ -4,6 +4,7 @@
 
 #include "compaction/ResumeRegistration.h"
 #include "platform/fake/CaseFold.h"
+#include "platform/fake/FakeHiveBytes.h"
 
 namespace compaction_test {
 
@@ -86,6 +87,13 @@ CompactionOutcome CompactionMachine::Run(const std::vector<std::wstring>& names,
 void CompactionMachine::AddLeftover(const std::wstring& path, bool readOnly) {
   fake.files.AddFile(path, 7,
                      readOnly ? platform::kFileAttributeReadOnly : platform::kFileAttributeArchive);
+}
+
+std::uint64_t CompactionMachine::SavedSize(const std::wstring& name) const {
+  const HiveSetUp& hive = Hive(name);
+  const platform::fake::FakeKey* key = fake.registry.FindKey(hive.root, HiveLeafName(name).str());
+  if (key == nullptr) throw std::invalid_argument("no key " + Narrow(name));
+  return platform::fake::SavedHiveBytes(*key, platform::kRegLatestFormat).size();
 }
 
 bool CompactionMachine::HasStartupValue() const {

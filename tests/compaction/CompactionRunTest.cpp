@@ -8,6 +8,7 @@
 #include "catalogue/HiveList.h"
 #include "compaction/CompactionRun.h"
 #include "compaction/ResumeRegistration.h"
+#include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
 
 namespace {
@@ -65,7 +66,11 @@ TEST(CompactionRunTest, SavesSchedulesRegistersAndRestartsThenTheNextStartSwapsT
     EXPECT_EQ(replacement.hiveFile, hive.file) << Narrow(hive.name);
     EXPECT_EQ(replacement.newFile, CompactionMachine::CompactCopy(leaf)) << Narrow(hive.name);
     EXPECT_EQ(replacement.oldFile, CompactionMachine::BackupFile(leaf)) << Narrow(hive.name);
-    EXPECT_EQ(fake.files.SizeOf(replacement.newFile), hive.compactSize) << Narrow(hive.name);
+    EXPECT_EQ(fake.files.SizeOf(replacement.newFile), machine.SavedSize(hive.name))
+        << Narrow(hive.name);
+    // The copy carries the live hive's own permissions into the swap.
+    EXPECT_EQ(fake.files.SecurityOf(replacement.newFile), fake.files.SecurityOf(hive.file))
+        << Narrow(hive.name);
   }
   EXPECT_EQ(fake.files.AttributesOf(kBackupFolder) & platform::kFileAttributeDirectory,
             platform::kFileAttributeDirectory);
@@ -90,15 +95,14 @@ TEST(CompactionRunTest, SavesSchedulesRegistersAndRestartsThenTheNextStartSwapsT
   fake.Restart();
   for (const std::wstring& name : kAllHives) {
     const HiveSetUp& hive = machine.Hive(name);
-    EXPECT_EQ(fake.files.SizeOf(hive.file), hive.compactSize) << Narrow(name);
+    EXPECT_EQ(fake.files.SizeOf(hive.file), machine.SavedSize(name)) << Narrow(name);
     EXPECT_EQ(fake.files.SizeOf(CompactionMachine::BackupFile(Leaf(name))), hive.size)
         << Narrow(name);
     EXPECT_FALSE(fake.files.Exists(CompactionMachine::CompactCopy(Leaf(name)))) << Narrow(name);
   }
   // The catalogue sees the compact files where the hives were.
   for (const auto& entry : CollectHives()) {
-    EXPECT_EQ(entry->size, machine.Hive(entry->name.str()).compactSize)
-        << Narrow(entry->name.str());
+    EXPECT_EQ(entry->size, machine.SavedSize(entry->name.str())) << Narrow(entry->name.str());
   }
 }
 
@@ -112,7 +116,7 @@ TEST(CompactionRunTest, TheCataloguesRecordsDriveTheRunEndToEnd) {
   EXPECT_EQ(outcome.scheduled, 5);
   machine.fake.Restart();
   for (const auto& hive : CollectHives()) {
-    EXPECT_EQ(hive->size, machine.Hive(hive->name.str()).compactSize) << Narrow(hive->name.str());
+    EXPECT_EQ(hive->size, machine.SavedSize(hive->name.str())) << Narrow(hive->name.str());
   }
 }
 
@@ -142,7 +146,7 @@ TEST(CompactionRunTest, FollowsTheDisplayOrderAndLeavesUntickedRowsAlone) {
       bool processed = std::find(rows[i].processed.begin(), rows[i].processed.end(), name) !=
                        rows[i].processed.end();
       const HiveSetUp& hive = machine.Hive(name);
-      EXPECT_EQ(after[Lower(hive.file)], processed ? hive.compactSize : hive.size)
+      EXPECT_EQ(after[Lower(hive.file)], processed ? machine.SavedSize(name) : hive.size)
           << "row " << i << " " << Narrow(name);
     }
   }
@@ -159,32 +163,39 @@ TEST(CompactionRunTest, TheBoxDecidesTheStartUpValueAlone) {
   }
 }
 
-TEST(CompactionRunTest, LeftoversEvenReadOnlyOnesGiveWayToTheNewFiles) {
+TEST(CompactionRunTest, BackupLeftoversEvenReadOnlyOnesGiveWayAndEarlierRunFoldersStay) {
   CompactionMachine machine;
-  const std::wstring copy = CompactionMachine::CompactCopy(L"SYSTEM");
   const std::wstring backup = CompactionMachine::BackupFile(L"SYSTEM");
-  machine.AddLeftover(copy, true);
+  machine.fake.files.MakeDirectoryWithSecurity(compaction_test::kBackupFolder.c_str(),
+                                               platform::ProtectedDescriptor());
   machine.AddLeftover(backup, true);
-  machine.AddLeftover(CompactionMachine::CompactCopy(L"SAM"), false);
   machine.AddLeftover(CompactionMachine::BackupFile(L"SAM"), false);
   // Leftovers of a hive the user left unticked stay.
-  machine.AddLeftover(CompactionMachine::CompactCopy(L"SOFTWARE"), true);
   machine.AddLeftover(CompactionMachine::BackupFile(L"SOFTWARE"), false);
+  // An earlier run's folder is never reused nor emptied.
+  machine.fake.files.MakeDirectoryWithSecurity(L"C:\\Windows\\Kelvaro",
+                                               platform::ProtectedDescriptor());
+  machine.fake.files.MakeDirectoryWithSecurity(compaction_test::kRunFolder.c_str(),
+                                               platform::ProtectedDescriptor());
+  machine.AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
 
   CompactionOutcome outcome = machine.Run({L"HKLM\\SYSTEM", L"HKLM\\SAM", L"-HKLM\\SOFTWARE"});
   EXPECT_EQ(outcome.scheduled, 2);
   auto& files = machine.fake.files;
-  EXPECT_EQ(files.SizeOf(copy), machine.Hive(L"HKLM\\SYSTEM").compactSize);
-  EXPECT_EQ(files.AttributesOf(copy) & platform::kFileAttributeReadOnly, 0u);
+  EXPECT_EQ(ScheduledLeaves(machine), (std::vector<std::wstring>{L"SYSTEM", L"SAM"}));
+  for (const auto& replacement : machine.fake.registry.scheduledReplacements) {
+    EXPECT_EQ(replacement.newFile.rfind(L"C:\\Windows\\Kelvaro\\Run-2\\", 0), 0u)
+        << Narrow(replacement.newFile);
+  }
+  EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SYSTEM")), 7u);
   EXPECT_FALSE(files.Exists(backup));  // made room for the replaced file
   EXPECT_FALSE(files.Exists(CompactionMachine::BackupFile(L"SAM")));
-  EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SOFTWARE")), 7u);
   EXPECT_EQ(files.SizeOf(CompactionMachine::BackupFile(L"SOFTWARE")), 7u);
 
+  const std::uint64_t saved = machine.SavedSize(L"HKLM\\SYSTEM");
   machine.fake.Restart();
   EXPECT_EQ(files.SizeOf(backup), machine.Hive(L"HKLM\\SYSTEM").size);
-  EXPECT_EQ(files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file),
-            machine.Hive(L"HKLM\\SYSTEM").compactSize);
+  EXPECT_EQ(files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file), saved);
 }
 
 TEST(CompactionRunTest, TheRootPrefixIgnoresCaseAndOtherNamesAreSkipped) {
@@ -209,17 +220,18 @@ TEST(CompactionRunTest, TheRootPrefixIgnoresCaseAndOtherNamesAreSkipped) {
     } else {
       machine.AddRecord(rows[i].name, L"C:\\Hives\\" + (leaf.empty() ? L"x" : leaf), 100 * kKiB);
       // A leftover of that name stays: the row is not the run's to touch.
-      if (!leaf.empty()) machine.AddLeftover(CompactionMachine::CompactCopy(leaf), false);
+      if (!leaf.empty()) machine.AddLeftover(CompactionMachine::TempFile(leaf), false);
     }
     CompactionOutcome outcome = machine.Run({rows[i].name, L"HKLM\\SAM"});
     const int expected = rows[i].root != 0 ? 2 : 1;
     EXPECT_EQ(outcome.scheduled, expected) << "row " << i << " " << Narrow(rows[i].name);
     if (rows[i].root == 0 && !leaf.empty()) {
-      EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::CompactCopy(leaf)), 7u) << "row " << i;
+      EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::TempFile(leaf)), 7u) << "row " << i;
     }
     if (rows[i].root != 0) {
       machine.fake.Restart();
-      EXPECT_EQ(machine.fake.files.SizeOf(L"C:\\Hives\\" + leaf), 50 * kKiB) << "row " << i;
+      EXPECT_EQ(machine.fake.files.SizeOf(L"C:\\Hives\\" + leaf), machine.SavedSize(rows[i].name))
+          << "row " << i;
     }
   }
 }
@@ -351,11 +363,12 @@ TEST(CompactionRunTest, AFailedSaveIsNeverReplaced) {
     const char* what;
     Lie lie;
     const char* failing;  // an operation of the fake that fails once, or null
+    int saved;            // saves reported as done
   };
   const Row rows[] = {
-      {"the call reports success but writes nothing", Lie::successWithoutFile, nullptr},
-      {"the call writes a file but reports failure", Lie::failureAfterWriting, nullptr},
-      {"the call fails", Lie::none, "RegSaveKeyW"},
+      {"the call reports success but writes nothing", Lie::successWithoutFile, nullptr, 3},
+      {"the call writes a file but reports failure", Lie::failureAfterWriting, nullptr, 2},
+      {"the call fails", Lie::none, "RegSaveKeyExW", 2},
   };
   for (const Row& row : rows) {
     CompactionMachine machine;
@@ -373,8 +386,10 @@ TEST(CompactionRunTest, AFailedSaveIsNeverReplaced) {
         << row.what;
     EXPECT_EQ(ScheduledLeaves(machine), (std::vector<std::wstring>{L"SOFTWARE", L"SAM"}))
         << row.what;
-    EXPECT_EQ(outcome.saved, 2) << row.what;
+    EXPECT_EQ(outcome.saved, row.saved) << row.what;
     EXPECT_EQ(outcome.scheduled, 2) << row.what;
+    // Whatever the failed save left is gone with it.
+    EXPECT_FALSE(machine.fake.files.Exists(CompactionMachine::CompactCopy(L"SYSTEM"))) << row.what;
     machine.fake.Restart();
     EXPECT_EQ(machine.fake.files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file),
               machine.Hive(L"HKLM\\SYSTEM").size)
@@ -386,38 +401,37 @@ TEST(CompactionRunTest, AHiveWhoseFileWasNotFoundIsNeverSavedOrReplacedEvenTicke
   CompactionMachine machine;
   machine.Mount(HiveSetUp{kHKeyLocalMachine, L"HKLM\\BCD00000000", L"C:\\Boot\\BCD", 0, 8 * kKiB});
   machine.fake.files.Remove(L"C:\\Boot\\BCD");
-  machine.AddLeftover(CompactionMachine::CompactCopy(L"BCD00000000"), false);
+  machine.AddLeftover(CompactionMachine::TempFile(L"BCD00000000"), false);
   machine.AddLeftover(CompactionMachine::BackupFile(L"BCD00000000"), false);
   CompactionOutcome outcome = machine.Run({L"HKLM\\BCD00000000", L"HKLM\\SAM"});
   EXPECT_EQ(SavedLeaves(machine), std::vector<std::wstring>{L"SAM"});
   EXPECT_EQ(ScheduledLeaves(machine), std::vector<std::wstring>{L"SAM"});
   EXPECT_EQ(outcome.scheduled, 1);
-  EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::CompactCopy(L"BCD00000000")), 7u);
+  EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::TempFile(L"BCD00000000")), 7u);
   EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::BackupFile(L"BCD00000000")), 7u);
 }
 
 TEST(CompactionRunTest, NothingScheduledMeansNoRestartNoStartUpValueAndTheWindowStays) {
   struct Row {
     const char* what;
-    const char* failing;    // fails always, or null
-    std::wstring tempPath;  // replaces the machine's, unless empty
+    const char* failing;  // fails always
   };
   const Row rows[] = {
-      {"every save fails", "RegSaveKeyW", L""},
-      {"every replacement fails", "RegReplaceKeyW", L""},
-      {"no key opens", "RegCreateKeyExW", L""},
-      {"no temporary folder", "GetTempPathW", L""},
-      {"a relative temporary folder", nullptr, L"Temp\\"},
-      {"no Windows folder", "GetWindowsDirectoryW", L""},
+      {"every save fails", "RegSaveKeyExW"},
+      {"every replacement fails", "RegReplaceKeyW"},
+      {"no key opens", "RegCreateKeyExW"},
+      {"no folder can be made", "CreateDirectoryW"},
+      {"no copy can be opened", "CreateFileW"},
+      {"no copy can be read", "ReadFile"},
+      {"no live subkey can be listed", "RegEnumKeyExW"},
+      {"no system Windows folder", "GetSystemWindowsDirectoryW"},
   };
   for (const Row& row : rows) {
     CompactionMachine machine;
-    if (row.failing != nullptr) {
-      machine.fake.faults.Fail(row.failing, platform::kErrorAccessDenied,
-                               platform::fake::FaultPlan::kAlways);
-    }
-    if (!row.tempPath.empty()) machine.fake.files.tempPath = row.tempPath;
+    machine.fake.faults.Fail(row.failing, platform::kErrorAccessDenied,
+                             platform::fake::FaultPlan::kAlways);
     CompactionOutcome outcome = machine.Run(kAllHives, true);
+    EXPECT_FALSE(machine.fake.files.Exists(compaction_test::kRunFolder)) << row.what;
     EXPECT_EQ(outcome.scheduled, 0) << row.what;
     EXPECT_FALSE(outcome.closeWindow) << row.what;
     EXPECT_FALSE(outcome.restartRequested) << row.what;
@@ -453,10 +467,11 @@ TEST(CompactionRunTest, OfTwoRowsWithOneKeyNameOnlyTheFirstIsProcessed) {
     ASSERT_EQ(machine.fake.registry.scheduledReplacements.size(), 1u);
     EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].hiveFile, first.file);
     // The first one's copy survived the second row.
+    const std::uint64_t firstSaved = machine.SavedSize(first.name);
     EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::CompactCopy(Leaf(first.name))),
-              first.compactSize);
+              firstSaved);
     machine.fake.Restart();
-    EXPECT_EQ(machine.fake.files.SizeOf(first.file), first.compactSize);
+    EXPECT_EQ(machine.fake.files.SizeOf(first.file), firstSaved);
     EXPECT_EQ(machine.fake.files.SizeOf(second.file), second.size);
   }
 }
@@ -490,24 +505,32 @@ TEST(CompactionRunTest, AKeyNameThatIsNoUsableFileNameSkipsTheRowWithoutAnExcept
   }
 }
 
-TEST(CompactionRunTest, TheTemporaryFolderIsMadeWhenMissingAndTakenAsThePlatformNamesIt) {
-  struct Row {
-    std::wstring tempPath;
-    std::wstring copy;
+TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
+  const std::wstring rows[] = {
+      L"C:\\Users\\Admin\\New\\Temp\\",
+      L"C:\\..\\Tmp\\",
+      L"Temp\\",
+      L"C:\\Windows\\System32\\config\\",
+      L"C:\\Windows\\Kelvaro Backup\\",
+      L"\\\\server\\share\\",
   };
-  const Row rows[] = {
-      {L"C:\\Users\\Admin\\New\\Temp\\", L"C:\\Users\\Admin\\New\\Temp\\SAM"},
-      // ".." above the root is the platform's to resolve: C:\..\Tmp is C:\Tmp.
-      {L"C:\\..\\Tmp\\", L"C:\\Tmp\\SAM"},
-  };
-  for (const Row& row : rows) {
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
     CompactionMachine machine;
     machine.fake.files.AddFolder(L"C:\\Tmp");
-    machine.fake.files.tempPath = row.tempPath;
+    machine.fake.files.AddShare(L"server", L"share");
+    machine.fake.files.tempPath = rows[i];
+    const auto before = machine.Files();
     CompactionOutcome outcome = machine.Run({L"HKLM\\SAM"});
-    EXPECT_EQ(outcome.scheduled, 1) << Narrow(row.tempPath);
-    EXPECT_EQ(machine.fake.files.SizeOf(row.copy), machine.Hive(L"HKLM\\SAM").compactSize)
-        << Narrow(row.tempPath);
+    EXPECT_EQ(outcome.scheduled, 1) << "row " << i << " " << Narrow(rows[i]);
+    EXPECT_EQ(machine.fake.faults.CallCount("GetTempPathW"), 0) << "row " << i;
+    ASSERT_EQ(machine.fake.registry.scheduledReplacements.size(), 1u) << "row " << i;
+    EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].newFile,
+              CompactionMachine::CompactCopy(L"SAM"))
+        << "row " << i;
+    // Only the run's own copy is new; nothing else appeared or went.
+    auto after = machine.Files();
+    after.erase(Lower(CompactionMachine::CompactCopy(L"SAM")));
+    EXPECT_EQ(after, before) << "row " << i;
   }
 }
 

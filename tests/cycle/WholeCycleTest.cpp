@@ -9,6 +9,8 @@
 #include "catalogue/HiveList.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CompactionRun.h"
+#include "hive/HiveTreeReader.h"
+#include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
 #include "results/ResultsReview.h"
 
@@ -19,15 +21,47 @@ using platform::fake::FakeWindows;
 constexpr const wchar_t* kConfig = L"C:\\Windows\\System32\\config\\";
 constexpr const wchar_t* kRunOnce = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
+// A live hive file grown by data since deleted: its file still holds a large
+// value that the key no longer has, as a hive's free space does.
+void MountGrownHive(FakeWindows& fake, platform::KeyHandle root, const std::wstring& keyName,
+                    const std::wstring& file, std::size_t removedBytes) {
+  platform::fake::FakeKey content;
+  content.values.push_back({L"Kept", platform::kRegSz, {'k', 0, 0, 0}});
+  content.values.push_back(
+      {L"Removed", platform::kRegBinary, std::vector<std::uint8_t>(removedBytes, 7)});
+  auto child = std::make_unique<platform::fake::FakeKey>();
+  child->name = L"Child";
+  child->values.push_back({L"Deep", platform::kRegDword, {1, 2, 3, 4}});
+  content.subkeys.push_back(std::move(child));
+  fake.MountHiveFile(root, keyName, file,
+                     platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat));
+  platform::fake::FakeKey* key = fake.registry.FindKey(root, keyName);
+  key->values.pop_back();
+  // The start-up key every SOFTWARE hive has, in each hive alike.
+  fake.registry.EnsureKey(root, keyName + L"\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+}
+
+// The logical content of a hive file: what the reader's tree holds.
+hive::HiveKey ContentOf(FakeWindows& fake, const std::wstring& file) {
+  hive::HiveKey root = hive::ReadHiveTree(*fake.files.ReadFile(file), {}).tree.root;
+  root.lastWritten = 0;
+  return root;
+}
+
 TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   FakeWindows fake;
   platform::ScopedPlatform installed(fake);
-  fake.MountHive(platform::kHKeyLocalMachine, L"SOFTWARE", std::wstring(kConfig) + L"SOFTWARE",
-                 40u << 20, 28u << 20);
-  fake.MountHive(platform::kHKeyLocalMachine, L"SYSTEM", std::wstring(kConfig) + L"SYSTEM", 12u << 20,
-                 9u << 20);
-  fake.MountHive(platform::kHKeyUsers, L".DEFAULT", std::wstring(kConfig) + L"DEFAULT", 1u << 20,
-                 512u << 10);
+  MountGrownHive(fake, platform::kHKeyLocalMachine, L"SOFTWARE",
+                 std::wstring(kConfig) + L"SOFTWARE", 200000);
+  MountGrownHive(fake, platform::kHKeyLocalMachine, L"SYSTEM", std::wstring(kConfig) + L"SYSTEM",
+                 100000);
+  MountGrownHive(fake, platform::kHKeyUsers, L".DEFAULT", std::wstring(kConfig) + L"DEFAULT",
+                 50000);
+  const std::uint64_t softwareBefore = *fake.files.SizeOf(std::wstring(kConfig) + L"SOFTWARE");
+  const std::uint64_t systemBefore = *fake.files.SizeOf(std::wstring(kConfig) + L"SYSTEM");
+  const std::uint64_t defaultBefore = *fake.files.SizeOf(std::wstring(kConfig) + L"DEFAULT");
+  const platform::DescriptorBytes softwareDescriptor =
+      fake.files.SecurityOf(std::wstring(kConfig) + L"SOFTWARE");
 
   // The main window's list, every hive ticked but SYSTEM, which the user unticked.
   std::vector<std::unique_ptr<HiveEntry>> hives = CollectHives();
@@ -41,22 +75,38 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   ASSERT_EQ(fake.system.shutdownRequests.size(), 1u);
   EXPECT_TRUE(fake.registry.GetValue(platform::kHKeyLocalMachine, kRunOnce, L"Kelvaro"));
 
+  const std::wstring copies = fake.registry.scheduledReplacements.at(0).newFile;
   fake.Restart();
-  EXPECT_EQ(fake.files.SizeOf(std::wstring(kConfig) + L"SOFTWARE"), std::optional<std::uint64_t>(28u << 20));
-  EXPECT_EQ(fake.files.SizeOf(std::wstring(kConfig) + L"SYSTEM"), std::optional<std::uint64_t>(12u << 20))
+  EXPECT_TRUE(fake.unbootableHives.empty());
+  const std::uint64_t softwareAfter = *fake.files.SizeOf(std::wstring(kConfig) + L"SOFTWARE");
+  EXPECT_LT(softwareAfter, softwareBefore);
+  EXPECT_EQ(fake.files.SizeOf(std::wstring(kConfig) + L"SYSTEM"), systemBefore)
       << "an unticked hive is left alone";
+  // The new live file holds what the old one held, less the deleted value,
+  // under the old file's permissions.
+  hive::HiveKey before = ContentOf(fake, L"C:\\Windows\\Kelvaro Backup\\SOFTWARE");
+  before.values.pop_back();
+  hive::HiveKey after = ContentOf(fake, std::wstring(kConfig) + L"SOFTWARE");
+  EXPECT_EQ(after.values, before.values);
+  ASSERT_EQ(after.subkeys.size(), 2u);
+  ASSERT_EQ(before.subkeys.size(), 1u);
+  EXPECT_EQ(after.subkeys[0].name, before.subkeys[0].name);
+  EXPECT_EQ(after.subkeys[0].values, before.subkeys[0].values);
+  EXPECT_EQ(after.subkeys[1].name, u"Microsoft");
+  EXPECT_EQ(fake.files.SecurityOf(std::wstring(kConfig) + L"SOFTWARE"), softwareDescriptor);
+  EXPECT_FALSE(fake.files.Exists(copies));
 
   CPathName backupFolder = GetBackupFolder();
   std::vector<std::unique_ptr<HiveResultEntry>> results = CollectResults(backupFolder);
   ASSERT_EQ(results.size(), 2u);
   for (const auto& result : results) {
     if (result->name == L"HKLM\\SOFTWARE") {
-      EXPECT_EQ(result->previousSize, 40u << 20);
-      EXPECT_EQ(result->currentSize, 28u << 20);
+      EXPECT_EQ(result->previousSize, softwareBefore);
+      EXPECT_EQ(result->currentSize, softwareAfter);
     } else {
       EXPECT_EQ(result->name, CString(L"HKU\\.DEFAULT"));
-      EXPECT_EQ(result->previousSize, 1u << 20);
-      EXPECT_EQ(result->currentSize, 512u << 10);
+      EXPECT_EQ(result->previousSize, defaultBefore);
+      EXPECT_LT(result->currentSize, defaultBefore);
     }
   }
 

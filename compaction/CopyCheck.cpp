@@ -1,0 +1,141 @@
+#include "compaction/CopyCheck.h"
+
+#include <vector>
+
+#include "hive/HiveTreeReader.h"
+#include "hive/Names.h"
+#include "hive/Records.h"
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr std::uint32_t kReadChunk = 64 * 1024;
+constexpr std::uint32_t kMaxKeyNameLength = 256;  // 255 characters and the terminator
+constexpr std::uint32_t kRegOptionOpenLink = 0x8;
+
+// Closes the copy's handle when the check ends, however it ends.
+class CExclusiveFile {
+ public:
+  explicit CExclusiveFile(const CPathName& path)
+      : m_handle(platform::Current().Files().OpenFileExclusive(path.GetText().GetBuffer())) {}
+  ~CExclusiveFile() {
+    if (IsOpen()) platform::Current().Files().CloseFile(m_handle);
+  }
+  CExclusiveFile(const CExclusiveFile&) = delete;
+  CExclusiveFile& operator=(const CExclusiveFile&) = delete;
+
+  bool IsOpen() const { return m_handle != platform::kInvalidFileHandle; }
+  platform::FileHandle Get() const { return m_handle; }
+
+ private:
+  platform::FileHandle m_handle;
+};
+
+bool ReadWhole(platform::FileHandle file, std::uint64_t expectedSize,
+               std::vector<std::uint8_t>& bytes) {
+  platform::IFileSystem& files = platform::Current().Files();
+  std::vector<std::uint8_t> chunk(kReadChunk);
+  for (;;) {
+    std::uint32_t read = 0;
+    if (!files.ReadFromFile(file, chunk.data(), kReadChunk, &read)) return false;
+    if (read == 0) break;
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + read);
+    // Nobody can write while the handle is open, so more bytes than the size
+    // said means the platform answered wrongly: trust neither.
+    if (bytes.size() > expectedSize) return false;
+  }
+  return bytes.size() == expectedSize;
+}
+
+std::u16string Units(const wchar_t* text, std::uint32_t length) {
+  std::u16string units;
+  for (std::uint32_t index = 0; index < length; ++index) {
+    units.push_back(static_cast<char16_t>(text[index]));
+  }
+  return units;
+}
+
+// The live key's subkey names; nothing when the registry will not list them.
+std::optional<std::vector<std::u16string>> LiveSubkeys(platform::KeyHandle key) {
+  platform::IRegistry& registry = platform::Current().Registry();
+  std::vector<std::u16string> names;
+  wchar_t name[kMaxKeyNameLength];
+  for (std::uint32_t index = 0;; ++index) {
+    std::uint32_t length = kMaxKeyNameLength;
+    platform::Status status = registry.EnumSubkey(key, index, name, &length);
+    if (status == platform::kErrorNoMoreItems) return names;
+    if (status != platform::kErrorSuccess || length >= kMaxKeyNameLength) return std::nullopt;
+    names.push_back(Units(name, length));
+  }
+}
+
+bool Contains(const std::vector<std::u16string>& names, const std::u16string& wanted) {
+  for (const std::u16string& name : names) {
+    if (hive::CompareNames(name, wanted) == 0) return true;
+  }
+  return false;
+}
+
+// A live subkey the copy lacks is fine only when the registry says it is
+// volatile; a key it cannot ask about counts as one that should be there.
+bool IsVolatile(platform::KeyHandle parent, const std::u16string& name) {
+  platform::IRegistry& registry = platform::Current().Registry();
+  std::wstring text(name.begin(), name.end());
+  platform::KeyHandle subkey = 0;
+  // The link itself (CurrentControlSet is a volatile link), not its target.
+  if (registry.OpenKey(parent, text.c_str(), kRegOptionOpenLink, platform::kKeyQueryValue,
+                       &subkey) != platform::kErrorSuccess) {
+    return false;
+  }
+  bool isVolatile = false;
+  platform::Status status = registry.QueryKeyVolatile(subkey, &isVolatile);
+  registry.CloseKey(subkey);
+  return status == platform::kErrorSuccess && isVolatile;
+}
+
+bool SameTopLevelKeys(const hive::HiveKey& copyRoot, platform::KeyHandle liveKey) {
+  std::optional<std::vector<std::u16string>> live = LiveSubkeys(liveKey);
+  if (!live) return false;
+  std::vector<std::u16string> copied;
+  for (const hive::HiveKey& subkey : copyRoot.subkeys) copied.push_back(subkey.name);
+  for (const std::u16string& name : copied) {
+    if (!Contains(*live, name)) return false;
+  }
+  for (const std::u16string& name : *live) {
+    if (!Contains(copied, name) && !IsVolatile(liveKey, name)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CopyVerdict CheckCompactCopy(const CPathName& copy, platform::KeyHandle liveKey,
+                             std::uint32_t volumeSerialNumber) {
+  CopyVerdict verdict;
+  CExclusiveFile file(copy);
+  if (!file.IsOpen()) return CopyVerdict{CopyRefusal::kNotOpened, 0};
+  platform::FileFacts facts;
+  if (!platform::Current().Files().QueryOpenFileFacts(file.Get(), &facts)) {
+    return CopyVerdict{CopyRefusal::kUnreadable, 0};
+  }
+  constexpr std::uint32_t kNotPlain =
+      platform::kFileAttributeReparsePoint | platform::kFileAttributeDirectory;
+  if ((facts.attributes & kNotPlain) != 0 || facts.linkCount != 1) {
+    return CopyVerdict{CopyRefusal::kNotPlainFile, 0};
+  }
+  if (facts.volumeSerialNumber != volumeSerialNumber) {
+    return CopyVerdict{CopyRefusal::kOtherVolume, 0};
+  }
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWhole(file.Get(), facts.size, bytes)) return CopyVerdict{CopyRefusal::kUnreadable, 0};
+  verdict.size = bytes.size();
+  hive::TreeReadResult read = hive::ReadHiveTree(std::move(bytes), {});
+  if (read.check.verdict != hive::Verdict::Sound) {
+    verdict.refusal = CopyRefusal::kNotSoundHive;
+  } else if ((read.tree.root.flags & hive::kKeyHiveEntry) == 0) {
+    verdict.refusal = CopyRefusal::kNotRootKey;
+  } else if (!SameTopLevelKeys(read.tree.root, liveKey)) {
+    verdict.refusal = CopyRefusal::kKeysDiffer;
+  }
+  return verdict;
+}

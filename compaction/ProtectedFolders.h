@@ -1,0 +1,51 @@
+#pragma once
+// The only folders Kelvaro writes hive files into, both below the machine's
+// Windows folder (GetSystemWindowsDirectoryW: on a session host the per-user
+// Windows folder belongs to the user): "Kelvaro\Run-<n>", made afresh for each
+// run, and "Kelvaro Backup". Each is made with SYSTEM and Administrators as
+// the only ones who may change it; one found already there must be a real
+// folder (no junction or link) owned by SYSTEM or Administrators, or the run
+// stops: another program could have planted it to steer the run's files.
+#include <optional>
+
+#include "path/PathName.h"
+
+inline constexpr wchar_t kKelvaroFolderName[] = L"Kelvaro";
+inline constexpr wchar_t kRunFolderPrefix[] = L"Run-";
+
+enum class FolderProblem {
+  kNone,
+  kNoWindowsFolder,  // the platform did not name the system Windows folder
+  kNotMade,          // the platform refused to make it
+  kLink,             // a junction or symbolic link stands at the name
+  kNotAFolder,       // a file stands at the name
+  kForeignOwner,     // neither SYSTEM nor Administrators own it
+  kUnreadable,       // its facts or owner could not be read
+};
+
+struct ProtectedFolder {
+  CPathName path;
+  FolderProblem problem = FolderProblem::kNone;
+  bool ok() const { return problem == FolderProblem::kNone; }
+};
+
+// C:\Windows, full, from GetSystemWindowsDirectoryW; nothing when not given.
+std::optional<CPathName> SystemWindowsFolder();
+
+// The problem of an existing folder, kNone for a sound one.
+FolderProblem CheckExistingFolder(const CPathName& folder);
+
+// Makes the folder with the protected descriptor, or checks the one there.
+ProtectedFolder EnsureProtectedFolder(const CPathName& folder);
+
+// A new, empty folder for this run: <Windows>\Kelvaro (made or checked), then
+// the first free Run-<n> in it, made with the protected descriptor; an
+// existing name is never reused.
+ProtectedFolder CreateRunFolder(const CPathName& windowsFolder);
+
+// <Windows>\Kelvaro Backup, made or checked.
+ProtectedFolder EnsureBackupFolderIn(const CPathName& windowsFolder);
+
+// Deletes the files directly inside the run folder (its own copies; they are
+// never read-only) and the folder itself. False when something stayed.
+bool RemoveRunFolder(const CPathName& runFolder);
