@@ -177,8 +177,9 @@ CompactionOutcome Stopped(CompactionOutcome outcome, StoppedAt where, FolderProb
 
 }  // namespace
 
-CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool showResults,
-                                const CString& shutdownMessage) {
+CompactionOutcome RunCompaction(
+    const std::vector<CompactionRow>& rows, bool showResults, const CString& shutdownMessage,
+    const std::function<void(const CompactionOutcome&)>& beforeRestart) {
   CompactionOutcome outcome;
   std::vector<HiveTask> tasks = PlanTasks(rows);
   if (tasks.empty()) return outcome;
@@ -215,6 +216,7 @@ CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool sho
     return outcome;
   }
 
+  if (beforeRestart) beforeRestart(outcome);
   // Written only now, so that a run that scheduled nothing never leaves one.
   if (showResults) RegisterResultsOnRestart();
   EnablePrivilege(kShutdownPrivilege, kUseProcessToken);

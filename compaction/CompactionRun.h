@@ -12,6 +12,7 @@
 // The window keeps what only it can do: the confirmation, the wait cursor,
 // reading its check box, ending itself or showing the "nothing compacted"
 // message, as the outcome says.
+#include <functional>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
@@ -63,5 +64,8 @@ struct CompactionOutcome {
 // file name, or an earlier row already uses the same key name. A hive is
 // replaced only by a copy that passed the check. Only a folder problem stops
 // the run, and no exception of the path library leaves it.
-CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool showResults,
-                                const CString& shutdownMessage);
+// `beforeRestart`, when given, sees the outcome of a run that scheduled
+// something before the start-up value is written and the restart requested.
+CompactionOutcome RunCompaction(
+    const std::vector<CompactionRow>& rows, bool showResults, const CString& shutdownMessage,
+    const std::function<void(const CompactionOutcome&)>& beforeRestart = {});

@@ -17,6 +17,7 @@
 #include "ui/logic/MainLayout.h"
 #include "ui/logic/SortRules.h"
 #include "ui/logic/TickRules.h"
+#include "ui/logic/RunReport.h"
 #include "ui/res/resource.h"
 
 namespace {
@@ -240,6 +241,10 @@ class WaitCursor {
 };
 }  // namespace
 
+namespace {
+CString LoadRunReportString(unsigned id) { return LoadResourceString(id); }
+}  // namespace
+
 void CHiveListDlg::OnDefragment() {
   CString question = LoadResourceString(IDS_CONFIRM_DEFRAGMENT);
   if (KelvaroMessageBox(m_hWnd, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
@@ -252,12 +257,19 @@ void CHiveListDlg::OnDefragment() {
       rows.push_back({reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
                       m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
     }
-    outcome = RunCompaction(rows, m_bShowResults != 0, LoadResourceString(IDS_SHUTDOWN_MESSAGE));
+    // Hives left alone are named before the restart counts down.
+    auto tellBeforeRestart = [this](const CompactionOutcome& done) {
+      CString report = uilogic::RunReportText(done, LoadRunReportString);
+      if (!report.IsEmpty()) KelvaroMessageBox(m_hWnd, report, MB_OK | MB_ICONINFORMATION);
+    };
+    outcome = RunCompaction(rows, m_bShowResults != 0, LoadResourceString(IDS_SHUTDOWN_MESSAGE),
+                            tellBeforeRestart);
     if (outcome.closeWindow) {
       EndDialog(IDOK);
       return;
     }
   }
   // Nothing was scheduled: no restart, and the list stays for another try.
-  KelvaroMessageBox(m_hWnd, LoadResourceString(IDS_NOTHING_COMPACTED), MB_OK | MB_ICONERROR);
+  KelvaroMessageBox(m_hWnd, uilogic::RunReportText(outcome, LoadRunReportString),
+                    MB_OK | MB_ICONERROR);
 }

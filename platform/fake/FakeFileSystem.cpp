@@ -720,7 +720,8 @@ FileHandle FakeFileSystem::OpenFileExclusive(const wchar_t* path) {
   if (Status status = LocateEntry(path, location)) return fail(status);
   if (location.entry->IsFolder()) return fail(kErrorAccessDenied);
   const std::uint64_t index = location.entry->fileIndex;
-  if (IsLocked(index) || hostileWriters.count(index) != 0) return fail(kErrorSharingViolation);
+  // Readers sharing read agree; a writer does not.
+  if (hostileWriters.count(index) != 0) return fail(kErrorSharingViolation);
   FileHandle handle = m_nextFile;
   m_nextFile += 4;
   // A link opened as itself reads as empty: it holds no data of its target.

@@ -89,7 +89,8 @@ class FakeFileSystem : public IFileSystem {
   // The volume serial number is the drive's or share's (0x1000 plus its index).
   bool QueryFileFacts(const wchar_t* path, FileFacts* facts) override;
   // Fails with ERROR_SHARING_VIOLATION while another program holds the file for
-  // writing (see hostileWriters) or another exclusive handle is open. The
+  // writing (see hostileWriters); while it is open nobody can delete or rename
+  // it, nor (in the fake's tests) write it. The
   // handle reads the bytes the file held when it was opened: nobody can change
   // them while it is open.
   FileHandle OpenFileExclusive(const wchar_t* path) override;
