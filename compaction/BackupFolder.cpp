@@ -11,7 +11,7 @@ constexpr std::uint32_t kWindowsFolderBufferLength = 260;
 CPathName GetBackupFolder() {
   wchar_t buffer[kWindowsFolderBufferLength] = {};
   std::uint32_t length =
-      platform::Current().System().QueryWindowsDirectory(buffer, kWindowsFolderBufferLength);
+      platform::Current().System().QuerySystemWindowsDirectory(buffer, kWindowsFolderBufferLength);
   // A failed or too short call may leave anything in the buffer: read none of it.
   if (length == 0 || length >= kWindowsFolderBufferLength) buffer[0] = L'\0';
   CPathName folder;

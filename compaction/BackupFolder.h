@@ -1,6 +1,7 @@
 #pragma once
 // The folder that receives each replaced hive's previous file: "Kelvaro Backup"
-// directly inside the Windows folder.
+// directly inside the system Windows folder (GetSystemWindowsDirectoryW: on a
+// session host GetWindowsDirectoryW answers a folder of the user's).
 #include "path/PathName.h"
 
 inline constexpr wchar_t kBackupFolderName[] = L"Kelvaro Backup";

@@ -4,8 +4,9 @@
 #include <iterator>
 #include <optional>
 
-#include "compaction/CopyCheck.h"
+#include "catalogue/HiveFileName.h"
 #include "compaction/CompareNoCaseN.h"
+#include "compaction/CopyCheck.h"
 #include "compaction/Privileges.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/ScopedKey.h"
@@ -47,23 +48,6 @@ std::optional<platform::KeyHandle> RootKeyOf(const CString& name) {
   return std::nullopt;
 }
 
-// A key name used unchanged as one file name in a folder. Beyond the path
-// library's component rule it must not be "." or "..", nor hold a wildcard, a
-// colon (a drive or a stream) or a control character: each would name another
-// file or folder than the copy.
-std::optional<CPathComponent> FileNameFor(const CString& keyName) {
-  if (keyName.IsEmpty() || keyName == L"." || keyName == L"..") return std::nullopt;
-  for (int index = 0; index < keyName.GetLength(); ++index) {
-    wchar_t ch = keyName.GetAt(index);
-    if (ch < 0x20 || ch == L'*' || ch == L'?' || ch == L':') return std::nullopt;
-  }
-  try {
-    return CPathComponent(keyName.GetString());
-  } catch (const CPathException&) {
-    return std::nullopt;
-  }
-}
-
 bool UsesFileName(const std::vector<HiveTask>& tasks, const CPathComponent& fileName) {
   for (const HiveTask& task : tasks) {
     if (task.fileName.GetText().CompareNoCase(fileName.GetText()) == 0) return true;
@@ -84,7 +68,7 @@ std::vector<HiveTask> PlanTasks(const std::vector<CompactionRow>& rows) {
     std::optional<platform::KeyHandle> root = RootKeyOf(entry.name);
     if (!root) continue;
     CString keyName = HiveLeafName(entry.name);
-    std::optional<CPathComponent> fileName = FileNameFor(keyName);
+    std::optional<CPathComponent> fileName = HiveFileName(entry.name);
     if (!fileName || UsesFileName(tasks, *fileName)) continue;
     tasks.push_back(HiveTask{&entry, *root, keyName, *fileName});
   }

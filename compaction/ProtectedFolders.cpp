@@ -86,22 +86,20 @@ ProtectedFolder EnsureBackupFolderIn(const CPathName& windowsFolder) {
 }
 
 bool RemoveRunFolder(const CPathName& runFolder) {
+  return platform::Current().Files().RemoveEmptyDirectory(runFolder.GetText().GetBuffer());
+}
+
+void RemoveEarlierRunFolders(const CPathName& windowsFolder) {
   platform::IFileSystem& files = platform::Current().Files();
-  CPathName pattern = Child(runFolder, L"*");
-  // Each pass deletes the first file a search finds; a file that will not go
-  // ends the loop, leaving the folder.
-  for (;;) {
-    platform::FindData found;
-    platform::FindHandle search = files.FindFirst(pattern.GetText().GetBuffer(), &found);
-    if (search == platform::kInvalidFindHandle) break;
-    files.FindClose(search);
-    if ((found.attributes & platform::kFileAttributeDirectory) != 0) break;
-    try {
-      CPathName file = Child(runFolder, found.fileName.c_str());
-      if (!files.RemoveFile(file.GetText().GetBuffer())) break;
-    } catch (const CPathException&) {
-      break;
-    }
+  const CPathName kelvaro = Child(windowsFolder, kKelvaroFolderName);
+  if (CheckExistingFolder(kelvaro) != FolderProblem::kNone) return;
+  // Only the names runs make are tried, so nothing else there is touched.
+  for (int number = 1; number <= kMaxRunFolderAttempts; ++number) {
+    const std::wstring name = kRunFolderPrefix + std::to_wstring(number);
+    const CPathName runFolder = Child(kelvaro, name.c_str());
+    platform::FileFacts facts;
+    if (!files.QueryFileFacts(runFolder.GetText().GetBuffer(), &facts)) continue;
+    if (CheckExistingFolder(runFolder) == FolderProblem::kNone) RemoveRunFolder(runFolder);
   }
-  return files.RemoveEmptyDirectory(runFolder.GetText().GetBuffer());
+  files.RemoveEmptyDirectory(kelvaro.GetText().GetBuffer());
 }

@@ -46,6 +46,12 @@ ProtectedFolder CreateRunFolder(const CPathName& windowsFolder);
 // <Windows>\Kelvaro Backup, made or checked.
 ProtectedFolder EnsureBackupFolderIn(const CPathName& windowsFolder);
 
-// Deletes the files directly inside the run folder (its own copies; they are
-// never read-only) and the folder itself. False when something stayed.
+// The results mode after the restart: removes every empty Run-<n> folder of
+// <Windows>\Kelvaro (their copies became the live hives), then that folder
+// when empty. Nothing is touched unless <Windows>\Kelvaro and each run folder
+// pass CheckExistingFolder.
+void RemoveEarlierRunFolders(const CPathName& windowsFolder);
+
+// Removes the run folder when it is empty: the run drops every copy it does
+// not schedule, and a scheduled one leaves at the restart. False when it stayed.
 bool RemoveRunFolder(const CPathName& runFolder);

@@ -1,31 +1,28 @@
 #include "results/BackupFile.h"
 
-#include <cwchar>
-
-#include "catalogue/HiveRecords.h"
+#include "catalogue/HiveFileName.h"
 #include "path/PathComponent.h"
 #include "path/PathException.h"
 
 namespace {
 
-// A name that, appended to a folder, names an entry of that folder and only one.
-bool NamesOneEntry(const CString& leaf) {
-  if (leaf.IsEmpty()) return false;
-  if (leaf == kDot || leaf == kDotDot) return false;
-  return std::wcspbrk(leaf.GetString(), L"*?") == nullptr;
+// Only a folder named in full: a relative one would put the lookup, and the
+// deletion, wherever the current folder happens to be.
+bool IsFullFolder(const CPathName& folder) {
+  return !folder.IsEmpty() && folder.IsRooted() && !folder.IsRelative() &&
+         (folder.HasDrive() || folder.IsUnc());
 }
 
 }  // namespace
 
 std::optional<CPathName> BackupFileOf(const CPathName& backupFolder, const CString& hiveName) {
-  if (backupFolder.IsEmpty()) return std::nullopt;
-  const CString leaf = HiveLeafName(hiveName);
-  if (!NamesOneEntry(leaf)) return std::nullopt;
+  if (!IsFullFolder(backupFolder)) return std::nullopt;
+  std::optional<CPathComponent> fileName = HiveFileName(hiveName);
+  if (!fileName) return std::nullopt;
   try {
-    return Combine(backupFolder, CPathComponent(leaf.GetString()));
+    return Combine(backupFolder, *fileName);
   } catch (const CPathException&) {
-    // Registry key names may hold characters no file name can (| < > " /, or a
-    // colon); the compaction run could not have made a backup under such a name.
+    // A drive component (D:) cannot follow a folder; the run made no such file.
     return std::nullopt;
   }
 }

@@ -9,8 +9,7 @@
 // The backup folder's file for the hive:
 //   C:\Windows\Kelvaro Backup, HKLM\SOFTWARE ⇒ C:\Windows\Kelvaro Backup\SOFTWARE
 // Nothing when the name cannot stand for one file of that folder, so that no
-// other entry is sized or deleted in its place: an empty folder path (the leaf
-// alone would name a file in the working folder), an empty leaf (HKLM\), "." or
-// "..", a leaf with the wildcards * or ? (a search would size another file), or
-// one the path library rejects (a|b, C:), which no file can be named.
+// other entry is sized or deleted in its place: a folder not named in full
+// (empty, relative, or a drive without its root), or a name HiveFileName
+// refuses, the same rule the compaction run named its files by.
 std::optional<CPathName> BackupFileOf(const CPathName& backupFolder, const CString& hiveName);

@@ -6,6 +6,7 @@
 #include "catalogue/HiveRecords.h"
 #include "catalogue/SizeText.h"
 #include "compaction/BackupFolder.h"
+#include "compaction/ProtectedFolders.h"
 #include "compaction/ResumeRegistration.h"
 #include "results/ResultsReview.h"
 #include "ui/SortableList.h"
@@ -63,6 +64,9 @@ BOOL CResultsDlg::OnInitDialog() {
   AddAboutMenuEntry(m_hWnd);
   // Removed first, so the results are offered once whatever happens next.
   UnregisterResultsOnRestart();
+  if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
+    RemoveEarlierRunFolders(*windowsFolder);
+  }
   InitResultsListControl();
   FillResultsList(*this);
   return TRUE;

@@ -40,7 +40,7 @@ TEST(BackupFolderTest, IsKelvaroBackupInsideTheWindowsFolder) {
     platform::fake::FakeWindows fake;
     platform::ScopedPlatform scoped(fake);
     fake.system.windowsDirectory = rows[i].windowsFolder;
-    if (rows[i].fails) fake.faults.Fail("GetWindowsDirectoryW", platform::kErrorAccessDenied);
+    if (rows[i].fails) fake.faults.Fail("GetSystemWindowsDirectoryW", platform::kErrorAccessDenied);
     CPathName folder = GetBackupFolder();
     EXPECT_EQ(TextOf(folder), rows[i].expected)
         << "row " << i << " " << Narrow(rows[i].windowsFolder);
@@ -55,6 +55,13 @@ TEST(BackupFolderTest, IsTheSameOnEveryCallAndIsNeverMade) {
   EXPECT_FALSE(fake.files.Exists(L"C:\\Windows\\Kelvaro Backup"));
   EXPECT_EQ(fake.faults.CallCount("CreateDirectoryW"), 0);
   EXPECT_EQ(fake.faults.CallCount("GetFileAttributesW"), 0);
+}
+
+TEST(BackupFolderTest, ASessionHostsPerUserWindowsFolderIsNeverTaken) {
+  platform::fake::FakeWindows fake;
+  platform::ScopedPlatform scoped(fake);
+  fake.system.sessionWindowsDirectory = L"C:\\Users\\Admin\\WINDOWS";
+  EXPECT_EQ(TextOf(GetBackupFolder()), L"C:\\Windows\\Kelvaro Backup");
 }
 
 }  // namespace

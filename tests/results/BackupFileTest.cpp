@@ -58,6 +58,13 @@ TEST(BackupFileOfTest, NamesTheLeafInTheFolderOrNothing) {
       {L"C:\\Windows\\Kelvaro Backup", L"HKU\\" + longest + L"x", L"none"},
       // Without a folder the leaf alone would name a file in the working folder.
       {L"", L"HKLM\\SOFTWARE", L"none"},
+      // A folder not named in full would move with the current folder.
+      {L"Kelvaro Backup", L"HKLM\\SOFTWARE", L"none"},
+      {L"\\Windows\\Kelvaro Backup", L"HKLM\\SOFTWARE", L"none"},
+      {L"C:Kelvaro Backup", L"HKLM\\SOFTWARE", L"none"},
+      // Control characters: the run never names a file so.
+      {L"C:\\Windows\\Kelvaro Backup", L"HKLM\\tab\there", L"none"},
+      {L"C:\\Windows\\Kelvaro Backup", L"HKLM\\bell\x07", L"none"},
   };
   // Composition compares components with the platform's case-insensitive comparison.
   platform::fake::FakeWindows fake;
