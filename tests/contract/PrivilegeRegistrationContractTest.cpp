@@ -10,6 +10,7 @@
 
 #include "compaction/Privileges.h"
 #include "compaction/ResumeRegistration.h"
+#include "platform/SecurityDescriptor.h"
 #include "tests/contract/ContractPlatform.h"
 
 namespace {
@@ -159,6 +160,35 @@ TEST(HiveSaveContract, ABackupSemanticsOpenSavesToANewFile) {
         << "Wine's RegSaveKeyW overwrites the file; Windows fails with ERROR_ALREADY_EXISTS";
   }
   EXPECT_EQ(again, platform::kErrorAlreadyExists);
+}
+
+// The run's save: the latest format and a descriptor of its own choosing.
+TEST(HiveSaveContract, ASaveWithADescriptorWritesANewFileCarryingIt) {
+  platform::ScopedPlatform installed(contract::Platform());
+  platform::IRegistry& registry = contract::Platform().Registry();
+  platform::IFileSystem& files = contract::Platform().Files();
+  const wchar_t* keyName = L"SOFTWARE\\KelvaroContractSaveEx";
+  const std::wstring file = contract::ScratchFolder() + L"\\saved-with-descriptor";
+  KeyHandle made = 0;
+  ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName, 0, platform::kKeyAllAccess,
+                               &made, nullptr),
+            0u);
+  registry.CloseKey(made);
+  EnablePrivilege(L"SeBackupPrivilege", true);
+  KeyHandle key = 0;
+  ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName,
+                               platform::kRegOptionBackupRestore, 0, &key, nullptr),
+            0u);
+  const Status saved = registry.SaveKeyWithSecurity(key, file.c_str(), platform::ProtectedDescriptor(),
+                                                    platform::kRegLatestFormat);
+  registry.CloseKey(key);
+  DisablePrivilege(L"SeBackupPrivilege", true);
+  EXPECT_EQ(saved, 0u);
+  std::vector<std::uint8_t> descriptor;
+  EXPECT_TRUE(files.ReadSecurityDescriptor(file.c_str(), &descriptor));
+  EXPECT_TRUE(platform::ReadDescriptor(descriptor).has_value());
+  files.RemoveFile(file.c_str());
+  EXPECT_EQ(registry.DeleteKey(platform::kHKeyLocalMachine, keyName), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/framework/Dialog.h"
 
 #include "ui/framework/WinApp.h"
+#include "ui/logic/DialogReplyRules.h"
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_pParent(parent) {}
 
@@ -96,26 +97,26 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   if (dialog == nullptr) return FALSE;
 
   LRESULT result = 0;
-  if (dialog->ReflectToControl(message, wParam, lParam, &result)) {
-    if (message == WM_CTLCOLORSTATIC) return static_cast<INT_PTR>(result);
-    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
-    return TRUE;
-  }
-  if (dialog->RouteMessage(message, wParam, lParam, &result)) {
+  if (dialog->ReflectToControl(message, wParam, lParam, &result) ||
+      dialog->RouteMessage(message, wParam, lParam, &result)) {
+    if (uilogic::DialogReturnsAnswerDirectly(message)) return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return TRUE;
   }
   switch (message) {
-    case WM_INITDIALOG:
-      return dialog->OnInitDialog();
+    case WM_INITDIALOG: {
+      BOOL focusSet = TRUE;
+      GuardHandler(window, [&] { focusSet = dialog->OnInitDialog(); });
+      return focusSet;
+    }
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED || lParam == 0) {
         if (LOWORD(wParam) == IDOK) {
-          dialog->OnOK();
+          GuardHandler(window, [&] { dialog->OnOK(); });
           return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-          dialog->OnCancel();
+          GuardHandler(window, [&] { dialog->OnCancel(); });
           return TRUE;
         }
       }

@@ -22,25 +22,32 @@ CString CWnd::GetWindowText() const {
   return CString(std::move(text));
 }
 
+void ReportInternalError(HWND owner, const std::exception* error) {
+  std::wstring text = L"An internal error stopped this action";
+  if (error != nullptr) {
+    std::string what = error->what();
+    text.append(L": ");
+    text.append(what.begin(), what.end());
+  } else {
+    text.append(L".");
+  }
+  ::MessageBoxW(owner, text.c_str(), L"Kelvaro", MB_OK | MB_ICONERROR);
+}
+
 bool CWnd::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   const MessageMapEntry* entry = FindMessageEntry(GetMessageMap(), message, wParam, lParam);
   if (entry == nullptr) return false;
-  try {
+  *result = 0;
+  bool handled = true;
+  GuardHandler(m_hWnd, [&] {
     std::optional<LRESULT> answer = entry->handler(*this, wParam, lParam);
-    if (!answer) return false;
-    *result = *answer;
-  } catch (const std::exception& error) {
-    std::string what = error.what();
-    std::wstring text = L"An internal error stopped this action: ";
-    text.append(what.begin(), what.end());
-    ::MessageBoxW(m_hWnd, text.c_str(), L"Kelvaro", MB_OK | MB_ICONERROR);
-    *result = 0;
-  } catch (...) {
-    ::MessageBoxW(m_hWnd, L"An internal error stopped this action.", L"Kelvaro",
-                  MB_OK | MB_ICONERROR);
-    *result = 0;
-  }
-  return true;
+    if (answer) {
+      *result = *answer;
+    } else {
+      handled = false;
+    }
+  });
+  return handled;
 }
 
 namespace {

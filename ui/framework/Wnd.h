@@ -2,8 +2,29 @@
 // A window handle with the framework's message routing. Thin: no logic.
 #include <windows.h>
 
+#include <exception>
+
 #include "platform/CString.h"
 #include "ui/framework/MessageMap.h"
+
+// Tells the user that an exception stopped a handler; `error` is null for one
+// that is no std::exception.
+void ReportInternalError(HWND owner, const std::exception* error);
+
+// Runs one handler of a window: every handler's exception stops at this one
+// guard and is reported, never swallowed. False when one stopped it.
+template <typename Call>
+bool GuardHandler(HWND owner, Call&& call) {
+  try {
+    call();
+    return true;
+  } catch (const std::exception& error) {
+    ReportInternalError(owner, &error);
+  } catch (...) {
+    ReportInternalError(owner, nullptr);
+  }
+  return false;
+}
 
 class CWnd {
  public:
