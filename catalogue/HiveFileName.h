@@ -8,6 +8,9 @@
 #include "path/PathComponent.h"
 #include "platform/CString.h"
 
+// The plain-text note the backup folder holds beside the previous hive files.
+inline constexpr wchar_t kRecoveryNoteName[] = L"How to restore.txt";
+
 // HKLM\SOFTWARE => SOFTWARE, HKU\.DEFAULT => .DEFAULT. Nothing when the leaf is
 // empty, "." or "..", holds a wildcard (a search would find another file), a
 // colon (a drive or a stream) or a control character, or is no name the path

@@ -8,6 +8,7 @@
 #include "compaction/CompareNoCaseN.h"
 #include "compaction/CopyCheck.h"
 #include "compaction/Privileges.h"
+#include "compaction/RecoveryNote.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/ScopedKey.h"
 #include "path/FileOperations.h"
@@ -183,6 +184,7 @@ CompactionOutcome RunCompaction(
                              : Stopped(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
   }
 
+  std::vector<RestoreStep> steps;
   for (const HiveTask& task : tasks) {
     std::optional<NotScheduledReason> reason = CompactHive(
         task, runFolder.path, runFacts.volumeSerialNumber, backupFolder.path, outcome.saved);
@@ -190,6 +192,7 @@ CompactionOutcome RunCompaction(
       outcome.notScheduled.push_back(NotScheduledHive{task.entry->name, *reason});
     } else {
       ++outcome.scheduled;
+      steps.push_back(RestoreStep{Combine(backupFolder.path, task.fileName), task.entry->path});
     }
   }
 
@@ -200,6 +203,7 @@ CompactionOutcome RunCompaction(
     return outcome;
   }
 
+  WriteRecoveryNote(backupFolder.path, steps);
   if (beforeRestart) beforeRestart(outcome);
   // Written only now, so that a run that scheduled nothing never leaves one.
   if (showResults) RegisterResultsOnRestart();

@@ -70,6 +70,11 @@ class IFileSystem {
                             std::uint32_t* read) = 0;
   // CloseHandle of a file.
   virtual bool CloseFile(FileHandle file) = 0;
+  // CreateFileW with CREATE_NEW (so never an existing file or a planted link)
+  // and the self-relative descriptor as security attributes, then WriteFile of
+  // every byte. A file left half-written is deleted again.
+  virtual bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                            const std::vector<std::uint8_t>& descriptor) = 0;
 };
 
 }  // namespace platform

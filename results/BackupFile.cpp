@@ -15,6 +15,11 @@ bool IsFullFolder(const CPathName& folder) {
 
 }  // namespace
 
+std::optional<CPathName> RecoveryNoteOf(const CPathName& backupFolder) {
+  if (!IsFullFolder(backupFolder)) return std::nullopt;
+  return Combine(backupFolder, CPathComponent(kRecoveryNoteName));
+}
+
 std::optional<CPathName> BackupFileOf(const CPathName& backupFolder, const CString& hiveName) {
   if (!IsFullFolder(backupFolder)) return std::nullopt;
   std::optional<CPathComponent> fileName = HiveFileName(hiveName);

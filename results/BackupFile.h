@@ -13,3 +13,6 @@
 // (empty, relative, or a drive without its root), or a name HiveFileName
 // refuses, the same rule the compaction run named its files by.
 std::optional<CPathName> BackupFileOf(const CPathName& backupFolder, const CString& hiveName);
+
+// The recovery note in the backup folder; nothing for a folder not named in full.
+std::optional<CPathName> RecoveryNoteOf(const CPathName& backupFolder);

@@ -39,6 +39,13 @@ void RemoveBackup(const std::vector<const HiveResultEntry*>& listedInDisplayOrde
     files.RemoveFile(text.GetBuffer());
   }
   if (backupFolder.IsEmpty()) return;
+  // The recovery note goes with the backups it describes.
+  if (const std::optional<CPathName> note = RecoveryNoteOf(backupFolder)) {
+    if (FileExists(*note)) {
+      ClearReadOnly(*note);
+      files.RemoveFile(note->GetText().GetBuffer());
+    }
+  }
   const CPathString folderText = backupFolder.GetText();
   files.RemoveEmptyDirectory(folderText.GetBuffer());
 }

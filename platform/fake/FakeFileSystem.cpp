@@ -15,6 +15,7 @@ namespace {
 // Win32 error codes only the file system reports.
 constexpr Status kErrorBadNetPath = 53;
 constexpr Status kErrorInvalidName = 123;
+constexpr Status kErrorFileExists = 80;
 constexpr Status kErrorDirNotEmpty = 145;
 constexpr Status kErrorBadPathName = 161;
 constexpr Status kErrorDirectory = 267;
@@ -755,6 +756,23 @@ bool FakeFileSystem::ReadFromFile(FileHandle file, std::uint8_t* buffer, std::ui
 bool FakeFileSystem::CloseFile(FileHandle file) {
   if (auto error = m_faults.Check("CloseHandle")) return Fail(*error);
   if (m_openFiles.erase(file) == 0) return Fail(kErrorInvalidHandle);
+  return true;
+}
+
+bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                                  const std::vector<std::uint8_t>& descriptor) {
+  if (auto error = m_faults.Check("CreateFileW(new)")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return Fail(status);
+  if (location.parent == nullptr) return Fail(kErrorAccessDenied);
+  if (location.entry != nullptr) return Fail(kErrorFileExists);
+  FakeEntry& file = NewChild(*location.parent, resolved.names.back(), kFileAttributeArchive);
+  file.content = bytes;
+  file.size = bytes.size();
+  if (!descriptor.empty()) file.security = descriptor;
   return true;
 }
 

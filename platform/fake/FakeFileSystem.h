@@ -98,6 +98,8 @@ class FakeFileSystem : public IFileSystem {
   bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
                     std::uint32_t* read) override;
   bool CloseFile(FileHandle file) override;
+  bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                    const std::vector<std::uint8_t>& descriptor) override;
 
   // Machine set-up. GetTempPathW returns `tempPath` exactly as set.
   std::wstring tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\";

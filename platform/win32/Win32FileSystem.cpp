@@ -129,4 +129,25 @@ bool Win32FileSystem::CloseFile(FileHandle file) {
   return ::CloseHandle(reinterpret_cast<HANDLE>(file)) != FALSE;
 }
 
+bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                                   const std::vector<std::uint8_t>& descriptor) {
+  std::vector<std::uint8_t> copy = descriptor;
+  SECURITY_ATTRIBUTES attributes{};
+  attributes.nLength = sizeof attributes;
+  attributes.lpSecurityDescriptor = copy.data();
+  attributes.bInheritHandle = FALSE;
+  HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, copy.empty() ? nullptr : &attributes,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool done = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          nullptr) != FALSE &&
+              written == bytes.size();
+  DWORD error = ::GetLastError();
+  ::CloseHandle(file);
+  if (!done) ::DeleteFileW(path);
+  ::SetLastError(error);
+  return done;
+}
+
 }  // namespace platform::win32
