@@ -233,7 +233,8 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
                                "GetFileInformationByHandle",
                                "ReadFile",
                                "RegEnumKeyExW",
-                               "NtQueryKey"}) {
+                               "NtQueryKey",
+                               "CreateFileW(new)"}) {
     EXPECT_EQ(seen.count(expected), 1u) << expected << " was never called";
   }
   std::cout << "fault scenarios in all: " << scenarios << "\n";

@@ -147,6 +147,21 @@ TEST_F(SafeFilesContract, MissingFilesFailEveryCall) {
   EXPECT_EQ(System().GetLastError(), kErrorPathNotFound);
 }
 
+TEST_F(SafeFilesContract, ANewFileIsWrittenWholeAndNeverOverAnother) {
+  const std::wstring file = m_base + L"\\note.txt";
+  const std::vector<std::uint8_t> bytes = {'n', 'o', 't', 'e', '\r', '\n'};
+  ASSERT_TRUE(Files().WriteNewFile(file.c_str(), bytes, ProtectedDescriptor()))
+      << "error " << System().GetLastError();
+  m_files.push_back(file);
+  EXPECT_FALSE(Files().WriteNewFile(file.c_str(), {'x'}, ProtectedDescriptor()));
+  constexpr Status kErrorFileExists = 80;
+  EXPECT_EQ(System().GetLastError(), kErrorFileExists);
+  FileHandle handle = Files().OpenFileExclusive(file.c_str());
+  ASSERT_NE(handle, kInvalidFileHandle);
+  EXPECT_EQ(ReadAll(handle), bytes);
+  Files().CloseFile(handle);
+}
+
 TEST(SafeRegistryContract, SubkeysAndTheVolatileFlag) {
   IRegistry& registry = contract::Platform().Registry();
   const std::wstring parent = L"SOFTWARE\\KelvaroSubkeyContract";
