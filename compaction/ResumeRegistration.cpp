@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
+#include "compaction/ProgramCopy.h"
 #include "compaction/ScopedKey.h"
 #include "platform/Platform.h"
 
 namespace {
 
-constexpr std::uint32_t kModulePathBufferLength = 260;
 constexpr wchar_t kResultsArgument[] = L" /results";
 
 void DeleteStartupValue(const wchar_t* keyName) {
@@ -25,12 +25,11 @@ CString ResultsCommandLine(const CString& programPath) {
 void RegisterResultsOnRestart() {
   CScopedKey key;
   if (key.Open(platform::kHKeyLocalMachine, kStartupKey, platform::kKeyWrite) != 0) return;
-  wchar_t path[kModulePathBufferLength] = {};
-  std::uint32_t length =
-      platform::Current().System().QueryModuleFileName(path, kModulePathBufferLength);
-  // A full buffer means the path was cut: starting a cut path could run another program.
-  if (length == 0 || length >= kModulePathBufferLength) return;
-  CString command = ResultsCommandLine(CString(path, length));
+  // The value starts the protected copy elevated, never the file the user
+  // started, which any program of the user may rewrite before the logon.
+  std::optional<CPathName> copy = PlaceProgramCopy();
+  if (!copy) return;
+  CString command = ResultsCommandLine(CString(copy->GetText().GetBuffer()));
   auto bytes = static_cast<std::uint32_t>((command.GetLength() + 1) * sizeof(wchar_t));
   platform::Current().Registry().SetValue(
       key.Get(), kStartupValueName, platform::kRegSz,

@@ -19,7 +19,8 @@ inline constexpr wchar_t kStartupValueName[] = L"Kelvaro";
 CString ResultsCommandLine(const CString& programPath);
 
 // Writes the value (REG_SZ, the command with its terminator), replacing an
-// existing one. Nothing is written when the program's path cannot be read whole.
+// existing one, for the program's protected copy (ProgramCopy.h). Nothing is
+// written when the copy cannot be placed.
 void RegisterResultsOnRestart();
 
 // Deletes the value from RunOnce and from Run; a missing value is no error.

@@ -6,6 +6,7 @@
 #include "catalogue/HiveRecords.h"
 #include "catalogue/SizeText.h"
 #include "compaction/BackupFolder.h"
+#include "compaction/ProgramCopy.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/ResumeRegistration.h"
 #include "results/ResultsReview.h"
@@ -67,6 +68,7 @@ BOOL CResultsDlg::OnInitDialog() {
   if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
     RemoveEarlierRunFolders(*windowsFolder);
   }
+  RemoveProgramCopyAtRestart();
   InitResultsListControl();
   FillResultsList(*this);
   return TRUE;

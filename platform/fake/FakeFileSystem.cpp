@@ -759,6 +759,14 @@ bool FakeFileSystem::CloseFile(FileHandle file) {
   return true;
 }
 
+bool FakeFileSystem::DeleteAtRestart(const wchar_t* path) {
+  if (auto error = m_faults.Check("MoveFileExW")) return Fail(*error);
+  Location location;
+  if (Status status = LocateEntry(path, location)) return Fail(status);
+  deletionsAtRestart.push_back(path);
+  return true;
+}
+
 bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                                   const std::vector<std::uint8_t>& descriptor) {
   if (auto error = m_faults.Check("CreateFileW(new)")) return Fail(*error);

@@ -98,6 +98,8 @@ class FakeFileSystem : public IFileSystem {
   bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
                     std::uint32_t* read) override;
   bool CloseFile(FileHandle file) override;
+  // Records the path in `deletionsAtRestart`; FakeWindows::Restart deletes them.
+  bool DeleteAtRestart(const wchar_t* path) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
 
@@ -147,6 +149,7 @@ class FakeFileSystem : public IFileSystem {
   // Whether the interactive user (InteractiveUserSids) may create, delete or
   // rename entries in the folder.
   bool UserMayChangeFolder(const std::wstring& folder) const;
+  std::vector<std::wstring> deletionsAtRestart;
   // Files another program holds open for writing, by file index.
   std::set<std::uint64_t> hostileWriters;
   std::uint64_t FileIndexOf(const std::wstring& path) const;

@@ -20,6 +20,8 @@ FakeWindows::FakeWindows()
       volumes(faults, system),
       locale(faults, system) {
   system.UseTokensOf(security);
+  // The program itself, which the run copies for its start-up value.
+  files.WriteFile(system.moduleFileName, {'M', 'Z', 0x90, 0});
 }
 
 void FakeWindows::MountHive(KeyHandle root, const std::wstring& keyName,
@@ -57,6 +59,8 @@ void FakeWindows::MountHiveFile(KeyHandle root, const std::wstring& keyName,
 void FakeWindows::Restart() {
   files.CloseEveryFile();
   files.hostileWriters.clear();
+  for (const std::wstring& path : files.deletionsAtRestart) files.Remove(path);
+  files.deletionsAtRestart.clear();
   for (const ScheduledReplacement& replacement : registry.scheduledReplacements) {
     if (files.Move(replacement.hiveFile, replacement.oldFile) != kErrorSuccess) continue;
     // A hive never starts without a file: without the new one it keeps its own.

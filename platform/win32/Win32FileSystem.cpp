@@ -129,6 +129,10 @@ bool Win32FileSystem::CloseFile(FileHandle file) {
   return ::CloseHandle(reinterpret_cast<HANDLE>(file)) != FALSE;
 }
 
+bool Win32FileSystem::DeleteAtRestart(const wchar_t* path) {
+  return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
 bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                                    const std::vector<std::uint8_t>& descriptor) {
   std::vector<std::uint8_t> copy = descriptor;

@@ -80,6 +80,7 @@ class Win32FileSystem : public IFileSystem {
   bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
                     std::uint32_t* read) override;
   bool CloseFile(FileHandle file) override;
+  bool DeleteAtRestart(const wchar_t* path) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
 };

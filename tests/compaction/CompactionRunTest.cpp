@@ -83,7 +83,7 @@ TEST(CompactionRunTest, SavesSchedulesRegistersAndRestartsThenTheNextStartSwapsT
   auto value = fake.registry.GetValue(kHKeyLocalMachine, kStartupKey, kStartupValueName);
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(platform::fake::TextOfBytes(value->data),
-            L"\"C:\\Program Files\\Kelvaro\\Kelvaro.exe\" /results");
+            L"\"C:\\Windows\\Kelvaro\\Kelvaro.exe\" /results");
   for (const wchar_t* privilege :
        {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeShutdownPrivilege"}) {
     EXPECT_FALSE(machine.PrivilegeOn(privilege)) << Narrow(privilege) << " left on";
@@ -527,11 +527,12 @@ TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
     EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].newFile,
               CompactionMachine::CompactCopy(L"SAM"))
         << "row " << i;
-    // Only the run's own copy and its recovery note are new; nothing else
-    // appeared or went.
+    // Only the run's own copy, its recovery note and the program's copy for
+    // the start-up value are new; nothing else appeared or went.
     auto after = machine.Files();
     after.erase(Lower(CompactionMachine::CompactCopy(L"SAM")));
     after.erase(Lower(compaction_test::kBackupFolder + L"\\How to restore.txt"));
+    after.erase(Lower(L"C:\\Windows\\Kelvaro\\Kelvaro.exe"));
     EXPECT_EQ(after, before) << "row " << i;
   }
 }

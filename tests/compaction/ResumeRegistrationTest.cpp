@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "compaction/ResumeRegistration.h"
 #include "platform/Platform.h"
+#include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/compaction/CompactionMachine.h"
 
@@ -21,21 +23,30 @@ class ResumeRegistrationTest : public ::testing::Test {
     return fake.registry.GetValue(kHKeyLocalMachine, key, kStartupValueName);
   }
 
+  // The program the user started, as a file of its own.
+  void StartedFrom(const std::wstring& path, std::vector<std::uint8_t> bytes = {'M', 'Z', 1}) {
+    fake.files.WriteFile(path, std::move(bytes));
+    fake.system.moduleFileName = path;
+  }
+
   platform::fake::FakeWindows fake;
   platform::ScopedPlatform scoped{fake};
 };
 
-TEST_F(ResumeRegistrationTest, WritesTheQuotedProgramPathAndTheSwitchToRunOnce) {
-  fake.system.moduleFileName = L"C:\\Program Files\\Tools\\x.exe";
+TEST_F(ResumeRegistrationTest, WritesTheQuotedPathOfTheProtectedCopyAndTheSwitchToRunOnce) {
+  StartedFrom(L"C:\\Users\\Admin\\Downloads\\x.exe", {'M', 'Z', 7, 7});
   RegisterResultsOnRestart();
   auto value = Value(kStartupKey);
   ASSERT_TRUE(value.has_value());
-  const std::wstring expected = L"\"C:\\Program Files\\Tools\\x.exe\" /results";
+  const std::wstring copy = L"C:\\Windows\\Kelvaro\\x.exe";
+  const std::wstring expected = L"\"" + copy + L"\" /results";
   EXPECT_EQ(value->type, platform::kRegSz);
   EXPECT_EQ(platform::fake::TextOfBytes(value->data), expected);
   EXPECT_EQ(value->data, WideBytes(expected));
-  // 39 characters and the terminator.
-  EXPECT_EQ(value->data.size(), 40 * sizeof(wchar_t));
+  // The copy is the program's bytes, in a folder only administrators change.
+  EXPECT_EQ(fake.files.ReadFile(copy), (std::vector<std::uint8_t>{'M', 'Z', 7, 7}));
+  EXPECT_EQ(fake.files.SecurityOf(copy), platform::ProtectedDescriptor());
+  EXPECT_FALSE(fake.files.UserMayChangeFolder(L"C:\\Windows\\Kelvaro"));
   EXPECT_FALSE(Value(kLegacyStartupKey).has_value());
   EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
 }
@@ -54,15 +65,18 @@ TEST_F(ResumeRegistrationTest, TheStoredCommandStartsResultsModeWithoutMisreadin
 }
 
 TEST_F(ResumeRegistrationTest, WritingTwiceLeavesOneValueWithTheNewerData) {
-  fake.system.moduleFileName = L"C:\\Old\\Kelvaro.exe";
+  StartedFrom(L"C:\\Old\\Kelvaro.exe", {'M', 'Z', 1});
   RegisterResultsOnRestart();
-  fake.system.moduleFileName = L"D:\\New Place\\Kelvaro.exe";
+  fake.files.AddDrive(L'D');
+  StartedFrom(L"D:\\New Place\\Kelvaro.exe", {'M', 'Z', 2});
   RegisterResultsOnRestart();
   const platform::fake::FakeKey* key = fake.registry.FindKey(kHKeyLocalMachine, kStartupKey);
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key->values.size(), 1u);
   EXPECT_EQ(platform::fake::TextOfBytes(Value(kStartupKey)->data),
-            L"\"D:\\New Place\\Kelvaro.exe\" /results");
+            L"\"C:\\Windows\\Kelvaro\\Kelvaro.exe\" /results");
+  EXPECT_EQ(fake.files.ReadFile(L"C:\\Windows\\Kelvaro\\Kelvaro.exe"),
+            (std::vector<std::uint8_t>{'M', 'Z', 2}));
 }
 
 TEST_F(ResumeRegistrationTest, UnregisterDeletesFromRunOnceAndRunAndNothingElse) {
@@ -94,6 +108,7 @@ TEST_F(ResumeRegistrationTest, WritesNothingWhenTheKeyOrThePathCannotBeHad) {
     std::wstring modulePath;
     bool removeKey;
     bool written;
+    bool userOwnsKelvaroFolder = false;
   };
   const std::wstring longest = L"C:\\" + std::wstring(252, L'k') + L".exe";  // 259 characters
   const Row rows[] = {
@@ -102,18 +117,27 @@ TEST_F(ResumeRegistrationTest, WritesNothingWhenTheKeyOrThePathCannotBeHad) {
       {"the path cannot be read", "GetModuleFileNameW", L"C:\\k.exe", false, false},
       {"the path is cut at 260 characters", nullptr, longest + L"x", false, false},
       {"the longest path that fits", nullptr, longest, false, true},
+      {"the program cannot be read", "ReadFile", L"C:\\k.exe", false, false},
+      {"the copy cannot be written", "CreateFileW(new)", L"C:\\k.exe", false, false},
+      {"the Kelvaro folder is the user's", nullptr, L"C:\\k.exe", false, false, true},
   };
   for (const Row& row : rows) {
     platform::fake::FakeWindows machine;
     platform::ScopedPlatform installed(machine);
     machine.system.moduleFileName = row.modulePath;
+    machine.files.WriteFile(row.modulePath.substr(0, 259), {'M', 'Z'});
+    if (row.userOwnsKelvaroFolder) {
+      machine.files.AddFolder(L"C:\\Windows\\Kelvaro");
+      machine.files.SetSecurity(L"C:\\Windows\\Kelvaro", platform::fake::UserFolderDescriptor());
+    }
     if (row.failing != nullptr) machine.faults.Fail(row.failing, platform::kErrorAccessDenied);
     if (row.removeKey) machine.registry.DeleteKey(kHKeyLocalMachine, kStartupKey);
     RegisterResultsOnRestart();
     auto value = machine.registry.GetValue(kHKeyLocalMachine, kStartupKey, kStartupValueName);
     EXPECT_EQ(value.has_value(), row.written) << row.what;
     if (value) {
-      EXPECT_EQ(platform::fake::TextOfBytes(value->data), L"\"" + longest + L"\" /results");
+      EXPECT_EQ(platform::fake::TextOfBytes(value->data),
+                L"\"C:\\Windows\\Kelvaro\\" + longest.substr(3) + L"\" /results");
     }
     EXPECT_EQ(machine.registry.FindKey(kHKeyLocalMachine, kStartupKey) != nullptr, !row.removeKey)
         << row.what << ": the key must not be created";

@@ -79,10 +79,14 @@ class StartupValueContract : public ::testing::Test {
     return status;
   }
 
-  std::wstring ProgramPath() {
+  // Where the start-up value's copy of the program lies.
+  std::wstring CopyPath() {
     wchar_t path[300] = {};
     std::uint32_t length = contract::Platform().System().QueryModuleFileName(path, 300);
-    return std::wstring(path, length);
+    std::wstring program(path, length);
+    wchar_t windows[300] = {};
+    length = contract::Platform().System().QuerySystemWindowsDirectory(windows, 300);
+    return std::wstring(windows, length) + L"\\Kelvaro" + program.substr(program.rfind(L'\\'));
   }
 
   platform::ScopedPlatform installed{contract::Platform()};
@@ -94,13 +98,17 @@ TEST_F(StartupValueContract, IsWrittenWithTheQuotedPathAndDeletedAgain) {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
   ASSERT_EQ(Read(kStartupKey, type, data), 0u);
-  const std::wstring expected = L"\"" + ProgramPath() + L"\" /results";
+  const std::wstring expected = L"\"" + CopyPath() + L"\" /results";
   EXPECT_EQ(type, platform::kRegSz);
   ASSERT_EQ(data.size(), (expected.size() + 1) * sizeof(wchar_t));
   EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(data.data())), expected);
 
   UnregisterResultsOnRestart();
   EXPECT_EQ(Read(kStartupKey, type, data), platform::kErrorFileNotFound);
+  platform::IFileSystem& files = contract::Platform().Files();
+  EXPECT_TRUE(files.RemoveFile(CopyPath().c_str()));
+  const std::wstring copyFolder = CopyPath().substr(0, CopyPath().rfind(L'\\'));
+  EXPECT_TRUE(files.RemoveEmptyDirectory(copyFolder.c_str()));
   // A second removal finds nothing and reports nothing.
   UnregisterResultsOnRestart();
   EXPECT_EQ(Read(kStartupKey, type, data), platform::kErrorFileNotFound);
