@@ -537,4 +537,27 @@ TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
   }
 }
 
+TEST(CompactionRunTest, ACopyNotSmallerThanTheLiveFileIsNotScheduled) {
+  struct Row {
+    std::uint64_t liveSize;  // 0: exactly the saved size
+    bool scheduled;
+  };
+  const Row rows[] = {{1 * kKiB, false}, {0, false}, {300 * kKiB, true}};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    CompactionMachine machine;
+    machine.Mount(HiveSetUp{kHKeyLocalMachine, L"HKLM\\TIGHT", L"C:\\Hives\\TIGHT", 100 * kKiB, 0});
+    const std::uint64_t saved = machine.SavedSize(L"HKLM\\TIGHT");
+    const std::uint64_t live = rows[i].liveSize != 0 ? rows[i].liveSize : saved;
+    machine.fake.files.AddFile(L"C:\\Hives\\TIGHT", live);
+    CompactionOutcome outcome = machine.Run({L"HKLM\\TIGHT", L"HKLM\\SAM"});
+    EXPECT_EQ(outcome.scheduled, rows[i].scheduled ? 2 : 1) << "row " << i;
+    if (!rows[i].scheduled) {
+      ASSERT_EQ(outcome.notScheduled.size(), 1u) << "row " << i;
+      EXPECT_EQ(outcome.notScheduled[0].reason, NotScheduledReason::kNoGain) << "row " << i;
+      EXPECT_FALSE(machine.fake.files.Exists(CompactionMachine::CompactCopy(L"TIGHT")))
+          << "row " << i << ": the copy stays behind";
+    }
+  }
+}
+
 }  // namespace
