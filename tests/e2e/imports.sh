@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The program stands alone: its import table names only DLLs that ship with Windows.
+# The programs stand alone: their import tables name only DLLs that ship with
+# Windows. Each carries a version resource that Explorer and inventory tools read.
 set -euo pipefail
 allowed='^(advapi32|comctl32|gdi32|kernel32|shell32|user32|ole32|msvcrt)\.dll$'
 objdump=$(command -v x86_64-w64-mingw32-objdump)
@@ -10,5 +11,17 @@ for dll in "${dlls[@]}"; do
   if [[ "$dll" =~ $allowed ]]; then echo "ok: imports $dll"; else echo "FAILED: imports $dll"; failures=$((failures + 1)); fi
 done
 [ ${#dlls[@]} -gt 0 ] || { echo "FAILED: no import table read"; failures=1; }
-echo "$(( ${#dlls[@]} - failures )) passed, $failures failed"
+checks=${#dlls[@]}
+version=$(sed -n 's/^#define KELVARO_VERSION_TEXT "\(.*\)"$/\1/p' "$KELVARO_ROOT/ui/res/Version.h")
+for exe in "$KELVARO_PROGRAM" "$KELVARO_HIVE_TOOL"; do
+  checks=$((checks + 1))
+  texts=$(strings -el "$exe")
+  if grep -qx "FileVersion" <<<"$texts" && grep -qx "$version" <<<"$texts" &&
+     grep -qx "$(basename "$exe")" <<<"$texts"; then
+    echo "ok: $(basename "$exe") carries version $version"
+  else
+    echo "FAILED: $(basename "$exe") has no version resource for $version"; failures=$((failures + 1))
+  fi
+done
+echo "$(( checks - failures )) passed, $failures failed"
 [ "$failures" -eq 0 ]
