@@ -3,6 +3,7 @@
 #include "hive/FileBytes.h"
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
+#include "tools/kelvaro-hive/DiffCommand.h"
 #include "tools/kelvaro-hive/JsonWriter.h"
 #include "tools/kelvaro-hive/ToolReport.h"
 
@@ -17,6 +18,7 @@ constexpr int kUsageExit = 3;
 const char* const kHelp =
     "Usage: kelvaro-hive info FILE [--json]\n"
     "       kelvaro-hive check FILE [--log LOG]... [--no-logs] [--json]\n"
+    "       kelvaro-hive diff A [--log LOG]... B [--log LOG]... [--no-logs] [--all] [--json]\n"
     "\n"
     "Reads a registry hive file (formats 1.3 to 1.6) without changing it.\n"
     "  info    base block, key and value counts, depth, allocated and free space,\n"
@@ -25,6 +27,11 @@ const char* const kHelp =
     "          names the file offset. A dirty hive is first recovered in memory\n"
     "          from its transaction logs: those given with --log, otherwise\n"
     "          FILE.LOG1, FILE.LOG2 and FILE.LOG beside it (--no-logs: none).\n"
+    "  diff    compares the content of two hives, ignoring layout: keys by path\n"
+    "          (name, class name, flags, last-written time, security descriptor)\n"
+    "          and values (name, type, data); each --log belongs to the hive\n"
+    "          before it. Lists the first 50 differences (--all: every one).\n"
+    "          Exit 0 same content, 1 different, 3 cannot read.\n"
     "  --json  machine-readable output\n"
     "\n"
     "Exit codes: 0 sound, 1 warnings only, 2 errors or dirty, 3 cannot read or usage.\n";
@@ -106,6 +113,8 @@ int Unreadable(const Options& options, const std::string& file, const std::strin
 
 int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err)
 {
+    if (!arguments.empty() && PathText(arguments.front()) == "diff")
+        return RunDiffCommand({arguments.begin() + 1, arguments.end()}, out, err);
     Options options;
     std::string error;
     if (!ParseArguments(arguments, options, error)) {
