@@ -15,6 +15,15 @@ bool AllZero(Bytes bytes, std::size_t from, std::size_t to)
     return true;
 }
 
+std::size_t NonZeroCount(Bytes bytes, std::size_t from, std::size_t to)
+{
+    to = std::min(to, bytes.size());
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; ++i)
+        count += bytes[i] != 0;
+    return count;
+}
+
 std::string Version(const BaseBlock& base)
 {
     return std::to_string(base.majorVersion) + "." + std::to_string(base.minorVersion);
@@ -63,39 +72,47 @@ void CHive::CheckBaseBlock(CFindingLog& findings) const
 {
     Bytes file = FileBytes();
     if (!m_base.ChecksumOk())
-        findings.Error(kChecksumOffset, "bad-checksum",
+        findings.Report(kChecksumOffset, FindingCode::BadChecksum,
                        "base block checksum is " + Hex(m_base.checksum) + ", should be " +
                            Hex(m_base.computedChecksum));
     if (!m_base.SequencesAgree())
-        findings.Error(4, "dirty",
+        findings.Report(4, FindingCode::Dirty,
                        "hive is dirty: sequence numbers differ (" +
                            std::to_string(m_base.primarySequence) + " and " +
                            std::to_string(m_base.secondarySequence) +
-                           "); its transaction logs hold changes not yet written");
+                           "): the latest unflushed changes, kept only in its transaction logs, "
+                           "are missing");
     if (m_base.fileFormat != 1)
-        findings.Error(32, "bad-file-format",
+        findings.Report(32, FindingCode::BadFileFormat,
                        "file format is " + std::to_string(m_base.fileFormat) + ", should be 1");
     if (m_base.binsSize == 0 || m_base.binsSize % kPageSize != 0)
-        findings.Error(40, "bad-bins-size",
+        findings.Report(40, FindingCode::BadBinsSize,
                        "hive bins data size " + Hex(m_base.binsSize) + " is not a non-zero multiple of 4096");
     if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_bytes.size())
-        findings.Error(40, "bins-past-end",
+        findings.Report(40, FindingCode::BinsPastEnd,
                        "hive bins data size " + Hex(m_base.binsSize) + " reaches past the end of the file (" +
                            Hex(m_bytes.size()) + " bytes)");
-    // 112..176 carries transaction-manager ids since Vista and 4040..4096
-    // fields with no meaning on disk; the rest is reserved and written as zero.
-    if (!AllZero(file, 176, kChecksumOffset) || !AllZero(file, 512, 4040))
-        findings.Warning(176, "base-block-reserved",
-                         "reserved area of the base block is not zero");
+    // Known fields end at 192 (transaction-manager ids, last reorganization,
+    // offline-library mark) and start again at 4040 (thaw ids, boot fields);
+    // the rest is reserved and written as zero.
+    std::size_t reserved = NonZeroCount(file, kBaseBlockKnownEnd, kChecksumOffset) +
+                           NonZeroCount(file, kBaseBlockSectorSize, kBaseBlockTailStart);
+    if (reserved != 0)
+        findings.Report(kBaseBlockKnownEnd, FindingCode::BaseBlockReserved,
+                        std::to_string(reserved) +
+                            " non-zero bytes in the reserved area of the base block");
     std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{m_base.binsSize};
     if (binsEnd < m_bytes.size()) {
         if (AllZero(file, static_cast<std::size_t>(binsEnd), m_bytes.size()))
-            findings.Info(binsEnd, "zero-padding-after-bins",
+            findings.Report(binsEnd, FindingCode::ZeroPaddingAfterBins,
                           std::to_string(m_bytes.size() - binsEnd) + " zero bytes after the last bin");
         else
-            findings.Warning(binsEnd, "data-after-bins",
+            findings.Report(binsEnd, FindingCode::DataAfterBins,
                              std::to_string(m_bytes.size() - binsEnd) +
-                                 " bytes after the last bin, not all zero");
+                                 " bytes of remnant data after the last bin (" +
+                                 std::to_string(NonZeroCount(file, static_cast<std::size_t>(binsEnd),
+                                                             m_bytes.size())) +
+                                 " of them non-zero), often old bins left when the hive shrank");
     }
 }
 
@@ -120,7 +137,7 @@ void CHive::ScanBins(CFindingLog& findings)
                    !(HasSignature(m_bins, candidate, "hbin") && ReadU32(m_bins, candidate + 4) == candidate))
                 candidate += kPageSize;
             std::uint32_t next = static_cast<std::uint32_t>(std::min<std::uint64_t>(candidate, end));
-            findings.Error(FileOffset(offset), "bad-bin-header",
+            findings.Report(FileOffset(offset), FindingCode::BadBinHeader,
                            "no valid hive bin header at " + Hex(FileOffset(offset)) + ": " +
                                std::to_string(next - offset) + " bytes up to " + Hex(FileOffset(next)) +
                                " hold no readable bin");
@@ -128,7 +145,7 @@ void CHive::ScanBins(CFindingLog& findings)
             continue;
         }
         if (std::uint64_t{offset} + size > m_base.binsSize || std::uint64_t{offset} + size > end) {
-            findings.Error(FileOffset(offset) + 8, "bin-size-mismatch",
+            findings.Report(FileOffset(offset) + 8, FindingCode::BinSizeMismatch,
                            "hive bin at " + Hex(FileOffset(offset)) + " of size " + Hex(size) +
                                " ends past the hive bins data size in the base block");
             size = (std::min<std::uint32_t>(end, m_base.binsSize) - offset) & ~(kPageSize - 1);
@@ -136,7 +153,7 @@ void CHive::ScanBins(CFindingLog& findings)
                 break;
         }
         if (ReadU32(m_bins, offset + 28) != 0)
-            findings.Warning(FileOffset(offset) + 28, "bin-spare",
+            findings.Report(FileOffset(offset) + 28, FindingCode::BinSpare,
                              "hive bin at " + Hex(FileOffset(offset)) + " has a non-zero spare field");
         std::uint32_t cellsEnd = ScanCells(offset, size, findings);
         m_binList.push_back(Bin{offset, size, cellsEnd});
@@ -159,7 +176,7 @@ std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize, C
         else if (offset + size > end)
             problem = "crosses the end of its hive bin";
         if (problem) {
-            findings.Error(FileOffset(offset), "bad-cell",
+            findings.Report(FileOffset(offset), FindingCode::BadCell,
                            "cell at " + Hex(FileOffset(offset)) + " " + problem + " (size field " +
                                std::to_string(raw) + "); the rest of the bin at " +
                                Hex(FileOffset(binOffset)) + " is unreadable");

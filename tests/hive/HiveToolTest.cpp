@@ -72,11 +72,17 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict)
         {{"check"}, 3, "", "no FILE given"},
         {{"check", m_sound, "--bogus"}, 3, "", "unknown option --bogus"},
         {{"check", m_sound, "--log"}, 3, "", "--log needs a file"},
-        {{"info", m_sound, "--log", m_dirty}, 3, "", "--log and --no-logs go with check"},
-        {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings)", ""},
+        {{"info", m_sound, "--verbose"}, 3, "", "--verbose goes with check"},
+        {{"--help"}, 0, "  largest-too-large (note): ", ""},
+        {{"--help"}, 0, "4 dirty", ""},
+        {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings, 0 notes)", ""},
         {{"info", m_sound}, 0, "Compacted size:", ""},
         {{"check", m_damaged}, 2, "error at 0x1000: no valid hive bin header at 0x1000", ""},
-        {{"check", m_dirty}, 2, "dirty", ""},
+        {{"check", m_dirty}, 4, "dirty.hiv: dirty (0 errors, 1 warnings", ""},
+        {{"check", m_dirty}, 4, "looked for and not usable: " , ""},
+        {{"check", m_dirty}, 4, "dirty.hiv.LOG1 (not found)", ""},
+        {{"info", m_dirty}, 4, "Verdict:              dirty", ""},
+        {{"info", m_dirty, "--no-logs"}, 4, "Verdict:              dirty", ""},
         {{"check", m_noise}, 3, "", "noise.bin: not a registry hive"},
         {{"check", m_scratch.Path() / "missing.hiv"}, 3, "", "missing.hiv: cannot read"},
         {{"check", m_scratch.Path()}, 3, "", "is a folder"},
@@ -113,9 +119,13 @@ TEST_F(HiveTool, LogsBesideAreUsedUnlessTurnedOff)
 {
     // An empty NAME.LOG beside the hive is found, and reported as empty.
     WriteAll(m_scratch.Path() / "dirty.hiv.log", {});
-    ToolRun found = RunTool({"check", m_dirty});
+    ToolRun found = RunTool({"check", m_dirty, "--verbose"});
     EXPECT_NE(found.out.find("dirty.hiv.log is empty"), std::string::npos) << found.out;
-    ToolRun off = RunTool({"check", m_dirty, "--no-logs"});
+    EXPECT_NE(found.out.find("dirty.hiv.LOG (found, not usable)"), std::string::npos) << found.out;
+    ToolRun quiet = RunTool({"check", m_dirty});
+    EXPECT_EQ(quiet.out.find("is empty"), std::string::npos) << "notes are listed only with --verbose";
+    EXPECT_NE(quiet.out.find("1 log-empty"), std::string::npos) << quiet.out;
+    ToolRun off = RunTool({"check", m_dirty, "--no-logs", "--verbose"});
     EXPECT_EQ(off.out.find("is empty"), std::string::npos) << off.out;
     ToolRun bad = RunTool({"check", m_dirty, "--log", m_scratch.Path() / "nothing.LOG1"});
     EXPECT_EQ(bad.exit, 3);
