@@ -116,6 +116,15 @@ void CHive::CheckBaseBlock(CFindingLog& findings) const
     }
 }
 
+bool CHive::BinHeaderAt(std::uint64_t offset) const
+{
+    if (offset % kPageSize != 0 || offset + kBinHeaderSize > m_bins.size())
+        return false;
+    std::uint32_t size = ReadU32(m_bins, offset + 8);
+    return HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
+           size >= kPageSize && size % kPageSize == 0 && offset + size <= m_bins.size();
+}
+
 void CHive::ScanBins(CFindingLog& findings)
 {
     std::uint64_t present = std::min<std::uint64_t>(m_base.binsSize, m_bytes.size() - kBaseBlockSize);
@@ -131,10 +140,9 @@ void CHive::ScanBins(CFindingLog& findings)
         bool header = HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
                       size >= kPageSize && size % kPageSize == 0;
         if (!header) {
-            // Resynchronise on the next page that starts a bin at its own offset.
+            // Resynchronise on the next page that starts a self-consistent bin.
             std::uint64_t candidate = std::uint64_t{offset} + kPageSize - offset % kPageSize;
-            while (candidate + kBinHeaderSize <= end &&
-                   !(HasSignature(m_bins, candidate, "hbin") && ReadU32(m_bins, candidate + 4) == candidate))
+            while (candidate + kBinHeaderSize <= end && !BinHeaderAt(candidate))
                 candidate += kPageSize;
             std::uint32_t next = static_cast<std::uint32_t>(std::min<std::uint64_t>(candidate, end));
             findings.Report(FileOffset(offset), FindingCode::BadBinHeader,
@@ -144,11 +152,25 @@ void CHive::ScanBins(CFindingLog& findings)
             offset = next;
             continue;
         }
-        if (std::uint64_t{offset} + size > m_base.binsSize || std::uint64_t{offset} + size > end) {
+        // A size that does not lead to the next bin is cut at the first page
+        // inside it that starts one, so one wrong size costs no other bin.
+        std::uint64_t claimedEnd = std::uint64_t{offset} + size;
+        std::uint64_t cut = claimedEnd;
+        for (std::uint64_t page = std::uint64_t{offset} + kPageSize; page < std::min<std::uint64_t>(claimedEnd, end);
+             page += kPageSize)
+            if (BinHeaderAt(page)) {
+                cut = page;
+                break;
+            }
+        if (cut == claimedEnd && claimedEnd > end)
+            cut = end - (end - offset) % kPageSize;
+        if (cut != claimedEnd) {
             findings.Report(FileOffset(offset) + 8, FindingCode::BinSizeMismatch,
-                           "hive bin at " + Hex(FileOffset(offset)) + " of size " + Hex(size) +
-                               " ends past the hive bins data size in the base block");
-            size = (std::min<std::uint32_t>(end, m_base.binsSize) - offset) & ~(kPageSize - 1);
+                           "hive bin at " + Hex(FileOffset(offset)) + " claims size " + Hex(size) + ", " +
+                               (claimedEnd > end ? "past the end of the hive bins data"
+                                                 : "over the next bin") +
+                               "; read as " + Hex(cut - offset) + " bytes");
+            size = static_cast<std::uint32_t>(cut - offset);
             if (size < kPageSize)
                 break;
         }
@@ -161,10 +183,45 @@ void CHive::ScanBins(CFindingLog& findings)
     }
 }
 
+std::uint32_t CHive::NextTilingCell(std::uint32_t from, std::uint32_t end) const
+{
+    // A cell chain from `from` tiles when its sizes step exactly onto `end`.
+    // Each slot's answer is kept, so the search reads every slot about once.
+    std::vector<std::uint8_t> known((end - from) / 8, 0); // 0 unknown, 1 tiles, 2 does not
+    std::vector<std::uint32_t> path;
+    for (std::uint32_t start = from; start < end; start += 8) {
+        path.clear();
+        std::uint32_t at = start;
+        bool tiles = false;
+        for (;;) {
+            if (at == end) {
+                tiles = true;
+                break;
+            }
+            if (std::uint8_t state = known[(at - from) / 8]) {
+                tiles = state == 1;
+                break;
+            }
+            path.push_back(at);
+            std::int32_t raw = ReadI32(m_bins, at);
+            std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
+            if (size < 8 || size % 8 != 0 || at + size > end)
+                break;
+            at += static_cast<std::uint32_t>(size);
+        }
+        for (std::uint32_t visited : path)
+            known[(visited - from) / 8] = tiles ? 1 : 2;
+        if (tiles)
+            return start;
+    }
+    return end;
+}
+
 std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings)
 {
     std::uint32_t offset = binOffset + kBinHeaderSize;
     std::uint32_t end = binOffset + binSize;
+    std::uint32_t cellsEnd = end;
     while (offset < end) {
         std::int32_t raw = ReadI32(m_bins, offset);
         std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
@@ -176,18 +233,24 @@ std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize, C
         else if (offset + size > end)
             problem = "crosses the end of its hive bin";
         if (problem) {
+            std::uint32_t resume = NextTilingCell(offset + 8, end);
             findings.Report(FileOffset(offset), FindingCode::BadCell,
                            "cell at " + Hex(FileOffset(offset)) + " " + problem + " (size field " +
-                               std::to_string(raw) + "); the rest of the bin at " +
-                               Hex(FileOffset(binOffset)) + " is unreadable");
-            return offset;
+                               std::to_string(raw) + "): " + std::to_string(resume - offset) + " bytes from " +
+                               Hex(FileOffset(offset)) + " to " + Hex(FileOffset(resume)) + " of the bin at " +
+                               Hex(FileOffset(binOffset)) + " are unreadable");
+            if (resume == end)
+                return offset;
+            cellsEnd = end;
+            offset = resume;
+            continue;
         }
         m_starts.Set(offset / 8);
         if (raw < 0)
             m_allocated.Set(offset / 8);
         offset += static_cast<std::uint32_t>(size);
     }
-    return end;
+    return cellsEnd;
 }
 
 bool CHive::IsCellStart(std::uint32_t offset) const
@@ -226,6 +289,11 @@ void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const
     for (const Bin& bin : m_binList) {
         std::uint32_t offset = bin.offset + kBinHeaderSize;
         while (offset < bin.cellsEnd) {
+            if (!IsCellStart(offset)) {
+                // A damaged range the scanner stepped over.
+                offset += 8;
+                continue;
+            }
             std::int32_t raw = ReadI32(m_bins, offset);
             std::uint32_t size = static_cast<std::uint32_t>(raw < 0 ? -std::int64_t{raw} : raw);
             visit(Cell{offset, size, raw < 0});

@@ -3,6 +3,7 @@
 #include "hive/Analysis.h"
 #include "hive/Hive.h"
 #include "hive/HiveWalk.h"
+#include "hive/Remnants.h"
 
 namespace hive {
 
@@ -43,6 +44,7 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
     CHiveWalk walk(*hive, result.findings, visitor);
     walk.Run(result.statistics);
     AnalyseSpace(*hive, walk.Referenced(), result.statistics);
+    FindRemnants(*hive, result.statistics);
     // Damage outranks a missing last write: it is the graver news.
     if (result.findings.Count(Severity::Error) != 0)
         result.verdict = Verdict::Errors;

@@ -3,12 +3,15 @@
 // native build runs this under AddressSanitizer and UBSan).
 
 #include "hive/HiveCheck.h"
+#include "hive/Names.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 using namespace hive;
 using namespace hivetest;
@@ -180,6 +183,84 @@ TEST(HiveDamage, RandomDamageToRealHivesNeverCrashes)
     CScratchFolder scratch;
     for (const char* file : {"hivex/special", "regipy/BCD", "regipy/SECURITY"})
         MutateAndCheck(ReadAll(Unpack(scratch.Path(), file)), file, 7, 600);
+}
+
+} // namespace
+
+namespace {
+
+// One key path per key the walk reaches.
+class CKeyPaths : public IHiveVisitor {
+public:
+    void OnKey(const std::vector<std::u16string>& path, const KeyNode&) override { keys.insert(path.back()); }
+    void OnValue(const std::u16string&, std::uint32_t, Bytes) override {}
+    std::set<std::u16string> keys;
+};
+
+struct BinDamageRow {
+    const char* what;
+    std::function<void(Image&, std::uint32_t bin, std::uint32_t binSize)> damage;
+    const char* code;
+    bool oneCell; // only the bin's first cell is damaged: the rest of the bin is read too
+};
+
+TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin)
+{
+    BuildKey root{U16("ROOT"), {}, {}, {}};
+    for (std::size_t i = 0; i < 240; ++i)
+        root.subkeys.push_back(BuildKey{Numbered("Key", i), {BuildValue{U16("v"), 3, Pattern(120, static_cast<std::uint32_t>(i))}}, {}, {}});
+    BuildLayout layout;
+    const Image pristine = BuildHive(root, &layout);
+    // Bins in order; the builder writes whole bins one after another.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> bins;
+    for (std::uint32_t at = 0; at < pristine.size() - kBaseBlockSize;) {
+        std::uint32_t size = ReadU32(Bytes(pristine.data(), pristine.size()), kBaseBlockSize + at + 8);
+        bins.emplace_back(at, size);
+        at += size;
+    }
+    ASSERT_GE(bins.size(), 8u);
+    // The builder writes subkeys in name order, so layout.keys[k] holds the k-th name in that order.
+    std::vector<std::u16string> names;
+    for (const BuildKey& key : root.subkeys)
+        names.push_back(key.name);
+    std::sort(names.begin(), names.end(),
+              [](const std::u16string& a, const std::u16string& b) { return CompareNames(a, b) < 0; });
+    auto inBin = [](std::uint32_t cell, std::pair<std::uint32_t, std::uint32_t> bin) {
+        return cell >= bin.first && cell < bin.first + bin.second;
+    };
+    const BinDamageRow rows[] = {
+        {"header signature", [](Image& h, std::uint32_t bin, std::uint32_t) { h[kBaseBlockSize + bin] = 'X'; }, "bad-bin-header", false},
+        {"header offset field", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 4, bin + 8); }, "bad-bin-header", false},
+        {"size over the next bins", [](Image& h, std::uint32_t bin, std::uint32_t size) { Put32(h, kBaseBlockSize + bin + 8, size + 3 * 4096); }, "bin-size-mismatch", false},
+        {"size past the end", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 8, 0x7FFFF000); }, "bin-size-mismatch", false},
+        {"first cell's size crosses the bin", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, static_cast<std::uint32_t>(-0x20000)); }, "bad-cell", true},
+        {"first cell's size zero", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, 0); }, "bad-cell", true},
+        {"first cell's size odd", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, static_cast<std::uint32_t>(-0x4C)); }, "bad-cell", true},
+    };
+    std::size_t checked = 0;
+    for (std::size_t b = 0; b < bins.size(); ++b) {
+        // The root key and its list are the way to every key: damage there costs all.
+        if (inBin(layout.keys[0], bins[b]) || inBin(layout.lists.back(), bins[b]))
+            continue;
+        for (std::size_t r = 0; r < std::size(rows); ++r) {
+            std::set<std::u16string> expected;
+            for (std::size_t k = 1; k < layout.keys.size(); ++k)
+                if (rows[r].oneCell ? layout.keys[k] != bins[b].first + 32 : !inBin(layout.keys[k], bins[b]))
+                    expected.insert(names[k - 1]);
+            Image image = pristine;
+            rows[r].damage(image, bins[b].first, bins[b].second);
+            CKeyPaths reached;
+            CheckResult result = CheckHiveBytes(image, {}, &reached);
+            EXPECT_TRUE(result.findings.Has(rows[r].code)) << "bin " << b << ", row " << r << " (" << rows[r].what << ")";
+            std::size_t missing = 0;
+            for (const std::u16string& name : expected)
+                missing += reached.keys.count(name) == 0;
+            EXPECT_EQ(missing, 0u) << "bin " << b << " at " << Hex(bins[b].first) << ", row " << r << " ("
+                                   << rows[r].what << "): " << missing << " keys lost that do not lie in the damage";
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 6 * std::size(rows));
 }
 
 } // namespace

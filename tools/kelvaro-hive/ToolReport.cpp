@@ -66,7 +66,9 @@ std::string FileTimeText(std::uint64_t fileTime)
     int year;
     unsigned month, day;
     CivilFromDays(days, year, month, day);
-    char text[40];
+    // Room for the widest text the format can give (49 bytes), not only for
+    // real dates, so the compiler can prove nothing is cut.
+    char text[64];
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", year, month, day,
                   static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
     return text;
@@ -105,6 +107,10 @@ void PrintInfoText(std::ostream& out, const std::string& file, const CheckResult
     for (const FreeRun& run : stats.largestFreeRuns)
         runs += (runs.empty() ? "" : ", ") + std::to_string(run.size) + " at " + Hex(run.fileOffset);
     Line(out, "Largest free runs:", runs.empty() ? "none" : runs);
+    for (const auto& [label, counts] : {std::pair{"Deleted, in free cells:", stats.remnantsInFreeCells},
+                                        std::pair{"Deleted, after bins:", stats.remnantsAfterBins}})
+        Line(out, label, Counted(counts.keys, counts.keyBytes) + " keys, " +
+                             Counted(counts.values, counts.valueBytes) + " values (compaction removes them)");
     Line(out, "Compacted size:", std::to_string(stats.compactedSize) + " bytes (" +
                                      Percent(stats.compactedSize, stats.fileSize) + " of the file)");
     Line(out, "Verdict:", VerdictName(result.verdict));
@@ -203,6 +209,15 @@ void PrintJson(std::ostream& out, const std::string& command, const std::string&
     }
     json.EndArray();
     json.Number("compactedSize", stats.compactedSize);
+    for (const auto& [key, counts] : {std::pair{"remnantsInFreeCells", stats.remnantsInFreeCells},
+                                      std::pair{"remnantsAfterBins", stats.remnantsAfterBins}}) {
+        json.BeginObject(key);
+        json.Number("keys", counts.keys);
+        json.Number("keyBytes", counts.keyBytes);
+        json.Number("values", counts.values);
+        json.Number("valueBytes", counts.valueBytes);
+        json.EndObject();
+    }
     json.EndObject();
     json.BeginObject("replay");
     json.Bool("hiveWasDirty", result.replay.hiveWasDirty);
