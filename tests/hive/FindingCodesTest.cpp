@@ -2,6 +2,7 @@
 // the table consistent with itself (the JSON output and --help rely on it).
 
 #include "hive/FindingCodes.h"
+#include "tests/hive/HiveTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,18 @@ TEST(FindingCodes, TableIsConsistent) {
     EXPECT_TRUE(names.insert(std::string(codes[i].name)).second)
         << "row " << i << " repeats " << codes[i].name;
     EXPECT_FALSE(codes[i].meaning.empty()) << "row " << i;
+  }
+}
+
+TEST(FindingCodes, ReadmeListsEveryCodeAsTheTableHasIt) {
+  std::vector<std::uint8_t> bytes = hivetest::ReadAll(hivetest::SourceFolder() / "README.md");
+  if (bytes.empty()) GTEST_SKIP() << "README.md cannot be read from here";
+  std::string readme(bytes.begin(), bytes.end());
+  std::span<const FindingCodeInfo> codes = AllFindingCodes();
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    std::string row = "| `" + std::string(codes[i].name) + "` | " + SeverityName(codes[i].level) +
+                      " | " + std::string(codes[i].meaning) + " |";
+    EXPECT_NE(readme.find(row), std::string::npos) << "row " << i << ": README lacks " << row;
   }
 }
 

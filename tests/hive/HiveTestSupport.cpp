@@ -42,6 +42,9 @@ std::filesystem::path SharedHivesFolder()
 
 std::string SampleHivesHint()
 {
+#ifdef _WIN32
+    return "the Windows builds do not unpack the sample hives: no xz there";
+#endif
     const char* chosen = std::getenv("KELVARO_SAMPLE_HIVES");
     return chosen && *chosen ? std::string("KELVARO_SAMPLE_HIVES=") + chosen
                              : std::string("configured as ") + KELVARO_SAMPLE_HIVES +
@@ -65,6 +68,11 @@ std::filesystem::path Unpack(const std::filesystem::path& folder, const std::str
     if (std::system(command.c_str()) != 0)
         return {};
     return target;
+}
+
+std::filesystem::path SourceFolder()
+{
+    return KELVARO_SOURCE_DIR;
 }
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file)

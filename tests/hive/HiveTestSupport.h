@@ -50,6 +50,9 @@ bool SampleHivesRequired();
 // path and returns the unpacked file; empty when xz is missing or fails.
 std::filesystem::path Unpack(const std::filesystem::path& folder, const std::string& relative);
 
+// The root of the source tree (README.md and the like).
+std::filesystem::path SourceFolder();
+
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file);
 void WriteAll(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
