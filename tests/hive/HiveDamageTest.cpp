@@ -95,6 +95,13 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding)
         {"values nothing lists", [](Image& h, const BuildLayout& l) {
              for (std::size_t field : {36u, 60u, 64u}) Put32(h, Data(l.keys[2]) + field, 0); },
          "unreferenced-cell", Verdict::Warnings},
+        {"file format field", [](Image& h, const BuildLayout&) { Put32(h, 32, 2); }, "bad-file-format", Verdict::Errors},
+        {"bins size not whole pages", [](Image& h, const BuildLayout&) { Put32(h, 40, ReadU32(Bytes(h.data(), h.size()), 40) - 8); }, "bad-bins-size", Verdict::Errors},
+        {"root cell outside the bins", [](Image& h, const BuildLayout&) { Put32(h, 36, 0x7FFFFFF8); }, "bad-root", Verdict::Errors},
+        {"value list naming a key", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), l.keys[2]); }, "bad-value", Verdict::Errors},
+        {"security naming a value", [&](Image& h, const BuildLayout& l) { Put32(h, Data(alpha) + 44, l.values[0]); }, "bad-security", Verdict::Errors},
+        {"big data without its db record", [](Image& h, const BuildLayout& l) { h[Data(l.bigData[0])] = 'x'; }, "big-value-in-one-cell", Verdict::Errors},
+        {"subkey list longer than its cell", [&](Image& h, const BuildLayout&) { h[Data(rootList) + 3] = 0x7F; }, "list-too-long", Verdict::Errors},
         {"bins past the end of the file", [](Image& h, const BuildLayout&) { h.resize(h.size() - 4096); }, "bins-past-end", Verdict::Errors},
         {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); }, "data-after-bins", Verdict::Sound},
     };
