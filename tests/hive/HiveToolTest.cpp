@@ -110,6 +110,12 @@ TEST_F(HiveTool, JsonCarriesVerdictFindingsAndStatistics)
     EXPECT_NE(info.out.find("\"bigDataValues\":1"), std::string::npos) << info.out;
     EXPECT_EQ(info.out.find("\"findings\""), std::string::npos) << "info leaves the findings out";
 
+    ToolRun dirty = RunTool({"check", m_dirty, "--json"});
+    EXPECT_EQ(dirty.exit, 4);
+    for (const char* part : {"\"verdict\":\"dirty\"", "\"exitCode\":4", "\"logsLookedFor\":[{\"log\":",
+                             "\"countsByCode\":{\"dirty\":1}"})
+        EXPECT_NE(dirty.out.find(part), std::string::npos) << part << " in " << dirty.out;
+
     ToolRun unreadable = RunTool({"check", m_noise, "--json"});
     EXPECT_EQ(unreadable.exit, 3);
     EXPECT_NE(unreadable.out.find("\"verdict\":\"unreadable\""), std::string::npos) << unreadable.out;

@@ -234,6 +234,15 @@ void PrintJson(std::ostream& out, const std::string& command, const std::string&
     json.Number("errors", result.findings.Count(Severity::Error));
     json.Number("warnings", result.findings.Count(Severity::Warning));
     json.Number("notes", result.findings.Count(Severity::Note));
+    if (result.verdict == Verdict::Dirty) {
+        json.BeginArray("logsLookedFor");
+        for (const std::string& log : result.logsLookedFor) {
+            json.BeginObject();
+            json.String("log", log);
+            json.EndObject();
+        }
+        json.EndArray();
+    }
     json.BeginObject("countsByCode");
     for (const auto& [code, count] : result.findings.CountsByCode())
         json.Number(code, count);
