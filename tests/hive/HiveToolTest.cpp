@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <sstream>
 
 using namespace hivetest;
@@ -136,6 +138,41 @@ TEST_F(HiveTool, LogsBesideAreUsedUnlessTurnedOff)
     ToolRun bad = RunTool({"check", m_dirty, "--log", m_scratch.Path() / "nothing.LOG1"});
     EXPECT_EQ(bad.exit, 3);
     EXPECT_NE(bad.err.find("nothing.LOG1"), std::string::npos) << bad.err;
+}
+
+TEST_F(HiveTool, InfoShowsKnownBaseBlockFieldsAndDeletedRecords)
+{
+    std::vector<std::uint8_t> hive = ReadAll(m_sound);
+    std::uint64_t stamp = 0x01D7E00000000000ull;
+    auto PutStamp = [](std::vector<std::uint8_t>& h, std::uint64_t value) {
+        hive::WriteU32(h, 168, static_cast<std::uint32_t>(value));
+        hive::WriteU32(h, 172, static_cast<std::uint32_t>(value >> 32));
+    };
+    struct Row {
+        const char* what;
+        std::function<void(std::vector<std::uint8_t>&)> edit;
+        const char* part;
+    };
+    const Row rows[] = {
+        {"defragmented", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 1); }, "(defragmented)"},
+        {"access history cleared", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 2); },
+         "(access history cleared)"},
+        {"offline library", [](std::vector<std::uint8_t>& h) { std::memcpy(&h[176], "OfRg", 4); h[180] = 1; },
+         "Offline library:      saved by the offline registry library (\"OfRg\", flags 0x1)"},
+        {"old bins after the last bin",
+         [](std::vector<std::uint8_t>& h) { h.insert(h.end(), h.begin() + hive::kBaseBlockSize, h.end()); },
+         "Deleted (after bins): 2 keys (169 bytes), 1 values (25 bytes)"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::vector<std::uint8_t> edited = hive;
+        rows[i].edit(edited);
+        SealBaseBlock(edited);
+        std::filesystem::path file = m_scratch.Path() / ("info" + std::to_string(i) + ".hiv");
+        WriteAll(file, edited);
+        ToolRun run = RunTool({"info", file});
+        EXPECT_EQ(run.exit, 0) << "row " << i << " (" << rows[i].what << ")";
+        EXPECT_NE(run.out.find(rows[i].part), std::string::npos) << "row " << i << " (" << rows[i].what << "):\n" << run.out;
+    }
 }
 
 TEST(HiveToolText, FileTimesReadAsUtc)

@@ -91,7 +91,8 @@ void PrintInfoText(std::ostream& out, const std::string& file, const CheckResult
                                            ReorganizationText(base.lastReorganized));
     if (base.offlineLibrary)
         Line(out, "Offline library:", "saved by the offline registry library (\"OfRg\", flags " +
-                                          Hex(base.offlineFlags) + ") at " + FileTimeText(base.offlineSaved));
+                                          Hex(base.offlineFlags) + ")" +
+                                          (base.offlineSaved ? " at " + FileTimeText(base.offlineSaved) : ""));
     Line(out, "File size:", std::to_string(stats.fileSize) + " bytes");
     Line(out, "Hive bins data:", std::to_string(stats.binsSize) + " bytes in " + std::to_string(stats.bins) + " bins");
     Line(out, "Keys:", std::to_string(stats.keys));
@@ -107,10 +108,11 @@ void PrintInfoText(std::ostream& out, const std::string& file, const CheckResult
     for (const FreeRun& run : stats.largestFreeRuns)
         runs += (runs.empty() ? "" : ", ") + std::to_string(run.size) + " at " + Hex(run.fileOffset);
     Line(out, "Largest free runs:", runs.empty() ? "none" : runs);
-    for (const auto& [label, counts] : {std::pair{"Deleted, in free cells:", stats.remnantsInFreeCells},
-                                        std::pair{"Deleted, after bins:", stats.remnantsAfterBins}})
-        Line(out, label, Counted(counts.keys, counts.keyBytes) + " keys, " +
-                             Counted(counts.values, counts.valueBytes) + " values (compaction removes them)");
+    for (const auto& [label, counts] : {std::pair{"Deleted (free cells):", stats.remnantsInFreeCells},
+                                        std::pair{"Deleted (after bins):", stats.remnantsAfterBins}})
+        Line(out, label, std::to_string(counts.keys) + " keys (" + std::to_string(counts.keyBytes) + " bytes), " +
+                             std::to_string(counts.values) + " values (" + std::to_string(counts.valueBytes) +
+                             " bytes); compaction removes them");
     Line(out, "Compacted size:", std::to_string(stats.compactedSize) + " bytes (" +
                                      Percent(stats.compactedSize, stats.fileSize) + " of the file)");
     Line(out, "Verdict:", VerdictName(result.verdict));
