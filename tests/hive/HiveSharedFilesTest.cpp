@@ -6,8 +6,11 @@
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
 #include "tests/hive/HiveTestSupport.h"
+#include "tools/kelvaro-hive/HiveTool.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace hive;
 using namespace hivetest;
@@ -90,6 +93,15 @@ TEST_F(HiveSharedFiles, EveryFileGetsItsVerdict)
         }
         if (row.verdict == Verdict::Warnings || row.verdict == Verdict::Dirty) {
             EXPECT_EQ(result.findings.Count(Severity::Error), 0u) << "row " << i << ": " << row.file;
+        }
+        // The command line finds the same logs beside the file and says the same.
+        std::ostringstream out, err;
+        int exit = RunHiveTool({"check", file}, out, err);
+        EXPECT_EQ(exit, ExitCode(row.verdict)) << "row " << i << ": " << row.file << "\n" << out.str() << err.str();
+        if (row.verdict == Verdict::Dirty) {
+            EXPECT_NE(out.str().find("the latest unflushed changes, kept only in its transaction logs, are missing"),
+                      std::string::npos) << "row " << i << ": " << out.str();
+            EXPECT_NE(out.str().find(".LOG1 (not found)"), std::string::npos) << "row " << i << ": " << out.str();
         }
         if (row.verdict == Verdict::Sound) {
             for (const Finding& finding : result.findings.Kept())
