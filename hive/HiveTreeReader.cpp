@@ -26,7 +26,7 @@ class CTreeBuilder : public IHiveVisitor {
     m_open.push_back(key);
     key->name = path.back();
     key->flags = static_cast<std::uint16_t>(node.flags & ~kKeyCompressedName);
-    key->userFlags = node.userFlags;
+    key->userFlags = node.flagsAboveLargestName;
     key->accessBits = node.spare;
     key->lastWritten = node.lastWritten;
   }

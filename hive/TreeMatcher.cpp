@@ -73,7 +73,7 @@ void CTreeMatcher::OnKey(const std::vector<std::u16string>& path, const KeyNode&
   if (m_open.empty()) wanted |= kKeyHiveEntry;
   if (path.back() != expected->name)
     Differs("name differs from \"" + ToUtf8(expected->name) + "\"");
-  else if (flags != wanted || key.userFlags != expected->userFlags)
+  else if (flags != wanted || key.flagsAboveLargestName != expected->userFlags)
     Differs("flags differ");
   else if (key.lastWritten != expected->lastWritten || key.spare != expected->accessBits)
     Differs("last-written time or access bits differ");

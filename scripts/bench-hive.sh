@@ -15,7 +15,7 @@ mkdir -p "$work"
 
 # An optimised build of its own: the test build has sanitizers on.
 cxx=${CXX:-c++}
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root"/tools/kelvaro-hive/{HiveTool,JsonWriter,ToolReport,Main}.cpp \
+"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root"/tools/kelvaro-hive/{DiffCommand,HiveTool,JsonWriter,ToolReport,Main}.cpp \
   -o "$work/kelvaro-hive"
 "$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root/tests/hive/HiveBuilder.cpp" "$root/bench/MakeBigHive.cpp" \
   -o "$work/make-big-hive"

@@ -6,6 +6,7 @@
 #include "hive/HiveTreeReader.h"
 #include "hive/HiveWriter.h"
 #include "tools/kelvaro-hive/CompactCommand.h"
+#include "tools/kelvaro-hive/DiffCommand.h"
 #include "tools/kelvaro-hive/JsonWriter.h"
 #include "tools/kelvaro-hive/ToolReport.h"
 
@@ -21,6 +22,7 @@ const char* const kHelp =
     "Usage: kelvaro-hive info FILE [--json]\n"
     "       kelvaro-hive check FILE [--log LOG]... [--no-logs] [--json]\n"
     "       kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n"
+    "       kelvaro-hive diff A [--log LOG]... B [--log LOG]... [--no-logs] [--all] [--json]\n"
     "\n"
     "Reads a registry hive file (formats 1.3 to 1.6) without changing it.\n"
     "  info    base block, key and value counts, depth, allocated and free space,\n"
@@ -33,6 +35,11 @@ const char* const kHelp =
     "          is first recovered from its logs); OUT is written beside, checked\n"
     "          and compared with IN before it replaces any file of that name.\n"
     "          --format latest writes a 1.3 or 1.4 hive as 1.5.\n"
+    "  diff    compares the content of two hives, ignoring layout: keys by path\n"
+    "          (name, class name, flags, last-written time, security descriptor)\n"
+    "          and values (name, type, data); each --log belongs to the hive\n"
+    "          before it. Lists the first 50 differences (--all: every one).\n"
+    "          Exit 0 same content, 1 different, 3 cannot read.\n"
     "  --json  machine-readable output\n"
     "\n"
     "Exit codes: 0 sound, 1 warnings only, 2 errors or dirty, 3 cannot read or usage.\n"
@@ -120,6 +127,8 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostrea
         CDiskFiles files;
         return RunCompactCommand({arguments.begin() + 1, arguments.end()}, out, err, errIsTerminal, files);
     }
+    if (!arguments.empty() && PathText(arguments.front()) == "diff")
+        return RunDiffCommand({arguments.begin() + 1, arguments.end()}, out, err);
     Options options;
     std::string error;
     if (!ParseArguments(arguments, options, error)) {
