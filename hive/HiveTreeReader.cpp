@@ -3,6 +3,8 @@
 #include "hive/BaseBlock.h"
 #include "hive/Names.h"
 
+#include <algorithm>
+
 namespace hive {
 
 namespace {
@@ -18,6 +20,7 @@ class CTreeBuilder : public IHiveVisitor {
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& node) override {
     m_open.resize(path.size() - 1);
+    m_security.resize(path.size() - 1);
     HiveKey* key = &m_root;
     if (!m_open.empty()) {
       m_open.back()->subkeys.emplace_back();
@@ -29,11 +32,22 @@ class CTreeBuilder : public IHiveVisitor {
     key->userFlags = node.flagsAboveLargestName;
     key->accessBits = node.spare;
     key->lastWritten = node.lastWritten;
+    key->subkeys.reserve(node.subkeyCount);
+    key->values.reserve(node.valueCount);
   }
 
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override {
     HiveKey* key = m_open.back();
-    key->security.assign(securityDescriptor.begin(), securityDescriptor.end());
+    // A descriptor equal to the parent's is left empty, which means the same
+    // in a tree and keeps one copy per distinct descriptor along a path.
+    const std::vector<std::uint8_t>* parent = m_security.empty() ? nullptr : m_security.back();
+    if (parent && std::equal(parent->begin(), parent->end(), securityDescriptor.begin(),
+                             securityDescriptor.end())) {
+      m_security.push_back(parent);
+    } else {
+      key->security.assign(securityDescriptor.begin(), securityDescriptor.end());
+      m_security.push_back(&key->security);
+    }
     key->className.assign(className.begin(), className.end());
   }
 
@@ -44,6 +58,7 @@ class CTreeBuilder : public IHiveVisitor {
  private:
   HiveKey& m_root;
   std::vector<HiveKey*> m_open;  // the keys from the root down to the last one seen
+  std::vector<const std::vector<std::uint8_t>*> m_security;  // their descriptors in effect
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ struct TreeReadResult {
 
 // `tree` holds what the walk could read even when the verdict reports errors;
 // callers that need the whole content refuse anything but sound or warnings.
+// A key whose descriptor is its parent's gets an empty `security`.
 TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs);
 
 }  // namespace hive

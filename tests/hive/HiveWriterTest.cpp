@@ -61,14 +61,15 @@ std::vector<std::string> Sorted(std::vector<std::string> lines) {
   return lines;
 }
 
-// The tree as a reader sees it after writing: siblings sorted, inherited
-// descriptors filled in.
-HiveKey AsStored(const HiveKey& key, const std::vector<std::uint8_t>& inherited) {
+// The tree as the reader gives it back: siblings sorted, and a descriptor
+// only where it differs from the parent's.
+HiveKey AsStored(const HiveKey& key, const std::vector<std::uint8_t>& parentDescriptor) {
   HiveKey stored = key;
-  if (stored.security.empty()) stored.security = inherited;
+  const std::vector<std::uint8_t>& effective =
+      key.security.empty() ? parentDescriptor : key.security;
+  stored.security = effective == parentDescriptor ? std::vector<std::uint8_t>{} : effective;
   stored.subkeys.clear();
-  for (const HiveKey& child : key.subkeys)
-    stored.subkeys.push_back(AsStored(child, stored.security));
+  for (const HiveKey& child : key.subkeys) stored.subkeys.push_back(AsStored(child, effective));
   std::stable_sort(
       stored.subkeys.begin(), stored.subkeys.end(),
       [](const HiveKey& a, const HiveKey& b) { return CompareNames(a.name, b.name) < 0; });
@@ -185,7 +186,7 @@ TEST(HiveWriter, WrittenTreesAreSoundAndReadBackWhole) {
     EXPECT_EQ(RootListSignature(bytes), row.rootList) << "row " << i << " (" << row.what << ")";
 
     TreeReadResult back = ReadHiveTree(bytes, {});
-    HiveKey stored = AsStored(tree.root, tree.root.security);
+    HiveKey stored = AsStored(tree.root, {});
     stored.flags |= kKeyHiveEntry;
     EXPECT_TRUE(back.tree.root == stored)
         << "row " << i << " (" << row.what << "): flags, classes or descriptors changed";
