@@ -126,7 +126,7 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
   if (!hive)
     return Stop(outcome, CompactStatus::Refused,
                 input + ": the new hive is unreadable: " + refusal);
-  CTreeMatcher matcher(read.tree.root);
+  CTreeMatcher matcher(read.tree.root, request.options.leaveOutVolatileKeys);
   HiveStatistics statistics;
   CHiveWalk(*hive, findings, &matcher).Run(statistics);
   if (hive->Base().Dirty() || findings.Count(Severity::Error) != 0)

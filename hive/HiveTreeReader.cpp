@@ -11,12 +11,14 @@ namespace {
 
 constexpr std::size_t kFileNameOffset = 48;
 constexpr std::size_t kFileNameSize = 64;
+constexpr std::size_t kSmallestKeyCell = 80;
+constexpr std::size_t kSmallestValueCell = 24;
 
 // Rebuilds the tree from the walk's depth-first order: a key at depth d is
 // the last child of the key last seen at depth d - 1.
 class CTreeBuilder : public IHiveVisitor {
  public:
-  explicit CTreeBuilder(HiveKey& root) : m_root(root) {}
+  CTreeBuilder(HiveKey& root, std::size_t fileSize) : m_root(root), m_fileSize(fileSize) {}
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& node) override {
     m_open.resize(path.size() - 1);
@@ -32,8 +34,9 @@ class CTreeBuilder : public IHiveVisitor {
     key->userFlags = node.flagsAboveLargestName;
     key->accessBits = node.spare;
     key->lastWritten = node.lastWritten;
-    key->subkeys.reserve(node.subkeyCount);
-    key->values.reserve(node.valueCount);
+    // The counts are the file's word: no more than its cells could hold.
+    key->subkeys.reserve(std::min<std::size_t>(node.subkeyCount, m_fileSize / kSmallestKeyCell));
+    key->values.reserve(std::min<std::size_t>(node.valueCount, m_fileSize / kSmallestValueCell));
   }
 
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override {
@@ -57,6 +60,7 @@ class CTreeBuilder : public IHiveVisitor {
 
  private:
   HiveKey& m_root;
+  std::size_t m_fileSize;
   std::vector<HiveKey*> m_open;  // the keys from the root down to the last one seen
   std::vector<const std::vector<std::uint8_t>*> m_security;  // their descriptors in effect
 };
@@ -68,7 +72,7 @@ TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<L
   if (Fits(bytes, kFileNameOffset, kFileNameSize))
     result.tree.header.fileName.assign(bytes.begin() + kFileNameOffset,
                                        bytes.begin() + kFileNameOffset + kFileNameSize);
-  CTreeBuilder builder(result.tree.root);
+  CTreeBuilder builder(result.tree.root, bytes.size());
   result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
   const BaseBlock& base = result.check.base;
   result.tree.header.minorVersion = base.minorVersion;

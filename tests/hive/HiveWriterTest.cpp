@@ -322,15 +322,27 @@ TEST(HiveWriter, RefusesWhatAHiveCannotHold) {
   EXPECT_EQ(CheckHiveBytes(WriteHive(Tree(5, fine), WriteOptions{}), {}).verdict, Verdict::Sound);
 }
 
-TEST(HiveWriter, VolatileKeysAreLeftOut) {
+TEST(HiveWriter, VolatileKeysAreLeftOutOnlyWhenAsked) {
   HiveKey root = Key(u"ROOT");
   root.subkeys = {Key(u"Kept"), Key(u"Gone")};
   root.subkeys[1].flags = kKeyVolatile;
   root.subkeys[1].subkeys = {Key(u"Below")};
-  CContentCollector collector;
-  CheckResult check = CheckHiveBytes(WriteHive(Tree(5, root), WriteOptions{}), {}, &collector);
-  EXPECT_EQ(check.verdict, Verdict::Sound);
-  EXPECT_EQ(collector.lines, (std::vector<std::string>{"K ROOT", "K ROOT\\Kept"}));
+  struct Row {
+    bool leaveOut;
+    std::vector<std::string> lines;
+  };
+  const Row rows[] = {
+      {true, {"K ROOT", "K ROOT\\Kept"}},
+      {false, {"K ROOT", "K ROOT\\Gone", "K ROOT\\Gone\\Below", "K ROOT\\Kept"}},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    WriteOptions options;
+    options.leaveOutVolatileKeys = rows[i].leaveOut;
+    CContentCollector collector;
+    CheckResult check = CheckHiveBytes(WriteHive(Tree(5, root), options), {}, &collector);
+    EXPECT_EQ(check.verdict, Verdict::Sound) << "row " << i;
+    EXPECT_EQ(collector.lines, rows[i].lines) << "row " << i;
+  }
 }
 
 struct PackingRow {
