@@ -5,6 +5,7 @@
 // gives the same bytes. The others are refused or unreadable, and nothing is
 // written for them.
 
+#include "hive/ContentDiff.h"
 #include "hive/HiveCheck.h"
 #include "hive/HiveCompaction.h"
 #include "hive/LogFiles.h"
@@ -136,6 +137,12 @@ TEST_F(HiveCompactSamples, CompactToSoundFilesWithTheSameContent) {
       EXPECT_LE(after.size(), before.size()) << what;
       std::vector<std::string> ours = OurLines(after, {});
       EXPECT_EQ(ours, OurLines(before, logs)) << what;
+      ContentDiffResult diff = DiffHiveContent(before, logs, after, {});
+      EXPECT_TRUE(diff.readable && diff.total == 0)
+          << what << ": " << diff.error
+          << (diff.differences.empty()
+                  ? ""
+                  : diff.differences[0].path + ": " + diff.differences[0].what);
 
       std::string in = input.string(), out = output.string();
       EXPECT_EQ(RunProgram("regfinfo '" + out + "'").exit, 0) << what;

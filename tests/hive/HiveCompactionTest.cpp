@@ -2,6 +2,7 @@
 // whole, checked and equal in content to the input; every failure on the way
 // leaves no new file and no temporary file behind.
 
+#include "hive/ContentDiff.h"
 #include "hive/HiveCheck.h"
 #include "hive/HiveCompaction.h"
 #include "hive/Records.h"
@@ -272,6 +273,16 @@ TEST_F(HiveCompaction, FragmentedHiveGetsItsSpaceBack) {
   RunHiveTool({"info", m_input, "--json"}, out, err);
   EXPECT_NE(out.str().find("\"compactedSize\":" + std::to_string(after.size())), std::string::npos)
       << out.str();
+
+  ContentDiffResult diff = DiffHiveContent(fragmented, after);
+  EXPECT_TRUE(diff.readable && diff.total == 0) << diff.total << " differences";
+
+  // The command line reaches the same result.
+  std::filesystem::path byCommand = m_scratch.Path() / "command.hiv";
+  std::ostringstream commandOut, commandErr;
+  EXPECT_EQ(RunHiveTool({"compact", m_input, byCommand}, commandOut, commandErr), 0)
+      << commandErr.str();
+  EXPECT_EQ(ReadAll(byCommand), after);
 
   // Compacting the result again writes the same bytes.
   std::filesystem::path again = m_scratch.Path() / "again.hiv";
