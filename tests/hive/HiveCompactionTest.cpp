@@ -284,6 +284,12 @@ TEST_F(HiveCompaction, FragmentedHiveGetsItsSpaceBack) {
       << commandErr.str();
   EXPECT_EQ(ReadAll(byCommand), after);
 
+  // An existing destination is replaced whole.
+  WriteAll(byCommand, {'o', 'l', 'd'});
+  EXPECT_EQ(RunHiveTool({"compact", m_input, byCommand}, commandOut, commandErr), 0)
+      << commandErr.str();
+  EXPECT_EQ(ReadAll(byCommand), after);
+
   // Compacting the result again writes the same bytes.
   std::filesystem::path again = m_scratch.Path() / "again.hiv";
   ASSERT_EQ(CompactHiveFile(CompactRequest{m_output, again, {}, {}, {}}, files).status,
