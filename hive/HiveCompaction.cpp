@@ -109,6 +109,10 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     case Verdict::Warnings: break;
   }
 
+  if (!read.unrepresentable.empty())
+    return Stop(outcome, CompactStatus::Refused,
+                input + ": " + read.unrepresentable + "; nothing written");
+
   std::vector<std::uint8_t> written;
   try {
     written = WriteHive(read.tree, request.options);

@@ -18,7 +18,8 @@ constexpr std::size_t kSmallestValueCell = 24;
 // the last child of the key last seen at depth d - 1.
 class CTreeBuilder : public IHiveVisitor {
  public:
-  CTreeBuilder(HiveKey& root, std::size_t fileSize) : m_root(root), m_fileSize(fileSize) {}
+  CTreeBuilder(HiveKey& root, std::size_t fileSize, std::string& unrepresentable)
+      : m_root(root), m_fileSize(fileSize), m_unrepresentable(unrepresentable) {}
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& node) override {
     m_open.resize(path.size() - 1);
@@ -41,6 +42,8 @@ class CTreeBuilder : public IHiveVisitor {
 
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override {
     HiveKey* key = m_open.back();
+    if (securityDescriptor.empty() && m_unrepresentable.empty())
+      m_unrepresentable = "key \"" + ToUtf8(key->name) + "\" has an empty security descriptor";
     // A descriptor equal to the parent's is left empty, which means the same
     // in a tree and keeps one copy per distinct descriptor along a path.
     const std::vector<std::uint8_t>* parent = m_security.empty() ? nullptr : m_security.back();
@@ -61,6 +64,7 @@ class CTreeBuilder : public IHiveVisitor {
  private:
   HiveKey& m_root;
   std::size_t m_fileSize;
+  std::string& m_unrepresentable;
   std::vector<HiveKey*> m_open;  // the keys from the root down to the last one seen
   std::vector<const std::vector<std::uint8_t>*> m_security;  // their descriptors in effect
 };
@@ -72,7 +76,7 @@ TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<L
   if (Fits(bytes, kFileNameOffset, kFileNameSize))
     result.tree.header.fileName.assign(bytes.begin() + kFileNameOffset,
                                        bytes.begin() + kFileNameOffset + kFileNameSize);
-  CTreeBuilder builder(result.tree.root, bytes.size());
+  CTreeBuilder builder(result.tree.root, bytes.size(), result.unrepresentable);
   result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
   const BaseBlock& base = result.check.base;
   result.tree.header.minorVersion = base.minorVersion;

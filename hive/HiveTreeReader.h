@@ -15,6 +15,10 @@ struct TreeReadResult {
   // The check of the input: its verdict, findings, statistics and replay.
   CheckResult check;
   HiveTree tree;
+  // Why the tree cannot stand for the file's content (a key whose security
+  // record holds an empty descriptor, which a tree cannot tell from "the
+  // parent's"); empty when it can.
+  std::string unrepresentable;
 };
 
 // `tree` holds what the walk could read even when the verdict reports errors;

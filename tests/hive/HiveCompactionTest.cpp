@@ -205,6 +205,10 @@ TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
   WriteU32(damaged, kBaseBlockSize + m_layout.keys[1] + 4 + 16, 0x12345678);  // a key's parent
   std::filesystem::path damagedFile = m_scratch.Path() / "damaged.hiv";
   WriteAll(damagedFile, damaged);
+  std::vector<std::uint8_t> noDescriptor = m_bytes;
+  WriteU32(noDescriptor, kBaseBlockSize + m_layout.security + 4 + 16, 0);  // descriptor size
+  std::filesystem::path noDescriptorFile = m_scratch.Path() / "no-descriptor.hiv";
+  WriteAll(noDescriptorFile, noDescriptor);
   std::filesystem::path noise = m_scratch.Path() / "noise.bin";
   WriteAll(noise, std::vector<std::uint8_t>(5000, 'x'));
   std::filesystem::path link = m_scratch.Path() / "link.hiv";
@@ -229,6 +233,7 @@ TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
       {{dirtyFile, m_output}, 2, "", "dirty and no transaction log was found"},
       {{damagedFile, m_output}, 2, "", "has errors"},
       {{noise, m_output}, 3, "", "not a registry hive"},
+      {{noDescriptorFile, m_output}, 2, "", "has an empty security descriptor"},
       {{m_scratch.Path() / "missing.hiv", m_output}, 3, "", "missing.hiv"},
       {{m_input, m_scratch.Path() / "no-such-folder" / "x.hiv"}, 2, "", "nothing written"},
       {{m_input, m_output}, 0, "Saved:", ""},
