@@ -17,6 +17,14 @@ namespace hive {
 namespace {
 
 constexpr std::size_t kWriteChunk = 1 << 20;
+// Rough shares of the time: reading and checking the input, then building and
+// checking the new hive, then writing it.
+constexpr double kReadingEnds = 0.4;
+constexpr double kWritingStarts = 0.7;
+
+void Report(const CompactRequest& request, double done) {
+  if (request.progress) request.progress(done);
+}
 
 CompactOutcome Stop(CompactOutcome outcome, CompactStatus status, std::string message) {
   outcome.status = status;
@@ -89,7 +97,9 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     logs.push_back(std::move(log));
   }
 
+  Report(request, 0);
   TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
+  Report(request, kReadingEnds);
   outcome.minorBefore = read.check.base.minorVersion;
   outcome.logEntriesApplied = read.check.replay.entriesApplied;
   switch (read.check.verdict) {
@@ -142,6 +152,7 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
                 input + ": the new hive's content differs from the input: " + matcher.Difference() +
                     "; nothing written");
   read.tree = HiveTree();
+  Report(request, kWritingStarts);
   Bytes newBytes = hive->FileBytes();
 
   std::filesystem::path temporary = TemporaryBeside(request.output);
@@ -153,8 +164,8 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
   for (std::size_t at = 0; at < newBytes.size(); at += kWriteChunk) {
     std::size_t size = std::min(kWriteChunk, newBytes.size() - at);
     if (!files.Append(newBytes.subspan(at, size), error)) return fail(error);
-    if (request.progress)
-      request.progress(static_cast<double>(at + size) / static_cast<double>(newBytes.size()));
+    Report(request, kWritingStarts + (1 - kWritingStarts) * static_cast<double>(at + size) /
+                                         static_cast<double>(newBytes.size()));
   }
   if (!files.Finish(error)) return fail(error);
 
