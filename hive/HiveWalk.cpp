@@ -146,6 +146,8 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
 
     CheckSecurity(key, offset);
     CheckClass(key, offset);
+    if (m_pVisitor)
+        m_pVisitor->OnKeyRecords(SecurityDescriptor(key), ClassName(key));
     CheckValues(key, offset);
 
     Frame frame;
@@ -391,6 +393,23 @@ void CHiveWalk::CheckSecurity(const KeyNode& key, std::uint32_t offset)
     }
     m_securityUses[key.security] = 1;
     ++m_pStatistics->securityDescriptors;
+}
+
+Bytes CHiveWalk::SecurityDescriptor(const KeyNode& key) const
+{
+    std::optional<Bytes> cell = m_hive.AllocatedCell(key.security);
+    SecurityKey sk;
+    if (!cell || !ParseSecurityKey(*cell, sk))
+        return Bytes();
+    return cell->subspan(20, sk.descriptorSize);
+}
+
+Bytes CHiveWalk::ClassName(const KeyNode& key) const
+{
+    std::optional<Bytes> cell = m_hive.AllocatedCell(key.classOffset);
+    if (key.classLength == 0 || !cell || cell->size() < key.classLength)
+        return Bytes();
+    return cell->first(key.classLength);
 }
 
 void CHiveWalk::CheckClass(const KeyNode& key, std::uint32_t offset)

@@ -63,6 +63,8 @@ private:
     bool BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size, std::uint32_t valueOffset, Bytes& data);
     void CheckSecurity(const KeyNode& key, std::uint32_t offset);
     void CheckClass(const KeyNode& key, std::uint32_t offset);
+    Bytes SecurityDescriptor(const KeyNode& key) const;
+    Bytes ClassName(const KeyNode& key) const;
     void CheckLargest(const char* field, std::uint32_t stored, std::uint32_t real, std::uint32_t key);
     void CheckSecurityRing();
     void FindUnreferenced(HiveStatistics& statistics);

@@ -3,6 +3,9 @@
 #include "hive/FileBytes.h"
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
+#include "hive/HiveTreeReader.h"
+#include "hive/HiveWriter.h"
+#include "tools/kelvaro-hive/CompactCommand.h"
 #include "tools/kelvaro-hive/DiffCommand.h"
 #include "tools/kelvaro-hive/JsonWriter.h"
 #include "tools/kelvaro-hive/ToolReport.h"
@@ -20,6 +23,7 @@ constexpr int kUsageExit = 3;
 const char* const kHelp =
     "Usage: kelvaro-hive info FILE [--log LOG]... [--no-logs] [--json]\n"
     "       kelvaro-hive check FILE [--log LOG]... [--no-logs] [--verbose] [--json]\n"
+    "       kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n"
     "       kelvaro-hive diff A [--log LOG]... B [--log LOG]... [--no-logs] [--all] [--json]\n"
     "\n"
     "Reads a registry hive file (formats 1.3 to 1.6) without changing it.\n"
@@ -32,6 +36,10 @@ const char* const kHelp =
     "  Both recover a dirty hive first, in memory, from its transaction logs:\n"
     "  those given with --log, otherwise FILE.LOG1, FILE.LOG2 and FILE.LOG beside\n"
     "  it (--no-logs: none, to see the primary file alone).\n"
+    "  compact writes IN's content afresh into OUT in the fewest bytes (a dirty IN\n"
+    "          is first recovered from its logs); OUT is written beside, checked\n"
+    "          and compared with IN before it replaces any file of that name.\n"
+    "          --format latest writes a 1.3 or 1.4 hive as 1.5.\n"
     "  diff    compares the content of two hives, ignoring layout: keys by path\n"
     "          (name, class name, flags, last-written time, security descriptor)\n"
     "          and values (name, type, data); each --log belongs to the hive\n"
@@ -40,7 +48,8 @@ const char* const kHelp =
     "  --json  machine-readable output\n"
     "\n"
     "Exit codes: 0 sound, 1 warnings only, 2 errors, 3 cannot read or usage,\n"
-    "4 dirty (a write never finished and no log brought the hive up to date).\n";
+    "4 dirty (a write never finished and no log brought the hive up to date).\n"
+    "compact: 0 written, 2 refused (nothing written), 3 cannot read or usage.\n";
 
 struct Options {
     std::string command;
@@ -130,8 +139,13 @@ int Unreadable(const Options& options, const std::string& file, const std::strin
 
 } // namespace
 
-int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err)
+int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err,
+                bool errIsTerminal)
 {
+    if (!arguments.empty() && PathText(arguments.front()) == "compact") {
+        CDiskFiles files;
+        return RunCompactCommand({arguments.begin() + 1, arguments.end()}, out, err, errIsTerminal, files);
+    }
     if (!arguments.empty() && PathText(arguments.front()) == "diff")
         return RunDiffCommand({arguments.begin() + 1, arguments.end()}, out, err);
     Options options;
@@ -176,7 +190,16 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostrea
             logs.push_back(std::move(log));
         }
     }
-    CheckResult result = CheckHiveBytes(std::move(bytes), logs);
+    CheckResult result;
+    if (options.command == "info") {
+        // The compacted size is what `compact` would write, when the content reads whole.
+        TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
+        result = std::move(read.check);
+        if ((result.verdict == Verdict::Sound || result.verdict == Verdict::Warnings) && read.unrepresentable.empty())
+            result.statistics.compactedSize = CompactedSize(read.tree, WriteOptions{});
+    } else {
+        result = CheckHiveBytes(std::move(bytes), logs);
+    }
     result.logsLookedFor = std::move(logsLookedFor);
     if (result.verdict == Verdict::Unreadable)
         return Unreadable(options, file, result.refusal, out, err);

@@ -1,0 +1,475 @@
+#include "hive/HiveWriter.h"
+
+#include "hive/BaseBlock.h"
+#include "hive/CellPacking.h"
+#include "hive/Hive.h"
+#include "hive/Names.h"
+#include "hive/Records.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+namespace hive {
+
+namespace {
+
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+// 4 + 4 + 8 * 507 = 4064: the largest leaf that still fits a bin's room.
+constexpr std::size_t kLeafCapacity = 507;
+constexpr std::uint32_t kFirstBigDataMinor = 4;
+constexpr std::uint32_t kFirstHashLeafMinor = 5;
+constexpr std::uint32_t kLargestBinsSize = 0xFFFFF000 - kBaseBlockSize;
+constexpr std::size_t kFileNameOffset = 48;
+constexpr std::size_t kFileNameSize = 64;
+constexpr std::uint32_t kBaseFlagTransactionLock = 0x1;
+constexpr std::uint32_t kSecurityRecordFixedSize = 20;
+constexpr std::uint32_t kBigDataRecordSize = 8;
+constexpr std::uint32_t kSegmentTail = 4;
+// Owner, group, SACL and DACL absent: the least a key without a descriptor of
+// its own and without a parent to inherit from can carry.
+constexpr std::uint8_t kEmptyDescriptor[20] = {1, 0, 0, 0x80};
+
+std::uint32_t CellSize(std::uint64_t dataSize) {
+  std::uint64_t size = (dataSize + 4 + 7) / 8 * 8;
+  if (size > kLargestBinsSize)
+    throw HiveWriteError("a record of " + std::to_string(dataSize) + " bytes does not fit a hive");
+  return static_cast<std::uint32_t>(size);
+}
+
+bool Compressible(const std::u16string& name) {
+  return std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x100; });
+}
+
+std::uint32_t StoredNameSize(const std::u16string& name) {
+  return static_cast<std::uint32_t>(Compressible(name) ? name.size() : name.size() * 2);
+}
+
+std::uint16_t NameLengthField(const std::u16string& name, const char* what) {
+  std::uint32_t size = StoredNameSize(name);
+  if (size > 0xFFFF)
+    throw HiveWriteError(std::string(what) + " name of " + std::to_string(size) +
+                         " bytes is too long");
+  return static_cast<std::uint16_t>(size);
+}
+
+// The lf hint: the first four characters, one byte each.
+std::uint32_t FastLeafHint(const std::u16string& name) {
+  std::uint32_t hint = 0;
+  for (std::size_t i = 0; i < 4 && i < name.size(); ++i)
+    hint |= static_cast<std::uint32_t>(name[i] & 0xFF) << (8 * i);
+  return hint;
+}
+
+struct SecurityPlan {
+  const std::vector<std::uint8_t>* descriptor = nullptr;
+  std::uint32_t cell = 0;
+  std::uint32_t references = 0;
+};
+
+struct ValuePlan {
+  const HiveValue* value = nullptr;
+  std::uint32_t vk = 0;
+  std::uint32_t data = kNone;  // data cell, or db record
+  std::uint32_t segments = 0;  // segments of a db record: list at data + 1, then each
+};
+
+struct KeyPlan {
+  const HiveKey* key = nullptr;
+  std::uint32_t parent = kNone;  // plan index
+  std::uint32_t nk = 0;
+  std::uint32_t classCell = kNone;
+  std::uint32_t valueList = kNone;
+  std::uint32_t firstValue = 0;
+  std::uint32_t valueCount = 0;
+  std::uint32_t list = kNone;    // the leaf, or the ri over the leaves
+  std::uint32_t leaves = 0;      // leaves after an ri, at list + 1 on
+  std::uint32_t firstChild = 0;  // plan index; children are consecutive
+  std::uint32_t childCount = 0;
+  std::uint32_t security = 0;  // index into the security plans
+};
+
+// Every cell of the new hive, sized, in a fixed order: keys breadth-first,
+// each with its records, so that a key's children have consecutive plans.
+class CHivePlan {
+ public:
+  CHivePlan(const HiveTree& tree, const WriteOptions& options)
+      : m_minor(WrittenMinorVersion(tree, options)),
+        m_leaveOutVolatile(options.leaveOutVolatileKeys) {
+    m_keys.push_back(KeyPlan{&tree.root});
+    for (std::uint32_t i = 0; i < m_keys.size(); ++i) PlanKey(i);
+  }
+
+  std::uint32_t Minor() const { return m_minor; }
+  const std::vector<std::uint32_t>& CellSizes() const { return m_sizes; }
+  const std::vector<KeyPlan>& Keys() const { return m_keys; }
+  const std::vector<ValuePlan>& Values() const { return m_values; }
+  const std::vector<SecurityPlan>& Securities() const { return m_securities; }
+  const std::vector<const HiveKey*>& Children() const { return m_children; }
+  bool HashLeaves() const { return m_minor >= kFirstHashLeafMinor; }
+
+ private:
+  std::uint32_t AddCell(std::uint64_t dataSize) {
+    m_sizes.push_back(CellSize(dataSize));
+    return static_cast<std::uint32_t>(m_sizes.size() - 1);
+  }
+
+  void PlanKey(std::uint32_t index) {
+    const HiveKey& key = *m_keys[index].key;
+    m_keys[index].nk = AddCell(kKeyNodeFixedSize + NameLengthField(key.name, "key"));
+    m_keys[index].security = PlanSecurity(index);
+    if (!key.className.empty()) {
+      if (key.className.size() > 0xFFFF)
+        throw HiveWriteError("class name of " + std::to_string(key.className.size()) +
+                             " bytes is too long");
+      m_keys[index].classCell = AddCell(key.className.size());
+    }
+    if (!key.values.empty())
+      m_keys[index].valueList = AddCell(4 * std::uint64_t{key.values.size()});
+    m_keys[index].firstValue = static_cast<std::uint32_t>(m_values.size());
+    m_keys[index].valueCount = static_cast<std::uint32_t>(key.values.size());
+    for (const HiveValue& value : key.values) PlanValue(value);
+    PlanSubkeys(index);
+  }
+
+  void PlanValue(const HiveValue& value) {
+    NameLengthField(value.name, "value");
+    ValuePlan plan{&value, AddCell(kValueKeyFixedSize + StoredNameSize(value.name))};
+    std::uint64_t size = value.data.size();
+    if (size >= kInlineDataBit)
+      throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
+    if (size > 4 && m_minor >= kFirstBigDataMinor && size > kBigDataSegment) {
+      plan.segments = static_cast<std::uint32_t>((size + kBigDataSegment - 1) / kBigDataSegment);
+      if (plan.segments > 0xFFFF)
+        throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
+      plan.data = AddCell(kBigDataRecordSize);
+      AddCell(4 * std::uint64_t{plan.segments});
+      // Segment cells keep 4 bytes past their data, as Windows' full segments
+      // do (16,352-byte cells); readers take a segment's length from its cell.
+      for (std::uint64_t at = 0; at < size; at += kBigDataSegment)
+        AddCell(std::min<std::uint64_t>(kBigDataSegment, size - at) + kSegmentTail);
+    } else if (size > 4) {
+      plan.data = AddCell(size);
+    }
+    m_values.push_back(plan);
+  }
+
+  void PlanSubkeys(std::uint32_t index) {
+    const HiveKey& key = *m_keys[index].key;
+    std::size_t first = m_children.size();
+    for (const HiveKey& subkey : key.subkeys)
+      if (!m_leaveOutVolatile || (subkey.flags & kKeyVolatile) == 0) m_children.push_back(&subkey);
+    auto begin = m_children.begin() + static_cast<std::ptrdiff_t>(first);
+    std::stable_sort(begin, m_children.end(), [](const HiveKey* a, const HiveKey* b) {
+      return CompareNames(a->name, b->name) < 0;
+    });
+    for (auto it = begin; it != m_children.end() && it + 1 != m_children.end(); ++it)
+      if (CompareNames((*it)->name, (*(it + 1))->name) == 0)
+        throw HiveWriteError("two subkeys of \"" + ToUtf8(key.name) + "\" share the name \"" +
+                             ToUtf8((*it)->name) + "\"");
+    std::size_t count = m_children.size() - first;
+    m_keys[index].firstChild = static_cast<std::uint32_t>(m_keys.size());
+    m_keys[index].childCount = static_cast<std::uint32_t>(count);
+    if (count == 0) return;
+    if (count <= kLeafCapacity) {
+      m_keys[index].list = AddCell(4 + 8 * count);
+    } else {
+      std::size_t leaves = (count + kLeafCapacity - 1) / kLeafCapacity;
+      m_keys[index].list = AddCell(4 + 4 * leaves);
+      m_keys[index].leaves = static_cast<std::uint32_t>(leaves);
+      for (std::size_t leaf = 0; leaf < leaves; ++leaf)
+        AddCell(4 + 8 * std::min(kLeafCapacity, count - leaf * kLeafCapacity));
+    }
+    for (std::size_t i = first; i < m_children.size(); ++i) {
+      KeyPlan child;
+      child.key = m_children[i];
+      child.parent = index;
+      m_keys.push_back(child);
+    }
+  }
+
+  std::uint32_t PlanSecurity(std::uint32_t index) {
+    const KeyPlan& plan = m_keys[index];
+    if (plan.key->security.empty()) {
+      if (plan.parent != kNone) {
+        std::uint32_t inherited = m_keys[plan.parent].security;
+        ++m_securities[inherited].references;
+        return inherited;
+      }
+      if (m_empty.empty()) m_empty.assign(std::begin(kEmptyDescriptor), std::end(kEmptyDescriptor));
+      return Share(m_empty);
+    }
+    return Share(plan.key->security);
+  }
+
+  std::uint32_t Share(const std::vector<std::uint8_t>& descriptor) {
+    std::string_view bytes(reinterpret_cast<const char*>(descriptor.data()), descriptor.size());
+    auto [found, added] =
+        m_securityByBytes.try_emplace(bytes, static_cast<std::uint32_t>(m_securities.size()));
+    if (added)
+      m_securities.push_back(SecurityPlan{
+          &descriptor, AddCell(kSecurityRecordFixedSize + std::uint64_t{descriptor.size()}), 0});
+    ++m_securities[found->second].references;
+    return found->second;
+  }
+
+  std::uint32_t m_minor;
+  bool m_leaveOutVolatile;
+  std::vector<std::uint32_t> m_sizes;
+  std::vector<KeyPlan> m_keys;
+  std::vector<ValuePlan> m_values;
+  std::vector<SecurityPlan> m_securities;
+  std::vector<const HiveKey*> m_children;
+  std::vector<std::uint8_t> m_empty;
+  std::unordered_map<std::string_view, std::uint32_t> m_securityByBytes;
+};
+
+// Fills the file once the layout is known; every offset it stores is a cell
+// offset relative to the hive bins data.
+class CHiveSerializer {
+ public:
+  CHiveSerializer(const HiveTree& tree, const CHivePlan& plan, const CellLayout& layout,
+                  std::vector<std::uint8_t>& file)
+      : m_tree(tree), m_plan(plan), m_layout(layout), m_file(file) {}
+
+  void Write() {
+    m_file.assign(kBaseBlockSize + m_layout.binsSize, 0);
+    WriteBaseBlock();
+    for (const PackedBin& bin : m_layout.bins) {
+      std::memcpy(&m_file[kBaseBlockSize + bin.offset], "hbin", 4);
+      Put32Raw(bin.offset + 4, bin.offset);
+      Put32Raw(bin.offset + 8, bin.size);
+    }
+    for (const FreeGap& gap : m_layout.gaps) Put32Raw(gap.offset, gap.size);
+    for (std::size_t i = 0; i < m_plan.CellSizes().size(); ++i)
+      Put32Raw(m_layout.offsets[i],
+               static_cast<std::uint32_t>(-static_cast<std::int64_t>(m_plan.CellSizes()[i])));
+    WriteSecurities();
+    for (const KeyPlan& key : m_plan.Keys()) WriteKey(key);
+  }
+
+ private:
+  std::uint32_t At(std::uint32_t cell) const { return m_layout.offsets[cell]; }
+  std::uint8_t* Data(std::uint32_t cell) { return &m_file[kBaseBlockSize + At(cell) + 4]; }
+  void Put32Raw(std::uint32_t offset, std::uint32_t value) {
+    WriteU32(m_file, kBaseBlockSize + offset, value);
+  }
+  static void Put16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+  }
+  static void Put32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+  static void Put64(std::uint8_t* at, std::uint64_t value) {
+    Put32(at, static_cast<std::uint32_t>(value));
+    Put32(at + 4, static_cast<std::uint32_t>(value >> 32));
+  }
+  static void PutName(std::uint8_t* at, const std::u16string& name) {
+    if (Compressible(name)) {
+      for (char16_t c : name) *at++ = static_cast<std::uint8_t>(c);
+    } else {
+      for (char16_t c : name) {
+        Put16(at, c);
+        at += 2;
+      }
+    }
+  }
+  static void PutBytes(std::uint8_t* at, const std::uint8_t* bytes, std::size_t size) {
+    if (size != 0) std::memcpy(at, bytes, size);
+  }
+
+  void WriteBaseBlock() {
+    const HiveHeader& header = m_tree.header;
+    std::uint8_t* base = m_file.data();
+    std::memcpy(base, "regf", 4);
+    Put32(base + 4, header.sequence);
+    Put32(base + 8, header.sequence);
+    Put64(base + 12, header.lastWritten);
+    Put32(base + 20, 1);
+    Put32(base + 24, m_plan.Minor());
+    Put32(base + 28, static_cast<std::uint32_t>(FileType::Primary));
+    Put32(base + 32, 1);
+    Put32(base + 36, At(m_plan.Keys().front().nk));
+    Put32(base + 40, static_cast<std::uint32_t>(m_layout.binsSize));
+    Put32(base + 44, 1);
+    PutBytes(base + kFileNameOffset, header.fileName.data(),
+             std::min(header.fileName.size(), kFileNameSize));
+    // A new file has no transaction pending against it.
+    Put32(base + 144, header.flags & ~kBaseFlagTransactionLock);
+    StoreBaseBlockChecksum(std::span<std::uint8_t>(m_file.data(), kBaseBlockSize));
+  }
+
+  void WriteSecurities() {
+    const std::vector<SecurityPlan>& securities = m_plan.Securities();
+    std::size_t count = securities.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      const SecurityPlan& sk = securities[i];
+      std::uint8_t* at = Data(sk.cell);
+      std::memcpy(at, "sk", 2);
+      Put32(at + 4, At(securities[(i + 1) % count].cell));
+      Put32(at + 8, At(securities[(i + count - 1) % count].cell));
+      Put32(at + 12, sk.references);
+      Put32(at + 16, static_cast<std::uint32_t>(sk.descriptor->size()));
+      PutBytes(at + 20, sk.descriptor->data(), sk.descriptor->size());
+    }
+  }
+
+  void WriteKey(const KeyPlan& plan) {
+    const HiveKey& key = *plan.key;
+    std::uint32_t largestName = 0, largestClass = 0, largestValueName = 0, largestValueData = 0;
+    for (std::uint32_t i = 0; i < plan.childCount; ++i) {
+      const HiveKey& child = *m_plan.Keys()[plan.firstChild + i].key;
+      largestName = std::max(largestName, NameBytes(child.name));
+      largestClass = std::max(largestClass, static_cast<std::uint32_t>(child.className.size()));
+    }
+    for (std::uint32_t i = 0; i < plan.valueCount; ++i) {
+      const ValuePlan& value = m_plan.Values()[plan.firstValue + i];
+      largestValueName = std::max(largestValueName, NameBytes(value.value->name));
+      largestValueData =
+          std::max(largestValueData, static_cast<std::uint32_t>(value.value->data.size()));
+      WriteValue(value);
+    }
+
+    std::uint8_t* nk = Data(plan.nk);
+    bool root = plan.parent == kNone;
+    std::uint16_t flags = static_cast<std::uint16_t>(key.flags & ~kKeyCompressedName);
+    if (Compressible(key.name)) flags |= kKeyCompressedName;
+    if (root) flags |= kKeyHiveEntry;
+    std::memcpy(nk, "nk", 2);
+    Put16(nk + 2, flags);
+    Put64(nk + 4, key.lastWritten);
+    Put32(nk + 12, key.accessBits);
+    Put32(nk + 16, root ? kNone : At(m_plan.Keys()[plan.parent].nk));
+    Put32(nk + 20, plan.childCount);
+    Put32(nk + 24, 0);
+    Put32(nk + 28, plan.list == kNone ? kNone : At(plan.list));
+    Put32(nk + 32, kNone);
+    Put32(nk + 36, plan.valueCount);
+    Put32(nk + 40, plan.valueList == kNone ? kNone : At(plan.valueList));
+    Put32(nk + 44, At(m_plan.Securities()[plan.security].cell));
+    Put32(nk + 48, plan.classCell == kNone ? kNone : At(plan.classCell));
+    Put32(nk + 52, largestName | (std::uint32_t{key.userFlags} << 16));
+    Put32(nk + 56, largestClass);
+    Put32(nk + 60, largestValueName);
+    Put32(nk + 64, largestValueData);
+    Put16(nk + 72, static_cast<std::uint16_t>(StoredNameSize(key.name)));
+    Put16(nk + 74, static_cast<std::uint16_t>(key.className.size()));
+    PutName(nk + kKeyNodeFixedSize, key.name);
+
+    if (plan.classCell != kNone)
+      PutBytes(Data(plan.classCell), key.className.data(), key.className.size());
+    if (plan.valueList != kNone) {
+      std::uint8_t* list = Data(plan.valueList);
+      for (std::uint32_t i = 0; i < plan.valueCount; ++i)
+        Put32(list + 4 * i, At(m_plan.Values()[plan.firstValue + i].vk));
+    }
+    WriteSubkeyLists(plan);
+  }
+
+  void WriteSubkeyLists(const KeyPlan& plan) {
+    if (plan.list == kNone) return;
+    if (plan.leaves == 0) {
+      WriteLeaf(plan.list, plan.firstChild, plan.childCount);
+      return;
+    }
+    std::uint8_t* ri = Data(plan.list);
+    std::memcpy(ri, "ri", 2);
+    Put16(ri + 2, static_cast<std::uint16_t>(plan.leaves));
+    for (std::uint32_t leaf = 0; leaf < plan.leaves; ++leaf) {
+      std::uint32_t first = leaf * static_cast<std::uint32_t>(kLeafCapacity);
+      std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(kLeafCapacity),
+                                                    plan.childCount - first);
+      Put32(ri + 4 + 4 * leaf, At(plan.list + 1 + leaf));
+      WriteLeaf(plan.list + 1 + leaf, plan.firstChild + first, count);
+    }
+  }
+
+  void WriteLeaf(std::uint32_t cell, std::uint32_t firstChild, std::uint32_t count) {
+    std::uint8_t* leaf = Data(cell);
+    bool hashed = m_plan.HashLeaves();
+    std::memcpy(leaf, hashed ? "lh" : "lf", 2);
+    Put16(leaf + 2, static_cast<std::uint16_t>(count));
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const KeyPlan& child = m_plan.Keys()[firstChild + i];
+      Put32(leaf + 4 + 8 * i, At(child.nk));
+      Put32(leaf + 8 + 8 * i, hashed ? NameHash(child.key->name) : FastLeafHint(child.key->name));
+    }
+  }
+
+  void WriteValue(const ValuePlan& plan) {
+    const HiveValue& value = *plan.value;
+    std::uint8_t* vk = Data(plan.vk);
+    std::uint32_t size = static_cast<std::uint32_t>(value.data.size());
+    std::memcpy(vk, "vk", 2);
+    Put16(vk + 2, static_cast<std::uint16_t>(StoredNameSize(value.name)));
+    if (plan.data == kNone) {
+      Put32(vk + 4, size | kInlineDataBit);
+      PutBytes(vk + 8, value.data.data(), size);
+    } else {
+      Put32(vk + 4, size);
+      Put32(vk + 8, At(plan.data));
+      WriteData(plan);
+    }
+    Put32(vk + 12, value.type);
+    Put16(vk + 16, Compressible(value.name) ? kValueCompressedName : 0);
+    PutName(vk + kValueKeyFixedSize, value.name);
+  }
+
+  void WriteData(const ValuePlan& plan) {
+    const std::vector<std::uint8_t>& data = plan.value->data;
+    if (plan.segments == 0) {
+      PutBytes(Data(plan.data), data.data(), data.size());
+      return;
+    }
+    std::uint8_t* db = Data(plan.data);
+    std::memcpy(db, "db", 2);
+    Put16(db + 2, static_cast<std::uint16_t>(plan.segments));
+    Put32(db + 4, At(plan.data + 1));
+    std::uint8_t* list = Data(plan.data + 1);
+    for (std::uint32_t i = 0; i < plan.segments; ++i) {
+      std::uint32_t segment = plan.data + 2 + i;
+      std::size_t at = std::size_t{i} * kBigDataSegment;
+      Put32(list + 4 * i, At(segment));
+      PutBytes(Data(segment), data.data() + at,
+               std::min<std::size_t>(kBigDataSegment, data.size() - at));
+    }
+  }
+
+  const HiveTree& m_tree;
+  const CHivePlan& m_plan;
+  const CellLayout& m_layout;
+  std::vector<std::uint8_t>& m_file;
+};
+
+CellLayout Pack(const CHivePlan& plan) {
+  CellLayout layout = PackCells(plan.CellSizes());
+  if (layout.binsSize > kLargestBinsSize)
+    throw HiveWriteError("the content needs " + std::to_string(layout.binsSize) +
+                         " bytes of hive bins, more than a hive holds");
+  return layout;
+}
+
+}  // namespace
+
+std::uint32_t WrittenMinorVersion(const HiveTree& tree, const WriteOptions& options) {
+  std::uint32_t minor = std::max<std::uint32_t>(tree.header.minorVersion, 3);
+  if (options.format == HiveFormat::Latest) minor = std::max(minor, kFirstHashLeafMinor);
+  return minor;
+}
+
+std::vector<std::uint8_t> WriteHive(const HiveTree& tree, const WriteOptions& options) {
+  CHivePlan plan(tree, options);
+  CellLayout layout = Pack(plan);
+  std::vector<std::uint8_t> file;
+  CHiveSerializer(tree, plan, layout, file).Write();
+  return file;
+}
+
+std::uint64_t CompactedSize(const HiveTree& tree, const WriteOptions& options) {
+  CHivePlan plan(tree, options);
+  return kBaseBlockSize + Pack(plan).binsSize;
+}
+
+}  // namespace hive
