@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/CaseFold.h"
 
 namespace platform::fake {
@@ -80,9 +81,9 @@ FakeRegistry::FakeRegistry(FaultPlan& faults, FakeSecurity& security, FakeFileSy
       m_users(std::make_unique<FakeKey>()) {
   m_localMachine->name = L"HKEY_LOCAL_MACHINE";
   m_users->name = L"HKEY_USERS";
-  EnsureKey(kHKeyLocalMachine, L"SYSTEM\\CurrentControlSet\\Control\\hivelist");
-  EnsureKey(kHKeyLocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EnsureKey(kHKeyLocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EnsureKey(kHKeyLocalMachine, kHiveListKey);
+  EnsureKey(kHKeyLocalMachine, kRunKey);
+  EnsureKey(kHKeyLocalMachine, kRunOnceKey);
 }
 
 FakeRegistry::~FakeRegistry() = default;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 
 namespace {
@@ -51,10 +52,10 @@ class FakeHiveOperations : public ::testing::Test {
 TEST_F(FakeHiveOperations, MountingListsTheHiveUnderItsDevicePath) {
   fake.MountHive(kHKeyUsers, L".DEFAULT", L"C:\\Windows\\System32\\config\\DEFAULT", 10);
   auto machine =
-      fake.registry.GetValue(kHKeyLocalMachine, L"SYSTEM\\CurrentControlSet\\Control\\hivelist",
+      fake.registry.GetValue(kHKeyLocalMachine, platform::kHiveListKey,
                              L"\\REGISTRY\\MACHINE\\SOFTWARE");
   auto user =
-      fake.registry.GetValue(kHKeyLocalMachine, L"SYSTEM\\CurrentControlSet\\Control\\hivelist",
+      fake.registry.GetValue(kHKeyLocalMachine, platform::kHiveListKey,
                              L"\\REGISTRY\\USER\\.DEFAULT");
   ASSERT_TRUE(machine && user);
   EXPECT_EQ(platform::fake::TextOfBytes(machine->data),
