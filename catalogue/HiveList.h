@@ -9,7 +9,7 @@
 #include "catalogue/RegistryBuffer.h"
 #include "platform/CString.h"
 #include "platform/RegistryKeyPaths.h"
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 using platform::kHiveListKey;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "catalogue/RegistryBuffer.h"
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 class CRegistryKey {
  public:

@@ -55,10 +55,8 @@ KeptMetrics g_layout;
 
 }  // namespace
 
-CHiveListDlg::CHiveListDlg(CWnd* parent) : CDialog(IDD_HIVELIST_DIALOG, parent) {
-  m_hIcon = LoadAppIcon(false);
-  m_hSmallIcon = LoadAppIcon(true);
-}
+CHiveListDlg::CHiveListDlg(CWnd* parent)
+    : CDialog(IDD_HIVELIST_DIALOG, parent), m_hIcon(LoadAppIcon(false)), m_hSmallIcon(LoadAppIcon(true)) {}
 
 CHiveListDlg::~CHiveListDlg() { DestroyAppIcons(m_hIcon, m_hSmallIcon); }
 

@@ -9,11 +9,6 @@
 namespace platform::fake {
 
 namespace {
-constexpr Status kErrorKeyDeleted = 1018;
-constexpr Status kErrorBadPathname = 161;
-constexpr Status kErrorInvalidName = 123;
-constexpr std::uint32_t kCreatedNewKey = 1;
-constexpr std::uint32_t kOpenedExistingKey = 2;
 
 std::vector<std::wstring> SplitPath(const std::wstring& path) {
   std::vector<std::wstring> parts;
@@ -176,7 +171,7 @@ Status FakeRegistry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint3
   }
   FakeKey* key = Walk(base, path, true);
   if (key == base && RootOf(root) != nullptr && !existed) return kErrorBadPathname;
-  if (disposition != nullptr) *disposition = existed ? kOpenedExistingKey : kCreatedNewKey;
+  if (disposition != nullptr) *disposition = existed ? kRegOpenedExistingKey : kRegCreatedNewKey;
   *result = NewHandle(key, access, backupRestore);
   return kErrorSuccess;
 }
