@@ -1,8 +1,8 @@
 // Benchmark: what a user waits for, from starting a program to its window
-// showing every row of the hive list. Starts each program RUNS times, polls
-// for a visible window of that process whose list holds ROWS rows, and ends the
-// process without timing its tear-down. Prints each program's median and its
-// ratio to the first program's.
+// showing every row of the hive list. Starts each program RUNS times, in
+// turns, polls for a visible window of that process whose list holds ROWS rows,
+// and ends the process without timing its tear-down. Prints each program's
+// median and its ratio to the first program's.
 //   hivelist-bench RUNS ROWS PROGRAM...
 #include <windows.h>
 
@@ -89,21 +89,26 @@ int wmain(int argc, wchar_t** argv) {
   }
   const int runs = std::max(1, _wtoi(argv[1]));
   const int rows = _wtoi(argv[2]);
-  double first = 0;
-  for (int index = 3; index < argc; ++index) {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-      double elapsed = LaunchToRows(argv[index], rows);
+  const int programs = argc - 3;
+  // One round first, not timed: the prefix's first starts pay for loading
+  // what every later start finds ready. Then the programs take turns, so that
+  // a slow spell of the machine falls on all of them alike.
+  std::vector<std::vector<double>> times(static_cast<std::size_t>(programs));
+  for (int round = -1; round < runs; ++round) {
+    for (int program = 0; program < programs; ++program) {
+      double elapsed = LaunchToRows(argv[3 + program], rows);
       if (elapsed < 0) {
-        std::fprintf(stderr, "%ls did not show %d rows\n", argv[index], rows);
+        std::fprintf(stderr, "%ls did not show %d rows\n", argv[3 + program], rows);
         return 1;
       }
-      times.push_back(elapsed);
+      if (round >= 0) times[static_cast<std::size_t>(program)].push_back(elapsed);
     }
-    const double median = Median(times);
-    if (index == 3) first = median;
-    const wchar_t* name = std::wcsrchr(argv[index], L'\\');
-    std::printf("%ls_ms=%.0f (%.2fx) ", name != nullptr ? name + 1 : argv[index], median,
+  }
+  const double first = Median(times[0]);
+  for (int program = 0; program < programs; ++program) {
+    const double median = Median(times[static_cast<std::size_t>(program)]);
+    const wchar_t* name = std::wcsrchr(argv[3 + program], L'\\');
+    std::printf("%ls_ms=%.0f (%.2fx) ", name != nullptr ? name + 1 : argv[3 + program], median,
                 first > 0 ? median / first : 0.0);
   }
   std::printf("\n");
