@@ -56,7 +56,9 @@ KeptMetrics g_layout;
 }  // namespace
 
 CHiveListDlg::CHiveListDlg(CWnd* parent)
-    : CDialog(IDD_HIVELIST_DIALOG, parent), m_hIcon(LoadAppIcon(false)), m_hSmallIcon(LoadAppIcon(true)) {}
+    : CDialog(IDD_HIVELIST_DIALOG, parent),
+      m_hIcon(LoadAppIcon(false)),
+      m_hSmallIcon(LoadAppIcon(true)) {}
 
 CHiveListDlg::~CHiveListDlg() { DestroyAppIcons(m_hIcon, m_hSmallIcon); }
 

@@ -37,7 +37,9 @@ CPathName BackupFolderOrEmpty() {
 }  // namespace
 
 CResultsDlg::CResultsDlg(CWnd* parent)
-    : CDialog(IDD_RESULTS_DIALOG, parent), m_hIcon(LoadAppIcon(false)), m_hSmallIcon(LoadAppIcon(true)) {}
+    : CDialog(IDD_RESULTS_DIALOG, parent),
+      m_hIcon(LoadAppIcon(false)),
+      m_hSmallIcon(LoadAppIcon(true)) {}
 
 CResultsDlg::~CResultsDlg() { DestroyAppIcons(m_hIcon, m_hSmallIcon); }
 

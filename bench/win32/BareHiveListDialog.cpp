@@ -87,7 +87,7 @@ INT_PTR CALLBACK BareDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return TRUE;
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
-    ::EndDialog(dialog, IDCANCEL);
+    ::DestroyWindow(dialog);
     return TRUE;
   }
   return FALSE;
@@ -98,6 +98,17 @@ INT_PTR CALLBACK BareDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   ::InitCommonControlsEx(&controls);
-  return static_cast<int>(
-      ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_HIVELIST_DIALOG), nullptr, &BareDialog, 0));
+  // Modeless with its own loop, as the program's dialog framework runs it.
+  HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_HIVELIST_DIALOG), nullptr,
+                                     &BareDialog, 0);
+  if (dialog == nullptr) return 1;
+  ::ShowWindow(dialog, SW_SHOW);
+  MSG message{};
+  while (::IsWindow(dialog) && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!::IsDialogMessageW(dialog, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  return 0;
 }

@@ -155,7 +155,8 @@ inline int SortArrowColumn(HWND list, int* format = nullptr) {
   for (int column = 0; column < columns; ++column) {
     HDITEMW item{};
     item.mask = HDI_FORMAT | HDI_BITMAP;
-    ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&item));
     if ((item.fmt & HDF_BITMAP) != 0 && item.hbm != nullptr) {
       if (format != nullptr) *format = item.fmt;
       return column;
