@@ -11,21 +11,16 @@
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
 #include "ui/res/resource.h"
 
 namespace {
 
-using platform::fake::FakeWindows;
-
 using platform::kHiveListKey;
 
-class HiveListDlgTest : public ::testing::Test {
+class HiveListDlgTest : public uitest::WindowTest<CHiveListDlg, IDC_HIVE_LIST> {
  protected:
-  FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
-  CHiveListDlg dialog;
-  HWND list = nullptr;
 
   void AddHive(const std::wstring& kernelName, const std::wstring& file, std::uint64_t size) {
     fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, kernelName,
@@ -35,14 +30,7 @@ class HiveListDlgTest : public ::testing::Test {
 
   void Open() {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
-    ASSERT_TRUE(dialog.Create());
-    list = dialog.GetDlgItem(IDC_HIVE_LIST);
-    ::ShowWindow(dialog.m_hWnd, SW_SHOWNORMAL);
-    uitest::Pump(dialog.m_hWnd);
-  }
-
-  void TearDown() override {
-    if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
+    OpenWindow(SW_SHOWNORMAL);
   }
 
   std::vector<std::wstring> Names() { return uitest::ColumnTexts(list, 0); }

@@ -11,23 +11,18 @@
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/WindowTest.h"
 #include "ui/ResultsDlg.h"
 #include "ui/res/resource.h"
 
 namespace {
 
-using platform::fake::FakeWindows;
-
 using platform::kHiveListKey;
 using platform::kRunOnceKey;
 constexpr const wchar_t* kBackup = L"C:\\Windows\\Kelvaro Backup";
 
-class ResultsDlgTest : public ::testing::Test {
+class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> {
  protected:
-  FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
-  CResultsDlg dialog;
-  HWND list = nullptr;
 
   void SetUp() override {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
@@ -46,20 +41,11 @@ class ResultsDlgTest : public ::testing::Test {
     fake.files.AddFile(std::wstring(kBackup) + L"\\" + leaf, previous);
   }
 
-  void Open() {
-    ASSERT_TRUE(dialog.Create());
-    list = dialog.GetDlgItem(IDC_RESULTS_LIST);
-    ::ShowWindow(dialog.m_hWnd, SW_SHOW);
-    uitest::Pump(dialog.m_hWnd);
-  }
+  void Open() { OpenWindow(SW_SHOW); }
 
   void TickDeleteBackup() {
     ::SendMessageW(dialog.GetDlgItem(IDC_DELETE_BACKUP), BM_SETCHECK, BST_CHECKED, 0);
   }
-  void Close() {
-    if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
-  }
-  void TearDown() override { Close(); }
 
   std::vector<std::wstring> Column(int column) { return uitest::ColumnTexts(list, column); }
   bool BackupLeft() { return fake.files.Exists(kBackup); }
