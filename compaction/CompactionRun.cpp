@@ -4,11 +4,11 @@
 #include <iterator>
 #include <optional>
 
+#include "catalogue/RegistryKey.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CompareNoCaseN.h"
 #include "compaction/Privileges.h"
 #include "compaction/ResumeRegistration.h"
-#include "compaction/ScopedKey.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 
@@ -120,7 +120,7 @@ void DeleteLeftover(const CPathName& file) {
 void SaveHive(HiveTask& task, const CPathName& tempFolder) {
   task.compactCopy = Combine(tempFolder, task.fileName);
   DeleteLeftover(task.compactCopy);
-  CScopedKey key;
+  CRegistryKey key;
   if (key.OpenForBackupRestore(task.root, task.keyName.GetString()) != platform::kErrorSuccess) {
     return;
   }
@@ -137,7 +137,7 @@ bool ScheduleReplacement(const HiveTask& task, const CPathName& backupFolder) {
   if (!task.saved) return false;
   CPathName backupFile = Combine(backupFolder, task.fileName);
   DeleteLeftover(backupFile);
-  CScopedKey key;
+  CRegistryKey key;
   if (key.OpenForBackupRestore(task.root, task.keyName.GetString()) != platform::kErrorSuccess) {
     return false;
   }

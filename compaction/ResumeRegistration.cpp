@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "compaction/ScopedKey.h"
+#include "catalogue/RegistryKey.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -11,7 +11,7 @@ constexpr std::uint32_t kModulePathBufferLength = 260;
 constexpr wchar_t kResultsArgument[] = L" /results";
 
 void DeleteStartupValue(const wchar_t* keyName) {
-  CScopedKey key;
+  CRegistryKey key;
   if (key.Open(platform::kHKeyLocalMachine, keyName, platform::kKeyWrite) != 0) return;
   platform::Current().Registry().DeleteValue(key.Get(), kStartupValueName);
 }
@@ -23,7 +23,7 @@ CString ResultsCommandLine(const CString& programPath) {
 }
 
 void RegisterResultsOnRestart() {
-  CScopedKey key;
+  CRegistryKey key;
   if (key.Open(platform::kHKeyLocalMachine, kStartupKey, platform::kKeyWrite) != 0) return;
   wchar_t path[kModulePathBufferLength] = {};
   std::uint32_t length =

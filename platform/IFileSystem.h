@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 // and kHKeyUsers.
 #include <cstdint>
 
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform {
 

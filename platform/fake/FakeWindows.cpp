@@ -1,12 +1,9 @@
 #include "platform/fake/FakeWindows.h"
 
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/CaseFold.h"
 
 namespace platform::fake {
-
-namespace {
-constexpr wchar_t kHiveListKey[] = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
-}  // namespace
 
 FakeWindows::FakeWindows()
     : system(faults),

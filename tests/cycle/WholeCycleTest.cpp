@@ -9,6 +9,7 @@
 #include "catalogue/HiveList.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CompactionRun.h"
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "results/ResultsReview.h"
 
@@ -17,7 +18,7 @@ namespace {
 using platform::fake::FakeWindows;
 
 constexpr const wchar_t* kConfig = L"C:\\Windows\\System32\\config\\";
-constexpr const wchar_t* kRunOnce = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+using platform::kRunOnceKey;
 
 TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   FakeWindows fake;
@@ -39,7 +40,7 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   EXPECT_EQ(outcome.scheduled, 2);
   EXPECT_TRUE(outcome.closeWindow);
   ASSERT_EQ(fake.system.shutdownRequests.size(), 1u);
-  EXPECT_TRUE(fake.registry.GetValue(platform::kHKeyLocalMachine, kRunOnce, L"Kelvaro"));
+  EXPECT_TRUE(fake.registry.GetValue(platform::kHKeyLocalMachine, kRunOnceKey, L"Kelvaro"));
 
   fake.Restart();
   EXPECT_EQ(fake.files.SizeOf(std::wstring(kConfig) + L"SOFTWARE"), std::optional<std::uint64_t>(28u << 20));
