@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/Platform.h"
+#include "platform/ScopedToken.h"
 
 bool IsWindows64Bit() {
   auto architecture = platform::Current().System().GetNativeProcessorArchitecture();
@@ -18,25 +19,24 @@ namespace {
 // Closes the token and frees the identifier however the check ends.
 class TokenGroupsCheck {
  public:
-  explicit TokenGroupsCheck(platform::ISecurity& security) : m_security(security) {}
+  explicit TokenGroupsCheck(platform::ISecurity& security)
+      : m_security(security), m_token(security) {}
   ~TokenGroupsCheck() {
     if (m_sid != nullptr) m_security.FreeSid(m_sid);
-    if (m_opened) m_security.CloseToken(m_token);
   }
   TokenGroupsCheck(const TokenGroupsCheck&) = delete;
   TokenGroupsCheck& operator=(const TokenGroupsCheck&) = delete;
 
   bool Run() {
-    m_opened = m_security.OpenProcessToken(platform::kTokenQuery, &m_token);
-    if (!m_opened) return false;
+    if (!m_token.OpenProcess(platform::kTokenQuery)) return false;
 
     std::uint32_t bytes = 0;
-    m_security.GetTokenInformation(m_token, platform::kTokenGroupsClass, nullptr, 0, &bytes);
+    m_security.GetTokenInformation(m_token.Get(), platform::kTokenGroupsClass, nullptr, 0, &bytes);
     if (bytes == 0) return false;
     std::unique_ptr<std::byte[]> groups(new (std::nothrow) std::byte[bytes]);
     if (!groups) return false;
-    if (!m_security.GetTokenInformation(m_token, platform::kTokenGroupsClass, groups.get(), bytes,
-                                        &bytes)) {
+    if (!m_security.GetTokenInformation(m_token.Get(), platform::kTokenGroupsClass, groups.get(),
+                                        bytes, &bytes)) {
       return false;
     }
 
@@ -58,8 +58,7 @@ class TokenGroupsCheck {
 
  private:
   platform::ISecurity& m_security;
-  platform::TokenHandle m_token = 0;
-  bool m_opened = false;
+  platform::ScopedToken m_token;
   platform::Sid* m_sid = nullptr;
 };
 

@@ -1,5 +1,7 @@
 // Writes a well-formed hive of about the given size, for the benchmark:
-//   make-big-hive FILE MEGABYTES
+//   make-big-hive FILE MEGABYTES [FREE_GAP]
+// FREE_GAP (a multiple of 8) puts a free cell of that size before every
+// record: the same content, fragmented as a much-edited hive is.
 // Keys in three levels, each with a few values of mixed sizes (a big-data
 // value now and then), like a large SOFTWARE hive.
 
@@ -14,8 +16,8 @@ using namespace hivetest;
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make-big-hive FILE MEGABYTES\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: make-big-hive FILE MEGABYTES [FREE_GAP]\n");
         return 2;
     }
     std::size_t target = std::strtoull(argv[2], nullptr, 10) * 1024 * 1024;
@@ -44,7 +46,8 @@ int main(int argc, char** argv)
         }
         root.subkeys.push_back(std::move(level1));
     }
-    std::vector<std::uint8_t> bytes = BuildHive(root);
+    std::uint32_t freeGap = argc == 4 ? static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)) / 8 * 8 : 0;
+    std::vector<std::uint8_t> bytes = BuildHive(root, nullptr, freeGap);
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return out ? 0 : 1;

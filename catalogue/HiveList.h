@@ -8,9 +8,10 @@
 #include "catalogue/HiveRecords.h"
 #include "catalogue/RegistryBuffer.h"
 #include "platform/CString.h"
-#include "platform/Types.h"
+#include "platform/RegistryKeyPaths.h"
+#include "platform/Win32Constants.h"
 
-inline constexpr wchar_t kHiveListKey[] = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
+using platform::kHiveListKey;
 
 // Whether a value read from the hive list stands for a hive with a file: the
 // read succeeded, the type is REG_SZ, the name is longer than one character and

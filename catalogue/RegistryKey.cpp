@@ -19,6 +19,15 @@ Status CRegistryKey::Open(platform::KeyHandle root, const wchar_t* subKey, std::
   return status;
 }
 
+Status CRegistryKey::OpenForBackupRestore(platform::KeyHandle root, const wchar_t* subKey) {
+  Close();
+  platform::KeyHandle opened = 0;
+  Status status =
+      Registry().CreateKey(root, subKey, platform::kRegOptionBackupRestore, 0, &opened, nullptr);
+  m_hKey = status == platform::kErrorSuccess ? opened : 0;
+  return status;
+}
+
 Status CRegistryKey::Close() {
   if (m_hKey == 0) return platform::kErrorSuccess;
   Status status = Registry().CloseKey(m_hKey);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "catalogue/RegistryBuffer.h"
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 class CRegistryKey {
  public:
@@ -16,6 +16,10 @@ class CRegistryKey {
 
   // Closes any key held, then opens root\subKey. A failed open leaves the object closed.
   platform::Status Open(platform::KeyHandle root, const wchar_t* subKey, std::uint32_t access);
+  // Closes any key held, then RegCreateKeyExW of root\subKey with backup and
+  // restore semantics: the access comes from the privileges switched on, so the
+  // mask is 0.
+  platform::Status OpenForBackupRestore(platform::KeyHandle root, const wchar_t* subKey);
   // The platform's result, or 0 when nothing was open.
   platform::Status Close();
   // Reads the name and type of the value at `index` into `name` and advances
@@ -25,6 +29,7 @@ class CRegistryKey {
   platform::Status QueryValue(const wchar_t* valueName, CRegistryBuffer& data);
 
   bool IsOpen() const { return m_hKey != 0; }
+  platform::KeyHandle Get() const { return m_hKey; }
 
  private:
   platform::KeyHandle m_hKey = 0;

@@ -5,12 +5,12 @@
 #include <optional>
 
 #include "catalogue/HiveFileName.h"
+#include "catalogue/RegistryKey.h"
 #include "compaction/CompareNoCaseN.h"
 #include "compaction/CopyCheck.h"
 #include "compaction/Privileges.h"
 #include "compaction/RecoveryNote.h"
 #include "compaction/ResumeRegistration.h"
-#include "compaction/ScopedKey.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
@@ -116,7 +116,7 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, const CPathN
   const std::vector<std::uint8_t> descriptor = DescriptorForCopy(liveFile);
   const CPathName copy = Combine(runFolder, task.fileName);
 
-  CScopedKey key;
+  CRegistryKey key;
   EnablePrivilege(kBackupPrivilege, kUseProcessToken);
   platform::Status status = key.OpenForBackupRestore(task.root, task.keyName.GetString());
   if (status == platform::kErrorSuccess) {

@@ -5,9 +5,9 @@
 #include "platform/Platform.h"
 
 namespace {
-constexpr int kLessThan = 1;     // CSTR_LESS_THAN
-constexpr int kEqual = 2;        // CSTR_EQUAL
-constexpr int kGreaterThan = 3;  // CSTR_GREATER_THAN
+using platform::kCompareEqual;
+using platform::kCompareGreaterThan;
+using platform::kCompareLessThan;
 constexpr int kComparisonFailed = -2;
 }  // namespace
 
@@ -22,11 +22,11 @@ int CompareNoCaseN(const wchar_t* first, int firstLength, const wchar_t* second,
   platform::ILocale& locale = platform::Current().Locale();
   switch (locale.CompareText(locale.GetThreadLocale(), platform::kNormIgnoreCase, first,
                                firstCount, second, secondCount)) {
-    case kLessThan:
+    case kCompareLessThan:
       return -1;
-    case kEqual:
+    case kCompareEqual:
       return 0;
-    case kGreaterThan:
+    case kCompareGreaterThan:
       return 1;
     default:
       return kComparisonFailed;

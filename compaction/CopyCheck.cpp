@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::uint32_t kReadChunk = 64 * 1024;
 constexpr std::uint32_t kMaxKeyNameLength = 256;  // 255 characters and the terminator
-constexpr std::uint32_t kRegOptionOpenLink = 0x8;
 
 // Closes the copy's handle when the check ends, however it ends.
 class CExclusiveFile {
@@ -83,7 +82,7 @@ bool IsVolatile(platform::KeyHandle parent, const std::u16string& name) {
   std::wstring text(name.begin(), name.end());
   platform::KeyHandle subkey = 0;
   // The link itself (CurrentControlSet is a volatile link), not its target.
-  if (registry.OpenKey(parent, text.c_str(), kRegOptionOpenLink, platform::kKeyQueryValue,
+  if (registry.OpenKey(parent, text.c_str(), platform::kRegOptionOpenLink, platform::kKeyQueryValue,
                        &subkey) != platform::kErrorSuccess) {
     return false;
   }

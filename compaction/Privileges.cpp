@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/ScopedToken.h"
 
 namespace {
 
@@ -13,29 +14,12 @@ constexpr std::uint32_t kPrivilegeOff = 0;
 
 platform::ISecurity& Security() { return platform::Current().Security(); }
 
-// The token a call works on, closed when the call ends.
-class CPrivilegeToken {
- public:
-  explicit CPrivilegeToken(bool useProcessToken) {
-    if (!useProcessToken && Security().OpenThreadToken(kTokenAccess, false, &m_hToken)) {
-      m_bOpen = true;
-      return;
-    }
-    m_bOpen = Security().OpenProcessToken(kTokenAccess, &m_hToken);
-  }
-  ~CPrivilegeToken() {
-    if (m_bOpen) Security().CloseToken(m_hToken);
-  }
-  CPrivilegeToken(const CPrivilegeToken&) = delete;
-  CPrivilegeToken& operator=(const CPrivilegeToken&) = delete;
-
-  bool IsOpen() const { return m_bOpen; }
-  platform::TokenHandle Get() const { return m_hToken; }
-
- private:
-  platform::TokenHandle m_hToken = 0;
-  bool m_bOpen = false;
-};
+// The token a call works on: the thread's when asked for and there is one,
+// else the process's.
+void OpenPrivilegeToken(platform::ScopedToken& token, bool useProcessToken) {
+  if (!useProcessToken && token.OpenThread(kTokenAccess, false)) return;
+  token.OpenProcess(kTokenAccess);
+}
 
 bool LookUp(const wchar_t* name, platform::Luid& luid) {
   return name != nullptr && Security().LookupPrivilege(name, &luid);
@@ -48,7 +32,7 @@ bool SameLuid(const platform::Luid& a, const platform::Luid& b) {
 // True when the first entry for the privilege in the token's list carries the
 // attribute word 1 or 2 exactly. A list that cannot be read counts as one
 // without the privilege: only entries the block really holds are walked.
-bool IsAlreadyOn(const CPrivilegeToken& token, const platform::Luid& luid) {
+bool IsAlreadyOn(const platform::ScopedToken& token, const platform::Luid& luid) {
   std::uint32_t needed = 0;
   Security().GetTokenInformation(token.Get(), platform::kTokenPrivilegesClass, nullptr, 0, &needed);
   if (needed < platform::kTokenPrivilegesArrayOffset) return false;
@@ -72,7 +56,7 @@ bool IsAlreadyOn(const CPrivilegeToken& token, const platform::Luid& luid) {
 
 // AdjustTokenPrivileges reports a privilege the token lacks through the last
 // error (ERROR_NOT_ALL_ASSIGNED) while the call itself succeeds.
-bool RequestChange(const CPrivilegeToken& token, const platform::Luid& luid,
+bool RequestChange(const platform::ScopedToken& token, const platform::Luid& luid,
                    std::uint32_t attributes) {
   platform::SinglePrivilege state{1, {luid, attributes}};
   bool accepted = Security().AdjustTokenPrivileges(token.Get(), false, state);
@@ -82,7 +66,8 @@ bool RequestChange(const CPrivilegeToken& token, const platform::Luid& luid,
 }  // namespace
 
 int EnablePrivilege(const wchar_t* name, bool useProcessToken) {
-  CPrivilegeToken token(useProcessToken);
+  platform::ScopedToken token(Security());
+  OpenPrivilegeToken(token, useProcessToken);
   if (!token.IsOpen()) return -1;
   platform::Luid luid{};
   if (!LookUp(name, luid)) return -1;
@@ -91,7 +76,8 @@ int EnablePrivilege(const wchar_t* name, bool useProcessToken) {
 }
 
 bool DisablePrivilege(const wchar_t* name, bool useProcessToken) {
-  CPrivilegeToken token(useProcessToken);
+  platform::ScopedToken token(Security());
+  OpenPrivilegeToken(token, useProcessToken);
   if (!token.IsOpen()) return false;
   platform::Luid luid{};
   if (!LookUp(name, luid)) return false;

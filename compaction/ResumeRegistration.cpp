@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "catalogue/RegistryKey.h"
 #include "compaction/ProgramCopy.h"
-#include "compaction/ScopedKey.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 constexpr wchar_t kResultsArgument[] = L" /results";
 
 void DeleteStartupValue(const wchar_t* keyName) {
-  CScopedKey key;
+  CRegistryKey key;
   if (key.Open(platform::kHKeyLocalMachine, keyName, platform::kKeyWrite) != 0) return;
   platform::Current().Registry().DeleteValue(key.Get(), kStartupValueName);
 }
@@ -23,7 +23,7 @@ CString ResultsCommandLine(const CString& programPath) {
 }
 
 void RegisterResultsOnRestart() {
-  CScopedKey key;
+  CRegistryKey key;
   if (key.Open(platform::kHKeyLocalMachine, kStartupKey, platform::kKeyWrite) != 0) return;
   // The value starts the protected copy elevated, never the file the user
   // started, which any program of the user may rewrite before the logon.

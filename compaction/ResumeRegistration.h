@@ -4,13 +4,14 @@
 // the results switch. Both operations are silent: a key that cannot be opened
 // means nothing is written or deleted.
 #include "platform/CString.h"
+#include "platform/RegistryKeyPaths.h"
 
 // RunOnce, not Run: since Windows Vista programs that need elevation are not
 // started from the per-machine Run key at logon, while RunOnce entries are
 // started with an elevation prompt.
-inline constexpr wchar_t kStartupKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr const wchar_t* kStartupKey = platform::kRunOnceKey;
 // Where earlier versions wrote the value; it is removed from there too.
-inline constexpr wchar_t kLegacyStartupKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const wchar_t* kLegacyStartupKey = platform::kRunKey;
 inline constexpr wchar_t kStartupValueName[] = L"Kelvaro";
 
 // The start-up command for a program path, quoted so that a path with blanks

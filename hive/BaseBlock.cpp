@@ -28,6 +28,10 @@ BaseBlock ParseBaseBlock(Bytes bytes)
     block.binsSize = ReadU32(bytes, 40);
     block.clusteringFactor = ReadU32(bytes, 44);
     block.flags = ReadU32(bytes, 144);
+    block.lastReorganized = ReadU64(bytes, 168);
+    block.offlineLibrary = HasSignature(bytes, 176, "OfRg");
+    block.offlineFlags = ReadU32(bytes, 180);
+    block.offlineSaved = ReadU64(bytes, 184);
     block.checksum = ReadU32(bytes, kChecksumOffset);
     block.computedChecksum = BaseBlockChecksum(bytes);
     return block;

@@ -10,6 +10,10 @@ namespace hive {
 constexpr std::size_t kBaseBlockSize = 4096;
 constexpr std::size_t kChecksumOffset = 508;
 constexpr std::uint32_t kNoCell = 0xFFFFFFFF;
+constexpr std::size_t kBaseBlockSectorSize = 512;
+// Where the known fields of the first sector end and those of the tail begin.
+constexpr std::size_t kBaseBlockKnownEnd = 192;
+constexpr std::size_t kBaseBlockTailStart = 4040;
 
 enum class FileType : std::uint32_t { Primary = 0, OldLog = 1, OldLogAlternate = 2, NewLog = 6 };
 
@@ -25,6 +29,13 @@ struct BaseBlock {
     std::uint32_t binsSize = 0;
     std::uint32_t clusteringFactor = 0;
     std::uint32_t flags = 0;
+    // Since Windows 8: when the hive was last reorganized at load; the low two
+    // bits say what was done (1 defragmented, 2 access history cleared).
+    std::uint64_t lastReorganized = 0;
+    // Written by the offline registry library: "OfRg", its flags and when it saved the file.
+    bool offlineLibrary = false;
+    std::uint32_t offlineFlags = 0;
+    std::uint64_t offlineSaved = 0;
     std::uint32_t checksum = 0;
     std::uint32_t computedChecksum = 0;
 

@@ -6,10 +6,10 @@
 
 namespace hive {
 
-enum class Severity { Info, Warning, Error };
+enum class Severity { Note, Warning, Error };
 
 struct Finding {
-    Severity severity = Severity::Info;
+    Severity severity = Severity::Note;
     std::uint64_t offset = 0; // in the file (base block included)
     std::string code;         // stable short name, e.g. "cell-crosses-bin"
     std::string message;

@@ -7,7 +7,7 @@ namespace hive {
 const char* SeverityName(Severity severity)
 {
     switch (severity) {
-    case Severity::Info: return "info";
+    case Severity::Note: return "note";
     case Severity::Warning: return "warning";
     case Severity::Error: return "error";
     }
@@ -25,6 +25,12 @@ void CFindingLog::Add(Severity severity, std::uint64_t offset, const std::string
         return;
     }
     m_findings.push_back(Finding{severity, offset, code, std::move(message)});
+}
+
+void CFindingLog::Report(std::uint64_t offset, FindingCode code, std::string message)
+{
+    const FindingCodeInfo& info = Describe(code);
+    Add(info.level, offset, std::string(info.name), std::move(message));
 }
 
 const Finding* CFindingLog::First(const std::string& code) const

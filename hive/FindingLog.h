@@ -4,6 +4,7 @@
 // its memory bounded by a constant, not by the file.
 
 #include "hive/Finding.h"
+#include "hive/FindingCodes.h"
 
 #include <cstddef>
 #include <map>
@@ -17,18 +18,8 @@ public:
     explicit CFindingLog(std::size_t perCode = 100) : m_nPerCode(perCode) {}
 
     void Add(Severity severity, std::uint64_t offset, const std::string& code, std::string message);
-    void Error(std::uint64_t offset, const std::string& code, std::string message)
-    {
-        Add(Severity::Error, offset, code, std::move(message));
-    }
-    void Warning(std::uint64_t offset, const std::string& code, std::string message)
-    {
-        Add(Severity::Warning, offset, code, std::move(message));
-    }
-    void Info(std::uint64_t offset, const std::string& code, std::string message)
-    {
-        Add(Severity::Info, offset, code, std::move(message));
-    }
+    // At the level the table of finding codes gives `code`.
+    void Report(std::uint64_t offset, FindingCode code, std::string message);
 
     const std::vector<Finding>& Kept() const { return m_findings; }
     // Every finding of each code, kept or not.
@@ -36,6 +27,7 @@ public:
     std::size_t Count(Severity severity) const { return m_bySeverity[static_cast<int>(severity)]; }
     std::size_t Dropped() const { return m_nDropped; }
     bool Has(const std::string& code) const { return m_counts.count(code) != 0; }
+    bool Has(FindingCode code) const { return Has(std::string(Describe(code).name)); }
     // The first kept finding with `code`, or null.
     const Finding* First(const std::string& code) const;
 

@@ -23,7 +23,8 @@ constexpr std::uint32_t kPageSize = 4096;
 struct Bin {
     std::uint32_t offset = 0;    // relative to the hive bins data
     std::uint32_t size = 0;
-    std::uint32_t cellsEnd = 0;  // where the cells stop tiling (offset + size when sound)
+    std::uint32_t cellsEnd = 0;  // where the cells stop tiling (offset + size when they tile
+                                 // again after a damaged range)
 };
 
 struct Cell {
@@ -65,6 +66,11 @@ private:
     void CheckBaseBlock(CFindingLog& findings) const;
     void ScanBins(CFindingLog& findings);
     std::uint32_t ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings);
+    // Whether a self-consistent bin header (at its own offset, a whole number
+    // of pages that fits the data) starts at `offset`.
+    bool BinHeaderAt(std::uint64_t offset) const;
+    // The first 8-aligned offset in [from, end) from which cells tile up to `end`; `end` if none.
+    std::uint32_t NextTilingCell(std::uint32_t from, std::uint32_t end) const;
 
     std::vector<std::uint8_t> m_bytes;
     BaseBlock m_base;

@@ -3,6 +3,7 @@
 #include "hive/Analysis.h"
 #include "hive/Hive.h"
 #include "hive/HiveWalk.h"
+#include "hive/Remnants.h"
 
 namespace hive {
 
@@ -23,9 +24,9 @@ int ExitCode(Verdict verdict)
     switch (verdict) {
     case Verdict::Sound: return 0;
     case Verdict::Warnings: return 1;
-    case Verdict::Errors:
-    case Verdict::Dirty: return 2;
+    case Verdict::Errors: return 2;
     case Verdict::Unreadable: return 3;
+    case Verdict::Dirty: return 4;
     }
     return 3;
 }
@@ -43,10 +44,12 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
     CHiveWalk walk(*hive, result.findings, visitor);
     walk.Run(result.statistics);
     AnalyseSpace(*hive, walk.Referenced(), result.statistics);
-    if (result.base.Dirty())
-        result.verdict = Verdict::Dirty;
-    else if (result.findings.Count(Severity::Error) != 0)
+    FindRemnants(*hive, result.statistics);
+    // Damage outranks a missing last write: it is the graver news.
+    if (result.findings.Count(Severity::Error) != 0)
         result.verdict = Verdict::Errors;
+    else if (result.base.Dirty())
+        result.verdict = Verdict::Dirty;
     else if (result.findings.Count(Severity::Warning) != 0)
         result.verdict = Verdict::Warnings;
     else

@@ -14,15 +14,15 @@
 namespace hive {
 
 enum class Verdict {
-    Sound,      // no warnings, no errors
+    Sound,      // no warnings, no errors (notes allowed)
     Warnings,   // only warnings
-    Errors,     // structural errors
-    Dirty,      // sequence numbers or checksum say a write never finished
+    Errors,     // content lost or unreadable, or the structure contradicts itself
+    Dirty,      // no errors, but a write never finished and no log brought it up to date
     Unreadable, // not a hive this reader takes
 };
 
 const char* VerdictName(Verdict verdict);
-// 0 sound, 1 warnings only, 2 errors or dirty, 3 unreadable.
+// 0 sound, 1 warnings only, 2 errors, 3 unreadable, 4 dirty.
 int ExitCode(Verdict verdict);
 
 struct CheckResult {
@@ -32,6 +32,7 @@ struct CheckResult {
     BaseBlock base;                // after any replay
     HiveStatistics statistics;
     ReplayOutcome replay;
+    std::vector<std::string> logsLookedFor; // filled by the caller, for the dirty verdict's message
 };
 
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,

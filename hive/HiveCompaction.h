@@ -21,7 +21,7 @@ struct CompactRequest {
   std::filesystem::path output;
   std::vector<std::filesystem::path> logs;  // empty: those found beside the input
   WriteOptions options;
-  // Called with the share done (0 to 1) while the output is written.
+  // Called now and then with the share done, 0 to 1.
   std::function<void(double)> progress;
 };
 

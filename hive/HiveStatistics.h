@@ -11,6 +11,14 @@ struct FreeRun {
     std::uint64_t size = 0;
 };
 
+// Deleted records still readable somewhere in the file.
+struct RemnantCounts {
+    std::uint64_t keys = 0;
+    std::uint64_t keyBytes = 0;
+    std::uint64_t values = 0;
+    std::uint64_t valueBytes = 0;
+};
+
 struct HiveStatistics {
     std::uint64_t fileSize = 0;
     std::uint64_t binsSize = 0;
@@ -32,6 +40,8 @@ struct HiveStatistics {
     // Base block plus every live cell packed into 4 KiB bins (a cell larger
     // than a bin gets a bin of its own, rounded up to 4 KiB).
     std::uint64_t compactedSize = 0;
+    RemnantCounts remnantsInFreeCells;
+    RemnantCounts remnantsAfterBins;
 };
 
 } // namespace hive

@@ -3,21 +3,27 @@
 #include "hive/BaseBlock.h"
 #include "hive/Names.h"
 
+#include <algorithm>
+
 namespace hive {
 
 namespace {
 
 constexpr std::size_t kFileNameOffset = 48;
 constexpr std::size_t kFileNameSize = 64;
+constexpr std::size_t kSmallestKeyCell = 80;
+constexpr std::size_t kSmallestValueCell = 24;
 
 // Rebuilds the tree from the walk's depth-first order: a key at depth d is
 // the last child of the key last seen at depth d - 1.
 class CTreeBuilder : public IHiveVisitor {
  public:
-  explicit CTreeBuilder(HiveKey& root) : m_root(root) {}
+  CTreeBuilder(HiveKey& root, std::size_t fileSize, std::string& unrepresentable)
+      : m_root(root), m_fileSize(fileSize), m_unrepresentable(unrepresentable) {}
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& node) override {
     m_open.resize(path.size() - 1);
+    m_security.resize(path.size() - 1);
     HiveKey* key = &m_root;
     if (!m_open.empty()) {
       m_open.back()->subkeys.emplace_back();
@@ -26,14 +32,28 @@ class CTreeBuilder : public IHiveVisitor {
     m_open.push_back(key);
     key->name = path.back();
     key->flags = static_cast<std::uint16_t>(node.flags & ~kKeyCompressedName);
-    key->userFlags = node.userFlags;
+    key->userFlags = node.flagsAboveLargestName;
     key->accessBits = node.spare;
     key->lastWritten = node.lastWritten;
+    // The counts are the file's word: no more than its cells could hold.
+    key->subkeys.reserve(std::min<std::size_t>(node.subkeyCount, m_fileSize / kSmallestKeyCell));
+    key->values.reserve(std::min<std::size_t>(node.valueCount, m_fileSize / kSmallestValueCell));
   }
 
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override {
     HiveKey* key = m_open.back();
-    key->security.assign(securityDescriptor.begin(), securityDescriptor.end());
+    if (securityDescriptor.empty() && m_unrepresentable.empty())
+      m_unrepresentable = "key \"" + ToUtf8(key->name) + "\" has an empty security descriptor";
+    // A descriptor equal to the parent's is left empty, which means the same
+    // in a tree and keeps one copy per distinct descriptor along a path.
+    const std::vector<std::uint8_t>* parent = m_security.empty() ? nullptr : m_security.back();
+    if (parent && std::equal(parent->begin(), parent->end(), securityDescriptor.begin(),
+                             securityDescriptor.end())) {
+      m_security.push_back(parent);
+    } else {
+      key->security.assign(securityDescriptor.begin(), securityDescriptor.end());
+      m_security.push_back(&key->security);
+    }
     key->className.assign(className.begin(), className.end());
   }
 
@@ -43,7 +63,10 @@ class CTreeBuilder : public IHiveVisitor {
 
  private:
   HiveKey& m_root;
+  std::size_t m_fileSize;
+  std::string& m_unrepresentable;
   std::vector<HiveKey*> m_open;  // the keys from the root down to the last one seen
+  std::vector<const std::vector<std::uint8_t>*> m_security;  // their descriptors in effect
 };
 
 }  // namespace
@@ -53,7 +76,7 @@ TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<L
   if (Fits(bytes, kFileNameOffset, kFileNameSize))
     result.tree.header.fileName.assign(bytes.begin() + kFileNameOffset,
                                        bytes.begin() + kFileNameOffset + kFileNameSize);
-  CTreeBuilder builder(result.tree.root);
+  CTreeBuilder builder(result.tree.root, bytes.size(), result.unrepresentable);
   result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
   const BaseBlock& base = result.check.base;
   result.tree.header.minorVersion = base.minorVersion;

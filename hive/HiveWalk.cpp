@@ -36,13 +36,13 @@ CHiveWalk::CHiveWalk(const CHive& hive, CFindingLog& findings, IHiveVisitor* vis
 bool CHiveWalk::Claim(std::uint32_t offset, const char* what, std::uint32_t owner)
 {
     if (!m_hive.IsAllocated(offset)) {
-        m_findings.Error(At(owner), "bad-reference",
+        m_findings.Report(At(owner), FindingCode::BadReference,
                          std::string(what) + " of the record at " + Hex(At(owner)) + ": " +
                              m_hive.DescribeBadReference(offset));
         return false;
     }
     if (m_referenced.TestAndSet(offset / 8)) {
-        m_findings.Error(At(offset), "cell-shared",
+        m_findings.Report(At(offset), FindingCode::CellShared,
                          std::string(what) + " at " + Hex(At(offset)) + " (from " + Hex(At(owner)) +
                              ") is already used by another record");
         return false;
@@ -69,7 +69,7 @@ void CHiveWalk::Run(HiveStatistics& statistics)
             }
             ChildRef child = frame.children[frame.next++];
             if (stack.size() > kMaximumDepth) {
-                m_findings.Error(At(child.offset), "too-deep",
+                m_findings.Report(At(child.offset), FindingCode::TooDeep,
                                  "key at " + Hex(At(child.offset)) + " lies deeper than " +
                                      std::to_string(kMaximumDepth) + " levels");
                 frame.next = frame.children.size();
@@ -78,7 +78,7 @@ void CHiveWalk::Run(HiveStatistics& statistics)
             VisitKey(child, frame.key, &frame, stack);
         }
     } else {
-        m_findings.Error(36, "bad-root", "the root cell " + Hex(At(root)) + " is not a readable key");
+        m_findings.Report(36, FindingCode::BadRoot, "the root cell " + Hex(At(root)) + " is not a readable key");
     }
     CheckSecurityRing();
     FindUnreferenced(statistics);
@@ -90,7 +90,7 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
     std::uint32_t offset = ref.offset;
     std::uint32_t owner = parent == kNoCell ? offset : ref.list;
     if (m_hive.IsAllocated(offset) && m_keys.Test(offset / 8)) {
-        m_findings.Error(At(offset), "key-twice",
+        m_findings.Report(At(offset), FindingCode::KeyTwice,
                          "key at " + Hex(At(offset)) + " is reached a second time (from the list at " +
                              Hex(At(ref.list)) + "): a cycle or a shared subkey");
         return false;
@@ -100,7 +100,7 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
     Bytes cell = *m_hive.AllocatedCell(offset);
     KeyNode key;
     if (!ParseKeyNode(cell, key)) {
-        m_findings.Error(At(offset), "bad-key",
+        m_findings.Report(At(offset), FindingCode::BadKey,
                          "cell at " + Hex(At(offset)) + " should hold a key (nk) but holds \"" +
                              Signature(cell) + "\" or is too small for its name");
         return false;
@@ -111,20 +111,19 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
 
     if (parent == kNoCell) {
         if ((key.flags & kKeyHiveEntry) == 0)
-            m_findings.Error(At(offset) + 6, "root-flags",
+            m_findings.Report(At(offset) + 6, FindingCode::RootFlags,
                              "root key at " + Hex(At(offset)) + " is not marked as the hive's entry key");
-        if (key.parent != kNoCell && !m_hive.IsAllocated(key.parent))
-            m_findings.Warning(At(offset) + 20, "root-parent",
-                               "root key's parent field holds " + Hex(key.parent) + ", not a cell");
+        // The root's parent field means nothing on disk: Windows fills it when it links
+        // the hive into the registry, and leaves whatever it held in the file.
     } else {
         if (key.parent != parent)
-            m_findings.Error(At(offset) + 20, "bad-parent",
+            m_findings.Report(At(offset) + 20, FindingCode::BadParent,
                              "key " + Quoted(name) + " at " + Hex(At(offset)) + " names parent " +
                                  Hex(At(key.parent)) + ", but is listed under " + Hex(At(parent)));
         CheckListEntry(ref, name, offset);
         if (parentFrame) {
             if (parentFrame->next > 1 && CompareNames(parentFrame->previousName, name) >= 0)
-                m_findings.Error(At(ref.list), "subkeys-out-of-order",
+                m_findings.Report(At(ref.list), FindingCode::SubkeysOutOfOrder,
                                  "subkey list at " + Hex(At(ref.list)) + ": " + Quoted(name) +
                                      " follows " + Quoted(parentFrame->previousName) +
                                      ", out of order or a duplicate");
@@ -133,11 +132,12 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
             parentFrame->seenSubkeyClass = std::max<std::uint32_t>(parentFrame->seenSubkeyClass, key.classLength);
         }
     }
-    if (key.volatileSubkeyCount != 0)
-        m_findings.Warning(At(offset) + 28, "volatile-fields",
-                           "key " + Quoted(name) + " at " + Hex(At(offset)) + " stores " +
-                               std::to_string(key.volatileSubkeyCount) +
-                               " volatile subkeys, which are never written to a file");
+    // Memory-only fields a running system flushes as they are; Windows ignores them at load.
+    if (key.volatileSubkeyCount != 0 || (key.volatileSubkeyList != kNoCell && key.volatileSubkeyList != 0))
+        m_findings.Report(At(offset) + 28, FindingCode::VolatileFields,
+                          "key " + Quoted(name) + " at " + Hex(At(offset)) + " keeps a volatile subkey count of " +
+                              std::to_string(key.volatileSubkeyCount) + " and list " + Hex(key.volatileSubkeyList) +
+                              " from memory");
 
     m_path.push_back(name);
     if (m_pVisitor)
@@ -164,12 +164,12 @@ void CHiveWalk::CheckListEntry(const ChildRef& ref, const std::u16string& name, 
     if (ref.kind == ListKind::FastLeaf) {
         std::optional<std::uint32_t> hint = NameHint(name);
         if (hint && *hint != ref.hint)
-            m_findings.Error(At(ref.list), "bad-lf-hint",
+            m_findings.Report(At(ref.list), FindingCode::BadLfHint,
                              "lf list at " + Hex(At(ref.list)) + " holds hint " + Hex(ref.hint) + " for " +
                                  Quoted(name) + " at " + Hex(At(key)) + ", should be " + Hex(*hint));
     } else if (ref.kind == ListKind::HashLeaf) {
         if (NameHash(name) != ref.hint && NameHashAsciiFold(name) != ref.hint)
-            m_findings.Error(At(ref.list), "bad-lh-hash",
+            m_findings.Report(At(ref.list), FindingCode::BadLhHash,
                              "lh list at " + Hex(At(ref.list)) + " holds hash " + Hex(ref.hint) + " for " +
                                  Quoted(name) + " at " + Hex(At(key)) + ", should be " + Hex(NameHash(name)));
     }
@@ -186,7 +186,7 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset, std::ve
     if (kind == ListKind::IndexRoot) {
         std::size_t count = ReadU16(cell, 2);
         if (!Fits(cell, 4, count * 4)) {
-            m_findings.Error(At(key.subkeyList), "list-too-long",
+            m_findings.Report(At(key.subkeyList), FindingCode::ListTooLong,
                              "ri list at " + Hex(At(key.subkeyList)) + " claims " + std::to_string(count) +
                                  " elements, more than its cell holds");
             count = (cell.size() - 4) / 4;
@@ -198,7 +198,7 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset, std::ve
             Bytes leafCell = *m_hive.AllocatedCell(leaf);
             ListKind leafKind = SubkeyListKind(leafCell);
             if (leafKind == ListKind::None || leafKind == ListKind::IndexRoot) {
-                m_findings.Error(At(leaf), "bad-subkey-list",
+                m_findings.Report(At(leaf), FindingCode::BadSubkeyList,
                                  "ri list at " + Hex(At(key.subkeyList)) + " points to \"" +
                                      Signature(leafCell) + "\" at " + Hex(At(leaf)) +
                                      ", not to an li, lf or lh list");
@@ -207,7 +207,7 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset, std::ve
             AppendLeaf(leafCell, leafKind, leaf, children);
         }
     } else if (kind == ListKind::None) {
-        m_findings.Error(At(key.subkeyList), "bad-subkey-list",
+        m_findings.Report(At(key.subkeyList), FindingCode::BadSubkeyList,
                          "subkey list of the key at " + Hex(At(offset)) + " holds \"" + Signature(cell) +
                              "\" at " + Hex(At(key.subkeyList)) + ", not li, lf, lh or ri");
         return;
@@ -215,7 +215,7 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset, std::ve
         AppendLeaf(cell, kind, key.subkeyList, children);
     }
     if (children.size() != key.subkeyCount)
-        m_findings.Error(At(offset) + 24, "subkey-count",
+        m_findings.Report(At(offset) + 24, FindingCode::SubkeyCount,
                          "key at " + Hex(At(offset)) + " counts " + std::to_string(key.subkeyCount) +
                              " subkeys, its lists hold " + std::to_string(children.size()));
 }
@@ -225,7 +225,7 @@ void CHiveWalk::AppendLeaf(Bytes cell, ListKind kind, std::uint32_t list, std::v
     std::size_t count = ReadU16(cell, 2);
     std::size_t size = ListElementSize(kind);
     if (!Fits(cell, 4, count * size)) {
-        m_findings.Error(At(list), "list-too-long",
+        m_findings.Report(At(list), FindingCode::ListTooLong,
                          "subkey list at " + Hex(At(list)) + " claims " + std::to_string(count) +
                              " elements, more than its cell holds");
         count = (cell.size() - 4) / size;
@@ -245,7 +245,7 @@ void CHiveWalk::CheckValues(const KeyNode& key, std::uint32_t offset)
         Bytes list = *m_hive.AllocatedCell(key.valueList);
         std::size_t count = key.valueCount;
         if (!Fits(list, 0, count * 4)) {
-            m_findings.Error(At(offset) + 40, "value-count",
+            m_findings.Report(At(offset) + 40, FindingCode::ValueCount,
                              "key at " + Hex(At(offset)) + " counts " + std::to_string(count) +
                                  " values, its value list at " + Hex(At(key.valueList)) + " holds at most " +
                                  std::to_string(list.size() / 4));
@@ -266,7 +266,7 @@ void CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list, std::uint32
     Bytes cell = *m_hive.AllocatedCell(offset);
     ValueKey value;
     if (!ParseValueKey(cell, value)) {
-        m_findings.Error(At(offset), "bad-value",
+        m_findings.Report(At(offset), FindingCode::BadValue,
                          "cell at " + Hex(At(offset)) + " should hold a value (vk) but holds \"" +
                              Signature(cell) + "\" or is too small for its name");
         return;
@@ -285,7 +285,7 @@ bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t off
     std::uint32_t size = value.DataSize();
     if (value.Inline()) {
         if (size > 4) {
-            m_findings.Error(At(offset) + 8, "bad-inline-size",
+            m_findings.Report(At(offset) + 8, FindingCode::BadInlineSize,
                              "value at " + Hex(At(offset)) + " keeps " + std::to_string(size) +
                                  " bytes in its record, where at most 4 fit");
             return false;
@@ -304,14 +304,14 @@ bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t off
     if (bigDataFormat && size > kBigDataSegment) {
         if (HasSignature(cell, 0, "db"))
             return BigData(cell, value.dataOffset, size, offset, data);
-        m_findings.Error(At(value.dataOffset), "big-value-in-one-cell",
+        m_findings.Report(At(value.dataOffset), FindingCode::BigValueInOneCell,
                          "value at " + Hex(At(offset)) + " keeps " + std::to_string(size) +
                              " bytes in one cell; hive format 1." +
                              std::to_string(m_hive.Base().minorVersion) +
                              " splits data over 16344 bytes into a big-data (db) record");
     }
     if (cell.size() < size) {
-        m_findings.Error(At(value.dataOffset), "value-data-short",
+        m_findings.Report(At(value.dataOffset), FindingCode::ValueDataShort,
                          "value at " + Hex(At(offset)) + " claims " + std::to_string(size) +
                              " bytes of data, its data cell at " + Hex(At(value.dataOffset)) + " holds " +
                              std::to_string(cell.size()));
@@ -329,7 +329,7 @@ bool CHiveWalk::BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size, st
     std::uint32_t listOffset = ReadU32(db, 4);
     std::size_t expected = (size + kBigDataSegment - 1) / kBigDataSegment;
     if (db.size() < 8 || segments != expected) {
-        m_findings.Error(At(dbOffset), "db-segments",
+        m_findings.Report(At(dbOffset), FindingCode::DbSegments,
                          "big-data record at " + Hex(At(dbOffset)) + " of the value at " + Hex(At(valueOffset)) +
                              " counts " + std::to_string(segments) + " segments; " + std::to_string(size) +
                              " bytes need " + std::to_string(expected));
@@ -339,7 +339,7 @@ bool CHiveWalk::BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size, st
         return false;
     Bytes list = *m_hive.AllocatedCell(listOffset);
     if (!Fits(list, 0, segments * 4)) {
-        m_findings.Error(At(listOffset), "db-segments",
+        m_findings.Report(At(listOffset), FindingCode::DbSegments,
                          "segment list at " + Hex(At(listOffset)) + " is too small for " +
                              std::to_string(segments) + " segments");
         return false;
@@ -356,7 +356,7 @@ bool CHiveWalk::BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size, st
         Bytes cell = *m_hive.AllocatedCell(segment);
         std::uint32_t chunk = std::min(remaining, kBigDataSegment);
         if (cell.size() < chunk) {
-            m_findings.Error(At(segment), "value-data-short",
+            m_findings.Report(At(segment), FindingCode::ValueDataShort,
                              "data segment at " + Hex(At(segment)) + " holds " + std::to_string(cell.size()) +
                                  " bytes, " + std::to_string(chunk) + " expected");
             whole = false;
@@ -380,14 +380,14 @@ void CHiveWalk::CheckSecurity(const KeyNode& key, std::uint32_t offset)
     std::optional<Bytes> cell = m_hive.AllocatedCell(key.security);
     SecurityKey sk;
     if (!cell || !ParseSecurityKey(*cell, sk)) {
-        m_findings.Error(At(offset) + 48, "bad-security",
+        m_findings.Report(At(offset) + 48, FindingCode::BadSecurity,
                          "security of the key at " + Hex(At(offset)) + ": " +
                              (cell ? Hex(At(key.security)) + " holds no whole sk record"
                                    : m_hive.DescribeBadReference(key.security)));
         return;
     }
     if (m_referenced.TestAndSet(key.security / 8)) {
-        m_findings.Error(At(key.security), "cell-shared",
+        m_findings.Report(At(key.security), FindingCode::CellShared,
                          "security record at " + Hex(At(key.security)) + " is also used as another record");
         return;
     }
@@ -420,7 +420,7 @@ void CHiveWalk::CheckClass(const KeyNode& key, std::uint32_t offset)
         return;
     Bytes cell = *m_hive.AllocatedCell(key.classOffset);
     if (cell.size() < key.classLength)
-        m_findings.Error(At(key.classOffset), "class-short",
+        m_findings.Report(At(key.classOffset), FindingCode::ClassShort,
                          "class name cell at " + Hex(At(key.classOffset)) + " holds " +
                              std::to_string(cell.size()) + " bytes, the key at " + Hex(At(offset)) +
                              " claims " + std::to_string(key.classLength));
@@ -429,11 +429,11 @@ void CHiveWalk::CheckClass(const KeyNode& key, std::uint32_t offset)
 void CHiveWalk::CheckLargest(const char* field, std::uint32_t stored, std::uint32_t real, std::uint32_t key)
 {
     if (stored < real)
-        m_findings.Error(At(key), "largest-too-small",
+        m_findings.Report(At(key), FindingCode::LargestTooSmall,
                          "key at " + Hex(At(key)) + ": " + field + " is " + std::to_string(stored) +
                              ", but the real largest is " + std::to_string(real));
     else if (stored > real)
-        m_findings.Warning(At(key), "largest-too-large",
+        m_findings.Report(At(key), FindingCode::LargestTooLarge,
                            "key at " + Hex(At(key)) + ": " + field + " is " + std::to_string(stored) +
                                ", larger than the real largest " + std::to_string(real));
 }
@@ -452,27 +452,27 @@ void CHiveWalk::CheckSecurityRing()
         std::optional<Bytes> nextCell = m_hive.AllocatedCell(next);
         SecurityKey sk;
         if (!nextCell || !ParseSecurityKey(*nextCell, sk)) {
-            m_findings.Error(At(current) + 8, "sk-ring",
+            m_findings.Report(At(current) + 8, FindingCode::SkRing,
                              "security ring broken: the record at " + Hex(At(current)) + " links forward to " +
                                  (nextCell ? Hex(At(next)) + ", not a security record"
                                            : m_hive.DescribeBadReference(next)));
             break;
         }
         if (sk.blink != current)
-            m_findings.Error(At(next) + 12, "sk-ring",
+            m_findings.Report(At(next) + 12, FindingCode::SkRing,
                              "security ring: the record at " + Hex(At(next)) + " links back to " +
                                  Hex(At(sk.blink)) + ", not to " + Hex(At(current)));
         if (next == start)
             break;
         if (inRing.count(next)) {
-            m_findings.Error(At(next), "sk-ring",
+            m_findings.Report(At(next), FindingCode::SkRing,
                              "security ring loops back to " + Hex(At(next)) + " without returning to " +
                                  Hex(At(start)));
             break;
         }
         if (!m_securityUses.count(next) && !m_referenced.TestAndSet(next / 8)) {
             if (sk.referenceCount == 0)
-                m_findings.Warning(At(next), "sk-unused",
+                m_findings.Report(At(next), FindingCode::SkUnused,
                                    "security record at " + Hex(At(next)) + " is in the ring but no key uses it");
         }
         current = next;
@@ -481,15 +481,15 @@ void CHiveWalk::CheckSecurityRing()
         SecurityKey sk;
         ParseSecurityKey(*m_hive.AllocatedCell(offset), sk);
         if (!inRing.count(offset))
-            m_findings.Error(At(offset), "sk-ring",
+            m_findings.Report(At(offset), FindingCode::SkRing,
                              "security record at " + Hex(At(offset)) + " is used by keys but not in the ring");
         if (sk.referenceCount < uses)
-            m_findings.Error(At(offset) + 16, "sk-refcount",
+            m_findings.Report(At(offset) + 16, FindingCode::SkRefcount,
                              "security record at " + Hex(At(offset)) + " counts " +
                                  std::to_string(sk.referenceCount) + " references, " + std::to_string(uses) +
                                  " keys use it");
         else if (sk.referenceCount > uses)
-            m_findings.Warning(At(offset) + 16, "sk-refcount-high",
+            m_findings.Report(At(offset) + 16, FindingCode::SkRefcountHigh,
                                "security record at " + Hex(At(offset)) + " counts " +
                                    std::to_string(sk.referenceCount) + " references, " +
                                    std::to_string(uses) + " keys in the file use it");
@@ -514,7 +514,7 @@ void CHiveWalk::FindUnreferenced(HiveStatistics& statistics)
         ++statistics.unreferencedCells;
         statistics.unreferencedBytes += cell.size;
         Bytes data = *m_hive.AllocatedCell(cell.offset);
-        m_findings.Warning(At(cell.offset), "unreferenced-cell",
+        m_findings.Report(At(cell.offset), FindingCode::UnreferencedCell,
                            "allocated cell at " + Hex(At(cell.offset)) + " (" + std::to_string(cell.size) +
                                " bytes, starts \"" + Signature(data) + "\") is not reached from the root key");
     });

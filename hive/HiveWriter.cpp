@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <string_view>
 #include <unordered_map>
 
@@ -95,7 +94,9 @@ struct KeyPlan {
 // each with its records, so that a key's children have consecutive plans.
 class CHivePlan {
  public:
-  CHivePlan(const HiveTree& tree, std::uint32_t minorVersion) : m_minor(minorVersion) {
+  CHivePlan(const HiveTree& tree, const WriteOptions& options)
+      : m_minor(WrittenMinorVersion(tree, options)),
+        m_leaveOutVolatile(options.leaveOutVolatileKeys) {
     m_keys.push_back(KeyPlan{&tree.root});
     for (std::uint32_t i = 0; i < m_keys.size(); ++i) PlanKey(i);
   }
@@ -158,7 +159,7 @@ class CHivePlan {
     const HiveKey& key = *m_keys[index].key;
     std::size_t first = m_children.size();
     for (const HiveKey& subkey : key.subkeys)
-      if ((subkey.flags & kKeyVolatile) == 0) m_children.push_back(&subkey);
+      if (!m_leaveOutVolatile || (subkey.flags & kKeyVolatile) == 0) m_children.push_back(&subkey);
     auto begin = m_children.begin() + static_cast<std::ptrdiff_t>(first);
     std::stable_sort(begin, m_children.end(), [](const HiveKey* a, const HiveKey* b) {
       return CompareNames(a->name, b->name) < 0;
@@ -214,6 +215,7 @@ class CHivePlan {
   }
 
   std::uint32_t m_minor;
+  bool m_leaveOutVolatile;
   std::vector<std::uint32_t> m_sizes;
   std::vector<KeyPlan> m_keys;
   std::vector<ValuePlan> m_values;
@@ -332,8 +334,7 @@ class CHiveSerializer {
 
     std::uint8_t* nk = Data(plan.nk);
     bool root = plan.parent == kNone;
-    std::uint16_t flags =
-        static_cast<std::uint16_t>(key.flags & ~(kKeyCompressedName | kKeyVolatile));
+    std::uint16_t flags = static_cast<std::uint16_t>(key.flags & ~kKeyCompressedName);
     if (Compressible(key.name)) flags |= kKeyCompressedName;
     if (root) flags |= kKeyHiveEntry;
     std::memcpy(nk, "nk", 2);
@@ -459,7 +460,7 @@ std::uint32_t WrittenMinorVersion(const HiveTree& tree, const WriteOptions& opti
 }
 
 std::vector<std::uint8_t> WriteHive(const HiveTree& tree, const WriteOptions& options) {
-  CHivePlan plan(tree, WrittenMinorVersion(tree, options));
+  CHivePlan plan(tree, options);
   CellLayout layout = Pack(plan);
   std::vector<std::uint8_t> file;
   CHiveSerializer(tree, plan, layout, file).Write();
@@ -467,7 +468,7 @@ std::vector<std::uint8_t> WriteHive(const HiveTree& tree, const WriteOptions& op
 }
 
 std::uint64_t CompactedSize(const HiveTree& tree, const WriteOptions& options) {
-  CHivePlan plan(tree, WrittenMinorVersion(tree, options));
+  CHivePlan plan(tree, options);
   return kBaseBlockSize + Pack(plan).binsSize;
 }
 

@@ -5,7 +5,7 @@
 // wants (lf before 1.5, lh from 1.5, ri above 507 subkeys), big-data records
 // for data over 16,344 bytes from 1.4 on, data of 4 bytes or less resident,
 // one security record per distinct descriptor with exact reference counts,
-// every largest-length field recomputed, nothing volatile, and a clean base
+// every largest-length field recomputed, no volatile counts or lists, and a clean base
 // block (equal sequence numbers, right checksum).
 
 #include "hive/HiveTree.h"
@@ -24,6 +24,9 @@ enum class HiveFormat {
 
 struct WriteOptions {
   HiveFormat format = HiveFormat::Keep;
+  // A save leaves out keys marked volatile, as Windows' own saves do; a
+  // compaction keeps whatever a file holds, that flag included.
+  bool leaveOutVolatileKeys = false;
 };
 
 // What the writer cannot put into a hive: sibling keys whose names are

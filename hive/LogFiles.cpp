@@ -15,7 +15,20 @@ std::filesystem::path::string_type Folded(std::filesystem::path::string_type tex
     return text;
 }
 
+constexpr const char* kLogSuffixes[] = {".LOG1", ".LOG2", ".LOG"};
+
 } // namespace
+
+std::vector<std::filesystem::path> LogNamesFor(const std::filesystem::path& hive)
+{
+    std::vector<std::filesystem::path> names;
+    for (const char* suffix : kLogSuffixes) {
+        std::filesystem::path name = hive;
+        name += suffix;
+        names.push_back(name);
+    }
+    return names;
+}
 
 std::vector<std::filesystem::path> FindLogsBeside(const std::filesystem::path& hive)
 {
@@ -28,7 +41,7 @@ std::vector<std::filesystem::path> FindLogsBeside(const std::filesystem::path& h
     std::vector<std::filesystem::path> present;
     for (const auto& entry : std::filesystem::directory_iterator(folder, code))
         present.push_back(entry.path());
-    for (const char* suffix : {".LOG1", ".LOG2", ".LOG"}) {
+    for (const char* suffix : kLogSuffixes) {
         auto wanted = base;
         for (const char* c = suffix; *c; ++c)
             wanted.push_back(static_cast<std::filesystem::path::value_type>(*c));

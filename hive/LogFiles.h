@@ -11,4 +11,7 @@ namespace hive {
 // The logs that exist, in the order Windows reads them.
 std::vector<std::filesystem::path> FindLogsBeside(const std::filesystem::path& hive);
 
+// The names Windows gives a hive's logs, whether they exist or not.
+std::vector<std::filesystem::path> LogNamesFor(const std::filesystem::path& hive);
+
 } // namespace hive

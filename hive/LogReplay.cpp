@@ -70,7 +70,7 @@ void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& 
                 problem = "lists more page bytes than it holds";
         }
         if (problem) {
-            findings.Warning(offset, "log-entry-bad",
+            findings.Report(offset, FindingCode::LogEntryBad,
                              "log entry " + std::to_string(entry.sequence) + " in " + where + " " + problem +
                                  "; later entries of this log are not used");
             return;
@@ -109,29 +109,64 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
     for (const LogInput* log : logs)
         ReadEntries(*log, entries, findings);
     std::uint32_t expected = ParseBaseBlock(Bytes(image.data(), image.size())).secondarySequence;
+    BaseBlock hive = ParseBaseBlock(Bytes(image.data(), image.size()));
     std::vector<Entry> later;
     for (const Entry& entry : entries)
         if (entry.sequence >= expected)
             later.push_back(entry);
+    for (const LogInput* log : logs) {
+        bool any = false, newer = false;
+        std::uint32_t newest = 0;
+        for (const Entry& entry : entries) {
+            if (entry.log != log)
+                continue;
+            any = true;
+            newer = newer || entry.sequence >= expected;
+            newest = std::max(newest, entry.sequence);
+        }
+        if (any && !newer)
+            findings.Report(0, FindingCode::LogStale,
+                            log->name + " holds entries up to sequence number " + std::to_string(newest) +
+                                ", older than the hive's " + std::to_string(expected) +
+                                ": they are already in the hive");
+    }
     std::stable_sort(later.begin(), later.end(),
                      [](const Entry& a, const Entry& b) { return a.sequence < b.sequence; });
     if (later.empty()) {
-        findings.Warning(8, "log-nothing-to-apply",
+        findings.Report(8, FindingCode::LogNothingToApply,
                          "no log entry has sequence number " + std::to_string(expected) +
                              " or later; the dirty hive cannot be brought up to date");
         return;
     }
-    if (later.front().sequence != expected)
-        findings.Warning(8, "log-gap",
-                         "the logs start at sequence number " + std::to_string(later.front().sequence) +
-                             ", the hive expects " + std::to_string(expected) + "; earlier entries are gone");
+    if (later.front().sequence != expected) {
+        // Windows starts a log afresh only once the hive file holds everything
+        // logged before; such a log's base block is the hive's as it was then
+        // (same timestamp and size) with the sequence number its chain starts at.
+        const LogInput& first = *later.front().log;
+        BaseBlock logBase = ParseBaseBlock(Bytes(first.bytes.data(), first.bytes.size()));
+        bool startedFromThisFile = logBase.lastWritten == hive.lastWritten &&
+                                   logBase.binsSize == hive.binsSize &&
+                                   logBase.secondarySequence == later.front().sequence;
+        if (!startedFromThisFile) {
+            findings.Report(8, FindingCode::LogGap,
+                            "the logs start at sequence number " + std::to_string(later.front().sequence) +
+                                ", the hive expects " + std::to_string(expected) +
+                                "; the entries between are gone and the hive cannot be brought up to date");
+            return;
+        }
+        findings.Report(8, FindingCode::LogSkippedEntries,
+                        first.name + " starts at sequence number " + std::to_string(later.front().sequence) +
+                            ", the hive expects " + std::to_string(expected) +
+                            "; the log was started from the state this hive file holds (same timestamp "
+                            "and size), so the hive already holds the entries between");
+    }
     std::uint32_t previous = 0;
     for (const Entry& entry : later) {
         if (outcome.entriesApplied != 0) {
             if (entry.sequence == previous)
                 continue; // the same entry kept in both logs
             if (entry.sequence != previous + 1) {
-                findings.Info(entry.offset, "log-stop",
+                findings.Report(entry.offset, FindingCode::LogStop,
                               "recovery stops after sequence number " + std::to_string(previous) + ": the next entry found is " +
                                   std::to_string(entry.sequence));
                 break;
@@ -142,7 +177,7 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
         // making us allocate gigabytes of nothing.
         std::uint32_t current = ReadU32(Bytes(image.data(), image.size()), 40);
         if (entry.binsSize > current && entry.binsSize - current > entry.pageBytes) {
-            findings.Warning(entry.offset, "log-entry-bad",
+            findings.Report(entry.offset, FindingCode::LogEntryBad,
                              "log entry " + std::to_string(entry.sequence) + " in " + entry.log->name + " at " +
                                  Hex(entry.offset) + " grows the hive bins data to " + Hex(entry.binsSize) +
                                  " without pages there; recovery stops before it");
@@ -164,17 +199,17 @@ void ReplayOldFormat(std::vector<std::uint8_t>& image, const LogInput& log, Repl
     Bytes bytes(log.bytes.data(), log.bytes.size());
     BaseBlock logBase = ParseBaseBlock(bytes);
     if (!HasSignature(bytes, kSector, "DIRT")) {
-        findings.Warning(kSector, "log-bad", log.name + ": no \"DIRT\" vector at 0x200");
+        findings.Report(kSector, FindingCode::LogBad, log.name + ": no \"DIRT\" vector at 0x200");
         return;
     }
     if (logBase.binsSize % kPage != 0) {
-        findings.Warning(40, "log-bad", log.name + ": hive bins data size is not a multiple of 4096");
+        findings.Report(40, FindingCode::LogBad, log.name + ": hive bins data size is not a multiple of 4096");
         return;
     }
     std::size_t pages = logBase.binsSize / kSector;
     std::size_t bitmapBytes = (pages + 7) / 8;
     if (!Fits(bytes, kSector + 4, bitmapBytes)) {
-        findings.Warning(kSector, "log-bad", log.name + ": the dirty vector is cut short");
+        findings.Report(kSector, FindingCode::LogBad, log.name + ": the dirty vector is cut short");
         return;
     }
     std::size_t data = (kSector + 4 + bitmapBytes + kSector - 1) / kSector * kSector;
@@ -188,7 +223,7 @@ void ReplayOldFormat(std::vector<std::uint8_t>& image, const LogInput& log, Repl
             ++dirty;
         }
     if (needed - image.size() > dirty * kSector) {
-        findings.Warning(kSector, "log-bad", log.name + ": its dirty pages lie past the hive and leave gaps");
+        findings.Report(kSector, FindingCode::LogBad, log.name + ": its dirty pages lie past the hive and leave gaps");
         return;
     }
     std::vector<std::uint8_t> recovered(image);
@@ -198,7 +233,7 @@ void ReplayOldFormat(std::vector<std::uint8_t>& image, const LogInput& log, Repl
         if (((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) == 0)
             continue;
         if (!Fits(bytes, data, kSector)) {
-            findings.Warning(data, "log-bad",
+            findings.Report(data, FindingCode::LogBad,
                              log.name + ": dirty page " + std::to_string(page) + " is missing from the log");
             return;
         }
@@ -233,12 +268,12 @@ void CheckCleanHiveAgainstLogs(const BaseBlock& primary, const std::vector<const
         if (entry.sequence >= primary.secondarySequence && (!newest || entry.sequence > newest->sequence))
             newest = &entry;
     if (newest)
-        findings.Error(8, "logs-not-replayed",
+        findings.Report(8, FindingCode::LogsNotReplayed,
                        "the hive is marked clean at sequence number " + std::to_string(primary.secondarySequence) +
                            ", but " + newest->log->name + " holds entries up to " +
                            std::to_string(newest->sequence) + ": it was marked clean without its logs replayed");
     else if (!logs.empty())
-        findings.Info(0, "log-not-needed", "the hive is clean; its transaction logs hold nothing newer");
+        findings.Report(0, FindingCode::LogNotNeeded, "the hive is clean; its transaction logs hold nothing newer");
 }
 
 } // namespace
@@ -257,11 +292,11 @@ ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<Log
     for (const LogInput& log : logs) {
         Bytes bytes(log.bytes.data(), log.bytes.size());
         if (bytes.empty()) {
-            findings.Info(0, "log-empty", log.name + " is empty");
+            findings.Report(0, FindingCode::LogEmpty, log.name + " is empty");
             continue;
         }
         if (!LogBaseBlockValid(bytes)) {
-            findings.Warning(0, "log-bad",
+            findings.Report(0, FindingCode::LogBad,
                              log.name + ": not a transaction log with a sound base block (signature, "
                                         "checksum and sequence numbers)");
             continue;
@@ -273,7 +308,7 @@ ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<Log
                  type == static_cast<std::uint32_t>(FileType::OldLogAlternate))
             oldLogs.push_back(&log);
         else
-            findings.Warning(28, "log-bad", log.name + ": file type " + std::to_string(type) + " is not a log");
+            findings.Report(28, FindingCode::LogBad, log.name + ": file type " + std::to_string(type) + " is not a log");
     }
     if (!outcome.hiveWasDirty) {
         CheckCleanHiveAgainstLogs(primary, newLogs, findings);
@@ -299,7 +334,7 @@ ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<Log
                                                    : ReadU64(Bytes(image.data(), image.size()), kBaseBlockSize + 20);
         for (const LogInput* log : oldLogs) {
             if (ParseBaseBlock(Bytes(log->bytes.data(), log->bytes.size())).lastWritten != stamp) {
-                findings.Info(0, "log-not-applicable",
+                findings.Report(0, FindingCode::LogNotApplicable,
                               log->name + ": its timestamp differs from the hive's; it belongs to another write");
                 continue;
             }

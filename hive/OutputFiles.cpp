@@ -2,6 +2,7 @@
 
 #include "hive/FileBytes.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace hive {
@@ -16,6 +17,28 @@ std::optional<std::uintmax_t> CDiskFiles::Size(const std::filesystem::path& file
 bool CDiskFiles::Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
                       std::string& error) {
   return ReadFileBytes(file, bytes, error);
+}
+
+bool CDiskFiles::Holds(const std::filesystem::path& file, Bytes expected, std::string& error) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::uint8_t> piece(1 << 20);
+  std::size_t at = 0;
+  while (in) {
+    in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+    std::size_t got = static_cast<std::size_t>(in.gcount());
+    if (got > expected.size() - at ||
+        !std::equal(piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got),
+                    expected.begin() + static_cast<std::ptrdiff_t>(at))) {
+      error = PathText(file) + ": does not read back as written";
+      return false;
+    }
+    at += got;
+  }
+  if (!in.eof() || at != expected.size()) {
+    error = PathText(file) + ": does not read back as written";
+    return false;
+  }
+  return true;
 }
 
 bool CDiskFiles::Create(const std::filesystem::path& file, std::string& error) {

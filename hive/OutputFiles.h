@@ -21,6 +21,8 @@ class IOutputFiles {
   virtual std::optional<std::uintmax_t> Size(const std::filesystem::path& file) = 0;
   virtual bool Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
                     std::string& error) = 0;
+  // Reads `file` piece by piece: true when it holds exactly `expected`.
+  virtual bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) = 0;
   // Creates `file`, which must not exist, for writing.
   virtual bool Create(const std::filesystem::path& file, std::string& error) = 0;
   virtual bool Append(Bytes bytes, std::string& error) = 0;
@@ -39,6 +41,7 @@ class CDiskFiles : public IOutputFiles {
   std::optional<std::uintmax_t> Size(const std::filesystem::path& file) override;
   bool Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
             std::string& error) override;
+  bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) override;
   bool Create(const std::filesystem::path& file, std::string& error) override;
   bool Append(Bytes bytes, std::string& error) override;
   bool Finish(std::string& error) override;

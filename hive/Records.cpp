@@ -19,7 +19,7 @@ bool ParseKeyNode(Bytes cell, KeyNode& key)
     key.security = ReadU32(cell, 44);
     key.classOffset = ReadU32(cell, 48);
     key.largestSubkeyName = ReadU32(cell, 52) & 0xFFFF;
-    key.userFlags = static_cast<std::uint16_t>(ReadU32(cell, 52) >> 16);
+    key.flagsAboveLargestName = ReadU16(cell, 54);
     key.largestSubkeyClass = ReadU32(cell, 56);
     key.largestValueName = ReadU32(cell, 60);
     key.largestValueData = ReadU32(cell, 64);

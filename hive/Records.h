@@ -33,7 +33,7 @@ struct KeyNode {
     std::uint32_t security = 0;
     std::uint32_t classOffset = 0;
     std::uint32_t largestSubkeyName = 0;   // low 16 bits; the rest are flags since Vista
-    std::uint16_t userFlags = 0;           // those flags: the high 16 bits of that field
+    std::uint16_t flagsAboveLargestName = 0; // those flags: virtualization, user, debug
     std::uint32_t largestSubkeyClass = 0;
     std::uint32_t largestValueName = 0;
     std::uint32_t largestValueData = 0;

@@ -15,17 +15,18 @@ bool SameBytes(const std::vector<std::uint8_t>& expected, Bytes actual) {
 
 }  // namespace
 
-std::vector<const HiveKey*> StoredSubkeys(const HiveKey& key) {
+std::vector<const HiveKey*> StoredSubkeys(const HiveKey& key, bool leaveOutVolatile) {
   std::vector<const HiveKey*> children;
   for (const HiveKey& subkey : key.subkeys)
-    if ((subkey.flags & kKeyVolatile) == 0) children.push_back(&subkey);
+    if (!leaveOutVolatile || (subkey.flags & kKeyVolatile) == 0) children.push_back(&subkey);
   std::stable_sort(children.begin(), children.end(), [](const HiveKey* a, const HiveKey* b) {
     return CompareNames(a->name, b->name) < 0;
   });
   return children;
 }
 
-CTreeMatcher::CTreeMatcher(const HiveKey& expected) : m_expected(expected) {}
+CTreeMatcher::CTreeMatcher(const HiveKey& expected, bool leaveOutVolatile)
+    : m_expected(expected), m_leaveOutVolatile(leaveOutVolatile) {}
 
 void CTreeMatcher::Differs(const std::string& what) {
   if (m_difference.empty()) m_difference = PathText() + ": " + what;
@@ -67,13 +68,13 @@ void CTreeMatcher::OnKey(const std::vector<std::u16string>& path, const KeyNode&
   frame.key = expected;
   frame.security =
       !expected->security.empty() || m_open.empty() ? &expected->security : m_open.back().security;
-  frame.children = StoredSubkeys(*expected);
+  frame.children = StoredSubkeys(*expected, m_leaveOutVolatile);
   std::uint16_t flags = static_cast<std::uint16_t>(key.flags & ~kKeyCompressedName);
   std::uint16_t wanted = static_cast<std::uint16_t>(expected->flags & ~kKeyCompressedName);
   if (m_open.empty()) wanted |= kKeyHiveEntry;
   if (path.back() != expected->name)
     Differs("name differs from \"" + ToUtf8(expected->name) + "\"");
-  else if (flags != wanted || key.userFlags != expected->userFlags)
+  else if (flags != wanted || key.flagsAboveLargestName != expected->userFlags)
     Differs("flags differ");
   else if (key.lastWritten != expected->lastWritten || key.spare != expected->accessBits)
     Differs("last-written time or access bits differ");

@@ -2,8 +2,8 @@
 // Compares a walk of a hive with a tree as the walk goes, without building a
 // second tree: the check that a written hive holds exactly the content it was
 // written from. Keys are expected in the order the writer stores them
-// (volatile ones left out, siblings sorted) and a key with no descriptor of
-// its own is expected to carry its parent's.
+// (siblings sorted, volatile ones left out when asked) and a key with no
+// descriptor of its own is expected to carry its parent's.
 
 #include "hive/HiveTree.h"
 #include "hive/HiveVisitor.h"
@@ -15,7 +15,7 @@ namespace hive {
 
 class CTreeMatcher : public IHiveVisitor {
  public:
-  explicit CTreeMatcher(const HiveKey& expected);
+  explicit CTreeMatcher(const HiveKey& expected, bool leaveOutVolatile = false);
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) override;
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override;
@@ -39,13 +39,15 @@ class CTreeMatcher : public IHiveVisitor {
   std::string PathText() const;
 
   const HiveKey& m_expected;
+  bool m_leaveOutVolatile;
   std::vector<Frame> m_open;
   std::vector<std::u16string> m_path;
   bool m_started = false;
   std::string m_difference;
 };
 
-// Sibling keys as the writer stores them: sorted, volatile ones left out.
-std::vector<const HiveKey*> StoredSubkeys(const HiveKey& key);
+// Sibling keys as the writer stores them: sorted, volatile ones left out
+// when the writer was told to.
+std::vector<const HiveKey*> StoredSubkeys(const HiveKey& key, bool leaveOutVolatile);
 
 }  // namespace hive

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform {
 

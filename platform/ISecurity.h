@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/TokenLayout.h"
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform {
 

@@ -7,14 +7,6 @@ namespace platform {
 
 namespace {
 
-constexpr std::uint8_t kSidRevision = 1;
-constexpr std::uint8_t kAclRevision = 2;
-constexpr std::uint8_t kDescriptorRevision = 1;
-constexpr std::uint8_t kAccessAllowedAceType = 0;
-constexpr std::uint8_t kAccessDeniedAceType = 1;
-constexpr std::uint16_t kSeDaclPresent = 0x0004;
-constexpr std::uint16_t kSeDaclProtected = 0x1000;
-constexpr std::uint16_t kSeSelfRelative = 0x8000;
 constexpr std::size_t kDescriptorHeaderSize = 20;
 constexpr std::size_t kAclHeaderSize = 8;
 constexpr std::size_t kAceHeaderSize = 4;

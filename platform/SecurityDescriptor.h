@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Win32Constants.h"
+
 namespace platform {
 
 using SidBytes = std::vector<std::uint8_t>;
@@ -28,14 +30,6 @@ struct AllowEntry {
   std::uint8_t flags;  // inheritance flags of the ACE header
 };
 
-inline constexpr std::uint32_t kFileAllAccess = 0x1F01FF;
-inline constexpr std::uint32_t kFileGenericRead = 0x120089;
-// Rights that let the holder change a file or what a folder holds: write or
-// append data, write attributes or extended attributes, delete, delete a
-// child, change the DACL or the owner, and the generic write and all bits.
-inline constexpr std::uint32_t kModifyingRights =
-    0x2 | 0x4 | 0x10 | 0x40 | 0x100 | 0x10000 | 0x40000 | 0x80000 | 0x40000000 | 0x10000000;
-inline constexpr std::uint8_t kObjectAndContainerInherit = 0x1 | 0x2;
 
 // A self-relative descriptor with the owner, the group and a DACL of allow
 // entries. `protectedDacl` sets SE_DACL_PROTECTED so nothing is inherited.

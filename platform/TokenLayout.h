@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform {
 

@@ -1,6 +1,7 @@
 #pragma once
-// Portable stand-ins for the Win32 scalar types and constants the seam speaks in.
-// Values are the platform's own, so the Win32 implementation only casts.
+// Portable stand-ins for the Win32 scalar types the seam speaks in (its
+// constants: Win32Constants.h). Values are the platform's own, so the Win32
+// implementation only casts.
 #include <cstdint>
 
 namespace platform {
@@ -11,97 +12,5 @@ using TokenHandle = std::uintptr_t;  // HANDLE of an access token
 using FindHandle = std::uintptr_t;  // HANDLE of a file search
 using FileHandle = std::uintptr_t;  // HANDLE of an open file
 using Sid = void;  // opaque security identifier (PSID points at one)
-
-inline constexpr Status kErrorSuccess = 0;
-inline constexpr Status kErrorFileNotFound = 2;
-inline constexpr Status kErrorPathNotFound = 3;
-inline constexpr Status kErrorAccessDenied = 5;
-inline constexpr Status kErrorInvalidHandle = 6;
-inline constexpr Status kErrorNotSameDevice = 17;
-inline constexpr Status kErrorSharingViolation = 32;
-inline constexpr Status kErrorCallNotImplemented = 120;
-inline constexpr Status kErrorNotEnoughMemory = 8;
-inline constexpr Status kErrorInvalidParameter = 87;
-inline constexpr Status kErrorInsufficientBuffer = 122;
-inline constexpr Status kErrorAlreadyExists = 183;
-inline constexpr Status kErrorMoreData = 234;
-inline constexpr Status kErrorNoMoreItems = 259;
-inline constexpr Status kErrorNoToken = 1008;
-inline constexpr Status kErrorNoSuchPrivilege = 1313;
-inline constexpr Status kErrorNotAllAssigned = 1300;
-inline constexpr Status kErrorPrivilegeNotHeld = 1314;
-
-// Predefined registry roots (HKEY_LOCAL_MACHINE, HKEY_USERS).
-inline constexpr KeyHandle kHKeyLocalMachine = 0x80000002u;
-inline constexpr KeyHandle kHKeyUsers = 0x80000003u;
-
-// Registry value types.
-inline constexpr std::uint32_t kRegNone = 0;
-inline constexpr std::uint32_t kRegSz = 1;
-inline constexpr std::uint32_t kRegExpandSz = 2;
-inline constexpr std::uint32_t kRegBinary = 3;
-inline constexpr std::uint32_t kRegDword = 4;
-inline constexpr std::uint32_t kRegMultiSz = 7;
-
-// Registry access masks and options.
-inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
-inline constexpr std::uint32_t kKeySetValue = 0x0002;
-inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
-inline constexpr std::uint32_t kKeyRead = 0x20019;
-inline constexpr std::uint32_t kKeyWrite = 0x20006;
-inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
-inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
-inline constexpr std::uint32_t kRegOptionNonVolatile = 0;
-inline constexpr std::uint32_t kRegOptionVolatile = 1;
-inline constexpr std::uint32_t kRegOptionBackupRestore = 4;
-// RegSaveKeyExW formats: the Windows 2000 one, or the hive's own newest.
-inline constexpr std::uint32_t kRegStandardFormat = 1;
-inline constexpr std::uint32_t kRegLatestFormat = 2;
-
-// Token access rights and information classes.
-inline constexpr std::uint32_t kTokenQuery = 0x0008;
-inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
-inline constexpr std::uint32_t kTokenGroupsClass = 2;  // TokenGroups
-inline constexpr std::uint32_t kTokenPrivilegesClass = 3;  // TokenPrivileges
-
-// Group and privilege attribute words.
-inline constexpr std::uint32_t kSeGroupEnabled = 0x4;
-inline constexpr std::uint32_t kSeGroupUseForDenyOnly = 0x10;
-inline constexpr std::uint32_t kSePrivilegeEnabledByDefault = 0x1;
-inline constexpr std::uint32_t kSePrivilegeEnabled = 0x2;
-
-// Processor architectures of SYSTEM_INFO.
-inline constexpr std::uint16_t kProcessorArchitectureIntel = 0;
-inline constexpr std::uint16_t kProcessorArchitectureIa64 = 6;
-inline constexpr std::uint16_t kProcessorArchitectureAmd64 = 9;
-inline constexpr std::uint16_t kProcessorArchitectureArm64 = 12;
-
-// File attributes.
-inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
-inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
-inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
-inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
-inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
-inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
-inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
-inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
-inline constexpr FindHandle kInvalidFindHandle = static_cast<FindHandle>(-1);
-inline constexpr FileHandle kInvalidFileHandle = static_cast<FileHandle>(-1);
-
-// Locale identifiers and information types.
-inline constexpr std::uint32_t kLocaleSystemDefault = 0x800;
-inline constexpr std::uint32_t kLocaleUserDefault = 0x400;
-inline constexpr std::uint32_t kLocaleReturnNumber = 0x20000000;
-inline constexpr std::uint32_t kLocaleSDecimal = 0x0E;
-inline constexpr std::uint32_t kLocaleSThousand = 0x0F;
-inline constexpr std::uint32_t kLocaleSGrouping = 0x10;
-inline constexpr std::uint32_t kLocaleILZero = 0x12;
-inline constexpr std::uint32_t kLocaleINegNumber = 0x1010;
-inline constexpr std::uint32_t kNormIgnoreCase = 0x1;
-
-// Security identifier parts of the built-in Administrators alias.
-inline constexpr std::uint8_t kSecurityNtAuthority[6] = {0, 0, 0, 0, 0, 5};
-inline constexpr std::uint32_t kSecurityBuiltinDomainRid = 32;
-inline constexpr std::uint32_t kDomainAliasRidAdmins = 544;
 
 }  // namespace platform

@@ -3,22 +3,23 @@
 # the same file (hivexml from hivex, regfexport from libregf) and against
 # reading the file (cat), on the largest hive of shared/hives and on a
 # generated 100 MB hive. Prints times, ratios and our peak memory as a
-# multiple of the file size. Not a test: figures only.
+# multiple of the file size. Then `kelvaro-hive compact` beside hivexml's walk
+# of the same file, with sizes before and after and compact's peak memory, on
+# the largest shared hive that compacts (a dirty one with its logs) and on the
+# generated hive. Not a test: figures only.
 #   scripts/bench-hive.sh [WORK_FOLDER] [MEGABYTES]
 set -euo pipefail
 
 work=${1:-/tmp/kelvaro-hive-bench}
 megabytes=${2:-100}
 root=$(cd "$(dirname "$0")/.." && pwd)
-shared="$root/../shared/hives"
+shared="${KELVARO_SAMPLE_HIVES:-$root/../shared/hives}"
 mkdir -p "$work"
 
-# An optimised build of its own: the test build has sanitizers on.
-cxx=${CXX:-c++}
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root"/tools/kelvaro-hive/{HiveTool,JsonWriter,ToolReport,Main}.cpp \
-  -o "$work/kelvaro-hive"
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root/tests/hive/HiveBuilder.cpp" "$root/bench/MakeBigHive.cpp" \
-  -o "$work/make-big-hive"
+# The release preset: optimised, no sanitizers (the test build has them on).
+(cd "$root" && cmake --preset release > /dev/null &&
+  cmake --build --preset release -j "${KELVARO_JOBS:-2}" --target kelvaro-hive make-big-hive > /dev/null)
+cp "$root/build/release/tools/kelvaro-hive/kelvaro-hive" "$root/build/release/tests/hive/make-big-hive" "$work/"
 
 largest=$(find "$shared" -name '*.xz' ! -iname '*.log*' -printf '%s %p\n' | sort -n | tail -1 | cut -d' ' -f2)
 real="$work/$(basename "${largest%.xz}")"
@@ -64,3 +65,42 @@ report() {
 
 report "$real"
 report "$big"
+
+# Compaction: best of RUNS, writing over the same output each time.
+report_compact() {
+  local file=$1 size out compact hivex after
+  size=$(stat -c %s "$file")
+  out="$work/compacted-$(basename "$file")"
+  compact=$(measure "$work/kelvaro-hive" compact "$file" "$out")
+  hivex=$(measure hivexml "$file")
+  after=$(stat -c %s "$out")
+  set -- $compact; local t_compact=$1 rss=$2
+  set -- $hivex; local t_hivex=$1
+  awk -v f="$(basename "$file")" -v size="$size" -v after="$after" -v o="$t_compact" -v h="$t_hivex" -v rss="$rss" 'BEGIN {
+    d = 0.001
+    printf "%s (%.1f MB) compacted to %d bytes (%.1f%% saved)\n", f, size / 1048576, after, 100 * (size - after) / size
+    printf "  kelvaro-hive compact %7.3f s\n", o
+    printf "  hivexml              %7.3f s   compact/hivexml = %.2f\n", h, o / (h > d ? h : d)
+    printf "  peak memory of compact: %.1f MB = %.2f x the input\n", rss / 1024, rss * 1024 / size
+  }'
+}
+
+# The largest shared primary that compacts (logs beside it are unpacked too).
+compactable=""
+while IFS= read -r packed; do
+  name=$(basename "${packed%.xz}")
+  candidate="$work/compact-input/$name"
+  mkdir -p "$work/compact-input"
+  [ -f "$candidate" ] || xz -dc "$packed" > "$candidate"
+  for log in "$(dirname "$packed")/$name".[Ll][Oo][Gg]*.xz; do
+    [ -f "$log" ] || continue
+    [ -f "$work/compact-input/$(basename "${log%.xz}")" ] || xz -dc "$log" > "$work/compact-input/$(basename "${log%.xz}")"
+  done
+  if "$work/kelvaro-hive" compact "$candidate" "$work/probe.hiv" > /dev/null 2>&1; then
+    compactable=$candidate
+    break
+  fi
+done < <(find "$shared" -name '*.xz' ! -iname '*.log*' -printf '%s %p\n' | sort -rn | cut -d' ' -f2)
+rm -f "$work/probe.hiv"
+[ -n "$compactable" ] && report_compact "$compactable"
+report_compact "$big"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds both programs and starts Kelvaro64.exe under Wine in a prefix of ours.
+# Builds both programs, shows kelvaro-hive compacting a fragmented hive of ours
+# natively, and starts Kelvaro64.exe under Wine in a prefix of ours.
 # Without a display it runs under Xvfb, saves a screenshot, prints its path and
 # closes the program.
 set -euo pipefail
@@ -10,6 +11,9 @@ for preset in win32 win64; do
   cmake --build --preset "$preset" -j 2 --target kelvaro_program kelvaro_probe
 done
 echo "built: build/win32/Kelvaro.exe build/win64/Kelvaro64.exe"
+
+# The hive tool natively, on a fragmented hive of ours: make, check, compact, check, diff.
+bash scripts/hive-demo.sh build/hive-demo 20
 
 source scripts/wine-env.sh
 headless=0

@@ -55,8 +55,10 @@ void CCheckListCtrl::ToggleRow(int index) {
 }
 
 int CCheckListCtrl::CountRowsWithState(UINT state) const {
+  // The row count is asked once: every ask is a message to the control.
+  const int rows = GetItemCount();
   int count = 0;
-  for (int index = 0; index < GetItemCount(); ++index) {
+  for (int index = 0; index < rows; ++index) {
     if (GetItemState(index, uilogic::kStateImageMask) == state) ++count;
   }
   return count;

@@ -56,15 +56,12 @@ KeptMetrics g_layout;
 
 }  // namespace
 
-CHiveListDlg::CHiveListDlg(CWnd* parent) : CDialog(IDD_HIVELIST_DIALOG, parent) {
-  m_hIcon = LoadAppIcon(false);
-  m_hSmallIcon = LoadAppIcon(true);
-}
+CHiveListDlg::CHiveListDlg(CWnd* parent)
+    : CDialog(IDD_HIVELIST_DIALOG, parent),
+      m_hIcon(LoadAppIcon(false)),
+      m_hSmallIcon(LoadAppIcon(true)) {}
 
-CHiveListDlg::~CHiveListDlg() {
-  if (m_hIcon != nullptr) ::DestroyIcon(m_hIcon);
-  if (m_hSmallIcon != nullptr) ::DestroyIcon(m_hSmallIcon);
-}
+CHiveListDlg::~CHiveListDlg() { DestroyAppIcons(m_hIcon, m_hSmallIcon); }
 
 const MessageMap* CHiveListDlg::GetMessageMap() const {
   static const MessageMap map = {CDialog::GetMessageMap(), kEntries, std::size(kEntries)};
@@ -78,8 +75,7 @@ void CHiveListDlg::DoDataExchange(bool saveAndValidate) {
 
 BOOL CHiveListDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+  SetWindowIcons(m_hWnd, m_hIcon, m_hSmallIcon);
   AddAboutMenuEntry(m_hWnd);
   InitHiveListControl();
   FillHiveList(*this);
@@ -145,10 +141,7 @@ void EnableDlgControl(CDialog& dialog, int controlId, bool enable) {
   }
 }
 
-std::optional<LRESULT> CHiveListDlg::OnSysCommand(WPARAM id, LPARAM) {
-  if (!RunAboutCommand(id)) return std::nullopt;
-  return 0;
-}
+std::optional<LRESULT> CHiveListDlg::OnSysCommand(WPARAM id, LPARAM) { return RunAboutCommand(id); }
 
 void CHiveListDlg::OnSysColorChange() {
   m_list.SendMessage(WM_SYSCOLORCHANGE);
@@ -156,10 +149,7 @@ void CHiveListDlg::OnSysColorChange() {
 }
 
 void CHiveListDlg::OnPaint() {
-  if (::IsIconic(m_hWnd)) {
-    PaintMinimizedIcon(m_hWnd, m_hIcon);
-    return;
-  }
+  if (PaintMinimizedIcon(m_hWnd, m_hIcon)) return;
   ::DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);
   if (!m_bGripVisible) return;
   RECT client{};

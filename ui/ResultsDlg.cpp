@@ -38,15 +38,12 @@ CPathName BackupFolderOrEmpty() {
 }
 }  // namespace
 
-CResultsDlg::CResultsDlg(CWnd* parent) : CDialog(IDD_RESULTS_DIALOG, parent) {
-  m_hIcon = LoadAppIcon(false);
-  m_hSmallIcon = LoadAppIcon(true);
-}
+CResultsDlg::CResultsDlg(CWnd* parent)
+    : CDialog(IDD_RESULTS_DIALOG, parent),
+      m_hIcon(LoadAppIcon(false)),
+      m_hSmallIcon(LoadAppIcon(true)) {}
 
-CResultsDlg::~CResultsDlg() {
-  if (m_hIcon != nullptr) ::DestroyIcon(m_hIcon);
-  if (m_hSmallIcon != nullptr) ::DestroyIcon(m_hSmallIcon);
-}
+CResultsDlg::~CResultsDlg() { DestroyAppIcons(m_hIcon, m_hSmallIcon); }
 
 const MessageMap* CResultsDlg::GetMessageMap() const {
   static const MessageMap map = {CDialog::GetMessageMap(), kEntries, std::size(kEntries)};
@@ -60,8 +57,7 @@ void CResultsDlg::DoDataExchange(bool saveAndValidate) {
 
 BOOL CResultsDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+  SetWindowIcons(m_hWnd, m_hIcon, m_hSmallIcon);
   AddAboutMenuEntry(m_hWnd);
   // Removed first, so the results are offered once whatever happens next.
   UnregisterResultsOnRestart();
@@ -125,16 +121,10 @@ void CResultsDlg::ShowSortArrow(bool show) {
   ShowHeaderSortArrow(m_list, m_nSortColumn, m_bSortAscending, show);
 }
 
-std::optional<LRESULT> CResultsDlg::OnSysCommand(WPARAM id, LPARAM) {
-  if (!RunAboutCommand(id)) return std::nullopt;
-  return 0;
-}
+std::optional<LRESULT> CResultsDlg::OnSysCommand(WPARAM id, LPARAM) { return RunAboutCommand(id); }
 
 void CResultsDlg::OnPaint() {
-  if (::IsIconic(m_hWnd)) {
-    PaintMinimizedIcon(m_hWnd, m_hIcon);
-    return;
-  }
+  if (PaintMinimizedIcon(m_hWnd, m_hIcon)) return;
   ::DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);
 }
 
@@ -149,11 +139,11 @@ void CResultsDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
 
 void FillResultsList(CResultsDlg& dialog) {
   CListCtrl& list = dialog.m_list;
-  if (list.IsWindowVisible()) list.SendMessage(WM_SETREDRAW, FALSE);
-  dialog.FreeResultRows();
-  CPathName folder = BackupFolderOrEmpty();
-  int index = 0;
-  if (!folder.IsEmpty()) {
+  RefillSortedList(dialog, list, [&] {
+    dialog.FreeResultRows();
+    CPathName folder = BackupFolderOrEmpty();
+    if (folder.IsEmpty()) return;
+    int index = 0;
     for (std::unique_ptr<HiveResultEntry>& entry : CollectResults(folder)) {
       HiveResultEntry* record = entry.get();
       int inserted = list.InsertItem(index, record->name, reinterpret_cast<LPARAM>(record), 0, 0);
@@ -163,11 +153,5 @@ void FillResultsList(CResultsDlg& dialog) {
       list.SetItemText(inserted, 1, FormatSizeKB(record->previousSize));
       list.SetItemText(inserted, 2, FormatSizeKB(record->currentSize));
     }
-  }
-  dialog.SortRows();
-  dialog.ShowSortArrow(true);
-  if (list.IsWindowVisible()) {
-    list.SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(list.m_hWnd, nullptr, TRUE);
-  }
+  });
 }

@@ -1,8 +1,24 @@
 #pragma once
-// What the two windows' lists do alike: a column click re-sorts by the sorting
-// scheme, and emptying a list releases the record each row owns.
+// What the two windows' lists do alike: a fill runs in the same frame, a column
+// click re-sorts by the sorting scheme, and emptying a list releases the record
+// each row owns.
 #include "ui/framework/ListCtrl.h"
 #include "ui/logic/SortRules.h"
+
+// Refills `list` of `window`: with its redrawing off while it is visible,
+// `emptyAndInsert` empties the list and inserts the rows; then the rows are
+// sorted, the arrow shown, and the list redrawn if it is visible by then.
+template <class Window, class EmptyAndInsert>
+void RefillSortedList(Window& window, CListCtrl& list, EmptyAndInsert emptyAndInsert) {
+  if (list.IsWindowVisible()) list.SendMessage(WM_SETREDRAW, FALSE);
+  emptyAndInsert();
+  window.SortRows();
+  window.ShowSortArrow(true);
+  if (list.IsWindowVisible()) {
+    list.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(list.m_hWnd, nullptr, TRUE);
+  }
+}
 
 // `Window` has m_nSortColumn, m_bSortAscending, SortRows() and ShowSortArrow(bool).
 template <class Window>

@@ -15,6 +15,16 @@ HICON LoadAppIcon(bool small) {
       ::GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), LR_DEFAULTCOLOR));
 }
 
+void DestroyAppIcons(HICON big, HICON small) {
+  if (big != nullptr) ::DestroyIcon(big);
+  if (small != nullptr) ::DestroyIcon(small);
+}
+
+void SetWindowIcons(HWND window, HICON big, HICON small) {
+  ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
 void AddAboutMenuEntry(HWND window) {
   HMENU systemMenu = ::GetSystemMenu(window, FALSE);
   if (systemMenu == nullptr) return;
@@ -23,14 +33,15 @@ void AddAboutMenuEntry(HWND window) {
   ::AppendMenuW(systemMenu, MF_STRING, uilogic::kAboutCommandId, about);
 }
 
-bool RunAboutCommand(WPARAM command) {
-  if (!uilogic::IsAboutCommand(static_cast<std::uint32_t>(command))) return false;
+std::optional<LRESULT> RunAboutCommand(WPARAM command) {
+  if (!uilogic::IsAboutCommand(static_cast<std::uint32_t>(command))) return std::nullopt;
   CAboutDlg about;
   about.DoModal();
-  return true;
+  return 0;
 }
 
-void PaintMinimizedIcon(HWND window, HICON icon) {
+bool PaintMinimizedIcon(HWND window, HICON icon) {
+  if (!::IsIconic(window)) return false;
   PAINTSTRUCT paint{};
   HDC dc = ::BeginPaint(window, &paint);
   ::SendMessageW(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -41,6 +52,7 @@ void PaintMinimizedIcon(HWND window, HICON icon) {
       ::GetSystemMetrics(SM_CYICON));
   ::DrawIcon(dc, at.x, at.y, icon);
   ::EndPaint(window, &paint);
+  return true;
 }
 
 void ShowHeaderSortArrow(CListCtrl& list, int column, bool ascending, bool show) {

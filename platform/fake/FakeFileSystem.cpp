@@ -12,18 +12,7 @@ namespace platform::fake {
 
 namespace {
 
-// Win32 error codes only the file system reports.
-constexpr Status kErrorBadNetPath = 53;
-constexpr Status kErrorInvalidName = 123;
-constexpr Status kErrorFileExists = 80;
-constexpr Status kErrorDirNotEmpty = 145;
-constexpr Status kErrorBadPathName = 161;
-constexpr Status kErrorDirectory = 267;
-
 // Attribute bits SetFileAttributesW can change; the rest belong to the system.
-constexpr std::uint32_t kFileAttributeTemporary = 0x100;
-constexpr std::uint32_t kFileAttributeOffline = 0x1000;
-constexpr std::uint32_t kFileAttributeNotContentIndexed = 0x2000;
 constexpr std::uint32_t kSettableAttributes =
     kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive |
     kFileAttributeTemporary | kFileAttributeOffline | kFileAttributeNotContentIndexed;
@@ -236,7 +225,7 @@ Status FakeFileSystem::Resolve(const wchar_t* text, bool wildcardsInLast,
     rest.remove_prefix(2);
     std::wstring server = TakeName(rest);
     std::wstring share = TakeName(rest);
-    if (server.empty() || share.empty()) return kErrorBadPathName;
+    if (server.empty() || share.empty()) return kErrorBadPathname;
     if (!IsValidName(server, false) || !IsValidName(share, false)) return kErrorInvalidName;
     start.root = L"\\\\" + server + L"\\" + share;
   } else if (path.size() >= 2 && path[1] == L':' && IsDriveLetter(path[0])) {

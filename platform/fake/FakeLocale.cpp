@@ -12,9 +12,6 @@ namespace platform::fake {
 
 namespace {
 
-constexpr Status kErrorInvalidFlags = 1004;
-constexpr std::uint32_t kLocaleIDigits = 0x11;
-constexpr std::uint32_t kLocaleSNegativeSign = 0x51;
 // LOCALE_IDIGITS holds at most two digits.
 constexpr std::uint32_t kMostFractionalDigits = 99;
 

@@ -3,17 +3,13 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/CaseFold.h"
 #include "platform/fake/FakeHiveBytes.h"
 
 namespace platform::fake {
 
 namespace {
-constexpr Status kErrorKeyDeleted = 1018;
-constexpr Status kErrorBadPathname = 161;
-constexpr Status kErrorInvalidName = 123;
-constexpr std::uint32_t kCreatedNewKey = 1;
-constexpr std::uint32_t kOpenedExistingKey = 2;
 
 std::vector<std::wstring> SplitPath(const std::wstring& path) {
   std::vector<std::wstring> parts;
@@ -81,9 +77,9 @@ FakeRegistry::FakeRegistry(FaultPlan& faults, FakeSecurity& security, FakeFileSy
       m_users(std::make_unique<FakeKey>()) {
   m_localMachine->name = L"HKEY_LOCAL_MACHINE";
   m_users->name = L"HKEY_USERS";
-  EnsureKey(kHKeyLocalMachine, L"SYSTEM\\CurrentControlSet\\Control\\hivelist");
-  EnsureKey(kHKeyLocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EnsureKey(kHKeyLocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EnsureKey(kHKeyLocalMachine, kHiveListKey);
+  EnsureKey(kHKeyLocalMachine, kRunKey);
+  EnsureKey(kHKeyLocalMachine, kRunOnceKey);
 }
 
 FakeRegistry::~FakeRegistry() = default;
@@ -177,7 +173,7 @@ Status FakeRegistry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint3
   FakeKey* key = Walk(base, path, true);
   if (key == base && RootOf(root) != nullptr && !existed) return kErrorBadPathname;
   if (!existed && (options & kRegOptionVolatile) != 0) key->isVolatile = true;
-  if (disposition != nullptr) *disposition = existed ? kOpenedExistingKey : kCreatedNewKey;
+  if (disposition != nullptr) *disposition = existed ? kRegOpenedExistingKey : kRegCreatedNewKey;
   *result = NewHandle(key, access, backupRestore);
   return kErrorSuccess;
 }

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/CaseFold.h"
 #include "platform/fake/FakeHiveBytes.h"
 
@@ -9,7 +10,6 @@ namespace platform::fake {
 
 namespace {
 constexpr wchar_t kCurrentControlSetKey[] = L"SYSTEM\\CurrentControlSet";
-constexpr wchar_t kHiveListKey[] = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
 }  // namespace
 
 FakeWindows::FakeWindows()

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Types.h"
+#include "platform/Win32Constants.h"
 
 namespace platform::fake {
 

@@ -236,4 +236,40 @@ TEST_F(RegistryKeyTest, CloseReturnsThePlatformResult) {
   EXPECT_FALSE(key.IsOpen());
 }
 
+TEST_F(RegistryKeyTest, OpenForBackupRestoreNeedsAPrivilegeAndClosesTheKeyHeldFirst) {
+  struct Row {
+    const char* what;
+    const wchar_t* privilegeOn;  // switched on in the process token, or null
+    platform::Status result;
+  };
+  const Row rows[] = {
+      {"no privilege switched on", nullptr, platform::kErrorPrivilegeNotHeld},
+      {"the backup privilege on", L"SeBackupPrivilege", platform::kErrorSuccess},
+      {"the restore privilege on", L"SeRestorePrivilege", platform::kErrorSuccess},
+  };
+  for (std::size_t index = 0; index < std::size(rows); ++index) {
+    const Row& row = rows[index];
+    FakeWindows machine;
+    platform::ScopedPlatform mine(machine);
+    machine.registry.EnsureKey(platform::kHKeyLocalMachine, kScratch);
+    for (auto& privilege : machine.security.processToken.privileges) {
+      if (row.privilegeOn != nullptr && privilege.name == row.privilegeOn) {
+        privilege.attributes = platform::kSePrivilegeEnabled;
+      }
+    }
+    {
+      CRegistryKey key;
+      ASSERT_EQ(key.Open(platform::kHKeyLocalMachine, kScratch, platform::kKeyRead), 0u);
+      EXPECT_EQ(key.OpenForBackupRestore(platform::kHKeyLocalMachine, kScratch), row.result)
+          << "row " << index << ": " << row.what;
+      const bool opened = row.result == platform::kErrorSuccess;
+      EXPECT_EQ(key.IsOpen(), opened) << "row " << index << ": " << row.what;
+      EXPECT_EQ(key.Get() != 0, opened) << "row " << index << ": " << row.what;
+      EXPECT_EQ(machine.registry.OpenHandleCount(), opened ? 1u : 0u)
+          << "row " << index << ": the key held before is closed, " << row.what;
+    }
+    EXPECT_EQ(machine.registry.OpenHandleCount(), 0u) << "row " << index << ": " << row.what;
+  }
+}
+
 }  // namespace

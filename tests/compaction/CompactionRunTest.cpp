@@ -9,6 +9,7 @@
 #include "compaction/CompactionRun.h"
 #include "compaction/ResumeRegistration.h"
 #include "platform/SecurityDescriptor.h"
+#include "platform/fake/ForwardingRegistry.h"
 #include "tests/compaction/CompactionMachine.h"
 
 namespace {
@@ -259,21 +260,21 @@ TEST(CompactionRunTest, RowsWithoutARecordAreSkipped) {
 
 // A hive whose save failed is not replaced, whether the call
 // said so or no file stands at the copy afterwards.
-class SaveOutcomeRegistry : public platform::IRegistry {
+class SaveOutcomeRegistry : public platform::fake::ForwardingRegistry {
  public:
   enum class Lie { none, successWithoutFile, failureAfterWriting };
   SaveOutcomeRegistry(platform::IRegistry& inner, std::wstring target, Lie lie)
-      : m_inner(inner), m_target(std::move(target)), m_lie(lie) {}
+      : ForwardingRegistry(inner), m_target(std::move(target)), m_lie(lie) {}
 
   platform::Status SaveKey(platform::KeyHandle key, const wchar_t* file) override {
     if (file != nullptr && Lower(file) == Lower(m_target)) {
       if (m_lie == Lie::successWithoutFile) return 0;
       if (m_lie == Lie::failureAfterWriting) {
-        m_inner.SaveKey(key, file);
+        Inner().SaveKey(key, file);
         return 1450;  // ERROR_NO_SYSTEM_RESOURCES
       }
     }
-    return m_inner.SaveKey(key, file);
+    return Inner().SaveKey(key, file);
   }
   platform::Status SaveKeyWithSecurity(platform::KeyHandle key, const wchar_t* file,
                                        const std::vector<std::uint8_t>& descriptor,
@@ -281,80 +282,24 @@ class SaveOutcomeRegistry : public platform::IRegistry {
     if (file != nullptr && Lower(file) == Lower(m_target)) {
       if (m_lie == Lie::successWithoutFile) return 0;
       if (m_lie == Lie::failureAfterWriting) {
-        m_inner.SaveKeyWithSecurity(key, file, descriptor, flags);
+        Inner().SaveKeyWithSecurity(key, file, descriptor, flags);
         return 1450;  // ERROR_NO_SYSTEM_RESOURCES
       }
     }
-    return m_inner.SaveKeyWithSecurity(key, file, descriptor, flags);
+    return Inner().SaveKeyWithSecurity(key, file, descriptor, flags);
   }
-  platform::Status EnumSubkey(platform::KeyHandle k, std::uint32_t i, wchar_t* n,
-                              std::uint32_t* l) override {
-    return m_inner.EnumSubkey(k, i, n, l);
-  }
-  platform::Status QueryKeyVolatile(platform::KeyHandle k, bool* v) override {
-    return m_inner.QueryKeyVolatile(k, v);
-  }
-  platform::Status OpenKey(platform::KeyHandle r, const wchar_t* s, std::uint32_t o,
-                           std::uint32_t a, platform::KeyHandle* k) override {
-    return m_inner.OpenKey(r, s, o, a, k);
-  }
-  platform::Status CreateKey(platform::KeyHandle r, const wchar_t* s, std::uint32_t o,
-                             std::uint32_t a, platform::KeyHandle* k, std::uint32_t* d) override {
-    return m_inner.CreateKey(r, s, o, a, k, d);
-  }
-  platform::Status CloseKey(platform::KeyHandle k) override { return m_inner.CloseKey(k); }
-  platform::Status QueryMaxValueNameLength(platform::KeyHandle k, std::uint32_t* l) override {
-    return m_inner.QueryMaxValueNameLength(k, l);
-  }
-  platform::Status EnumValue(platform::KeyHandle k, std::uint32_t i, wchar_t* n, std::uint32_t* l,
-                             std::uint32_t* t) override {
-    return m_inner.EnumValue(k, i, n, l, t);
-  }
-  platform::Status QueryValue(platform::KeyHandle k, const wchar_t* n, std::uint32_t* t,
-                              std::uint8_t* d, std::uint32_t* b) override {
-    return m_inner.QueryValue(k, n, t, d, b);
-  }
-  platform::Status SetValue(platform::KeyHandle k, const wchar_t* n, std::uint32_t t,
-                            const std::uint8_t* d, std::uint32_t b) override {
-    return m_inner.SetValue(k, n, t, d, b);
-  }
-  platform::Status DeleteValue(platform::KeyHandle k, const wchar_t* n) override {
-    return m_inner.DeleteValue(k, n);
-  }
-  platform::Status DeleteKey(platform::KeyHandle r, const wchar_t* s) override {
-    return m_inner.DeleteKey(r, s);
-  }
-  platform::Status FlushKey(platform::KeyHandle k) override { return m_inner.FlushKey(k); }
   platform::Status ReplaceKey(platform::KeyHandle k, const wchar_t* s, const wchar_t* n,
                               const wchar_t* o) override {
     replaceRequests.push_back(n != nullptr ? n : L"");
-    return m_inner.ReplaceKey(k, s, n, o);
+    return Inner().ReplaceKey(k, s, n, o);
   }
 
   // The new files of every replacement asked for, accepted or not.
   std::vector<std::wstring> replaceRequests;
 
  private:
-  platform::IRegistry& m_inner;
   std::wstring m_target;
   Lie m_lie;
-};
-
-class SaveOutcomePlatform : public platform::Platform {
- public:
-  SaveOutcomePlatform(platform::fake::FakeWindows& fake, SaveOutcomeRegistry& registry)
-      : m_fake(fake), m_registry(registry) {}
-  platform::IRegistry& Registry() override { return m_registry; }
-  platform::ISecurity& Security() override { return m_fake.Security(); }
-  platform::ISystem& System() override { return m_fake.System(); }
-  platform::IFileSystem& Files() override { return m_fake.Files(); }
-  platform::IVolumes& Volumes() override { return m_fake.Volumes(); }
-  platform::ILocale& Locale() override { return m_fake.Locale(); }
-  platform::IShell& Shell() override { return m_fake.Shell(); }
-
- private:
-  platform::fake::FakeWindows& m_fake;
-  SaveOutcomeRegistry& m_registry;
 };
 
 TEST(CompactionRunTest, AFailedSaveIsNeverReplaced) {
@@ -374,7 +319,7 @@ TEST(CompactionRunTest, AFailedSaveIsNeverReplaced) {
     CompactionMachine machine;
     SaveOutcomeRegistry registry(machine.fake.registry, CompactionMachine::CompactCopy(L"SYSTEM"),
                                  row.lie);
-    SaveOutcomePlatform lying(machine.fake, registry);
+    platform::fake::PlatformWithRegistry lying(machine.fake, registry);
     platform::ScopedPlatform installed(lying);
     // SOFTWARE saves first, so a failing call hits SYSTEM.
     if (row.failing != nullptr) machine.fake.faults.Fail(row.failing, 1450, 1, 1);

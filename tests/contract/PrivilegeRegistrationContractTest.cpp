@@ -191,8 +191,7 @@ TEST(HiveSaveContract, ASaveWithADescriptorWritesANewFileCarryingIt) {
                                                     platform::kRegLatestFormat);
   registry.CloseKey(key);
   DisablePrivilege(L"SeBackupPrivilege", true);
-  constexpr Status kErrorUnknownRevision = 1305;
-  if (contract::OnRealWindows() && saved == kErrorUnknownRevision) {
+  if (contract::OnRealWindows() && saved == platform::kErrorUnknownRevision) {
     EXPECT_EQ(registry.DeleteKey(platform::kHKeyLocalMachine, keyName), 0u);
     GTEST_SKIP() << "Wine's RegSaveKeyExW refuses any security attributes with "
                     "ERROR_UNKNOWN_REVISION; Windows takes a self-relative descriptor";

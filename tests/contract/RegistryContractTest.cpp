@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/RegistryKey.h"
+#include "platform/fake/ForwardingRegistry.h"
 #include "tests/contract/ContractPlatform.h"
 
 namespace {
@@ -144,73 +145,29 @@ TEST_F(RegistryContract, AKeyWithNoValuesEndsTheWalkAtOnce) {
 
 // Forwards to the platform under test but makes a value grow right after the
 // first read of it, so the reader's second read meets a longer value.
-class GrowingRegistry : public platform::IRegistry {
+class GrowingRegistry : public platform::fake::ForwardingRegistry {
  public:
   GrowingRegistry(platform::IRegistry& inner, KeyHandle writable)
-      : m_inner(inner), m_writable(writable) {}
-  Status OpenKey(KeyHandle r, const wchar_t* s, std::uint32_t o, std::uint32_t a,
-                 KeyHandle* k) override { return m_inner.OpenKey(r, s, o, a, k); }
-  Status CreateKey(KeyHandle r, const wchar_t* s, std::uint32_t o, std::uint32_t a, KeyHandle* k,
-                   std::uint32_t* d) override { return m_inner.CreateKey(r, s, o, a, k, d); }
-  Status CloseKey(KeyHandle k) override { return m_inner.CloseKey(k); }
-  Status QueryMaxValueNameLength(KeyHandle k, std::uint32_t* l) override {
-    return m_inner.QueryMaxValueNameLength(k, l);
-  }
-  Status EnumValue(KeyHandle k, std::uint32_t i, wchar_t* n, std::uint32_t* l,
-                   std::uint32_t* t) override { return m_inner.EnumValue(k, i, n, l, t); }
+      : ForwardingRegistry(inner), m_writable(writable) {}
   Status QueryValue(KeyHandle k, const wchar_t* n, std::uint32_t* t, std::uint8_t* d,
                     std::uint32_t* b) override {
-    Status status = m_inner.QueryValue(k, n, t, d, b);
+    Status status = Inner().QueryValue(k, n, t, d, b);
     if (++m_queries == 1) {
       auto bytes = TextBytes(std::wstring(4000, L'G'));
-      m_inner.SetValue(m_writable, n, platform::kRegSz, bytes.data(),
+      Inner().SetValue(m_writable, n, platform::kRegSz, bytes.data(),
                        static_cast<std::uint32_t>(bytes.size()));
     }
     return status;
   }
-  Status SetValue(KeyHandle k, const wchar_t* n, std::uint32_t t, const std::uint8_t* d,
-                  std::uint32_t b) override { return m_inner.SetValue(k, n, t, d, b); }
-  Status DeleteValue(KeyHandle k, const wchar_t* n) override { return m_inner.DeleteValue(k, n); }
-  Status DeleteKey(KeyHandle r, const wchar_t* s) override { return m_inner.DeleteKey(r, s); }
-  Status FlushKey(KeyHandle k) override { return m_inner.FlushKey(k); }
-  Status SaveKey(KeyHandle k, const wchar_t* f) override { return m_inner.SaveKey(k, f); }
-  Status SaveKeyWithSecurity(KeyHandle k, const wchar_t* f, const std::vector<std::uint8_t>& d,
-                             std::uint32_t x) override {
-    return m_inner.SaveKeyWithSecurity(k, f, d, x);
-  }
-  Status EnumSubkey(KeyHandle k, std::uint32_t i, wchar_t* n, std::uint32_t* l) override {
-    return m_inner.EnumSubkey(k, i, n, l);
-  }
-  Status QueryKeyVolatile(KeyHandle k, bool* v) override { return m_inner.QueryKeyVolatile(k, v); }
-  Status ReplaceKey(KeyHandle k, const wchar_t* s, const wchar_t* n, const wchar_t* o) override {
-    return m_inner.ReplaceKey(k, s, n, o);
-  }
 
  private:
-  platform::IRegistry& m_inner;
   KeyHandle m_writable;
   int m_queries = 0;
 };
 
-class GrowingPlatform : public platform::Platform {
- public:
-  GrowingPlatform(platform::Platform& inner, KeyHandle writable)
-      : m_inner(inner), m_registry(inner.Registry(), writable) {}
-  platform::IRegistry& Registry() override { return m_registry; }
-  platform::ISecurity& Security() override { return m_inner.Security(); }
-  platform::ISystem& System() override { return m_inner.System(); }
-  platform::IFileSystem& Files() override { return m_inner.Files(); }
-  platform::IVolumes& Volumes() override { return m_inner.Volumes(); }
-  platform::ILocale& Locale() override { return m_inner.Locale(); }
-  platform::IShell& Shell() override { return m_inner.Shell(); }
-
- private:
-  platform::Platform& m_inner;
-  GrowingRegistry m_registry;
-};
-
 TEST_F(RegistryContract, AValueThatGrowsBetweenTheReadersTwoReadsIsReportedAsMoreData) {
-  GrowingPlatform growing(contract::Platform(), key);
+  GrowingRegistry registry(contract::Platform().Registry(), key);
+  platform::fake::PlatformWithRegistry growing(contract::Platform(), registry);
   platform::ScopedPlatform installed(growing);
   CRegistryKey reader;
   ASSERT_EQ(reader.Open(platform::kHKeyLocalMachine, kScratch.c_str(), platform::kKeyRead), 0u);

@@ -154,7 +154,6 @@ TEST_F(SafeFilesContract, ANewFileIsWrittenWholeAndNeverOverAnother) {
       << "error " << System().GetLastError();
   m_files.push_back(file);
   EXPECT_FALSE(Files().WriteNewFile(file.c_str(), {'x'}, ProtectedDescriptor()));
-  constexpr Status kErrorFileExists = 80;
   EXPECT_EQ(System().GetLastError(), kErrorFileExists);
   FileHandle handle = Files().OpenFileExclusive(file.c_str());
   ASSERT_NE(handle, kInvalidFileHandle);

@@ -33,14 +33,18 @@ std::vector<std::uint8_t> EncodeName(const std::u16string& name, bool compressed
 
 class CWriter {
 public:
-    explicit CWriter(BuildLayout& layout) : m_layout(layout) { m_bytes.resize(kPage, 0); }
+    CWriter(BuildLayout& layout, std::uint32_t freeGap) : m_layout(layout), m_freeGap(freeGap)
+    {
+        m_bytes.resize(kPage, 0);
+    }
 
     std::uint32_t Allocate(std::size_t dataSize)
     {
         std::uint32_t size = static_cast<std::uint32_t>((dataSize + 4 + 7) / 8 * 8);
-        if (m_binEnd - m_next < size) {
+        if (m_binEnd - m_next < size + m_freeGap) {
             CloseBin();
-            std::uint32_t binSize = std::max<std::uint32_t>(kPage, (size + 32 + kPage - 1) / kPage * kPage);
+            std::uint32_t binSize =
+                std::max<std::uint32_t>(kPage, (size + m_freeGap + 32 + kPage - 1) / kPage * kPage);
             std::uint32_t binOffset = static_cast<std::uint32_t>(m_bytes.size() - kPage);
             m_bytes.resize(m_bytes.size() + binSize, 0);
             std::memcpy(&m_bytes[kPage + binOffset], "hbin", 4);
@@ -48,6 +52,10 @@ public:
             Put32(binOffset + 8, binSize, true);
             m_next = binOffset + 32;
             m_binEnd = binOffset + binSize;
+        }
+        if (m_freeGap != 0) {
+            Put32(m_next, m_freeGap, true);
+            m_next += m_freeGap;
         }
         std::uint32_t offset = m_next;
         Put32(offset, static_cast<std::uint32_t>(-static_cast<std::int32_t>(size)), true);
@@ -86,6 +94,7 @@ private:
     std::uint32_t m_next = 0;
     std::uint32_t m_binEnd = 0;
     BuildLayout& m_layout;
+    std::uint32_t m_freeGap;
 };
 
 std::uint32_t WriteData(CWriter& w, const std::vector<std::uint8_t>& data)
@@ -240,12 +249,12 @@ void SealBaseBlock(std::vector<std::uint8_t>& hive)
     hive::StoreBaseBlockChecksum(std::span<std::uint8_t>(hive.data(), hive::kBaseBlockSize));
 }
 
-std::vector<std::uint8_t> BuildHive(const BuildKey& root, BuildLayout* layout)
+std::vector<std::uint8_t> BuildHive(const BuildKey& root, BuildLayout* layout, std::uint32_t freeGap)
 {
     BuildLayout scratch;
     BuildLayout& out = layout ? *layout : scratch;
     out = BuildLayout();
-    CWriter w(out);
+    CWriter w(out, freeGap);
     // A minimal self-relative descriptor: revision 1, control SE_SELF_RELATIVE, no owner, group, DACL or SACL.
     const std::uint8_t descriptor[20] = {1, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     std::uint32_t sk = w.Allocate(20 + sizeof descriptor);

@@ -34,7 +34,10 @@ struct BuildLayout {
     std::vector<std::uint32_t> bigData;   // db records
 };
 
-std::vector<std::uint8_t> BuildHive(const BuildKey& root, BuildLayout* layout = nullptr);
+// `freeGap` (a multiple of 8, at least 8) puts a free cell of that size before
+// every record: the same content in a fragmented layout.
+std::vector<std::uint8_t> BuildHive(const BuildKey& root, BuildLayout* layout = nullptr,
+                                    std::uint32_t freeGap = 0);
 
 // Sets the checksum of the base block at the start of `hive`.
 void SealBaseBlock(std::vector<std::uint8_t>& hive);

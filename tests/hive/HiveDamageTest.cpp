@@ -3,12 +3,15 @@
 // native build runs this under AddressSanitizer and UBSan).
 
 #include "hive/HiveCheck.h"
+#include "hive/Names.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 using namespace hive;
 using namespace hivetest;
@@ -54,7 +57,7 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding)
     const std::uint32_t alpha = layout.keys[1];
     const std::uint32_t rootList = layout.lists.back();
     const DamageRow rows[] = {
-        {"checksum", [](Image& h, const BuildLayout&) { h[kChecksumOffset] ^= 1; }, "bad-checksum", Verdict::Dirty},
+        {"checksum", [](Image& h, const BuildLayout&) { h[kChecksumOffset] ^= 1; }, "bad-checksum", Verdict::Errors},
         {"sequence numbers differ", [](Image& h, const BuildLayout&) { Put32(h, 4, 9); }, "dirty", Verdict::Dirty},
         {"bin signature", [](Image& h, const BuildLayout&) { h[kBaseBlockSize + 4096] = 'X'; }, "bad-bin-header", Verdict::Errors},
         {"bin size past the bins", [](Image& h, const BuildLayout&) { Put32(h, kBaseBlockSize + 8, 0x1000000); }, "bin-size-mismatch", Verdict::Errors},
@@ -77,27 +80,43 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding)
         {"root not the entry key", [&](Image& h, const BuildLayout&) { h[Data(root) + 2] &= ~4; }, "root-flags", Verdict::Errors},
         {"root cell not a key", [](Image& h, const BuildLayout& l) { Put32(h, 36, l.values[0]); }, "bad-key", Verdict::Errors},
         {"largest value name too small", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 60, 2); }, "largest-too-small", Verdict::Errors},
-        {"largest value data too large", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 64, 90000); }, "largest-too-large", Verdict::Warnings},
+        {"largest value data too large", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 64, 90000); }, "largest-too-large", Verdict::Sound},
         {"security reference count low", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 12, 1); }, "sk-refcount", Verdict::Errors},
         {"security ring broken", [&](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 4, root); }, "sk-ring", Verdict::Errors},
         {"security ring back link", [&](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 8, 0); }, "sk-ring", Verdict::Errors},
         {"db segment count", [](Image& h, const BuildLayout& l) { h[Data(l.bigData[0]) + 2] += 1; }, "db-segments", Verdict::Errors},
         {"ri pointing to ri", [](Image& h, const BuildLayout& l) { h[Data(l.lists[l.lists.size() - 3]) + 1] = 'i'; h[Data(l.lists[l.lists.size() - 3])] = 'r'; }, "bad-subkey-list", Verdict::Errors},
-        {"volatile subkey count", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 24, 1); }, "volatile-fields", Verdict::Warnings},
-        {"garbage root parent", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 16, 0x7C0); }, "root-parent", Verdict::Warnings},
+        {"volatile subkey count", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 24, 1); }, "volatile-fields", Verdict::Sound},
+        {"volatile subkey list", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 32, 0x20); }, "volatile-fields", Verdict::Sound},
+        {"bin spare field", [](Image& h, const BuildLayout&) { h[kBaseBlockSize + 28] = 1; }, "bin-spare", Verdict::Warnings},
+        {"security reference count high", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 12, 9999); }, "sk-refcount-high", Verdict::Warnings},
+        {"reserved base block byte", [](Image& h, const BuildLayout&) { h[300] = 1; }, "base-block-reserved", Verdict::Sound},
+        {"zero bytes after the bins", [](Image& h, const BuildLayout&) { h.resize(h.size() + 4096, 0); }, "zero-padding-after-bins", Verdict::Sound},
         {"values nothing lists", [](Image& h, const BuildLayout& l) {
              for (std::size_t field : {36u, 60u, 64u}) Put32(h, Data(l.keys[2]) + field, 0); },
          "unreferenced-cell", Verdict::Warnings},
+        {"file format field", [](Image& h, const BuildLayout&) { Put32(h, 32, 2); }, "bad-file-format", Verdict::Errors},
+        {"bins size not whole pages", [](Image& h, const BuildLayout&) { Put32(h, 40, ReadU32(Bytes(h.data(), h.size()), 40) - 8); }, "bad-bins-size", Verdict::Errors},
+        {"root cell outside the bins", [](Image& h, const BuildLayout&) { Put32(h, 36, 0x7FFFFFF8); }, "bad-root", Verdict::Errors},
+        {"value list naming a key", [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), l.keys[2]); }, "bad-value", Verdict::Errors},
+        {"security naming a value", [&](Image& h, const BuildLayout& l) { Put32(h, Data(alpha) + 44, l.values[0]); }, "bad-security", Verdict::Errors},
+        {"big data without its db record", [](Image& h, const BuildLayout& l) { h[Data(l.bigData[0])] = 'x'; }, "big-value-in-one-cell", Verdict::Errors},
+        {"subkey list longer than its cell", [&](Image& h, const BuildLayout&) { h[Data(rootList) + 3] = 0x7F; }, "list-too-long", Verdict::Errors},
         {"bins past the end of the file", [](Image& h, const BuildLayout&) { h.resize(h.size() - 4096); }, "bins-past-end", Verdict::Errors},
-        {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); }, "data-after-bins", Verdict::Warnings},
+        {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); }, "data-after-bins", Verdict::Sound},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         Image image = pristine;
         rows[i].damage(image, layout);
-        if (std::string(rows[i].code) != "bad-checksum" && std::string(rows[i].code) != "dirty")
+        if (std::string(rows[i].code) != "bad-checksum")
             SealBaseBlock(image);
         CheckResult result = CheckHiveBytes(image, {});
         EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << "): no " << rows[i].code;
+        const FindingCodeInfo* info = FindFindingCode(rows[i].code);
+        ASSERT_NE(info, nullptr) << "row " << i << ": " << rows[i].code << " is not in the table";
+        const Finding* first = result.findings.First(rows[i].code);
+        ASSERT_NE(first, nullptr) << "row " << i << " (" << rows[i].what << ")";
+        EXPECT_EQ(first->severity, info->level) << "row " << i << " (" << rows[i].what << ")";
         EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
             << "row " << i << " (" << rows[i].what << ")";
     }
@@ -167,11 +186,88 @@ TEST(HiveDamage, RandomDamageToAGeneratedHiveNeverCrashes)
 
 TEST(HiveDamage, RandomDamageToRealHivesNeverCrashes)
 {
-    if (SharedHivesFolder().empty())
-        GTEST_SKIP() << "shared/hives is not visible from here";
+    KELVARO_SKIP_WITHOUT_SAMPLES();
     CScratchFolder scratch;
     for (const char* file : {"hivex/special", "regipy/BCD", "regipy/SECURITY"})
         MutateAndCheck(ReadAll(Unpack(scratch.Path(), file)), file, 7, 600);
+}
+
+} // namespace
+
+namespace {
+
+// One key path per key the walk reaches.
+class CKeyPaths : public IHiveVisitor {
+public:
+    void OnKey(const std::vector<std::u16string>& path, const KeyNode&) override { keys.insert(path.back()); }
+    void OnValue(const std::u16string&, std::uint32_t, Bytes) override {}
+    std::set<std::u16string> keys;
+};
+
+struct BinDamageRow {
+    const char* what;
+    std::function<void(Image&, std::uint32_t bin, std::uint32_t binSize)> damage;
+    const char* code;
+    bool oneCell; // only the bin's first cell is damaged: the rest of the bin is read too
+};
+
+TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin)
+{
+    BuildKey root{U16("ROOT"), {}, {}, {}};
+    for (std::size_t i = 0; i < 240; ++i)
+        root.subkeys.push_back(BuildKey{Numbered("Key", i), {BuildValue{U16("v"), 3, Pattern(120, static_cast<std::uint32_t>(i))}}, {}, {}});
+    BuildLayout layout;
+    const Image pristine = BuildHive(root, &layout);
+    // Bins in order; the builder writes whole bins one after another.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> bins;
+    for (std::uint32_t at = 0; at < pristine.size() - kBaseBlockSize;) {
+        std::uint32_t size = ReadU32(Bytes(pristine.data(), pristine.size()), kBaseBlockSize + at + 8);
+        bins.emplace_back(at, size);
+        at += size;
+    }
+    ASSERT_GE(bins.size(), 8u);
+    // The builder writes subkeys in name order, so layout.keys[k] holds the k-th name in that order.
+    std::vector<std::u16string> names;
+    for (const BuildKey& key : root.subkeys)
+        names.push_back(key.name);
+    std::sort(names.begin(), names.end(),
+              [](const std::u16string& a, const std::u16string& b) { return CompareNames(a, b) < 0; });
+    auto inBin = [](std::uint32_t cell, std::pair<std::uint32_t, std::uint32_t> bin) {
+        return cell >= bin.first && cell < bin.first + bin.second;
+    };
+    const BinDamageRow rows[] = {
+        {"header signature", [](Image& h, std::uint32_t bin, std::uint32_t) { h[kBaseBlockSize + bin] = 'X'; }, "bad-bin-header", false},
+        {"header offset field", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 4, bin + 8); }, "bad-bin-header", false},
+        {"size over the next bins", [](Image& h, std::uint32_t bin, std::uint32_t size) { Put32(h, kBaseBlockSize + bin + 8, size + 3 * 4096); }, "bin-size-mismatch", false},
+        {"size past the end", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 8, 0x7FFFF000); }, "bin-size-mismatch", false},
+        {"first cell's size crosses the bin", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, static_cast<std::uint32_t>(-0x20000)); }, "bad-cell", true},
+        {"first cell's size zero", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, 0); }, "bad-cell", true},
+        {"first cell's size odd", [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, static_cast<std::uint32_t>(-0x4C)); }, "bad-cell", true},
+    };
+    std::size_t checked = 0;
+    for (std::size_t b = 0; b < bins.size(); ++b) {
+        // The root key and its list are the way to every key: damage there costs all.
+        if (inBin(layout.keys[0], bins[b]) || inBin(layout.lists.back(), bins[b]))
+            continue;
+        for (std::size_t r = 0; r < std::size(rows); ++r) {
+            std::set<std::u16string> expected;
+            for (std::size_t k = 1; k < layout.keys.size(); ++k)
+                if (rows[r].oneCell ? layout.keys[k] != bins[b].first + 32 : !inBin(layout.keys[k], bins[b]))
+                    expected.insert(names[k - 1]);
+            Image image = pristine;
+            rows[r].damage(image, bins[b].first, bins[b].second);
+            CKeyPaths reached;
+            CheckResult result = CheckHiveBytes(image, {}, &reached);
+            EXPECT_TRUE(result.findings.Has(rows[r].code)) << "bin " << b << ", row " << r << " (" << rows[r].what << ")";
+            std::size_t missing = 0;
+            for (const std::u16string& name : expected)
+                missing += reached.keys.count(name) == 0;
+            EXPECT_EQ(missing, 0u) << "bin " << b << " at " << Hex(bins[b].first) << ", row " << r << " ("
+                                   << rows[r].what << "): " << missing << " keys lost that do not lie in the damage";
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 6 * std::size(rows));
 }
 
 } // namespace

@@ -178,6 +178,58 @@ TEST(HiveLogReplay, DirtyHiveWithoutUsableEntriesStaysDirty)
     EXPECT_TRUE(result.findings.Has("log-nothing-to-apply"));
 }
 
+// Each log is judged by its own base block against the hive: where its chain
+// starts, whether it was started from the state the hive file holds.
+TEST(HiveLogReplay, LogChainsAreJudgedAgainstTheHive)
+{
+    const Image states[] = {BuildHive(Tree("S0", 10)), BuildHive(Tree("S1", 20)), BuildHive(Tree("S2", 30)),
+                            BuildHive(Tree("S3", 40))};
+    const Image primary = Dirty(states[0], 7); // expects entry 7 next
+    struct LogSpec {
+        std::uint32_t baseSequence;
+        bool fromThisFile;                 // base block copied from the primary (same timestamp and size)
+        std::vector<std::uint32_t> entries; // entry k carries states[k - 6] (older ones state 0)
+    };
+    struct Row {
+        const char* what;
+        std::vector<LogSpec> logs;
+        std::size_t finalState; // whose content the hive ends with; 0 and dirty: nothing applied
+        Verdict verdict;
+        const char* code;
+    };
+    const Row rows[] = {
+        {"chain starts at the hive's sequence", {{7, true, {7, 8}}}, 2, Verdict::Sound, ""},
+        {"chain starts before it", {{5, true, {5, 6, 7, 8}}}, 2, Verdict::Sound, ""},
+        {"chain starts after it, log started from this file", {{8, true, {8, 9}}}, 3, Verdict::Sound,
+         "log-skipped-entries"},
+        {"chain starts after it, log from another state", {{8, false, {8, 9}}}, 0, Verdict::Dirty, "log-gap"},
+        {"two logs overlapping", {{7, true, {7, 8}}, {8, true, {8, 9}}}, 3, Verdict::Sound, ""},
+        {"stale log beside a current one", {{3, true, {3, 4}}, {7, true, {7}}}, 1, Verdict::Sound, "log-stale"},
+        {"stale log alone", {{3, true, {3, 4}}}, 0, Verdict::Dirty, "log-nothing-to-apply"},
+        {"valid hashes, broken chain", {{7, true, {7, 9}}}, 1, Verdict::Sound, "log-stop"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::vector<LogInput> logs;
+        for (const LogSpec& spec : rows[i].logs) {
+            Image base = primary;
+            if (!spec.fromThisFile)
+                WriteU32(base, 12, 0x01D20000u);
+            Image log = LogBaseBlock(base, 6, spec.baseSequence);
+            for (std::uint32_t sequence : spec.entries)
+                AppendEntry(log, states[sequence >= 7 ? std::min<std::uint32_t>(sequence - 6, 3) : 0], sequence);
+            logs.push_back(LogInput{"LOG" + std::to_string(logs.size() + 1), log});
+        }
+        CheckResult result;
+        std::vector<std::string> content = Content(primary, logs, &result);
+        EXPECT_EQ(content, Content(states[rows[i].finalState], {})) << "row " << i << " (" << rows[i].what << ")";
+        EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
+            << "row " << i << " (" << rows[i].what << ")";
+        if (*rows[i].code) {
+            EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
+        }
+    }
+}
+
 // The old format: base block, "DIRT" and a bitmap of 512-byte pages, then those pages.
 Image OldLog(const Image& target, std::uint64_t timestamp, const std::vector<std::size_t>& dirtyPages)
 {

@@ -63,8 +63,7 @@ protected:
 
 TEST_F(HiveOracle, CleanRealHivesReadAsHivexReadsThem)
 {
-    if (SharedHivesFolder().empty())
-        GTEST_SKIP() << "shared/hives is not visible from here";
+    KELVARO_SKIP_WITHOUT_SAMPLES();
     const char* const clean[] = {
         "hivex/minimal", "hivex/special", "hivex/rlenvalue_test_hive", "regipy/BCD", "regipy/SAM",
         "regipy/NTUSER.DAT", "regipy/NTUSER_modified.DAT", "dfwinreg/dfwinreg-NTUSER.DAT",
@@ -79,8 +78,7 @@ TEST_F(HiveOracle, CleanRealHivesReadAsHivexReadsThem)
 
 TEST_F(HiveOracle, NamesKeepTheirEmbeddedNul)
 {
-    if (SharedHivesFolder().empty())
-        GTEST_SKIP() << "shared/hives is not visible from here";
+    KELVARO_SKIP_WITHOUT_SAMPLES();
     std::vector<std::string> ours = Ours(Unpack(m_scratch.Path(), "hivex/special"));
     const std::string key = std::string("K $$$PROTO.HIV\\zero") + '\0' + "key";
     EXPECT_NE(std::find(ours.begin(), ours.end(), key), ours.end());
@@ -101,8 +99,7 @@ TEST_F(HiveOracle, GeneratedHivesReadAsHivexReadsThem)
 
 TEST_F(HiveOracle, HivexWriterFaultsAreCaught)
 {
-    if (SharedHivesFolder().empty())
-        GTEST_SKIP() << "shared/hives is not visible from here";
+    KELVARO_SKIP_WITHOUT_SAMPLES();
     struct Row {
         const char* key;
         std::vector<CHivexLibrary::NewValue> values;
@@ -128,8 +125,7 @@ TEST_F(HiveOracle, HivexWriterFaultsAreCaught)
 
 TEST_F(HiveOracle, DirtyHiveMarkedCleanWithoutItsLogsIsCaught)
 {
-    if (SharedHivesFolder().empty())
-        GTEST_SKIP() << "shared/hives is not visible from here";
+    KELVARO_SKIP_WITHOUT_SAMPLES();
     std::filesystem::path file = Unpack(m_scratch.Path(), "regipy/transactions_NTUSER.DAT");
     std::filesystem::path log = Unpack(m_scratch.Path(), "regipy/transactions_ntuser.dat.log1");
     std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);

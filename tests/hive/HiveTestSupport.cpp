@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 #include <system_error>
 
 namespace hivetest {
@@ -30,11 +31,30 @@ std::filesystem::path SharedHivesFolder()
     // there to unpack it.
     return {};
 #endif
-    std::filesystem::path folder = std::filesystem::path(KELVARO_SOURCE_DIR) / ".." / "shared" / "hives";
+    const char* chosen = std::getenv("KELVARO_SAMPLE_HIVES");
+    std::filesystem::path folder = chosen && *chosen ? std::filesystem::path(chosen)
+                                                     : std::filesystem::path(KELVARO_SAMPLE_HIVES);
     std::error_code code;
     if (!std::filesystem::is_directory(folder, code) || !std::filesystem::exists(folder / "SOURCES.md", code))
         return {};
     return folder;
+}
+
+std::string SampleHivesHint()
+{
+#ifdef _WIN32
+    return "the Windows builds do not unpack the sample hives: no xz there";
+#endif
+    const char* chosen = std::getenv("KELVARO_SAMPLE_HIVES");
+    return chosen && *chosen ? std::string("KELVARO_SAMPLE_HIVES=") + chosen
+                             : std::string("configured as ") + KELVARO_SAMPLE_HIVES +
+                                   "; set KELVARO_SAMPLE_HIVES to the folder";
+}
+
+bool SampleHivesRequired()
+{
+    const char* required = std::getenv("KELVARO_REQUIRE_SAMPLES");
+    return required && std::string(required) == "1";
 }
 
 std::filesystem::path Unpack(const std::filesystem::path& folder, const std::string& relative)
@@ -48,6 +68,11 @@ std::filesystem::path Unpack(const std::filesystem::path& folder, const std::str
     if (std::system(command.c_str()) != 0)
         return {};
     return target;
+}
+
+std::filesystem::path SourceFolder()
+{
+    return KELVARO_SOURCE_DIR;
 }
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file)

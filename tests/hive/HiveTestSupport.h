@@ -24,13 +24,34 @@ private:
     std::filesystem::path m_path;
 };
 
-// shared/hives beside the source tree, or empty when it cannot be seen
-// (under Wine the Linux path is not a normal Windows path).
+// The sample hives: the folder named by the environment variable
+// KELVARO_SAMPLE_HIVES, else the one the build was configured with (CMake
+// option KELVARO_SAMPLE_HIVES, by default ../shared/hives beside the source
+// tree); empty when it cannot be seen (under Wine xz is not there to unpack).
 std::filesystem::path SharedHivesFolder();
+// Where the sample hives were looked for, for skip messages.
+std::string SampleHivesHint();
+// KELVARO_REQUIRE_SAMPLES=1 (set by CI) turns a missing sample folder into a failure.
+bool SampleHivesRequired();
+
+// Skips the running test, named, when the sample hives are missing, or fails
+// it when they are required.
+#define KELVARO_SKIP_WITHOUT_SAMPLES()                                                       \
+    do {                                                                                     \
+        if (::hivetest::SharedHivesFolder().empty()) {                                       \
+            if (::hivetest::SampleHivesRequired())                                           \
+                FAIL() << "sample hives not found (" << ::hivetest::SampleHivesHint()        \
+                       << "), and KELVARO_REQUIRE_SAMPLES=1 requires them";                  \
+            GTEST_SKIP() << "sample hives not found (" << ::hivetest::SampleHivesHint() << ")"; \
+        }                                                                                    \
+    } while (false)
 
 // Unpacks shared/hives/RELATIVE.xz into `folder` under the same relative
 // path and returns the unpacked file; empty when xz is missing or fails.
 std::filesystem::path Unpack(const std::filesystem::path& folder, const std::string& relative);
+
+// The root of the source tree (README.md and the like).
+std::filesystem::path SourceFolder();
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file);
 void WriteAll(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);

@@ -1,25 +1,59 @@
 #pragma once
 // Drives a dialog in-process: pumps the thread's messages as a modal loop
-// would, and performs clicks and keys through the real input path (cursor
-// position, posted mouse and key messages).
+// would, until a condition holds or a deadline passes; performs clicks and keys
+// through the real input path (cursor position, posted mouse and key messages);
+// reads a list view's rows and heading back.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 namespace uitest {
 
-// Processes every queued message, passing each through IsDialogMessage of `dialog`.
-inline void Pump(HWND dialog, int rounds = 3) {
-  for (int round = 0; round < rounds; ++round) {
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (dialog == nullptr || !::IsDialogMessageW(dialog, &message)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-      }
+// How long a wait for a window's reaction may take before the test fails.
+inline constexpr DWORD kDeadlineMs = 5000;
+// Posted to the thread behind whatever is queued; its turn means all before it is done.
+inline constexpr UINT kQueueMarker = WM_APP + 0x4B;
+
+// Handles every queued message, passing each through IsDialogMessage of
+// `dialog`; notes the queue marker in `markerSeen`.
+inline void DispatchQueued(HWND dialog, bool* markerSeen = nullptr) {
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.hwnd == nullptr && message.message == kQueueMarker) {
+      if (markerSeen != nullptr) *markerSeen = true;
+      continue;
     }
-    ::Sleep(10);
+    if (dialog == nullptr || !::IsDialogMessageW(dialog, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
   }
+}
+
+// Handles messages as they come until `done()` holds, for at most `deadlineMs`;
+// whether it held. Between checks it waits for the next message, not a fixed time.
+template <class Condition>
+bool PumpUntil(HWND dialog, Condition done, DWORD deadlineMs = kDeadlineMs,
+               bool* markerSeen = nullptr) {
+  const ULONGLONG end = ::GetTickCount64() + deadlineMs;
+  for (;;) {
+    DispatchQueued(dialog, markerSeen);
+    if (done()) return true;
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+  }
+}
+
+// Handles every message queued before the call and all they post in turn
+// before a marker posted behind them comes round.
+inline bool Pump(HWND dialog) {
+  bool markerSeen = false;
+  ::PostThreadMessageW(::GetCurrentThreadId(), kQueueMarker, 0, 0);
+  return PumpUntil(dialog, [&markerSeen] { return markerSeen; }, kDeadlineMs, &markerSeen);
 }
 
 // The list view reports a click to its parent as NM_CLICK (NM_DBLCLK for a
@@ -31,7 +65,7 @@ inline void Click(HWND dialog, HWND list, POINT client, bool twice = false) {
   ::ClientToScreen(list, &screen);
   ::SetCursorPos(screen.x, screen.y);
   ::PostMessageW(dialog, WM_NULL, 0, 0);
-  Pump(dialog, 1);
+  Pump(dialog);
   NMITEMACTIVATE notify{};
   notify.hdr.hwndFrom = list;
   notify.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(list));
@@ -87,6 +121,59 @@ inline bool FindZone(HWND list, int row, UINT zone, POINT* found) {
     }
   }
   return false;
+}
+
+// The text of a list view's cell.
+inline std::wstring ItemText(HWND list, int row, int column) {
+  wchar_t buffer[512] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 512;
+  ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
+// The texts of a list view's column, top row first.
+inline std::vector<std::wstring> ColumnTexts(HWND list, int column) {
+  std::vector<std::wstring> texts;
+  int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) texts.push_back(ItemText(list, row, column));
+  return texts;
+}
+
+// A row's state image bits (LVIS_STATEIMAGEMASK).
+inline UINT StateImage(HWND list, int row) {
+  return static_cast<UINT>(
+      ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+}
+
+// The column whose heading shows a bitmap (the sort arrow), or -1; its format in `format`.
+inline int SortArrowColumn(HWND list, int* format = nullptr) {
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+  int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int column = 0; column < columns; ++column) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&item));
+    if ((item.fmt & HDF_BITMAP) != 0 && item.hbm != nullptr) {
+      if (format != nullptr) *format = item.fmt;
+      return column;
+    }
+  }
+  return -1;
+}
+
+// Tells the dialog its list's column heading was clicked, as the list view does.
+inline void ClickColumnHeading(HWND dialog, HWND list, int column) {
+  NMLISTVIEW notify{};
+  notify.hdr.hwndFrom = list;
+  notify.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(list));
+  notify.hdr.code = LVN_COLUMNCLICK;
+  notify.iItem = -1;
+  notify.iSubItem = column;
+  ::SendMessageW(dialog, WM_NOTIFY, notify.hdr.idFrom, reinterpret_cast<LPARAM>(&notify));
 }
 
 }  // namespace uitest

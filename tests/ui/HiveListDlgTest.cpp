@@ -8,83 +8,34 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
 #include "ui/res/resource.h"
 
 namespace {
 
-using platform::fake::FakeWindows;
+using platform::kHiveListKey;
 
-constexpr const wchar_t* kHiveList = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
-
-class HiveListDlgTest : public ::testing::Test {
+class HiveListDlgTest : public uitest::WindowTest<CHiveListDlg, IDC_HIVE_LIST> {
  protected:
-  FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
-  CHiveListDlg dialog;
-  HWND list = nullptr;
 
   void AddHive(const std::wstring& kernelName, const std::wstring& file, std::uint64_t size) {
-    fake.registry.PutString(platform::kHKeyLocalMachine, kHiveList, kernelName,
+    fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, kernelName,
                             L"\\Device\\HarddiskVolume1\\" + file);
     fake.files.AddFile(L"C:\\" + file, size);
   }
 
   void Open() {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
-    ASSERT_TRUE(dialog.Create());
-    list = dialog.GetDlgItem(IDC_HIVE_LIST);
-    ::ShowWindow(dialog.m_hWnd, SW_SHOWNORMAL);
-    uitest::Pump(dialog.m_hWnd);
+    OpenWindow(SW_SHOWNORMAL);
   }
 
-  void TearDown() override {
-    if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
-  }
-
-  std::wstring Text(int row, int column) {
-    wchar_t buffer[512] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-  }
-  std::vector<std::wstring> Names() {
-    std::vector<std::wstring> names;
-    int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) names.push_back(Text(row, 0));
-    return names;
-  }
-  UINT Tick(int row) {
-    return static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
-  }
+  std::vector<std::wstring> Names() { return uitest::ColumnTexts(list, 0); }
+  UINT Tick(int row) { return uitest::StateImage(list, row); }
   bool DefragmentEnabled() { return ::IsWindowEnabled(dialog.GetDlgItem(IDC_DEFRAGMENT)) != FALSE; }
-  int ArrowColumn(int* format = nullptr) {
-    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-    for (int column = 0; column < 3; ++column) {
-      HDITEMW item{};
-      item.mask = HDI_FORMAT | HDI_BITMAP;
-      ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
-      if ((item.fmt & HDF_BITMAP) != 0 && item.hbm != nullptr) {
-        if (format != nullptr) *format = item.fmt;
-        return column;
-      }
-    }
-    return -1;
-  }
-  void ClickColumn(int column) {
-    NMLISTVIEW notify{};
-    notify.hdr.hwndFrom = list;
-    notify.hdr.idFrom = IDC_HIVE_LIST;
-    notify.hdr.code = LVN_COLUMNCLICK;
-    notify.iItem = -1;
-    notify.iSubItem = column;
-    ::SendMessageW(dialog.m_hWnd, WM_NOTIFY, IDC_HIVE_LIST, reinterpret_cast<LPARAM>(&notify));
-  }
   void AddThree() {
     AddHive(L"\\REGISTRY\\MACHINE\\SYSTEM", L"Windows\\System32\\config\\SYSTEM", 10 * 1024);
     AddHive(L"\\REGISTRY\\MACHINE\\SAM", L"Windows\\System32\\config\\SAM", 9 * 1024);
@@ -94,20 +45,20 @@ class HiveListDlgTest : public ::testing::Test {
 
 TEST_F(HiveListDlgTest, OpensWithEveryFoundHiveTickedAndSortedByHive) {
   AddThree();
-  fake.registry.PutString(platform::kHKeyLocalMachine, kHiveList, L"\\REGISTRY\\MACHINE\\BCD00000000",
+  fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, L"\\REGISTRY\\MACHINE\\BCD00000000",
                           L"\\Device\\HarddiskVolume9\\Boot\\BCD");
   Open();
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"HKLM\\BCD00000000", L"HKLM\\SAM", L"HKLM\\SYSTEM",
                                                 L"HKU\\.DEFAULT"}));
-  EXPECT_EQ(Text(1, 1), L"C:\\Windows\\System32\\config\\SAM");
-  EXPECT_EQ(Text(1, 2), L"9 KB");
-  EXPECT_EQ(Text(3, 2), L"2,048 KB");
+  EXPECT_EQ(uitest::ItemText(list, 1, 1), L"C:\\Windows\\System32\\config\\SAM");
+  EXPECT_EQ(uitest::ItemText(list, 1, 2), L"9 KB");
+  EXPECT_EQ(uitest::ItemText(list, 3, 2), L"2,048 KB");
   EXPECT_EQ(Tick(0), 0x1000u) << "a hive whose file is not found starts unticked";
   for (int row = 1; row < 4; ++row) EXPECT_EQ(Tick(row), 0x2000u) << "row " << row;
   EXPECT_TRUE(DefragmentEnabled());
   EXPECT_EQ(::SendMessageW(dialog.GetDlgItem(IDC_SHOW_RESULTS), BM_GETCHECK, 0, 0), BST_CHECKED);
   int format = 0;
-  EXPECT_EQ(ArrowColumn(&format), 0);
+  EXPECT_EQ(uitest::SortArrowColumn(list, &format), 0);
   EXPECT_EQ(format & HDF_BITMAP_ON_RIGHT, HDF_BITMAP_ON_RIGHT);
 }
 
@@ -151,31 +102,29 @@ TEST_F(HiveListDlgTest, DefragmentFollowsTheTicks) {
   Open();
   ASSERT_TRUE(DefragmentEnabled());
   ListView_SetItemState(list, 0, 0x1000, LVIS_STATEIMAGEMASK);
-  uitest::Pump(dialog.m_hWnd);
-  EXPECT_FALSE(DefragmentEnabled());
+  EXPECT_TRUE(uitest::PumpUntil(dialog.m_hWnd, [&] { return !DefragmentEnabled(); }));
   ListView_SetItemState(list, 0, 0x2000, LVIS_STATEIMAGEMASK);
-  uitest::Pump(dialog.m_hWnd);
-  EXPECT_TRUE(DefragmentEnabled());
+  EXPECT_TRUE(uitest::PumpUntil(dialog.m_hWnd, [&] { return DefragmentEnabled(); }));
 }
 
 TEST_F(HiveListDlgTest, AnEmptyListDisablesDefragment) {
   Open();
   EXPECT_TRUE(Names().empty());
   EXPECT_FALSE(DefragmentEnabled());
-  EXPECT_EQ(ArrowColumn(), 0);
+  EXPECT_EQ(uitest::SortArrowColumn(list), 0);
 }
 
 TEST_F(HiveListDlgTest, ColumnClicksSortAndMoveTheArrow) {
   AddThree();
   Open();
-  ClickColumn(0);
+  uitest::ClickColumnHeading(dialog.m_hWnd, list, 0);
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"HKU\\.DEFAULT", L"HKLM\\SYSTEM", L"HKLM\\SAM"}));
-  EXPECT_EQ(ArrowColumn(), 0);
+  EXPECT_EQ(uitest::SortArrowColumn(list), 0);
   EXPECT_FALSE(dialog.m_bSortAscending);
-  ClickColumn(2);
+  uitest::ClickColumnHeading(dialog.m_hWnd, list, 2);
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"HKLM\\SAM", L"HKLM\\SYSTEM", L"HKU\\.DEFAULT"}))
       << "9 KB before 10 KB: sizes sort as numbers";
-  EXPECT_EQ(ArrowColumn(), 2);
+  EXPECT_EQ(uitest::SortArrowColumn(list), 2);
   EXPECT_TRUE(dialog.m_bSortAscending);
 }
 
@@ -213,16 +162,14 @@ TEST_F(HiveListDlgTest, ResizingLaysTheControlsOutAndMaximisingHidesTheGrip) {
   EXPECT_EQ(hit, HTBOTTOMRIGHT);
 
   ::ShowWindow(dialog.m_hWnd, SW_MAXIMIZE);
-  uitest::Pump(dialog.m_hWnd);
-  EXPECT_FALSE(dialog.m_bGripVisible);
+  EXPECT_TRUE(uitest::PumpUntil(dialog.m_hWnd, [&] { return !dialog.m_bGripVisible; }));
   ::GetClientRect(dialog.m_hWnd, &client);
   corner = POINT{client.right - 2, client.bottom - 2};
   ::ClientToScreen(dialog.m_hWnd, &corner);
   hit = ::SendMessageW(dialog.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(corner.x, corner.y));
   EXPECT_NE(hit, HTBOTTOMRIGHT);
   ::ShowWindow(dialog.m_hWnd, SW_RESTORE);
-  uitest::Pump(dialog.m_hWnd);
-  EXPECT_TRUE(dialog.m_bGripVisible);
+  EXPECT_TRUE(uitest::PumpUntil(dialog.m_hWnd, [&] { return dialog.m_bGripVisible; }));
 }
 
 TEST_F(HiveListDlgTest, EnterInTheListDoesNothingAndEscapeCancels) {

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "ui/framework/Resources.h"
+#include "ui/res/Version.h"
 #include "ui/res/resource.h"
 
 namespace {
@@ -51,6 +53,70 @@ TEST(Manifest, AsksForAdministratorRightsAndVisualStyles) {
   EXPECT_NE(manifest.find(R"(uiAccess="false")"), std::string::npos);
   EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls")"), std::string::npos);
   EXPECT_NE(manifest.find(R"(version="6.0.0.0")"), std::string::npos);
+}
+
+TEST(Manifest, NamesEverySupportedWindowsFromVistaOn) {
+  const char* const ids[] = {
+      "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+      "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+      "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+      "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+      "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+  };
+  std::string manifest = ManifestText();
+  for (const char* id : ids) {
+    EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + id + "\"/>"), std::string::npos)
+        << id;
+  }
+}
+
+// The UTF-16 value of `key` in the version resource's string table, found by
+// its name; the block layout is walked no further than needed.
+std::wstring VersionString(const wchar_t* data, std::size_t units, const std::wstring& key) {
+  std::wstring text(data, units);
+  std::size_t at = text.find(key + L'\0');
+  if (at == std::wstring::npos) return {};
+  at += key.size() + 1;
+  while (at < text.size() && text[at] == L'\0') ++at;  // padding to a 32-bit boundary
+  std::size_t end = text.find(L'\0', at);
+  return text.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at);
+}
+
+TEST(VersionResource, MatchesTheProjectAndTheAboutBox) {
+  HMODULE module = ::GetModuleHandleW(nullptr);
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
+  ASSERT_NE(found, nullptr) << "version resource 1";
+  const auto* bytes = static_cast<const BYTE*>(::LockResource(::LoadResource(module, found)));
+  DWORD size = ::SizeofResource(module, found);
+  const DWORD signature = 0xFEEF04BD;
+  const VS_FIXEDFILEINFO* fixed = nullptr;
+  for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+    if (std::memcmp(bytes + at, &signature, 4) == 0) {
+      fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + at);
+      break;
+    }
+  }
+  ASSERT_NE(fixed, nullptr) << "VS_FIXEDFILEINFO";
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(KELVARO_VERSION_MINOR, KELVARO_VERSION_MAJOR));
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(std::to_string(KELVARO_VERSION_MAJOR) + "." + std::to_string(KELVARO_VERSION_MINOR),
+            KELVARO_PROJECT_VERSION)
+      << "the version resource and the project version differ";
+
+  const auto* units = reinterpret_cast<const wchar_t*>(bytes);
+  EXPECT_EQ(VersionString(units, size / 2, L"ProductName"), L"Kelvaro");
+  EXPECT_EQ(VersionString(units, size / 2, L"FileVersion"), L"" KELVARO_VERSION_TEXT);
+  EXPECT_EQ(VersionString(units, size / 2, L"FileDescription"), L"Kelvaro registry hive compactor");
+  EXPECT_EQ(VersionString(units, size / 2, L"OriginalFilename"),
+            sizeof(void*) == 8 ? L"Kelvaro64.exe" : L"Kelvaro.exe");
+
+  HRSRC about = ::FindResourceW(module, MAKEINTRESOURCEW(IDD_ABOUTBOX), MAKEINTRESOURCEW(5));
+  ASSERT_NE(about, nullptr);
+  std::wstring aboutText(static_cast<const wchar_t*>(::LockResource(::LoadResource(module, about))),
+                         ::SizeofResource(module, about) / 2);
+  std::wstring shown = L"Kelvaro " + std::to_wstring(KELVARO_VERSION_MAJOR) + L"." +
+                       std::to_wstring(KELVARO_VERSION_MINOR) + L"\n";
+  EXPECT_NE(aboutText.find(shown), std::wstring::npos) << "the About box shows the same version";
 }
 
 struct TemplateHeader {

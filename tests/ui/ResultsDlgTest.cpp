@@ -8,24 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/WindowTest.h"
 #include "ui/ResultsDlg.h"
 #include "ui/res/resource.h"
 
 namespace {
 
-using platform::fake::FakeWindows;
-
-constexpr const wchar_t* kHiveList = L"SYSTEM\\CurrentControlSet\\Control\\hivelist";
+using platform::kHiveListKey;
+using platform::kRunOnceKey;
 constexpr const wchar_t* kBackup = L"C:\\Windows\\Kelvaro Backup";
 
-class ResultsDlgTest : public ::testing::Test {
+class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> {
  protected:
-  FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
-  CResultsDlg dialog;
-  HWND list = nullptr;
 
   void SetUp() override {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
@@ -33,56 +30,24 @@ class ResultsDlgTest : public ::testing::Test {
     AddHive(L"SOFTWARE", 40 * 1024 * 1024, 30 * 1024 * 1024);
     AddHive(L"SYSTEM", 9 * 1024, 8 * 1024);
     AddHive(L"SAM", 10 * 1024, 2 * 1024);
-    fake.registry.PutString(platform::kHKeyLocalMachine,
-                            L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"Kelvaro",
+    fake.registry.PutString(platform::kHKeyLocalMachine, kRunOnceKey, L"Kelvaro",
                             L"\"C:\\Program Files\\Kelvaro\\Kelvaro.exe\" /results");
   }
 
   void AddHive(const std::wstring& leaf, std::uint64_t previous, std::uint64_t current) {
-    fake.registry.PutString(platform::kHKeyLocalMachine, kHiveList, L"\\REGISTRY\\MACHINE\\" + leaf,
+    fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, L"\\REGISTRY\\MACHINE\\" + leaf,
                             L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\" + leaf);
     fake.files.AddFile(L"C:\\Windows\\System32\\config\\" + leaf, current);
     fake.files.AddFile(std::wstring(kBackup) + L"\\" + leaf, previous);
   }
 
-  void Open() {
-    ASSERT_TRUE(dialog.Create());
-    list = dialog.GetDlgItem(IDC_RESULTS_LIST);
-    ::ShowWindow(dialog.m_hWnd, SW_SHOW);
-    uitest::Pump(dialog.m_hWnd);
-  }
+  void Open() { OpenWindow(SW_SHOW); }
 
   void TickDeleteBackup() {
     ::SendMessageW(dialog.GetDlgItem(IDC_DELETE_BACKUP), BM_SETCHECK, BST_CHECKED, 0);
   }
-  void Close() {
-    if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
-  }
-  void TearDown() override { Close(); }
 
-  std::vector<std::wstring> Column(int column) {
-    std::vector<std::wstring> texts;
-    int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-      wchar_t buffer[256] = {};
-      LVITEMW item{};
-      item.iSubItem = column;
-      item.pszText = buffer;
-      item.cchTextMax = 256;
-      ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-      texts.push_back(buffer);
-    }
-    return texts;
-  }
-  void ClickColumn(int column) {
-    NMLISTVIEW notify{};
-    notify.hdr.hwndFrom = list;
-    notify.hdr.idFrom = IDC_RESULTS_LIST;
-    notify.hdr.code = LVN_COLUMNCLICK;
-    notify.iItem = -1;
-    notify.iSubItem = column;
-    ::SendMessageW(dialog.m_hWnd, WM_NOTIFY, IDC_RESULTS_LIST, reinterpret_cast<LPARAM>(&notify));
-  }
+  std::vector<std::wstring> Column(int column) { return uitest::ColumnTexts(list, column); }
   bool BackupLeft() { return fake.files.Exists(kBackup); }
 };
 
@@ -91,19 +56,17 @@ TEST_F(ResultsDlgTest, ListsEachHiveWithItsSizesAndRemovesTheStartupValue) {
   EXPECT_EQ(Column(0), (std::vector<std::wstring>{L"HKLM\\SAM", L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM"}));
   EXPECT_EQ(Column(1), (std::vector<std::wstring>{L"10 KB", L"40,960 KB", L"9 KB"}));
   EXPECT_EQ(Column(2), (std::vector<std::wstring>{L"2 KB", L"30,720 KB", L"8 KB"}));
-  EXPECT_FALSE(fake.registry.GetValue(platform::kHKeyLocalMachine,
-                                      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                                      L"Kelvaro"))
+  EXPECT_FALSE(fake.registry.GetValue(platform::kHKeyLocalMachine, kRunOnceKey, L"Kelvaro"))
       << "the start-up value goes as the window opens";
   EXPECT_EQ(::SendMessageW(dialog.GetDlgItem(IDC_DELETE_BACKUP), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
 TEST_F(ResultsDlgTest, SizeColumnsSortAsNumbers) {
   Open();
-  ClickColumn(1);
+  uitest::ClickColumnHeading(dialog.m_hWnd, list, 1);
   EXPECT_EQ(Column(1), (std::vector<std::wstring>{L"9 KB", L"10 KB", L"40,960 KB"}));
-  ClickColumn(2);
-  ClickColumn(2);
+  uitest::ClickColumnHeading(dialog.m_hWnd, list, 2);
+  uitest::ClickColumnHeading(dialog.m_hWnd, list, 2);
   EXPECT_EQ(Column(2), (std::vector<std::wstring>{L"30,720 KB", L"8 KB", L"2 KB"}))
       << "Current Size twice: the largest first";
 }

@@ -4,6 +4,7 @@
 #include "tools/kelvaro-hive/JsonWriter.h"
 
 #include <cstdio>
+#include <map>
 
 using namespace hive;
 
@@ -42,6 +43,17 @@ std::string Counted(std::uint64_t count, std::uint64_t bytes)
     return std::to_string(count) + " (" + std::to_string(bytes) + " bytes)";
 }
 
+// The low bits of the last-reorganized time say what the reorganization did.
+std::string ReorganizationText(std::uint64_t stamp)
+{
+    switch (stamp & 3) {
+    case 1: return " (defragmented)";
+    case 2: return " (access history cleared)";
+    case 3: return " (defragmented, access history cleared)";
+    }
+    return "";
+}
+
 } // namespace
 
 std::string FileTimeText(std::uint64_t fileTime)
@@ -54,7 +66,9 @@ std::string FileTimeText(std::uint64_t fileTime)
     int year;
     unsigned month, day;
     CivilFromDays(days, year, month, day);
-    char text[40];
+    // Room for the widest text the format can give (49 bytes), not only for
+    // real dates, so the compiler can prove nothing is cut.
+    char text[64];
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", year, month, day,
                   static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
     return text;
@@ -72,6 +86,13 @@ void PrintInfoText(std::ostream& out, const std::string& file, const CheckResult
     Line(out, "Checksum:", Hex(base.checksum) + (base.ChecksumOk() ? " (correct)" : " (wrong: dirty)"));
     Line(out, "Last written:", FileTimeText(base.lastWritten));
     Line(out, "Root cell:", Hex(CHive::FileOffset(base.rootCell)));
+    if (base.lastReorganized != 0)
+        Line(out, "Last reorganized:", FileTimeText(base.lastReorganized & ~std::uint64_t{3}) +
+                                           ReorganizationText(base.lastReorganized));
+    if (base.offlineLibrary)
+        Line(out, "Offline library:", "saved by the offline registry library (\"OfRg\", flags " +
+                                          Hex(base.offlineFlags) + ")" +
+                                          (base.offlineSaved ? " at " + FileTimeText(base.offlineSaved) : ""));
     Line(out, "File size:", std::to_string(stats.fileSize) + " bytes");
     Line(out, "Hive bins data:", std::to_string(stats.binsSize) + " bytes in " + std::to_string(stats.bins) + " bins");
     Line(out, "Keys:", std::to_string(stats.keys));
@@ -87,22 +108,54 @@ void PrintInfoText(std::ostream& out, const std::string& file, const CheckResult
     for (const FreeRun& run : stats.largestFreeRuns)
         runs += (runs.empty() ? "" : ", ") + std::to_string(run.size) + " at " + Hex(run.fileOffset);
     Line(out, "Largest free runs:", runs.empty() ? "none" : runs);
+    for (const auto& [label, counts] : {std::pair{"Deleted (free cells):", stats.remnantsInFreeCells},
+                                        std::pair{"Deleted (after bins):", stats.remnantsAfterBins}})
+        Line(out, label, std::to_string(counts.keys) + " keys (" + std::to_string(counts.keyBytes) + " bytes), " +
+                             std::to_string(counts.values) + " values (" + std::to_string(counts.valueBytes) +
+                             " bytes); compaction removes them");
     Line(out, "Compacted size:", std::to_string(stats.compactedSize) + " bytes (" +
                                      Percent(stats.compactedSize, stats.fileSize) + " of the file)");
     Line(out, "Verdict:", VerdictName(result.verdict));
 }
 
-void PrintCheckText(std::ostream& out, const std::string& file, const CheckResult& result)
+void PrintCheckText(std::ostream& out, const std::string& file, const CheckResult& result,
+                    bool verbose)
 {
     for (const std::string& line : result.replay.applied)
         out << file << ": replayed " << line << '\n';
-    for (const Finding& finding : result.findings.Kept())
+    // Warnings and errors always, notes only when asked; past the first
+    // kListedPerCode of one code the rest is counted, not listed.
+    constexpr std::size_t kListedPerCode = 20;
+    std::map<std::string, std::size_t> listed;
+    for (const Finding& finding : result.findings.Kept()) {
+        if (finding.severity == Severity::Note && !verbose)
+            continue;
+        if (++listed[finding.code] > kListedPerCode)
+            continue;
         out << file << ": " << SeverityName(finding.severity) << " at " << Hex(finding.offset) << ": "
             << finding.message << " [" << finding.code << "]\n";
-    if (result.findings.Dropped() != 0)
-        out << file << ": " << result.findings.Dropped() << " more findings not shown\n";
+    }
+    for (const auto& [code, count] : result.findings.CountsByCode()) {
+        auto shown = listed.find(code);
+        if (shown == listed.end() || count <= kListedPerCode)
+            continue;
+        out << file << ": " << (count - kListedPerCode) << " more " << code << " findings not listed\n";
+    }
+    if (result.verdict == Verdict::Dirty && !result.logsLookedFor.empty()) {
+        std::string names;
+        for (const std::string& name : result.logsLookedFor)
+            names += (names.empty() ? "" : ", ") + name;
+        out << file << ": transaction logs looked for and not usable: " << names << '\n';
+    }
+    std::string notes;
+    for (const auto& [code, count] : result.findings.CountsByCode()) {
+        const FindingCodeInfo* info = FindFindingCode(code);
+        if (info && info->level == Severity::Note)
+            notes += (notes.empty() ? ": " : ", ") + std::to_string(count) + " " + code;
+    }
     out << file << ": " << VerdictName(result.verdict) << " (" << result.findings.Count(Severity::Error)
-        << " errors, " << result.findings.Count(Severity::Warning) << " warnings)\n";
+        << " errors, " << result.findings.Count(Severity::Warning) << " warnings, "
+        << result.findings.Count(Severity::Note) << " notes" << notes << ")\n";
 }
 
 void PrintJson(std::ostream& out, const std::string& command, const std::string& file, const CheckResult& result)
@@ -129,6 +182,10 @@ void PrintJson(std::ostream& out, const std::string& command, const std::string&
     json.String("lastWritten", FileTimeText(base.lastWritten));
     json.Number("rootCell", CHive::FileOffset(base.rootCell));
     json.Number("binsSize", base.binsSize);
+    json.String("lastReorganized", FileTimeText(base.lastReorganized & ~std::uint64_t{3}));
+    json.Number("reorganizationBits", base.lastReorganized & 3);
+    json.Bool("offlineLibrary", base.offlineLibrary);
+    json.Number("offlineFlags", base.offlineFlags);
     json.EndObject();
     const HiveStatistics& stats = result.statistics;
     json.BeginObject("statistics");
@@ -154,6 +211,15 @@ void PrintJson(std::ostream& out, const std::string& command, const std::string&
     }
     json.EndArray();
     json.Number("compactedSize", stats.compactedSize);
+    for (const auto& [key, counts] : {std::pair{"remnantsInFreeCells", stats.remnantsInFreeCells},
+                                      std::pair{"remnantsAfterBins", stats.remnantsAfterBins}}) {
+        json.BeginObject(key);
+        json.Number("keys", counts.keys);
+        json.Number("keyBytes", counts.keyBytes);
+        json.Number("values", counts.values);
+        json.Number("valueBytes", counts.valueBytes);
+        json.EndObject();
+    }
     json.EndObject();
     json.BeginObject("replay");
     json.Bool("hiveWasDirty", result.replay.hiveWasDirty);
@@ -169,6 +235,20 @@ void PrintJson(std::ostream& out, const std::string& command, const std::string&
     json.EndObject();
     json.Number("errors", result.findings.Count(Severity::Error));
     json.Number("warnings", result.findings.Count(Severity::Warning));
+    json.Number("notes", result.findings.Count(Severity::Note));
+    if (result.verdict == Verdict::Dirty) {
+        json.BeginArray("logsLookedFor");
+        for (const std::string& log : result.logsLookedFor) {
+            json.BeginObject();
+            json.String("log", log);
+            json.EndObject();
+        }
+        json.EndArray();
+    }
+    json.BeginObject("countsByCode");
+    for (const auto& [code, count] : result.findings.CountsByCode())
+        json.Number(code, count);
+    json.EndObject();
     if (command == "check") {
         json.BeginArray("findings");
         for (const Finding& finding : result.findings.Kept()) {

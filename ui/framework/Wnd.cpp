@@ -50,14 +50,13 @@ bool CWnd::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
   return handled;
 }
 
-namespace {
-constexpr const wchar_t* kObjectProperty = L"Kelvaro.CWnd";
-}
-
 bool CWnd::SubclassWindow(HWND window) {
   if (window == nullptr || m_pfnSuper != nullptr) return false;
   m_hWnd = window;
-  ::SetPropW(window, kObjectProperty, this);
+  // The object lives in the window's own memory, not in a window property: a
+  // property is looked up by name on every message, under Wine a round trip to
+  // its server each time.
+  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   m_pfnSuper = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
   return m_pfnSuper != nullptr;
@@ -69,12 +68,12 @@ LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* object = static_cast<CWnd*>(::GetPropW(window, kObjectProperty));
+  auto* object = reinterpret_cast<CWnd*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (object == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   WNDPROC super = object->m_pfnSuper;
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
-    ::RemovePropW(window, kObjectProperty);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     object->m_pfnSuper = nullptr;
     object->m_hWnd = nullptr;
     return ::CallWindowProcW(super, window, message, wParam, lParam);

@@ -4,6 +4,7 @@
 // minimised. All in pixels.
 #include <cstdint>
 
+#include "platform/Win32Constants.h"
 #include "ui/logic/Geometry.h"
 
 namespace uilogic {
@@ -12,9 +13,9 @@ namespace uilogic {
 inline constexpr int kMainWindowMinimumWidth = 400;
 inline constexpr int kMainWindowMinimumHeight = 200;
 
-inline constexpr std::uint32_t kSizeMaximized = 2;  // SIZE_MAXIMIZED
-inline constexpr int kHitTestClient = 1;  // HTCLIENT
-inline constexpr int kHitTestBottomRight = 17;  // HTBOTTOMRIGHT
+using platform::kHitTestBottomRight;
+using platform::kHitTestClient;
+using platform::kSizeMaximized;
 
 // The margins and button size the layout keeps, measured once from the
 // window as the dialog template laid it out.

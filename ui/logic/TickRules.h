@@ -3,21 +3,22 @@
 // 12 to 15 of the row's item state.
 #include <cstdint>
 
+#include "platform/Win32Constants.h"
 #include "ui/logic/Geometry.h"
 
 namespace uilogic {
 
-inline constexpr std::uint32_t kStateImageMask = 0xF000;  // LVIS_STATEIMAGEMASK
+using platform::kStateImageMask;
 inline constexpr std::uint32_t kStateUnticked = 0x1000;  // image 1
 inline constexpr std::uint32_t kStateTicked = 0x2000;  // image 2
 
-inline constexpr std::uint32_t kHitOnStateIcon = 0x8;  // LVHT_ONITEMSTATEICON
-inline constexpr std::uint32_t kHitOnLabel = 0x4;  // LVHT_ONITEMLABEL
+using platform::kHitOnLabel;
+using platform::kHitOnStateIcon;
 // A click toggles only on the box; a double click on the box or the text.
 inline constexpr std::uint32_t kClickToggleZones = kHitOnStateIcon;
 inline constexpr std::uint32_t kDoubleClickToggleZones = kHitOnStateIcon | kHitOnLabel;
 
-inline constexpr std::uint16_t kVirtualKeySpace = 0x20;  // VK_SPACE
+using platform::kVirtualKeySpace;
 
 // The state bits a row gets when it is toggled: unticked becomes ticked, and
 // every other state (ticked, no box, the unused image 3) becomes unticked.
