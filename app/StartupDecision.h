@@ -2,10 +2,10 @@
 // What start-up does, decided before any window exists.
 
 enum class StartupOutcome {
-  RefuseWindows64,  // string 110, then end
+  RefuseWindows64,         // string 110, then end
   RefuseNotAdministrator,  // string 108, then end
-  NormalMode,  // the main window
-  ResultsMode,  // the results window
+  NormalMode,              // the main window
+  ResultsMode,             // the results window
 };
 
 // The checks in their order: the 64-bit refusal first (only for a build that

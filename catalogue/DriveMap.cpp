@@ -40,8 +40,8 @@ DriveMap BuildDriveMap() {
 
     wchar_t device[kDeviceBufferLength] = {};
     if (volumes.QueryDosDeviceName(drive.c_str(), device, kDeviceBufferLength) == 0) continue;
-    const auto deviceLength = static_cast<std::size_t>(
-        std::find(device, device + kDeviceBufferLength, L'\0') - device);
+    const auto deviceLength =
+        static_cast<std::size_t>(std::find(device, device + kDeviceBufferLength, L'\0') - device);
     // An empty device name would be a prefix of every file name.
     if (deviceLength == 0) continue;
     map.push_back({CString(std::move(drive)), CString(device, deviceLength)});

@@ -6,7 +6,7 @@
 #include "platform/CString.h"
 
 struct DriveMapEntry {
-  CString drive;  // the drive root without its trailing backslash: "C:"
+  CString drive;   // the drive root without its trailing backslash: "C:"
   CString device;  // the drive's first DOS device target: "\Device\HarddiskVolume1"
 };
 

@@ -21,7 +21,7 @@ bool PassesHiveValueFilter(platform::Status queryResult, const CRegistryBuffer& 
 
 // One value that passed the filter, translated.
 struct ListedHive {
-  CString name;  // TranslateHiveName of the value's name
+  CString name;      // TranslateHiveName of the value's name
   CString fileText;  // TranslateDevicePath of the value's data
 };
 

@@ -22,7 +22,8 @@ CString TranslateHiveName(const wchar_t* kernelName) {
   std::wstring_view name = kernelName != nullptr ? kernelName : L"";
   for (const KernelRoot& root : kRoots) {
     if (StartsWithAsciiNoCase(name, root.kernelPrefix)) {
-      return CString(root.userPrefix) + CString(std::wstring(name.substr(root.kernelPrefix.size())));
+      return CString(root.userPrefix) +
+             CString(std::wstring(name.substr(root.kernelPrefix.size())));
     }
   }
   return CString();

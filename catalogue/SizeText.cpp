@@ -32,7 +32,7 @@ std::uint32_t ReadLocaleNumber(platform::ILocale& locale, std::uint32_t type) {
   // wide characters; two wide characters always hold it, whatever their width.
   wchar_t buffer[2] = {};
   if (locale.QueryLocaleInfo(platform::kLocaleSystemDefault, type | platform::kLocaleReturnNumber,
-                           buffer, 2) == 0) {
+                             buffer, 2) == 0) {
     return 0;
   }
   std::uint32_t number = 0;
@@ -96,7 +96,7 @@ CString FormatNumber(std::uint64_t value) {
 
   wchar_t output[kFormatBufferLength] = {};
   if (locale.FormatNumberText(platform::kLocaleSystemDefault, 0, digits, &format, output,
-                             kFormatBufferLength) == 0) {
+                              kFormatBufferLength) == 0) {
     // Too small groups with long separators overflow the buffer; the plain
     // digits still tell the size.
     return digits;
@@ -104,6 +104,4 @@ CString FormatNumber(std::uint64_t value) {
   return CString(output);
 }
 
-CString FormatSizeKB(std::uint64_t bytes) {
-  return FormatNumber(bytes >> 10) + L" KB";
-}
+CString FormatSizeKB(std::uint64_t bytes) { return FormatNumber(bytes >> 10) + L" KB"; }

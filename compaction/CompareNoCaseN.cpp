@@ -20,15 +20,11 @@ int CompareNoCaseN(const wchar_t* first, int firstLength, const wchar_t* second,
   const int firstCount = std::min(std::max(firstLength, 0), count);
   const int secondCount = std::min(std::max(secondLength, 0), count);
   platform::ILocale& locale = platform::Current().Locale();
-  switch (locale.CompareText(locale.GetThreadLocale(), platform::kNormIgnoreCase, first,
-                               firstCount, second, secondCount)) {
-    case kCompareLessThan:
-      return -1;
-    case kCompareEqual:
-      return 0;
-    case kCompareGreaterThan:
-      return 1;
-    default:
-      return kComparisonFailed;
+  switch (locale.CompareText(locale.GetThreadLocale(), platform::kNormIgnoreCase, first, firstCount,
+                             second, secondCount)) {
+    case kCompareLessThan: return -1;
+    case kCompareEqual: return 0;
+    case kCompareGreaterThan: return 1;
+    default: return kComparisonFailed;
   }
 }

@@ -22,4 +22,4 @@ void AnalyseSpace(const CHive& hive, const CBitmap& live, HiveStatistics& statis
 // fit, largest first, also using the room left in the big cells' bins.
 std::uint64_t PackedBinsSize(std::vector<std::uint32_t> cellSizes);
 
-} // namespace hive
+}  // namespace hive

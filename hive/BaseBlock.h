@@ -18,30 +18,30 @@ constexpr std::size_t kBaseBlockTailStart = 4040;
 enum class FileType : std::uint32_t { Primary = 0, OldLog = 1, OldLogAlternate = 2, NewLog = 6 };
 
 struct BaseBlock {
-    std::uint32_t primarySequence = 0;
-    std::uint32_t secondarySequence = 0;
-    std::uint64_t lastWritten = 0;
-    std::uint32_t majorVersion = 0;
-    std::uint32_t minorVersion = 0;
-    std::uint32_t fileType = 0;
-    std::uint32_t fileFormat = 0;
-    std::uint32_t rootCell = 0;
-    std::uint32_t binsSize = 0;
-    std::uint32_t clusteringFactor = 0;
-    std::uint32_t flags = 0;
-    // Since Windows 8: when the hive was last reorganized at load; the low two
-    // bits say what was done (1 defragmented, 2 access history cleared).
-    std::uint64_t lastReorganized = 0;
-    // Written by the offline registry library: "OfRg", its flags and when it saved the file.
-    bool offlineLibrary = false;
-    std::uint32_t offlineFlags = 0;
-    std::uint64_t offlineSaved = 0;
-    std::uint32_t checksum = 0;
-    std::uint32_t computedChecksum = 0;
+  std::uint32_t primarySequence = 0;
+  std::uint32_t secondarySequence = 0;
+  std::uint64_t lastWritten = 0;
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+  std::uint32_t fileType = 0;
+  std::uint32_t fileFormat = 0;
+  std::uint32_t rootCell = 0;
+  std::uint32_t binsSize = 0;
+  std::uint32_t clusteringFactor = 0;
+  std::uint32_t flags = 0;
+  // Since Windows 8: when the hive was last reorganized at load; the low two
+  // bits say what was done (1 defragmented, 2 access history cleared).
+  std::uint64_t lastReorganized = 0;
+  // Written by the offline registry library: "OfRg", its flags and when it saved the file.
+  bool offlineLibrary = false;
+  std::uint32_t offlineFlags = 0;
+  std::uint64_t offlineSaved = 0;
+  std::uint32_t checksum = 0;
+  std::uint32_t computedChecksum = 0;
 
-    bool ChecksumOk() const { return checksum == computedChecksum; }
-    bool SequencesAgree() const { return primarySequence == secondarySequence; }
-    bool Dirty() const { return !ChecksumOk() || !SequencesAgree(); }
+  bool ChecksumOk() const { return checksum == computedChecksum; }
+  bool SequencesAgree() const { return primarySequence == secondarySequence; }
+  bool Dirty() const { return !ChecksumOk() || !SequencesAgree(); }
 };
 
 // XOR of the 127 dwords before the checksum field; Windows never stores 0 or
@@ -54,4 +54,4 @@ BaseBlock ParseBaseBlock(Bytes bytes);
 // Recomputes and stores the checksum of a base block held in `bytes`.
 void StoreBaseBlockChecksum(std::span<std::uint8_t> bytes);
 
-} // namespace hive
+}  // namespace hive

@@ -9,30 +9,26 @@
 namespace hive {
 
 class CBitmap {
-public:
-    explicit CBitmap(std::size_t bits = 0) : m_words((bits + 63) / 64, 0), m_nBits(bits) {}
+ public:
+  explicit CBitmap(std::size_t bits = 0) : m_words((bits + 63) / 64, 0), m_nBits(bits) {}
 
-    bool Test(std::size_t bit) const
-    {
-        return bit < m_nBits && (m_words[bit / 64] >> (bit % 64)) & 1u;
-    }
-    void Set(std::size_t bit)
-    {
-        if (bit < m_nBits)
-            m_words[bit / 64] |= std::uint64_t{1} << (bit % 64);
-    }
-    // Sets the bit and says whether it was already set.
-    bool TestAndSet(std::size_t bit)
-    {
-        bool was = Test(bit);
-        Set(bit);
-        return was;
-    }
-    std::size_t Size() const { return m_nBits; }
+  bool Test(std::size_t bit) const {
+    return bit < m_nBits && (m_words[bit / 64] >> (bit % 64)) & 1u;
+  }
+  void Set(std::size_t bit) {
+    if (bit < m_nBits) m_words[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  }
+  // Sets the bit and says whether it was already set.
+  bool TestAndSet(std::size_t bit) {
+    bool was = Test(bit);
+    Set(bit);
+    return was;
+  }
+  std::size_t Size() const { return m_nBits; }
 
-private:
-    std::vector<std::uint64_t> m_words;
-    std::size_t m_nBits;
+ private:
+  std::vector<std::uint64_t> m_words;
+  std::size_t m_nBits;
 };
 
-} // namespace hive
+}  // namespace hive

@@ -20,4 +20,4 @@ bool ReadFileBytes(const std::filesystem::path& file, std::vector<std::uint8_t>&
 // UTF-8 text of a path, for messages.
 std::string PathText(const std::filesystem::path& file);
 
-} // namespace hive
+}  // namespace hive

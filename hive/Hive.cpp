@@ -6,300 +6,274 @@ namespace hive {
 
 namespace {
 
-bool AllZero(Bytes bytes, std::size_t from, std::size_t to)
-{
-    to = std::min(to, bytes.size());
-    for (std::size_t i = from; i < to; ++i)
-        if (bytes[i] != 0)
-            return false;
-    return true;
+bool AllZero(Bytes bytes, std::size_t from, std::size_t to) {
+  to = std::min(to, bytes.size());
+  for (std::size_t i = from; i < to; ++i)
+    if (bytes[i] != 0) return false;
+  return true;
 }
 
-std::size_t NonZeroCount(Bytes bytes, std::size_t from, std::size_t to)
-{
-    to = std::min(to, bytes.size());
-    std::size_t count = 0;
-    for (std::size_t i = from; i < to; ++i)
-        count += bytes[i] != 0;
-    return count;
+std::size_t NonZeroCount(Bytes bytes, std::size_t from, std::size_t to) {
+  to = std::min(to, bytes.size());
+  std::size_t count = 0;
+  for (std::size_t i = from; i < to; ++i) count += bytes[i] != 0;
+  return count;
 }
 
-std::string Version(const BaseBlock& base)
-{
-    return std::to_string(base.majorVersion) + "." + std::to_string(base.minorVersion);
+std::string Version(const BaseBlock& base) {
+  return std::to_string(base.majorVersion) + "." + std::to_string(base.minorVersion);
 }
 
-} // namespace
+}  // namespace
 
 CHive::CHive(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
 
 std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
-                                   std::string& refusal)
-{
-    Bytes view(bytes.data(), bytes.size());
-    if (!HasSignature(view, 0, "regf")) {
-        refusal = "not a registry hive (no \"regf\" signature at offset 0x0)";
-        return nullptr;
-    }
-    if (bytes.size() < kBaseBlockSize) {
-        refusal = "truncated: " + std::to_string(bytes.size()) +
-                  " bytes, shorter than the 4096-byte base block";
-        return nullptr;
-    }
-    BaseBlock base = ParseBaseBlock(view);
-    if (base.fileType != static_cast<std::uint32_t>(FileType::Primary)) {
-        refusal = base.fileType == 1 || base.fileType == 2 || base.fileType == 6
-                      ? "a transaction log (file type " + std::to_string(base.fileType) +
-                            " at offset 0x1c), not a hive; give it with --log"
-                      : "unknown file type " + std::to_string(base.fileType) + " at offset 0x1c";
-        return nullptr;
-    }
-    if (base.majorVersion != 1 || base.minorVersion < 3 || base.minorVersion > 6) {
-        refusal = base.majorVersion == 1 && (base.minorVersion == 1 || base.minorVersion == 2)
-                      ? "hive format " + Version(base) +
-                            " (Windows NT 3.x) is not supported; formats 1.3 to 1.6 are"
-                      : "unknown hive format " + Version(base) + " at offset 0x14";
-        return nullptr;
-    }
-    std::unique_ptr<CHive> hive(new CHive(std::move(bytes)));
-    hive->m_base = base;
-    hive->CheckBaseBlock(findings);
-    hive->ScanBins(findings);
-    return hive;
+                                   std::string& refusal) {
+  Bytes view(bytes.data(), bytes.size());
+  if (!HasSignature(view, 0, "regf")) {
+    refusal = "not a registry hive (no \"regf\" signature at offset 0x0)";
+    return nullptr;
+  }
+  if (bytes.size() < kBaseBlockSize) {
+    refusal = "truncated: " + std::to_string(bytes.size()) +
+              " bytes, shorter than the 4096-byte base block";
+    return nullptr;
+  }
+  BaseBlock base = ParseBaseBlock(view);
+  if (base.fileType != static_cast<std::uint32_t>(FileType::Primary)) {
+    refusal = base.fileType == 1 || base.fileType == 2 || base.fileType == 6
+                  ? "a transaction log (file type " + std::to_string(base.fileType) +
+                        " at offset 0x1c), not a hive; give it with --log"
+                  : "unknown file type " + std::to_string(base.fileType) + " at offset 0x1c";
+    return nullptr;
+  }
+  if (base.majorVersion != 1 || base.minorVersion < 3 || base.minorVersion > 6) {
+    refusal = base.majorVersion == 1 && (base.minorVersion == 1 || base.minorVersion == 2)
+                  ? "hive format " + Version(base) +
+                        " (Windows NT 3.x) is not supported; formats 1.3 to 1.6 are"
+                  : "unknown hive format " + Version(base) + " at offset 0x14";
+    return nullptr;
+  }
+  std::unique_ptr<CHive> hive(new CHive(std::move(bytes)));
+  hive->m_base = base;
+  hive->CheckBaseBlock(findings);
+  hive->ScanBins(findings);
+  return hive;
 }
 
-void CHive::CheckBaseBlock(CFindingLog& findings) const
-{
-    Bytes file = FileBytes();
-    if (!m_base.ChecksumOk())
-        findings.Report(kChecksumOffset, FindingCode::BadChecksum,
-                       "base block checksum is " + Hex(m_base.checksum) + ", should be " +
-                           Hex(m_base.computedChecksum));
-    if (!m_base.SequencesAgree())
-        findings.Report(4, FindingCode::Dirty,
-                       "hive is dirty: sequence numbers differ (" +
-                           std::to_string(m_base.primarySequence) + " and " +
-                           std::to_string(m_base.secondarySequence) +
-                           "): the latest unflushed changes, kept only in its transaction logs, "
-                           "are missing");
-    if (m_base.fileFormat != 1)
-        findings.Report(32, FindingCode::BadFileFormat,
-                       "file format is " + std::to_string(m_base.fileFormat) + ", should be 1");
-    if (m_base.binsSize == 0 || m_base.binsSize % kPageSize != 0)
-        findings.Report(40, FindingCode::BadBinsSize,
-                       "hive bins data size " + Hex(m_base.binsSize) + " is not a non-zero multiple of 4096");
-    if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_bytes.size())
-        findings.Report(40, FindingCode::BinsPastEnd,
-                       "hive bins data size " + Hex(m_base.binsSize) + " reaches past the end of the file (" +
-                           Hex(m_bytes.size()) + " bytes)");
-    // Known fields end at 192 (transaction-manager ids, last reorganization,
-    // offline-library mark) and start again at 4040 (thaw ids, boot fields);
-    // the rest is reserved and written as zero.
-    std::size_t reserved = NonZeroCount(file, kBaseBlockKnownEnd, kChecksumOffset) +
-                           NonZeroCount(file, kBaseBlockSectorSize, kBaseBlockTailStart);
-    if (reserved != 0)
-        findings.Report(kBaseBlockKnownEnd, FindingCode::BaseBlockReserved,
-                        std::to_string(reserved) +
-                            " non-zero bytes in the reserved area of the base block");
-    std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{m_base.binsSize};
-    if (binsEnd < m_bytes.size()) {
-        if (AllZero(file, static_cast<std::size_t>(binsEnd), m_bytes.size()))
-            findings.Report(binsEnd, FindingCode::ZeroPaddingAfterBins,
-                          std::to_string(m_bytes.size() - binsEnd) + " zero bytes after the last bin");
-        else
-            findings.Report(binsEnd, FindingCode::DataAfterBins,
-                             std::to_string(m_bytes.size() - binsEnd) +
-                                 " bytes of remnant data after the last bin (" +
-                                 std::to_string(NonZeroCount(file, static_cast<std::size_t>(binsEnd),
-                                                             m_bytes.size())) +
-                                 " of them non-zero), often old bins left when the hive shrank");
-    }
+void CHive::CheckBaseBlock(CFindingLog& findings) const {
+  Bytes file = FileBytes();
+  if (!m_base.ChecksumOk())
+    findings.Report(kChecksumOffset, FindingCode::BadChecksum,
+                    "base block checksum is " + Hex(m_base.checksum) + ", should be " +
+                        Hex(m_base.computedChecksum));
+  if (!m_base.SequencesAgree())
+    findings.Report(4, FindingCode::Dirty,
+                    "hive is dirty: sequence numbers differ (" +
+                        std::to_string(m_base.primarySequence) + " and " +
+                        std::to_string(m_base.secondarySequence) +
+                        "): the latest unflushed changes, kept only in its transaction logs, "
+                        "are missing");
+  if (m_base.fileFormat != 1)
+    findings.Report(32, FindingCode::BadFileFormat,
+                    "file format is " + std::to_string(m_base.fileFormat) + ", should be 1");
+  if (m_base.binsSize == 0 || m_base.binsSize % kPageSize != 0)
+    findings.Report(
+        40, FindingCode::BadBinsSize,
+        "hive bins data size " + Hex(m_base.binsSize) + " is not a non-zero multiple of 4096");
+  if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_bytes.size())
+    findings.Report(40, FindingCode::BinsPastEnd,
+                    "hive bins data size " + Hex(m_base.binsSize) +
+                        " reaches past the end of the file (" + Hex(m_bytes.size()) + " bytes)");
+  // Known fields end at 192 (transaction-manager ids, last reorganization,
+  // offline-library mark) and start again at 4040 (thaw ids, boot fields);
+  // the rest is reserved and written as zero.
+  std::size_t reserved = NonZeroCount(file, kBaseBlockKnownEnd, kChecksumOffset) +
+                         NonZeroCount(file, kBaseBlockSectorSize, kBaseBlockTailStart);
+  if (reserved != 0)
+    findings.Report(
+        kBaseBlockKnownEnd, FindingCode::BaseBlockReserved,
+        std::to_string(reserved) + " non-zero bytes in the reserved area of the base block");
+  std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{m_base.binsSize};
+  if (binsEnd < m_bytes.size()) {
+    if (AllZero(file, static_cast<std::size_t>(binsEnd), m_bytes.size()))
+      findings.Report(binsEnd, FindingCode::ZeroPaddingAfterBins,
+                      std::to_string(m_bytes.size() - binsEnd) + " zero bytes after the last bin");
+    else
+      findings.Report(binsEnd, FindingCode::DataAfterBins,
+                      std::to_string(m_bytes.size() - binsEnd) +
+                          " bytes of remnant data after the last bin (" +
+                          std::to_string(NonZeroCount(file, static_cast<std::size_t>(binsEnd),
+                                                      m_bytes.size())) +
+                          " of them non-zero), often old bins left when the hive shrank");
+  }
 }
 
-bool CHive::BinHeaderAt(std::uint64_t offset) const
-{
-    if (offset % kPageSize != 0 || offset + kBinHeaderSize > m_bins.size())
-        return false;
+bool CHive::BinHeaderAt(std::uint64_t offset) const {
+  if (offset % kPageSize != 0 || offset + kBinHeaderSize > m_bins.size()) return false;
+  std::uint32_t size = ReadU32(m_bins, offset + 8);
+  return HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
+         size >= kPageSize && size % kPageSize == 0 && offset + size <= m_bins.size();
+}
+
+void CHive::ScanBins(CFindingLog& findings) {
+  std::uint64_t present = std::min<std::uint64_t>(m_base.binsSize, m_bytes.size() - kBaseBlockSize);
+  present -= present % 8;
+  m_bins = Bytes(m_bytes.data() + kBaseBlockSize, static_cast<std::size_t>(present));
+  m_starts = CBitmap(m_bins.size() / 8);
+  m_allocated = CBitmap(m_bins.size() / 8);
+
+  std::uint32_t offset = 0;
+  std::uint32_t end = static_cast<std::uint32_t>(m_bins.size());
+  while (std::uint64_t{offset} + kBinHeaderSize <= end) {
     std::uint32_t size = ReadU32(m_bins, offset + 8);
-    return HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
-           size >= kPageSize && size % kPageSize == 0 && offset + size <= m_bins.size();
-}
-
-void CHive::ScanBins(CFindingLog& findings)
-{
-    std::uint64_t present = std::min<std::uint64_t>(m_base.binsSize, m_bytes.size() - kBaseBlockSize);
-    present -= present % 8;
-    m_bins = Bytes(m_bytes.data() + kBaseBlockSize, static_cast<std::size_t>(present));
-    m_starts = CBitmap(m_bins.size() / 8);
-    m_allocated = CBitmap(m_bins.size() / 8);
-
-    std::uint32_t offset = 0;
-    std::uint32_t end = static_cast<std::uint32_t>(m_bins.size());
-    while (std::uint64_t{offset} + kBinHeaderSize <= end) {
-        std::uint32_t size = ReadU32(m_bins, offset + 8);
-        bool header = HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
-                      size >= kPageSize && size % kPageSize == 0;
-        if (!header) {
-            // Resynchronise on the next page that starts a self-consistent bin.
-            std::uint64_t candidate = std::uint64_t{offset} + kPageSize - offset % kPageSize;
-            while (candidate + kBinHeaderSize <= end && !BinHeaderAt(candidate))
-                candidate += kPageSize;
-            std::uint32_t next = static_cast<std::uint32_t>(std::min<std::uint64_t>(candidate, end));
-            findings.Report(FileOffset(offset), FindingCode::BadBinHeader,
-                           "no valid hive bin header at " + Hex(FileOffset(offset)) + ": " +
-                               std::to_string(next - offset) + " bytes up to " + Hex(FileOffset(next)) +
-                               " hold no readable bin");
-            offset = next;
-            continue;
-        }
-        // A size that does not lead to the next bin is cut at the first page
-        // inside it that starts one, so one wrong size costs no other bin.
-        std::uint64_t claimedEnd = std::uint64_t{offset} + size;
-        std::uint64_t cut = claimedEnd;
-        for (std::uint64_t page = std::uint64_t{offset} + kPageSize; page < std::min<std::uint64_t>(claimedEnd, end);
-             page += kPageSize)
-            if (BinHeaderAt(page)) {
-                cut = page;
-                break;
-            }
-        if (cut == claimedEnd && claimedEnd > end)
-            cut = end - (end - offset) % kPageSize;
-        if (cut != claimedEnd) {
-            findings.Report(FileOffset(offset) + 8, FindingCode::BinSizeMismatch,
-                           "hive bin at " + Hex(FileOffset(offset)) + " claims size " + Hex(size) + ", " +
-                               (claimedEnd > end ? "past the end of the hive bins data"
-                                                 : "over the next bin") +
-                               "; read as " + Hex(cut - offset) + " bytes");
-            size = static_cast<std::uint32_t>(cut - offset);
-            if (size < kPageSize)
-                break;
-        }
-        if (ReadU32(m_bins, offset + 28) != 0)
-            findings.Report(FileOffset(offset) + 28, FindingCode::BinSpare,
-                             "hive bin at " + Hex(FileOffset(offset)) + " has a non-zero spare field");
-        std::uint32_t cellsEnd = ScanCells(offset, size, findings);
-        m_binList.push_back(Bin{offset, size, cellsEnd});
-        offset += size;
+    bool header = HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
+                  size >= kPageSize && size % kPageSize == 0;
+    if (!header) {
+      // Resynchronise on the next page that starts a self-consistent bin.
+      std::uint64_t candidate = std::uint64_t{offset} + kPageSize - offset % kPageSize;
+      while (candidate + kBinHeaderSize <= end && !BinHeaderAt(candidate)) candidate += kPageSize;
+      std::uint32_t next = static_cast<std::uint32_t>(std::min<std::uint64_t>(candidate, end));
+      findings.Report(FileOffset(offset), FindingCode::BadBinHeader,
+                      "no valid hive bin header at " + Hex(FileOffset(offset)) + ": " +
+                          std::to_string(next - offset) + " bytes up to " + Hex(FileOffset(next)) +
+                          " hold no readable bin");
+      offset = next;
+      continue;
     }
-}
-
-std::uint32_t CHive::NextTilingCell(std::uint32_t from, std::uint32_t end) const
-{
-    // A cell chain from `from` tiles when its sizes step exactly onto `end`.
-    // Each slot's answer is kept, so the search reads every slot about once.
-    std::vector<std::uint8_t> known((end - from) / 8, 0); // 0 unknown, 1 tiles, 2 does not
-    std::vector<std::uint32_t> path;
-    for (std::uint32_t start = from; start < end; start += 8) {
-        path.clear();
-        std::uint32_t at = start;
-        bool tiles = false;
-        for (;;) {
-            if (at == end) {
-                tiles = true;
-                break;
-            }
-            if (std::uint8_t state = known[(at - from) / 8]) {
-                tiles = state == 1;
-                break;
-            }
-            path.push_back(at);
-            std::int32_t raw = ReadI32(m_bins, at);
-            std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
-            if (size < 8 || size % 8 != 0 || at + size > end)
-                break;
-            at += static_cast<std::uint32_t>(size);
-        }
-        for (std::uint32_t visited : path)
-            known[(visited - from) / 8] = tiles ? 1 : 2;
-        if (tiles)
-            return start;
+    // A size that does not lead to the next bin is cut at the first page
+    // inside it that starts one, so one wrong size costs no other bin.
+    std::uint64_t claimedEnd = std::uint64_t{offset} + size;
+    std::uint64_t cut = claimedEnd;
+    for (std::uint64_t page = std::uint64_t{offset} + kPageSize;
+         page < std::min<std::uint64_t>(claimedEnd, end); page += kPageSize)
+      if (BinHeaderAt(page)) {
+        cut = page;
+        break;
+      }
+    if (cut == claimedEnd && claimedEnd > end) cut = end - (end - offset) % kPageSize;
+    if (cut != claimedEnd) {
+      findings.Report(
+          FileOffset(offset) + 8, FindingCode::BinSizeMismatch,
+          "hive bin at " + Hex(FileOffset(offset)) + " claims size " + Hex(size) + ", " +
+              (claimedEnd > end ? "past the end of the hive bins data" : "over the next bin") +
+              "; read as " + Hex(cut - offset) + " bytes");
+      size = static_cast<std::uint32_t>(cut - offset);
+      if (size < kPageSize) break;
     }
-    return end;
+    if (ReadU32(m_bins, offset + 28) != 0)
+      findings.Report(FileOffset(offset) + 28, FindingCode::BinSpare,
+                      "hive bin at " + Hex(FileOffset(offset)) + " has a non-zero spare field");
+    std::uint32_t cellsEnd = ScanCells(offset, size, findings);
+    m_binList.push_back(Bin{offset, size, cellsEnd});
+    offset += size;
+  }
 }
 
-std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings)
-{
-    std::uint32_t offset = binOffset + kBinHeaderSize;
-    std::uint32_t end = binOffset + binSize;
-    std::uint32_t cellsEnd = end;
-    while (offset < end) {
-        std::int32_t raw = ReadI32(m_bins, offset);
-        std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
-        const char* problem = nullptr;
-        if (size == 0)
-            problem = "has size 0";
-        else if (size < 8 || size % 8 != 0)
-            problem = "has a size that is not a multiple of 8";
-        else if (offset + size > end)
-            problem = "crosses the end of its hive bin";
-        if (problem) {
-            std::uint32_t resume = NextTilingCell(offset + 8, end);
-            findings.Report(FileOffset(offset), FindingCode::BadCell,
-                           "cell at " + Hex(FileOffset(offset)) + " " + problem + " (size field " +
-                               std::to_string(raw) + "): " + std::to_string(resume - offset) + " bytes from " +
-                               Hex(FileOffset(offset)) + " to " + Hex(FileOffset(resume)) + " of the bin at " +
-                               Hex(FileOffset(binOffset)) + " are unreadable");
-            if (resume == end)
-                return offset;
-            cellsEnd = end;
-            offset = resume;
-            continue;
-        }
-        m_starts.Set(offset / 8);
-        if (raw < 0)
-            m_allocated.Set(offset / 8);
-        offset += static_cast<std::uint32_t>(size);
+std::uint32_t CHive::NextTilingCell(std::uint32_t from, std::uint32_t end) const {
+  // A cell chain from `from` tiles when its sizes step exactly onto `end`.
+  // Each slot's answer is kept, so the search reads every slot about once.
+  std::vector<std::uint8_t> known((end - from) / 8, 0);  // 0 unknown, 1 tiles, 2 does not
+  std::vector<std::uint32_t> path;
+  for (std::uint32_t start = from; start < end; start += 8) {
+    path.clear();
+    std::uint32_t at = start;
+    bool tiles = false;
+    for (;;) {
+      if (at == end) {
+        tiles = true;
+        break;
+      }
+      if (std::uint8_t state = known[(at - from) / 8]) {
+        tiles = state == 1;
+        break;
+      }
+      path.push_back(at);
+      std::int32_t raw = ReadI32(m_bins, at);
+      std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
+      if (size < 8 || size % 8 != 0 || at + size > end) break;
+      at += static_cast<std::uint32_t>(size);
     }
-    return cellsEnd;
+    for (std::uint32_t visited : path) known[(visited - from) / 8] = tiles ? 1 : 2;
+    if (tiles) return start;
+  }
+  return end;
 }
 
-bool CHive::IsCellStart(std::uint32_t offset) const
-{
-    return offset % 8 == 0 && m_starts.Test(offset / 8);
-}
-
-bool CHive::IsAllocated(std::uint32_t offset) const
-{
-    return offset % 8 == 0 && m_allocated.Test(offset / 8);
-}
-
-std::optional<Bytes> CHive::AllocatedCell(std::uint32_t offset) const
-{
-    if (!IsAllocated(offset))
-        return std::nullopt;
-    std::uint32_t size = static_cast<std::uint32_t>(-static_cast<std::int64_t>(ReadI32(m_bins, offset)));
-    return m_bins.subspan(offset + 4, size - 4);
-}
-
-std::string CHive::DescribeBadReference(std::uint32_t offset) const
-{
-    if (offset == kNoCell)
-        return "no cell (0xffffffff)";
-    if (offset >= m_base.binsSize)
-        return Hex(offset) + " lies outside the hive bins";
-    if (offset >= m_bins.size())
-        return Hex(offset) + " lies past the end of the file";
-    if (!IsCellStart(offset))
-        return Hex(FileOffset(offset)) + " is not the start of a cell";
-    return Hex(FileOffset(offset)) + " is a free cell";
-}
-
-void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const
-{
-    for (const Bin& bin : m_binList) {
-        std::uint32_t offset = bin.offset + kBinHeaderSize;
-        while (offset < bin.cellsEnd) {
-            if (!IsCellStart(offset)) {
-                // A damaged range the scanner stepped over.
-                offset += 8;
-                continue;
-            }
-            std::int32_t raw = ReadI32(m_bins, offset);
-            std::uint32_t size = static_cast<std::uint32_t>(raw < 0 ? -std::int64_t{raw} : raw);
-            visit(Cell{offset, size, raw < 0});
-            offset += size;
-        }
+std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize,
+                               CFindingLog& findings) {
+  std::uint32_t offset = binOffset + kBinHeaderSize;
+  std::uint32_t end = binOffset + binSize;
+  std::uint32_t cellsEnd = end;
+  while (offset < end) {
+    std::int32_t raw = ReadI32(m_bins, offset);
+    std::int64_t size = raw < 0 ? -std::int64_t{raw} : std::int64_t{raw};
+    const char* problem = nullptr;
+    if (size == 0)
+      problem = "has size 0";
+    else if (size < 8 || size % 8 != 0)
+      problem = "has a size that is not a multiple of 8";
+    else if (offset + size > end)
+      problem = "crosses the end of its hive bin";
+    if (problem) {
+      std::uint32_t resume = NextTilingCell(offset + 8, end);
+      findings.Report(FileOffset(offset), FindingCode::BadCell,
+                      "cell at " + Hex(FileOffset(offset)) + " " + problem + " (size field " +
+                          std::to_string(raw) + "): " + std::to_string(resume - offset) +
+                          " bytes from " + Hex(FileOffset(offset)) + " to " +
+                          Hex(FileOffset(resume)) + " of the bin at " + Hex(FileOffset(binOffset)) +
+                          " are unreadable");
+      if (resume == end) return offset;
+      cellsEnd = end;
+      offset = resume;
+      continue;
     }
+    m_starts.Set(offset / 8);
+    if (raw < 0) m_allocated.Set(offset / 8);
+    offset += static_cast<std::uint32_t>(size);
+  }
+  return cellsEnd;
 }
 
-} // namespace hive
+bool CHive::IsCellStart(std::uint32_t offset) const {
+  return offset % 8 == 0 && m_starts.Test(offset / 8);
+}
+
+bool CHive::IsAllocated(std::uint32_t offset) const {
+  return offset % 8 == 0 && m_allocated.Test(offset / 8);
+}
+
+std::optional<Bytes> CHive::AllocatedCell(std::uint32_t offset) const {
+  if (!IsAllocated(offset)) return std::nullopt;
+  std::uint32_t size =
+      static_cast<std::uint32_t>(-static_cast<std::int64_t>(ReadI32(m_bins, offset)));
+  return m_bins.subspan(offset + 4, size - 4);
+}
+
+std::string CHive::DescribeBadReference(std::uint32_t offset) const {
+  if (offset == kNoCell) return "no cell (0xffffffff)";
+  if (offset >= m_base.binsSize) return Hex(offset) + " lies outside the hive bins";
+  if (offset >= m_bins.size()) return Hex(offset) + " lies past the end of the file";
+  if (!IsCellStart(offset)) return Hex(FileOffset(offset)) + " is not the start of a cell";
+  return Hex(FileOffset(offset)) + " is a free cell";
+}
+
+void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const {
+  for (const Bin& bin : m_binList) {
+    std::uint32_t offset = bin.offset + kBinHeaderSize;
+    while (offset < bin.cellsEnd) {
+      if (!IsCellStart(offset)) {
+        // A damaged range the scanner stepped over.
+        offset += 8;
+        continue;
+      }
+      std::int32_t raw = ReadI32(m_bins, offset);
+      std::uint32_t size = static_cast<std::uint32_t>(raw < 0 ? -std::int64_t{raw} : raw);
+      visit(Cell{offset, size, raw < 0});
+      offset += size;
+    }
+  }
+}
+
+}  // namespace hive

@@ -21,63 +21,65 @@ constexpr std::uint32_t kBinHeaderSize = 32;
 constexpr std::uint32_t kPageSize = 4096;
 
 struct Bin {
-    std::uint32_t offset = 0;    // relative to the hive bins data
-    std::uint32_t size = 0;
-    std::uint32_t cellsEnd = 0;  // where the cells stop tiling (offset + size when they tile
-                                 // again after a damaged range)
+  std::uint32_t offset = 0;  // relative to the hive bins data
+  std::uint32_t size = 0;
+  std::uint32_t cellsEnd = 0;  // where the cells stop tiling (offset + size when they tile
+                               // again after a damaged range)
 };
 
 struct Cell {
-    std::uint32_t offset = 0;    // relative to the hive bins data
-    std::uint32_t size = 0;      // whole cell, size field included
-    bool allocated = false;
+  std::uint32_t offset = 0;  // relative to the hive bins data
+  std::uint32_t size = 0;    // whole cell, size field included
+  bool allocated = false;
 };
 
 class CHive {
-public:
-    // Null with `refusal` set when the bytes are not a hive this reader takes.
-    static std::unique_ptr<CHive> Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
-                                       std::string& refusal);
+ public:
+  // Null with `refusal` set when the bytes are not a hive this reader takes.
+  static std::unique_ptr<CHive> Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
+                                     std::string& refusal);
 
-    CHive(const CHive&) = delete;
-    CHive& operator=(const CHive&) = delete;
+  CHive(const CHive&) = delete;
+  CHive& operator=(const CHive&) = delete;
 
-    const BaseBlock& Base() const { return m_base; }
-    Bytes FileBytes() const { return Bytes(m_bytes.data(), m_bytes.size()); }
-    // The hive bins data present in the file (shorter than declared when truncated).
-    Bytes BinsData() const { return m_bins; }
-    std::uint32_t DeclaredBinsSize() const { return m_base.binsSize; }
-    const std::vector<Bin>& Bins() const { return m_binList; }
+  const BaseBlock& Base() const { return m_base; }
+  Bytes FileBytes() const { return Bytes(m_bytes.data(), m_bytes.size()); }
+  // The hive bins data present in the file (shorter than declared when truncated).
+  Bytes BinsData() const { return m_bins; }
+  std::uint32_t DeclaredBinsSize() const { return m_base.binsSize; }
+  const std::vector<Bin>& Bins() const { return m_binList; }
 
-    // The cell data (after the size field) of the allocated cell starting at
-    // `offset`, or nothing when no allocated cell starts there.
-    std::optional<Bytes> AllocatedCell(std::uint32_t offset) const;
-    bool IsCellStart(std::uint32_t offset) const;
-    bool IsAllocated(std::uint32_t offset) const;
-    // Why `offset` does not name an allocated cell, for messages.
-    std::string DescribeBadReference(std::uint32_t offset) const;
+  // The cell data (after the size field) of the allocated cell starting at
+  // `offset`, or nothing when no allocated cell starts there.
+  std::optional<Bytes> AllocatedCell(std::uint32_t offset) const;
+  bool IsCellStart(std::uint32_t offset) const;
+  bool IsAllocated(std::uint32_t offset) const;
+  // Why `offset` does not name an allocated cell, for messages.
+  std::string DescribeBadReference(std::uint32_t offset) const;
 
-    void ForEachCell(const std::function<void(const Cell&)>& visit) const;
+  void ForEachCell(const std::function<void(const Cell&)>& visit) const;
 
-    static std::uint64_t FileOffset(std::uint32_t cellOffset) { return kBaseBlockSize + std::uint64_t{cellOffset}; }
+  static std::uint64_t FileOffset(std::uint32_t cellOffset) {
+    return kBaseBlockSize + std::uint64_t{cellOffset};
+  }
 
-private:
-    explicit CHive(std::vector<std::uint8_t> bytes);
-    void CheckBaseBlock(CFindingLog& findings) const;
-    void ScanBins(CFindingLog& findings);
-    std::uint32_t ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings);
-    // Whether a self-consistent bin header (at its own offset, a whole number
-    // of pages that fits the data) starts at `offset`.
-    bool BinHeaderAt(std::uint64_t offset) const;
-    // The first 8-aligned offset in [from, end) from which cells tile up to `end`; `end` if none.
-    std::uint32_t NextTilingCell(std::uint32_t from, std::uint32_t end) const;
+ private:
+  explicit CHive(std::vector<std::uint8_t> bytes);
+  void CheckBaseBlock(CFindingLog& findings) const;
+  void ScanBins(CFindingLog& findings);
+  std::uint32_t ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings);
+  // Whether a self-consistent bin header (at its own offset, a whole number
+  // of pages that fits the data) starts at `offset`.
+  bool BinHeaderAt(std::uint64_t offset) const;
+  // The first 8-aligned offset in [from, end) from which cells tile up to `end`; `end` if none.
+  std::uint32_t NextTilingCell(std::uint32_t from, std::uint32_t end) const;
 
-    std::vector<std::uint8_t> m_bytes;
-    BaseBlock m_base;
-    Bytes m_bins;
-    std::vector<Bin> m_binList;
-    CBitmap m_starts;
-    CBitmap m_allocated;
+  std::vector<std::uint8_t> m_bytes;
+  BaseBlock m_base;
+  Bytes m_bins;
+  std::vector<Bin> m_binList;
+  CBitmap m_starts;
+  CBitmap m_allocated;
 };
 
-} // namespace hive
+}  // namespace hive

@@ -7,54 +7,49 @@
 
 namespace hive {
 
-const char* VerdictName(Verdict verdict)
-{
-    switch (verdict) {
+const char* VerdictName(Verdict verdict) {
+  switch (verdict) {
     case Verdict::Sound: return "sound";
     case Verdict::Warnings: return "warnings";
     case Verdict::Errors: return "errors";
     case Verdict::Dirty: return "dirty";
     case Verdict::Unreadable: return "unreadable";
-    }
-    return "unreadable";
+  }
+  return "unreadable";
 }
 
-int ExitCode(Verdict verdict)
-{
-    switch (verdict) {
+int ExitCode(Verdict verdict) {
+  switch (verdict) {
     case Verdict::Sound: return 0;
     case Verdict::Warnings: return 1;
     case Verdict::Errors: return 2;
     case Verdict::Unreadable: return 3;
     case Verdict::Dirty: return 4;
-    }
-    return 3;
+  }
+  return 3;
 }
 
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
-                           IHiveVisitor* visitor)
-{
-    CheckResult result;
-    if (!logs.empty())
-        result.replay = ReplayLogs(bytes, logs, result.findings);
-    std::unique_ptr<CHive> hive = CHive::Open(std::move(bytes), result.findings, result.refusal);
-    if (!hive)
-        return result;
-    result.base = hive->Base();
-    CHiveWalk walk(*hive, result.findings, visitor);
-    walk.Run(result.statistics);
-    AnalyseSpace(*hive, walk.Referenced(), result.statistics);
-    FindRemnants(*hive, result.statistics);
-    // Damage outranks a missing last write: it is the graver news.
-    if (result.findings.Count(Severity::Error) != 0)
-        result.verdict = Verdict::Errors;
-    else if (result.base.Dirty())
-        result.verdict = Verdict::Dirty;
-    else if (result.findings.Count(Severity::Warning) != 0)
-        result.verdict = Verdict::Warnings;
-    else
-        result.verdict = Verdict::Sound;
-    return result;
+                           IHiveVisitor* visitor) {
+  CheckResult result;
+  if (!logs.empty()) result.replay = ReplayLogs(bytes, logs, result.findings);
+  std::unique_ptr<CHive> hive = CHive::Open(std::move(bytes), result.findings, result.refusal);
+  if (!hive) return result;
+  result.base = hive->Base();
+  CHiveWalk walk(*hive, result.findings, visitor);
+  walk.Run(result.statistics);
+  AnalyseSpace(*hive, walk.Referenced(), result.statistics);
+  FindRemnants(*hive, result.statistics);
+  // Damage outranks a missing last write: it is the graver news.
+  if (result.findings.Count(Severity::Error) != 0)
+    result.verdict = Verdict::Errors;
+  else if (result.base.Dirty())
+    result.verdict = Verdict::Dirty;
+  else if (result.findings.Count(Severity::Warning) != 0)
+    result.verdict = Verdict::Warnings;
+  else
+    result.verdict = Verdict::Sound;
+  return result;
 }
 
-} // namespace hive
+}  // namespace hive

@@ -14,11 +14,11 @@
 namespace hive {
 
 enum class Verdict {
-    Sound,      // no warnings, no errors (notes allowed)
-    Warnings,   // only warnings
-    Errors,     // content lost or unreadable, or the structure contradicts itself
-    Dirty,      // no errors, but a write never finished and no log brought it up to date
-    Unreadable, // not a hive this reader takes
+  Sound,       // no warnings, no errors (notes allowed)
+  Warnings,    // only warnings
+  Errors,      // content lost or unreadable, or the structure contradicts itself
+  Dirty,       // no errors, but a write never finished and no log brought it up to date
+  Unreadable,  // not a hive this reader takes
 };
 
 const char* VerdictName(Verdict verdict);
@@ -26,16 +26,16 @@ const char* VerdictName(Verdict verdict);
 int ExitCode(Verdict verdict);
 
 struct CheckResult {
-    Verdict verdict = Verdict::Unreadable;
-    std::string refusal;           // why the file is unreadable
-    CFindingLog findings;
-    BaseBlock base;                // after any replay
-    HiveStatistics statistics;
-    ReplayOutcome replay;
-    std::vector<std::string> logsLookedFor; // filled by the caller, for the dirty verdict's message
+  Verdict verdict = Verdict::Unreadable;
+  std::string refusal;  // why the file is unreadable
+  CFindingLog findings;
+  BaseBlock base;  // after any replay
+  HiveStatistics statistics;
+  ReplayOutcome replay;
+  std::vector<std::string> logsLookedFor;  // filled by the caller, for the dirty verdict's message
 };
 
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                            IHiveVisitor* visitor = nullptr);
 
-} // namespace hive
+}  // namespace hive

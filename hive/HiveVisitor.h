@@ -12,14 +12,14 @@
 namespace hive {
 
 class IHiveVisitor {
-public:
-    virtual ~IHiveVisitor() = default;
-    // `path` holds the names from the root key (first) down to this key (last).
-    virtual void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) = 0;
-    virtual void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) = 0;
-    // Called after OnKey with the key's security descriptor and class name
-    // bytes (empty when unreadable or absent), for readers that copy a key whole.
-    virtual void OnKeyRecords(Bytes /*securityDescriptor*/, Bytes /*className*/) {}
+ public:
+  virtual ~IHiveVisitor() = default;
+  // `path` holds the names from the root key (first) down to this key (last).
+  virtual void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) = 0;
+  virtual void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) = 0;
+  // Called after OnKey with the key's security descriptor and class name
+  // bytes (empty when unreadable or absent), for readers that copy a key whole.
+  virtual void OnKeyRecords(Bytes /*securityDescriptor*/, Bytes /*className*/) {}
 };
 
-} // namespace hive
+}  // namespace hive

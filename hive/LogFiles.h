@@ -14,4 +14,4 @@ std::vector<std::filesystem::path> FindLogsBeside(const std::filesystem::path& h
 // The names Windows gives a hive's logs, whether they exist or not.
 std::vector<std::filesystem::path> LogNamesFor(const std::filesystem::path& hive);
 
-} // namespace hive
+}  // namespace hive

@@ -15,337 +15,337 @@ constexpr std::uint32_t kPage = 4096;
 constexpr std::size_t kFlagsOffset = 144;
 
 struct Entry {
-    const LogInput* log;
-    std::size_t offset;
-    std::uint32_t size;
-    std::uint32_t flags;
-    std::uint32_t sequence;
-    std::uint32_t binsSize;
-    std::uint32_t pages;
-    std::uint64_t pageBytes = 0; // bytes of pages it carries
+  const LogInput* log;
+  std::size_t offset;
+  std::uint32_t size;
+  std::uint32_t flags;
+  std::uint32_t sequence;
+  std::uint32_t binsSize;
+  std::uint32_t pages;
+  std::uint64_t pageBytes = 0;  // bytes of pages it carries
 };
 
-bool LogBaseBlockValid(Bytes log)
-{
-    if (log.size() < kSector || !HasSignature(log, 0, "regf"))
-        return false;
-    BaseBlock base = ParseBaseBlock(log);
-    return base.ChecksumOk() && base.SequencesAgree();
+bool LogBaseBlockValid(Bytes log) {
+  if (log.size() < kSector || !HasSignature(log, 0, "regf")) return false;
+  BaseBlock base = ParseBaseBlock(log);
+  return base.ChecksumOk() && base.SequencesAgree();
 }
 
 // Reads the HvLE entries of one log until the first that is not whole and sound.
-void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& findings)
-{
-    Bytes bytes(log.bytes.data(), log.bytes.size());
-    std::size_t offset = kSector;
-    while (Fits(bytes, offset, kEntryHeader) && HasSignature(bytes, offset, "HvLE")) {
-        Entry entry{&log, offset, ReadU32(bytes, offset + 4), ReadU32(bytes, offset + 8),
-                    ReadU32(bytes, offset + 12), ReadU32(bytes, offset + 16), ReadU32(bytes, offset + 20)};
-        std::string where = log.name + " at " + Hex(offset);
-        const char* problem = nullptr;
-        if (entry.size < kEntryHeader || entry.size % kSector != 0 || !Fits(bytes, offset, entry.size))
-            problem = "has a size that does not fit the log";
-        else if (entry.binsSize == 0 || entry.binsSize % kPage != 0)
-            problem = "has a hive bins data size that is not a multiple of 4096";
-        else if (Marvin32(bytes.subspan(offset + kEntryHeader, entry.size - kEntryHeader), kLogEntrySeed) !=
-                 ReadU64(bytes, offset + 24))
-            problem = "fails its first hash (the pages are damaged)";
-        else if (Marvin32(bytes.subspan(offset, 32), kLogEntrySeed) != ReadU64(bytes, offset + 32))
-            problem = "fails its second hash (the header is damaged)";
-        if (!problem) {
-            std::uint64_t room = entry.size - kEntryHeader;
-            std::uint64_t need = std::uint64_t{entry.pages} * 8;
-            for (std::uint32_t i = 0; i < entry.pages && need <= room; ++i) {
-                std::uint32_t pageOffset = ReadU32(bytes, offset + kEntryHeader + 8 * i);
-                std::uint32_t pageSize = ReadU32(bytes, offset + kEntryHeader + 8 * i + 4);
-                if (pageOffset % kPage != 0 || pageSize == 0 || pageSize % kPage != 0 ||
-                    std::uint64_t{pageOffset} + pageSize > entry.binsSize) {
-                    problem = "refers to a page outside its hive bins data";
-                    break;
-                }
-                need += pageSize;
-                entry.pageBytes += pageSize;
-            }
-            if (!problem && need > room)
-                problem = "lists more page bytes than it holds";
+void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& findings) {
+  Bytes bytes(log.bytes.data(), log.bytes.size());
+  std::size_t offset = kSector;
+  while (Fits(bytes, offset, kEntryHeader) && HasSignature(bytes, offset, "HvLE")) {
+    Entry entry{&log,
+                offset,
+                ReadU32(bytes, offset + 4),
+                ReadU32(bytes, offset + 8),
+                ReadU32(bytes, offset + 12),
+                ReadU32(bytes, offset + 16),
+                ReadU32(bytes, offset + 20)};
+    std::string where = log.name + " at " + Hex(offset);
+    const char* problem = nullptr;
+    if (entry.size < kEntryHeader || entry.size % kSector != 0 || !Fits(bytes, offset, entry.size))
+      problem = "has a size that does not fit the log";
+    else if (entry.binsSize == 0 || entry.binsSize % kPage != 0)
+      problem = "has a hive bins data size that is not a multiple of 4096";
+    else if (Marvin32(bytes.subspan(offset + kEntryHeader, entry.size - kEntryHeader),
+                      kLogEntrySeed) != ReadU64(bytes, offset + 24))
+      problem = "fails its first hash (the pages are damaged)";
+    else if (Marvin32(bytes.subspan(offset, 32), kLogEntrySeed) != ReadU64(bytes, offset + 32))
+      problem = "fails its second hash (the header is damaged)";
+    if (!problem) {
+      std::uint64_t room = entry.size - kEntryHeader;
+      std::uint64_t need = std::uint64_t{entry.pages} * 8;
+      for (std::uint32_t i = 0; i < entry.pages && need <= room; ++i) {
+        std::uint32_t pageOffset = ReadU32(bytes, offset + kEntryHeader + 8 * i);
+        std::uint32_t pageSize = ReadU32(bytes, offset + kEntryHeader + 8 * i + 4);
+        if (pageOffset % kPage != 0 || pageSize == 0 || pageSize % kPage != 0 ||
+            std::uint64_t{pageOffset} + pageSize > entry.binsSize) {
+          problem = "refers to a page outside its hive bins data";
+          break;
         }
-        if (problem) {
-            findings.Report(offset, FindingCode::LogEntryBad,
-                             "log entry " + std::to_string(entry.sequence) + " in " + where + " " + problem +
-                                 "; later entries of this log are not used");
-            return;
-        }
-        entries.push_back(entry);
-        offset += entry.size;
+        need += pageSize;
+        entry.pageBytes += pageSize;
+      }
+      if (!problem && need > room) problem = "lists more page bytes than it holds";
     }
+    if (problem) {
+      findings.Report(offset, FindingCode::LogEntryBad,
+                      "log entry " + std::to_string(entry.sequence) + " in " + where + " " +
+                          problem + "; later entries of this log are not used");
+      return;
+    }
+    entries.push_back(entry);
+    offset += entry.size;
+  }
 }
 
-void ApplyEntry(std::vector<std::uint8_t>& image, const Entry& entry, ReplayOutcome& outcome)
-{
-    Bytes log(entry.log->bytes.data(), entry.log->bytes.size());
-    std::size_t needed = kBaseBlockSize + std::size_t{entry.binsSize};
-    if (image.size() < needed)
-        image.resize(needed, 0);
-    std::size_t data = entry.offset + kEntryHeader + std::size_t{entry.pages} * 8;
-    for (std::uint32_t i = 0; i < entry.pages; ++i) {
-        std::uint32_t pageOffset = ReadU32(log, entry.offset + kEntryHeader + 8 * i);
-        std::uint32_t pageSize = ReadU32(log, entry.offset + kEntryHeader + 8 * i + 4);
-        std::copy_n(log.begin() + static_cast<std::ptrdiff_t>(data), pageSize,
-                    image.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + pageOffset));
-        data += pageSize;
-        ++outcome.pagesWritten;
-    }
-    std::span<std::uint8_t> base(image.data(), kBaseBlockSize);
-    WriteU32(base, 4, entry.sequence);
-    WriteU32(base, 8, entry.sequence);
-    WriteU32(base, 40, entry.binsSize);
-    WriteU32(base, kFlagsOffset, entry.flags);
+void ApplyEntry(std::vector<std::uint8_t>& image, const Entry& entry, ReplayOutcome& outcome) {
+  Bytes log(entry.log->bytes.data(), entry.log->bytes.size());
+  std::size_t needed = kBaseBlockSize + std::size_t{entry.binsSize};
+  if (image.size() < needed) image.resize(needed, 0);
+  std::size_t data = entry.offset + kEntryHeader + std::size_t{entry.pages} * 8;
+  for (std::uint32_t i = 0; i < entry.pages; ++i) {
+    std::uint32_t pageOffset = ReadU32(log, entry.offset + kEntryHeader + 8 * i);
+    std::uint32_t pageSize = ReadU32(log, entry.offset + kEntryHeader + 8 * i + 4);
+    std::copy_n(log.begin() + static_cast<std::ptrdiff_t>(data), pageSize,
+                image.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + pageOffset));
+    data += pageSize;
+    ++outcome.pagesWritten;
+  }
+  std::span<std::uint8_t> base(image.data(), kBaseBlockSize);
+  WriteU32(base, 4, entry.sequence);
+  WriteU32(base, 8, entry.sequence);
+  WriteU32(base, 40, entry.binsSize);
+  WriteU32(base, kFlagsOffset, entry.flags);
 }
 
 void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const LogInput*>& logs,
-                     ReplayOutcome& outcome, CFindingLog& findings)
-{
-    std::vector<Entry> entries;
-    for (const LogInput* log : logs)
-        ReadEntries(*log, entries, findings);
-    std::uint32_t expected = ParseBaseBlock(Bytes(image.data(), image.size())).secondarySequence;
-    BaseBlock hive = ParseBaseBlock(Bytes(image.data(), image.size()));
-    std::vector<Entry> later;
-    for (const Entry& entry : entries)
-        if (entry.sequence >= expected)
-            later.push_back(entry);
-    for (const LogInput* log : logs) {
-        bool any = false, newer = false;
-        std::uint32_t newest = 0;
-        for (const Entry& entry : entries) {
-            if (entry.log != log)
-                continue;
-            any = true;
-            newer = newer || entry.sequence >= expected;
-            newest = std::max(newest, entry.sequence);
-        }
-        if (any && !newer)
-            findings.Report(0, FindingCode::LogStale,
-                            log->name + " holds entries up to sequence number " + std::to_string(newest) +
-                                ", older than the hive's " + std::to_string(expected) +
-                                ": they are already in the hive");
+                     ReplayOutcome& outcome, CFindingLog& findings) {
+  std::vector<Entry> entries;
+  for (const LogInput* log : logs) ReadEntries(*log, entries, findings);
+  std::uint32_t expected = ParseBaseBlock(Bytes(image.data(), image.size())).secondarySequence;
+  BaseBlock hive = ParseBaseBlock(Bytes(image.data(), image.size()));
+  std::vector<Entry> later;
+  for (const Entry& entry : entries)
+    if (entry.sequence >= expected) later.push_back(entry);
+  for (const LogInput* log : logs) {
+    bool any = false, newer = false;
+    std::uint32_t newest = 0;
+    for (const Entry& entry : entries) {
+      if (entry.log != log) continue;
+      any = true;
+      newer = newer || entry.sequence >= expected;
+      newest = std::max(newest, entry.sequence);
     }
-    std::stable_sort(later.begin(), later.end(),
-                     [](const Entry& a, const Entry& b) { return a.sequence < b.sequence; });
-    if (later.empty()) {
-        findings.Report(8, FindingCode::LogNothingToApply,
-                         "no log entry has sequence number " + std::to_string(expected) +
-                             " or later; the dirty hive cannot be brought up to date");
-        return;
+    if (any && !newer)
+      findings.Report(0, FindingCode::LogStale,
+                      log->name + " holds entries up to sequence number " + std::to_string(newest) +
+                          ", older than the hive's " + std::to_string(expected) +
+                          ": they are already in the hive");
+  }
+  std::stable_sort(later.begin(), later.end(),
+                   [](const Entry& a, const Entry& b) { return a.sequence < b.sequence; });
+  if (later.empty()) {
+    findings.Report(8, FindingCode::LogNothingToApply,
+                    "no log entry has sequence number " + std::to_string(expected) +
+                        " or later; the dirty hive cannot be brought up to date");
+    return;
+  }
+  if (later.front().sequence != expected) {
+    // Windows starts a log afresh only once the hive file holds everything
+    // logged before; such a log's base block is the hive's as it was then
+    // (same timestamp and size) with the sequence number its chain starts at.
+    const LogInput& first = *later.front().log;
+    BaseBlock logBase = ParseBaseBlock(Bytes(first.bytes.data(), first.bytes.size()));
+    bool startedFromThisFile = logBase.lastWritten == hive.lastWritten &&
+                               logBase.binsSize == hive.binsSize &&
+                               logBase.secondarySequence == later.front().sequence;
+    if (!startedFromThisFile) {
+      findings.Report(
+          8, FindingCode::LogGap,
+          "the logs start at sequence number " + std::to_string(later.front().sequence) +
+              ", the hive expects " + std::to_string(expected) +
+              "; the entries between are gone and the hive cannot be brought up to date");
+      return;
     }
-    if (later.front().sequence != expected) {
-        // Windows starts a log afresh only once the hive file holds everything
-        // logged before; such a log's base block is the hive's as it was then
-        // (same timestamp and size) with the sequence number its chain starts at.
-        const LogInput& first = *later.front().log;
-        BaseBlock logBase = ParseBaseBlock(Bytes(first.bytes.data(), first.bytes.size()));
-        bool startedFromThisFile = logBase.lastWritten == hive.lastWritten &&
-                                   logBase.binsSize == hive.binsSize &&
-                                   logBase.secondarySequence == later.front().sequence;
-        if (!startedFromThisFile) {
-            findings.Report(8, FindingCode::LogGap,
-                            "the logs start at sequence number " + std::to_string(later.front().sequence) +
-                                ", the hive expects " + std::to_string(expected) +
-                                "; the entries between are gone and the hive cannot be brought up to date");
-            return;
-        }
-        findings.Report(8, FindingCode::LogSkippedEntries,
-                        first.name + " starts at sequence number " + std::to_string(later.front().sequence) +
-                            ", the hive expects " + std::to_string(expected) +
-                            "; the log was started from the state this hive file holds (same timestamp "
-                            "and size), so the hive already holds the entries between");
+    findings.Report(8, FindingCode::LogSkippedEntries,
+                    first.name + " starts at sequence number " +
+                        std::to_string(later.front().sequence) + ", the hive expects " +
+                        std::to_string(expected) +
+                        "; the log was started from the state this hive file holds (same timestamp "
+                        "and size), so the hive already holds the entries between");
+  }
+  std::uint32_t previous = 0;
+  for (const Entry& entry : later) {
+    if (outcome.entriesApplied != 0) {
+      if (entry.sequence == previous) continue;  // the same entry kept in both logs
+      if (entry.sequence != previous + 1) {
+        findings.Report(entry.offset, FindingCode::LogStop,
+                        "recovery stops after sequence number " + std::to_string(previous) +
+                            ": the next entry found is " + std::to_string(entry.sequence));
+        break;
+      }
     }
-    std::uint32_t previous = 0;
-    for (const Entry& entry : later) {
-        if (outcome.entriesApplied != 0) {
-            if (entry.sequence == previous)
-                continue; // the same entry kept in both logs
-            if (entry.sequence != previous + 1) {
-                findings.Report(entry.offset, FindingCode::LogStop,
-                              "recovery stops after sequence number " + std::to_string(previous) + ": the next entry found is " +
-                                  std::to_string(entry.sequence));
-                break;
-            }
-        }
-        // Growth the entry's own pages do not fill would leave the hive
-        // without bins there; refusing it also keeps a hostile log from
-        // making us allocate gigabytes of nothing.
-        std::uint32_t current = ReadU32(Bytes(image.data(), image.size()), 40);
-        if (entry.binsSize > current && entry.binsSize - current > entry.pageBytes) {
-            findings.Report(entry.offset, FindingCode::LogEntryBad,
-                             "log entry " + std::to_string(entry.sequence) + " in " + entry.log->name + " at " +
-                                 Hex(entry.offset) + " grows the hive bins data to " + Hex(entry.binsSize) +
-                                 " without pages there; recovery stops before it");
-            break;
-        }
-        ApplyEntry(image, entry, outcome);
-        if (outcome.entriesApplied == 0)
-            outcome.firstSequence = entry.sequence;
-        ++outcome.entriesApplied;
-        outcome.lastSequence = previous = entry.sequence;
-        outcome.applied.push_back("entry " + std::to_string(entry.sequence) + " from " + entry.log->name + " at " +
-                                  Hex(entry.offset) + ": " + std::to_string(entry.pages) + " pages");
+    // Growth the entry's own pages do not fill would leave the hive
+    // without bins there; refusing it also keeps a hostile log from
+    // making us allocate gigabytes of nothing.
+    std::uint32_t current = ReadU32(Bytes(image.data(), image.size()), 40);
+    if (entry.binsSize > current && entry.binsSize - current > entry.pageBytes) {
+      findings.Report(entry.offset, FindingCode::LogEntryBad,
+                      "log entry " + std::to_string(entry.sequence) + " in " + entry.log->name +
+                          " at " + Hex(entry.offset) + " grows the hive bins data to " +
+                          Hex(entry.binsSize) + " without pages there; recovery stops before it");
+      break;
     }
+    ApplyEntry(image, entry, outcome);
+    if (outcome.entriesApplied == 0) outcome.firstSequence = entry.sequence;
+    ++outcome.entriesApplied;
+    outcome.lastSequence = previous = entry.sequence;
+    outcome.applied.push_back("entry " + std::to_string(entry.sequence) + " from " +
+                              entry.log->name + " at " + Hex(entry.offset) + ": " +
+                              std::to_string(entry.pages) + " pages");
+  }
 }
 
 void ReplayOldFormat(std::vector<std::uint8_t>& image, const LogInput& log, ReplayOutcome& outcome,
-                     CFindingLog& findings)
-{
-    Bytes bytes(log.bytes.data(), log.bytes.size());
-    BaseBlock logBase = ParseBaseBlock(bytes);
-    if (!HasSignature(bytes, kSector, "DIRT")) {
-        findings.Report(kSector, FindingCode::LogBad, log.name + ": no \"DIRT\" vector at 0x200");
-        return;
+                     CFindingLog& findings) {
+  Bytes bytes(log.bytes.data(), log.bytes.size());
+  BaseBlock logBase = ParseBaseBlock(bytes);
+  if (!HasSignature(bytes, kSector, "DIRT")) {
+    findings.Report(kSector, FindingCode::LogBad, log.name + ": no \"DIRT\" vector at 0x200");
+    return;
+  }
+  if (logBase.binsSize % kPage != 0) {
+    findings.Report(40, FindingCode::LogBad,
+                    log.name + ": hive bins data size is not a multiple of 4096");
+    return;
+  }
+  std::size_t pages = logBase.binsSize / kSector;
+  std::size_t bitmapBytes = (pages + 7) / 8;
+  if (!Fits(bytes, kSector + 4, bitmapBytes)) {
+    findings.Report(kSector, FindingCode::LogBad, log.name + ": the dirty vector is cut short");
+    return;
+  }
+  std::size_t data = (kSector + 4 + bitmapBytes + kSector - 1) / kSector * kSector;
+  // Grow only as far as the dirty pages reach: the log's hive bins data
+  // size alone must not make us allocate what the log does not carry.
+  std::size_t needed = image.size();
+  std::size_t dirty = 0;
+  for (std::size_t page = 0; page < pages; ++page)
+    if ((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) {
+      needed = std::max(needed, kBaseBlockSize + (page + 1) * kSector);
+      ++dirty;
     }
-    if (logBase.binsSize % kPage != 0) {
-        findings.Report(40, FindingCode::LogBad, log.name + ": hive bins data size is not a multiple of 4096");
-        return;
+  if (needed - image.size() > dirty * kSector) {
+    findings.Report(kSector, FindingCode::LogBad,
+                    log.name + ": its dirty pages lie past the hive and leave gaps");
+    return;
+  }
+  std::vector<std::uint8_t> recovered(image);
+  recovered.resize(needed, 0);
+  std::size_t written = 0;
+  for (std::size_t page = 0; page < pages; ++page) {
+    if (((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) == 0) continue;
+    if (!Fits(bytes, data, kSector)) {
+      findings.Report(
+          data, FindingCode::LogBad,
+          log.name + ": dirty page " + std::to_string(page) + " is missing from the log");
+      return;
     }
-    std::size_t pages = logBase.binsSize / kSector;
-    std::size_t bitmapBytes = (pages + 7) / 8;
-    if (!Fits(bytes, kSector + 4, bitmapBytes)) {
-        findings.Report(kSector, FindingCode::LogBad, log.name + ": the dirty vector is cut short");
-        return;
-    }
-    std::size_t data = (kSector + 4 + bitmapBytes + kSector - 1) / kSector * kSector;
-    // Grow only as far as the dirty pages reach: the log's hive bins data
-    // size alone must not make us allocate what the log does not carry.
-    std::size_t needed = image.size();
-    std::size_t dirty = 0;
-    for (std::size_t page = 0; page < pages; ++page)
-        if ((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) {
-            needed = std::max(needed, kBaseBlockSize + (page + 1) * kSector);
-            ++dirty;
-        }
-    if (needed - image.size() > dirty * kSector) {
-        findings.Report(kSector, FindingCode::LogBad, log.name + ": its dirty pages lie past the hive and leave gaps");
-        return;
-    }
-    std::vector<std::uint8_t> recovered(image);
-    recovered.resize(needed, 0);
-    std::size_t written = 0;
-    for (std::size_t page = 0; page < pages; ++page) {
-        if (((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) == 0)
-            continue;
-        if (!Fits(bytes, data, kSector)) {
-            findings.Report(data, FindingCode::LogBad,
-                             log.name + ": dirty page " + std::to_string(page) + " is missing from the log");
-            return;
-        }
-        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(data), kSector,
-                    recovered.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + page * kSector));
-        data += kSector;
-        ++written;
-    }
-    // The log's base block is the one the hive had once the write completed.
-    std::copy_n(bytes.begin(), kSector, recovered.begin());
-    std::span<std::uint8_t> base(recovered.data(), kBaseBlockSize);
-    WriteU32(base, 28, static_cast<std::uint32_t>(FileType::Primary));
-    image.swap(recovered);
-    outcome.baseBlockRecovered = true;
-    outcome.pagesWritten += written;
-    ++outcome.entriesApplied;
-    outcome.firstSequence = outcome.lastSequence = logBase.secondarySequence;
-    outcome.applied.push_back(log.name + ": " + std::to_string(written) + " dirty 512-byte pages");
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(data), kSector,
+                recovered.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + page * kSector));
+    data += kSector;
+    ++written;
+  }
+  // The log's base block is the one the hive had once the write completed.
+  std::copy_n(bytes.begin(), kSector, recovered.begin());
+  std::span<std::uint8_t> base(recovered.data(), kBaseBlockSize);
+  WriteU32(base, 28, static_cast<std::uint32_t>(FileType::Primary));
+  image.swap(recovered);
+  outcome.baseBlockRecovered = true;
+  outcome.pagesWritten += written;
+  ++outcome.entriesApplied;
+  outcome.firstSequence = outcome.lastSequence = logBase.secondarySequence;
+  outcome.applied.push_back(log.name + ": " + std::to_string(written) + " dirty 512-byte pages");
 }
 
 // A clean hive has no use for its logs, unless it was marked clean by a
 // writer that never replayed them: then the logs hold newer entries.
 void CheckCleanHiveAgainstLogs(const BaseBlock& primary, const std::vector<const LogInput*>& logs,
-                               CFindingLog& findings)
-{
-    CFindingLog ignored;
-    std::vector<Entry> entries;
-    for (const LogInput* log : logs)
-        ReadEntries(*log, entries, ignored);
-    const Entry* newest = nullptr;
-    for (const Entry& entry : entries)
-        if (entry.sequence >= primary.secondarySequence && (!newest || entry.sequence > newest->sequence))
-            newest = &entry;
-    if (newest)
-        findings.Report(8, FindingCode::LogsNotReplayed,
-                       "the hive is marked clean at sequence number " + std::to_string(primary.secondarySequence) +
-                           ", but " + newest->log->name + " holds entries up to " +
-                           std::to_string(newest->sequence) + ": it was marked clean without its logs replayed");
-    else if (!logs.empty())
-        findings.Report(0, FindingCode::LogNotNeeded, "the hive is clean; its transaction logs hold nothing newer");
+                               CFindingLog& findings) {
+  CFindingLog ignored;
+  std::vector<Entry> entries;
+  for (const LogInput* log : logs) ReadEntries(*log, entries, ignored);
+  const Entry* newest = nullptr;
+  for (const Entry& entry : entries)
+    if (entry.sequence >= primary.secondarySequence &&
+        (!newest || entry.sequence > newest->sequence))
+      newest = &entry;
+  if (newest)
+    findings.Report(8, FindingCode::LogsNotReplayed,
+                    "the hive is marked clean at sequence number " +
+                        std::to_string(primary.secondarySequence) + ", but " + newest->log->name +
+                        " holds entries up to " + std::to_string(newest->sequence) +
+                        ": it was marked clean without its logs replayed");
+  else if (!logs.empty())
+    findings.Report(0, FindingCode::LogNotNeeded,
+                    "the hive is clean; its transaction logs hold nothing newer");
 }
 
-} // namespace
+}  // namespace
 
 ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<LogInput>& logs,
-                         CFindingLog& findings)
-{
-    ReplayOutcome outcome;
-    if (image.size() < kBaseBlockSize || !HasSignature(Bytes(image.data(), image.size()), 0, "regf"))
-        return outcome;
-    BaseBlock primary = ParseBaseBlock(Bytes(image.data(), image.size()));
-    outcome.hiveWasDirty = primary.Dirty();
-
-    std::vector<const LogInput*> newLogs;
-    std::vector<const LogInput*> oldLogs;
-    for (const LogInput& log : logs) {
-        Bytes bytes(log.bytes.data(), log.bytes.size());
-        if (bytes.empty()) {
-            findings.Report(0, FindingCode::LogEmpty, log.name + " is empty");
-            continue;
-        }
-        if (!LogBaseBlockValid(bytes)) {
-            findings.Report(0, FindingCode::LogBad,
-                             log.name + ": not a transaction log with a sound base block (signature, "
-                                        "checksum and sequence numbers)");
-            continue;
-        }
-        std::uint32_t type = ParseBaseBlock(bytes).fileType;
-        if (type == static_cast<std::uint32_t>(FileType::NewLog))
-            newLogs.push_back(&log);
-        else if (type == static_cast<std::uint32_t>(FileType::OldLog) ||
-                 type == static_cast<std::uint32_t>(FileType::OldLogAlternate))
-            oldLogs.push_back(&log);
-        else
-            findings.Report(28, FindingCode::LogBad, log.name + ": file type " + std::to_string(type) + " is not a log");
-    }
-    if (!outcome.hiveWasDirty) {
-        CheckCleanHiveAgainstLogs(primary, newLogs, findings);
-        return outcome;
-    }
-    if (newLogs.empty() && oldLogs.empty())
-        return outcome;
-
-    if (!newLogs.empty()) {
-        if (!primary.ChecksumOk()) {
-            // Windows takes the base block from the log when the hive's own is damaged.
-            const LogInput* newest = *std::max_element(newLogs.begin(), newLogs.end(), [](auto a, auto b) {
-                return ParseBaseBlock(Bytes(a->bytes.data(), a->bytes.size())).secondarySequence <
-                       ParseBaseBlock(Bytes(b->bytes.data(), b->bytes.size())).secondarySequence;
-            });
-            std::copy_n(newest->bytes.begin(), kSector, image.begin());
-            WriteU32(std::span<std::uint8_t>(image.data(), kBaseBlockSize), 28, 0);
-            outcome.baseBlockRecovered = true;
-        }
-        ReplayNewFormat(image, newLogs, outcome, findings);
-    } else {
-        std::uint64_t stamp = primary.ChecksumOk() ? primary.lastWritten
-                                                   : ReadU64(Bytes(image.data(), image.size()), kBaseBlockSize + 20);
-        for (const LogInput* log : oldLogs) {
-            if (ParseBaseBlock(Bytes(log->bytes.data(), log->bytes.size())).lastWritten != stamp) {
-                findings.Report(0, FindingCode::LogNotApplicable,
-                              log->name + ": its timestamp differs from the hive's; it belongs to another write");
-                continue;
-            }
-            ReplayOldFormat(image, *log, outcome, findings);
-            if (outcome.entriesApplied != 0)
-                break;
-        }
-    }
-    if (outcome.entriesApplied != 0)
-        StoreBaseBlockChecksum(std::span<std::uint8_t>(image.data(), kBaseBlockSize));
+                         CFindingLog& findings) {
+  ReplayOutcome outcome;
+  if (image.size() < kBaseBlockSize || !HasSignature(Bytes(image.data(), image.size()), 0, "regf"))
     return outcome;
+  BaseBlock primary = ParseBaseBlock(Bytes(image.data(), image.size()));
+  outcome.hiveWasDirty = primary.Dirty();
+
+  std::vector<const LogInput*> newLogs;
+  std::vector<const LogInput*> oldLogs;
+  for (const LogInput& log : logs) {
+    Bytes bytes(log.bytes.data(), log.bytes.size());
+    if (bytes.empty()) {
+      findings.Report(0, FindingCode::LogEmpty, log.name + " is empty");
+      continue;
+    }
+    if (!LogBaseBlockValid(bytes)) {
+      findings.Report(0, FindingCode::LogBad,
+                      log.name +
+                          ": not a transaction log with a sound base block (signature, "
+                          "checksum and sequence numbers)");
+      continue;
+    }
+    std::uint32_t type = ParseBaseBlock(bytes).fileType;
+    if (type == static_cast<std::uint32_t>(FileType::NewLog))
+      newLogs.push_back(&log);
+    else if (type == static_cast<std::uint32_t>(FileType::OldLog) ||
+             type == static_cast<std::uint32_t>(FileType::OldLogAlternate))
+      oldLogs.push_back(&log);
+    else
+      findings.Report(28, FindingCode::LogBad,
+                      log.name + ": file type " + std::to_string(type) + " is not a log");
+  }
+  if (!outcome.hiveWasDirty) {
+    CheckCleanHiveAgainstLogs(primary, newLogs, findings);
+    return outcome;
+  }
+  if (newLogs.empty() && oldLogs.empty()) return outcome;
+
+  if (!newLogs.empty()) {
+    if (!primary.ChecksumOk()) {
+      // Windows takes the base block from the log when the hive's own is damaged.
+      const LogInput* newest =
+          *std::max_element(newLogs.begin(), newLogs.end(), [](auto a, auto b) {
+            return ParseBaseBlock(Bytes(a->bytes.data(), a->bytes.size())).secondarySequence <
+                   ParseBaseBlock(Bytes(b->bytes.data(), b->bytes.size())).secondarySequence;
+          });
+      std::copy_n(newest->bytes.begin(), kSector, image.begin());
+      WriteU32(std::span<std::uint8_t>(image.data(), kBaseBlockSize), 28, 0);
+      outcome.baseBlockRecovered = true;
+    }
+    ReplayNewFormat(image, newLogs, outcome, findings);
+  } else {
+    std::uint64_t stamp = primary.ChecksumOk()
+                              ? primary.lastWritten
+                              : ReadU64(Bytes(image.data(), image.size()), kBaseBlockSize + 20);
+    for (const LogInput* log : oldLogs) {
+      if (ParseBaseBlock(Bytes(log->bytes.data(), log->bytes.size())).lastWritten != stamp) {
+        findings.Report(
+            0, FindingCode::LogNotApplicable,
+            log->name + ": its timestamp differs from the hive's; it belongs to another write");
+        continue;
+      }
+      ReplayOldFormat(image, *log, outcome, findings);
+      if (outcome.entriesApplied != 0) break;
+    }
+  }
+  if (outcome.entriesApplied != 0)
+    StoreBaseBlockChecksum(std::span<std::uint8_t>(image.data(), kBaseBlockSize));
+  return outcome;
 }
 
-} // namespace hive
+}  // namespace hive

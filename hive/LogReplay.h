@@ -15,22 +15,22 @@
 namespace hive {
 
 struct LogInput {
-    std::string name;                 // for messages
-    std::vector<std::uint8_t> bytes;
+  std::string name;  // for messages
+  std::vector<std::uint8_t> bytes;
 };
 
 struct ReplayOutcome {
-    bool hiveWasDirty = false;
-    bool baseBlockRecovered = false;
-    std::size_t entriesApplied = 0;   // HvLE entries, or old-format logs
-    std::size_t pagesWritten = 0;
-    std::uint32_t firstSequence = 0;
-    std::uint32_t lastSequence = 0;
-    std::vector<std::string> applied; // one line per applied entry or log
+  bool hiveWasDirty = false;
+  bool baseBlockRecovered = false;
+  std::size_t entriesApplied = 0;  // HvLE entries, or old-format logs
+  std::size_t pagesWritten = 0;
+  std::uint32_t firstSequence = 0;
+  std::uint32_t lastSequence = 0;
+  std::vector<std::string> applied;  // one line per applied entry or log
 };
 
 // Applies `logs` to `image`, the bytes of a primary file starting with "regf".
 ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<LogInput>& logs,
                          CFindingLog& findings);
 
-} // namespace hive
+}  // namespace hive

@@ -13,4 +13,4 @@ constexpr std::uint64_t kLogEntrySeed = 0x82EF4D887A4E55C5ull;
 // The 64-bit result as stored in a log entry: high state word in the upper half.
 std::uint64_t Marvin32(Bytes data, std::uint64_t seed);
 
-} // namespace hive
+}  // namespace hive

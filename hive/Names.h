@@ -32,12 +32,11 @@ std::uint32_t NameHashAsciiFold(const std::u16string& name);
 std::optional<std::uint32_t> NameHint(const std::u16string& name);
 
 // Name length as Windows counts it for the "largest name" fields: UTF-16 bytes.
-inline std::uint32_t NameBytes(const std::u16string& name)
-{
-    return static_cast<std::uint32_t>(name.size() * 2);
+inline std::uint32_t NameBytes(const std::u16string& name) {
+  return static_cast<std::uint32_t>(name.size() * 2);
 }
 
 // UTF-8 for output; unpaired surrogates become U+FFFD.
 std::string ToUtf8(const std::u16string& text);
 
-} // namespace hive
+}  // namespace hive

@@ -20,46 +20,46 @@ constexpr std::size_t kKeyNodeFixedSize = 76;
 constexpr std::size_t kValueKeyFixedSize = 20;
 
 struct KeyNode {
-    std::uint16_t flags = 0;
-    std::uint64_t lastWritten = 0;
-    std::uint32_t spare = 0;
-    std::uint32_t parent = 0;
-    std::uint32_t subkeyCount = 0;
-    std::uint32_t volatileSubkeyCount = 0;
-    std::uint32_t subkeyList = 0;
-    std::uint32_t volatileSubkeyList = 0;
-    std::uint32_t valueCount = 0;
-    std::uint32_t valueList = 0;
-    std::uint32_t security = 0;
-    std::uint32_t classOffset = 0;
-    std::uint32_t largestSubkeyName = 0;   // low 16 bits; the rest are flags since Vista
-    std::uint16_t flagsAboveLargestName = 0; // those flags: virtualization, user, debug
-    std::uint32_t largestSubkeyClass = 0;
-    std::uint32_t largestValueName = 0;
-    std::uint32_t largestValueData = 0;
-    std::uint16_t classLength = 0;
-    Bytes name;
-    bool compressedName = false;
+  std::uint16_t flags = 0;
+  std::uint64_t lastWritten = 0;
+  std::uint32_t spare = 0;
+  std::uint32_t parent = 0;
+  std::uint32_t subkeyCount = 0;
+  std::uint32_t volatileSubkeyCount = 0;
+  std::uint32_t subkeyList = 0;
+  std::uint32_t volatileSubkeyList = 0;
+  std::uint32_t valueCount = 0;
+  std::uint32_t valueList = 0;
+  std::uint32_t security = 0;
+  std::uint32_t classOffset = 0;
+  std::uint32_t largestSubkeyName = 0;      // low 16 bits; the rest are flags since Vista
+  std::uint16_t flagsAboveLargestName = 0;  // those flags: virtualization, user, debug
+  std::uint32_t largestSubkeyClass = 0;
+  std::uint32_t largestValueName = 0;
+  std::uint32_t largestValueData = 0;
+  std::uint16_t classLength = 0;
+  Bytes name;
+  bool compressedName = false;
 };
 
 struct ValueKey {
-    std::uint32_t rawDataSize = 0;
-    std::uint32_t dataOffset = 0;
-    std::uint32_t type = 0;
-    std::uint16_t flags = 0;
-    std::uint16_t spare = 0;
-    Bytes name;
-    bool compressedName = false;
+  std::uint32_t rawDataSize = 0;
+  std::uint32_t dataOffset = 0;
+  std::uint32_t type = 0;
+  std::uint16_t flags = 0;
+  std::uint16_t spare = 0;
+  Bytes name;
+  bool compressedName = false;
 
-    bool Inline() const { return (rawDataSize & kInlineDataBit) != 0; }
-    std::uint32_t DataSize() const { return rawDataSize & ~kInlineDataBit; }
+  bool Inline() const { return (rawDataSize & kInlineDataBit) != 0; }
+  std::uint32_t DataSize() const { return rawDataSize & ~kInlineDataBit; }
 };
 
 struct SecurityKey {
-    std::uint32_t flink = 0;
-    std::uint32_t blink = 0;
-    std::uint32_t referenceCount = 0;
-    std::uint32_t descriptorSize = 0;
+  std::uint32_t flink = 0;
+  std::uint32_t blink = 0;
+  std::uint32_t referenceCount = 0;
+  std::uint32_t descriptorSize = 0;
 };
 
 enum class ListKind { None, IndexLeaf, FastLeaf, HashLeaf, IndexRoot };
@@ -74,4 +74,4 @@ ListKind SubkeyListKind(Bytes cell);
 // Bytes per element of a subkey list of that kind.
 std::size_t ListElementSize(ListKind kind);
 
-} // namespace hive
+}  // namespace hive

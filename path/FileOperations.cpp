@@ -83,8 +83,8 @@ bool CreateFolderChain(const CPathName& path) {
 
   for (std::uint32_t index = first; index < count; ++index) {
     CPathComponent component = path.GetComponent(index);
-    const bool aboveRoot = working.IsEmpty() && working.IsRooted() &&
-                           component.GetText().CompareNoCase(kDotDot) == 0;
+    const bool aboveRoot =
+        working.IsEmpty() && working.IsRooted() && component.GetText().CompareNoCase(kDotDot) == 0;
     if (aboveRoot) throw CPathException(CPathException::badCombine);
     working.Append(component);
     // Back at the start of the chain (a\..\b): the root or the working folder

@@ -49,7 +49,9 @@ class CPathName {
   bool HasDrive() const { return m_bDrive; }
   bool IsRooted() const { return m_bRooted; }
   bool IsRelative() const { return m_bRelative; }
-  std::uint32_t GetComponentCount() const { return static_cast<std::uint32_t>(m_components.size()); }
+  std::uint32_t GetComponentCount() const {
+    return static_cast<std::uint32_t>(m_components.size());
+  }
   bool IsEmpty() const { return m_components.empty(); }
 
  private:

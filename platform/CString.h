@@ -8,7 +8,8 @@
 class CString {
  public:
   CString() = default;
-  CString(const wchar_t* text) : m_text(text != nullptr ? text : L"") {}  // NOLINT: implicit as in the framework
+  CString(const wchar_t* text)
+      : m_text(text != nullptr ? text : L"") {}  // NOLINT: implicit as in the framework
   CString(const wchar_t* text, std::size_t length) : m_text(text, length) {}
   CString(std::wstring text) : m_text(std::move(text)) {}  // NOLINT
 

@@ -18,8 +18,7 @@ class IRegistry {
                          std::uint32_t access, KeyHandle* result) = 0;
   // RegCreateKeyExW with no class and no security attributes; disposition may be null.
   virtual Status CreateKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
-                           std::uint32_t access, KeyHandle* result,
-                           std::uint32_t* disposition) = 0;
+                           std::uint32_t access, KeyHandle* result, std::uint32_t* disposition) = 0;
   // RegCloseKey.
   virtual Status CloseKey(KeyHandle key) = 0;
   // RegQueryInfoKeyW asking only for the longest value name, in characters

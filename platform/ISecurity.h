@@ -21,9 +21,8 @@ class ISecurity {
   virtual bool CloseToken(TokenHandle token) = 0;
   // GetTokenInformation: with too small a buffer it fails with
   // ERROR_INSUFFICIENT_BUFFER and reports the size needed in returnLength.
-  virtual bool GetTokenInformation(TokenHandle token, std::uint32_t informationClass,
-                                   void* buffer, std::uint32_t length,
-                                   std::uint32_t* returnLength) = 0;
+  virtual bool GetTokenInformation(TokenHandle token, std::uint32_t informationClass, void* buffer,
+                                   std::uint32_t length, std::uint32_t* returnLength) = 0;
   // AllocateAndInitializeSid with up to eight sub-authorities (the unused ones 0).
   virtual bool AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
                                         std::uint8_t subAuthorityCount,

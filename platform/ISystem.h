@@ -27,7 +27,7 @@ class ISystem {
   virtual std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
   // InitiateSystemShutdownW on the local computer.
   virtual bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
-                                      bool forceAppsClosed, bool rebootAfterShutdown) = 0;
+                               bool forceAppsClosed, bool rebootAfterShutdown) = 0;
 };
 
 }  // namespace platform

@@ -15,7 +15,7 @@ class IVolumes {
   // QueryDosDeviceW: the device's targets as a run of zero-terminated texts;
   // characters stored, 0 on failure.
   virtual std::uint32_t QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
-                                       std::uint32_t maxChars) = 0;
+                                           std::uint32_t maxChars) = 0;
 };
 
 }  // namespace platform

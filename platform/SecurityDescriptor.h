@@ -30,7 +30,6 @@ struct AllowEntry {
   std::uint8_t flags;  // inheritance flags of the ACE header
 };
 
-
 // A self-relative descriptor with the owner, the group and a DACL of allow
 // entries. `protectedDacl` sets SE_DACL_PROTECTED so nothing is inherited.
 DescriptorBytes MakeDescriptor(const SidBytes& owner, const SidBytes& group,

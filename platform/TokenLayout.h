@@ -53,7 +53,8 @@ inline std::uint32_t ReadCount(const std::byte* block) {
 
 inline SidAndAttributes ReadGroup(const std::byte* block, std::uint32_t index) {
   SidAndAttributes entry{};
-  std::memcpy(&entry, block + kTokenGroupsArrayOffset + index * sizeof(SidAndAttributes), sizeof entry);
+  std::memcpy(&entry, block + kTokenGroupsArrayOffset + index * sizeof(SidAndAttributes),
+              sizeof entry);
   return entry;
 }
 

@@ -6,11 +6,11 @@
 
 namespace platform {
 
-using Status = std::uint32_t;  // a Win32 error code (LSTATUS / GetLastError value)
-using KeyHandle = std::uintptr_t;  // HKEY
+using Status = std::uint32_t;        // a Win32 error code (LSTATUS / GetLastError value)
+using KeyHandle = std::uintptr_t;    // HKEY
 using TokenHandle = std::uintptr_t;  // HANDLE of an access token
-using FindHandle = std::uintptr_t;  // HANDLE of a file search
-using FileHandle = std::uintptr_t;  // HANDLE of an open file
-using Sid = void;  // opaque security identifier (PSID points at one)
+using FindHandle = std::uintptr_t;   // HANDLE of a file search
+using FileHandle = std::uintptr_t;   // HANDLE of an open file
+using Sid = void;                    // opaque security identifier (PSID points at one)
 
 }  // namespace platform

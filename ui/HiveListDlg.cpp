@@ -85,8 +85,9 @@ BOOL CHiveListDlg::OnInitDialog() {
 
 void CHiveListDlg::InitHiveListControl() {
   m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  HIMAGELIST ticks = ::ImageList_LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_CHECKBOXES),
-                                            15, 2, RGB(0, 128, 128), IMAGE_BITMAP, 0);
+  HIMAGELIST ticks =
+      ::ImageList_LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_CHECKBOXES), 15, 2,
+                             RGB(0, 128, 128), IMAGE_BITMAP, 0);
   m_list.SetImageList(ticks, LVSIL_STATE);
   RECT client{};
   ::GetClientRect(m_list.m_hWnd, &client);
@@ -171,9 +172,9 @@ std::optional<LRESULT> CHiveListDlg::OnNcHitTest(WPARAM wParam, LPARAM point) {
   auto answer = static_cast<int>(::DefWindowProcW(m_hWnd, WM_NCHITTEST, wParam, point));
   RECT window{};
   ::GetWindowRect(m_hWnd, &window);
-  return uilogic::SizeGripHitTest(answer, m_bGripVisible, ToRect(window),
-                                  {GET_X_LPARAM(point), GET_Y_LPARAM(point)},
-                                  ::GetSystemMetrics(SM_CXHSCROLL), ::GetSystemMetrics(SM_CYVSCROLL));
+  return uilogic::SizeGripHitTest(
+      answer, m_bGripVisible, ToRect(window), {GET_X_LPARAM(point), GET_Y_LPARAM(point)},
+      ::GetSystemMetrics(SM_CXHSCROLL), ::GetSystemMetrics(SM_CYVSCROLL));
 }
 
 std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
@@ -190,7 +191,8 @@ std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
   HWND defragment = GetDlgItem(IDC_DEFRAGMENT);
   HWND cancel = GetDlgItem(IDCANCEL);
   if (!g_layout.measured) {
-    g_layout.metrics = uilogic::MeasureLayoutMetrics(ChildRect(m_hWnd, list), ChildRect(m_hWnd, cancel));
+    g_layout.metrics =
+        uilogic::MeasureLayoutMetrics(ChildRect(m_hWnd, list), ChildRect(m_hWnd, cancel));
     g_layout.measured = true;
   }
   m_bGripVisible = uilogic::GripVisibleAfterSize(static_cast<std::uint32_t>(type));
@@ -202,10 +204,18 @@ std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
       uilogic::LayOutMainWindow(g_layout.metrics, current, LOWORD(size), HIWORD(size));
   constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOOWNERZORDER;
   HDWP batch = ::BeginDeferWindowPos(4);
-  if (batch != nullptr) batch = ::DeferWindowPos(batch, list, nullptr, 0, 0, layout.listWidth, layout.listHeight, kKeepOrder | SWP_NOMOVE);
-  if (batch != nullptr) batch = ::DeferWindowPos(batch, check, nullptr, layout.checkBox.x, layout.checkBox.y, 0, 0, kKeepOrder | SWP_NOSIZE);
-  if (batch != nullptr) batch = ::DeferWindowPos(batch, defragment, nullptr, layout.defragment.x, layout.defragment.y, 0, 0, kKeepOrder | SWP_NOSIZE);
-  if (batch != nullptr) batch = ::DeferWindowPos(batch, cancel, nullptr, layout.cancel.x, layout.cancel.y, 0, 0, kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr)
+    batch = ::DeferWindowPos(batch, list, nullptr, 0, 0, layout.listWidth, layout.listHeight,
+                             kKeepOrder | SWP_NOMOVE);
+  if (batch != nullptr)
+    batch = ::DeferWindowPos(batch, check, nullptr, layout.checkBox.x, layout.checkBox.y, 0, 0,
+                             kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr)
+    batch = ::DeferWindowPos(batch, defragment, nullptr, layout.defragment.x, layout.defragment.y,
+                             0, 0, kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr)
+    batch = ::DeferWindowPos(batch, cancel, nullptr, layout.cancel.x, layout.cancel.y, 0, 0,
+                             kKeepOrder | SWP_NOSIZE);
   if (batch != nullptr) ::EndDeferWindowPos(batch);
   return 0;
 }
@@ -244,8 +254,9 @@ void CHiveListDlg::OnDefragment() {
     UpdateData(TRUE);
     std::vector<CompactionRow> rows;
     for (int index = 0; index < m_list.GetItemCount(); ++index) {
-      rows.push_back({reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
-                      m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
+      rows.push_back(
+          {reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
+           m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
     }
     // Hives left alone are named before the restart counts down.
     auto tellBeforeRestart = [this](const CompactionOutcome& done) {

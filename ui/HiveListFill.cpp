@@ -16,7 +16,7 @@ void FillHiveList(CHiveListDlg& dialog) {
       int inserted = list.InsertItem(index, record->name, reinterpret_cast<LPARAM>(record),
                                      uilogic::StateForTick(StartsTicked(*record)));
       if (inserted < 0) continue;  // the unique_ptr releases a record no row took
-      entry.release();  // the row owns it now
+      entry.release();             // the row owns it now
       index = inserted;
       CPathString text = record->path.GetText();
       list.SetItemText(inserted, 1, text.IsEmpty() ? L"" : text.GetBuffer());

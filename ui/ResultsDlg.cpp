@@ -75,7 +75,8 @@ void CResultsDlg::InitResultsListControl() {
   HIMAGELIST images = ::ImageList_Create(16, 16, ILC_COLOR16 | ILC_MASK, 1, 0);
   auto picture = static_cast<HBITMAP>(::LoadImageW(
       AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_HIVE_SMALL), IMAGE_BITMAP, 0, 0, 0));
-  if (images != nullptr && picture != nullptr) ::ImageList_AddMasked(images, picture, RGB(255, 0, 255));
+  if (images != nullptr && picture != nullptr)
+    ::ImageList_AddMasked(images, picture, RGB(255, 0, 255));
   if (picture != nullptr) ::DeleteObject(picture);
   m_list.SetImageList(images, LVSIL_SMALL);
   RECT client{};

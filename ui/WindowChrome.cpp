@@ -9,10 +9,10 @@
 #include "ui/res/resource.h"
 
 HICON LoadAppIcon(bool small) {
-  return static_cast<HICON>(::LoadImageW(
-      AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-      ::GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
-      ::GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), LR_DEFAULTCOLOR));
+  return static_cast<HICON>(
+      ::LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                   ::GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON),
+                   ::GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON), LR_DEFAULTCOLOR));
 }
 
 void DestroyAppIcons(HICON big, HICON small) {
@@ -47,9 +47,9 @@ bool PaintMinimizedIcon(HWND window, HICON icon) {
   ::SendMessageW(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   RECT client{};
   ::GetClientRect(window, &client);
-  uilogic::Point at = uilogic::MinimizedIconPosition(
-      client.right - client.left, client.bottom - client.top, ::GetSystemMetrics(SM_CXICON),
-      ::GetSystemMetrics(SM_CYICON));
+  uilogic::Point at =
+      uilogic::MinimizedIconPosition(client.right - client.left, client.bottom - client.top,
+                                     ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
   ::DrawIcon(dc, at.x, at.y, icon);
   ::EndPaint(window, &paint);
   return true;

@@ -37,15 +37,10 @@ BOOL CCompactorApp::InitInstance() {
   Enable3dControls();
   StartupOutcome outcome = DecideStartup(m_lpCmdLine, kBuildRefusesWindows64);
   switch (outcome) {
-    case StartupOutcome::RefuseWindows64:
-      ShowRefusal(IDS_WINDOWS_64BIT);
-      return FALSE;
-    case StartupOutcome::RefuseNotAdministrator:
-      ShowRefusal(IDS_NOT_ADMINISTRATOR);
-      return FALSE;
+    case StartupOutcome::RefuseWindows64: ShowRefusal(IDS_WINDOWS_64BIT); return FALSE;
+    case StartupOutcome::RefuseNotAdministrator: ShowRefusal(IDS_NOT_ADMINISTRATOR); return FALSE;
     case StartupOutcome::NormalMode:
-    case StartupOutcome::ResultsMode:
-      break;
+    case StartupOutcome::ResultsMode: break;
   }
   std::unique_ptr<CDialog> window = MakeModeWindow(outcome);
   m_pMainWnd = window.get();

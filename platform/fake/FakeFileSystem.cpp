@@ -119,7 +119,8 @@ bool IsFullPath(const std::wstring& path) {
 
 std::string Printable(const std::wstring& text) {
   std::string printable;
-  for (wchar_t ch : text) printable.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
+  for (wchar_t ch : text)
+    printable.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
   return printable;
 }
 
@@ -134,8 +135,8 @@ DescriptorBytes RootFolderDescriptor() {
 }
 
 const SidBytes& InteractiveUserSid() {
-  static const SidBytes sid = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0,
-                               2, 0, 0, 0, 3, 0, 0, 0, 0xE9, 3, 0, 0};
+  static const SidBytes sid = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0,    0, 1, 0,
+                               0, 0, 2, 0, 0, 0, 3, 0, 0,  0, 0xE9, 3, 0, 0};
   return sid;
 }
 

@@ -26,7 +26,8 @@ struct Grouping {
 void DropLeadingZeroSizes(Grouping& grouping) {
   std::size_t zeros = 0;
   while (zeros < grouping.sizes.size() && grouping.sizes[zeros] == 0) ++zeros;
-  grouping.sizes.erase(grouping.sizes.begin(), grouping.sizes.begin() + static_cast<std::ptrdiff_t>(zeros));
+  grouping.sizes.erase(grouping.sizes.begin(),
+                       grouping.sizes.begin() + static_cast<std::ptrdiff_t>(zeros));
   if (grouping.sizes.empty()) grouping.repeatLast = false;
 }
 
@@ -157,7 +158,7 @@ int FakeLocale::Fail(Status error) {
 }
 
 int FakeLocale::QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer,
-                              int size) {
+                                int size) {
   if (auto error = m_faults.Check("GetLocaleInfoW")) return Fail(*error);
   if (size < 0 || (size > 0 && buffer == nullptr)) return Fail(kErrorInvalidParameter);
   const FakeNumberSettings* settings = SettingsFor(locale);
@@ -172,8 +173,8 @@ int FakeLocale::QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_
       number = settings->negativeOrder;
     } else if (item == kLocaleIDigits) {
       number = settings->digits;
-    } else if (item == kLocaleSDecimal || item == kLocaleSThousand ||
-               item == kLocaleSGrouping || item == kLocaleSNegativeSign) {
+    } else if (item == kLocaleSDecimal || item == kLocaleSThousand || item == kLocaleSGrouping ||
+               item == kLocaleSNegativeSign) {
       return Fail(kErrorInvalidFlags);  // a text item has no number form
     } else {
       return Fail(kErrorInvalidParameter);
@@ -203,7 +204,7 @@ int FakeLocale::QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_
 }
 
 int FakeLocale::FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
-                                const NumberFormat* format, wchar_t* buffer, int size) {
+                                 const NumberFormat* format, wchar_t* buffer, int size) {
   if (auto error = m_faults.Check("GetNumberFormatW")) return Fail(*error);
   const FakeNumberSettings* settings = SettingsFor(locale);
   if (size < 0 || (size > 0 && buffer == nullptr) || value == nullptr || settings == nullptr) {
@@ -216,13 +217,12 @@ int FakeLocale::FormatNumberText(std::uint32_t locale, std::uint32_t flags, cons
     if (format->decimalSep == nullptr || format->thousandSep == nullptr) {
       return Fail(kErrorInvalidParameter);
     }
-    effective = {format->numDigits,     format->leadingZero != 0,
-                 GroupingFromNumber(format->grouping), format->decimalSep,
-                 format->thousandSep,   format->negativeOrder};
+    effective = {format->numDigits,  format->leadingZero != 0, GroupingFromNumber(format->grouping),
+                 format->decimalSep, format->thousandSep,      format->negativeOrder};
   } else {
-    effective = {settings->digits,   settings->leadingZero != 0,
-                 GroupingFromText(settings->grouping), settings->decimal,
-                 settings->thousand, settings->negativeOrder};
+    effective = {
+        settings->digits,  settings->leadingZero != 0, GroupingFromText(settings->grouping),
+        settings->decimal, settings->thousand,         settings->negativeOrder};
   }
   if (effective.digits > kMostFractionalDigits) return Fail(kErrorInvalidParameter);
 
@@ -280,7 +280,7 @@ int FakeLocale::CompareNoCase(const wchar_t* first, const wchar_t* second) {
 }
 
 int FakeLocale::CompareText(std::uint32_t, std::uint32_t flags, const wchar_t* first,
-                              int firstLength, const wchar_t* second, int secondLength) {
+                            int firstLength, const wchar_t* second, int secondLength) {
   if (auto error = m_faults.Check("CompareStringW")) return Fail(*error);
   if (first == nullptr || second == nullptr) return Fail(kErrorInvalidParameter);
   std::wstring_view a(first, firstLength < 0 ? std::wcslen(first) : std::size_t(firstLength));

@@ -31,8 +31,8 @@ struct FakeKey {
   std::vector<std::unique_ptr<FakeKey>> subkeys;
   std::vector<FakeValue> values;
   bool deleted = false;
-  bool isVolatile = false;  // lives in memory only: saves leave it out
-  std::wstring hiveFile;  // set on a hive's root key: the file the hive lives in
+  bool isVolatile = false;        // lives in memory only: saves leave it out
+  std::wstring hiveFile;          // set on a hive's root key: the file the hive lives in
   std::uint64_t compactSize = 0;  // the size of the file a save of this hive writes
 
   FakeKey* FindSubkey(const std::wstring& childName) const;
@@ -55,8 +55,8 @@ class FakeRegistry : public IRegistry {
   FakeRegistry(FaultPlan& faults, FakeSecurity& security, FakeFileSystem& files);
   ~FakeRegistry() override;
 
-  Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
-                 std::uint32_t access, KeyHandle* result) override;
+  Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
+                 KeyHandle* result) override;
   Status CreateKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
                    std::uint32_t access, KeyHandle* result, std::uint32_t* disposition) override;
   Status CloseKey(KeyHandle key) override;

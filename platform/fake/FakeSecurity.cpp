@@ -14,10 +14,10 @@ struct KnownPrivilege {
   std::uint32_t luid;
 };
 constexpr KnownPrivilege kKnownPrivileges[] = {
-    {L"SeSecurityPrivilege", 8},  {L"SeBackupPrivilege", 17},
-    {L"SeRestorePrivilege", 18},  {L"SeShutdownPrivilege", 19},
-    {L"SeDebugPrivilege", 20},    {L"SeChangeNotifyPrivilege", 23},
-    {L"SeUndockPrivilege", 25},   {L"SeIncreaseWorkingSetPrivilege", 33},
+    {L"SeSecurityPrivilege", 8}, {L"SeBackupPrivilege", 17},
+    {L"SeRestorePrivilege", 18}, {L"SeShutdownPrivilege", 19},
+    {L"SeDebugPrivilege", 20},   {L"SeChangeNotifyPrivilege", 23},
+    {L"SeUndockPrivilege", 25},  {L"SeIncreaseWorkingSetPrivilege", 33},
 };
 
 std::optional<std::uint32_t> LuidOf(const std::wstring& name) {
@@ -199,7 +199,8 @@ bool FakeSecurity::AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
     m_system.SetLastError(kErrorInvalidParameter);
     return false;
   }
-  auto* bytes = new std::vector<std::uint8_t>(BuildSid(authority, subAuthorities, subAuthorityCount));
+  auto* bytes =
+      new std::vector<std::uint8_t>(BuildSid(authority, subAuthorities, subAuthorityCount));
   m_sids.insert(bytes);
   *sid = bytes->data();
   return true;
@@ -241,10 +242,10 @@ bool FakeSecurity::AdjustTokenPrivileges(TokenHandle handle, bool disableAll,
   if (token == nullptr) return false;
   bool assigned = false;
   for (FakePrivilege& privilege : token->privileges) {
-    bool matches = disableAll ||
-                   (newState.privilegeCount == 1 &&
-                    LuidOf(privilege.name).value_or(0) == newState.privilege.luid.lowPart &&
-                    newState.privilege.luid.highPart == 0);
+    bool matches =
+        disableAll || (newState.privilegeCount == 1 &&
+                       LuidOf(privilege.name).value_or(0) == newState.privilege.luid.lowPart &&
+                       newState.privilege.luid.highPart == 0);
     if (!matches) continue;
     if (!disableAll && (newState.privilege.attributes & kSePrivilegeEnabled) != 0) {
       privilege.attributes |= kSePrivilegeEnabled;

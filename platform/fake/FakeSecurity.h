@@ -48,8 +48,7 @@ class FakeSecurity : public ISecurity {
   bool CloseToken(TokenHandle token) override;
   bool GetTokenInformation(TokenHandle token, std::uint32_t informationClass, void* buffer,
                            std::uint32_t length, std::uint32_t* returnLength) override;
-  bool AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
-                                std::uint8_t subAuthorityCount,
+  bool AllocateAndInitializeSid(const std::uint8_t (&authority)[6], std::uint8_t subAuthorityCount,
                                 const std::uint32_t (&subAuthorities)[8], Sid** sid) override;
   bool EqualSid(Sid* first, Sid* second) override;
   void FreeSid(Sid* sid) override;

@@ -62,7 +62,7 @@ std::uint32_t FakeSystem::QuerySystemWindowsDirectory(wchar_t* buffer, std::uint
 }
 
 bool FakeSystem::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
-                                        bool forceAppsClosed, bool rebootAfterShutdown) {
+                                 bool forceAppsClosed, bool rebootAfterShutdown) {
   if (auto error = m_faults.Check("InitiateSystemShutdownW")) {
     m_lastError = *error;
     return false;

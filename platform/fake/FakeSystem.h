@@ -37,8 +37,8 @@ class FakeSystem : public ISystem {
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   // Needs SeShutdownPrivilege switched on once tokens are attached.
-  bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
-                              bool forceAppsClosed, bool rebootAfterShutdown) override;
+  bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
+                       bool rebootAfterShutdown) override;
 
   // The tokens whose privileges guard the restart request.
   void UseTokensOf(const FakeSecurity& security) { m_pSecurity = &security; }

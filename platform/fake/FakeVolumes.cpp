@@ -22,7 +22,7 @@ std::uint32_t FakeVolumes::QueryLogicalDriveStrings(std::uint32_t bufferLength, 
 }
 
 std::uint32_t FakeVolumes::QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
-                                          std::uint32_t maxChars) {
+                                              std::uint32_t maxChars) {
   if (auto error = m_faults.Check("QueryDosDeviceW")) {
     m_system.SetLastError(*error);
     return 0;

@@ -10,7 +10,7 @@
 namespace platform::fake {
 
 struct FakeDrive {
-  std::wstring root;  // as GetLogicalDriveStringsW lists it, normally "C:\"
+  std::wstring root;                  // as GetLogicalDriveStringsW lists it, normally "C:\"
   std::vector<std::wstring> devices;  // QueryDosDeviceW's targets; none: the query fails
 };
 
@@ -20,7 +20,7 @@ class FakeVolumes : public IVolumes {
 
   std::uint32_t QueryLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
   std::uint32_t QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
-                               std::uint32_t maxChars) override;
+                                   std::uint32_t maxChars) override;
 
   std::vector<FakeDrive> drives = {{L"C:\\", {L"\\Device\\HarddiskVolume1"}}};
 

@@ -51,10 +51,10 @@ void CopyFacts(const BY_HANDLE_FILE_INFORMATION& information, FileFacts* facts) 
   facts->attributes = information.dwFileAttributes;
   facts->volumeSerialNumber = information.dwVolumeSerialNumber;
   facts->linkCount = information.nNumberOfLinks;
-  facts->size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) |
-                information.nFileSizeLow;
-  facts->fileIndex = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
-                     information.nFileIndexLow;
+  facts->size =
+      (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  facts->fileIndex =
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
 }
 
 }  // namespace
@@ -71,8 +71,8 @@ bool Win32FileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
 
 bool Win32FileSystem::ReadSecurityDescriptor(const wchar_t* path,
                                              std::vector<std::uint8_t>* descriptor) {
-  HANDLE handle = ::CreateFileW(path, READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
-                                kTheLinkItself, nullptr);
+  HANDLE handle =
+      ::CreateFileW(path, READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING, kTheLinkItself, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   constexpr SECURITY_INFORMATION kWanted =
       OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;

@@ -5,12 +5,12 @@
 namespace platform::win32 {
 
 int Win32Locale::QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer,
-                               int size) {
+                                 int size) {
   return ::GetLocaleInfoW(locale, type, buffer, size);
 }
 
 int Win32Locale::FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
-                                 const NumberFormat* format, wchar_t* buffer, int size) {
+                                  const NumberFormat* format, wchar_t* buffer, int size) {
   NUMBERFMTW converted{};
   if (format != nullptr) {
     converted.NumDigits = format->numDigits;
@@ -29,7 +29,7 @@ int Win32Locale::CompareNoCase(const wchar_t* first, const wchar_t* second) {
 }
 
 int Win32Locale::CompareText(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
-                               int firstLength, const wchar_t* second, int secondLength) {
+                             int firstLength, const wchar_t* second, int secondLength) {
   return ::CompareStringW(locale, flags, first, firstLength, second, secondLength);
 }
 

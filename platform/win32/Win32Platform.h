@@ -6,8 +6,8 @@ namespace platform::win32 {
 
 class Win32Registry : public IRegistry {
  public:
-  Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
-                 std::uint32_t access, KeyHandle* result) override;
+  Status OpenKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
+                 KeyHandle* result) override;
   Status CreateKey(KeyHandle root, const wchar_t* subKey, std::uint32_t options,
                    std::uint32_t access, KeyHandle* result, std::uint32_t* disposition) override;
   Status CloseKey(KeyHandle key) override;
@@ -39,8 +39,7 @@ class Win32Security : public ISecurity {
   bool CloseToken(TokenHandle token) override;
   bool GetTokenInformation(TokenHandle token, std::uint32_t informationClass, void* buffer,
                            std::uint32_t length, std::uint32_t* returnLength) override;
-  bool AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
-                                std::uint8_t subAuthorityCount,
+  bool AllocateAndInitializeSid(const std::uint8_t (&authority)[6], std::uint8_t subAuthorityCount,
                                 const std::uint32_t (&subAuthorities)[8], Sid** sid) override;
   bool EqualSid(Sid* first, Sid* second) override;
   void FreeSid(Sid* sid) override;
@@ -57,8 +56,8 @@ class Win32System : public ISystem {
   std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
-  bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
-                              bool forceAppsClosed, bool rebootAfterShutdown) override;
+  bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
+                       bool rebootAfterShutdown) override;
 };
 
 class Win32FileSystem : public IFileSystem {
@@ -89,17 +88,17 @@ class Win32Volumes : public IVolumes {
  public:
   std::uint32_t QueryLogicalDriveStrings(std::uint32_t bufferLength, wchar_t* buffer) override;
   std::uint32_t QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
-                               std::uint32_t maxChars) override;
+                                   std::uint32_t maxChars) override;
 };
 
 class Win32Locale : public ILocale {
  public:
   int QueryLocaleInfo(std::uint32_t locale, std::uint32_t type, wchar_t* buffer, int size) override;
   int FormatNumberText(std::uint32_t locale, std::uint32_t flags, const wchar_t* value,
-                      const NumberFormat* format, wchar_t* buffer, int size) override;
+                       const NumberFormat* format, wchar_t* buffer, int size) override;
   int CompareNoCase(const wchar_t* first, const wchar_t* second) override;
-  int CompareText(std::uint32_t locale, std::uint32_t flags, const wchar_t* first,
-                    int firstLength, const wchar_t* second, int secondLength) override;
+  int CompareText(std::uint32_t locale, std::uint32_t flags, const wchar_t* first, int firstLength,
+                  const wchar_t* second, int secondLength) override;
   std::uint32_t GetThreadLocale() override;
 };
 

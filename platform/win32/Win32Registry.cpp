@@ -23,8 +23,8 @@ Status Win32Registry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint
                                 std::uint32_t* disposition) {
   HKEY key = nullptr;
   DWORD made = 0;
-  LSTATUS status = ::RegCreateKeyExW(ToHkey(root), subKey, 0, nullptr, options, access, nullptr,
-                                     &key, &made);
+  LSTATUS status =
+      ::RegCreateKeyExW(ToHkey(root), subKey, 0, nullptr, options, access, nullptr, &key, &made);
   *result = FromHkey(key);
   if (disposition != nullptr) *disposition = made;
   return ToStatus(status);
@@ -44,8 +44,8 @@ Status Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, wchar_t* nam
                                 std::uint32_t* nameLength, std::uint32_t* type) {
   DWORD length = *nameLength;
   DWORD valueType = 0;
-  LSTATUS status = ::RegEnumValueW(ToHkey(key), index, name, &length, nullptr, &valueType,
-                                   nullptr, nullptr);
+  LSTATUS status =
+      ::RegEnumValueW(ToHkey(key), index, name, &length, nullptr, &valueType, nullptr, nullptr);
   *nameLength = length;
   if (type != nullptr) *type = valueType;
   return ToStatus(status);
@@ -89,8 +89,7 @@ Status Win32Registry::SaveKeyWithSecurity(KeyHandle key, const wchar_t* file,
   attributes.nLength = sizeof attributes;
   attributes.lpSecurityDescriptor = copy.data();
   attributes.bInheritHandle = FALSE;
-  return ToStatus(
-      ::RegSaveKeyExW(ToHkey(key), file, copy.empty() ? nullptr : &attributes, flags));
+  return ToStatus(::RegSaveKeyExW(ToHkey(key), file, copy.empty() ? nullptr : &attributes, flags));
 }
 
 Status Win32Registry::EnumSubkey(KeyHandle key, std::uint32_t index, wchar_t* name,

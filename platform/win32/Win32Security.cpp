@@ -28,23 +28,24 @@ bool Win32Security::OpenThreadToken(std::uint32_t access, bool openAsSelf, Token
   return ok != FALSE;
 }
 
-bool Win32Security::CloseToken(TokenHandle token) { return ::CloseHandle(ToHandle(token)) != FALSE; }
+bool Win32Security::CloseToken(TokenHandle token) {
+  return ::CloseHandle(ToHandle(token)) != FALSE;
+}
 
 bool Win32Security::GetTokenInformation(TokenHandle token, std::uint32_t informationClass,
                                         void* buffer, std::uint32_t length,
                                         std::uint32_t* returnLength) {
   DWORD needed = 0;
-  BOOL ok = ::GetTokenInformation(ToHandle(token),
-                                  static_cast<TOKEN_INFORMATION_CLASS>(informationClass), buffer,
-                                  length, &needed);
+  BOOL ok =
+      ::GetTokenInformation(ToHandle(token), static_cast<TOKEN_INFORMATION_CLASS>(informationClass),
+                            buffer, length, &needed);
   *returnLength = needed;
   return ok != FALSE;
 }
 
 bool Win32Security::AllocateAndInitializeSid(const std::uint8_t (&authority)[6],
                                              std::uint8_t subAuthorityCount,
-                                             const std::uint32_t (&subAuthorities)[8],
-                                             Sid** sid) {
+                                             const std::uint32_t (&subAuthorities)[8], Sid** sid) {
   SID_IDENTIFIER_AUTHORITY identifier{};
   for (int i = 0; i < 6; ++i) identifier.Value[i] = authority[i];
   PSID made = nullptr;

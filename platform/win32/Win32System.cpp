@@ -34,7 +34,7 @@ std::uint32_t Win32System::QuerySystemWindowsDirectory(wchar_t* buffer, std::uin
 }
 
 bool Win32System::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
-                                         bool forceAppsClosed, bool rebootAfterShutdown) {
+                                  bool forceAppsClosed, bool rebootAfterShutdown) {
   return ::InitiateSystemShutdownW(nullptr, const_cast<wchar_t*>(message), timeoutSeconds,
                                    forceAppsClosed ? TRUE : FALSE,
                                    rebootAfterShutdown ? TRUE : FALSE) != FALSE;

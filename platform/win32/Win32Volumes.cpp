@@ -9,7 +9,7 @@ std::uint32_t Win32Volumes::QueryLogicalDriveStrings(std::uint32_t bufferLength,
 }
 
 std::uint32_t Win32Volumes::QueryDosDeviceName(const wchar_t* deviceName, wchar_t* targetPath,
-                                           std::uint32_t maxChars) {
+                                               std::uint32_t maxChars) {
   return ::QueryDosDeviceW(deviceName, targetPath, maxChars);
 }
 

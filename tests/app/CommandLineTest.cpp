@@ -28,8 +28,7 @@ TEST(CommandLineTail, SplitsTheProgramNameAsTheRuntimeDoes) {
       {L"x.exe a  b ", L"a  b "},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(std::wstring(CommandLineTail(rows[i].commandLine)), rows[i].tail)
-        << "row " << i;
+    EXPECT_EQ(std::wstring(CommandLineTail(rows[i].commandLine)), rows[i].tail) << "row " << i;
   }
   EXPECT_STREQ(CommandLineTail(nullptr), L"");
 }
@@ -41,8 +40,8 @@ struct SwitchRow {
 
 TEST(FindNextSwitch, ReturnsThePositionAfterTheFirstPrefix) {
   const SwitchRow rows[] = {
-      {L"", -1}, {L"results", -1}, {L"/results", 1}, {L"-results", 1},
-      {L"x /r", 3}, {L"--results", 1}, {L"a\\b", -1}, {L"\u2212results", -1},  // minus sign is not a hyphen
+      {L"", -1},         {L"results", -1}, {L"/results", 1},       {L"-results", 1}, {L"x /r", 3},
+      {L"--results", 1}, {L"a\\b", -1},    {L"\u2212results", -1},  // minus sign is not a hyphen
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const wchar_t* found = FindNextSwitch(rows[i].text, L"-/");
@@ -77,7 +76,8 @@ TEST(IsResultsSwitchPresent, MatchesTheWholeRestOfTheLineWithoutRegardToCase) {
       {L"--results", true},
       {L"/result", false},
       {L"/resultsx", false},
-      {L"Files\\Tools\\x.exe /results", true},  // unquoted path with blanks, as old registrations wrote
+      {L"Files\\Tools\\x.exe /results",
+       true},  // unquoted path with blanks, as old registrations wrote
       {L"C:\\Program Files\\Tools\\x.exe\" /results", true},
       {L"/results/results", true},
   };

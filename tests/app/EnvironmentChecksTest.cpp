@@ -20,11 +20,11 @@ struct ArchitectureRow {
 TEST(IsWindows64Bit, AnswersByTheNativeProcessorArchitecture) {
   const ArchitectureRow rows[] = {
       {std::nullopt, false},  // no GetNativeSystemInfo
-      {0, false},  // x86
-      {5, false},  // ARM
-      {6, true},  // Itanium
-      {9, true},  // x64
-      {12, true},  // ARM64: the x86 build runs emulated with redirection
+      {0, false},             // x86
+      {5, false},             // ARM
+      {6, true},              // Itanium
+      {9, true},              // x64
+      {12, true},             // ARM64: the x86 build runs emulated with redirection
       {0xFFFF, false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -53,7 +53,8 @@ TEST(IsAdministrator, CountsMembershipWhateverTheGroupAttributes) {
       {"ordinary user", {{UsersSid(), 4}}, false},
       {"no groups", {}, false},
       {"a similar identifier with another RID",
-       {{platform::fake::MakeSid(platform::kSecurityNtAuthority, {32, 545, 544}), 4}}, false},
+       {{platform::fake::MakeSid(platform::kSecurityNtAuthority, {32, 545, 544}), 4}},
+       false},
   };
   for (const Row& row : rows) {
     FakeWindows fake;

@@ -15,7 +15,8 @@ using platform::fake::FakeWindows;
 
 std::wstring Describe(const DriveMap& map) {
   std::wstring text;
-  for (const DriveMapEntry& entry : map) text += entry.drive.str() + L"=" + entry.device.str() + L";";
+  for (const DriveMapEntry& entry : map)
+    text += entry.drive.str() + L"=" + entry.device.str() + L";";
   return text;
 }
 
@@ -36,7 +37,8 @@ TEST(BuildDriveMapTest, MapsEachDriveToItsFirstDevice) {
       {"only the first of several targets",
        {{L"C:\\", {L"\\Device\\HarddiskVolume1", L"\\Device\\HarddiskVolume9"}}},
        L"C:=\\Device\\HarddiskVolume1;"},
-      {"a root without its backslash is used as it is", {{L"E:", {L"\\Device\\HarddiskVolume5"}}},
+      {"a root without its backslash is used as it is",
+       {{L"E:", {L"\\Device\\HarddiskVolume5"}}},
        L"E:=\\Device\\HarddiskVolume5;"},
       {"an empty device name would claim every file", {{L"Z:\\", {L""}}}, L""},
       {"no drives", {}, L""},

@@ -55,7 +55,7 @@ TEST_F(HiveListTest, ListsEachHiveWithItsNamePathAndSize) {
       {L"C:\\", {L"\\Device\\HarddiskVolume1"}},
       {L"D:\\", {L"\\Device\\HarddiskVolume10"}},
       {L"E:", {L"\\Device\\HarddiskVolume2"}},  // listed without its backslash
-      {L"F:\\", {}},  // no device
+      {L"F:\\", {}},                            // no device
   };
   fake.files.AddDrive(L'D');
   fake.files.AddDrive(L'E');
@@ -112,7 +112,10 @@ TEST_F(HiveListTest, SkipsValuesThatAreNoHiveWithAFile) {
       {"a good value", L"\\REGISTRY\\MACHINE\\GOOD", platform::kRegSz, WideBytes(file), true},
       {"empty data", L"\\REGISTRY\\MACHINE\\HARDWARE", platform::kRegSz, WideBytes(L""), false},
       {"no data at all", L"\\REGISTRY\\MACHINE\\NODATA", platform::kRegSz, {}, false},
-      {"less data than one character", L"\\REGISTRY\\MACHINE\\ODD", platform::kRegSz, {0x5C},
+      {"less data than one character",
+       L"\\REGISTRY\\MACHINE\\ODD",
+       platform::kRegSz,
+       {0x5C},
        false},
       {"REG_EXPAND_SZ", L"\\REGISTRY\\MACHINE\\EXPAND", platform::kRegExpandSz, WideBytes(file),
        false},
@@ -146,7 +149,8 @@ TEST_F(HiveListTest, SkipsValuesThatAreNoHiveWithAFile) {
     ASSERT_GE(hives.size(), 1u) << "row " << i << ": " << row.what;
     EXPECT_EQ(hives.size(), row.listed ? 2u : 1u) << "row " << i << ": " << row.what;
     if (row.listed && hives.size() == 2) {
-      EXPECT_EQ(Describe(*hives[1]), TranslateHiveName(row.name.c_str()).str() + L"|C:\\h|8192|ticked")
+      EXPECT_EQ(Describe(*hives[1]),
+                TranslateHiveName(row.name.c_str()).str() + L"|C:\\h|8192|ticked")
           << "row " << i << ": " << row.what;
     }
   }

@@ -21,7 +21,8 @@ TEST(HiveLeafNameTest, TakesTheTextAfterTheLastBackslash) {
       {L"SOFTWARE", L"SOFTWARE"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(HiveLeafName(rows[i].name).str(), rows[i].leaf) << "row " << i << ": " << rows[i].name;
+    EXPECT_EQ(HiveLeafName(rows[i].name).str(), rows[i].leaf)
+        << "row " << i << ": " << rows[i].name;
   }
 }
 

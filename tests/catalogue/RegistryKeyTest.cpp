@@ -163,7 +163,7 @@ TEST_F(RegistryKeyTest, AValueThatGrowsBetweenTheTwoReadsReturnsMoreData) {
   data.Reserve(256);
   EXPECT_EQ(key.QueryValue(L"v", data), platform::kErrorMoreData);
   EXPECT_EQ(data.capacity, 1001 * kChar);  // the grown block stays
-  EXPECT_EQ(queries, 2);  // no third attempt
+  EXPECT_EQ(queries, 2);                   // no third attempt
 }
 
 TEST_F(RegistryKeyTest, AMissingValueFailsAtOnceAndKeepsTheBuffer) {
@@ -189,7 +189,7 @@ TEST_F(RegistryKeyTest, FailuresOfEitherReadAreReturned) {
   };
   const Row rows[] = {
       {0, 256, platform::kErrorAccessDenied},  // first read, buffer large enough
-      {1, 0, platform::kErrorAccessDenied},  // second read after the grow
+      {1, 0, platform::kErrorAccessDenied},    // second read after the grow
   };
   for (const Row& row : rows) {
     FakeWindows local;

@@ -15,7 +15,8 @@ bool MakeLargeFile(const std::wstring& path, std::uint64_t size) {
   ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
   LARGE_INTEGER end;
   end.QuadPart = static_cast<LONGLONG>(size);
-  bool ok = ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != FALSE && ::SetEndOfFile(file) != FALSE;
+  bool ok =
+      ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != FALSE && ::SetEndOfFile(file) != FALSE;
   ::CloseHandle(file);
   if (!ok) ::DeleteFileW(path.c_str());
   return ok;

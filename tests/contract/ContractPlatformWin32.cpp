@@ -21,8 +21,9 @@ std::wstring ScratchFolder() {
     std::wstring base = temp;
     if (!base.empty() && base.back() == L'\\') base.pop_back();
     for (int attempt = 0; folder.empty(); ++attempt) {
-      std::wstring candidate = base + L"\\kelvaro-contract-" + std::to_wstring(::GetCurrentProcessId()) +
-                               L"-" + std::to_wstring(attempt);
+      std::wstring candidate = base + L"\\kelvaro-contract-" +
+                               std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(attempt);
       if (::CreateDirectoryW(candidate.c_str(), nullptr)) folder = candidate;
     }
   }

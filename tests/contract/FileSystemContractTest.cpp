@@ -50,7 +50,8 @@ class FileSystemContract : public ::testing::Test {
   }
   std::wstring File(const std::wstring& relative, std::uint64_t size = 16) {
     std::wstring path = At(relative);
-    EXPECT_TRUE(contract::MakeLargeFile(path, size)) << "could not make a file of " << size << " bytes";
+    EXPECT_TRUE(contract::MakeLargeFile(path, size))
+        << "could not make a file of " << size << " bytes";
     m_made.push_back({path, false});
     return path;
   }
@@ -136,7 +137,8 @@ TEST_F(FileSystemContract, AttributesOfWhatIsNotThere) {
       {L"Missing\\missing.bin", kErrorPathNotFound},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(Files().QueryFileAttributes(At(rows[i].relative).c_str()), kInvalidFileAttributes) << "row " << i;
+    EXPECT_EQ(Files().QueryFileAttributes(At(rows[i].relative).c_str()), kInvalidFileAttributes)
+        << "row " << i;
     EXPECT_EQ(System().GetLastError(), rows[i].error) << "row " << i << ": " << rows[i].relative;
   }
   EXPECT_EQ(Files().QueryFileAttributes(nullptr), kInvalidFileAttributes);
@@ -162,12 +164,8 @@ TEST_F(FileSystemContract, SearchFindsAMatchOrNothing) {
     std::uint64_t size;
   };
   const Row rows[] = {
-      {L"c.*", L"c.txt", 300},
-      {L"?.txt", L"c.txt", 300},
-      {L"*.txt", L"c.txt", 300},
-      {L"A.LOG", L"a.log", 100},
-      {L"*.dat", nullptr, 0},
-      {L"x?.log", nullptr, 0},
+      {L"c.*", L"c.txt", 300},   {L"?.txt", L"c.txt", 300}, {L"*.txt", L"c.txt", 300},
+      {L"A.LOG", L"a.log", 100}, {L"*.dat", nullptr, 0},    {L"x?.log", nullptr, 0},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     FindData found;
@@ -179,7 +177,8 @@ TEST_F(FileSystemContract, SearchFindsAMatchOrNothing) {
     }
     ASSERT_NE(search, kInvalidFindHandle) << "row " << i << ": " << rows[i].pattern;
     EXPECT_EQ(found.fileName, rows[i].name) << "row " << i;
-    EXPECT_EQ((std::uint64_t{found.fileSizeHigh} << 32) | found.fileSizeLow, rows[i].size) << "row " << i;
+    EXPECT_EQ((std::uint64_t{found.fileSizeHigh} << 32) | found.fileSizeLow, rows[i].size)
+        << "row " << i;
     EXPECT_EQ(found.attributes & kFileAttributeDirectory, 0u) << "row " << i;
     EXPECT_TRUE(Files().FindClose(search)) << "row " << i;
   }
@@ -246,20 +245,29 @@ TEST_F(FileSystemContract, RefusalsAndTheirErrors) {
     Status error;
   };
   const Row rows[] = {
-      {"CreateDirectoryW over a file", [&] { return Files().MakeDirectory(file.c_str()); }, kErrorAlreadyExists},
-      {"RemoveDirectoryW of a file", [&] { return Files().RemoveEmptyDirectory(file.c_str()); }, 267},
-      {"RemoveDirectoryW of nothing", [&] { return Files().RemoveEmptyDirectory(At(L"none").c_str()); }, kErrorFileNotFound},
-      {"DeleteFileW of nothing", [&] { return Files().RemoveFile(At(L"none").c_str()); }, kErrorFileNotFound},
-      {"DeleteFileW below nothing", [&] { return Files().RemoveFile(At(L"none\\x").c_str()); }, kErrorPathNotFound},
+      {"CreateDirectoryW over a file", [&] { return Files().MakeDirectory(file.c_str()); },
+       kErrorAlreadyExists},
+      {"RemoveDirectoryW of a file", [&] { return Files().RemoveEmptyDirectory(file.c_str()); },
+       267},
+      {"RemoveDirectoryW of nothing",
+       [&] { return Files().RemoveEmptyDirectory(At(L"none").c_str()); }, kErrorFileNotFound},
+      {"DeleteFileW of nothing", [&] { return Files().RemoveFile(At(L"none").c_str()); },
+       kErrorFileNotFound},
+      {"DeleteFileW below nothing", [&] { return Files().RemoveFile(At(L"none\\x").c_str()); },
+       kErrorPathNotFound},
       {"FindFirstFileW with a trailing backslash",
-       [&] { return Files().FindFirst(At(L"").c_str(), &found) != kInvalidFindHandle; }, kErrorFileNotFound},
+       [&] { return Files().FindFirst(At(L"").c_str(), &found) != kInvalidFindHandle; },
+       kErrorFileNotFound},
       {"FindFirstFileW of an empty text",
        [&] { return Files().FindFirst(L"", &found) != kInvalidFindHandle; }, kErrorPathNotFound},
       {"FindFirstFileW of a null text",
-       [&] { return Files().FindFirst(nullptr, &found) != kInvalidFindHandle; }, kErrorPathNotFound},
+       [&] { return Files().FindFirst(nullptr, &found) != kInvalidFindHandle; },
+       kErrorPathNotFound},
       {"GetFileAttributesW of a null text",
-       [&] { return Files().QueryFileAttributes(nullptr) != kInvalidFileAttributes; }, kErrorPathNotFound},
-      {"FindClose of a handle never opened", [&] { return Files().FindClose(0x7654320); }, kErrorInvalidHandle},
+       [&] { return Files().QueryFileAttributes(nullptr) != kInvalidFileAttributes; },
+       kErrorPathNotFound},
+      {"FindClose of a handle never opened", [&] { return Files().FindClose(0x7654320); },
+       kErrorInvalidHandle},
   };
   for (const Row& row : rows) {
     System().SetLastError(0);
@@ -363,12 +371,9 @@ TEST_F(PathOperationsContract, FilesAndFolders) {
     bool file;
   };
   const Row rows[] = {
-      {At(L"f.bin"), false, true},
-      {At(L"F.BIN"), false, true},
-      {At(L"missing.bin"), false, false},
-      {At(L"missing\\f.bin"), false, false},
-      {At(L"f.bin\\x"), false, false},
-      {At(L""), true, false},
+      {At(L"f.bin"), false, true},        {At(L"F.BIN"), false, true},
+      {At(L"missing.bin"), false, false}, {At(L"missing\\f.bin"), false, false},
+      {At(L"f.bin\\x"), false, false},    {At(L""), true, false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CPathName path = PathOf(rows[i].text);
@@ -418,19 +423,14 @@ TEST_F(PathOperationsContract, FileSizes) {
     std::uint64_t size;
   };
   const Row rows[] = {
-      {L"large.bin", true, kLarge},
-      {L"small.bin", true, 1000},
-      {L"SMALL.BIN", true, 1000},
-      {L"empty.bin", true, 0},
-      {L"l*.bin", true, kLarge},
-      {L"sm?ll.*", true, 1000},
-      {L"missing.bin", false, 0},
-      {L"missing\\large.bin", false, 0},
-      {L"*.none", false, 0},
+      {L"large.bin", true, kLarge}, {L"small.bin", true, 1000},        {L"SMALL.BIN", true, 1000},
+      {L"empty.bin", true, 0},      {L"l*.bin", true, kLarge},         {L"sm?ll.*", true, 1000},
+      {L"missing.bin", false, 0},   {L"missing\\large.bin", false, 0}, {L"*.none", false, 0},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     std::uint64_t size = 99;
-    EXPECT_EQ(GetFileSize(PathOf(At(rows[i].relative)), size), rows[i].found) << "row " << i << ": " << rows[i].relative;
+    EXPECT_EQ(GetFileSize(PathOf(At(rows[i].relative)), size), rows[i].found)
+        << "row " << i << ": " << rows[i].relative;
     EXPECT_EQ(size, rows[i].size) << "row " << i << ": " << rows[i].relative;
   }
 }

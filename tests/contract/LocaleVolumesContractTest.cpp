@@ -60,7 +60,7 @@ TEST(LocaleContractTest, NumbersComeAsTwoCharactersOfRoom) {
     wchar_t buffer[2] = {0xFFFF, 0xFFFF};
     ClearLastError();
     ASSERT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
-                                     buffer, 2),
+                                       buffer, 2),
               2)
         << "item 0x" << std::hex << item << ", error " << std::dec << LastError();
     std::uint32_t number = 0;
@@ -68,12 +68,12 @@ TEST(LocaleContractTest, NumbersComeAsTwoCharactersOfRoom) {
     // The number agrees with the item's text form.
     EXPECT_EQ(std::to_wstring(number), LocaleText(item)) << "item 0x" << std::hex << item;
     EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
-                                     nullptr, 0),
+                                       nullptr, 0),
               2)
         << "item 0x" << std::hex << item;
     ClearLastError();
     EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, item | platform::kLocaleReturnNumber,
-                                     buffer, 1),
+                                       buffer, 1),
               0)
         << "item 0x" << std::hex << item;
     EXPECT_EQ(LastError(), platform::kErrorInsufficientBuffer) << "item 0x" << std::hex << item;
@@ -107,7 +107,7 @@ TEST(LocaleContractTest, ATooSmallBufferFails) {
   std::vector<wchar_t> buffer(grouping.size(), L'x');
   ClearLastError();
   EXPECT_EQ(Locale().QueryLocaleInfo(kLocaleSystemDefault, platform::kLocaleSGrouping,
-                                   buffer.data(), static_cast<int>(buffer.size())),
+                                     buffer.data(), static_cast<int>(buffer.size())),
             0);
   EXPECT_EQ(LastError(), platform::kErrorInsufficientBuffer);
 }
@@ -162,11 +162,8 @@ TEST(NumberFormatContractTest, GroupingsOfSeveralDigits) {
     const wchar_t* expected;
   };
   const Row rows[] = {
-      {23, L"1,234,567,89"},
-      {230, L"1234,567,89"},
-      {203, L"1,234,567,,89"},
-      {30, L"123456,789"},
-      {310, L"12345,6,789"},
+      {23, L"1,234,567,89"}, {230, L"1234,567,89"}, {203, L"1,234,567,,89"},
+      {30, L"123456,789"},   {310, L"12345,6,789"},
   };
   std::wstring wineDiffers;
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -198,7 +195,8 @@ TEST(NumberFormatContractTest, ASizeOfZeroAsksForTheLength) {
   std::wstring thousand = L",";
   std::wstring decimal = L".";
   platform::NumberFormat format{0, 1, 3, decimal.data(), thousand.data(), 1};
-  EXPECT_EQ(Locale().FormatNumberText(kLocaleSystemDefault, 0, L"1234567", &format, nullptr, 0), 10);
+  EXPECT_EQ(Locale().FormatNumberText(kLocaleSystemDefault, 0, L"1234567", &format, nullptr, 0),
+            10);
 }
 
 TEST(NumberFormatContractTest, ATooSmallBufferFails) {

@@ -187,8 +187,8 @@ TEST(HiveSaveContract, ASaveWithADescriptorWritesANewFileCarryingIt) {
   ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName,
                                platform::kRegOptionBackupRestore, 0, &key, nullptr),
             0u);
-  const Status saved = registry.SaveKeyWithSecurity(key, file.c_str(), platform::ProtectedDescriptor(),
-                                                    platform::kRegLatestFormat);
+  const Status saved = registry.SaveKeyWithSecurity(
+      key, file.c_str(), platform::ProtectedDescriptor(), platform::kRegLatestFormat);
   registry.CloseKey(key);
   DisablePrivilege(L"SeBackupPrivilege", true);
   if (contract::OnRealWindows() && saved == platform::kErrorUnknownRevision) {

@@ -185,7 +185,8 @@ TEST_F(RegistryContract, ValuesAreOverwrittenAndDeleted) {
   EXPECT_EQ(bytes, 6 * kChar);
   EXPECT_EQ(registry.DeleteValue(key, L"short"), 0u);
   EXPECT_EQ(registry.DeleteValue(key, L"short"), platform::kErrorFileNotFound);
-  EXPECT_EQ(registry.QueryValue(key, L"short", &type, nullptr, &bytes), platform::kErrorFileNotFound);
+  EXPECT_EQ(registry.QueryValue(key, L"short", &type, nullptr, &bytes),
+            platform::kErrorFileNotFound);
 }
 
 TEST_F(RegistryContract, OpeningAMissingKeyFails) {

@@ -103,12 +103,12 @@ void ListWindow(HWND window) {
 void ListRows(HWND list) {
   DWORD processId = 0;
   ::GetWindowThreadProcessId(list, &processId);
-  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                 FALSE, processId);
+  HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
   if (process == nullptr) return;
   constexpr SIZE_T kTextChars = 512;
-  auto* remote = static_cast<char*>(::VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kTextChars * 2,
-                                                     MEM_COMMIT, PAGE_READWRITE));
+  auto* remote = static_cast<char*>(::VirtualAllocEx(
+      process, nullptr, sizeof(LVITEMW) + kTextChars * 2, MEM_COMMIT, PAGE_READWRITE));
   if (remote == nullptr) {
     ::CloseHandle(process);
     return;
@@ -116,7 +116,8 @@ void ListRows(HWND list) {
   auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
   int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
-    UINT state = static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    UINT state = static_cast<UINT>(
+        ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
     std::wstring line = L"row|" + std::to_wstring(state >> 12);
     for (int column = 0; column < 3; ++column) {
       LVITEMW item{};
@@ -124,7 +125,8 @@ void ListRows(HWND list) {
       item.pszText = remoteText;
       item.cchTextMax = static_cast<int>(kTextChars);
       ::WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-      ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+      ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(remote));
       wchar_t text[kTextChars] = {};
       ::ReadProcessMemory(process, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
       line += L"|";
@@ -176,8 +178,10 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   const wchar_t* title = argv[2];
-  if (verb == L"wait" && argc >= 4) return WaitFor(title, std::wcstod(argv[3], nullptr), true) ? 0 : 1;
-  if (verb == L"gone" && argc >= 4) return WaitFor(title, std::wcstod(argv[3], nullptr), false) ? 0 : 1;
+  if (verb == L"wait" && argc >= 4)
+    return WaitFor(title, std::wcstod(argv[3], nullptr), true) ? 0 : 1;
+  if (verb == L"gone" && argc >= 4)
+    return WaitFor(title, std::wcstod(argv[3], nullptr), false) ? 0 : 1;
   HWND window = FindTitled(title);
   if (window == nullptr) {
     Print(L"probe: no window titled " + std::wstring(title));
@@ -186,7 +190,8 @@ int wmain(int argc, wchar_t** argv) {
   if (verb == L"click" && argc >= 4) {
     int id = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
     HWND control = ::GetDlgItem(window, id);
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(control));
     return 0;
   }
   if (verb == L"key" && argc >= 4) {
@@ -208,7 +213,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (verb == L"setcheck" && argc >= 5) {
     HWND box = ::GetDlgItem(window, static_cast<int>(std::wcstol(argv[3], nullptr, 10)));
-    ::SendMessageW(box, BM_SETCHECK, std::wcstol(argv[4], nullptr, 10) != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageW(box, BM_SETCHECK,
+                   std::wcstol(argv[4], nullptr, 10) != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     return 0;
   }
   if (verb == L"close") {

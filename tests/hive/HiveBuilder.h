@@ -12,26 +12,26 @@
 namespace hivetest {
 
 struct BuildValue {
-    std::u16string name;
-    std::uint32_t type = 3;
-    std::vector<std::uint8_t> data;
+  std::u16string name;
+  std::uint32_t type = 3;
+  std::vector<std::uint8_t> data;
 };
 
 struct BuildKey {
-    std::u16string name;
-    std::vector<BuildValue> values;
-    std::vector<BuildKey> subkeys;
-    std::u16string className;
+  std::u16string name;
+  std::vector<BuildValue> values;
+  std::vector<BuildKey> subkeys;
+  std::u16string className;
 };
 
 // Where the builder put things (offsets relative to the hive bins data).
 struct BuildLayout {
-    std::uint32_t security = 0;
-    std::vector<std::uint32_t> keys;      // in build order, root first
-    std::vector<std::uint32_t> lists;     // subkey lists (leaves and ri)
-    std::vector<std::uint32_t> valueLists;
-    std::vector<std::uint32_t> values;
-    std::vector<std::uint32_t> bigData;   // db records
+  std::uint32_t security = 0;
+  std::vector<std::uint32_t> keys;   // in build order, root first
+  std::vector<std::uint32_t> lists;  // subkey lists (leaves and ri)
+  std::vector<std::uint32_t> valueLists;
+  std::vector<std::uint32_t> values;
+  std::vector<std::uint32_t> bigData;  // db records
 };
 
 // `freeGap` (a multiple of 8, at least 8) puts a free cell of that size before
@@ -42,4 +42,4 @@ std::vector<std::uint8_t> BuildHive(const BuildKey& root, BuildLayout* layout = 
 // Sets the checksum of the base block at the start of `hive`.
 void SealBaseBlock(std::vector<std::uint8_t>& hive);
 
-} // namespace hivetest
+}  // namespace hivetest

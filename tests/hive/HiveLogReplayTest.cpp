@@ -19,263 +19,262 @@ namespace {
 
 using Image = std::vector<std::uint8_t>;
 
-BuildKey Tree(const std::string& tag, std::size_t keys)
-{
-    BuildKey root{U16("ROOT"), {}, {}, {}};
-    for (std::size_t i = 0; i < keys; ++i)
-        root.subkeys.push_back(BuildKey{U16(tag + std::to_string(i)), {BuildValue{U16("v"), 3, Pattern(100 + i, 3)}}, {}, {}});
-    return root;
+BuildKey Tree(const std::string& tag, std::size_t keys) {
+  BuildKey root{U16("ROOT"), {}, {}, {}};
+  for (std::size_t i = 0; i < keys; ++i)
+    root.subkeys.push_back(BuildKey{
+        U16(tag + std::to_string(i)), {BuildValue{U16("v"), 3, Pattern(100 + i, 3)}}, {}, {}});
+  return root;
 }
 
-std::vector<std::string> Content(const Image& image, const std::vector<LogInput>& logs, CheckResult* out = nullptr)
-{
-    CContentCollector collector;
-    CheckResult result = CheckHiveBytes(image, logs, &collector);
-    std::sort(collector.lines.begin(), collector.lines.end());
-    if (out)
-        *out = std::move(result);
-    return collector.lines;
+std::vector<std::string> Content(const Image& image, const std::vector<LogInput>& logs,
+                                 CheckResult* out = nullptr) {
+  CContentCollector collector;
+  CheckResult result = CheckHiveBytes(image, logs, &collector);
+  std::sort(collector.lines.begin(), collector.lines.end());
+  if (out) *out = std::move(result);
+  return collector.lines;
 }
 
 // A primary whose last write began (sequence numbers `sequence`+1 / `sequence`) but never finished.
-Image Dirty(Image image, std::uint32_t sequence)
-{
-    WriteU32(image, 4, sequence + 1);
-    WriteU32(image, 8, sequence);
-    SealBaseBlock(image);
-    return image;
+Image Dirty(Image image, std::uint32_t sequence) {
+  WriteU32(image, 4, sequence + 1);
+  WriteU32(image, 8, sequence);
+  SealBaseBlock(image);
+  return image;
 }
 
-Image LogBaseBlock(const Image& from, std::uint32_t type, std::uint32_t sequence)
-{
-    Image log(from.begin(), from.begin() + 512);
-    WriteU32(log, 4, sequence);
-    WriteU32(log, 8, sequence);
-    WriteU32(log, 28, type);
-    StoreBaseBlockChecksum(log);
-    return log;
+Image LogBaseBlock(const Image& from, std::uint32_t type, std::uint32_t sequence) {
+  Image log(from.begin(), from.begin() + 512);
+  WriteU32(log, 4, sequence);
+  WriteU32(log, 8, sequence);
+  WriteU32(log, 28, type);
+  StoreBaseBlockChecksum(log);
+  return log;
 }
 
 // Appends one HvLE entry carrying every page of `target`'s hive bins.
-void AppendEntry(Image& log, const Image& target, std::uint32_t sequence, std::uint32_t claimedBinsSize = 0)
-{
-    std::uint32_t binsSize = static_cast<std::uint32_t>(target.size() - kBaseBlockSize);
-    std::uint32_t pages = binsSize / 4096;
-    if (claimedBinsSize)
-        binsSize = claimedBinsSize;
-    std::size_t size = (40 + 8 * pages + 4096 * std::size_t{pages} + 511) / 512 * 512;
-    std::size_t at = log.size();
-    log.resize(at + size, 0);
-    std::memcpy(&log[at], "HvLE", 4);
-    WriteU32(log, at + 4, static_cast<std::uint32_t>(size));
-    WriteU32(log, at + 12, sequence);
-    WriteU32(log, at + 16, binsSize);
-    WriteU32(log, at + 20, pages);
-    for (std::uint32_t i = 0; i < pages; ++i) {
-        WriteU32(log, at + 40 + 8 * i, i * 4096);
-        WriteU32(log, at + 44 + 8 * i, 4096);
-    }
-    std::copy(target.begin() + kBaseBlockSize, target.begin() + kBaseBlockSize + 4096 * pages, log.begin() + static_cast<std::ptrdiff_t>(at + 40 + 8 * pages));
-    std::uint64_t first = Marvin32(Bytes(log.data() + at + 40, size - 40), kLogEntrySeed);
-    for (int i = 0; i < 8; ++i)
-        log[at + 24 + i] = static_cast<std::uint8_t>(first >> (8 * i));
-    std::uint64_t second = Marvin32(Bytes(log.data() + at, 32), kLogEntrySeed);
-    for (int i = 0; i < 8; ++i)
-        log[at + 32 + i] = static_cast<std::uint8_t>(second >> (8 * i));
+void AppendEntry(Image& log, const Image& target, std::uint32_t sequence,
+                 std::uint32_t claimedBinsSize = 0) {
+  std::uint32_t binsSize = static_cast<std::uint32_t>(target.size() - kBaseBlockSize);
+  std::uint32_t pages = binsSize / 4096;
+  if (claimedBinsSize) binsSize = claimedBinsSize;
+  std::size_t size = (40 + 8 * pages + 4096 * std::size_t{pages} + 511) / 512 * 512;
+  std::size_t at = log.size();
+  log.resize(at + size, 0);
+  std::memcpy(&log[at], "HvLE", 4);
+  WriteU32(log, at + 4, static_cast<std::uint32_t>(size));
+  WriteU32(log, at + 12, sequence);
+  WriteU32(log, at + 16, binsSize);
+  WriteU32(log, at + 20, pages);
+  for (std::uint32_t i = 0; i < pages; ++i) {
+    WriteU32(log, at + 40 + 8 * i, i * 4096);
+    WriteU32(log, at + 44 + 8 * i, 4096);
+  }
+  std::copy(target.begin() + kBaseBlockSize, target.begin() + kBaseBlockSize + 4096 * pages,
+            log.begin() + static_cast<std::ptrdiff_t>(at + 40 + 8 * pages));
+  std::uint64_t first = Marvin32(Bytes(log.data() + at + 40, size - 40), kLogEntrySeed);
+  for (int i = 0; i < 8; ++i) log[at + 24 + i] = static_cast<std::uint8_t>(first >> (8 * i));
+  std::uint64_t second = Marvin32(Bytes(log.data() + at, 32), kLogEntrySeed);
+  for (int i = 0; i < 8; ++i) log[at + 32 + i] = static_cast<std::uint8_t>(second >> (8 * i));
 }
 
-TEST(HiveLogReplay, Marvin32MatchesTheReferenceVectors)
-{
-    // Published test vectors of Marvin32 (seed 0x004FB61A001BDBCC).
-    struct Row {
-        std::vector<std::uint8_t> data;
-        std::uint64_t hash;
-    };
-    const Row rows[] = {
-        {{0xAF}, 0x48E73FC77D75DDC1ull},
-        {{0xE7, 0x0F}, 0xB5F6E1FC485DBFF8ull},
-        {{0x37, 0xF4, 0x95}, 0xF0B07C789B8CF7E8ull},
-        {{0x86, 0x42, 0xDC, 0x59}, 0x7008F2E87E9CF556ull},
-        {{0x15, 0x3F, 0xB7, 0x98, 0x26}, 0xE6C08C6DA2AFA997ull},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_EQ(Marvin32(Bytes(rows[i].data.data(), rows[i].data.size()), 0x004FB61A001BDBCCull), rows[i].hash)
-            << "row " << i;
+TEST(HiveLogReplay, Marvin32MatchesTheReferenceVectors) {
+  // Published test vectors of Marvin32 (seed 0x004FB61A001BDBCC).
+  struct Row {
+    std::vector<std::uint8_t> data;
+    std::uint64_t hash;
+  };
+  const Row rows[] = {
+      {{0xAF}, 0x48E73FC77D75DDC1ull},
+      {{0xE7, 0x0F}, 0xB5F6E1FC485DBFF8ull},
+      {{0x37, 0xF4, 0x95}, 0xF0B07C789B8CF7E8ull},
+      {{0x86, 0x42, 0xDC, 0x59}, 0x7008F2E87E9CF556ull},
+      {{0x15, 0x3F, 0xB7, 0x98, 0x26}, 0xE6C08C6DA2AFA997ull},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i)
+    EXPECT_EQ(Marvin32(Bytes(rows[i].data.data(), rows[i].data.size()), 0x004FB61A001BDBCCull),
+              rows[i].hash)
+        << "row " << i;
 }
 
-TEST(HiveLogReplay, NewFormatEntriesBringTheHiveToTheLatest)
-{
-    Image before = BuildHive(Tree("Old", 50));
-    Image middle = BuildHive(Tree("Mid", 80));
-    Image after = BuildHive(Tree("New", 120));
-    Image primary = Dirty(before, 7);
-    Image log1 = LogBaseBlock(before, 6, 7);
-    AppendEntry(log1, middle, 6); // already applied: older than the hive
-    AppendEntry(log1, middle, 7);
-    Image log2 = LogBaseBlock(before, 6, 8);
-    AppendEntry(log2, after, 8);
-    CheckResult result;
-    std::vector<std::string> content = Content(primary, {{"LOG1", log1}, {"LOG2", log2}}, &result);
-    EXPECT_EQ(content, Content(after, {}));
-    EXPECT_EQ(result.replay.entriesApplied, 2u);
-    EXPECT_EQ(result.replay.firstSequence, 7u);
-    EXPECT_EQ(result.replay.lastSequence, 8u);
-    EXPECT_TRUE(result.base.SequencesAgree());
-    EXPECT_EQ(result.verdict, Verdict::Sound);
+TEST(HiveLogReplay, NewFormatEntriesBringTheHiveToTheLatest) {
+  Image before = BuildHive(Tree("Old", 50));
+  Image middle = BuildHive(Tree("Mid", 80));
+  Image after = BuildHive(Tree("New", 120));
+  Image primary = Dirty(before, 7);
+  Image log1 = LogBaseBlock(before, 6, 7);
+  AppendEntry(log1, middle, 6);  // already applied: older than the hive
+  AppendEntry(log1, middle, 7);
+  Image log2 = LogBaseBlock(before, 6, 8);
+  AppendEntry(log2, after, 8);
+  CheckResult result;
+  std::vector<std::string> content = Content(primary, {{"LOG1", log1}, {"LOG2", log2}}, &result);
+  EXPECT_EQ(content, Content(after, {}));
+  EXPECT_EQ(result.replay.entriesApplied, 2u);
+  EXPECT_EQ(result.replay.firstSequence, 7u);
+  EXPECT_EQ(result.replay.lastSequence, 8u);
+  EXPECT_TRUE(result.base.SequencesAgree());
+  EXPECT_EQ(result.verdict, Verdict::Sound);
 }
 
-TEST(HiveLogReplay, ReplayStopsAtAGapOrADamagedEntry)
-{
-    Image before = BuildHive(Tree("Old", 50));
-    Image middle = BuildHive(Tree("Mid", 60));
-    Image after = BuildHive(Tree("New", 70));
-    struct Row {
-        const char* what;
-        std::uint32_t secondSequence;
-        std::size_t damageAt; // offset from the second entry's start, 0: none
-        const char* code;
-    };
-    const Row rows[] = {
-        {"gap in sequence numbers", 9, 0, "log-stop"},
-        {"damaged page", 8, 40 + 8 * 4 + 100, "log-entry-bad"},
-        {"damaged header", 8, 12, "log-entry-bad"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        Image log = LogBaseBlock(before, 6, 7);
-        AppendEntry(log, middle, 7);
-        std::size_t second = log.size();
-        AppendEntry(log, after, rows[i].secondSequence);
-        if (rows[i].damageAt)
-            log[second + rows[i].damageAt] ^= 0x40;
-        CheckResult result;
-        EXPECT_EQ(Content(Dirty(before, 7), {{"LOG", log}}, &result), Content(middle, {})) << "row " << i << " (" << rows[i].what << ")";
-        EXPECT_EQ(result.replay.entriesApplied, 1u) << "row " << i;
-        EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
-    }
-}
-
-TEST(HiveLogReplay, EntryClaimingGrowthItDoesNotCarryIsRefused)
-{
-    // 2 GiB of hive bins data from a few pages: refused, not allocated.
-    Image before = BuildHive(Tree("Old", 10));
+TEST(HiveLogReplay, ReplayStopsAtAGapOrADamagedEntry) {
+  Image before = BuildHive(Tree("Old", 50));
+  Image middle = BuildHive(Tree("Mid", 60));
+  Image after = BuildHive(Tree("New", 70));
+  struct Row {
+    const char* what;
+    std::uint32_t secondSequence;
+    std::size_t damageAt;  // offset from the second entry's start, 0: none
+    const char* code;
+  };
+  const Row rows[] = {
+      {"gap in sequence numbers", 9, 0, "log-stop"},
+      {"damaged page", 8, 40 + 8 * 4 + 100, "log-entry-bad"},
+      {"damaged header", 8, 12, "log-entry-bad"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
     Image log = LogBaseBlock(before, 6, 7);
-    AppendEntry(log, before, 7, 0x80000000u);
+    AppendEntry(log, middle, 7);
+    std::size_t second = log.size();
+    AppendEntry(log, after, rows[i].secondSequence);
+    if (rows[i].damageAt) log[second + rows[i].damageAt] ^= 0x40;
     CheckResult result;
-    Content(Dirty(before, 7), {{"LOG", log}}, &result);
-    EXPECT_EQ(result.replay.entriesApplied, 0u);
-    EXPECT_TRUE(result.findings.Has("log-entry-bad"));
-    EXPECT_EQ(result.verdict, Verdict::Dirty);
+    EXPECT_EQ(Content(Dirty(before, 7), {{"LOG", log}}, &result), Content(middle, {}))
+        << "row " << i << " (" << rows[i].what << ")";
+    EXPECT_EQ(result.replay.entriesApplied, 1u) << "row " << i;
+    EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
+  }
 }
 
-TEST(HiveLogReplay, DirtyHiveWithoutUsableEntriesStaysDirty)
-{
-    Image before = BuildHive(Tree("Old", 10));
-    Image log = LogBaseBlock(before, 6, 3);
-    AppendEntry(log, before, 3); // older than the hive's sequence number 7
-    CheckResult result;
-    Content(Dirty(before, 7), {{"LOG", log}}, &result);
-    EXPECT_EQ(result.verdict, Verdict::Dirty);
-    EXPECT_TRUE(result.findings.Has("log-nothing-to-apply"));
+TEST(HiveLogReplay, EntryClaimingGrowthItDoesNotCarryIsRefused) {
+  // 2 GiB of hive bins data from a few pages: refused, not allocated.
+  Image before = BuildHive(Tree("Old", 10));
+  Image log = LogBaseBlock(before, 6, 7);
+  AppendEntry(log, before, 7, 0x80000000u);
+  CheckResult result;
+  Content(Dirty(before, 7), {{"LOG", log}}, &result);
+  EXPECT_EQ(result.replay.entriesApplied, 0u);
+  EXPECT_TRUE(result.findings.Has("log-entry-bad"));
+  EXPECT_EQ(result.verdict, Verdict::Dirty);
+}
+
+TEST(HiveLogReplay, DirtyHiveWithoutUsableEntriesStaysDirty) {
+  Image before = BuildHive(Tree("Old", 10));
+  Image log = LogBaseBlock(before, 6, 3);
+  AppendEntry(log, before, 3);  // older than the hive's sequence number 7
+  CheckResult result;
+  Content(Dirty(before, 7), {{"LOG", log}}, &result);
+  EXPECT_EQ(result.verdict, Verdict::Dirty);
+  EXPECT_TRUE(result.findings.Has("log-nothing-to-apply"));
 }
 
 // Each log is judged by its own base block against the hive: where its chain
 // starts, whether it was started from the state the hive file holds.
-TEST(HiveLogReplay, LogChainsAreJudgedAgainstTheHive)
-{
-    const Image states[] = {BuildHive(Tree("S0", 10)), BuildHive(Tree("S1", 20)), BuildHive(Tree("S2", 30)),
-                            BuildHive(Tree("S3", 40))};
-    const Image primary = Dirty(states[0], 7); // expects entry 7 next
-    struct LogSpec {
-        std::uint32_t baseSequence;
-        bool fromThisFile;                 // base block copied from the primary (same timestamp and size)
-        std::vector<std::uint32_t> entries; // entry k carries states[k - 6] (older ones state 0)
-    };
-    struct Row {
-        const char* what;
-        std::vector<LogSpec> logs;
-        std::size_t finalState; // whose content the hive ends with; 0 and dirty: nothing applied
-        Verdict verdict;
-        const char* code;
-    };
-    const Row rows[] = {
-        {"chain starts at the hive's sequence", {{7, true, {7, 8}}}, 2, Verdict::Sound, ""},
-        {"chain starts before it", {{5, true, {5, 6, 7, 8}}}, 2, Verdict::Sound, ""},
-        {"chain starts after it, log started from this file", {{8, true, {8, 9}}}, 3, Verdict::Sound,
-         "log-skipped-entries"},
-        {"chain starts after it, log from another state", {{8, false, {8, 9}}}, 0, Verdict::Dirty, "log-gap"},
-        {"two logs overlapping", {{7, true, {7, 8}}, {8, true, {8, 9}}}, 3, Verdict::Sound, ""},
-        {"stale log beside a current one", {{3, true, {3, 4}}, {7, true, {7}}}, 1, Verdict::Sound, "log-stale"},
-        {"stale log alone", {{3, true, {3, 4}}}, 0, Verdict::Dirty, "log-nothing-to-apply"},
-        {"valid hashes, broken chain", {{7, true, {7, 9}}}, 1, Verdict::Sound, "log-stop"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        std::vector<LogInput> logs;
-        for (const LogSpec& spec : rows[i].logs) {
-            Image base = primary;
-            if (!spec.fromThisFile)
-                WriteU32(base, 12, 0x01D20000u);
-            Image log = LogBaseBlock(base, 6, spec.baseSequence);
-            for (std::uint32_t sequence : spec.entries)
-                AppendEntry(log, states[sequence >= 7 ? std::min<std::uint32_t>(sequence - 6, 3) : 0], sequence);
-            logs.push_back(LogInput{"LOG" + std::to_string(logs.size() + 1), log});
-        }
-        CheckResult result;
-        std::vector<std::string> content = Content(primary, logs, &result);
-        EXPECT_EQ(content, Content(states[rows[i].finalState], {})) << "row " << i << " (" << rows[i].what << ")";
-        EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
-            << "row " << i << " (" << rows[i].what << ")";
-        if (*rows[i].code) {
-            EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
-        }
+TEST(HiveLogReplay, LogChainsAreJudgedAgainstTheHive) {
+  const Image states[] = {BuildHive(Tree("S0", 10)), BuildHive(Tree("S1", 20)),
+                          BuildHive(Tree("S2", 30)), BuildHive(Tree("S3", 40))};
+  const Image primary = Dirty(states[0], 7);  // expects entry 7 next
+  struct LogSpec {
+    std::uint32_t baseSequence;
+    bool fromThisFile;  // base block copied from the primary (same timestamp and size)
+    std::vector<std::uint32_t> entries;  // entry k carries states[k - 6] (older ones state 0)
+  };
+  struct Row {
+    const char* what;
+    std::vector<LogSpec> logs;
+    std::size_t finalState;  // whose content the hive ends with; 0 and dirty: nothing applied
+    Verdict verdict;
+    const char* code;
+  };
+  const Row rows[] = {
+      {"chain starts at the hive's sequence", {{7, true, {7, 8}}}, 2, Verdict::Sound, ""},
+      {"chain starts before it", {{5, true, {5, 6, 7, 8}}}, 2, Verdict::Sound, ""},
+      {"chain starts after it, log started from this file",
+       {{8, true, {8, 9}}},
+       3,
+       Verdict::Sound,
+       "log-skipped-entries"},
+      {"chain starts after it, log from another state",
+       {{8, false, {8, 9}}},
+       0,
+       Verdict::Dirty,
+       "log-gap"},
+      {"two logs overlapping", {{7, true, {7, 8}}, {8, true, {8, 9}}}, 3, Verdict::Sound, ""},
+      {"stale log beside a current one",
+       {{3, true, {3, 4}}, {7, true, {7}}},
+       1,
+       Verdict::Sound,
+       "log-stale"},
+      {"stale log alone", {{3, true, {3, 4}}}, 0, Verdict::Dirty, "log-nothing-to-apply"},
+      {"valid hashes, broken chain", {{7, true, {7, 9}}}, 1, Verdict::Sound, "log-stop"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    std::vector<LogInput> logs;
+    for (const LogSpec& spec : rows[i].logs) {
+      Image base = primary;
+      if (!spec.fromThisFile) WriteU32(base, 12, 0x01D20000u);
+      Image log = LogBaseBlock(base, 6, spec.baseSequence);
+      for (std::uint32_t sequence : spec.entries)
+        AppendEntry(log, states[sequence >= 7 ? std::min<std::uint32_t>(sequence - 6, 3) : 0],
+                    sequence);
+      logs.push_back(LogInput{"LOG" + std::to_string(logs.size() + 1), log});
     }
+    CheckResult result;
+    std::vector<std::string> content = Content(primary, logs, &result);
+    EXPECT_EQ(content, Content(states[rows[i].finalState], {}))
+        << "row " << i << " (" << rows[i].what << ")";
+    EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
+        << "row " << i << " (" << rows[i].what << ")";
+    if (*rows[i].code) {
+      EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
+    }
+  }
 }
 
 // The old format: base block, "DIRT" and a bitmap of 512-byte pages, then those pages.
-Image OldLog(const Image& target, std::uint64_t timestamp, const std::vector<std::size_t>& dirtyPages)
-{
-    Image log = LogBaseBlock(target, 1, 5);
-    for (int i = 0; i < 8; ++i)
-        log[12 + i] = static_cast<std::uint8_t>(timestamp >> (8 * i));
-    StoreBaseBlockChecksum(log);
-    std::size_t pages = (target.size() - kBaseBlockSize) / 512;
-    log.resize(512 + 4 + (pages + 7) / 8, 0);
-    std::memcpy(&log[512], "DIRT", 4);
-    for (std::size_t page : dirtyPages)
-        log[516 + page / 8] |= static_cast<std::uint8_t>(1u << (page % 8));
-    log.resize((log.size() + 511) / 512 * 512, 0);
-    for (std::size_t page : dirtyPages)
-        log.insert(log.end(), target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page),
-                   target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page + 512));
-    return log;
+Image OldLog(const Image& target, std::uint64_t timestamp,
+             const std::vector<std::size_t>& dirtyPages) {
+  Image log = LogBaseBlock(target, 1, 5);
+  for (int i = 0; i < 8; ++i) log[12 + i] = static_cast<std::uint8_t>(timestamp >> (8 * i));
+  StoreBaseBlockChecksum(log);
+  std::size_t pages = (target.size() - kBaseBlockSize) / 512;
+  log.resize(512 + 4 + (pages + 7) / 8, 0);
+  std::memcpy(&log[512], "DIRT", 4);
+  for (std::size_t page : dirtyPages)
+    log[516 + page / 8] |= static_cast<std::uint8_t>(1u << (page % 8));
+  log.resize((log.size() + 511) / 512 * 512, 0);
+  for (std::size_t page : dirtyPages)
+    log.insert(log.end(), target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page),
+               target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page + 512));
+  return log;
 }
 
-TEST(HiveLogReplay, OldFormatWritesTheDirtyPagesWhenTheTimestampMatches)
-{
-    Image before = BuildHive(Tree("Old", 40));
-    Image after = BuildHive(Tree("New", 40));
-    std::uint64_t stamp = 0x01D2000012345678ull;
-    for (int i = 0; i < 8; ++i)
-        before[12 + i] = static_cast<std::uint8_t>(stamp >> (8 * i));
-    Image primary = Dirty(before, 4);
-    std::vector<std::size_t> all;
-    for (std::size_t page = 0; page < (after.size() - kBaseBlockSize) / 512; ++page)
-        if (!std::equal(after.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page),
-                        after.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page + 512),
-                        primary.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page)))
-            all.push_back(page);
-    ASSERT_FALSE(all.empty());
+TEST(HiveLogReplay, OldFormatWritesTheDirtyPagesWhenTheTimestampMatches) {
+  Image before = BuildHive(Tree("Old", 40));
+  Image after = BuildHive(Tree("New", 40));
+  std::uint64_t stamp = 0x01D2000012345678ull;
+  for (int i = 0; i < 8; ++i) before[12 + i] = static_cast<std::uint8_t>(stamp >> (8 * i));
+  Image primary = Dirty(before, 4);
+  std::vector<std::size_t> all;
+  for (std::size_t page = 0; page < (after.size() - kBaseBlockSize) / 512; ++page)
+    if (!std::equal(after.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page),
+                    after.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page + 512),
+                    primary.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page)))
+      all.push_back(page);
+  ASSERT_FALSE(all.empty());
 
-    CheckResult result;
-    EXPECT_EQ(Content(primary, {{"LOG", OldLog(after, stamp, all)}}, &result), Content(after, {}));
-    EXPECT_EQ(result.replay.pagesWritten, all.size());
-    EXPECT_TRUE(result.base.SequencesAgree());
-    EXPECT_EQ(result.verdict, Verdict::Sound);
+  CheckResult result;
+  EXPECT_EQ(Content(primary, {{"LOG", OldLog(after, stamp, all)}}, &result), Content(after, {}));
+  EXPECT_EQ(result.replay.pagesWritten, all.size());
+  EXPECT_TRUE(result.base.SequencesAgree());
+  EXPECT_EQ(result.verdict, Verdict::Sound);
 
-    CheckResult other;
-    Content(primary, {{"LOG", OldLog(after, stamp + 1, all)}}, &other);
-    EXPECT_EQ(other.replay.entriesApplied, 0u);
-    EXPECT_TRUE(other.findings.Has("log-not-applicable"));
-    EXPECT_EQ(other.verdict, Verdict::Dirty);
+  CheckResult other;
+  Content(primary, {{"LOG", OldLog(after, stamp + 1, all)}}, &other);
+  EXPECT_EQ(other.replay.entriesApplied, 0u);
+  EXPECT_TRUE(other.findings.Has("log-not-applicable"));
+  EXPECT_EQ(other.verdict, Verdict::Dirty);
 }
 
-} // namespace
+}  // namespace

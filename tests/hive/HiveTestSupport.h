@@ -13,15 +13,15 @@ namespace hivetest {
 
 // A fresh folder under the system temporary folder, removed with its contents.
 class CScratchFolder {
-public:
-    CScratchFolder();
-    ~CScratchFolder();
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
+ public:
+  CScratchFolder();
+  ~CScratchFolder();
+  CScratchFolder(const CScratchFolder&) = delete;
+  CScratchFolder& operator=(const CScratchFolder&) = delete;
+  const std::filesystem::path& Path() const { return m_path; }
 
-private:
-    std::filesystem::path m_path;
+ private:
+  std::filesystem::path m_path;
 };
 
 // The sample hives: the folder named by the environment variable
@@ -36,15 +36,15 @@ bool SampleHivesRequired();
 
 // Skips the running test, named, when the sample hives are missing, or fails
 // it when they are required.
-#define KELVARO_SKIP_WITHOUT_SAMPLES()                                                       \
-    do {                                                                                     \
-        if (::hivetest::SharedHivesFolder().empty()) {                                       \
-            if (::hivetest::SampleHivesRequired())                                           \
-                FAIL() << "sample hives not found (" << ::hivetest::SampleHivesHint()        \
-                       << "), and KELVARO_REQUIRE_SAMPLES=1 requires them";                  \
-            GTEST_SKIP() << "sample hives not found (" << ::hivetest::SampleHivesHint() << ")"; \
-        }                                                                                    \
-    } while (false)
+#define KELVARO_SKIP_WITHOUT_SAMPLES()                                                    \
+  do {                                                                                    \
+    if (::hivetest::SharedHivesFolder().empty()) {                                        \
+      if (::hivetest::SampleHivesRequired())                                              \
+        FAIL() << "sample hives not found (" << ::hivetest::SampleHivesHint()             \
+               << "), and KELVARO_REQUIRE_SAMPLES=1 requires them";                       \
+      GTEST_SKIP() << "sample hives not found (" << ::hivetest::SampleHivesHint() << ")"; \
+    }                                                                                     \
+  } while (false)
 
 // Unpacks shared/hives/RELATIVE.xz into `folder` under the same relative
 // path and returns the unpacked file; empty when xz is missing or fails.
@@ -66,4 +66,4 @@ std::u16string Numbered(const char* prefix, std::size_t number);
 // one key, and `extraKeys` further keys spread over two levels.
 BuildKey AwkwardTree(std::size_t extraKeys);
 
-} // namespace hivetest
+}  // namespace hivetest

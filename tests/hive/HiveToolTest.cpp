@@ -18,179 +18,184 @@ using namespace hivetest;
 namespace {
 
 struct ToolRun {
-    int exit;
-    std::string out;
-    std::string err;
+  int exit;
+  std::string out;
+  std::string err;
 };
 
-ToolRun RunTool(const std::vector<std::filesystem::path>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    int exit = RunHiveTool(arguments, out, err);
-    return ToolRun{exit, out.str(), err.str()};
+ToolRun RunTool(const std::vector<std::filesystem::path>& arguments) {
+  std::ostringstream out;
+  std::ostringstream err;
+  int exit = RunHiveTool(arguments, out, err);
+  return ToolRun{exit, out.str(), err.str()};
 }
 
 class HiveTool : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        BuildKey root{U16("ROOT"), {}, {}, {}};
-        root.subkeys.push_back(BuildKey{U16("Alpha"), {BuildValue{U16("v"), 3, Pattern(30000, 1)}}, {}, {}});
-        std::vector<std::uint8_t> sound = BuildHive(root);
-        m_sound = m_scratch.Path() / "sound.hiv";
-        WriteAll(m_sound, sound);
-        std::vector<std::uint8_t> damaged = sound;
-        damaged[hive::kBaseBlockSize] = 'X'; // first bin's signature
-        SealBaseBlock(damaged);
-        m_damaged = m_scratch.Path() / "damaged.hiv";
-        WriteAll(m_damaged, damaged);
-        std::vector<std::uint8_t> dirty = sound;
-        hive::WriteU32(dirty, 4, 2);
-        SealBaseBlock(dirty);
-        m_dirty = m_scratch.Path() / "dirty.hiv";
-        WriteAll(m_dirty, dirty);
-        std::vector<std::uint8_t> noise(5000, 'x');
-        m_noise = m_scratch.Path() / "noise.bin";
-        WriteAll(m_noise, noise);
-    }
+ protected:
+  void SetUp() override {
+    BuildKey root{U16("ROOT"), {}, {}, {}};
+    root.subkeys.push_back(
+        BuildKey{U16("Alpha"), {BuildValue{U16("v"), 3, Pattern(30000, 1)}}, {}, {}});
+    std::vector<std::uint8_t> sound = BuildHive(root);
+    m_sound = m_scratch.Path() / "sound.hiv";
+    WriteAll(m_sound, sound);
+    std::vector<std::uint8_t> damaged = sound;
+    damaged[hive::kBaseBlockSize] = 'X';  // first bin's signature
+    SealBaseBlock(damaged);
+    m_damaged = m_scratch.Path() / "damaged.hiv";
+    WriteAll(m_damaged, damaged);
+    std::vector<std::uint8_t> dirty = sound;
+    hive::WriteU32(dirty, 4, 2);
+    SealBaseBlock(dirty);
+    m_dirty = m_scratch.Path() / "dirty.hiv";
+    WriteAll(m_dirty, dirty);
+    std::vector<std::uint8_t> noise(5000, 'x');
+    m_noise = m_scratch.Path() / "noise.bin";
+    WriteAll(m_noise, noise);
+  }
 
-    CScratchFolder m_scratch;
-    std::filesystem::path m_sound, m_damaged, m_dirty, m_noise;
+  CScratchFolder m_scratch;
+  std::filesystem::path m_sound, m_damaged, m_dirty, m_noise;
 };
 
-TEST_F(HiveTool, ExitCodesFollowTheVerdict)
-{
-    struct Row {
-        std::vector<std::filesystem::path> arguments;
-        int exit;
-        const char* outPart;
-        const char* errPart;
-    };
-    const Row rows[] = {
-        {{"--help"}, 0, "Usage: kelvaro-hive info FILE", ""},
-        {{}, 3, "", "no command given"},
-        {{"frobnicate", m_sound}, 3, "", "unknown command frobnicate"},
-        {{"check"}, 3, "", "no FILE given"},
-        {{"check", m_sound, "--bogus"}, 3, "", "unknown option --bogus"},
-        {{"check", m_sound, "--log"}, 3, "", "--log needs a file"},
-        {{"info", m_sound, "--verbose"}, 3, "", "--verbose goes with check"},
-        {{"--help"}, 0, "  largest-too-large (note): ", ""},
-        {{"--help"}, 0, "4 dirty", ""},
-        {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings, 0 notes)", ""},
-        {{"info", m_sound}, 0, "Compacted size:", ""},
-        {{"check", m_damaged}, 2, "error at 0x1000: no valid hive bin header at 0x1000", ""},
-        {{"check", m_dirty}, 4, "dirty.hiv: dirty (0 errors, 1 warnings", ""},
-        {{"check", m_dirty}, 4, "looked for and not usable: " , ""},
-        {{"check", m_dirty}, 4, "dirty.hiv.LOG1 (not found)", ""},
-        {{"info", m_dirty}, 4, "Verdict:              dirty", ""},
-        {{"info", m_dirty, "--no-logs"}, 4, "Verdict:              dirty", ""},
-        {{"check", m_noise}, 3, "", "noise.bin: not a registry hive"},
-        {{"check", m_scratch.Path() / "missing.hiv"}, 3, "", "missing.hiv: cannot read"},
-        {{"check", m_scratch.Path()}, 3, "", "is a folder"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        ToolRun run = RunTool(rows[i].arguments);
-        EXPECT_EQ(run.exit, rows[i].exit) << "row " << i << "\n" << run.out << run.err;
-        EXPECT_NE(run.out.find(rows[i].outPart), std::string::npos) << "row " << i << ": " << run.out;
-        EXPECT_NE(run.err.find(rows[i].errPart), std::string::npos) << "row " << i << ": " << run.err;
-    }
+TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
+  struct Row {
+    std::vector<std::filesystem::path> arguments;
+    int exit;
+    const char* outPart;
+    const char* errPart;
+  };
+  const Row rows[] = {
+      {{"--help"}, 0, "Usage: kelvaro-hive info FILE", ""},
+      {{}, 3, "", "no command given"},
+      {{"frobnicate", m_sound}, 3, "", "unknown command frobnicate"},
+      {{"check"}, 3, "", "no FILE given"},
+      {{"check", m_sound, "--bogus"}, 3, "", "unknown option --bogus"},
+      {{"check", m_sound, "--log"}, 3, "", "--log needs a file"},
+      {{"info", m_sound, "--verbose"}, 3, "", "--verbose goes with check"},
+      {{"--help"}, 0, "  largest-too-large (note): ", ""},
+      {{"--help"}, 0, "4 dirty", ""},
+      {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings, 0 notes)", ""},
+      {{"info", m_sound}, 0, "Compacted size:", ""},
+      {{"check", m_damaged}, 2, "error at 0x1000: no valid hive bin header at 0x1000", ""},
+      {{"check", m_dirty}, 4, "dirty.hiv: dirty (0 errors, 1 warnings", ""},
+      {{"check", m_dirty}, 4, "looked for and not usable: ", ""},
+      {{"check", m_dirty}, 4, "dirty.hiv.LOG1 (not found)", ""},
+      {{"info", m_dirty}, 4, "Verdict:              dirty", ""},
+      {{"info", m_dirty, "--no-logs"}, 4, "Verdict:              dirty", ""},
+      {{"check", m_noise}, 3, "", "noise.bin: not a registry hive"},
+      {{"check", m_scratch.Path() / "missing.hiv"}, 3, "", "missing.hiv: cannot read"},
+      {{"check", m_scratch.Path()}, 3, "", "is a folder"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    ToolRun run = RunTool(rows[i].arguments);
+    EXPECT_EQ(run.exit, rows[i].exit) << "row " << i << "\n" << run.out << run.err;
+    EXPECT_NE(run.out.find(rows[i].outPart), std::string::npos) << "row " << i << ": " << run.out;
+    EXPECT_NE(run.err.find(rows[i].errPart), std::string::npos) << "row " << i << ": " << run.err;
+  }
 }
 
-TEST_F(HiveTool, JsonCarriesVerdictFindingsAndStatistics)
-{
-    ToolRun check = RunTool({"check", m_damaged, "--json"});
-    EXPECT_EQ(check.exit, 2);
-    EXPECT_EQ(check.out.front(), '{');
-    for (const char* part : {"\"verdict\":\"errors\"", "\"exitCode\":2", "\"code\":\"bad-bin-header\"",
-                             "\"offset\":4096", "\"severity\":\"error\"", "\"compactedSize\":"})
-        EXPECT_NE(check.out.find(part), std::string::npos) << part << " in " << check.out;
+TEST_F(HiveTool, JsonCarriesVerdictFindingsAndStatistics) {
+  ToolRun check = RunTool({"check", m_damaged, "--json"});
+  EXPECT_EQ(check.exit, 2);
+  EXPECT_EQ(check.out.front(), '{');
+  for (const char* part :
+       {"\"verdict\":\"errors\"", "\"exitCode\":2", "\"code\":\"bad-bin-header\"",
+        "\"offset\":4096", "\"severity\":\"error\"", "\"compactedSize\":"})
+    EXPECT_NE(check.out.find(part), std::string::npos) << part << " in " << check.out;
 
-    ToolRun info = RunTool({"info", m_sound, "--json"});
-    EXPECT_EQ(info.exit, 0);
-    EXPECT_NE(info.out.find("\"keys\":2"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find("\"bigDataValues\":1"), std::string::npos) << info.out;
-    EXPECT_EQ(info.out.find("\"findings\""), std::string::npos) << "info leaves the findings out";
+  ToolRun info = RunTool({"info", m_sound, "--json"});
+  EXPECT_EQ(info.exit, 0);
+  EXPECT_NE(info.out.find("\"keys\":2"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("\"bigDataValues\":1"), std::string::npos) << info.out;
+  EXPECT_EQ(info.out.find("\"findings\""), std::string::npos) << "info leaves the findings out";
 
-    ToolRun dirty = RunTool({"check", m_dirty, "--json"});
-    EXPECT_EQ(dirty.exit, 4);
-    for (const char* part : {"\"verdict\":\"dirty\"", "\"exitCode\":4", "\"logsLookedFor\":[{\"log\":",
-                             "\"countsByCode\":{\"dirty\":1}"})
-        EXPECT_NE(dirty.out.find(part), std::string::npos) << part << " in " << dirty.out;
+  ToolRun dirty = RunTool({"check", m_dirty, "--json"});
+  EXPECT_EQ(dirty.exit, 4);
+  for (const char* part : {"\"verdict\":\"dirty\"", "\"exitCode\":4",
+                           "\"logsLookedFor\":[{\"log\":", "\"countsByCode\":{\"dirty\":1}"})
+    EXPECT_NE(dirty.out.find(part), std::string::npos) << part << " in " << dirty.out;
 
-    ToolRun unreadable = RunTool({"check", m_noise, "--json"});
-    EXPECT_EQ(unreadable.exit, 3);
-    EXPECT_NE(unreadable.out.find("\"verdict\":\"unreadable\""), std::string::npos) << unreadable.out;
+  ToolRun unreadable = RunTool({"check", m_noise, "--json"});
+  EXPECT_EQ(unreadable.exit, 3);
+  EXPECT_NE(unreadable.out.find("\"verdict\":\"unreadable\""), std::string::npos) << unreadable.out;
 }
 
-TEST_F(HiveTool, LogsBesideAreUsedUnlessTurnedOff)
-{
-    // An empty NAME.LOG beside the hive is found, and reported as empty.
-    WriteAll(m_scratch.Path() / "dirty.hiv.log", {});
-    ToolRun found = RunTool({"check", m_dirty, "--verbose"});
-    EXPECT_NE(found.out.find("dirty.hiv.log is empty"), std::string::npos) << found.out;
-    EXPECT_NE(found.out.find("dirty.hiv.LOG (found, not usable)"), std::string::npos) << found.out;
-    ToolRun quiet = RunTool({"check", m_dirty});
-    EXPECT_EQ(quiet.out.find("is empty"), std::string::npos) << "notes are listed only with --verbose";
-    EXPECT_NE(quiet.out.find("1 log-empty"), std::string::npos) << quiet.out;
-    ToolRun off = RunTool({"check", m_dirty, "--no-logs", "--verbose"});
-    EXPECT_EQ(off.out.find("is empty"), std::string::npos) << off.out;
-    ToolRun bad = RunTool({"check", m_dirty, "--log", m_scratch.Path() / "nothing.LOG1"});
-    EXPECT_EQ(bad.exit, 3);
-    EXPECT_NE(bad.err.find("nothing.LOG1"), std::string::npos) << bad.err;
+TEST_F(HiveTool, LogsBesideAreUsedUnlessTurnedOff) {
+  // An empty NAME.LOG beside the hive is found, and reported as empty.
+  WriteAll(m_scratch.Path() / "dirty.hiv.log", {});
+  ToolRun found = RunTool({"check", m_dirty, "--verbose"});
+  EXPECT_NE(found.out.find("dirty.hiv.log is empty"), std::string::npos) << found.out;
+  EXPECT_NE(found.out.find("dirty.hiv.LOG (found, not usable)"), std::string::npos) << found.out;
+  ToolRun quiet = RunTool({"check", m_dirty});
+  EXPECT_EQ(quiet.out.find("is empty"), std::string::npos)
+      << "notes are listed only with --verbose";
+  EXPECT_NE(quiet.out.find("1 log-empty"), std::string::npos) << quiet.out;
+  ToolRun off = RunTool({"check", m_dirty, "--no-logs", "--verbose"});
+  EXPECT_EQ(off.out.find("is empty"), std::string::npos) << off.out;
+  ToolRun bad = RunTool({"check", m_dirty, "--log", m_scratch.Path() / "nothing.LOG1"});
+  EXPECT_EQ(bad.exit, 3);
+  EXPECT_NE(bad.err.find("nothing.LOG1"), std::string::npos) << bad.err;
 }
 
-TEST_F(HiveTool, InfoShowsKnownBaseBlockFieldsAndDeletedRecords)
-{
-    std::vector<std::uint8_t> hive = ReadAll(m_sound);
-    std::uint64_t stamp = 0x01D7E00000000000ull;
-    auto PutStamp = [](std::vector<std::uint8_t>& h, std::uint64_t value) {
-        hive::WriteU32(h, 168, static_cast<std::uint32_t>(value));
-        hive::WriteU32(h, 172, static_cast<std::uint32_t>(value >> 32));
-    };
-    struct Row {
-        const char* what;
-        std::function<void(std::vector<std::uint8_t>&)> edit;
-        const char* part;
-    };
-    const Row rows[] = {
-        {"defragmented", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 1); }, "(defragmented)"},
-        {"access history cleared", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 2); },
-         "(access history cleared)"},
-        {"offline library", [](std::vector<std::uint8_t>& h) { std::memcpy(&h[176], "OfRg", 4); h[180] = 1; },
-         "Offline library:      saved by the offline registry library (\"OfRg\", flags 0x1)"},
-        {"old bins after the last bin",
-         [](std::vector<std::uint8_t>& h) { h.insert(h.end(), h.begin() + hive::kBaseBlockSize, h.end()); },
-         "Deleted (after bins): 2 keys (169 bytes), 1 values (25 bytes)"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        std::vector<std::uint8_t> edited = hive;
-        rows[i].edit(edited);
-        SealBaseBlock(edited);
-        std::filesystem::path file = m_scratch.Path() / ("info" + std::to_string(i) + ".hiv");
-        WriteAll(file, edited);
-        ToolRun run = RunTool({"info", file});
-        EXPECT_EQ(run.exit, 0) << "row " << i << " (" << rows[i].what << ")";
-        EXPECT_NE(run.out.find(rows[i].part), std::string::npos) << "row " << i << " (" << rows[i].what << "):\n" << run.out;
-    }
+TEST_F(HiveTool, InfoShowsKnownBaseBlockFieldsAndDeletedRecords) {
+  std::vector<std::uint8_t> hive = ReadAll(m_sound);
+  std::uint64_t stamp = 0x01D7E00000000000ull;
+  auto PutStamp = [](std::vector<std::uint8_t>& h, std::uint64_t value) {
+    hive::WriteU32(h, 168, static_cast<std::uint32_t>(value));
+    hive::WriteU32(h, 172, static_cast<std::uint32_t>(value >> 32));
+  };
+  struct Row {
+    const char* what;
+    std::function<void(std::vector<std::uint8_t>&)> edit;
+    const char* part;
+  };
+  const Row rows[] = {
+      {"defragmented", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 1); },
+       "(defragmented)"},
+      {"access history cleared", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 2); },
+       "(access history cleared)"},
+      {"offline library",
+       [](std::vector<std::uint8_t>& h) {
+         std::memcpy(&h[176], "OfRg", 4);
+         h[180] = 1;
+       },
+       "Offline library:      saved by the offline registry library (\"OfRg\", flags 0x1)"},
+      {"old bins after the last bin",
+       [](std::vector<std::uint8_t>& h) {
+         h.insert(h.end(), h.begin() + hive::kBaseBlockSize, h.end());
+       },
+       "Deleted (after bins): 2 keys (169 bytes), 1 values (25 bytes)"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    std::vector<std::uint8_t> edited = hive;
+    rows[i].edit(edited);
+    SealBaseBlock(edited);
+    std::filesystem::path file = m_scratch.Path() / ("info" + std::to_string(i) + ".hiv");
+    WriteAll(file, edited);
+    ToolRun run = RunTool({"info", file});
+    EXPECT_EQ(run.exit, 0) << "row " << i << " (" << rows[i].what << ")";
+    EXPECT_NE(run.out.find(rows[i].part), std::string::npos)
+        << "row " << i << " (" << rows[i].what << "):\n"
+        << run.out;
+  }
 }
 
-TEST(HiveToolText, FileTimesReadAsUtc)
-{
-    struct Row {
-        std::uint64_t fileTime;
-        const char* text;
-    };
-    const Row rows[] = {
-        {0, "never"},
-        {116444736000000000ull, "1970-01-01T00:00:00Z"},
-        {130338819900000000ull, "2014-01-11T02:46:30Z"},
-        {125911584000000000ull, "2000-01-01T00:00:00Z"},
-        {126227808000000000ull, "2001-01-01T00:00:00Z"},
-        {125962560000000000ull, "2000-02-29T00:00:00Z"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_EQ(FileTimeText(rows[i].fileTime), rows[i].text) << "row " << i;
+TEST(HiveToolText, FileTimesReadAsUtc) {
+  struct Row {
+    std::uint64_t fileTime;
+    const char* text;
+  };
+  const Row rows[] = {
+      {0, "never"},
+      {116444736000000000ull, "1970-01-01T00:00:00Z"},
+      {130338819900000000ull, "2014-01-11T02:46:30Z"},
+      {125911584000000000ull, "2000-01-01T00:00:00Z"},
+      {126227808000000000ull, "2001-01-01T00:00:00Z"},
+      {125962560000000000ull, "2000-02-29T00:00:00Z"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i)
+    EXPECT_EQ(FileTimeText(rows[i].fileTime), rows[i].text) << "row " << i;
 }
 
-} // namespace
+}  // namespace

@@ -37,7 +37,7 @@ class FileOperations : public ::testing::Test {
 TEST_F(FileOperations, CreateFolderChainRows) {
   struct Row {
     const wchar_t* path;
-    int result;  // 1 true, 0 false, 3 throws badCombine
+    int result;   // 1 true, 0 false, 3 throws badCombine
     int creates;  // CreateDirectoryW calls
     std::vector<const wchar_t*> existAfter;
     std::vector<const wchar_t*> missingAfter;
@@ -84,13 +84,15 @@ TEST_F(FileOperations, CreateFolderChainRows) {
       result = error.m_cause == CPathException::badCombine ? 3 : 100 + error.m_cause;
     }
     EXPECT_EQ(result, row.result) << "row " << i << ": " << row.path;
-    EXPECT_EQ(machine.faults.CallCount("CreateDirectoryW"), row.creates) << "row " << i << ": " << row.path;
+    EXPECT_EQ(machine.faults.CallCount("CreateDirectoryW"), row.creates)
+        << "row " << i << ": " << row.path;
     for (const wchar_t* folder : row.existAfter) {
       EXPECT_EQ(machine.files.AttributesOf(folder), kFileAttributeDirectory)
           << "row " << i << ": " << row.path << " should leave the folder " << folder;
     }
     for (const wchar_t* entry : row.missingAfter) {
-      EXPECT_FALSE(machine.files.Exists(entry)) << "row " << i << ": " << row.path << " made " << entry;
+      EXPECT_FALSE(machine.files.Exists(entry))
+          << "row " << i << ": " << row.path << " made " << entry;
     }
     EXPECT_EQ(machine.files.OpenSearchCount(), 0u) << "row " << i;
   }
@@ -164,7 +166,8 @@ TEST_F(FileOperations, ClearReadOnlyRows) {
        kFileAttributeHidden | kFileAttributeArchive, 1},
       {kFileAttributeReadOnly | kFileAttributeSystem, false, kFileAttributeSystem, 1},
       {kFileAttributeReadOnly, false, kFileAttributeNormal, 1},
-      {kFileAttributeHidden | kFileAttributeArchive, false, kFileAttributeHidden | kFileAttributeArchive, 0},
+      {kFileAttributeHidden | kFileAttributeArchive, false,
+       kFileAttributeHidden | kFileAttributeArchive, 0},
       {kFileAttributeNormal, false, kFileAttributeNormal, 0},
       {kFileAttributeReadOnly, true, kFileAttributeReadOnly | kFileAttributeDirectory, 0},
       {kFileAttributeReadOnly | kFileAttributeHidden, true,
@@ -182,7 +185,8 @@ TEST_F(FileOperations, ClearReadOnlyRows) {
     }
     ClearReadOnly(PathOf(entry));
     EXPECT_EQ(machine.files.AttributesOf(entry), rows[i].after) << "row " << i;
-    EXPECT_EQ(machine.faults.CallCount("SetFileAttributesW"), rows[i].writes + (rows[i].folder ? 1 : 0))
+    EXPECT_EQ(machine.faults.CallCount("SetFileAttributesW"),
+              rows[i].writes + (rows[i].folder ? 1 : 0))
         << "row " << i;
   }
 }
@@ -224,7 +228,8 @@ TEST_F(FileOperations, GetFileSizeRows) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     std::uint64_t size = 77;
-    EXPECT_EQ(GetFileSize(PathOf(rows[i].path), size), rows[i].found) << "row " << i << ": " << rows[i].path;
+    EXPECT_EQ(GetFileSize(PathOf(rows[i].path), size), rows[i].found)
+        << "row " << i << ": " << rows[i].path;
     EXPECT_EQ(size, rows[i].size) << "row " << i << ": " << rows[i].path;
     EXPECT_EQ(fake.files.OpenSearchCount(), 0u) << "row " << i << ": the search was left open";
   }
@@ -251,7 +256,8 @@ TEST_F(FileOperations, GetTempFolderRows) {
     const char* flags;
   };
   const Row rows[] = {
-      {L"C:\\Users\\Admin\\AppData\\Local\\Temp\\", false, L"C:\\Users\\Admin\\AppData\\Local\\Temp", "DR"},
+      {L"C:\\Users\\Admin\\AppData\\Local\\Temp\\", false,
+       L"C:\\Users\\Admin\\AppData\\Local\\Temp", "DR"},
       {L"C:\\WINDOWS\\TEMP\\", false, L"C:\\WINDOWS\\TEMP", "DR"},
       {L"D:\\", false, L"D:\\", "DR"},
       {L"\\\\server\\share\\temp\\", false, L"\\\\server\\share\\temp", "UR"},
@@ -260,9 +266,9 @@ TEST_F(FileOperations, GetTempFolderRows) {
       {L"C:\\a:b\\", false, L"", ""},
       {L"C:\\Temp\\\\", false, L"", ""},
       {L"C:\\" + std::wstring(1100, L't') + L"\\", false, L"", ""},  // does not fit the buffer
-      {longest, false, nullptr, "DR"},                                 // 1023 characters fit
-      {longest + L"x", false, L"", ""},                                // 1024 do not
-      {L"C:\\" + std::wstring(261, L't') + L"\\", false, L"", ""},    // a name too long to parse
+      {longest, false, nullptr, "DR"},                               // 1023 characters fit
+      {longest + L"x", false, L"", ""},                              // 1024 do not
+      {L"C:\\" + std::wstring(261, L't') + L"\\", false, L"", ""},   // a name too long to parse
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     platform::fake::FakeWindows machine;
@@ -270,8 +276,9 @@ TEST_F(FileOperations, GetTempFolderRows) {
     machine.files.tempPath = rows[i].tempPath;
     if (rows[i].fails) machine.faults.Fail("GetTempPathW", platform::kErrorAccessDenied);
     CPathName folder = GetTempFolder();
-    std::wstring expected = rows[i].text != nullptr ? std::wstring(rows[i].text)
-                                                    : rows[i].tempPath.substr(0, rows[i].tempPath.size() - 1);
+    std::wstring expected = rows[i].text != nullptr
+                                ? std::wstring(rows[i].text)
+                                : rows[i].tempPath.substr(0, rows[i].tempPath.size() - 1);
     EXPECT_EQ(TextOf(folder), expected) << "row " << i << ": " << rows[i].tempPath.substr(0, 60);
     EXPECT_EQ(FlagsOf(folder), rows[i].flags) << "row " << i;
     EXPECT_EQ(machine.faults.CallCount("GetTempPathW"), 1) << "row " << i;

@@ -50,7 +50,8 @@ TEST(PathComponent, OrdinaryNameRule) {
       {std::wstring(259, L'n') + L":", false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(IsValidName(rows[i].text.c_str()), rows[i].valid) << "row " << i << ": " << rows[i].text.substr(0, 40);
+    EXPECT_EQ(IsValidName(rows[i].text.c_str()), rows[i].valid)
+        << "row " << i << ": " << rows[i].text.substr(0, 40);
   }
   EXPECT_FALSE(IsValidName(nullptr));
 }
@@ -68,7 +69,8 @@ TEST(PathComponent, ServerNameRule) {
       {L"", false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(IsValidServerName(rows[i].text.c_str()), rows[i].valid) << "row " << i << ": " << rows[i].text;
+    EXPECT_EQ(IsValidServerName(rows[i].text.c_str()), rows[i].valid)
+        << "row " << i << ": " << rows[i].text;
   }
   for (const wchar_t* ch = kInvalidServerChars; *ch != L'\0'; ++ch) {
     std::wstring name = std::wstring(L"ab") + *ch + L"c";
@@ -84,21 +86,17 @@ TEST(PathComponent, ConstructorsValidate) {
     int cause;  // -1: accepted
   };
   const Row rows[] = {
-      {L"hive.dat", false, -1},
-      {L"a:b", false, CPathException::invalidName},
-      {L"a,b", false, -1},
-      {L"a,b", true, CPathException::invalidName},
-      {L"server", true, -1},
-      {L"", false, -1},
-      {nullptr, false, -1},
-      {L"", true, -1},
+      {L"hive.dat", false, -1}, {L"a:b", false, CPathException::invalidName},
+      {L"a,b", false, -1},      {L"a,b", true, CPathException::invalidName},
+      {L"server", true, -1},    {L"", false, -1},
+      {nullptr, false, -1},     {L"", true, -1},
       {nullptr, true, -1},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const wchar_t* label = rows[i].text != nullptr ? rows[i].text : L"<null>";
     try {
-      CPathComponent component = rows[i].server ? CServerComponent(rows[i].text)
-                                                : CPathComponent(rows[i].text);
+      CPathComponent component =
+          rows[i].server ? CServerComponent(rows[i].text) : CPathComponent(rows[i].text);
       EXPECT_EQ(rows[i].cause, -1) << "row " << i << ": " << label << " was accepted";
       std::wstring expected = rows[i].text != nullptr ? rows[i].text : L"";
       EXPECT_EQ(component.IsEmpty(), expected.empty()) << "row " << i;

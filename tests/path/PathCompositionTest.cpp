@@ -21,9 +21,9 @@ class PathComposition : public ::testing::Test {
 };
 
 struct AppendRow {
-  const wchar_t* start;  // parsed
+  const wchar_t* start;                  // parsed
   std::vector<const wchar_t*> appended;  // in order
-  int cause;  // -1: no throw, else the cause of the last append
+  int cause;                             // -1: no throw, else the cause of the last append
   const wchar_t* text;  // after the appends (or as it stood before the throwing one)
   const char* flags;
 };
@@ -176,9 +176,8 @@ TEST_F(PathComposition, DriveComponentRows) {
     const wchar_t* start;
     const wchar_t* drive;
   };
-  const Row rows[] = {{L"C:\\Windows", L"C:"}, {L"C:", L"C:"},           {L"d:\\", L"d:"},
-                      {L"\\Temp", L""},         {L"\\\\s\\share", L""},   {L"", L""},
-                      {L"a\\D:", L""}};
+  const Row rows[] = {{L"C:\\Windows", L"C:"}, {L"C:", L"C:"}, {L"d:\\", L"d:"}, {L"\\Temp", L""},
+                      {L"\\\\s\\share", L""},  {L"", L""},     {L"a\\D:", L""}};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CPathComponent drive = PathOf(rows[i].start).GetDriveComponent();
     EXPECT_EQ(TextOf(drive.GetText()), rows[i].drive) << "row " << i << ": " << rows[i].start;
@@ -190,7 +189,8 @@ TEST_F(PathComposition, ComponentByIndex) {
   const wchar_t* expected[] = {L"server", L"share", L"dir", L"", L""};
   const std::uint32_t indexes[] = {0, 1, 2, 3, 0xFFFFFFFFu};
   for (std::size_t i = 0; i < std::size(indexes); ++i) {
-    EXPECT_EQ(TextOf(path.GetComponent(indexes[i]).GetText()), expected[i]) << "index " << indexes[i];
+    EXPECT_EQ(TextOf(path.GetComponent(indexes[i]).GetText()), expected[i])
+        << "index " << indexes[i];
   }
 }
 

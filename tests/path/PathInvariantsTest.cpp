@@ -80,7 +80,8 @@ std::string BrokenCombine(const CPathName& path) {
     try {
       appended.Append(component);
     } catch (const CPathException&) {
-      if (!(Snap(appended) == before)) return "a throwing Append changed the path with " + Describe(name);
+      if (!(Snap(appended) == before))
+        return "a throwing Append changed the path with " + Describe(name);
     }
   }
   return {};
@@ -129,7 +130,8 @@ TEST_F(PathInvariants, ValidTextsReadBackUnchanged) {
     const Row& row = rows[i];
     CPathName path;
     CPathException error;
-    ASSERT_TRUE(path.SetPath(row.text.c_str(), &error)) << "row " << i << ": " << Describe(row.text);
+    ASSERT_TRUE(path.SetPath(row.text.c_str(), &error))
+        << "row " << i << ": " << Describe(row.text);
     const std::wstring expected = row.readBack.empty() ? row.text : row.readBack;
     EXPECT_EQ(TextOf(path), expected) << "row " << i << ": " << Describe(row.text);
     if (!row.text.empty()) {
@@ -151,7 +153,8 @@ bool ShouldParse(const std::wstring& text) {
   std::size_t start = 0;
   for (;;) {
     std::size_t end = rest.find(L'\\', start);
-    names.push_back(rest.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+    names.push_back(
+        rest.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
     if (end == std::wstring::npos) break;
     start = end + 1;
   }
@@ -159,11 +162,14 @@ bool ShouldParse(const std::wstring& text) {
     const std::wstring& name = names[i];
     if (name.empty()) return false;
     if (unc && i == 0) {
-      if (name.size() > 64 || name.find_first_of(kInvalidServerChars) != std::wstring::npos) return false;
+      if (name.size() > 64 || name.find_first_of(kInvalidServerChars) != std::wstring::npos)
+        return false;
       continue;
     }
-    if (name.size() > 260 || name.find_first_of(kInvalidNameChars) != std::wstring::npos) return false;
-    if (name.find(L':') != std::wstring::npos && !(name.size() == 2 && name[1] == L':' && name[0] != L':')) {
+    if (name.size() > 260 || name.find_first_of(kInvalidNameChars) != std::wstring::npos)
+      return false;
+    if (name.find(L':') != std::wstring::npos &&
+        !(name.size() == 2 && name[1] == L':' && name[0] != L':')) {
       return false;
     }
   }

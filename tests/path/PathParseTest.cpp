@@ -14,7 +14,7 @@ using pathtest::FlagsOf;
 
 struct ParseRow {
   std::wstring text;
-  int cause;  // -1: parses
+  int cause;          // -1: parses
   const char* flags;  // U drive D rooted R relative L, in that order
   std::vector<std::wstring> components;
 };

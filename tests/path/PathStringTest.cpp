@@ -31,8 +31,8 @@ TEST(PathString, ReserveFollowsTheCapacityTable) {
     int need;
     int capacity;
   };
-  const Row rows[] = {{1, 16},    {15, 16},   {16, 32},   {31, 32},   {32, 64},
-                      {63, 64},   {64, 128},  {127, 128}, {128, 256}, {255, 256},
+  const Row rows[] = {{1, 16},    {15, 16},   {16, 32},   {31, 32},    {32, 64},
+                      {63, 64},   {64, 128},  {127, 128}, {128, 256},  {255, 256},
                       {256, 512}, {511, 512}, {512, 513}, {1000, 1001}};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CPathString text;
@@ -59,11 +59,13 @@ TEST(PathString, AssignChoosesCapacityFromTheLength) {
     std::size_t length;
     int capacity;
   };
-  const Row rows[] = {{1, 16}, {14, 16}, {15, 32}, {30, 32}, {31, 64}, {510, 512}, {511, 513}, {600, 602}};
+  const Row rows[] = {{1, 16},  {14, 16},   {15, 32},   {30, 32},
+                      {31, 64}, {510, 512}, {511, 513}, {600, 602}};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     std::wstring source(rows[i].length, L'x');
     CPathString text = Made(source.c_str());
-    EXPECT_EQ(text.GetCapacity(), rows[i].capacity) << "row " << i << ": " << rows[i].length << " characters";
+    EXPECT_EQ(text.GetCapacity(), rows[i].capacity)
+        << "row " << i << ": " << rows[i].length << " characters";
     EXPECT_EQ(text.GetLength(), rows[i].length) << "row " << i;
     EXPECT_EQ(TextOf(text), source) << "row " << i;
   }
@@ -111,7 +113,7 @@ TEST(PathString, AppendingRows) {
   const Row rows[] = {
       {L"a", L"b", L"ab", 16, true},
       {L"0123456789", L"abcdefghijklmnopqrst", L"0123456789abcdefghijklmnopqrst", 32, false},
-      {L"0123456789abcd", L"e", L"0123456789abcde", 16, true},   // exactly fills the buffer
+      {L"0123456789abcd", L"e", L"0123456789abcde", 16, true},    // exactly fills the buffer
       {L"0123456789abcde", L"f", L"0123456789abcdef", 32, true},  // already had 32
       {L"", L"abc", L"abc", 16, false},
       {L"abc", L"", L"abc", 16, true},
@@ -151,9 +153,8 @@ TEST(PathString, TrimRightRows) {
     const wchar_t* result;
   };
   const Row rows[] = {
-      {L"C:\\", L'\\', L"C:"},          {L"\\\\\\", L'\\', L""},
-      {L"C:\\Temp", L'\\', L"C:\\Temp"}, {L"a\\\\", L'\\', L"a"},
-      {L"a\\b\\", L'\\', L"a\\b"},       {L"abc", L'\0', L"abc"},
+      {L"C:\\", L'\\', L"C:"}, {L"\\\\\\", L'\\', L""},     {L"C:\\Temp", L'\\', L"C:\\Temp"},
+      {L"a\\\\", L'\\', L"a"}, {L"a\\b\\", L'\\', L"a\\b"}, {L"abc", L'\0', L"abc"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CPathString text = Made(rows[i].text);
@@ -173,9 +174,8 @@ TEST(PathString, MidRows) {
     int count;
     const wchar_t* result;
   };
-  const Row rows[] = {{2, -1, L"cdef"}, {2, 10, L"cdef"}, {6, -1, L""}, {7, 1, L""},
-                      {1, 0, L""},      {0, 6, L"abcdef"}, {0, 1, L"a"}, {5, 1, L"f"},
-                      {1, 3, L"bcd"}};
+  const Row rows[] = {{2, -1, L"cdef"},  {2, 10, L"cdef"}, {6, -1, L""}, {7, 1, L""},   {1, 0, L""},
+                      {0, 6, L"abcdef"}, {0, 1, L"a"},     {5, 1, L"f"}, {1, 3, L"bcd"}};
   CPathString source = Made(L"abcdef");
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CPathString part = source.Mid(rows[i].start, rows[i].count);
@@ -220,14 +220,19 @@ TEST(PathString, CompareNoCaseRows) {
     const wchar_t* second;
     int sign;
   };
-  const Row rows[] = {{L"C:\\Windows", L"c:\\WINDOWS", 0}, {L"..", L"..", 0}, {L".", L"..", -1},
-                      {L"b", L"A", 1},                     {L"", L"", 0},     {L"", L"a", -1},
+  const Row rows[] = {{L"C:\\Windows", L"c:\\WINDOWS", 0},
+                      {L"..", L"..", 0},
+                      {L".", L"..", -1},
+                      {L"b", L"A", 1},
+                      {L"", L"", 0},
+                      {L"", L"a", -1},
                       {L"Temp", L"temp2", -1}};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CPathString first = Made(rows[i].first);
     CPathString second = Made(rows[i].second);
     auto sign = [](int value) { return (value > 0) - (value < 0); };
-    EXPECT_EQ(sign(first.CompareNoCase(second)), rows[i].sign) << "row " << i << ": " << rows[i].first;
+    EXPECT_EQ(sign(first.CompareNoCase(second)), rows[i].sign)
+        << "row " << i << ": " << rows[i].first;
     EXPECT_EQ(sign(first.CompareNoCase(rows[i].second)), rows[i].sign) << "row " << i;
   }
   EXPECT_GT(fake.faults.CallCount("lstrcmpiW"), 0) << "comparisons go through the platform";

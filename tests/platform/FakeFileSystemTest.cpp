@@ -33,15 +33,19 @@ TEST_F(FakeFiles, EveryOperationFailsAsPlannedAndSetsTheLastError) {
   files.AddFolder(L"C:\\Empty");
   FindData data;
   const std::pair<const char*, std::function<bool()>> operations[] = {
-      {"GetFileAttributesW", [&] { return files.QueryFileAttributes(L"C:\\x.txt") != kInvalidFileAttributes; }},
-      {"SetFileAttributesW", [&] { return files.ChangeFileAttributes(L"C:\\x.txt", kFileAttributeHidden); }},
-      {"FindFirstFileW", [&] {
+      {"GetFileAttributesW",
+       [&] { return files.QueryFileAttributes(L"C:\\x.txt") != kInvalidFileAttributes; }},
+      {"SetFileAttributesW",
+       [&] { return files.ChangeFileAttributes(L"C:\\x.txt", kFileAttributeHidden); }},
+      {"FindFirstFileW",
+       [&] {
          FindHandle handle = files.FindFirst(L"C:\\x.txt", &data);
          return handle != kInvalidFindHandle && files.FindClose(handle);
        }},
       {"CreateDirectoryW", [&] { return files.MakeDirectory(L"C:\\New"); }},
       {"RemoveDirectoryW", [&] { return files.RemoveEmptyDirectory(L"C:\\Empty"); }},
-      {"GetTempPathW", [&] {
+      {"GetTempPathW",
+       [&] {
          wchar_t buffer[64];
          return files.QueryTempPath(64, buffer) != 0;
        }},
@@ -64,12 +68,14 @@ TEST_F(FakeFiles, EveryOperationFailsAsPlannedAndSetsTheLastError) {
 TEST_F(FakeFiles, NullAndEmptyTextsFail) {
   FindData data;
   const std::pair<const char*, std::function<bool(const wchar_t*)>> operations[] = {
-      {"GetFileAttributesW", [&](const wchar_t* p) { return files.QueryFileAttributes(p) != kInvalidFileAttributes; }},
+      {"GetFileAttributesW",
+       [&](const wchar_t* p) { return files.QueryFileAttributes(p) != kInvalidFileAttributes; }},
       {"SetFileAttributesW", [&](const wchar_t* p) { return files.ChangeFileAttributes(p, 0); }},
       {"CreateDirectoryW", [&](const wchar_t* p) { return files.MakeDirectory(p); }},
       {"RemoveDirectoryW", [&](const wchar_t* p) { return files.RemoveEmptyDirectory(p); }},
       {"DeleteFileW", [&](const wchar_t* p) { return files.RemoveFile(p); }},
-      {"FindFirstFileW", [&](const wchar_t* p) { return files.FindFirst(p, &data) != kInvalidFindHandle; }},
+      {"FindFirstFileW",
+       [&](const wchar_t* p) { return files.FindFirst(p, &data) != kInvalidFindHandle; }},
   };
   for (const auto& [name, call] : operations) {
     for (const wchar_t* text : {static_cast<const wchar_t*>(nullptr), L""}) {
@@ -107,7 +113,8 @@ TEST_F(FakeFiles, PathTextsResolveAsKernel32Does) {
       {L"E:\\", kInvalidFileAttributes},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(files.QueryFileAttributes(rows[i].text), rows[i].attributes) << "row " << i << ": " << rows[i].text;
+    EXPECT_EQ(files.QueryFileAttributes(rows[i].text), rows[i].attributes)
+        << "row " << i << ": " << rows[i].text;
   }
   files.currentDirectory = L"C:Work";  // not a full path: relative texts start from C:\ instead
   EXPECT_EQ(files.QueryFileAttributes(L"Work\\sub"), kFileAttributeDirectory);
@@ -152,7 +159,7 @@ TEST_F(FakeFiles, RemovalRules) {
     Status error;
   };
   const Row rows[] = {
-      {true, L"C:\\Full", false, 145},  // ERROR_DIR_NOT_EMPTY
+      {true, L"C:\\Full", false, 145},         // ERROR_DIR_NOT_EMPTY
       {true, L"C:\\Full\\f.txt", false, 267},  // ERROR_DIRECTORY
       {true, L"C:\\Locked", false, kErrorAccessDenied},
       {true, L"C:\\Missing", false, kErrorFileNotFound},
@@ -168,10 +175,12 @@ TEST_F(FakeFiles, RemovalRules) {
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     fake.system.SetLastError(0);
     const bool existed = files.Exists(rows[i].path);
-    bool ok = rows[i].removeFolder ? files.RemoveEmptyDirectory(rows[i].path) : files.RemoveFile(rows[i].path);
+    bool ok = rows[i].removeFolder ? files.RemoveEmptyDirectory(rows[i].path)
+                                   : files.RemoveFile(rows[i].path);
     EXPECT_EQ(ok, rows[i].ok) << "row " << i << ": " << rows[i].path;
     EXPECT_EQ(fake.system.GetLastError(), rows[i].error) << "row " << i << ": " << rows[i].path;
-    EXPECT_EQ(files.Exists(rows[i].path), existed && !rows[i].ok) << "row " << i << ": " << rows[i].path;
+    EXPECT_EQ(files.Exists(rows[i].path), existed && !rows[i].ok)
+        << "row " << i << ": " << rows[i].path;
   }
 }
 
@@ -187,14 +196,16 @@ TEST_F(FakeFiles, AttributeWordsAreKeptAsWindowsReportsThem) {
       {L"C:\\f.txt", 0, kFileAttributeNormal},
       {L"C:\\f.txt", kFileAttributeNormal | kFileAttributeHidden, kFileAttributeHidden},
       {L"C:\\f.txt", kFileAttributeDirectory | kFileAttributeReadOnly, kFileAttributeReadOnly},
-      {L"C:\\f.txt", 0x800 | kFileAttributeSystem, kFileAttributeSystem},  // compression is not an attribute to set
+      {L"C:\\f.txt", 0x800 | kFileAttributeSystem,
+       kFileAttributeSystem},  // compression is not an attribute to set
       {L"C:\\d", 0, kFileAttributeDirectory},
       {L"C:\\d", kFileAttributeNormal, kFileAttributeDirectory},
       {L"C:\\d", kFileAttributeHidden, kFileAttributeDirectory | kFileAttributeHidden},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     ASSERT_TRUE(files.ChangeFileAttributes(rows[i].path, rows[i].set)) << "row " << i;
-    EXPECT_EQ(files.QueryFileAttributes(rows[i].path), rows[i].read) << "row " << i << ": " << rows[i].path;
+    EXPECT_EQ(files.QueryFileAttributes(rows[i].path), rows[i].read)
+        << "row " << i << ": " << rows[i].path;
   }
 }
 
@@ -210,18 +221,12 @@ TEST_F(FakeFiles, SearchesFindTheFirstMatchInNameOrder) {
   };
   const Row rows[] = {
       {L"C:\\Logs\\*.log", L"A.log"},  // upper-cased: A < B < _, where folding down puts _ first
-      {L"C:\\Logs\\a.LOG", L"A.log"},
-      {L"C:\\Logs\\?.log", L"A.log"},
-      {L"C:\\Logs\\b*", L"b.log"},
-      {L"C:\\Logs\\*_*", L"_z.log"},
-      {L"C:\\Logs\\*", L"."},
-      {L"C:\\Logs\\*.*", L"."},
-      {L"C:\\Logs\\read*", L"readme"},
-      {L"C:\\Logs\\*.txt", nullptr},
-      {L"C:\\*.sys", L"top.sys"},
-      {L"C:\\*", L"Logs"},  // a root lists no "." or ".."
-      {L"C:\\Logs\\", nullptr},
-      {L"C:\\", nullptr},
+      {L"C:\\Logs\\a.LOG", L"A.log"},  {L"C:\\Logs\\?.log", L"A.log"},
+      {L"C:\\Logs\\b*", L"b.log"},     {L"C:\\Logs\\*_*", L"_z.log"},
+      {L"C:\\Logs\\*", L"."},          {L"C:\\Logs\\*.*", L"."},
+      {L"C:\\Logs\\read*", L"readme"}, {L"C:\\Logs\\*.txt", nullptr},
+      {L"C:\\*.sys", L"top.sys"},      {L"C:\\*", L"Logs"},  // a root lists no "." or ".."
+      {L"C:\\Logs\\", nullptr},        {L"C:\\", nullptr},
       {L"C:\\Lo*\\a.log", nullptr},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -280,7 +285,8 @@ TEST_F(FakeFiles, UncSharesAreRoots) {
   files.AddFile(L"\\\\SERVER\\Share\\dir\\f.bin", 12);
   EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share"), kFileAttributeDirectory);
   EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share\\DIR\\f.bin"), kFileAttributeArchive);
-  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share\\..\\..\\dir\\..\\dir"), kFileAttributeDirectory);
+  EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\share\\..\\..\\dir\\..\\dir"),
+            kFileAttributeDirectory);
   fake.system.SetLastError(0);
   EXPECT_EQ(files.QueryFileAttributes(L"\\\\server\\other"), kInvalidFileAttributes);
   EXPECT_EQ(fake.system.GetLastError(), 53u);  // ERROR_BAD_NETPATH

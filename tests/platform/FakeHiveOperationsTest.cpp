@@ -51,12 +51,10 @@ class FakeHiveOperations : public ::testing::Test {
 
 TEST_F(FakeHiveOperations, MountingListsTheHiveUnderItsDevicePath) {
   fake.MountHive(kHKeyUsers, L".DEFAULT", L"C:\\Windows\\System32\\config\\DEFAULT", 10);
-  auto machine =
-      fake.registry.GetValue(kHKeyLocalMachine, platform::kHiveListKey,
-                             L"\\REGISTRY\\MACHINE\\SOFTWARE");
-  auto user =
-      fake.registry.GetValue(kHKeyLocalMachine, platform::kHiveListKey,
-                             L"\\REGISTRY\\USER\\.DEFAULT");
+  auto machine = fake.registry.GetValue(kHKeyLocalMachine, platform::kHiveListKey,
+                                        L"\\REGISTRY\\MACHINE\\SOFTWARE");
+  auto user = fake.registry.GetValue(kHKeyLocalMachine, platform::kHiveListKey,
+                                     L"\\REGISTRY\\USER\\.DEFAULT");
   ASSERT_TRUE(machine && user);
   EXPECT_EQ(platform::fake::TextOfBytes(machine->data),
             L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\SOFTWARE");

@@ -74,8 +74,7 @@ TEST(BackupFileOfTest, NamesTheLeafInTheFolderOrNothing) {
     std::optional<CPathName> file;
     EXPECT_NO_THROW(file = BackupFileOf(PathOf(row.folder), row.hiveName.c_str()))
         << "row " << i << ": " << row.hiveName;
-    EXPECT_EQ(Describe(file), row.expected)
-        << "row " << i << ": " << row.hiveName;
+    EXPECT_EQ(Describe(file), row.expected) << "row " << i << ": " << row.hiveName;
   }
 }
 

@@ -21,7 +21,8 @@ std::wstring Describe(const HiveResultEntry& entry) {
          std::to_wstring(entry.currentSize);
 }
 
-std::vector<std::wstring> DescribeAll(const std::vector<std::unique_ptr<HiveResultEntry>>& records) {
+std::vector<std::wstring> DescribeAll(
+    const std::vector<std::unique_ptr<HiveResultEntry>>& records) {
   std::vector<std::wstring> rows;
   for (const auto& record : records) rows.push_back(Describe(*record));
   return rows;
@@ -48,16 +49,15 @@ TEST(CollectResultsTest, ListsAHiveOnlyWithBothABackupCopyAndALiveFile) {
       {"sizes under a kilobyte", L"\\REGISTRY\\USER\\S-1-5-20", 1023, Backup::file, L"S-1-5-20", 1,
        kArchive, L"HKU\\S-1-5-20|1|1023"},
       {"a read-only, hidden backup copy", L"\\REGISTRY\\MACHINE\\SAM", 8192, Backup::file, L"SAM",
-       65536,
-       platform::kFileAttributeReadOnly | platform::kFileAttributeHidden | kArchive,
+       65536, platform::kFileAttributeReadOnly | platform::kFileAttributeHidden | kArchive,
        L"HKLM\\SAM|65536|8192"},
       {"a backup copy named in other case", L"\\registry\\machine\\software", 4096, Backup::file,
        L"SOFTWARE", 8192, kArchive, L"HKLM\\software|8192|4096"},
-      {"a leaf with a leading dot", L"\\REGISTRY\\USER\\.DEFAULT", 4096, Backup::file,
-       L".DEFAULT", 8192, kArchive, L"HKU\\.DEFAULT|8192|4096"},
+      {"a leaf with a leading dot", L"\\REGISTRY\\USER\\.DEFAULT", 4096, Backup::file, L".DEFAULT",
+       8192, kArchive, L"HKU\\.DEFAULT|8192|4096"},
       {"no backup copy", L"\\REGISTRY\\MACHINE\\SOFTWARE", 4096, Backup::none, L"", 0, 0, L""},
-      {"a backup copy of size 0", L"\\REGISTRY\\MACHINE\\SOFTWARE", 4096, Backup::file,
-       L"SOFTWARE", 0, kArchive, L""},
+      {"a backup copy of size 0", L"\\REGISTRY\\MACHINE\\SOFTWARE", 4096, Backup::file, L"SOFTWARE",
+       0, kArchive, L""},
       {"a folder at the leaf name", L"\\REGISTRY\\MACHINE\\SOFTWARE", 4096, Backup::folder,
        L"SOFTWARE", 0, 0, L""},
       {"no live file", L"\\REGISTRY\\MACHINE\\SOFTWARE", std::nullopt, Backup::file, L"SOFTWARE",
@@ -91,7 +91,8 @@ TEST(CollectResultsTest, ListsAHiveOnlyWithBothABackupCopyAndALiveFile) {
     if (!row.expected.empty()) expected.push_back(row.expected);
     expected.push_back(L"HKLM\\SYSTEM|3145728|2097152");
     std::vector<std::unique_ptr<HiveResultEntry>> records;
-    EXPECT_NO_THROW(records = CollectResults(machine.backupFolder)) << "row " << i << ": " << row.what;
+    EXPECT_NO_THROW(records = CollectResults(machine.backupFolder))
+        << "row " << i << ": " << row.what;
     EXPECT_EQ(DescribeAll(records), expected) << "row " << i << ": " << row.what;
   }
 }

@@ -105,7 +105,8 @@ TEST(RemoveBackupTest, DeletesTheListedHivesBackupsAndThenTheFolderIfEmpty) {
     EXPECT_NO_THROW(RemoveBackup(listed.InDisplayOrder(), machine.backupFolder))
         << "row " << i << ": " << row.what;
     EXPECT_EQ(Left(machine), row.left) << "row " << i << ": " << row.what;
-    EXPECT_TRUE(machine.fake.files.Exists(L"C:\\Windows\\SYSTEM")) << "row " << i << ": " << row.what;
+    EXPECT_TRUE(machine.fake.files.Exists(L"C:\\Windows\\SYSTEM"))
+        << "row " << i << ": " << row.what;
   }
 }
 
@@ -119,7 +120,8 @@ TEST(RemoveBackupTest, ADeletionThatFailsIsSkippedAndTheRestGoOn) {
     RemoveBackup(listed.InDisplayOrder(), machine.backupFolder);
     EXPECT_EQ(machine.fake.faults.CallCount("DeleteFileW"), 3) << "failing deletion " << failing;
     // The folder removal was tried and failed on the file left in it.
-    EXPECT_EQ(machine.fake.faults.CallCount("RemoveDirectoryW"), 1) << "failing deletion " << failing;
+    EXPECT_EQ(machine.fake.faults.CallCount("RemoveDirectoryW"), 1)
+        << "failing deletion " << failing;
     EXPECT_EQ(Left(machine), std::vector<std::wstring>{leaves[static_cast<std::size_t>(failing)]})
         << "failing deletion " << failing;
   }

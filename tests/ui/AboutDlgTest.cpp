@@ -39,8 +39,8 @@ void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD) {
   ::GetWindowTextW(link, text, 256);
   g_seen.link = text;
   HDC dc = ::CreateCompatibleDC(nullptr);
-  auto brush = reinterpret_cast<HBRUSH>(
-      ::SendMessageW(about, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(link)));
+  auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+      about, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(link)));
   g_seen.hollowBrush = brush == static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
   g_seen.blue = ::GetTextColor(dc) == RGB(0, 0, 255);
   LOGFONTW font{};

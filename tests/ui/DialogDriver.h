@@ -53,7 +53,8 @@ bool PumpUntil(HWND dialog, Condition done, DWORD deadlineMs = kDeadlineMs,
 inline bool Pump(HWND dialog) {
   bool markerSeen = false;
   ::PostThreadMessageW(::GetCurrentThreadId(), kQueueMarker, 0, 0);
-  return PumpUntil(dialog, [&markerSeen] { return markerSeen; }, kDeadlineMs, &markerSeen);
+  return PumpUntil(
+      dialog, [&markerSeen] { return markerSeen; }, kDeadlineMs, &markerSeen);
 }
 
 // The list view reports a click to its parent as NM_CLICK (NM_DBLCLK for a
@@ -98,21 +99,24 @@ inline void Key(HWND dialog, HWND target, WPARAM key) {
 inline bool FindZone(HWND list, int row, UINT zone, POINT* found) {
   RECT bounds{};
   bounds.left = LVIR_BOUNDS;
-  if (!::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) {
+  if (!::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(&bounds))) {
     return false;
   }
   int y = (bounds.top + bounds.bottom) / 2;
   for (int x = bounds.left; x < bounds.right; ++x) {
     LVHITTESTINFO info{};
     info.pt = POINT{x, y};
-    int hit = static_cast<int>(::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+    int hit =
+        static_cast<int>(::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
     if (hit == row && (info.flags & LVHT_ONITEM) == zone) {
       *found = info.pt;
       // Prefer a point well inside the zone.
       for (int inner = x; inner < x + 4; ++inner) {
         LVHITTESTINFO more{};
         more.pt = POINT{inner, y};
-        if (static_cast<int>(::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&more))) == row &&
+        if (static_cast<int>(
+                ::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&more))) == row &&
             (more.flags & LVHT_ONITEM) == zone) {
           found->x = inner;
         }

@@ -21,7 +21,6 @@ using platform::kHiveListKey;
 
 class HiveListDlgTest : public uitest::WindowTest<CHiveListDlg, IDC_HIVE_LIST> {
  protected:
-
   void AddHive(const std::wstring& kernelName, const std::wstring& file, std::uint64_t size) {
     fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, kernelName,
                             L"\\Device\\HarddiskVolume1\\" + file);
@@ -45,7 +44,8 @@ class HiveListDlgTest : public uitest::WindowTest<CHiveListDlg, IDC_HIVE_LIST> {
 
 TEST_F(HiveListDlgTest, OpensWithEveryFoundHiveTickedAndSortedByHive) {
   AddThree();
-  fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, L"\\REGISTRY\\MACHINE\\BCD00000000",
+  fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey,
+                          L"\\REGISTRY\\MACHINE\\BCD00000000",
                           L"\\Device\\HarddiskVolume9\\Boot\\BCD");
   Open();
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"HKLM\\BCD00000000", L"HKLM\\SAM", L"HKLM\\SYSTEM",
@@ -198,7 +198,8 @@ TEST_F(HiveListDlgTest, QueryDragIconAnswersTheSmallIcon) {
   Open();
   // A dialog procedure answers this message through its return value.
   auto dragged = reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0));
-  auto smallIcon = reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
+  auto smallIcon =
+      reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
   EXPECT_NE(dragged, nullptr);
   EXPECT_EQ(dragged, smallIcon);
 }

@@ -26,10 +26,12 @@ TEST(StringTable, HoldsEveryTextExactly) {
       {106, L"Previous Size"},
       {107, L"Current Size"},
       {108, L"You must be an administrator to run this program."},
-      {109, L"This process will forcibly reboot the computer.  Before proceeding please save all "
-            L"data and close all programs."},
-      {110, L"This version will not run on 64-bit Windows.  Please use the 64-bit version of "
-            L"Kelvaro."},
+      {109,
+       L"This process will forcibly reboot the computer.  Before proceeding please save all "
+       L"data and close all programs."},
+      {110,
+       L"This version will not run on 64-bit Windows.  Please use the 64-bit version of "
+       L"Kelvaro."},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(std::wstring(LoadResourceString(row.id)), row.text) << "string " << row.id;
@@ -146,9 +148,11 @@ TEST(DialogTemplates, HaveTheirSizesStylesAndCaptions) {
   };
   HMODULE module = ::GetModuleHandleW(nullptr);
   for (const Row& row : rows) {
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(row.id), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    HRSRC found =
+        ::FindResourceW(module, MAKEINTRESOURCEW(row.id), MAKEINTRESOURCEW(5));  // RT_DIALOG
     ASSERT_NE(found, nullptr) << "template " << row.id;
-    auto* header = static_cast<const TemplateHeader*>(::LockResource(::LoadResource(module, found)));
+    auto* header =
+        static_cast<const TemplateHeader*>(::LockResource(::LoadResource(module, found)));
     ASSERT_EQ(header->signature, 0xFFFF) << "extended template " << row.id;
     EXPECT_EQ(header->cx, row.cx) << row.id;
     EXPECT_EQ(header->cy, row.cy) << row.id;

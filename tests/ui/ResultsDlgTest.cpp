@@ -23,7 +23,6 @@ constexpr const wchar_t* kBackup = L"C:\\Windows\\Kelvaro Backup";
 
 class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> {
  protected:
-
   void SetUp() override {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
     fake.files.AddFolder(kBackup);
@@ -35,7 +34,8 @@ class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> 
   }
 
   void AddHive(const std::wstring& leaf, std::uint64_t previous, std::uint64_t current) {
-    fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey, L"\\REGISTRY\\MACHINE\\" + leaf,
+    fake.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey,
+                            L"\\REGISTRY\\MACHINE\\" + leaf,
                             L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\" + leaf);
     fake.files.AddFile(L"C:\\Windows\\System32\\config\\" + leaf, current);
     fake.files.AddFile(std::wstring(kBackup) + L"\\" + leaf, previous);
@@ -53,7 +53,8 @@ class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> 
 
 TEST_F(ResultsDlgTest, ListsEachHiveWithItsSizesAndRemovesTheStartupValue) {
   Open();
-  EXPECT_EQ(Column(0), (std::vector<std::wstring>{L"HKLM\\SAM", L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM"}));
+  EXPECT_EQ(Column(0),
+            (std::vector<std::wstring>{L"HKLM\\SAM", L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM"}));
   EXPECT_EQ(Column(1), (std::vector<std::wstring>{L"10 KB", L"40,960 KB", L"9 KB"}));
   EXPECT_EQ(Column(2), (std::vector<std::wstring>{L"2 KB", L"30,720 KB", L"8 KB"}));
   EXPECT_FALSE(fake.registry.GetValue(platform::kHKeyLocalMachine, kRunOnceKey, L"Kelvaro"))
@@ -121,7 +122,8 @@ TEST_F(ResultsDlgTest, QueryDragIconAnswersTheSmallIcon) {
   Open();
   // A dialog procedure answers this message through its return value.
   auto dragged = reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0));
-  auto smallIcon = reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
+  auto smallIcon =
+      reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
   EXPECT_NE(dragged, nullptr);
   EXPECT_EQ(dragged, smallIcon);
 }

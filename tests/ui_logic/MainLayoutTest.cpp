@@ -12,8 +12,8 @@ using uilogic::Rect;
 // Template 102 at 96 dpi with an 8-point MS Sans Serif: 1.5 pixels per
 // horizontal and 1.625 per vertical dialog unit; a client area of 825 x 335.
 const uilogic::MainControls kTemplateControls = {
-    {11, 11, 814, 289},  // list 1000: 7, 7, 535 x 171
-    {11, 301, 152, 317},  // check box 1004: 7, 185, 94 x 10
+    {11, 11, 814, 289},    // list 1000: 7, 7, 535 x 171
+    {11, 301, 152, 317},   // check box 1004: 7, 185, 94 x 10
     {653, 301, 728, 324},  // Defragment 1001: 435, 185, 50 x 14
     {738, 301, 813, 324},  // Cancel 2: 492, 185, 50 x 14
 };
@@ -49,9 +49,8 @@ TEST(MainLayoutTest, LaysTheControlsOutForEachClientSize) {
     const Row& row = rows[i];
     const uilogic::MainLayout layout =
         uilogic::LayOutMainWindow(metrics, kTemplateControls, row.width, row.height);
-    const std::string where =
-        "row " + std::to_string(i) + ": " + std::to_string(row.width) + " x " +
-        std::to_string(row.height);
+    const std::string where = "row " + std::to_string(i) + ": " + std::to_string(row.width) +
+                              " x " + std::to_string(row.height);
     EXPECT_EQ(layout.listWidth, row.expected.listWidth) << where;
     EXPECT_EQ(layout.listHeight, row.expected.listHeight) << where;
     EXPECT_EQ(layout.checkBox.x, row.expected.checkBox.x) << where;
@@ -71,8 +70,8 @@ TEST(MainLayoutTest, TheListHeightDependsOnItsCurrentTop) {
 }
 
 TEST(MainLayoutTest, TheGripHidesOnlyWhileMaximised) {
-  EXPECT_TRUE(uilogic::GripVisibleAfterSize(0));  // SIZE_RESTORED
-  EXPECT_TRUE(uilogic::GripVisibleAfterSize(1));  // SIZE_MINIMIZED
+  EXPECT_TRUE(uilogic::GripVisibleAfterSize(0));   // SIZE_RESTORED
+  EXPECT_TRUE(uilogic::GripVisibleAfterSize(1));   // SIZE_MINIMIZED
   EXPECT_FALSE(uilogic::GripVisibleAfterSize(2));  // SIZE_MAXIMIZED
 }
 
@@ -105,9 +104,9 @@ TEST(MainLayoutTest, TheGripCornerResizesFromTheLowerRight) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
-    EXPECT_EQ(uilogic::SizeGripHitTest(row.platformAnswer, row.gripVisible, window, row.point, 17,
-                                       17),
-              row.expected)
+    EXPECT_EQ(
+        uilogic::SizeGripHitTest(row.platformAnswer, row.gripVisible, window, row.point, 17, 17),
+        row.expected)
         << "row " << i << ": " << row.what;
   }
 }

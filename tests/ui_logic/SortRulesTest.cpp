@@ -28,11 +28,8 @@ TEST(AfterColumnClickTest, FlipsTheSortColumnAndStartsOthersAscending) {
     SortOrder after;
   };
   const Row rows[] = {
-      {{0, true}, 0, {0, false}},
-      {{0, false}, 0, {0, true}},
-      {{0, false}, 2, {2, true}},
-      {{2, true}, 1, {1, true}},
-      {{1, false}, 1, {1, true}},
+      {{0, true}, 0, {0, false}}, {{0, false}, 0, {0, true}}, {{0, false}, 2, {2, true}},
+      {{2, true}, 1, {1, true}},  {{1, false}, 1, {1, true}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const SortOrder after = uilogic::AfterColumnClick(rows[i].before, rows[i].clicked);
@@ -66,13 +63,12 @@ TEST(CompareHiveRowsTest, ComparesEachColumnItsOwnWay) {
        Hive(L"HKLM\\SYSTEM", L"C:\\b", 1), 0, -1},
       {"paths without regard to case", Hive(L"a", L"C:\\WINDOWS\\SAM", 1),
        Hive(L"b", L"c:\\windows\\sam", 2), 1, 0},
-      {"paths in order", Hive(L"b", L"C:\\Windows\\SAM", 1),
-       Hive(L"a", L"D:\\SAM", 1), 1, -1},
+      {"paths in order", Hive(L"b", L"C:\\Windows\\SAM", 1), Hive(L"a", L"D:\\SAM", 1), 1, -1},
       {"an empty path first", Hive(L"b", L"", 1), Hive(L"a", L"C:\\x", 1), 1, -1},
       {"sizes as numbers, not as text", Hive(L"a", L"C:\\a", 9 * 1024),
        Hive(L"b", L"C:\\b", 10 * 1024), 2, -1},
-      {"sizes past the signed range", Hive(L"a", L"C:\\a", UINT64_MAX),
-       Hive(L"b", L"C:\\b", 1), 2, 1},
+      {"sizes past the signed range", Hive(L"a", L"C:\\a", UINT64_MAX), Hive(L"b", L"C:\\b", 1), 2,
+       1},
       {"equal sizes", Hive(L"a", L"C:\\a", 7), Hive(L"b", L"C:\\b", 7), 2, 0},
       {"any other column", Hive(L"a", L"C:\\a", 1), Hive(L"b", L"C:\\b", 2), 3, 0},
   };

@@ -28,9 +28,9 @@ TEST(TickRulesTest, ToggleTicksUntickedAndUnticksEverythingElse) {
 }
 
 TEST(TickRulesTest, OnlyHitsInTheAskedZonesToggle) {
-  constexpr std::uint32_t kOnItemIcon = 0x2;  // LVHT_ONITEMICON
+  constexpr std::uint32_t kOnItemIcon = 0x2;   // LVHT_ONITEMICON
   constexpr std::uint32_t kToTheRight = 0x20;  // LVHT_TORIGHT
-  constexpr std::uint32_t kNowhere = 0x1;  // LVHT_NOWHERE
+  constexpr std::uint32_t kNowhere = 0x1;      // LVHT_NOWHERE
   struct Row {
     const char* what;
     int row;
@@ -42,8 +42,7 @@ TEST(TickRulesTest, OnlyHitsInTheAskedZonesToggle) {
       {"click on the box", 3, uilogic::kHitOnStateIcon, uilogic::kClickToggleZones, true},
       {"click on the text", 3, uilogic::kHitOnLabel, uilogic::kClickToggleZones, false},
       {"click on the icon", 3, kOnItemIcon, uilogic::kClickToggleZones, false},
-      {"double click on the text", 3, uilogic::kHitOnLabel, uilogic::kDoubleClickToggleZones,
-       true},
+      {"double click on the text", 3, uilogic::kHitOnLabel, uilogic::kDoubleClickToggleZones, true},
       {"double click on the box", 0, uilogic::kHitOnStateIcon, uilogic::kDoubleClickToggleZones,
        true},
       {"double click beside the row", 3, kToTheRight, uilogic::kDoubleClickToggleZones, false},

@@ -88,8 +88,7 @@ Layout LayoutFor(int size) {
                     .shadowBlur = 1,
                     .wholePixels = true,
                     .cubes = false};
-    default:
-      throw std::invalid_argument("the application icon has no image of that size");
+    default: throw std::invalid_argument("the application icon has no image of that size");
   }
 }
 

@@ -82,20 +82,16 @@ class CombinedShape final : public Shape {
 
   bool Contains(std::int64_t x, std::int64_t y) const override {
     switch (m_how) {
-      case Combine::kIntersection:
-        return m_a->Contains(x, y) && m_b->Contains(x, y);
-      case Combine::kDifference:
-        return m_a->Contains(x, y) && !m_b->Contains(x, y);
+      case Combine::kIntersection: return m_a->Contains(x, y) && m_b->Contains(x, y);
+      case Combine::kDifference: return m_a->Contains(x, y) && !m_b->Contains(x, y);
     }
     return false;
   }
 
   PixelBox Bounds() const override {
     switch (m_how) {
-      case Combine::kIntersection:
-        return Intersect(m_a->Bounds(), m_b->Bounds());
-      case Combine::kDifference:
-        return m_a->Bounds();
+      case Combine::kIntersection: return Intersect(m_a->Bounds(), m_b->Bounds());
+      case Combine::kDifference: return m_a->Bounds();
     }
     return m_a->Bounds();
   }

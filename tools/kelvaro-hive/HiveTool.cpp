@@ -52,162 +52,160 @@ const char* const kHelp =
     "compact: 0 written, 2 refused (nothing written), 3 cannot read or usage.\n";
 
 struct Options {
-    std::string command;
-    std::filesystem::path file;
-    bool haveFile = false;
-    std::vector<std::filesystem::path> logs;
-    bool json = false;
-    bool noLogs = false;
-    bool verbose = false;
-    bool help = false;
+  std::string command;
+  std::filesystem::path file;
+  bool haveFile = false;
+  std::vector<std::filesystem::path> logs;
+  bool json = false;
+  bool noLogs = false;
+  bool verbose = false;
+  bool help = false;
 };
 
-bool ParseArguments(const std::vector<std::filesystem::path>& arguments, Options& options, std::string& error)
-{
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string text = PathText(arguments[i]);
-        if (text == "--help" || text == "-h") {
-            options.help = true;
-        } else if (text == "--json") {
-            options.json = true;
-        } else if (text == "--no-logs") {
-            options.noLogs = true;
-        } else if (text == "--verbose") {
-            options.verbose = true;
-        } else if (text == "--log") {
-            if (i + 1 == arguments.size()) {
-                error = "--log needs a file";
-                return false;
-            }
-            options.logs.push_back(arguments[++i]);
-        } else if (text.size() > 1 && text[0] == '-') {
-            error = "unknown option " + text;
-            return false;
-        } else if (options.command.empty()) {
-            options.command = text;
-        } else if (!options.haveFile) {
-            options.file = arguments[i];
-            options.haveFile = true;
-        } else {
-            error = "more than one FILE: " + text;
-            return false;
-        }
-    }
-    if (options.help)
-        return true;
-    if (options.command != "info" && options.command != "check") {
-        error = options.command.empty() ? "no command given" : "unknown command " + options.command;
+bool ParseArguments(const std::vector<std::filesystem::path>& arguments, Options& options,
+                    std::string& error) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string text = PathText(arguments[i]);
+    if (text == "--help" || text == "-h") {
+      options.help = true;
+    } else if (text == "--json") {
+      options.json = true;
+    } else if (text == "--no-logs") {
+      options.noLogs = true;
+    } else if (text == "--verbose") {
+      options.verbose = true;
+    } else if (text == "--log") {
+      if (i + 1 == arguments.size()) {
+        error = "--log needs a file";
         return false;
+      }
+      options.logs.push_back(arguments[++i]);
+    } else if (text.size() > 1 && text[0] == '-') {
+      error = "unknown option " + text;
+      return false;
+    } else if (options.command.empty()) {
+      options.command = text;
+    } else if (!options.haveFile) {
+      options.file = arguments[i];
+      options.haveFile = true;
+    } else {
+      error = "more than one FILE: " + text;
+      return false;
     }
-    if (!options.haveFile) {
-        error = "no FILE given";
-        return false;
-    }
-    if (options.command == "info" && options.verbose) {
-        error = "--verbose goes with check";
-        return false;
-    }
-    return true;
+  }
+  if (options.help) return true;
+  if (options.command != "info" && options.command != "check") {
+    error = options.command.empty() ? "no command given" : "unknown command " + options.command;
+    return false;
+  }
+  if (!options.haveFile) {
+    error = "no FILE given";
+    return false;
+  }
+  if (options.command == "info" && options.verbose) {
+    error = "--verbose goes with check";
+    return false;
+  }
+  return true;
 }
 
 // Windows file names compare without regard to (ASCII) case.
-bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::string x = PathText(a.filename());
-    std::string y = PathText(b.filename());
-    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](char p, char q) {
-        return std::toupper(static_cast<unsigned char>(p)) == std::toupper(static_cast<unsigned char>(q));
-    });
+bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::string x = PathText(a.filename());
+  std::string y = PathText(b.filename());
+  return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](char p, char q) {
+    return std::toupper(static_cast<unsigned char>(p)) ==
+           std::toupper(static_cast<unsigned char>(q));
+  });
 }
 
-int Unreadable(const Options& options, const std::string& file, const std::string& reason, std::ostream& out,
-               std::ostream& err)
-{
-    if (options.json) {
-        CJsonWriter json(out);
-        json.BeginObject();
-        json.String("file", file);
-        json.String("command", options.command);
-        json.String("verdict", "unreadable");
-        json.Number("exitCode", kUsageExit);
-        json.String("refusal", reason);
-        json.EndObject();
-    }
-    err << "kelvaro-hive: " << file << ": " << reason << '\n';
+int Unreadable(const Options& options, const std::string& file, const std::string& reason,
+               std::ostream& out, std::ostream& err) {
+  if (options.json) {
+    CJsonWriter json(out);
+    json.BeginObject();
+    json.String("file", file);
+    json.String("command", options.command);
+    json.String("verdict", "unreadable");
+    json.Number("exitCode", kUsageExit);
+    json.String("refusal", reason);
+    json.EndObject();
+  }
+  err << "kelvaro-hive: " << file << ": " << reason << '\n';
+  return kUsageExit;
+}
+
+}  // namespace
+
+int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out,
+                std::ostream& err, bool errIsTerminal) {
+  if (!arguments.empty() && PathText(arguments.front()) == "compact") {
+    CDiskFiles files;
+    return RunCompactCommand({arguments.begin() + 1, arguments.end()}, out, err, errIsTerminal,
+                             files);
+  }
+  if (!arguments.empty() && PathText(arguments.front()) == "diff")
+    return RunDiffCommand({arguments.begin() + 1, arguments.end()}, out, err);
+  Options options;
+  std::string error;
+  if (!ParseArguments(arguments, options, error)) {
+    err << "kelvaro-hive: " << error << "\n\n" << kHelp;
     return kUsageExit;
-}
+  }
+  if (options.help) {
+    out << kHelp << "\nFinding codes (level, meaning):\n";
+    for (const FindingCodeInfo& info : AllFindingCodes())
+      out << "  " << info.name << " (" << SeverityName(info.level) << "): " << info.meaning << '\n';
+    return 0;
+  }
+  std::string file = PathText(options.file);
+  std::vector<std::uint8_t> bytes;
+  if (!ReadFileBytes(options.file, bytes, error)) {
+    std::string prefix = file + ": ";
+    if (error.compare(0, prefix.size(), prefix) == 0) error.erase(0, prefix.size());
+    return Unreadable(options, file, error, out, err);
+  }
 
-} // namespace
-
-int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err,
-                bool errIsTerminal)
-{
-    if (!arguments.empty() && PathText(arguments.front()) == "compact") {
-        CDiskFiles files;
-        return RunCompactCommand({arguments.begin() + 1, arguments.end()}, out, err, errIsTerminal, files);
+  std::vector<LogInput> logs;
+  std::vector<std::string> logsLookedFor;
+  if (!options.noLogs) {
+    std::vector<std::filesystem::path> logFiles =
+        options.logs.empty() ? FindLogsBeside(options.file) : options.logs;
+    for (const std::filesystem::path& name :
+         options.logs.empty() ? LogNamesFor(options.file) : options.logs) {
+      bool found =
+          std::any_of(logFiles.begin(), logFiles.end(),
+                      [&](const std::filesystem::path& f) { return SameFileName(f, name); });
+      logsLookedFor.push_back(PathText(name) + (found ? " (found, not usable)" : " (not found)"));
     }
-    if (!arguments.empty() && PathText(arguments.front()) == "diff")
-        return RunDiffCommand({arguments.begin() + 1, arguments.end()}, out, err);
-    Options options;
-    std::string error;
-    if (!ParseArguments(arguments, options, error)) {
-        err << "kelvaro-hive: " << error << "\n\n" << kHelp;
+    for (const std::filesystem::path& logFile : logFiles) {
+      LogInput log{PathText(logFile), {}};
+      if (!ReadFileBytes(logFile, log.bytes, error)) {
+        err << "kelvaro-hive: " << error << '\n';
         return kUsageExit;
+      }
+      logs.push_back(std::move(log));
     }
-    if (options.help) {
-        out << kHelp << "\nFinding codes (level, meaning):\n";
-        for (const FindingCodeInfo& info : AllFindingCodes())
-            out << "  " << info.name << " (" << SeverityName(info.level) << "): " << info.meaning << '\n';
-        return 0;
-    }
-    std::string file = PathText(options.file);
-    std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(options.file, bytes, error))
-    {
-        std::string prefix = file + ": ";
-        if (error.compare(0, prefix.size(), prefix) == 0)
-            error.erase(0, prefix.size());
-        return Unreadable(options, file, error, out, err);
-    }
-
-    std::vector<LogInput> logs;
-    std::vector<std::string> logsLookedFor;
-    if (!options.noLogs) {
-        std::vector<std::filesystem::path> logFiles =
-            options.logs.empty() ? FindLogsBeside(options.file) : options.logs;
-        for (const std::filesystem::path& name : options.logs.empty() ? LogNamesFor(options.file) : options.logs) {
-            bool found = std::any_of(logFiles.begin(), logFiles.end(), [&](const std::filesystem::path& f) {
-                return SameFileName(f, name);
-            });
-            logsLookedFor.push_back(PathText(name) + (found ? " (found, not usable)" : " (not found)"));
-        }
-        for (const std::filesystem::path& logFile : logFiles) {
-            LogInput log{PathText(logFile), {}};
-            if (!ReadFileBytes(logFile, log.bytes, error)) {
-                err << "kelvaro-hive: " << error << '\n';
-                return kUsageExit;
-            }
-            logs.push_back(std::move(log));
-        }
-    }
-    CheckResult result;
-    if (options.command == "info") {
-        // The compacted size is what `compact` would write, when the content reads whole.
-        TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
-        result = std::move(read.check);
-        if ((result.verdict == Verdict::Sound || result.verdict == Verdict::Warnings) && read.unrepresentable.empty())
-            result.statistics.compactedSize = CompactedSize(read.tree, WriteOptions{});
-    } else {
-        result = CheckHiveBytes(std::move(bytes), logs);
-    }
-    result.logsLookedFor = std::move(logsLookedFor);
-    if (result.verdict == Verdict::Unreadable)
-        return Unreadable(options, file, result.refusal, out, err);
-    if (options.json)
-        PrintJson(out, options.command, file, result);
-    else if (options.command == "info")
-        PrintInfoText(out, file, result);
-    else
-        PrintCheckText(out, file, result, options.verbose);
-    return ExitCode(result.verdict);
+  }
+  CheckResult result;
+  if (options.command == "info") {
+    // The compacted size is what `compact` would write, when the content reads whole.
+    TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
+    result = std::move(read.check);
+    if ((result.verdict == Verdict::Sound || result.verdict == Verdict::Warnings) &&
+        read.unrepresentable.empty())
+      result.statistics.compactedSize = CompactedSize(read.tree, WriteOptions{});
+  } else {
+    result = CheckHiveBytes(std::move(bytes), logs);
+  }
+  result.logsLookedFor = std::move(logsLookedFor);
+  if (result.verdict == Verdict::Unreadable)
+    return Unreadable(options, file, result.refusal, out, err);
+  if (options.json)
+    PrintJson(out, options.command, file, result);
+  else if (options.command == "info")
+    PrintInfoText(out, file, result);
+  else
+    PrintCheckText(out, file, result, options.verbose);
+  return ExitCode(result.verdict);
 }

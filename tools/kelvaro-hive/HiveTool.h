@@ -9,5 +9,5 @@
 
 // "compact IN OUT ..." is described in CompactCommand.h; `errIsTerminal` turns
 // on its progress line for large inputs.
-int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out, std::ostream& err,
-                bool errIsTerminal = false);
+int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out,
+                std::ostream& err, bool errIsTerminal = false);

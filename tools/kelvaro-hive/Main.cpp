@@ -6,10 +6,8 @@
 
 #include <unistd.h>
 
-int main(int argc, char** argv)
-{
-    std::vector<std::filesystem::path> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
-    return RunHiveTool(arguments, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+int main(int argc, char** argv) {
+  std::vector<std::filesystem::path> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return RunHiveTool(arguments, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }

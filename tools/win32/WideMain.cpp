@@ -8,10 +8,8 @@
 
 #include <io.h>
 
-int wmain(int argc, wchar_t** argv)
-{
-    std::vector<std::filesystem::path> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
-    return RunHiveTool(arguments, std::cout, std::cerr, _isatty(_fileno(stderr)) != 0);
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::filesystem::path> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return RunHiveTool(arguments, std::cout, std::cerr, _isatty(_fileno(stderr)) != 0);
 }

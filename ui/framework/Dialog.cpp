@@ -11,8 +11,8 @@ INT_PTR CDialog::DoModal() {
   bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
   m_bEndModal = false;
   m_nModalResult = -1;
-  HWND window = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId),
-                                     owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  HWND window = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId), owner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (window == nullptr) return -1;
   if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
   if (!m_bEndModal) ::ShowWindow(window, SW_SHOW);
@@ -40,8 +40,8 @@ BOOL CDialog::Create() {
   HWND owner = m_pParent != nullptr ? m_pParent->m_hWnd : nullptr;
   m_bEndModal = false;
   m_nModalResult = -1;
-  HWND window = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId),
-                                     owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  HWND window = ::CreateDialogParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nTemplateId), owner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   return window != nullptr;
 }
 
@@ -80,7 +80,8 @@ bool CDialog::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     return false;
   }
   for (CWnd* control : m_attached) {
-    if (control->m_hWnd == from) return control->ReflectNotification(message, wParam, lParam, result);
+    if (control->m_hWnd == from)
+      return control->ReflectNotification(message, wParam, lParam, result);
   }
   return false;
 }
@@ -127,7 +128,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
       dialog->m_attached.clear();
       ::SetWindowLongPtrW(window, DWLP_USER, 0);
       return FALSE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }

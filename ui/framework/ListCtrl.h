@@ -70,8 +70,8 @@ class CListCtrl : public CWnd {
     SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(list));
   }
   BOOL SortItems(PFNLVCOMPARE compare, LPARAM context) {
-    return static_cast<BOOL>(
-        SendMessage(LVM_SORTITEMS, static_cast<WPARAM>(context), reinterpret_cast<LPARAM>(compare)));
+    return static_cast<BOOL>(SendMessage(LVM_SORTITEMS, static_cast<WPARAM>(context),
+                                         reinterpret_cast<LPARAM>(compare)));
   }
   int HitTest(POINT point, UINT* flags) const {
     LVHITTESTINFO info{};

@@ -21,8 +21,8 @@ inline constexpr UINT kReflectedCtlColorStatic = kReflectBase + WM_CTLCOLORSTATI
 
 struct MessageMapEntry {
   UINT message;  // WM_..., or WM_COMMAND / WM_NOTIFY with the fields below
-  UINT code;  // notification code for WM_COMMAND (BN_CLICKED...) or WM_NOTIFY (LVN_...)
-  UINT id;  // control id for WM_COMMAND / WM_NOTIFY; 0 otherwise
+  UINT code;     // notification code for WM_COMMAND (BN_CLICKED...) or WM_NOTIFY (LVN_...)
+  UINT id;       // control id for WM_COMMAND / WM_NOTIFY; 0 otherwise
   MessageHandler handler;
 };
 

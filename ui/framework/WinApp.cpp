@@ -41,7 +41,8 @@ int AfxWinMain(HINSTANCE instance, const wchar_t* commandLineTail) {
   if (app == nullptr) return 1;
   app->m_hInstance = instance;
   app->m_lpCmdLine = commandLineTail != nullptr ? commandLineTail : L"";
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   app->InitInstance();
   return 0;

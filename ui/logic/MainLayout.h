@@ -20,9 +20,9 @@ using platform::kSizeMaximized;
 // The margins and button size the layout keeps, measured once from the
 // window as the dialog template laid it out.
 struct LayoutMetrics {
-  int marginX = 0;  // the list's left in client coordinates
-  int marginY = 0;  // the list's top in client coordinates
-  int buttonWidth = 0;  // the Cancel button's width
+  int marginX = 0;       // the list's left in client coordinates
+  int marginY = 0;       // the list's top in client coordinates
+  int buttonWidth = 0;   // the Cancel button's width
   int buttonHeight = 0;  // the Cancel button's height
 };
 

@@ -27,7 +27,6 @@ int CompareHiveRows(const HiveEntry& first, const HiveEntry& second, SortOrder o
 
 // Column 0 the names, 1 the previous sizes, 2 the current sizes, any other 0;
 // negated when descending.
-int CompareResultRows(const HiveResultEntry& first, const HiveResultEntry& second,
-                      SortOrder order);
+int CompareResultRows(const HiveResultEntry& first, const HiveResultEntry& second, SortOrder order);
 
 }  // namespace uilogic

@@ -10,7 +10,7 @@ namespace uilogic {
 
 using platform::kStateImageMask;
 inline constexpr std::uint32_t kStateUnticked = 0x1000;  // image 1
-inline constexpr std::uint32_t kStateTicked = 0x2000;  // image 2
+inline constexpr std::uint32_t kStateTicked = 0x2000;    // image 2
 
 using platform::kHitOnLabel;
 using platform::kHitOnStateIcon;
