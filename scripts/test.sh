@@ -12,6 +12,15 @@ source scripts/wine-env.sh
 kelvaro_ensure_display
 
 jobs=${KELVARO_JOBS:-2}
+
+echo "=== format: every C++ file as .clang-format has it"
+bash scripts/format.sh --check
+
+# The optimised build (what the benchmarks use) must build warning-free too.
+echo "=== release: configure and build"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+
 summary=()
 skipped=()
 for preset in native win32 win64; do
