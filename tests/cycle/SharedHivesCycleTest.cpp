@@ -57,10 +57,7 @@ hive::HiveKey ContentOf(FakeWindows& fake, const std::wstring& file) {
 }
 
 TEST(SharedHivesCycle, RealHivesComeBackWithTheirContentAndDescriptor) {
-  if (hivetest::SharedHivesFolder().empty()) {
-    GTEST_SKIP() << "shared/hives is not visible from here: dfwinreg-SAM, dfwinreg-SECURITY, "
-                    "regipy/NTUSER.DAT, dfwinreg-NTUSER.DAT skipped";
-  }
+  KELVARO_SKIP_WITHOUT_SAMPLES();
   struct Row {
     const char* sample;
     const wchar_t* keyName;

@@ -23,12 +23,11 @@ CScratchFolder::~CScratchFolder() {
 }
 
 std::filesystem::path SharedHivesFolder() {
-#ifdef _WIN32
-  // Under Wine the folder may be visible through drive Z:, but xz is not
-  // there to unpack it.
-  return {};
-#endif
   const char* chosen = std::getenv("KELVARO_SAMPLE_HIVES");
+#ifdef _WIN32
+  // The configured default holds packed samples, which cannot be unpacked here.
+  if (!chosen || !*chosen) return {};
+#endif
   std::filesystem::path folder = chosen && *chosen ? std::filesystem::path(chosen)
                                                    : std::filesystem::path(KELVARO_SAMPLE_HIVES);
   std::error_code code;
@@ -40,7 +39,11 @@ std::filesystem::path SharedHivesFolder() {
 
 std::string SampleHivesHint() {
 #ifdef _WIN32
-  return "the Windows builds do not unpack the sample hives: no xz there";
+  // No xz on Windows: these builds need a folder of unpacked samples.
+  const char* unpacked = std::getenv("KELVARO_SAMPLE_HIVES");
+  if (!unpacked || !*unpacked)
+    return "the Windows builds need KELVARO_SAMPLE_HIVES set to a folder of unpacked samples "
+           "(scripts/test.sh makes one)";
 #endif
   const char* chosen = std::getenv("KELVARO_SAMPLE_HIVES");
   return chosen && *chosen ? std::string("KELVARO_SAMPLE_HIVES=") + chosen
@@ -58,6 +61,16 @@ std::filesystem::path Unpack(const std::filesystem::path& folder, const std::str
   if (shared.empty()) return {};
   std::filesystem::path target = folder / relative;
   std::filesystem::create_directories(target.parent_path());
+  // A folder of unpacked samples (what the Windows builds are given) is copied from.
+  std::error_code code;
+  if (std::filesystem::is_regular_file(shared / relative, code)) {
+    std::filesystem::copy_file(shared / relative, target,
+                               std::filesystem::copy_options::overwrite_existing, code);
+    return code ? std::filesystem::path() : target;
+  }
+#ifdef _WIN32
+  return {};
+#endif
   std::string command =
       "xz -dc '" + (shared / (relative + ".xz")).string() + "' > '" + target.string() + "'";
   if (std::system(command.c_str()) != 0) return {};
