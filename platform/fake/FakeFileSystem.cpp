@@ -314,12 +314,8 @@ std::uint32_t FakeFileSystem::QueryFileAttributes(const wchar_t* path) {
 
 bool FakeFileSystem::ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) {
   if (auto error = m_faults.Check("SetFileAttributesW")) return Fail(*error);
-  ResolvedPath resolved;
   Location location;
-  Status status = Resolve(path, false, resolved);
-  if (status == kErrorSuccess) status = Locate(resolved, location);
-  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
-  if (status != kErrorSuccess) return Fail(status);
+  if (Status status = LocateEntry(path, location)) return Fail(status);
   location.entry->attributes = ReportedAttributes(attributes, location.entry->IsFolder()) |
                                (location.entry->attributes & kFileAttributeReparsePoint);
   return true;
@@ -329,11 +325,7 @@ bool FakeFileSystem::MakeDirectory(const wchar_t* path) {
   if (auto error = m_faults.Check("CreateDirectoryW")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
-  Status status = Resolve(path, false, resolved);
-  if (status == kErrorSuccess) status = Locate(resolved, location);
-  if (status != kErrorSuccess) return Fail(status);
-  if (location.parent == nullptr) return Fail(kErrorAccessDenied);  // a root
-  if (location.entry != nullptr) return Fail(kErrorAlreadyExists);
+  if (Status status = LocateNew(path, kErrorAlreadyExists, resolved, location)) return Fail(status);
   NewChild(*location.parent, resolved.names.back(), kFileAttributeDirectory);
   return true;
 }
@@ -648,6 +640,16 @@ Status FakeFileSystem::LocateEntry(const wchar_t* path, Location& location) cons
   return status;
 }
 
+Status FakeFileSystem::LocateNew(const wchar_t* path, Status existsError, ResolvedPath& resolved,
+                                 Location& location) const {
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status != kErrorSuccess) return status;
+  if (location.parent == nullptr) return kErrorAccessDenied;  // a root
+  if (location.entry != nullptr) return existsError;
+  return kErrorSuccess;
+}
+
 FileFacts FakeFileSystem::FactsOf(const Location& location) const {
   FileFacts facts;
   facts.attributes = location.entry->attributes;
@@ -674,11 +676,7 @@ bool FakeFileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
   if (auto error = m_faults.Check("CreateDirectoryW")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
-  Status status = Resolve(path, false, resolved);
-  if (status == kErrorSuccess) status = Locate(resolved, location);
-  if (status != kErrorSuccess) return Fail(status);
-  if (location.parent == nullptr) return Fail(kErrorAccessDenied);
-  if (location.entry != nullptr) return Fail(kErrorAlreadyExists);
+  if (Status status = LocateNew(path, kErrorAlreadyExists, resolved, location)) return Fail(status);
   if (!ReadDescriptor(descriptor)) return Fail(kErrorInvalidParameter);
   NewChild(*location.parent, resolved.names.back(), kFileAttributeDirectory).security = descriptor;
   return true;
@@ -762,11 +760,7 @@ bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::ui
   if (auto error = m_faults.Check("CreateFileW(new)")) return Fail(*error);
   ResolvedPath resolved;
   Location location;
-  Status status = Resolve(path, false, resolved);
-  if (status == kErrorSuccess) status = Locate(resolved, location);
-  if (status != kErrorSuccess) return Fail(status);
-  if (location.parent == nullptr) return Fail(kErrorAccessDenied);
-  if (location.entry != nullptr) return Fail(kErrorFileExists);
+  if (Status status = LocateNew(path, kErrorFileExists, resolved, location)) return Fail(status);
   FakeEntry& file = NewChild(*location.parent, resolved.names.back(), kFileAttributeArchive);
   file.content = bytes;
   file.size = bytes.size();

@@ -292,12 +292,12 @@ Status FakeRegistry::FlushKey(KeyHandle handle) {
   return AccessFor(handle, 0, &key);
 }
 
-Status FakeRegistry::SaveKey(KeyHandle handle, const wchar_t* file) {
-  if (auto error = m_faults.Check("RegSaveKeyW")) return *error;
-  FakeKey* key = nullptr;
+Status FakeRegistry::CheckSave(KeyHandle handle, const wchar_t* file, std::uint32_t flags,
+                               FakeKey** key) {
   // The kernel asks for the caller's privilege, not for rights on the handle.
-  if (Status status = AccessFor(handle, 0, &key)) return status;
+  if (Status status = AccessFor(handle, 0, key)) return status;
   if (file == nullptr || *file == L'\0') return kErrorPathNotFound;
+  if (flags != kRegStandardFormat && flags != kRegLatestFormat) return kErrorInvalidParameter;
   std::wstring path = file;
   std::uint32_t folder = m_files.AttributesOf(ParentFolderOf(path));
   if (folder == kInvalidFileAttributes || (folder & kFileAttributeDirectory) == 0) {
@@ -306,6 +306,14 @@ Status FakeRegistry::SaveKey(KeyHandle handle, const wchar_t* file) {
   // The file is created as a new one: Windows never overwrites.
   if (m_files.Exists(path)) return kErrorAlreadyExists;
   if (!IsPrivilegeEnabled(m_security, L"SeBackupPrivilege")) return kErrorPrivilegeNotHeld;
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::SaveKey(KeyHandle handle, const wchar_t* file) {
+  if (auto error = m_faults.Check("RegSaveKeyW")) return *error;
+  FakeKey* key = nullptr;
+  if (Status status = CheckSave(handle, file, kRegStandardFormat, &key)) return status;
+  const std::wstring path = file;
   std::uint64_t size = key->hiveFile.empty() ? kDefaultSavedSize : key->compactSize;
   try {
     m_files.AddFile(path, size);
@@ -321,16 +329,8 @@ Status FakeRegistry::SaveKeyWithSecurity(KeyHandle handle, const wchar_t* file,
                                          std::uint32_t flags) {
   if (auto error = m_faults.Check("RegSaveKeyExW")) return *error;
   FakeKey* key = nullptr;
-  if (Status status = AccessFor(handle, 0, &key)) return status;
-  if (file == nullptr || *file == L'\0') return kErrorPathNotFound;
-  if (flags != kRegStandardFormat && flags != kRegLatestFormat) return kErrorInvalidParameter;
-  std::wstring path = file;
-  std::uint32_t folder = m_files.AttributesOf(ParentFolderOf(path));
-  if (folder == kInvalidFileAttributes || (folder & kFileAttributeDirectory) == 0) {
-    return kErrorPathNotFound;
-  }
-  if (m_files.Exists(path)) return kErrorAlreadyExists;
-  if (!IsPrivilegeEnabled(m_security, L"SeBackupPrivilege")) return kErrorPrivilegeNotHeld;
+  if (Status status = CheckSave(handle, file, flags, &key)) return status;
+  const std::wstring path = file;
   try {
     m_files.WriteFile(path, SavedHiveBytes(*key, flags));
     if (!descriptor.empty()) m_files.SetSecurity(path, descriptor);

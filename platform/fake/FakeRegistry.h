@@ -130,6 +130,9 @@ class FakeRegistry : public IRegistry {
   OpenKeyRecord* Record(KeyHandle handle);
   KeyHandle NewHandle(FakeKey* key, std::uint32_t access, bool backupRestore);
   Status AccessFor(KeyHandle handle, std::uint32_t needed, FakeKey** key);
+  // What every save refuses before it writes: a bad handle or file name, an unknown
+  // format, a missing folder, an existing file, no backup privilege.
+  Status CheckSave(KeyHandle handle, const wchar_t* file, std::uint32_t flags, FakeKey** key);
 
   FaultPlan& m_faults;
   FakeSecurity& m_security;

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/SecurityAttributes.h"
 
 namespace platform::win32 {
 
@@ -61,12 +62,8 @@ void CopyFacts(const BY_HANDLE_FILE_INFORMATION& information, FileFacts* facts) 
 
 bool Win32FileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
                                                 const std::vector<std::uint8_t>& descriptor) {
-  std::vector<std::uint8_t> copy = descriptor;
-  SECURITY_ATTRIBUTES attributes{};
-  attributes.nLength = sizeof attributes;
-  attributes.lpSecurityDescriptor = copy.data();
-  attributes.bInheritHandle = FALSE;
-  return ::CreateDirectoryW(path, &attributes) != FALSE;
+  CSecurityAttributes attributes(descriptor);
+  return ::CreateDirectoryW(path, attributes.Get()) != FALSE;
 }
 
 bool Win32FileSystem::ReadSecurityDescriptor(const wchar_t* path,
@@ -135,13 +132,9 @@ bool Win32FileSystem::DeleteAtRestart(const wchar_t* path) {
 
 bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                                    const std::vector<std::uint8_t>& descriptor) {
-  std::vector<std::uint8_t> copy = descriptor;
-  SECURITY_ATTRIBUTES attributes{};
-  attributes.nLength = sizeof attributes;
-  attributes.lpSecurityDescriptor = copy.data();
-  attributes.bInheritHandle = FALSE;
-  HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, copy.empty() ? nullptr : &attributes,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  CSecurityAttributes attributes(descriptor);
+  HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, attributes.Get(), CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool done = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/SecurityAttributes.h"
 
 namespace platform::win32 {
 
@@ -84,12 +85,8 @@ Status Win32Registry::SaveKey(KeyHandle key, const wchar_t* file) {
 Status Win32Registry::SaveKeyWithSecurity(KeyHandle key, const wchar_t* file,
                                           const std::vector<std::uint8_t>& descriptor,
                                           std::uint32_t flags) {
-  std::vector<std::uint8_t> copy = descriptor;
-  SECURITY_ATTRIBUTES attributes{};
-  attributes.nLength = sizeof attributes;
-  attributes.lpSecurityDescriptor = copy.data();
-  attributes.bInheritHandle = FALSE;
-  return ToStatus(::RegSaveKeyExW(ToHkey(key), file, copy.empty() ? nullptr : &attributes, flags));
+  CSecurityAttributes attributes(descriptor);
+  return ToStatus(::RegSaveKeyExW(ToHkey(key), file, attributes.Get(), flags));
 }
 
 Status Win32Registry::EnumSubkey(KeyHandle key, std::uint32_t index, wchar_t* name,
