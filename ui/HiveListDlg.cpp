@@ -241,10 +241,6 @@ class WaitCursor {
 };
 }  // namespace
 
-namespace {
-CString LoadRunReportString(unsigned id) { return LoadResourceString(id); }
-}  // namespace
-
 void CHiveListDlg::OnDefragment() {
   CString question = LoadResourceString(IDS_CONFIRM_DEFRAGMENT);
   if (KelvaroMessageBox(m_hWnd, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
@@ -260,7 +256,7 @@ void CHiveListDlg::OnDefragment() {
     }
     // Hives left alone are named before the restart counts down.
     auto tellBeforeRestart = [this](const CompactionOutcome& done) {
-      CString report = uilogic::RunReportText(done, LoadRunReportString);
+      CString report = uilogic::RunReportText(done, LoadResourceString);
       if (!report.IsEmpty()) KelvaroMessageBox(m_hWnd, report, MB_OK | MB_ICONINFORMATION);
     };
     outcome = RunCompaction(rows, m_bShowResults != 0, LoadResourceString(IDS_SHUTDOWN_MESSAGE),
@@ -271,6 +267,6 @@ void CHiveListDlg::OnDefragment() {
     }
   }
   // Nothing was scheduled: no restart, and the list stays for another try.
-  KelvaroMessageBox(m_hWnd, uilogic::RunReportText(outcome, LoadRunReportString),
+  KelvaroMessageBox(m_hWnd, uilogic::RunReportText(outcome, LoadResourceString),
                     MB_OK | MB_ICONERROR);
 }
