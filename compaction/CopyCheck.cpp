@@ -46,14 +46,6 @@ bool ReadWhole(platform::FileHandle file, std::uint64_t expectedSize,
   return bytes.size() == expectedSize;
 }
 
-std::u16string Units(const wchar_t* text, std::uint32_t length) {
-  std::u16string units;
-  for (std::uint32_t index = 0; index < length; ++index) {
-    units.push_back(static_cast<char16_t>(text[index]));
-  }
-  return units;
-}
-
 // The live key's subkey names; nothing when the registry will not list them.
 std::optional<std::vector<std::u16string>> LiveSubkeys(platform::KeyHandle key) {
   platform::IRegistry& registry = platform::Current().Registry();
@@ -64,7 +56,7 @@ std::optional<std::vector<std::u16string>> LiveSubkeys(platform::KeyHandle key) 
     platform::Status status = registry.EnumSubkey(key, index, name, &length);
     if (status == platform::kErrorNoMoreItems) return names;
     if (status != platform::kErrorSuccess || length >= kMaxKeyNameLength) return std::nullopt;
-    names.push_back(Units(name, length));
+    names.push_back(hive::FromWide(std::wstring_view(name, length)));
   }
 }
 
@@ -79,7 +71,7 @@ bool Contains(const std::vector<std::u16string>& names, const std::u16string& wa
 // volatile; a key it cannot ask about counts as one that should be there.
 bool IsVolatile(platform::KeyHandle parent, const std::u16string& name) {
   platform::IRegistry& registry = platform::Current().Registry();
-  std::wstring text(name.begin(), name.end());
+  const std::wstring text = hive::ToWide(name);
   platform::KeyHandle subkey = 0;
   // The link itself (CurrentControlSet is a volatile link), not its target.
   if (registry.OpenKey(parent, text.c_str(), platform::kRegOptionOpenLink, platform::kKeyQueryValue,

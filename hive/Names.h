@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hive {
 
@@ -38,5 +39,14 @@ inline std::uint32_t NameBytes(const std::u16string& name) {
 
 // UTF-8 for output; unpaired surrogates become U+FFFD.
 std::string ToUtf8(const std::u16string& text);
+
+// Platform text (wchar_t, UTF-16 on Windows, wider natively) unit by unit: the
+// names the registry hands out stay in the Basic Multilingual Plane.
+inline std::u16string FromWide(std::wstring_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+inline std::wstring ToWide(std::u16string_view units) {
+  return std::wstring(units.begin(), units.end());
+}
 
 }  // namespace hive

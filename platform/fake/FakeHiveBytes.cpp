@@ -3,6 +3,8 @@
 #include "hive/HiveTree.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/HiveWriter.h"
+#include "hive/Names.h"
+#include "hive/Records.h"
 #include "platform/fake/FakeRegistry.h"
 
 namespace platform::fake {
@@ -11,27 +13,12 @@ namespace {
 
 constexpr std::uint32_t kWindows2000MinorVersion = 3;
 constexpr std::uint32_t kLatestMinorVersion = 5;
-constexpr std::uint16_t kKeyVolatileFlag = 0x0001;
-
-// Names are kept in code units: natively wchar_t is wider than UTF-16, and
-// the fake's names stay in the Basic Multilingual Plane.
-std::u16string ToUnits(const std::wstring& text) {
-  std::u16string units;
-  for (wchar_t ch : text) units.push_back(static_cast<char16_t>(ch));
-  return units;
-}
-
-std::wstring FromUnits(const std::u16string& units) {
-  std::wstring text;
-  for (char16_t unit : units) text.push_back(static_cast<wchar_t>(unit));
-  return text;
-}
 
 hive::HiveKey TreeOf(const FakeKey& key) {
   hive::HiveKey node;
-  node.name = ToUnits(key.name);
+  node.name = hive::FromWide(key.name);
   for (const FakeValue& value : key.values) {
-    node.values.push_back(hive::HiveValue{ToUnits(value.name), value.type, value.data});
+    node.values.push_back(hive::HiveValue{hive::FromWide(value.name), value.type, value.data});
   }
   for (const auto& subkey : key.subkeys) {
     // A save never writes what lives only in memory.
@@ -51,14 +38,14 @@ void Load(const hive::HiveKey& node, FakeKey& key) {
   }
   key.subkeys = std::move(kept);
   for (const hive::HiveValue& value : node.values) {
-    key.values.push_back(FakeValue{FromUnits(value.name), value.type, value.data});
+    key.values.push_back(FakeValue{hive::ToWide(value.name), value.type, value.data});
   }
   for (const hive::HiveKey& child : node.subkeys) {
-    if (key.FindSubkey(FromUnits(child.name)) != nullptr) continue;
+    if (key.FindSubkey(hive::ToWide(child.name)) != nullptr) continue;
     auto subkey = std::make_unique<FakeKey>();
-    subkey->name = FromUnits(child.name);
+    subkey->name = hive::ToWide(child.name);
     subkey->parent = &key;
-    subkey->isVolatile = (child.flags & kKeyVolatileFlag) != 0;
+    subkey->isVolatile = (child.flags & hive::kKeyVolatile) != 0;
     Load(child, *subkey);
     key.subkeys.push_back(std::move(subkey));
   }
