@@ -24,13 +24,9 @@
 #include "platform/fake/FakeHiveBytes.h"
 #include "tests/compaction/CompactionMachine.h"
 
+namespace compaction_test {
 namespace {
 
-using compaction_test::CompactionMachine;
-using compaction_test::HiveSetUp;
-using compaction_test::kKiB;
-using compaction_test::Lower;
-using compaction_test::Narrow;
 using platform::fake::FakeWindows;
 
 const std::vector<std::wstring> kAllHives = {L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM", L"HKLM\\SAM",
@@ -346,3 +342,4 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
 }
 
 }  // namespace
+}  // namespace compaction_test

@@ -19,13 +19,9 @@
 #include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
 
+namespace compaction_test {
 namespace {
 
-using compaction_test::CompactionMachine;
-using compaction_test::HiveSetUp;
-using compaction_test::kKiB;
-using compaction_test::Lower;
-using compaction_test::Narrow;
 using platform::fake::FaultPlan;
 
 // A machine that reaches every call site: both roots, a hive without a file, a
@@ -242,3 +238,4 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
 }
 
 }  // namespace
+}  // namespace compaction_test

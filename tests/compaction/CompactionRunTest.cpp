@@ -12,15 +12,9 @@
 #include "platform/fake/ForwardingRegistry.h"
 #include "tests/compaction/CompactionMachine.h"
 
+namespace compaction_test {
 namespace {
 
-using compaction_test::CompactionMachine;
-using compaction_test::HiveSetUp;
-using compaction_test::kBackupFolder;
-using compaction_test::kKiB;
-using compaction_test::kShutdownMessage;
-using compaction_test::Lower;
-using compaction_test::Narrow;
 using platform::kHKeyLocalMachine;
 using platform::kHKeyUsers;
 
@@ -506,3 +500,4 @@ TEST(CompactionRunTest, ACopyNotSmallerThanTheLiveFileIsNotScheduled) {
 }
 
 }  // namespace
+}  // namespace compaction_test

@@ -10,54 +10,19 @@
 #include "platform/Platform.h"
 #include "tests/contract/ContractFiles.h"
 #include "tests/contract/ContractPlatform.h"
+#include "tests/contract/FolderPerTest.h"
 
 namespace {
 
 using namespace platform;
 
-// A folder of its own for each test, removed with what the test made in it.
-class FileSystemContract : public ::testing::Test {
+class FileSystemContract : public contract::FolderPerTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info->name();
-    m_base = contract::ScratchFolder() + L"\\" + std::wstring(name.begin(), name.end());
-    ASSERT_TRUE(Files().MakeDirectory(m_base.c_str())) << "error " << System().GetLastError();
-    m_made.push_back({m_base, true});
-  }
-
-  void TearDown() override {
-    for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
-      Files().ChangeFileAttributes(made->path.c_str(), kFileAttributeNormal);
-      if (made->folder) {
-        Files().RemoveEmptyDirectory(made->path.c_str());
-      } else {
-        Files().RemoveFile(made->path.c_str());
-      }
-    }
-  }
-
-  static IFileSystem& Files() { return contract::Platform().Files(); }
-  static ISystem& System() { return contract::Platform().System(); }
-
-  // `relative` below this test's folder.
-  std::wstring At(const std::wstring& relative) const { return m_base + L"\\" + relative; }
-
-  // Remembers what to remove afterwards, innermost last.
-  std::wstring Folder(const std::wstring& relative) {
-    m_made.push_back({At(relative), true});
-    return At(relative);
-  }
   std::wstring File(const std::wstring& relative, std::uint64_t size = 16) {
-    std::wstring path = At(relative);
+    std::wstring path = Made(relative, false);
     EXPECT_TRUE(contract::MakeLargeFile(path, size))
         << "could not make a file of " << size << " bytes";
-    m_made.push_back({path, false});
     return path;
-  }
-  std::wstring Made(const std::wstring& relative, bool folder) {
-    m_made.push_back({At(relative), folder});
-    return At(relative);
   }
 
   static CPathName PathOf(const std::wstring& text) {
@@ -65,14 +30,6 @@ class FileSystemContract : public ::testing::Test {
     EXPECT_TRUE(path.SetPath(text.c_str())) << "unparsable test path";
     return path;
   }
-
- private:
-  struct MadeEntry {
-    std::wstring path;
-    bool folder;
-  };
-  std::wstring m_base;
-  std::vector<MadeEntry> m_made;
 };
 
 // --- The seam itself ---

@@ -131,28 +131,40 @@ TEST_F(StartupValueContract, RemovalAlsoClearsAValueAnEarlierVersionLeftInRun) {
   EXPECT_EQ(Read(kLegacyStartupKey, type, data), platform::kErrorFileNotFound);
 }
 
-// A save with backup semantics writes the key's branch to a new file.
-TEST(HiveSaveContract, ABackupSemanticsOpenSavesToANewFile) {
-  platform::ScopedPlatform installed(contract::Platform());
+// Both saves open a key they made, as the run opens a hive's root: with backup semantics.
+class HiveSaveContract : public ::testing::Test {
+ protected:
+  // Makes `keyName`, with the string value "v" when `value` is given, then switches the backup
+  // privilege on and opens the key again with backup semantics into `key`.
+  void MakeAndOpenForBackup(const wchar_t* keyName, const wchar_t* value, KeyHandle* key) {
+    KeyHandle made = 0;
+    ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName, 0, platform::kKeyAllAccess,
+                                 &made, nullptr),
+              0u);
+    if (value != nullptr) {
+      const std::wstring text = value;
+      registry.SetValue(made, L"v", platform::kRegSz,
+                        reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                        static_cast<std::uint32_t>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    registry.CloseKey(made);
+    EnablePrivilege(L"SeBackupPrivilege", true);
+    ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName,
+                                 platform::kRegOptionBackupRestore, 0, key, nullptr),
+              0u);
+  }
+
+  platform::ScopedPlatform installed{contract::Platform()};
   platform::IRegistry& registry = contract::Platform().Registry();
   platform::IFileSystem& files = contract::Platform().Files();
+};
+
+// A save with backup semantics writes the key's branch to a new file.
+TEST_F(HiveSaveContract, ABackupSemanticsOpenSavesToANewFile) {
   const wchar_t* keyName = L"SOFTWARE\\KelvaroContractSave";
   const std::wstring file = contract::ScratchFolder() + L"\\saved-branch";
-  KeyHandle made = 0;
-  ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName, 0, platform::kKeyAllAccess,
-                               &made, nullptr),
-            0u);
-  const std::wstring text = L"kept";
-  registry.SetValue(made, L"v", platform::kRegSz,
-                    reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                    static_cast<std::uint32_t>((text.size() + 1) * sizeof(wchar_t)));
-  registry.CloseKey(made);
-
-  EnablePrivilege(L"SeBackupPrivilege", true);
   KeyHandle key = 0;
-  ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName,
-                               platform::kRegOptionBackupRestore, 0, &key, nullptr),
-            0u);
+  ASSERT_NO_FATAL_FAILURE(MakeAndOpenForBackup(keyName, L"kept", &key));
   EXPECT_EQ(registry.FlushKey(key), 0u);
   EXPECT_EQ(registry.SaveKey(key, file.c_str()), 0u);
   std::uint32_t attributes = files.QueryFileAttributes(file.c_str());
@@ -171,22 +183,11 @@ TEST(HiveSaveContract, ABackupSemanticsOpenSavesToANewFile) {
 }
 
 // The run's save: the latest format and a descriptor of its own choosing.
-TEST(HiveSaveContract, ASaveWithADescriptorWritesANewFileCarryingIt) {
-  platform::ScopedPlatform installed(contract::Platform());
-  platform::IRegistry& registry = contract::Platform().Registry();
-  platform::IFileSystem& files = contract::Platform().Files();
+TEST_F(HiveSaveContract, ASaveWithADescriptorWritesANewFileCarryingIt) {
   const wchar_t* keyName = L"SOFTWARE\\KelvaroContractSaveEx";
   const std::wstring file = contract::ScratchFolder() + L"\\saved-with-descriptor";
-  KeyHandle made = 0;
-  ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName, 0, platform::kKeyAllAccess,
-                               &made, nullptr),
-            0u);
-  registry.CloseKey(made);
-  EnablePrivilege(L"SeBackupPrivilege", true);
   KeyHandle key = 0;
-  ASSERT_EQ(registry.CreateKey(platform::kHKeyLocalMachine, keyName,
-                               platform::kRegOptionBackupRestore, 0, &key, nullptr),
-            0u);
+  ASSERT_NO_FATAL_FAILURE(MakeAndOpenForBackup(keyName, nullptr, &key));
   const Status saved = registry.SaveKeyWithSecurity(
       key, file.c_str(), platform::ProtectedDescriptor(), platform::kRegLatestFormat);
   registry.CloseKey(key);

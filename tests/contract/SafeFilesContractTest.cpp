@@ -13,6 +13,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "tests/contract/ContractFiles.h"
 #include "tests/contract/ContractPlatform.h"
+#include "tests/contract/FolderPerTest.h"
 
 namespace {
 
@@ -20,37 +21,12 @@ using namespace platform;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-class SafeFilesContract : public ::testing::Test {
+class SafeFilesContract : public contract::FolderPerTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info->name();
-    m_base = contract::ScratchFolder() + L"\\" + std::wstring(name.begin(), name.end());
-    ASSERT_TRUE(Files().MakeDirectory(m_base.c_str())) << "error " << System().GetLastError();
-  }
-
-  void TearDown() override {
-    for (auto made = m_files.rbegin(); made != m_files.rend(); ++made) {
-      Files().RemoveFile(made->c_str());
-    }
-    for (auto made = m_folders.rbegin(); made != m_folders.rend(); ++made) {
-      Files().RemoveEmptyDirectory(made->c_str());
-    }
-    Files().RemoveEmptyDirectory(m_base.c_str());
-  }
-
-  static IFileSystem& Files() { return contract::Platform().Files(); }
-  static ISystem& System() { return contract::Platform().System(); }
-
   std::wstring File(const std::wstring& name, const std::vector<std::uint8_t>& bytes) {
-    std::wstring path = m_base + L"\\" + name;
+    std::wstring path = Made(name, false);
     EXPECT_TRUE(contract::MakeFileWithBytes(path, bytes));
-    m_files.push_back(path);
     return path;
-  }
-  std::wstring Folder(const std::wstring& name) {
-    m_folders.push_back(m_base + L"\\" + name);
-    return m_folders.back();
   }
 
   std::vector<std::uint8_t> ReadAll(FileHandle handle) {
@@ -62,10 +38,6 @@ class SafeFilesContract : public ::testing::Test {
     }
     return bytes;
   }
-
-  std::wstring m_base;
-  std::vector<std::wstring> m_files;
-  std::vector<std::wstring> m_folders;
 };
 
 TEST_F(SafeFilesContract, FolderWithDescriptorIsMadeOnceAndReadsBackParsable) {
@@ -129,7 +101,6 @@ TEST_F(SafeFilesContract, ExclusiveOpenKeepsOthersOut) {
     EXPECT_TRUE(Files().CloseFile(reader));
   }
   EXPECT_TRUE(Files().RemoveFile(file.c_str()));
-  m_files.clear();
 }
 
 TEST_F(SafeFilesContract, MissingFilesFailEveryCall) {
@@ -148,11 +119,11 @@ TEST_F(SafeFilesContract, MissingFilesFailEveryCall) {
 }
 
 TEST_F(SafeFilesContract, ANewFileIsWrittenWholeAndNeverOverAnother) {
-  const std::wstring file = m_base + L"\\note.txt";
+  const std::wstring file = At(L"note.txt");
   const std::vector<std::uint8_t> bytes = {'n', 'o', 't', 'e', '\r', '\n'};
   ASSERT_TRUE(Files().WriteNewFile(file.c_str(), bytes, ProtectedDescriptor()))
       << "error " << System().GetLastError();
-  m_files.push_back(file);
+  Made(L"note.txt", false);
   EXPECT_FALSE(Files().WriteNewFile(file.c_str(), {'x'}, ProtectedDescriptor()));
   EXPECT_EQ(System().GetLastError(), kErrorFileExists);
   FileHandle handle = Files().OpenFileExclusive(file.c_str());

@@ -212,12 +212,6 @@ TEST(ContentDiff, DirtyHiveIsComparedAfterItsLogs) {
   EXPECT_EQ(replayed.total, 0u);
 }
 
-struct ToolRun {
-  int exit;
-  std::string out;
-  std::string err;
-};
-
 ToolRun RunTool(const std::vector<std::filesystem::path>& arguments) {
   std::ostringstream out, err;
   int exit = RunHiveTool(arguments, out, err);

@@ -73,16 +73,10 @@ class CFaultyFiles : public CDiskFiles {
   std::size_t m_sizeCalls = 0;
 };
 
-struct CommandRun {
-  int exit;
-  std::string out;
-  std::string err;
-};
-
-CommandRun Compact(const std::vector<std::filesystem::path>& arguments, IOutputFiles& files) {
+ToolRun Compact(const std::vector<std::filesystem::path>& arguments, IOutputFiles& files) {
   std::ostringstream out, err;
   int exit = RunCompactCommand(arguments, out, err, false, files);
-  return CommandRun{exit, out.str(), err.str()};
+  return ToolRun{exit, out.str(), err.str()};
 }
 
 std::vector<std::string> Lines(const std::vector<std::uint8_t>& bytes) {
@@ -178,7 +172,7 @@ TEST_F(HiveCompaction, FaultsLeaveNoFileBehind) {
       if (destinationExists) WriteAll(m_output, {'o', 'l', 'd'});
       CFaultyFiles files;
       rows[i].arrange(files);
-      CommandRun run = Compact({m_input, m_output}, files);
+      ToolRun run = Compact({m_input, m_output}, files);
       EXPECT_EQ(run.exit, 2) << "row " << i << " (" << rows[i].what << ")";
       EXPECT_NE(run.err.find(rows[i].message), std::string::npos) << "row " << i << ": " << run.err;
       EXPECT_NE(run.err.find("nothing written"), std::string::npos)
@@ -214,13 +208,7 @@ TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
   std::filesystem::path link = m_scratch.Path() / "link.hiv";
   std::filesystem::create_hard_link(m_input, link);
 
-  struct Row {
-    std::vector<std::filesystem::path> arguments;
-    int exit;
-    const char* outPart;
-    const char* errPart;
-  };
-  const Row rows[] = {
+  const CommandLineRow rows[] = {
       {{}, 3, "", "compact needs IN and OUT"},
       {{m_input}, 3, "", "compact needs OUT"},
       {{m_input, m_output, "third"}, 3, "", "more than two files"},
@@ -242,7 +230,7 @@ TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CDiskFiles files;
-    CommandRun run = Compact(rows[i].arguments, files);
+    ToolRun run = Compact(rows[i].arguments, files);
     EXPECT_EQ(run.exit, rows[i].exit) << "row " << i << "\n" << run.out << run.err;
     EXPECT_NE(run.out.find(rows[i].outPart), std::string::npos) << "row " << i << ": " << run.out;
     EXPECT_NE(run.err.find(rows[i].errPart), std::string::npos) << "row " << i << ": " << run.err;

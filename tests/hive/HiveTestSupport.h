@@ -66,4 +66,20 @@ std::u16string Numbered(const char* prefix, std::size_t number);
 // one key, and `extraKeys` further keys spread over two levels.
 BuildKey AwkwardTree(std::size_t extraKeys);
 
+// How one run of the kelvaro-hive command line ended, and what it printed.
+struct ToolRun {
+  int exit;
+  std::string out;
+  std::string err;
+};
+
+// A row of a command-line table: the arguments, the exit code the run must end
+// with, and text its output and its error output must each hold ("" for any).
+struct CommandLineRow {
+  std::vector<std::filesystem::path> arguments;
+  int exit;
+  const char* outPart;
+  const char* errPart;
+};
+
 }  // namespace hivetest

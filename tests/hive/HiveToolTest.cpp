@@ -17,12 +17,6 @@ using namespace hivetest;
 
 namespace {
 
-struct ToolRun {
-  int exit;
-  std::string out;
-  std::string err;
-};
-
 ToolRun RunTool(const std::vector<std::filesystem::path>& arguments) {
   std::ostringstream out;
   std::ostringstream err;
@@ -59,13 +53,7 @@ class HiveTool : public ::testing::Test {
 };
 
 TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
-  struct Row {
-    std::vector<std::filesystem::path> arguments;
-    int exit;
-    const char* outPart;
-    const char* errPart;
-  };
-  const Row rows[] = {
+  const CommandLineRow rows[] = {
       {{"--help"}, 0, "Usage: kelvaro-hive info FILE", ""},
       {{}, 3, "", "no command given"},
       {{"frobnicate", m_sound}, 3, "", "unknown command frobnicate"},

@@ -46,6 +46,14 @@ class FakeHiveOperations : public ::testing::Test {
     return key;
   }
 
+  // Schedules the SOFTWARE hive's swap for the next start: the compact copy in
+  // place, the restore privilege on. The replacement's status.
+  Status ScheduleSoftwareSwap() {
+    fake.files.AddFile(kCopy, 3000);
+    SetPrivilege(L"SeRestorePrivilege", true);
+    return fake.registry.ReplaceKey(kHKeyLocalMachine, L"SOFTWARE", kCopy.c_str(), kOld.c_str());
+  }
+
   FakeWindows fake;
 };
 
@@ -174,21 +182,15 @@ TEST_F(FakeHiveOperations, ReplaceChecksPrivilegeHiveRootAndFilesAndRecordsTheSw
 }
 
 TEST_F(FakeHiveOperations, ReplaceNamesTheHiveThroughASubkeyToo) {
-  fake.files.AddFile(kCopy, 3000);
-  SetPrivilege(L"SeRestorePrivilege", true);
-  EXPECT_EQ(fake.registry.ReplaceKey(kHKeyLocalMachine, L"SOFTWARE", kCopy.c_str(), kOld.c_str()),
-            0u);
+  EXPECT_EQ(ScheduleSoftwareSwap(), 0u);
   EXPECT_EQ(fake.registry.ReplaceKey(kHKeyLocalMachine, L"MISSING", kCopy.c_str(), kOld.c_str()),
             platform::kErrorFileNotFound);
   EXPECT_EQ(fake.registry.scheduledReplacements.size(), 1u);
 }
 
 TEST_F(FakeHiveOperations, RestartAppliesTheSwapAndClearsTheSchedule) {
-  fake.files.AddFile(kCopy, 3000);
-  SetPrivilege(L"SeRestorePrivilege", true);
   SetPrivilege(L"SeShutdownPrivilege", true);
-  ASSERT_EQ(fake.registry.ReplaceKey(kHKeyLocalMachine, L"SOFTWARE", kCopy.c_str(), kOld.c_str()),
-            0u);
+  ASSERT_EQ(ScheduleSoftwareSwap(), 0u);
   ASSERT_TRUE(fake.system.RequestShutdown(L"bye", 10, true, true));
   fake.Restart();
   EXPECT_EQ(fake.files.SizeOf(kSoftwareFile), 3000u);
@@ -202,10 +204,7 @@ TEST_F(FakeHiveOperations, RestartAppliesTheSwapAndClearsTheSchedule) {
 }
 
 TEST_F(FakeHiveOperations, AHiveWhoseNewFileVanishedKeepsItsOwnFile) {
-  fake.files.AddFile(kCopy, 3000);
-  SetPrivilege(L"SeRestorePrivilege", true);
-  ASSERT_EQ(fake.registry.ReplaceKey(kHKeyLocalMachine, L"SOFTWARE", kCopy.c_str(), kOld.c_str()),
-            0u);
+  ASSERT_EQ(ScheduleSoftwareSwap(), 0u);
   fake.files.Remove(kCopy);
   fake.Restart();
   EXPECT_EQ(fake.files.SizeOf(kSoftwareFile), 4000u);

@@ -196,12 +196,7 @@ TEST_F(HiveListDlgTest, DestroyingTheWindowReleasesEveryRecord) {
 
 TEST_F(HiveListDlgTest, QueryDragIconAnswersTheSmallIcon) {
   Open();
-  // A dialog procedure answers this message through its return value.
-  auto dragged = reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0));
-  auto smallIcon =
-      reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
-  EXPECT_NE(dragged, nullptr);
-  EXPECT_EQ(dragged, smallIcon);
+  ExpectDragIconIsTheSmallIcon();
 }
 
 }  // namespace

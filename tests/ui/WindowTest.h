@@ -30,6 +30,15 @@ class WindowTest : public ::testing::Test {
     if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
   }
   void TearDown() override { Close(); }
+
+  // A dialog procedure answers WM_QUERYDRAGICON through its return value: the small icon.
+  void ExpectDragIconIsTheSmallIcon() {
+    auto dragged = reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0));
+    auto smallIcon =
+        reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_NE(dragged, nullptr);
+    EXPECT_EQ(dragged, smallIcon);
+  }
 };
 
 }  // namespace uitest
