@@ -125,7 +125,9 @@ TEST(PathString, AppendingRows) {
     EXPECT_EQ(TextOf(text), rows[i].result) << "row " << i << ": " << rows[i].start;
     EXPECT_EQ(text.GetCapacity(), rows[i].capacity) << "row " << i;
     // A grown buffer may land where the freed one was, so only a kept buffer is checked.
-    if (rows[i].sameBuffer) EXPECT_EQ(text.GetBuffer(), before) << "row " << i;
+    if (rows[i].sameBuffer) {
+      EXPECT_EQ(text.GetBuffer(), before) << "row " << i;
+    }
   }
 }
 
