@@ -78,6 +78,12 @@ class IFileSystem {
   virtual bool DeleteAtRestart(const wchar_t* path) = 0;
   virtual bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                             const std::vector<std::uint8_t>& descriptor) = 0;
+  // CreateFileW with OPEN_ALWAYS for appending only, opening a link itself
+  // rather than its target (a new file gets the self-relative descriptor),
+  // then WriteFile of every byte at the end. Fails without writing when what
+  // stands at the name is a link or junction or has more than one name.
+  virtual bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                            const std::vector<std::uint8_t>& descriptor) = 0;
 };
 
 }  // namespace platform

@@ -72,6 +72,8 @@ inline constexpr std::uint32_t kTokenQuery = 0x0008;
 inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
 inline constexpr std::uint32_t kTokenGroupsClass = 2;      // TokenGroups
 inline constexpr std::uint32_t kTokenPrivilegesClass = 3;  // TokenPrivileges
+// TokenElevation: a TOKEN_ELEVATION, one 32-bit word, non-zero when elevated.
+inline constexpr std::uint32_t kTokenElevationClass = 20;
 
 // Group and privilege attribute words.
 inline constexpr std::uint32_t kSeGroupEnabled = 0x4;

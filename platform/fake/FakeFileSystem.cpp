@@ -768,6 +768,35 @@ bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::ui
   return true;
 }
 
+bool FakeFileSystem::AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                                  const std::vector<std::uint8_t>& descriptor) {
+  if (auto error = m_faults.Check("CreateFileW(append)")) return Fail(*error);
+  ResolvedPath resolved;
+  Location location;
+  Status status = LocateNew(path, kErrorAlreadyExists, resolved, location);
+  if (status == kErrorAlreadyExists) {
+    FakeEntry& file = *location.entry;
+    if (file.IsFolder()) return Fail(kErrorAccessDenied);
+    if (!file.linkTarget.empty() || (file.attributes & kFileAttributeReparsePoint) != 0 ||
+        file.linkCount != 1) {
+      return Fail(kErrorAccessDenied);
+    }
+    if (hostileWriters.count(file.fileIndex) != 0 || IsLocked(file.fileIndex)) {
+      return Fail(kErrorSharingViolation);
+    }
+    file.content.resize(static_cast<std::size_t>(file.size));
+    file.content.insert(file.content.end(), bytes.begin(), bytes.end());
+    file.size = file.content.size();
+    return true;
+  }
+  if (status != kErrorSuccess) return Fail(status);
+  FakeEntry& file = NewChild(*location.parent, resolved.names.back(), kFileAttributeArchive);
+  file.content = bytes;
+  file.size = bytes.size();
+  if (!descriptor.empty()) file.security = descriptor;
+  return true;
+}
+
 namespace {
 void SetSecurityBelow(FakeEntry& entry, const DescriptorBytes& descriptor) {
   entry.security = descriptor;

@@ -102,6 +102,8 @@ class FakeFileSystem : public IFileSystem {
   bool DeleteAtRestart(const wchar_t* path) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
+  bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                    const std::vector<std::uint8_t>& descriptor) override;
 
   // Machine set-up. GetTempPathW returns `tempPath` exactly as set.
   std::wstring tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\";

@@ -182,6 +182,14 @@ bool FakeSecurity::GetTokenInformation(TokenHandle handle, std::uint32_t informa
       *returnLength = static_cast<std::uint32_t>(total);
       return true;
     }
+  } else if (informationClass == kTokenElevationClass) {
+    const std::uint32_t elevation = token->elevated ? 1 : 0;
+    block.resize(sizeof elevation);
+    if (buffer != nullptr && length >= sizeof elevation) {
+      std::memcpy(buffer, &elevation, sizeof elevation);
+      *returnLength = sizeof elevation;
+      return true;
+    }
   } else {
     m_system.SetLastError(kErrorInvalidParameter);
     return false;

@@ -33,6 +33,8 @@ struct FakePrivilege {
 struct FakeToken {
   std::vector<FakeGroup> groups;
   std::vector<FakePrivilege> privileges;
+  // What TokenElevation answers: a new fake runs elevated.
+  bool elevated = true;
 
   // The attribute word of a privilege, or nothing when the token lacks it.
   std::optional<std::uint32_t> PrivilegeAttributes(const std::wstring& name) const;

@@ -44,6 +44,9 @@ static_assert(Same(kErrorFileExists, ERROR_FILE_EXISTS));
 static_assert(Same(kErrorCallNotImplemented, ERROR_CALL_NOT_IMPLEMENTED));
 static_assert(Same(kErrorUnknownRevision, ERROR_UNKNOWN_REVISION));
 
+static_assert(Same(kTokenElevationClass, TokenElevation));
+static_assert(sizeof(TOKEN_ELEVATION) == sizeof(std::uint32_t));
+
 static_assert(Same(kRegNone, REG_NONE));
 static_assert(Same(kRegSz, REG_SZ));
 static_assert(Same(kRegExpandSz, REG_EXPAND_SZ));

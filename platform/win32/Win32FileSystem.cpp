@@ -147,4 +147,32 @@ bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::u
   return done;
 }
 
+bool Win32FileSystem::AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                                   const std::vector<std::uint8_t>& descriptor) {
+  CSecurityAttributes attributes(descriptor);
+  // Append-only access: every write lands at the end, whatever the position.
+  HANDLE file = ::CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_READ, attributes.Get(), OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  bool done = ::GetFileInformationByHandle(file, &information) != FALSE;
+  DWORD error = ::GetLastError();
+  if (done && ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+               information.nNumberOfLinks != 1)) {
+    done = false;
+    error = ERROR_ACCESS_DENIED;
+  }
+  if (done) {
+    DWORD written = 0;
+    done = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+               FALSE &&
+           written == bytes.size();
+    error = ::GetLastError();
+  }
+  ::CloseHandle(file);
+  ::SetLastError(error);
+  return done;
+}
+
 }  // namespace platform::win32

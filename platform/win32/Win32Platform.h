@@ -82,6 +82,8 @@ class Win32FileSystem : public IFileSystem {
   bool DeleteAtRestart(const wchar_t* path) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
+  bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
+                    const std::vector<std::uint8_t>& descriptor) override;
 };
 
 class Win32Volumes : public IVolumes {

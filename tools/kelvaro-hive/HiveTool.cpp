@@ -8,6 +8,7 @@
 #include "tools/kelvaro-hive/CompactCommand.h"
 #include "tools/kelvaro-hive/DiffCommand.h"
 #include "tools/kelvaro-hive/JsonWriter.h"
+#include "tools/kelvaro-hive/LiveCommands.h"
 #include "tools/kelvaro-hive/ToolReport.h"
 
 #include <algorithm>
@@ -153,7 +154,7 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostrea
     return kUsageExit;
   }
   if (options.help) {
-    out << kHelp << "\nFinding codes (level, meaning):\n";
+    out << kHelp << '\n' << kLiveHelp << "\nFinding codes (level, meaning):\n";
     for (const FindingCodeInfo& info : AllFindingCodes())
       out << "  " << info.name << " (" << SeverityName(info.level) << "): " << info.meaning << '\n';
     return 0;

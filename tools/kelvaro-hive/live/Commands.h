@@ -1,0 +1,25 @@
+#pragma once
+// Each live command's work on the selected hives, as a report; the caller
+// prints and logs it.
+#include <ostream>
+#include <string>
+
+#include "tools/kelvaro-hive/live/HiveSelection.h"
+#include "tools/kelvaro-hive/live/LiveOptions.h"
+#include "tools/kelvaro-hive/live/LiveReport.h"
+
+// The message Windows shows during the restart's countdown.
+inline constexpr wchar_t kRestartMessage[] =
+    L"Windows restarts to finish compacting the registry (kelvaro-hive).";
+
+LiveReport RunLoaded(const HiveSelection& selection);
+LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& options,
+                         std::ostream& progress);
+
+// One line per selected hive, in order: those the run leaves out before
+// touching anything with their reason, the others with `verdict`.
+std::vector<LiveHiveLine> PlannedHiveLines(const HiveSelection& selection,
+                                           const std::string& verdict);
+// The first line of that name still carrying `verdict`; null when none.
+LiveHiveLine* FindPlannedLine(std::vector<LiveHiveLine>& lines, const CString& name,
+                              const std::string& verdict);

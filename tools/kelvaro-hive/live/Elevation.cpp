@@ -1,0 +1,19 @@
+#include "tools/kelvaro-hive/live/Elevation.h"
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+#include "platform/ScopedToken.h"
+
+bool ProcessIsElevated() {
+  platform::ISecurity& security = platform::Current().Security();
+  platform::ScopedToken token(security);
+  if (!token.OpenProcess(platform::kTokenQuery)) return false;
+  std::uint32_t elevation = 0;
+  std::uint32_t length = 0;
+  if (!security.GetTokenInformation(token.Get(), platform::kTokenElevationClass, &elevation,
+                                    sizeof elevation, &length)) {
+    return false;
+  }
+  return length == sizeof elevation && elevation != 0;
+}

@@ -1,0 +1,42 @@
+#include "tools/kelvaro-hive/live/ReasonWords.h"
+
+ReasonWords WordsFor(NotScheduledReason reason) {
+  switch (reason) {
+    case NotScheduledReason::kNotSaved: return {"not-saved", "Windows could not save a compact copy"};
+    case NotScheduledReason::kRefused:
+      return {"refused", "the compact copy failed the check and was discarded"};
+    case NotScheduledReason::kNoGain: return {"no-gain", "the compact copy would not be smaller"};
+    case NotScheduledReason::kOtherVolume:
+      return {"other-volume", "the hive is on another drive than the Windows folder"};
+    case NotScheduledReason::kNotAccepted: break;
+  }
+  return {"not-accepted", "Windows did not accept the replacement"};
+}
+
+ReasonWords WordsFor(LeftOutReason reason) {
+  switch (reason) {
+    case LeftOutReason::kNone: return {"", ""};
+    case LeftOutReason::kNoFile: return {"no-file", "its file was not found"};
+    case LeftOutReason::kNotMachineOrUsers:
+      return {"not-machine-or-users", "it is loaded neither below HKLM nor below HKU"};
+    case LeftOutReason::kUnusableName:
+      return {"unusable-name", "its key name cannot be used as a file name"};
+    case LeftOutReason::kSameFileName: break;
+  }
+  return {"same-file-name", "an earlier hive has a key of the same name"};
+}
+
+ReasonWords WordsFor(StoppedAt where, FolderProblem problem) {
+  if (where == StoppedAt::kNothing) return {"", ""};
+  if (problem == FolderProblem::kNoWindowsFolder) {
+    return {"no-windows-folder", "Windows did not name its folder; nothing was changed"};
+  }
+  if (where == StoppedAt::kBackupFolder) {
+    return {"backup-folder-unsafe",
+            "the folder \"Kelvaro Backup\" in the Windows folder could not be made, or the one "
+            "found there is not a folder only administrators control; nothing was changed"};
+  }
+  return {"run-folder-unsafe",
+          "Kelvaro's working folder in the Windows folder could not be made, or one found there "
+          "is not a folder only administrators control; nothing was changed"};
+}

@@ -1,0 +1,17 @@
+#pragma once
+// What the live commands say about a hive left as it is, or a run stopped:
+// a fixed code for scripts (JSON, the log) and a sentence for people, the
+// same meaning as the main window's messages.
+#include "compaction/CompactionRun.h"
+#include "compaction/PlanRules.h"
+#include "compaction/ProtectedFolders.h"
+
+struct ReasonWords {
+  const char* code;
+  const char* text;
+};
+
+ReasonWords WordsFor(NotScheduledReason reason);
+ReasonWords WordsFor(LeftOutReason reason);
+// Why a run stopped before touching any hive.
+ReasonWords WordsFor(StoppedAt where, FolderProblem problem);
