@@ -63,6 +63,8 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"info", m_sound, "--verbose"}, 3, "", "--verbose goes with check"},
       {{"--help"}, 0, "  largest-too-large (note): ", ""},
       {{"--help"}, 0, "4 dirty", ""},
+      {{"--help"}, 0, "kelvaro-hive defragment [HIVE]... [--no-restart] [--show-results]", ""},
+      {{"--help"}, 0, "3010 done, restart needed", ""},
       {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings, 0 notes)", ""},
       {{"info", m_sound}, 0, "Compacted size:", ""},
       {{"check", m_damaged}, 2, "error at 0x1000: no valid hive bin header at 0x1000", ""},

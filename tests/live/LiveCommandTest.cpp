@@ -121,10 +121,7 @@ TEST(LiveCommandTest, NamesSelectHivesCaseInsensitivelyOnceEachAndOnlyListedOnes
   const std::wstring config = L"C:\\Windows\\System32\\config\\";
   const std::vector<NamesRow> rows = {
       {{"hklm\\sam"}, 3010, {config + L"SAM"}, "HKLM\\SAM: 262144 bytes: scheduled"},
-      {{"HKLM\\SAM", "hklm\\sam", "HKLM\\SAM"},
-       3010,
-       {config + L"SAM"},
-       "1 of 1 hives scheduled"},
+      {{"HKLM\\SAM", "hklm\\sam", "HKLM\\SAM"}, 3010, {config + L"SAM"}, "1 of 1 hives scheduled"},
       // Listed order, not the order of the names.
       {{"HKU\\.DEFAULT", "HKLM\\SAM"},
        3010,

@@ -32,16 +32,14 @@ TEST(LiveLogTest, AppendsOnlyWhereNoOtherProgramCouldSteerIt) {
          m.fake.files.SetSecurity(kKelvaroFolder, platform::ProtectedDescriptor());
          m.fake.files.WriteFile(kLogFile, {'o', 'l', 'd', '\r', '\n'});
        },
-       true,
-       "old\r\nnew\r\n"},
+       true, "old\r\nnew\r\n"},
       {"log is a symbolic link",
        [](CompactionMachine& m) {
          m.fake.files.AddFolder(kKelvaroFolder);
          m.fake.files.SetSecurity(kKelvaroFolder, platform::ProtectedDescriptor());
          m.fake.files.AddSymbolicLink(kLogFile, kElsewhere);
        },
-       false,
-       ""},
+       false, ""},
       {"log has a second name",
        [](CompactionMachine& m) {
          m.fake.files.AddFolder(kKelvaroFolder);
@@ -49,36 +47,31 @@ TEST(LiveLogTest, AppendsOnlyWhereNoOtherProgramCouldSteerIt) {
          m.fake.files.WriteFile(kLogFile, {'x'});
          m.fake.files.SetLinkCount(kLogFile, 2);
        },
-       false,
-       "x"},
+       false, "x"},
       {"log is a folder",
        [](CompactionMachine& m) {
          m.fake.files.AddFolder(kLogFile);
          m.fake.files.SetSecurity(kKelvaroFolder, platform::ProtectedDescriptor());
        },
-       false,
-       ""},
+       false, ""},
       {"Kelvaro folder is a junction",
        [](CompactionMachine& m) {
          m.fake.files.AddJunction(kKelvaroFolder, compaction_test::kTempFolder);
        },
-       false,
-       ""},
+       false, ""},
       {"Kelvaro folder made by the user",
        [](CompactionMachine& m) {
          m.fake.files.AddFolder(kKelvaroFolder);
          m.fake.files.SetSecurity(kKelvaroFolder, platform::fake::UserFolderDescriptor());
        },
-       false,
-       ""},
+       false, ""},
       {"Kelvaro is a file", [](CompactionMachine& m) { m.fake.files.AddFile(kKelvaroFolder, 3); },
        false, ""},
       {"the platform refuses the append",
        [](CompactionMachine& m) {
          m.fake.faults.Fail("CreateFileW(append)", platform::kErrorAccessDenied);
        },
-       false,
-       ""},
+       false, ""},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const AppendRow& row = rows[i];
@@ -87,7 +80,8 @@ TEST(LiveLogTest, AppendsOnlyWhereNoOtherProgramCouldSteerIt) {
     row.setUp(machine);
     EXPECT_EQ(AppendToLiveLog("new\r\n"), row.written) << "row " << i << ": " << row.scenario;
     EXPECT_EQ(LogText(machine), row.logAfter) << "row " << i << ": " << row.scenario;
-    EXPECT_EQ(*machine.fake.files.ReadFile(kElsewhere), std::vector<std::uint8_t>({'m', 'i', 'n', 'e'}))
+    EXPECT_EQ(*machine.fake.files.ReadFile(kElsewhere),
+              std::vector<std::uint8_t>({'m', 'i', 'n', 'e'}))
         << "row " << i << ": " << row.scenario;
     if (row.written) {
       EXPECT_EQ(machine.fake.files.SecurityOf(kLogFile), platform::ProtectedDescriptor())

@@ -25,10 +25,9 @@ std::string LogText(const compaction_test::CompactionMachine& machine) {
 }
 
 void ListMissingHive(compaction_test::CompactionMachine& machine, const std::wstring& keyName) {
-  machine.fake.registry.PutString(platform::kHKeyLocalMachine, platform::kHiveListKey,
-                                  L"\\REGISTRY\\MACHINE\\" + keyName,
-                                  L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\" +
-                                      keyName);
+  machine.fake.registry.PutString(
+      platform::kHKeyLocalMachine, platform::kHiveListKey, L"\\REGISTRY\\MACHINE\\" + keyName,
+      L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\" + keyName);
 }
 
 }  // namespace live_test

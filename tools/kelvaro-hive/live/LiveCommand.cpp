@@ -46,7 +46,8 @@ int RunLiveCommand(const std::vector<std::filesystem::path>& arguments, std::ost
   }
   std::vector<std::unique_ptr<HiveEntry>> entries = CollectHives();
   if (entries.empty()) {
-    err << "kelvaro-hive: the list of loaded hives could not be read.\n";
+    err << "kelvaro-hive: no loaded hive is listed (the hive list is empty or could not be "
+           "read).\n";
     return kExitFailed;
   }
   HiveSelection selection = SelectHives(std::move(entries), options.hives);

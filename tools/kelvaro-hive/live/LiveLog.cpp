@@ -16,9 +16,9 @@ bool AppendToLiveLog(const std::string& text) {
         EnsureProtectedFolder(Combine(*windowsFolder, CPathComponent(kKelvaroFolderName)));
     if (!folder.ok()) return false;
     const CPathName log = Combine(folder.path, CPathComponent(kLiveLogName));
-    return platform::Current().Files().AppendToFile(log.GetText().GetBuffer(),
-                                                    std::vector<std::uint8_t>(text.begin(), text.end()),
-                                                    platform::ProtectedDescriptor());
+    return platform::Current().Files().AppendToFile(
+        log.GetText().GetBuffer(), std::vector<std::uint8_t>(text.begin(), text.end()),
+        platform::ProtectedDescriptor());
   } catch (const CPathException&) {
     return false;
   }

@@ -10,7 +10,8 @@ namespace {
 bool LeftAlone(const LiveHiveLine& hive) { return !hive.reason.empty(); }
 
 std::string Gain(const LiveHiveLine& hive) {
-  const auto gain = static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(*hive.compactSize);
+  const auto gain =
+      static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(*hive.compactSize);
   return std::to_string(gain);
 }
 

@@ -16,8 +16,8 @@ struct LiveHiveLine {
   std::uint64_t size = 0;                    // the live file's bytes
   std::optional<std::uint64_t> compactSize;  // a checked copy's bytes, when one was measured
   std::optional<bool> ticked;                // whether the main window ticks it (loaded only)
-  std::string verdict;                       // "would-compact", "analysed", "scheduled", "restored" or a reason code
-  std::string reason;                        // the sentence for a hive left as it is; empty otherwise
+  std::string verdict;  // "would-compact", "analysed", "scheduled", "restored" or a reason code
+  std::string reason;   // the sentence for a hive left as it is; empty otherwise
 };
 
 struct LiveReport {

@@ -6,7 +6,8 @@
 
 class CNoRestartPlatform : public platform::Platform {
  public:
-  explicit CNoRestartPlatform(platform::Platform& inner) : m_inner(inner), m_system(inner.System()) {}
+  explicit CNoRestartPlatform(platform::Platform& inner)
+      : m_inner(inner), m_system(inner.System()) {}
 
   platform::IRegistry& Registry() override { return m_inner.Registry(); }
   platform::ISecurity& Security() override { return m_inner.Security(); }

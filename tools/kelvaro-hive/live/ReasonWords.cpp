@@ -2,7 +2,8 @@
 
 ReasonWords WordsFor(NotScheduledReason reason) {
   switch (reason) {
-    case NotScheduledReason::kNotSaved: return {"not-saved", "Windows could not save a compact copy"};
+    case NotScheduledReason::kNotSaved:
+      return {"not-saved", "Windows could not save a compact copy"};
     case NotScheduledReason::kRefused:
       return {"refused", "the compact copy failed the check and was discarded"};
     case NotScheduledReason::kNoGain: return {"no-gain", "the compact copy would not be smaller"};

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# kelvaro-hive's live commands under Wine, on the crafted hive list: "loaded"
+# lists what the main window lists; Wine saves keys as text (or refuses the
+# save), so "analyze" and "defragment" find every hive refused, schedule
+# nothing and say so with exit code 1; each command appends to the log.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/crafted-hives.sh"
+
+unix_path() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+
+# tool ARGS...: runs kelvaro-hive; its output in $tool_out, its exit code in $tool_exit.
+tool() {
+  set +e
+  tool_out=$(wine "$KELVARO_HIVE_TOOL" "$@" 2>"$E2E_SHOTS/$name-live.err" | tr -d '\r')
+  tool_exit=${PIPESTATUS[0]}
+  set -e
+}
+
+# The JSON report's hives as the main window's rows, sorted as the window sorts them.
+as_window_rows() {  # as_window_rows THOUSANDS_SEPARATOR
+  python3 -c '
+import json, sys
+report = json.load(sys.stdin)
+rows = sorted(report["hives"], key=lambda hive: hive["name"].upper())
+for hive in rows:
+    size = f"{hive[\"size\"] // 1024:,}".replace(",", sys.argv[1])
+    print(f"row|{2 if hive[\"ticked\"] else 1}|{hive[\"name\"]}|{hive[\"file\"]}|{size} KB")
+' "$1"
+}
+
+# verdict_of NAME: the verdict the JSON report in $tool_out gives the hive.
+verdict_of() {
+  python3 -c '
+import json, sys
+for hive in json.load(sys.stdin)["hives"]:
+    if hive["name"] == sys.argv[1]: print(hive["verdict"])
+' "$1" <<<"$tool_out"
+}
+
+startup_value() { wine reg query "$runonce" /v Kelvaro $view 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+
+prepare_prefix "e2e-live-$arch"
+windows_dir=$(unix_path "$(probe folders | sed -n 's/^windows|//p')")
+log="$windows_dir/Kelvaro/kelvaro-hive.log"
+
+tool loaded --json
+check "$name: loaded exits 0" [ "$tool_exit" = 0 ]
+rows=$(as_window_rows , <<<"$tool_out" || true)
+if [ "$rows" = "$(expected_rows ,)" ]; then
+  check "$name: loaded --json lists the hives as the window does" true
+else
+  echo "--- got:"; echo "$rows"; echo "--- expected:"; expected_rows ,
+  check "$name: loaded --json lists the hives as the window does" false
+fi
+check "$name: loaded would compact HKLM\\SOFTWARE" [ "$(verdict_of 'HKLM\SOFTWARE')" = would-compact ]
+check "$name: loaded says HKLM\\MISSING has no file" [ "$(verdict_of 'HKLM\MISSING')" = no-file ]
+check "$name: loaded leaves out the hive without a root" [ "$(verdict_of '')" = not-machine-or-users ]
+
+tool analyze --json
+check "$name: analyze exits 1 (every hive refused)" [ "$tool_exit" = 1 ]
+for hive in 'HKLM\SOFTWARE' 'HKLM\SYSTEM' 'HKLM\SAM' 'HKU\S-1-5-21-1000'; do
+  verdict=$(verdict_of "$hive")
+  check "$name: analyze refuses $hive ($verdict)" contains "not-saved refused" "$verdict"
+done
+check "$name: analyze leaves no run folder" bash -c '[ ! -e "$1/Kelvaro/Run-1" ]' _ "$windows_dir"
+
+tool defragment --no-restart --json
+check "$name: defragment --no-restart exits 1 (nothing scheduled)" [ "$tool_exit" = 1 ]
+check "$name: defragment reports exit code 1" contains "$tool_out" '"exitCode":1'
+check "$name: defragment leaves no start-up value" [ -z "$(startup_value)" ]
+check "$name: defragment leaves no run folder" bash -c '[ ! -e "$1/Kelvaro/Run-1" ]' _ "$windows_dir"
+check "$name: the live hive files are untouched" bash -c '[ "$(stat -c %s "$1/SOFTWARE")" = 262144 ]' _ "$WINEPREFIX/drive_c/KelvaroHives"
+
+tool defragment HKLM\\NOSUCHHIVE
+check "$name: an unknown hive is a usage error (87)" [ "$tool_exit" = 87 ]
+
+log_text=$(tr -d '\r' <"$log" 2>/dev/null || true)
+check "$name: the log holds loaded" contains "$log_text" "kelvaro-hive loaded --json"
+check "$name: the log holds analyze" contains "$log_text" "kelvaro-hive analyze --json"
+check "$name: the log holds defragment with its exit code" contains "$log_text" "Nothing was scheduled; Windows was not restarted. (exit 1)"
+finish
