@@ -215,7 +215,7 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
                "  HKU\\.DEFAULT: 1048576 bytes: scheduled\r\n"
                "  stopped: the folder \"Kelvaro Backup\" in the Windows folder could not be made, "
                "or the one found there is not a folder only administrators control; nothing was "
-               "changed\r\n"
+               "changed (link)\r\n"
                "  Nothing was scheduled: the run stopped at an unsafe folder. (exit 2)\r\n"},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -34,6 +34,7 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
   const ReasonWords stop = WordsFor(outcome.stoppedAt, outcome.folderProblem);
   report.stopCode = stop.code;
   report.stopText = stop.text;
+  report.stopProblem = ProblemCode(outcome.folderProblem);
 
   const std::string scheduled = std::to_string(outcome.scheduled) + " of " +
                                 std::to_string(report.hives.size()) + " hives scheduled";

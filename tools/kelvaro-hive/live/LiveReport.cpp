@@ -9,6 +9,11 @@ namespace {
 
 bool LeftAlone(const LiveHiveLine& hive) { return !hive.reason.empty(); }
 
+// A hive-list value whose kernel name had neither root has no user-form name.
+std::string DisplayName(const LiveHiveLine& hive) {
+  return hive.name.IsEmpty() ? std::string("(no name)") : Utf8(hive.name);
+}
+
 std::string Gain(const LiveHiveLine& hive) {
   const auto gain =
       static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(*hive.compactSize);
@@ -17,7 +22,7 @@ std::string Gain(const LiveHiveLine& hive) {
 
 // One hive in a sentence, for the console and the log alike.
 std::string HiveText(const LiveHiveLine& hive) {
-  std::string text = Utf8(hive.name) + ": " + std::to_string(hive.size) + " bytes";
+  std::string text = DisplayName(hive) + ": " + std::to_string(hive.size) + " bytes";
   if (hive.compactSize) {
     text += ", compact " + std::to_string(*hive.compactSize) + " bytes, gain " + Gain(hive);
   }
@@ -47,7 +52,7 @@ std::string UtcTimeText(std::chrono::system_clock::time_point when) {
 void PrintReportText(std::ostream& out, const LiveReport& report) {
   if (report.command == "loaded") {
     for (const LiveHiveLine& hive : report.hives) {
-      out << (hive.name.IsEmpty() ? std::string("(no name)") : Utf8(hive.name)) << '\t'
+      out << DisplayName(hive) << '\t'
           << Utf8(hive.file) << '\t' << hive.size << " bytes\t"
           << (hive.ticked.value_or(false) ? "ticked" : "not ticked") << '\t'
           << (LeftAlone(hive) ? "left out: " + hive.reason : "would compact") << '\n';
@@ -55,7 +60,9 @@ void PrintReportText(std::ostream& out, const LiveReport& report) {
   } else {
     for (const LiveHiveLine& hive : report.hives) out << HiveText(hive) << '\n';
   }
-  if (!report.stopText.empty()) out << "Stopped: " << report.stopText << '\n';
+  if (!report.stopText.empty()) {
+    out << "Stopped: " << report.stopText << " (" << report.stopProblem << ")\n";
+  }
   out << report.summary << '\n';
 }
 
@@ -82,6 +89,7 @@ void PrintReportJson(std::ostream& out, const LiveReport& report) {
   if (!report.stopCode.empty()) {
     json.String("stopped", report.stopCode);
     json.String("stopReason", report.stopText);
+    json.String("folderProblem", report.stopProblem);
   }
   json.String("summary", report.summary);
   json.Number("exitCode", static_cast<std::uint64_t>(report.exitCode));
@@ -93,7 +101,9 @@ std::string LogText(const LiveReport& report, const std::string& time,
                     const std::string& commandLine) {
   std::string text = time + " kelvaro-hive " + commandLine + "\r\n";
   for (const LiveHiveLine& hive : report.hives) text += "  " + HiveText(hive) + "\r\n";
-  if (!report.stopText.empty()) text += "  stopped: " + report.stopText + "\r\n";
+  if (!report.stopText.empty()) {
+    text += "  stopped: " + report.stopText + " (" + report.stopProblem + ")\r\n";
+  }
   text += "  " + report.summary + " (exit " + std::to_string(report.exitCode) + ")\r\n";
   return text;
 }

@@ -25,6 +25,7 @@ struct LiveReport {
   std::vector<LiveHiveLine> hives;
   std::string stopCode;  // why nothing was touched (a folder check), empty when not stopped
   std::string stopText;
+  std::string stopProblem;  // what was wrong with the folder (ProblemCode)
   std::string summary;  // one sentence
   int exitCode = 0;
 };

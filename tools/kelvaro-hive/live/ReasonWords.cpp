@@ -41,3 +41,16 @@ ReasonWords WordsFor(StoppedAt where, FolderProblem problem) {
           "Kelvaro's working folder in the Windows folder could not be made, or one found there "
           "is not a folder only administrators control; nothing was changed"};
 }
+
+const char* ProblemCode(FolderProblem problem) {
+  switch (problem) {
+    case FolderProblem::kNone: return "";
+    case FolderProblem::kNoWindowsFolder: return "no-windows-folder";
+    case FolderProblem::kNotMade: return "not-made";
+    case FolderProblem::kLink: return "link";
+    case FolderProblem::kNotAFolder: return "not-a-folder";
+    case FolderProblem::kForeignOwner: return "foreign-owner";
+    case FolderProblem::kUnreadable: break;
+  }
+  return "unreadable";
+}

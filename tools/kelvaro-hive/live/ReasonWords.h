@@ -15,3 +15,5 @@ ReasonWords WordsFor(NotScheduledReason reason);
 ReasonWords WordsFor(LeftOutReason reason);
 // Why a run stopped before touching any hive.
 ReasonWords WordsFor(StoppedAt where, FolderProblem problem);
+// What was wrong with the folder: "link", "foreign-owner", ...; empty for none.
+const char* ProblemCode(FolderProblem problem);
