@@ -1,15 +1,12 @@
 #include "compaction/PlanRules.h"
 
-#include <iterator>
-#include <optional>
+#include <algorithm>
 
 #include "catalogue/HiveFileName.h"
 #include "compaction/CompareNoCaseN.h"
+#include "compaction/HiveTasks.h"
 
 namespace {
-
-constexpr wchar_t kMachinePrefix[] = L"HKLM\\";
-constexpr wchar_t kUsersPrefix[] = L"HKU\\";
 
 template <std::size_t Size>
 bool StartsWith(const CString& name, const wchar_t (&prefix)[Size]) {
@@ -17,29 +14,33 @@ bool StartsWith(const CString& name, const wchar_t (&prefix)[Size]) {
   return CompareNoCaseN(name.GetString(), name.GetLength(), prefix, length, length) == 0;
 }
 
+// Why the run's plan has no task for an entry it saw ticked.
+LeftOutReason ReasonLeftOut(const HiveEntry& entry) {
+  if (entry.size == 0 || entry.path.IsEmpty()) return LeftOutReason::kNoFile;
+  if (!StartsWith(entry.name, L"HKLM\\") && !StartsWith(entry.name, L"HKU\\")) {
+    return LeftOutReason::kNotMachineOrUsers;
+  }
+  if (!HiveFileName(entry.name)) return LeftOutReason::kUnusableName;
+  return LeftOutReason::kSameFileName;
+}
+
 }  // namespace
 
 std::vector<LeftOutReason> JudgePlan(const std::vector<const HiveEntry*>& entries) {
+  // Whether a hive is planned is the run's own decision; only the reason for
+  // one it leaves out is worked out here.
+  std::vector<CompactionRow> rows;
+  for (const HiveEntry* entry : entries) rows.push_back(CompactionRow{entry, true});
+  const std::vector<HiveTask> tasks = PlanTasks(rows);
   std::vector<LeftOutReason> reasons;
-  std::vector<CPathComponent> fileNames;
   for (const HiveEntry* entry : entries) {
-    LeftOutReason reason = LeftOutReason::kNone;
-    std::optional<CPathComponent> fileName;
-    if (entry == nullptr || entry->size == 0 || entry->path.IsEmpty()) {
-      reason = LeftOutReason::kNoFile;
-    } else if (!StartsWith(entry->name, kMachinePrefix) && !StartsWith(entry->name, kUsersPrefix)) {
-      reason = LeftOutReason::kNotMachineOrUsers;
-    } else if (!(fileName = HiveFileName(entry->name))) {
-      reason = LeftOutReason::kUnusableName;
+    const bool planned = std::any_of(tasks.begin(), tasks.end(),
+                                     [entry](const HiveTask& task) { return task.entry == entry; });
+    if (planned) {
+      reasons.push_back(LeftOutReason::kNone);
     } else {
-      for (const CPathComponent& used : fileNames) {
-        if (used.GetText().CompareNoCase(fileName->GetText()) == 0) {
-          reason = LeftOutReason::kSameFileName;
-        }
-      }
-      if (reason == LeftOutReason::kNone) fileNames.push_back(*fileName);
+      reasons.push_back(entry == nullptr ? LeftOutReason::kNoFile : ReasonLeftOut(*entry));
     }
-    reasons.push_back(reason);
   }
   return reasons;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The rules by which a compaction run leaves a hive out before touching it,
+// Why a compaction run leaves a hive out before touching it (HiveTasks.h),
 // for callers that show them (the command line's "loaded"): the same rules
 // the run applies to its ticked rows, in the same order.
 #include <vector>

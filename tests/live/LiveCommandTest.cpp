@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,7 +79,25 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        2,
        0,
        0},
+      {"analyze measures", {"analyze"}, NothingToSetUp, 0, 0, 0},
+      {"analyze with every save refused",
+       {"analyze", "--json"},
+       [](CompactionMachine& m) {
+         m.fake.faults.Fail("RegSaveKeyExW", platform::kErrorAccessDenied, FaultPlan::kAlways);
+       },
+       1,
+       0,
+       0},
+      {"analyze with the Kelvaro folder planted as a junction",
+       {"analyze"},
+       [](CompactionMachine& m) {
+         m.fake.files.AddJunction(kKelvaroFolder, compaction_test::kTempFolder);
+       },
+       2,
+       0,
+       0},
       {"unknown hive", {"defragment", "HKLM\\NOPE"}, NothingToSetUp, 87, 0, 0},
+      {"--no-restart given to analyze", {"analyze", "--no-restart"}, NothingToSetUp, 87, 0, 0},
       {"unknown option", {"defragment", "--restart"}, NothingToSetUp, 87, 0, 0},
       {"option of another command", {"loaded", "--no-restart"}, NothingToSetUp, 87, 0, 0},
       {"hive given to loaded", {"loaded", "HKLM\\SAM"}, NothingToSetUp, 87, 0, 0},
@@ -185,6 +206,44 @@ TEST(LiveCommandTest, WithoutElevationNothingIsReadSavedOrWritten) {
   }
 }
 
+// "HKLM\SAM: 262144 bytes, compact 8192 bytes, gain 253952: analysed" by hive file.
+std::map<std::wstring, std::uint64_t> CompactSizesByFile(const std::string& analyzeText) {
+  static const std::regex line(
+      R"(^(\S+): (\d+) bytes, compact (\d+) bytes, gain -?\d+: analysed$)");
+  std::map<std::wstring, std::uint64_t> sizes;
+  std::istringstream lines(analyzeText);
+  std::string text;
+  while (std::getline(lines, text)) {
+    std::smatch match;
+    if (!std::regex_match(text, match, line)) continue;
+    const std::string name = match[1].str();
+    const std::wstring leaf(name.begin() + static_cast<long>(name.rfind('\\') + 1), name.end());
+    sizes[leaf] = std::stoull(match[3].str());
+  }
+  return sizes;
+}
+
+TEST(LiveCommandTest, AnalyzeReportsTheSizeDefragmentThenSchedules) {
+  CompactionMachine machine;
+  CommandResult analysis = RunCommand({"analyze"});
+  ASSERT_EQ(analysis.exitCode, 0) << analysis.out << analysis.err;
+  EXPECT_TRUE(machine.fake.registry.scheduledReplacements.empty());
+  EXPECT_FALSE(machine.fake.files.Exists(compaction_test::kRunFolder));
+  const std::map<std::wstring, std::uint64_t> measured = CompactSizesByFile(analysis.out);
+  ASSERT_EQ(measured.size(), kStandardHiveCount) << analysis.out;
+
+  CommandResult run = RunCommand({"defragment", "--no-restart"});
+  ASSERT_EQ(run.exitCode, 3010) << run.out << run.err;
+  const auto& scheduled = machine.fake.registry.scheduledReplacements;
+  ASSERT_EQ(scheduled.size(), kStandardHiveCount);
+  for (const auto& replacement : scheduled) {
+    const std::wstring leaf = replacement.newFile.substr(replacement.newFile.rfind(L'\\') + 1);
+    ASSERT_EQ(measured.count(leaf), 1u) << compaction_test::Narrow(leaf);
+    EXPECT_EQ(machine.fake.files.SizeOf(replacement.newFile), measured.at(leaf))
+        << compaction_test::Narrow(leaf);
+  }
+}
+
 struct LogRow {
   std::vector<std::string> words;
   std::function<void(CompactionMachine&)> setUp;
@@ -207,6 +266,12 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
                "  HKLM\\SAM: 262144 bytes: left as it is: Windows could not save a compact copy\r\n"
                "  HKLM\\MISSING: 0 bytes: left as it is: its file was not found\r\n"
                "  Nothing was scheduled; Windows was not restarted. (exit 1)\r\n"},
+      {{"analyze", "HKLM\\SAM", "HKLM\\MISSING"},
+       [](CompactionMachine& m) { ListMissingHive(m, L"MISSING"); },
+       kTime + " kelvaro-hive analyze HKLM\\SAM HKLM\\MISSING\r\n"
+               "  HKLM\\SAM: 262144 bytes, compact SAMSIZE bytes, gain SAMGAIN: analysed\r\n"
+               "  HKLM\\MISSING: 0 bytes: left as it is: its file was not found\r\n"
+               "  1 of 2 hives analysed; total gain SAMGAIN bytes. (exit 0)\r\n"},
       {{"defragment", "HKU\\.DEFAULT"},
        [](CompactionMachine& m) {
          m.fake.files.AddJunction(compaction_test::kBackupFolder, compaction_test::kTempFolder);
@@ -221,8 +286,18 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     CompactionMachine machine;
     rows[i].setUp(machine);
+    // The compact size is what a save of the key writes now.
+    const std::string samSize = std::to_string(machine.SavedSize(L"HKLM\\SAM"));
+    const std::string samGain = std::to_string(262144 - machine.SavedSize(L"HKLM\\SAM"));
+    std::string log = rows[i].log;
+    for (auto [placeholder, value] :
+         {std::pair{std::string("SAMSIZE"), samSize}, std::pair{std::string("SAMGAIN"), samGain}}) {
+      for (auto at = log.find(placeholder); at != std::string::npos; at = log.find(placeholder)) {
+        log.replace(at, placeholder.size(), value);
+      }
+    }
     RunCommand(rows[i].words);
-    EXPECT_EQ(LogText(machine), rows[i].log) << "row " << i;
+    EXPECT_EQ(LogText(machine), log) << "row " << i;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "compaction/RunProgress.h"
 #include "tools/kelvaro-hive/live/HiveSelection.h"
 #include "tools/kelvaro-hive/live/LiveOptions.h"
 #include "tools/kelvaro-hive/live/LiveReport.h"
@@ -15,6 +16,10 @@ inline constexpr wchar_t kRestartMessage[] =
 LiveReport RunLoaded(const HiveSelection& selection);
 LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& options,
                          std::ostream& progress);
+LiveReport RunAnalyze(const HiveSelection& selection, std::ostream& progress);
+
+// Tells `out` which hive of how many starts: "[2/5] HKLM\SYSTEM".
+RunProgress ProgressTo(std::ostream& out);
 
 // One line per selected hive, in order: those the run leaves out before
 // touching anything with their reason, the others with `verdict`.

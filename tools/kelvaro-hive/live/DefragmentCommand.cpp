@@ -15,7 +15,6 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
   LiveReport report;
   report.command = "defragment";
   report.hives = PlannedHiveLines(selection, kPlanned);
-  (void)progress;
 
   CompactionOutcome outcome;
   {
@@ -23,7 +22,8 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
     CNoRestartPlatform declining(platform::Current());
     std::unique_ptr<platform::ScopedPlatform> installed;
     if (options.noRestart) installed = std::make_unique<platform::ScopedPlatform>(declining);
-    outcome = RunCompaction(selection.rows, options.showResults, CString(kRestartMessage));
+    outcome = RunCompaction(selection.rows, options.showResults, CString(kRestartMessage), {},
+                            ProgressTo(progress));
   }
   for (const NotScheduledHive& hive : outcome.notScheduled) {
     if (LiveHiveLine* line = FindPlannedLine(report.hives, hive.name, kPlanned)) {

@@ -26,6 +26,7 @@ int BadUsage(std::ostream& err, const std::string& error) {
 LiveReport Dispatch(const HiveSelection& selection, const LiveOptions& options, std::ostream& err) {
   if (options.command == "loaded") return RunLoaded(selection);
   if (options.command == "defragment") return RunDefragment(selection, options, err);
+  if (options.command == "analyze") return RunAnalyze(selection, err);
   LiveReport pending;
   pending.command = options.command;
   pending.summary = options.command + " is not in this build.";

@@ -52,8 +52,7 @@ std::string UtcTimeText(std::chrono::system_clock::time_point when) {
 void PrintReportText(std::ostream& out, const LiveReport& report) {
   if (report.command == "loaded") {
     for (const LiveHiveLine& hive : report.hives) {
-      out << DisplayName(hive) << '\t'
-          << Utf8(hive.file) << '\t' << hive.size << " bytes\t"
+      out << DisplayName(hive) << '\t' << Utf8(hive.file) << '\t' << hive.size << " bytes\t"
           << (hive.ticked.value_or(false) ? "ticked" : "not ticked") << '\t'
           << (LeftAlone(hive) ? "left out: " + hive.reason : "would compact") << '\n';
     }

@@ -26,7 +26,7 @@ struct LiveReport {
   std::string stopCode;  // why nothing was touched (a folder check), empty when not stopped
   std::string stopText;
   std::string stopProblem;  // what was wrong with the folder (ProblemCode)
-  std::string summary;  // one sentence
+  std::string summary;      // one sentence
   int exitCode = 0;
 };
 

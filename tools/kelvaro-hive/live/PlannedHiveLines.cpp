@@ -29,3 +29,11 @@ LiveHiveLine* FindPlannedLine(std::vector<LiveHiveLine>& lines, const CString& n
   }
   return nullptr;
 }
+
+RunProgress ProgressTo(std::ostream& out) {
+  RunProgress progress;
+  progress.hiveStarting = [&out](int position, int count, const CString& name) {
+    out << '[' << position << '/' << count << "] " << Utf8(name) << std::endl;
+  };
+  return progress;
+}

@@ -9,6 +9,9 @@ ReasonWords WordsFor(NotScheduledReason reason) {
     case NotScheduledReason::kNoGain: return {"no-gain", "the compact copy would not be smaller"};
     case NotScheduledReason::kOtherVolume:
       return {"other-volume", "the hive is on another drive than the Windows folder"};
+    case NotScheduledReason::kStopped: return {"stopped", "the run was stopped before this hive"};
+    case NotScheduledReason::kNoBackup:
+      return {"no-backup", "no backup of it is in the backup folder"};
     case NotScheduledReason::kNotAccepted: break;
   }
   return {"not-accepted", "Windows did not accept the replacement"};
