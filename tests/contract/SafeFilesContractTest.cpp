@@ -132,6 +132,24 @@ TEST_F(SafeFilesContract, ANewFileIsWrittenWholeAndNeverOverAnother) {
   Files().CloseFile(handle);
 }
 
+TEST_F(SafeFilesContract, AppendsGoToTheEndOfOneFileOnly) {
+  const std::wstring file = At(L"log.txt");
+  ASSERT_TRUE(Files().AppendToFile(file.c_str(), {'a', 'b'}, ProtectedDescriptor()))
+      << "error " << System().GetLastError();
+  Made(L"log.txt", false);
+  ASSERT_TRUE(Files().AppendToFile(file.c_str(), {'c'}, ProtectedDescriptor()))
+      << "error " << System().GetLastError();
+  FileHandle handle = Files().OpenFileExclusive(file.c_str());
+  ASSERT_NE(handle, kInvalidFileHandle);
+  EXPECT_EQ(ReadAll(handle), std::vector<std::uint8_t>({'a', 'b', 'c'}));
+  // Held without write sharing: the append must wait its turn, not squeeze in.
+  EXPECT_FALSE(Files().AppendToFile(file.c_str(), {'d'}, ProtectedDescriptor()));
+  Files().CloseFile(handle);
+  const std::wstring folder = Folder(L"not-a-log");
+  ASSERT_TRUE(Files().MakeDirectory(folder.c_str()));
+  EXPECT_FALSE(Files().AppendToFile(folder.c_str(), {'e'}, ProtectedDescriptor()));
+}
+
 TEST(SafeRegistryContract, SubkeysAndTheVolatileFlag) {
   IRegistry& registry = contract::Platform().Registry();
   const std::wstring parent = L"SOFTWARE\\KelvaroSubkeyContract";
