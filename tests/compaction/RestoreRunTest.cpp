@@ -21,8 +21,6 @@
 namespace compaction_test {
 namespace {
 
-using platform::fake::FakeKey;
-
 struct RealHive {
   platform::KeyHandle root;
   std::wstring name;
@@ -43,25 +41,8 @@ const std::wstring kMessage = L"Kelvaro puts the previous hives back.";
 std::wstring Leaf(const std::wstring& name) { return name.substr(name.rfind(L'\\') + 1); }
 std::wstring Backup(const RealHive& hive) { return CompactionMachine::BackupFile(Leaf(hive.name)); }
 
-// A hive file with a large value its live key has since lost, so that the
-// compact copy differs from it in content and in size.
 void MountReal(CompactionMachine& machine, const RealHive& hive) {
-  FakeKey content;
-  content.name = Leaf(hive.name);
-  content.values.push_back({L"Kept", platform::kRegSz, {'k', 0, 0, 0}});
-  content.values.push_back({L"Removed", platform::kRegBinary, std::vector<std::uint8_t>(40000, 7)});
-  for (const std::wstring& name : hive.topLevel) {
-    auto child = std::make_unique<FakeKey>();
-    child->name = name;
-    child->values.push_back({L"Deep", platform::kRegDword, {1, 2, 3, 4}});
-    content.subkeys.push_back(std::move(child));
-  }
-  std::vector<std::uint8_t> bytes =
-      platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
-  const std::uint64_t size = bytes.size();
-  machine.fake.MountHiveFile(hive.root, Leaf(hive.name), hive.file, std::move(bytes));
-  machine.fake.registry.FindKey(hive.root, Leaf(hive.name))->values.pop_back();
-  machine.AddRecord(hive.name, hive.file, size);
+  machine.MountRealHive(hive.root, hive.name, hive.file, hive.topLevel);
 }
 
 std::vector<std::string> ContentDifferences(const std::vector<std::uint8_t>& first,
