@@ -30,6 +30,18 @@ struct ExitRow {
 
 void NothingToSetUp(CompactionMachine&) {}
 
+// A compaction of every hive, then the restart that swaps the copies in. Only
+// the hive mounted from a real file leaves a backup a restore can check; the
+// standard hives' files were sizes without content.
+void CompactedAndRestarted(CompactionMachine& machine) {
+  machine.MountRealHive(platform::kHKeyLocalMachine, L"HKLM\\COMPONENTS",
+                        L"C:\\Windows\\System32\\config\\COMPONENTS",
+                        {L"CanonicalData", L"DerivedData"});
+  ASSERT_EQ(RunCommand({"defragment", "--no-restart"}).exitCode, 3010);
+  machine.fake.Restart();
+  ASSERT_TRUE(machine.fake.registry.scheduledReplacements.empty());
+}
+
 TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
   const std::vector<ExitRow> rows = {
       {"loaded lists", {"loaded"}, NothingToSetUp, 0, 0, 0},
@@ -96,6 +108,25 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        2,
        0,
        0},
+      {"restore without backups", {"restore"}, NothingToSetUp, 1, 0, 0},
+      {"restore after a compaction, --no-restart",
+       {"restore", "--no-restart"},
+       CompactedAndRestarted,
+       3010,
+       1,
+       0},
+      {"restore after a compaction", {"restore"}, CompactedAndRestarted, 1641, 1, 1},
+      {"restore with the backup folder planted as a junction",
+       {"restore"},
+       [](CompactionMachine& m) {
+         CompactedAndRestarted(m);
+         m.fake.files.Remove(compaction_test::kBackupFolder);
+         m.fake.files.AddJunction(compaction_test::kBackupFolder, compaction_test::kTempFolder);
+       },
+       2,
+       0,
+       0},
+      {"hive given to restore", {"restore", "HKLM\\SAM"}, NothingToSetUp, 87, 0, 0},
       {"unknown hive", {"defragment", "HKLM\\NOPE"}, NothingToSetUp, 87, 0, 0},
       {"--no-restart given to analyze", {"analyze", "--no-restart"}, NothingToSetUp, 87, 0, 0},
       {"unknown option", {"defragment", "--restart"}, NothingToSetUp, 87, 0, 0},
@@ -272,6 +303,20 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
                "  HKLM\\SAM: 262144 bytes, compact SAMSIZE bytes, gain SAMGAIN: analysed\r\n"
                "  HKLM\\MISSING: 0 bytes: left as it is: its file was not found\r\n"
                "  1 of 2 hives analysed; total gain SAMGAIN bytes. (exit 0)\r\n"},
+      {{"restore", "--no-restart"},
+       NothingToSetUp,
+       kTime + " kelvaro-hive restore --no-restart\r\n"
+               "  HKLM\\SOFTWARE: 41943040 bytes: left as it is: no backup of it is in the backup "
+               "folder\r\n"
+               "  HKLM\\SYSTEM: 12582912 bytes: left as it is: no backup of it is in the backup "
+               "folder\r\n"
+               "  HKLM\\SAM: 262144 bytes: left as it is: no backup of it is in the backup "
+               "folder\r\n"
+               "  HKU\\.DEFAULT: 1048576 bytes: left as it is: no backup of it is in the backup "
+               "folder\r\n"
+               "  HKU\\S-1-5-20: 524288 bytes: left as it is: no backup of it is in the backup "
+               "folder\r\n"
+               "  Nothing was scheduled; Windows was not restarted. (exit 1)\r\n"},
       {{"defragment", "HKU\\.DEFAULT"},
        [](CompactionMachine& m) {
          m.fake.files.AddJunction(compaction_test::kBackupFolder, compaction_test::kTempFolder);
@@ -281,7 +326,7 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
                "  stopped: the folder \"Kelvaro Backup\" in the Windows folder could not be made, "
                "or the one found there is not a folder only administrators control; nothing was "
                "changed (link)\r\n"
-               "  Nothing was scheduled: the run stopped at an unsafe folder. (exit 2)\r\n"},
+               "  Nothing was scheduled: a Kelvaro folder failed its checks. (exit 2)\r\n"},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     CompactionMachine machine;

@@ -17,6 +17,13 @@ LiveReport RunLoaded(const HiveSelection& selection);
 LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& options,
                          std::ostream& progress);
 LiveReport RunAnalyze(const HiveSelection& selection, std::ostream& progress);
+LiveReport RunRestore(const HiveSelection& selection, const LiveOptions& options);
+
+// The stop, summary and exit code of a command that schedules replacements:
+// 2 stopped at a folder, 1 nothing scheduled, 1641 restart started, 3010
+// scheduled and a restart still needed.
+void FinishScheduling(LiveReport& report, StoppedAt stoppedAt, FolderProblem problem, int scheduled,
+                      bool restartRequested);
 
 // Tells `out` which hive of how many starts: "[2/5] HKLM\SYSTEM".
 RunProgress ProgressTo(std::ostream& out);

@@ -2,7 +2,6 @@
 
 #include "platform/Platform.h"
 #include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/LiveExitCodes.h"
 #include "tools/kelvaro-hive/live/NoRestartPlatform.h"
 #include "tools/kelvaro-hive/live/ReasonWords.h"
 
@@ -31,25 +30,7 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
       line->reason = WordsFor(hive.reason).text;
     }
   }
-  const ReasonWords stop = WordsFor(outcome.stoppedAt, outcome.folderProblem);
-  report.stopCode = stop.code;
-  report.stopText = stop.text;
-  report.stopProblem = ProblemCode(outcome.folderProblem);
-
-  const std::string scheduled = std::to_string(outcome.scheduled) + " of " +
-                                std::to_string(report.hives.size()) + " hives scheduled";
-  if (outcome.stoppedAt != StoppedAt::kNothing) {
-    report.summary = "Nothing was scheduled: the run stopped at an unsafe folder.";
-    report.exitCode = kExitFailed;
-  } else if (outcome.scheduled == 0) {
-    report.summary = "Nothing was scheduled; Windows was not restarted.";
-    report.exitCode = kExitNothingDone;
-  } else if (outcome.restartRequested) {
-    report.summary = scheduled + "; Windows restarts in 10 seconds to swap them in.";
-    report.exitCode = kExitRestartStarted;
-  } else {
-    report.summary = scheduled + "; they take effect at the next restart.";
-    report.exitCode = kExitRestartNeeded;
-  }
+  FinishScheduling(report, outcome.stoppedAt, outcome.folderProblem, outcome.scheduled,
+                   outcome.restartRequested);
   return report;
 }

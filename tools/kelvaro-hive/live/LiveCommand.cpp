@@ -27,11 +27,7 @@ LiveReport Dispatch(const HiveSelection& selection, const LiveOptions& options, 
   if (options.command == "loaded") return RunLoaded(selection);
   if (options.command == "defragment") return RunDefragment(selection, options, err);
   if (options.command == "analyze") return RunAnalyze(selection, err);
-  LiveReport pending;
-  pending.command = options.command;
-  pending.summary = options.command + " is not in this build.";
-  pending.exitCode = kExitFailed;
-  return pending;
+  return RunRestore(selection, options);
 }
 
 }  // namespace

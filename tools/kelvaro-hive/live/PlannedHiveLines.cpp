@@ -1,5 +1,6 @@
 #include "compaction/PlanRules.h"
 #include "tools/kelvaro-hive/live/Commands.h"
+#include "tools/kelvaro-hive/live/LiveExitCodes.h"
 #include "tools/kelvaro-hive/live/ReasonWords.h"
 
 std::vector<LiveHiveLine> PlannedHiveLines(const HiveSelection& selection,
@@ -36,4 +37,27 @@ RunProgress ProgressTo(std::ostream& out) {
     out << '[' << position << '/' << count << "] " << Utf8(name) << std::endl;
   };
   return progress;
+}
+
+void FinishScheduling(LiveReport& report, StoppedAt stoppedAt, FolderProblem problem, int scheduled,
+                      bool restartRequested) {
+  const ReasonWords stop = WordsFor(stoppedAt, problem);
+  report.stopCode = stop.code;
+  report.stopText = stop.text;
+  report.stopProblem = ProblemCode(problem);
+  const std::string count =
+      std::to_string(scheduled) + " of " + std::to_string(report.hives.size()) + " hives scheduled";
+  if (stoppedAt != StoppedAt::kNothing) {
+    report.summary = "Nothing was scheduled: a Kelvaro folder failed its checks.";
+    report.exitCode = kExitFailed;
+  } else if (scheduled == 0) {
+    report.summary = "Nothing was scheduled; Windows was not restarted.";
+    report.exitCode = kExitNothingDone;
+  } else if (restartRequested) {
+    report.summary = count + "; Windows restarts in 10 seconds to swap them in.";
+    report.exitCode = kExitRestartStarted;
+  } else {
+    report.summary = count + "; they take effect at the next restart.";
+    report.exitCode = kExitRestartNeeded;
+  }
 }
