@@ -2,8 +2,8 @@
 # kelvaro-hive's live commands under Wine, on the crafted hive list: "loaded"
 # lists what the main window lists; Wine saves keys as text (or refuses the
 # save), so "analyze" and "defragment" find every hive refused, schedule
-# nothing and say so with exit code 1; the commands log where the folder
-# passes its checks.
+# nothing and say so with exit code 1; "restore" finds no backup; the
+# commands log where the folder passes its checks.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/crafted-hives.sh"
 
@@ -40,13 +40,13 @@ for hive in json.load(sys.stdin)["hives"]:
 
 startup_value() { wine reg query "$runonce" /v Kelvaro $view 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 
-# take_log: the log's text in $log_text, then the Kelvaro folder removed. Wine
+# take_log: the log's text in $log_text, then Kelvaro's folders removed. Wine
 # does not keep the owner it was asked to give a folder, so the folder a
 # command made fails the owner check the next time (the fake Windows pins the
 # check; here each command starts without the folder).
 take_log() {
   log_text=$(tr -d '\r' <"$windows_dir/Kelvaro/kelvaro-hive.log" 2>/dev/null || true)
-  rm -rf "$windows_dir/Kelvaro"
+  rm -rf "$windows_dir/Kelvaro" "$windows_dir/Kelvaro Backup"
 }
 
 # check_log_refused COMMAND: the analysis and the run make the Kelvaro folder
@@ -102,6 +102,12 @@ done
 check "$name: defragment leaves no start-up value" [ -z "$(startup_value)" ]
 check "$name: the live hive files are untouched" bash -c '[ "$(stat -c %s "$1/SOFTWARE")" = 262144 ]' _ "$WINEPREFIX/drive_c/KelvaroHives"
 check_log_refused defragment
+
+tool restore --no-restart
+take_log
+check "$name: restore without backups exits 1 (nothing scheduled)" [ "$tool_exit" = 1 ]
+check "$name: restore names the missing backup" contains "$tool_out" "no backup of it is in the backup folder"
+check "$name: restore leaves no start-up value" [ -z "$(startup_value)" ]
 
 tool defragment 'HKLM\NOSUCHHIVE'
 check "$name: an unknown hive is a usage error (87)" [ "$tool_exit" = 87 ]

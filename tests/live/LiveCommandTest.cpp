@@ -322,7 +322,8 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
          m.fake.files.AddJunction(compaction_test::kBackupFolder, compaction_test::kTempFolder);
        },
        kTime + " kelvaro-hive defragment HKU\\.DEFAULT\r\n"
-               "  HKU\\.DEFAULT: 1048576 bytes: scheduled\r\n"
+               "  HKU\\.DEFAULT: 1048576 bytes: left as it is: a Kelvaro folder failed its checks "
+               "before any hive was touched\r\n"
                "  stopped: the folder \"Kelvaro Backup\" in the Windows folder could not be made, "
                "or the one found there is not a folder only administrators control; nothing was "
                "changed (link)\r\n"

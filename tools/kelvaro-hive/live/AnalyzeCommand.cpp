@@ -32,10 +32,7 @@ LiveReport RunAnalyze(const HiveSelection& selection, std::ostream& progress) {
   for (LiveHiveLine& line : report.hives) {
     if (line.verdict == "measured") line.verdict = kPlanned;
   }
-  const ReasonWords stop = WordsFor(outcome.stoppedAt, outcome.folderProblem);
-  report.stopCode = stop.code;
-  report.stopText = stop.text;
-  report.stopProblem = ProblemCode(outcome.folderProblem);
+  SetStop(report, kPlanned, outcome.stoppedAt, outcome.folderProblem);
 
   if (outcome.stoppedAt != StoppedAt::kNothing) {
     report.summary = "Nothing was analysed: the analysis stopped at an unsafe folder.";

@@ -22,8 +22,13 @@ LiveReport RunRestore(const HiveSelection& selection, const LiveOptions& options
 // The stop, summary and exit code of a command that schedules replacements:
 // 2 stopped at a folder, 1 nothing scheduled, 1641 restart started, 3010
 // scheduled and a restart still needed.
-void FinishScheduling(LiveReport& report, StoppedAt stoppedAt, FolderProblem problem, int scheduled,
-                      bool restartRequested);
+// Lines still carrying `planned` are marked as never started when a folder stopped it all.
+void FinishScheduling(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
+                      FolderProblem problem, int scheduled, bool restartRequested);
+// Sets the report's stop; a stopped report's lines still carrying `planned`
+// become "not-started".
+void SetStop(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
+             FolderProblem problem);
 
 // Tells `out` which hive of how many starts: "[2/5] HKLM\SYSTEM".
 RunProgress ProgressTo(std::ostream& out);

@@ -30,7 +30,7 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
       line->reason = WordsFor(hive.reason).text;
     }
   }
-  FinishScheduling(report, outcome.stoppedAt, outcome.folderProblem, outcome.scheduled,
+  FinishScheduling(report, kPlanned, outcome.stoppedAt, outcome.folderProblem, outcome.scheduled,
                    outcome.restartRequested);
   return report;
 }

@@ -39,12 +39,23 @@ RunProgress ProgressTo(std::ostream& out) {
   return progress;
 }
 
-void FinishScheduling(LiveReport& report, StoppedAt stoppedAt, FolderProblem problem, int scheduled,
-                      bool restartRequested) {
+void SetStop(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
+             FolderProblem problem) {
+  if (stoppedAt == StoppedAt::kNothing) return;
   const ReasonWords stop = WordsFor(stoppedAt, problem);
   report.stopCode = stop.code;
   report.stopText = stop.text;
   report.stopProblem = ProblemCode(problem);
+  for (LiveHiveLine& line : report.hives) {
+    if (line.verdict != planned) continue;
+    line.verdict = "not-started";
+    line.reason = "a Kelvaro folder failed its checks before any hive was touched";
+  }
+}
+
+void FinishScheduling(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
+                      FolderProblem problem, int scheduled, bool restartRequested) {
+  SetStop(report, planned, stoppedAt, problem);
   const std::string count =
       std::to_string(scheduled) + " of " + std::to_string(report.hives.size()) + " hives scheduled";
   if (stoppedAt != StoppedAt::kNothing) {

@@ -18,7 +18,7 @@ LiveReport RunRestore(const HiveSelection& selection, const LiveOptions& options
       line->reason = WordsFor(hive.reason).text;
     }
   }
-  FinishScheduling(report, outcome.stoppedAt, outcome.folderProblem, outcome.scheduled,
+  FinishScheduling(report, kPlanned, outcome.stoppedAt, outcome.folderProblem, outcome.scheduled,
                    outcome.restartRequested);
   return report;
 }
