@@ -275,6 +275,48 @@ TEST(LiveCommandTest, AnalyzeReportsTheSizeDefragmentThenSchedules) {
   }
 }
 
+struct JsonRow {
+  std::vector<std::string> words;
+  std::function<void(CompactionMachine&)> setUp;
+  std::vector<std::string> fields;  // each must appear in the report
+};
+
+TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
+  const std::vector<JsonRow> rows = {
+      {{"loaded", "--json"},
+       NothingToSetUp,
+       {R"({"command":"loaded","hives":[{"name":"HKLM\\SOFTWARE",)",
+        R"("name":"HKLM\\SAM","file":"C:\\Windows\\System32\\config\\SAM","size":262144,)"
+        R"("ticked":true,"verdict":"would-compact"})",
+        R"("exitCode":0})"}},
+      {{"defragment", "HKLM\\SAM", "--no-restart", "--json"},
+       NothingToSetUp,
+       {R"("name":"HKLM\\SAM")", R"("verdict":"scheduled")", R"("exitCode":3010})"}},
+      {{"analyze", "HKLM\\SAM", "--json"},
+       NothingToSetUp,
+       {R"("verdict":"analysed")", R"("compactSize":)", R"("gain":)", R"("exitCode":0})"}},
+      {{"defragment", "HKLM\\SAM", "--json"},
+       [](CompactionMachine& m) {
+         m.fake.files.AddJunction(compaction_test::kBackupFolder, compaction_test::kTempFolder);
+       },
+       {R"("verdict":"not-started")", R"("stopped":"backup-folder-unsafe")",
+        R"("folderProblem":"link")", R"("exitCode":2})"}},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    CompactionMachine machine;
+    rows[i].setUp(machine);
+    CommandResult result = RunCommand(rows[i].words);
+    ASSERT_FALSE(result.out.empty()) << "row " << i;
+    EXPECT_EQ(result.out.front(), '{') << "row " << i << ": " << result.out;
+    EXPECT_EQ(result.out.substr(result.out.size() - 2), "}\n") << "row " << i << ": " << result.out;
+    EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << "row " << i << ": one line";
+    for (const std::string& field : rows[i].fields) {
+      EXPECT_NE(result.out.find(field), std::string::npos) << "row " << i << ": " << field << "\n"
+                                                           << result.out;
+    }
+  }
+}
+
 struct LogRow {
   std::vector<std::string> words;
   std::function<void(CompactionMachine&)> setUp;

@@ -93,7 +93,6 @@ void PrintReportJson(std::ostream& out, const LiveReport& report) {
   json.String("summary", report.summary);
   json.Number("exitCode", static_cast<std::uint64_t>(report.exitCode));
   json.EndObject();
-  out << '\n';
 }
 
 std::string LogText(const LiveReport& report, const std::string& time,
