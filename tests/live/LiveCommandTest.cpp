@@ -162,6 +162,23 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
   }
 }
 
+TEST(LiveCommandTest, TheResultsWindowIsRegisteredOnlyWhenAskedFor) {
+  const struct {
+    std::vector<std::string> words;
+    bool registered;
+  } rows[] = {
+      {{"defragment", "--no-restart"}, false},
+      {{"defragment", "--no-restart", "--show-results"}, true},
+      {{"defragment", "--show-results"}, true},
+      {{"analyze"}, false},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    CompactionMachine machine;
+    RunCommand(rows[i].words);
+    EXPECT_EQ(machine.HasStartupValue(), rows[i].registered) << "row " << i;
+  }
+}
+
 struct NamesRow {
   std::vector<std::string> names;
   int exitCode;
