@@ -275,6 +275,9 @@ TEST(LiveCommandTest, AnalyzeReportsTheSizeDefragmentThenSchedules) {
   CompactionMachine machine;
   CommandResult analysis = RunCommand({"analyze"});
   ASSERT_EQ(analysis.exitCode, 0) << analysis.out << analysis.err;
+  // Each hive is announced before its save, on the error stream (the report stays parsable).
+  EXPECT_NE(analysis.err.find("[1/5] HKLM\\SOFTWARE\n"), std::string::npos) << analysis.err;
+  EXPECT_NE(analysis.err.find("[5/5] HKU\\S-1-5-20\n"), std::string::npos) << analysis.err;
   EXPECT_TRUE(machine.fake.registry.scheduledReplacements.empty());
   EXPECT_FALSE(machine.fake.files.Exists(compaction_test::kRunFolder));
   const std::map<std::wstring, std::uint64_t> measured = CompactSizesByFile(analysis.out);

@@ -21,8 +21,8 @@ LiveReport RunRestore(const HiveSelection& selection, const LiveOptions& options
 
 // The stop, summary and exit code of a command that schedules replacements:
 // 2 stopped at a folder, 1 nothing scheduled, 1641 restart started, 3010
-// scheduled and a restart still needed.
-// Lines still carrying `planned` are marked as never started when a folder stopped it all.
+// scheduled and a restart still needed. Lines still carrying `planned` are
+// marked as never started when a folder stopped it all.
 void FinishScheduling(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
                       FolderProblem problem, int scheduled, bool restartRequested);
 // Sets the report's stop; a stopped report's lines still carrying `planned`
