@@ -57,6 +57,16 @@ struct KeptMetrics {
 };
 KeptMetrics g_layout;
 
+// Measures the margins and Cancel's size the first time the window is shown,
+// before anything has moved its controls.
+void MeasureLayoutOnce(HWND window) {
+  if (g_layout.measured) return;
+  g_layout.metrics =
+      uilogic::MeasureLayoutMetrics(ChildRect(window, ::GetDlgItem(window, IDC_HIVE_LIST)),
+                                    ChildRect(window, ::GetDlgItem(window, IDCANCEL)));
+  g_layout.measured = true;
+}
+
 }  // namespace
 
 CHiveListDlg::CHiveListDlg(CWnd* parent)
@@ -220,8 +230,9 @@ std::optional<LRESULT> CHiveListDlg::OnNcHitTest(WPARAM wParam, LPARAM point) {
 std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
   auto* limits = reinterpret_cast<MINMAXINFO*>(info);
   limits->ptMinTrackSize.x = uilogic::kMainWindowMinimumWidth;
-  // Once laid out, the buttons' row decides how narrow the window may get.
-  if (g_layout.measured && GetDlgItem(IDC_ANALYZE) != nullptr) {
+  // Once shown, the buttons' row decides how narrow the window may get.
+  if (::IsWindowVisible(m_hWnd) && GetDlgItem(IDC_ANALYZE) != nullptr) {
+    MeasureLayoutOnce(m_hWnd);
     RECT window{};
     RECT client{};
     ::GetWindowRect(m_hWnd, &window);
@@ -245,11 +256,7 @@ std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
   HWND cancel = GetDlgItem(IDCANCEL);
   HWND analyze = GetDlgItem(IDC_ANALYZE);
   HWND statusLine = GetDlgItem(IDC_STATUS_LINE);
-  if (!g_layout.measured) {
-    g_layout.metrics =
-        uilogic::MeasureLayoutMetrics(ChildRect(m_hWnd, list), ChildRect(m_hWnd, cancel));
-    g_layout.measured = true;
-  }
+  MeasureLayoutOnce(m_hWnd);
   m_bGripVisible = uilogic::GripVisibleAfterSize(static_cast<std::uint32_t>(type));
   ::InvalidateRect(m_hWnd, &m_rcGrip, TRUE);
 
