@@ -17,6 +17,7 @@
 
 #include "catalogue/HiveRecords.h"
 #include "compaction/ProtectedFolders.h"
+#include "compaction/RunProgress.h"
 #include "platform/CString.h"
 
 // One row of the main list, in display order.
@@ -32,6 +33,8 @@ enum class NotScheduledReason {
   kNoGain,       // the copy is not smaller than the live file
   kOtherVolume,  // the hive lives on another volume than the Windows folder
   kNotAccepted,  // Windows did not accept the replacement
+  kStopped,      // the run was stopped before this hive
+  kNoBackup,     // a restore found no backup file of this hive
 };
 
 struct NotScheduledHive {
@@ -56,6 +59,9 @@ struct CompactionOutcome {
   FolderProblem folderProblem = FolderProblem::kNone;
   // Every planned hive that was not scheduled, in display order.
   std::vector<NotScheduledHive> notScheduled;
+  // The caller asked to stop (RunProgress): the hives not started are listed
+  // as kStopped, the ones scheduled stay scheduled, and no restart is requested.
+  bool stopped = false;
 };
 
 // Processes the ticked rows that carry an entry, in the given order. A row is
@@ -65,7 +71,13 @@ struct CompactionOutcome {
 // replaced only by a copy that passed the check. Only a folder problem stops
 // the run, and no exception of the path library leaves it.
 // `beforeRestart`, when given, sees the outcome of a run that scheduled
-// something before the start-up value is written and the restart requested.
+// something before the start-up value is written and the restart requested;
+// a stopped run requests no restart and does not call it.
+// `progress` hears of each hive before its save and is asked before each hive,
+// and once more before the restart, whether to stop. A stopped run that
+// scheduled something still writes the recovery note and the start-up value
+// (if asked) and closes the window: the user restarts when they choose.
 CompactionOutcome RunCompaction(
     const std::vector<CompactionRow>& rows, bool showResults, const CString& shutdownMessage,
-    const std::function<void(const CompactionOutcome&)>& beforeRestart = {});
+    const std::function<void(const CompactionOutcome&)>& beforeRestart = {},
+    const RunProgress& progress = {});

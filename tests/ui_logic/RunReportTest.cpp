@@ -36,6 +36,12 @@ TEST(RunReportTest, OneLinePerHiveLeftAndWhy) {
         {CString(L"B"), NotScheduledReason::kOtherVolume},
         {CString(L"C"), NotScheduledReason::kNotAccepted}},
        L"<112>\r\nA: <113>\r\nB: <116>\r\nC: <117>"},
+      // A stopped run names the hives it did not reach; a restore those without a backup.
+      {2,
+       StoppedAt::kNothing,
+       {{CString(L"D"), NotScheduledReason::kStopped},
+        {CString(L"E"), NotScheduledReason::kNoBackup}},
+       L"<112>\r\nD: <120>\r\nE: <121>"},
   };
   for (std::size_t index = 0; index < rows.size(); ++index) {
     CompactionOutcome outcome;

@@ -10,6 +10,8 @@ unsigned ReasonString(NotScheduledReason reason) {
     case NotScheduledReason::kRefused: return IDS_REASON_REFUSED;
     case NotScheduledReason::kNoGain: return IDS_REASON_NO_GAIN;
     case NotScheduledReason::kOtherVolume: return IDS_REASON_OTHER_VOLUME;
+    case NotScheduledReason::kStopped: return IDS_REASON_STOPPED;
+    case NotScheduledReason::kNoBackup: return IDS_REASON_NO_BACKUP;
     case NotScheduledReason::kNotAccepted: break;
   }
   return IDS_REASON_NOT_ACCEPTED;
