@@ -35,6 +35,7 @@ const MessageMapEntry kEntries[] = {
     {WM_NOTIFY, LVN_ITEMCHANGED, IDC_HIVE_LIST,
      &CallNotify<CHiveListDlg, &CHiveListDlg::OnItemChanged>},
     {WM_COMMAND, BN_CLICKED, IDC_DEFRAGMENT, &CallVoid<CHiveListDlg, &CHiveListDlg::OnDefragment>},
+    {WM_COMMAND, BN_CLICKED, IDC_ANALYZE, &CallVoid<CHiveListDlg, &CHiveListDlg::OnAnalyze>},
     {kRunProgressMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunProgress>},
     {kRunFinishedMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunFinished>},
     {kBeforeRestartMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnBeforeRestart>},
@@ -359,9 +360,73 @@ std::optional<LRESULT> CHiveListDlg::OnRunFinished(WPARAM, LPARAM) {
   m_run.Collect();
   EnableRowControls(true);
   ShowStatus(CString());
+  if (m_runKind == uilogic::RunKind::kAnalyze && !m_bCloseRequested) ShowAnalysis();
   UpdateDefragmentButton();
-  FinishDefragment();
+  if (m_runKind == uilogic::RunKind::kAnalyze) {
+    FinishAnalysis();
+  } else {
+    FinishDefragment();
+  }
   return 0;
+}
+
+RunProgress CHiveListDlg::WorkerProgress() {
+  const HWND window = m_hWnd;
+  RunProgress progress;
+  progress.hiveStarting = [this, window](int position, int count, const CString& name) {
+    {
+      std::lock_guard<std::mutex> lock(m_progressLock);
+      m_progress = Progress{position, count, name};
+    }
+    ::PostMessageW(window, kRunProgressMessage, 0, 0);
+  };
+  progress.stopRequested = [this] { return m_run.StopRequested(); };
+  return progress;
+}
+
+void CHiveListDlg::OnAnalyze() {
+  if (m_run.Busy()) return;
+  StartRun(uilogic::RunKind::kAnalyze, [this, rows = CurrentRows(), progress = WorkerProgress()] {
+    m_analysisOutcome = AnalyzeHives(rows, progress);
+  });
+}
+
+// The column tells one analysis: the latest replaces what an earlier one said.
+void CHiveListDlg::ShowAnalysis() {
+  if (m_analysisOutcome.stoppedAt != StoppedAt::kNothing || m_analysisOutcome.stopped) return;
+  m_analysis.clear();
+  for (const AnalyzedHive& hive : m_analysisOutcome.hives) {
+    uilogic::AnalysisCell cell;
+    if (hive.refusal) {
+      cell.kind = uilogic::AnalysisCell::Kind::kRefused;
+      cell.reason = *hive.refusal;
+    } else {
+      cell.kind = uilogic::AnalysisCell::Kind::kSized;
+      cell.compactSize = hive.compactSize;
+      cell.gain = hive.gain();
+    }
+    m_analysis[hive.name.str()] = cell;
+  }
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index));
+    if (entry == nullptr) continue;
+    m_list.SetItemText(index, uilogic::kCompactSizeColumn,
+                       uilogic::AnalysisCellText(AnalysisCellOf(*entry), LoadResourceString));
+  }
+  if (m_nSortColumn == uilogic::kCompactSizeColumn) SortRows();
+}
+
+void CHiveListDlg::FinishAnalysis() {
+  if (m_bCloseRequested) {
+    CDialog::OnCancel();
+    return;
+  }
+  if (m_analysisOutcome.stoppedAt == StoppedAt::kNothing) return;
+  KelvaroMessageBox(m_hWnd,
+                    LoadResourceString(m_analysisOutcome.stoppedAt == StoppedAt::kBackupFolder
+                                           ? IDS_BACKUP_FOLDER_UNSAFE
+                                           : IDS_RUN_FOLDER_UNSAFE),
+                    MB_OK | MB_ICONERROR);
 }
 
 void CHiveListDlg::OnDefragment() {
@@ -373,19 +438,26 @@ void CHiveListDlg::OnDefragment() {
   const CString shutdownMessage = LoadResourceString(IDS_SHUTDOWN_MESSAGE);
   const HWND window = m_hWnd;
   StartRun(uilogic::RunKind::kDefragment, [this, rows = CurrentRows(), showResults, shutdownMessage,
-                                           window] {
+                                           window, progress = WorkerProgress()] {
     // Hives left alone are named before the restart counts down; the window's
     // thread shows that message box while this thread waits.
     auto tellBeforeRestart = [window](const CompactionOutcome& done) {
       ::SendMessageW(window, kBeforeRestartMessage, 0, reinterpret_cast<LPARAM>(&done));
     };
-    m_defragmentOutcome = RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart);
+    m_defragmentOutcome =
+        RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart, progress);
   });
 }
 
 void CHiveListDlg::FinishDefragment() {
   const CompactionOutcome& outcome = m_defragmentOutcome;
   if (outcome.closeWindow) {
+    // Stopped with something scheduled: no restart was asked for, the
+    // replacements wait for the user's own.
+    if (outcome.stopped) {
+      KelvaroMessageBox(m_hWnd, LoadResourceString(IDS_STOPPED_WITH_SCHEDULED),
+                        MB_OK | MB_ICONINFORMATION);
+    }
     EndDialog(IDOK);
     return;
   }

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "compaction/HiveAnalysis.h"
+#include "compaction/RunProgress.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/RunThread.h"
 #include "ui/framework/Dialog.h"
@@ -49,6 +51,7 @@ class CHiveListDlg : public CDialog {
   std::optional<LRESULT> OnSize(WPARAM type, LPARAM size);
   void OnColumnClick(NMHDR* header, LRESULT* result);
   void OnItemChanged(NMHDR* header, LRESULT* result);
+  void OnAnalyze();
   void OnDefragment();
   std::optional<LRESULT> OnRunProgress(WPARAM, LPARAM);
   std::optional<LRESULT> OnRunFinished(WPARAM, LPARAM);
@@ -81,6 +84,10 @@ class CHiveListDlg : public CDialog {
   void EnableRowControls(bool enable);
   void ShowStatus(const CString& text);
   void ShowTotalGain();
+  // Tells the window of each hive and asks it whether to stop, from the worker.
+  RunProgress WorkerProgress();
+  void ShowAnalysis();
+  void FinishAnalysis();
   void FinishDefragment();
 
   CRunThread m_run;
@@ -88,6 +95,7 @@ class CHiveListDlg : public CDialog {
   bool m_bCloseRequested = false;
   bool m_bDestroying = false;
   CompactionOutcome m_defragmentOutcome;
+  AnalysisOutcome m_analysisOutcome;
   // Written by the worker before it posts kRunProgressMessage.
   struct Progress {
     int position = 0;

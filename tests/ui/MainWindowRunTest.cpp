@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/RegistryKeyPaths.h"
+#include "catalogue/SizeText.h"
+#include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/MessageBoxAnswerer.h"
@@ -43,6 +46,12 @@ const Hive kComponentsWithoutKey{kHKeyLocalMachine, L"COMPONENTS", 40 * kMiB, fa
 const Hive kDriversWithoutKey{kHKeyLocalMachine, L"DRIVERS", 12 * kMiB, false};
 
 std::wstring Text(UINT id) { return LoadResourceString(id).str(); }
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t ch : text) narrow.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
+  return narrow;
+}
 
 // One main window over its own fake machine, created and shown as start-up does.
 class MainWindow {
@@ -200,12 +209,18 @@ TEST(DefragmentHandlerTest, CancelTouchesNothing) {
   for (int row = 0; row < 2; ++row) EXPECT_EQ(uitest::StateImage(list, row), 0x2000u) << row;
 }
 
-// Holds the worker inside its first hive save until released.
+// Holds the worker inside its first hive save until released, and counts the
+// platform calls the test's (the window's) thread makes meanwhile.
 class SaveGate {
  public:
   explicit SaveGate(platform::fake::FakeWindows& fake)
-      : m_release(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+      : m_release(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        m_windowThread(::GetCurrentThreadId()) {
     fake.faults.beforeCall = [this](const std::string& operation) {
+      if (::GetCurrentThreadId() == m_windowThread) {
+        if (m_held && !m_released) ++m_windowThreadCalls;
+        return;
+      }
       if (operation != "RegSaveKeyExW" || m_held.exchange(true)) return;
       ::WaitForSingleObject(m_release, uitest::kDeadlineMs);
     };
@@ -215,11 +230,18 @@ class SaveGate {
     ::CloseHandle(m_release);
   }
   bool Holding() const { return m_held; }
-  void Release() { ::SetEvent(m_release); }
+  void Release() {
+    m_released = true;
+    ::SetEvent(m_release);
+  }
+  int WindowThreadCalls() const { return m_windowThreadCalls; }
 
  private:
   HANDLE m_release;
+  DWORD m_windowThread;
   std::atomic<bool> m_held{false};
+  std::atomic<bool> m_released{false};
+  std::atomic<int> m_windowThreadCalls{0};
 };
 
 TEST(DefragmentHandlerTest, ASecondPressDuringTheRunIsIgnored) {
@@ -237,12 +259,230 @@ TEST(DefragmentHandlerTest, ASecondPressDuringTheRunIsIgnored) {
   // The handler itself ignores a press that reaches it despite the disabled button.
   window.Press(IDC_DEFRAGMENT);
   window.Press(IDC_ANALYZE);
+  uitest::ClickColumnHeading(window.dialog.m_hWnd, window.dialog.GetDlgItem(IDC_HIVE_LIST), 1);
   uitest::Pump(window.dialog.m_hWnd);
   EXPECT_EQ(answerer.seen.size(), 1u) << "no second confirmation";
+  EXPECT_EQ(gate.WindowThreadCalls(), 0) << "the platform is the worker's during the run";
   gate.Release();
   ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return window.dialog.ModalEnded(); }));
   EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 2) << "one save per hive, one run";
   EXPECT_EQ(window.fake.system.shutdownRequests.size(), 1u);
+}
+
+// Three hives with keys (SYSTEM gains, the tiny SAM's copy is larger), one
+// without a key (its save fails) and .DEFAULT, which the test unticks.
+class AnalyzeTest : public ::testing::Test {
+ protected:
+  MainWindow window{{kSystem, kTinySam, kComponentsWithoutKey, kDefault}};
+  HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+
+  void SetUp() override {
+    window.fake.registry.PutString(kHKeyLocalMachine, L"SAM\\SAM", L"Filler",
+                                   std::wstring(16 * 1024, L'x'));
+  }
+
+  std::uint64_t SavedSize(KeyHandle root, const wchar_t* keyName) {
+    const platform::fake::FakeKey* key = window.fake.registry.FindKey(root, keyName);
+    return key == nullptr ? 0
+                          : platform::fake::SavedHiveBytes(*key, platform::kRegLatestFormat).size();
+  }
+  std::vector<std::wstring> Names() { return uitest::ColumnTexts(list, 0); }
+  std::wstring Status() {
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(window.dialog.m_hWnd, IDC_STATUS_LINE, text, 512);
+    return text;
+  }
+  void SetTick(const std::wstring& name, bool ticked) {
+    const std::vector<std::wstring> names = Names();
+    for (std::size_t row = 0; row < names.size(); ++row) {
+      if (names[row] == name) {
+        ListView_SetItemState(list, static_cast<int>(row), ticked ? 0x2000 : 0x1000,
+                              LVIS_STATEIMAGEMASK);
+      }
+    }
+    uitest::Pump(window.dialog.m_hWnd);
+  }
+  std::wstring CellOf(const std::wstring& name) {
+    const std::vector<std::wstring> names = Names();
+    for (std::size_t row = 0; row < names.size(); ++row) {
+      if (names[row] == name) return uitest::ItemText(list, static_cast<int>(row), 3);
+    }
+    return L"<no row>";
+  }
+  void AnalyzeUntilDone() {
+    window.Press(IDC_ANALYZE);
+    ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+      return !window.dialog.RunGoing() && !CellOf(L"HKLM\\SYSTEM").empty();
+    }));
+  }
+};
+
+TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  EXPECT_EQ(Status(), L"") << "no total before an analysis";
+  AnalyzeUntilDone();
+  const std::uint64_t system = SavedSize(kHKeyLocalMachine, L"SYSTEM");
+  const std::uint64_t sam = SavedSize(kHKeyLocalMachine, L"SAM");
+  ASSERT_GT(system, 0u);
+  ASSERT_GT(sam, kTinyHive);
+  struct Row {
+    std::wstring name;
+    std::wstring cell;
+  };
+  const std::vector<Row> rows = {
+      {L"HKLM\\SYSTEM",
+       (FormatSizeKB(system) + L" (-" + FormatSizeKB(kSystem.size - system) + L")").str()},
+      {L"HKLM\\SAM", (FormatSizeKB(sam) + L" (+" + FormatSizeKB(sam - kTinyHive) + L")").str()},
+      {L"HKLM\\COMPONENTS", Text(IDS_REASON_NOT_SAVED)},
+      {L"HKU\\.DEFAULT", L""},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(CellOf(rows[i].name), rows[i].cell) << "row " << i << ": " << Narrow(rows[i].name);
+  }
+  const std::wstring total = L"Compacting the ticked hives analysed would save " +
+                             FormatSizeKB(kSystem.size - system).str() + L".";
+  EXPECT_EQ(Status(), total) << "a larger copy saves nothing, it does not subtract";
+  EXPECT_TRUE(window.fake.registry.scheduledReplacements.empty());
+  EXPECT_TRUE(window.fake.system.shutdownRequests.empty());
+  EXPECT_FALSE(window.fake.files.Exists(L"C:\\Windows\\Kelvaro\\Run-1"));
+  EXPECT_TRUE(window.Enabled(IDC_ANALYZE));
+  EXPECT_TRUE(window.Enabled(IDC_HIVE_LIST));
+  EXPECT_FALSE(window.dialog.ModalEnded());
+
+  // The total follows the ticks; a row not analysed adds nothing.
+  SetTick(L"HKU\\.DEFAULT", true);
+  EXPECT_EQ(Status(), total);
+  SetTick(L"HKLM\\SYSTEM", false);
+  EXPECT_EQ(Status(), L"Compacting the ticked hives analysed would save 0 KB.");
+}
+
+TEST_F(AnalyzeTest, SortsByCompactSizeThenRefusalsThenRowsNotAnalysed) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  AnalyzeUntilDone();
+  // The SAM's copy holds a large value: larger than SYSTEM's.
+  const std::wstring smaller = L"HKLM\\SYSTEM";
+  const std::wstring larger = L"HKLM\\SAM";
+  ASSERT_LT(SavedSize(kHKeyLocalMachine, L"SYSTEM"), SavedSize(kHKeyLocalMachine, L"SAM"));
+  struct Row {
+    bool ascending;
+    std::vector<std::wstring> names;
+  };
+  const std::vector<Row> rows = {
+      {true, {smaller, larger, L"HKLM\\COMPONENTS", L"HKU\\.DEFAULT"}},
+      {false, {larger, smaller, L"HKLM\\COMPONENTS", L"HKU\\.DEFAULT"}},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    uitest::ClickColumnHeading(window.dialog.m_hWnd, list, 3);
+    EXPECT_EQ(window.dialog.m_bSortAscending, rows[i].ascending) << "row " << i;
+    EXPECT_EQ(Names(), rows[i].names) << "row " << i;
+    EXPECT_EQ(uitest::SortArrowColumn(list), 3) << "row " << i;
+  }
+}
+
+TEST_F(AnalyzeTest, ShowsWhichHiveOfHowManyIsBeingSaved) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  SaveGate gate(window.fake);
+  window.Press(IDC_ANALYZE);
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
+  // COMPONENTS (1 of 3) has no key to save; the gate holds the SAM's save.
+  EXPECT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+    return Status() == L"Analyzing HKLM\\SAM (2 of 3)...";
+  })) << Narrow(Status());
+  EXPECT_FALSE(window.Enabled(IDC_ANALYZE));
+  EXPECT_FALSE(window.Enabled(IDC_DEFRAGMENT));
+  uitest::ClickColumnHeading(window.dialog.m_hWnd, list, 1);
+  SetTick(L"HKLM\\SYSTEM", false);
+  uitest::Pump(window.dialog.m_hWnd);
+  EXPECT_EQ(gate.WindowThreadCalls(), 0) << "the platform is the worker's during the run";
+  gate.Release();
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return !window.dialog.RunGoing(); }));
+  EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 2);
+}
+
+// Each way of closing the window during a run: the hive being saved is
+// finished, no other is started, and then the window closes.
+TEST(CloseDuringARunTest, WaitsForTheCurrentHiveThenCloses) {
+  enum class Close { kCancelButton, kEscape, kCloseBox, kAltF4 };
+  struct Row {
+    const char* what;
+    int button;
+    Close close;
+    std::size_t scheduled;
+    std::vector<std::wstring> messages;  // after the confirmation
+  };
+  const std::vector<Row> rows = {
+      {"Analyze, Cancel button", IDC_ANALYZE, Close::kCancelButton, 0, {}},
+      {"Analyze, Escape", IDC_ANALYZE, Close::kEscape, 0, {}},
+      {"Analyze, close box", IDC_ANALYZE, Close::kCloseBox, 0, {}},
+      {"Analyze, Alt+F4", IDC_ANALYZE, Close::kAltF4, 0, {}},
+      {"Defragment, close box: the hive at hand stays scheduled, no restart",
+       IDC_DEFRAGMENT,
+       Close::kCloseBox,
+       1,
+       {Text(IDS_STOPPED_WITH_SCHEDULED)}},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE("row " + std::to_string(i) + ": " + row.what);
+    MainWindow window({kSystem, kDefault});
+    ASSERT_TRUE(window.created);
+    HWND dialog = window.dialog.m_hWnd;
+    SaveGate gate(window.fake);
+    std::vector<int> answers = {IDOK};
+    if (row.button == IDC_ANALYZE) answers.clear();
+    for (std::size_t message = 0; message < row.messages.size(); ++message) answers.push_back(IDOK);
+    uitest::MessageBoxAnswerer answerer(dialog, answers);
+    window.Press(row.button);
+    ASSERT_TRUE(uitest::PumpUntil(dialog, [&] { return gate.Holding(); }));
+    switch (row.close) {
+      case Close::kCancelButton: window.Press(IDCANCEL); break;
+      case Close::kEscape:
+        uitest::Key(dialog, window.dialog.GetDlgItem(IDCANCEL), VK_ESCAPE);
+        break;
+      case Close::kCloseBox: ::PostMessageW(dialog, WM_CLOSE, 0, 0); break;
+      case Close::kAltF4: ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    }
+    uitest::Pump(dialog);
+    EXPECT_FALSE(window.dialog.ModalEnded()) << "the window waits for the hive at hand";
+    EXPECT_TRUE(window.dialog.RunGoing());
+    wchar_t status[256] = {};
+    ::GetDlgItemTextW(dialog, IDC_STATUS_LINE, status, 256);
+    EXPECT_EQ(std::wstring(status), Text(IDS_PROGRESS_STOPPING));
+    gate.Release();
+    ASSERT_TRUE(uitest::PumpUntil(dialog, [&] { return window.dialog.ModalEnded(); }));
+    EXPECT_FALSE(window.dialog.RunGoing());
+    EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 1)
+        << "no hive started after the close";
+    EXPECT_EQ(window.fake.registry.scheduledReplacements.size(), row.scheduled);
+    EXPECT_TRUE(window.fake.system.shutdownRequests.empty());
+    ASSERT_EQ(answerer.seen.size(), answers.size());
+    for (std::size_t message = 0; message < row.messages.size(); ++message) {
+      const uitest::SeenMessageBox& seen =
+          answerer.seen[answers.size() - row.messages.size() + message];
+      EXPECT_EQ(seen.text, row.messages[message]);
+      EXPECT_EQ(seen.icon, IDI_INFORMATION);
+      EXPECT_EQ(seen.owner, dialog);
+    }
+  }
+}
+
+TEST(CloseDuringARunTest, DestroyingTheWindowWaitsForTheWorker) {
+  MainWindow window({kSystem, kDefault});
+  ASSERT_TRUE(window.created);
+  SaveGate gate(window.fake);
+  window.Press(IDC_ANALYZE);
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
+  // Released from another thread while DestroyWindow waits on this one.
+  std::thread releaser([&gate] { gate.Release(); });
+  window.dialog.DestroyWindow();
+  releaser.join();
+  EXPECT_EQ(window.dialog.m_hWnd, nullptr);
+  EXPECT_FALSE(window.dialog.RunGoing());
+  EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 1)
+      << "the stop came before the next hive";
 }
 
 }  // namespace
