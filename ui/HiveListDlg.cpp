@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <exception>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
@@ -122,7 +123,8 @@ BOOL CHiveListDlg::DestroyWindow() {
   if (m_run.Busy()) {
     m_bDestroying = true;
     m_run.RequestStop();
-    GuardHandler(m_hWnd, [this] { m_run.Collect(); });
+    std::exception_ptr failure = m_run.Collect();
+    if (failure) GuardHandler(m_hWnd, [&failure] { std::rethrow_exception(failure); });
   }
   FreeHiveRows();
   return CDialog::DestroyWindow();
@@ -357,9 +359,14 @@ std::optional<LRESULT> CHiveListDlg::OnBeforeRestart(WPARAM, LPARAM outcome) {
 
 std::optional<LRESULT> CHiveListDlg::OnRunFinished(WPARAM, LPARAM) {
   if (!m_run.Busy()) return 0;  // already collected while the window was destroyed
-  m_run.Collect();
+  std::exception_ptr failure = m_run.Collect();
   EnableRowControls(true);
   ShowStatus(CString());
+  if (failure) {
+    UpdateDefragmentButton();
+    if (m_bCloseRequested) CDialog::OnCancel();
+    std::rethrow_exception(failure);  // reported by the handler's guard
+  }
   if (m_runKind == uilogic::RunKind::kAnalyze && !m_bCloseRequested) ShowAnalysis();
   UpdateDefragmentButton();
   if (m_runKind == uilogic::RunKind::kAnalyze) {

@@ -44,10 +44,9 @@ void CRunThread::WaitHandlingSentMessages() {
   }
 }
 
-void CRunThread::Collect() {
-  if (!Busy()) return;
+std::exception_ptr CRunThread::Collect() {
+  if (!Busy()) return nullptr;
   WaitHandlingSentMessages();
   m_thread.join();
-  std::exception_ptr error = std::exchange(m_error, nullptr);
-  if (error) std::rethrow_exception(error);
+  return std::exchange(m_error, nullptr);
 }

@@ -31,8 +31,9 @@ class CRunThread {
   // Waits for the job to return, handling the messages that are sent to this
   // thread's windows meanwhile (the job may be waiting on one).
   void WaitHandlingSentMessages();
-  // Ends a finished job's thread and rethrows what escaped the job, if anything.
-  void Collect();
+  // Ends a finished job's thread; what escaped the job, if anything, for the
+  // caller to report once the window is usable again.
+  std::exception_ptr Collect();
 
  private:
   std::thread m_thread;
