@@ -252,6 +252,11 @@ TEST(DefragmentHandlerTest, ASecondPressDuringTheRunIsIgnored) {
   window.Press(IDC_DEFRAGMENT);
   ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
   EXPECT_TRUE(window.dialog.RunGoing());
+  wchar_t status[256] = {};
+  EXPECT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+    ::GetDlgItemTextW(window.dialog.m_hWnd, IDC_STATUS_LINE, status, 256);
+    return std::wstring(status) == L"Saving and checking HKLM\\SYSTEM (1 of 2)...";
+  })) << Narrow(status);
   for (int id : {IDC_DEFRAGMENT, IDC_ANALYZE, IDC_HIVE_LIST, IDC_SHOW_RESULTS}) {
     EXPECT_FALSE(window.Enabled(id)) << "control " << id;
   }
