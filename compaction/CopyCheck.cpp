@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "compaction/ExclusiveFile.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/Names.h"
 #include "hive/Records.h"
@@ -9,42 +10,7 @@
 
 namespace {
 
-constexpr std::uint32_t kReadChunk = 64 * 1024;
 constexpr std::uint32_t kMaxKeyNameLength = 256;  // 255 characters and the terminator
-
-// Closes the copy's handle when the check ends, however it ends.
-class CExclusiveFile {
- public:
-  explicit CExclusiveFile(const CPathName& path)
-      : m_handle(platform::Current().Files().OpenFileExclusive(path.GetText().GetBuffer())) {}
-  ~CExclusiveFile() {
-    if (IsOpen()) platform::Current().Files().CloseFile(m_handle);
-  }
-  CExclusiveFile(const CExclusiveFile&) = delete;
-  CExclusiveFile& operator=(const CExclusiveFile&) = delete;
-
-  bool IsOpen() const { return m_handle != platform::kInvalidFileHandle; }
-  platform::FileHandle Get() const { return m_handle; }
-
- private:
-  platform::FileHandle m_handle;
-};
-
-bool ReadWhole(platform::FileHandle file, std::uint64_t expectedSize,
-               std::vector<std::uint8_t>& bytes) {
-  platform::IFileSystem& files = platform::Current().Files();
-  std::vector<std::uint8_t> chunk(kReadChunk);
-  for (;;) {
-    std::uint32_t read = 0;
-    if (!files.ReadFromFile(file, chunk.data(), kReadChunk, &read)) return false;
-    if (read == 0) break;
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + read);
-    // Nobody can write while the handle is open, so more bytes than the size
-    // said means the platform answered wrongly: trust neither.
-    if (bytes.size() > expectedSize) return false;
-  }
-  return bytes.size() == expectedSize;
-}
 
 // The live key's subkey names; nothing when the registry will not list them.
 std::optional<std::vector<std::u16string>> LiveSubkeys(platform::KeyHandle key) {
@@ -109,11 +75,7 @@ CopyVerdict CheckCompactCopy(const CPathName& copy, platform::KeyHandle liveKey,
   if (!platform::Current().Files().QueryOpenFileFacts(file.Get(), &facts)) {
     return CopyVerdict{CopyRefusal::kUnreadable, 0};
   }
-  constexpr std::uint32_t kNotPlain =
-      platform::kFileAttributeReparsePoint | platform::kFileAttributeDirectory;
-  if ((facts.attributes & kNotPlain) != 0 || facts.linkCount != 1) {
-    return CopyVerdict{CopyRefusal::kNotPlainFile, 0};
-  }
+  if (!IsPlainFile(facts)) return CopyVerdict{CopyRefusal::kNotPlainFile, 0};
   if (facts.volumeSerialNumber != volumeSerialNumber) {
     return CopyVerdict{CopyRefusal::kOtherVolume, 0};
   }

@@ -48,6 +48,28 @@ void CompactionMachine::Mount(const HiveSetUp& hive) {
   AddRecord(hive.name, hive.file, hive.size);
 }
 
+void CompactionMachine::MountRealHive(platform::KeyHandle root, const std::wstring& name,
+                                      const std::wstring& file,
+                                      const std::vector<std::wstring>& topLevel) {
+  const std::wstring leaf = HiveLeafName(name).str();
+  platform::fake::FakeKey content;
+  content.name = leaf;
+  content.values.push_back({L"Kept", platform::kRegSz, {'k', 0, 0, 0}});
+  content.values.push_back({L"Removed", platform::kRegBinary, std::vector<std::uint8_t>(40000, 7)});
+  for (const std::wstring& subkeyName : topLevel) {
+    auto child = std::make_unique<platform::fake::FakeKey>();
+    child->name = subkeyName;
+    child->values.push_back({L"Deep", platform::kRegDword, {1, 2, 3, 4}});
+    content.subkeys.push_back(std::move(child));
+  }
+  std::vector<std::uint8_t> bytes =
+      platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+  const std::uint64_t size = bytes.size();
+  fake.MountHiveFile(root, leaf, file, std::move(bytes));
+  fake.registry.FindKey(root, leaf)->values.pop_back();
+  AddRecord(name, file, size);
+}
+
 void CompactionMachine::AddRecord(const std::wstring& name, const std::wstring& file,
                                   std::uint64_t size) {
   auto entry = std::make_unique<HiveEntry>();

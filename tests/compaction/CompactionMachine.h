@@ -42,6 +42,11 @@ class CompactionMachine {
 
   // Loads one more hive and gives it a record.
   void Mount(const HiveSetUp& hive);
+  // Loads a hive from a real hive file with a value and one subkey per name of
+  // `topLevel`, and a large value the live key has since lost, so that a save
+  // is smaller than the file and differs from it in content.
+  void MountRealHive(platform::KeyHandle root, const std::wstring& name, const std::wstring& file,
+                     const std::vector<std::wstring>& topLevel);
   // A record of the main list that no hive stands behind (a name the catalogue
   // would never make, or a hive whose file is gone).
   void AddRecord(const std::wstring& name, const std::wstring& file, std::uint64_t size);

@@ -1,0 +1,34 @@
+#pragma once
+// A file Kelvaro reads as it stands, through one handle: opened so that no
+// other program can write, delete or rename it while it is open (and none may
+// already hold it for writing), its facts and bytes read through that handle.
+// While it is open its name cannot come to mean another file.
+#include <cstdint>
+#include <vector>
+
+#include "path/PathName.h"
+#include "platform/IFileSystem.h"
+#include "platform/Types.h"
+
+// Closes the handle when it goes, however the reading ends.
+class CExclusiveFile {
+ public:
+  explicit CExclusiveFile(const CPathName& path);
+  ~CExclusiveFile();
+  CExclusiveFile(const CExclusiveFile&) = delete;
+  CExclusiveFile& operator=(const CExclusiveFile&) = delete;
+
+  bool IsOpen() const;
+  platform::FileHandle Get() const { return m_handle; }
+
+ private:
+  platform::FileHandle m_handle;
+};
+
+// Reads the open file to its end; false unless exactly `expectedSize` bytes came.
+bool ReadWhole(platform::FileHandle file, std::uint64_t expectedSize,
+               std::vector<std::uint8_t>& bytes);
+
+// A plain file with one name: no link, junction or folder, and no second name
+// through which another program could reach it.
+bool IsPlainFile(const platform::FileFacts& facts);
