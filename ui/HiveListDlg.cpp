@@ -369,12 +369,21 @@ std::optional<LRESULT> CHiveListDlg::OnRunFinished(WPARAM, LPARAM) {
   }
   if (m_runKind == uilogic::RunKind::kAnalyze && !m_bCloseRequested) ShowAnalysis();
   UpdateDefragmentButton();
-  if (m_runKind == uilogic::RunKind::kAnalyze) {
-    FinishAnalysis();
-  } else {
-    FinishDefragment();
-  }
+  Conclude(
+      m_runKind == uilogic::RunKind::kAnalyze
+          ? uilogic::AfterAnalysis(m_analysisOutcome, m_bCloseRequested, LoadResourceString)
+          : uilogic::AfterDefragment(m_defragmentOutcome, m_bCloseRequested, LoadResourceString));
   return 0;
+}
+
+void CHiveListDlg::Conclude(const uilogic::AfterRun& after) {
+  if (!after.message.IsEmpty()) {
+    KelvaroMessageBox(m_hWnd, after.message,
+                      MB_OK | (after.icon == uilogic::AfterRun::Icon::kError ? MB_ICONERROR
+                                                                             : MB_ICONINFORMATION));
+  }
+  if (after.end == uilogic::AfterRun::End::kEndOk) EndDialog(IDOK);
+  if (after.end == uilogic::AfterRun::End::kEndCancel) CDialog::OnCancel();
 }
 
 RunProgress CHiveListDlg::WorkerProgress() {
@@ -403,16 +412,7 @@ void CHiveListDlg::ShowAnalysis() {
   if (m_analysisOutcome.stoppedAt != StoppedAt::kNothing || m_analysisOutcome.stopped) return;
   m_analysis.clear();
   for (const AnalyzedHive& hive : m_analysisOutcome.hives) {
-    uilogic::AnalysisCell cell;
-    if (hive.refusal) {
-      cell.kind = uilogic::AnalysisCell::Kind::kRefused;
-      cell.reason = *hive.refusal;
-    } else {
-      cell.kind = uilogic::AnalysisCell::Kind::kSized;
-      cell.compactSize = hive.compactSize;
-      cell.gain = hive.gain();
-    }
-    m_analysis[hive.name.str()] = cell;
+    m_analysis[hive.name.str()] = uilogic::CellOf(hive);
   }
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
     auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index));
@@ -421,19 +421,6 @@ void CHiveListDlg::ShowAnalysis() {
                        uilogic::AnalysisCellText(AnalysisCellOf(*entry), LoadResourceString));
   }
   if (m_nSortColumn == uilogic::kCompactSizeColumn) SortRows();
-}
-
-void CHiveListDlg::FinishAnalysis() {
-  if (m_bCloseRequested) {
-    CDialog::OnCancel();
-    return;
-  }
-  if (m_analysisOutcome.stoppedAt == StoppedAt::kNothing) return;
-  KelvaroMessageBox(m_hWnd,
-                    LoadResourceString(m_analysisOutcome.stoppedAt == StoppedAt::kBackupFolder
-                                           ? IDS_BACKUP_FOLDER_UNSAFE
-                                           : IDS_RUN_FOLDER_UNSAFE),
-                    MB_OK | MB_ICONERROR);
 }
 
 void CHiveListDlg::OnDefragment() {
@@ -454,25 +441,4 @@ void CHiveListDlg::OnDefragment() {
     m_defragmentOutcome =
         RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart, progress);
   });
-}
-
-void CHiveListDlg::FinishDefragment() {
-  const CompactionOutcome& outcome = m_defragmentOutcome;
-  if (outcome.closeWindow) {
-    // Stopped with something scheduled: no restart was asked for, the
-    // replacements wait for the user's own.
-    if (outcome.stopped) {
-      KelvaroMessageBox(m_hWnd, LoadResourceString(IDS_STOPPED_WITH_SCHEDULED),
-                        MB_OK | MB_ICONINFORMATION);
-    }
-    EndDialog(IDOK);
-    return;
-  }
-  if (m_bCloseRequested) {
-    CDialog::OnCancel();
-    return;
-  }
-  // Nothing was scheduled: no restart, and the list stays for another try.
-  KelvaroMessageBox(m_hWnd, uilogic::RunReportText(outcome, LoadResourceString),
-                    MB_OK | MB_ICONERROR);
 }

@@ -16,6 +16,7 @@
 #include "ui/CheckListCtrl.h"
 #include "ui/RunThread.h"
 #include "ui/framework/Dialog.h"
+#include "ui/logic/AfterRun.h"
 #include "ui/logic/AnalysisColumn.h"
 
 // What the worker tells the window, as messages to it.
@@ -87,8 +88,8 @@ class CHiveListDlg : public CDialog {
   // Tells the window of each hive and asks it whether to stop, from the worker.
   RunProgress WorkerProgress();
   void ShowAnalysis();
-  void FinishAnalysis();
-  void FinishDefragment();
+  // Shows the message and ends the window as the portable rule says.
+  void Conclude(const uilogic::AfterRun& after);
 
   CRunThread m_run;
   uilogic::RunKind m_runKind = uilogic::RunKind::kDefragment;

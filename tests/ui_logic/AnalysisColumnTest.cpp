@@ -61,6 +61,35 @@ TEST_F(AnalysisColumnTest, CellTexts) {
   }
 }
 
+TEST(CellOfTest, ARefusalOrTheCopysSizeAndGain) {
+  struct Row {
+    std::uint64_t liveSize;
+    std::uint64_t compactSize;
+    std::optional<NotScheduledReason> refusal;
+    AnalysisCell expected;
+  };
+  const std::vector<Row> rows = {
+      {12 * kKiB, 9 * kKiB, std::nullopt, Sized(9 * kKiB, 3 * kKiB)},
+      {4 * kKiB, 8 * kKiB, std::nullopt, Sized(8 * kKiB, -4 * static_cast<std::int64_t>(kKiB))},
+      {12 * kKiB, 0, NotScheduledReason::kRefused, Refused(NotScheduledReason::kRefused)},
+      {12 * kKiB, 0, NotScheduledReason::kStopped, Refused(NotScheduledReason::kStopped)},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    AnalyzedHive hive;
+    hive.name = CString(L"HKLM\\SYSTEM");
+    hive.liveSize = rows[i].liveSize;
+    hive.compactSize = rows[i].compactSize;
+    hive.refusal = rows[i].refusal;
+    const AnalysisCell cell = uilogic::CellOf(hive);
+    EXPECT_EQ(cell.kind, rows[i].expected.kind) << "row " << i;
+    EXPECT_EQ(cell.compactSize, rows[i].expected.compactSize) << "row " << i;
+    EXPECT_EQ(cell.gain, rows[i].expected.gain) << "row " << i;
+    if (cell.kind == Kind::kRefused) {
+      EXPECT_EQ(cell.reason, rows[i].expected.reason) << "row " << i;
+    }
+  }
+}
+
 TEST_F(AnalysisColumnTest, TheCellFollowsTheLocaleGrouping) {
   fake.locale.system.thousand = L".";
   EXPECT_EQ(uilogic::AnalysisCellText(Sized(1234 * kKiB, 1000 * kKiB), Load).str(),

@@ -44,6 +44,19 @@ CString FillPlaceholders(const CString& pattern, const std::vector<CString>& arg
   return CString(filled);
 }
 
+AnalysisCell CellOf(const AnalyzedHive& hive) {
+  AnalysisCell cell;
+  if (hive.refusal) {
+    cell.kind = AnalysisCell::Kind::kRefused;
+    cell.reason = *hive.refusal;
+  } else {
+    cell.kind = AnalysisCell::Kind::kSized;
+    cell.compactSize = hive.compactSize;
+    cell.gain = hive.gain();
+  }
+  return cell;
+}
+
 CString AnalysisCellText(const AnalysisCell& cell,
                          const std::function<CString(unsigned)>& loadString) {
   switch (cell.kind) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "compaction/HiveAnalysis.h"
 #include "platform/CString.h"
 
 namespace uilogic {
@@ -26,6 +27,9 @@ struct AnalysisCell {
   std::int64_t gain = 0;          // the live file's bytes less the copy's (kSized)
   NotScheduledReason reason = NotScheduledReason::kNotSaved;  // kRefused
 };
+
+// The cell of an analysed hive: its refusal, or its copy's size and gain.
+AnalysisCell CellOf(const AnalyzedHive& hive);
 
 // kSized: the copy's size, then by how much it is smaller ("-") or larger
 // ("+") than the live file, both as the Size column shows sizes:
