@@ -6,12 +6,13 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh >/dev/null
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j 2 >/dev/null
-ctest --preset win64 -R 'e2e_(hivelist|results|run|cycle)' >/dev/null || true
+ctest --preset win64 -R 'e2e_(hivelist|results|run|analyze|cycle)' >/dev/null || true
 mkdir -p docs/screenshots
 shots=build/win64/e2e-screens
 declare -A wanted=(
   [main-window]=Kelvaro64-hivelist-english
   [main-window-german]=Kelvaro64-hivelist-german
+  [main-window-analyzed]=Kelvaro64-analyzed
   [results-window]=Kelvaro64-results
   [about-box]=Kelvaro64-about
 )

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <exception>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
@@ -35,6 +36,10 @@ const MessageMapEntry kEntries[] = {
     {WM_NOTIFY, LVN_ITEMCHANGED, IDC_HIVE_LIST,
      &CallNotify<CHiveListDlg, &CHiveListDlg::OnItemChanged>},
     {WM_COMMAND, BN_CLICKED, IDC_DEFRAGMENT, &CallVoid<CHiveListDlg, &CHiveListDlg::OnDefragment>},
+    {WM_COMMAND, BN_CLICKED, IDC_ANALYZE, &CallVoid<CHiveListDlg, &CHiveListDlg::OnAnalyze>},
+    {kRunProgressMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunProgress>},
+    {kRunFinishedMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunFinished>},
+    {kBeforeRestartMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnBeforeRestart>},
 };
 
 uilogic::Rect ToRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
@@ -53,6 +58,16 @@ struct KeptMetrics {
   uilogic::LayoutMetrics metrics;
 };
 KeptMetrics g_layout;
+
+// Measures the margins and Cancel's size the first time the window is shown,
+// before anything has moved its controls.
+void MeasureLayoutOnce(HWND window) {
+  if (g_layout.measured) return;
+  g_layout.metrics =
+      uilogic::MeasureLayoutMetrics(ChildRect(window, ::GetDlgItem(window, IDC_HIVE_LIST)),
+                                    ChildRect(window, ::GetDlgItem(window, IDCANCEL)));
+  g_layout.measured = true;
+}
 
 }  // namespace
 
@@ -96,12 +111,21 @@ void CHiveListDlg::InitHiveListControl() {
   m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
   m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_FILENAME), LVCFMT_LEFT, widths[1]);
   m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_SIZE), LVCFMT_RIGHT, widths[2]);
+  m_list.InsertColumn(uilogic::kCompactSizeColumn, LoadResourceString(IDS_COLUMN_COMPACT_SIZE),
+                      LVCFMT_RIGHT, widths[3]);
   ShowSortArrow(true);
 }
 
 void CHiveListDlg::OnOK() {}
 
 BOOL CHiveListDlg::DestroyWindow() {
+  // The worker reads the rows' records: they go only after it has returned.
+  if (m_run.Busy()) {
+    m_bDestroying = true;
+    m_run.RequestStop();
+    std::exception_ptr failure = m_run.Collect();
+    if (failure) GuardHandler(m_hWnd, [&failure] { std::rethrow_exception(failure); });
+  }
   FreeHiveRows();
   return CDialog::DestroyWindow();
 }
@@ -117,7 +141,16 @@ int CALLBACK CHiveListDlg::CompareHiveRows(LPARAM first, LPARAM second, LPARAM c
   auto* a = reinterpret_cast<HiveEntry*>(first);
   auto* b = reinterpret_cast<HiveEntry*>(second);
   if (a == nullptr || b == nullptr) return 0;
+  if (dialog->m_nSortColumn == uilogic::kCompactSizeColumn) {
+    return uilogic::CompareAnalysisCells(dialog->AnalysisCellOf(*a), dialog->AnalysisCellOf(*b),
+                                         dialog->m_bSortAscending);
+  }
   return uilogic::CompareHiveRows(*a, *b, {dialog->m_nSortColumn, dialog->m_bSortAscending});
+}
+
+uilogic::AnalysisCell CHiveListDlg::AnalysisCellOf(const HiveEntry& entry) const {
+  auto found = m_analysis.find(entry.name.str());
+  return found == m_analysis.end() ? uilogic::AnalysisCell{} : found->second;
 }
 
 void CHiveListDlg::ShowSortArrow(bool show) {
@@ -127,7 +160,27 @@ void CHiveListDlg::ShowSortArrow(bool show) {
 void CHiveListDlg::UpdateDefragmentButton() {
   UpdateData(TRUE);
   int ticked = m_list.CountRowsWithState(uilogic::kStateTicked);
-  EnableDlgControl(*this, IDC_DEFRAGMENT, uilogic::DefragmentEnabled(ticked));
+  const bool enable = uilogic::DefragmentEnabled(ticked) && !m_run.Busy();
+  EnableDlgControl(*this, IDC_ANALYZE, enable);
+  EnableDlgControl(*this, IDC_DEFRAGMENT, enable);
+  if (!m_run.Busy()) ShowTotalGain();
+}
+
+void CHiveListDlg::ShowStatus(const CString& text) {
+  ::SetDlgItemTextW(m_hWnd, IDC_STATUS_LINE, text.GetString());
+}
+
+void CHiveListDlg::ShowTotalGain() {
+  if (m_analysis.empty()) return;
+  std::vector<uilogic::AnalysisCell> ticked;
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index));
+    if (entry != nullptr &&
+        m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked) {
+      ticked.push_back(AnalysisCellOf(*entry));
+    }
+  }
+  ShowStatus(uilogic::TotalGainText(ticked, LoadResourceString));
 }
 
 void EnableDlgControl(CDialog& dialog, int controlId, bool enable) {
@@ -180,6 +233,20 @@ std::optional<LRESULT> CHiveListDlg::OnNcHitTest(WPARAM wParam, LPARAM point) {
 std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
   auto* limits = reinterpret_cast<MINMAXINFO*>(info);
   limits->ptMinTrackSize.x = uilogic::kMainWindowMinimumWidth;
+  // Once shown, the buttons' row decides how narrow the window may get.
+  if (::IsWindowVisible(m_hWnd) && GetDlgItem(IDC_ANALYZE) != nullptr) {
+    MeasureLayoutOnce(m_hWnd);
+    RECT window{};
+    RECT client{};
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    uilogic::MainControls current{};
+    current.checkBox = ChildRect(m_hWnd, GetDlgItem(IDC_SHOW_RESULTS));
+    current.defragment = ChildRect(m_hWnd, GetDlgItem(IDC_DEFRAGMENT));
+    current.analyze = ChildRect(m_hWnd, GetDlgItem(IDC_ANALYZE));
+    limits->ptMinTrackSize.x = uilogic::MinimumWindowWidth(
+        g_layout.metrics, current, (window.right - window.left) - (client.right - client.left));
+  }
   limits->ptMinTrackSize.y = uilogic::kMainWindowMinimumHeight;
   return std::nullopt;  // the default processing runs on
 }
@@ -190,20 +257,19 @@ std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
   HWND check = GetDlgItem(IDC_SHOW_RESULTS);
   HWND defragment = GetDlgItem(IDC_DEFRAGMENT);
   HWND cancel = GetDlgItem(IDCANCEL);
-  if (!g_layout.measured) {
-    g_layout.metrics =
-        uilogic::MeasureLayoutMetrics(ChildRect(m_hWnd, list), ChildRect(m_hWnd, cancel));
-    g_layout.measured = true;
-  }
+  HWND analyze = GetDlgItem(IDC_ANALYZE);
+  HWND statusLine = GetDlgItem(IDC_STATUS_LINE);
+  MeasureLayoutOnce(m_hWnd);
   m_bGripVisible = uilogic::GripVisibleAfterSize(static_cast<std::uint32_t>(type));
   ::InvalidateRect(m_hWnd, &m_rcGrip, TRUE);
 
-  uilogic::MainControls current{ChildRect(m_hWnd, list), ChildRect(m_hWnd, check),
-                                ChildRect(m_hWnd, defragment), ChildRect(m_hWnd, cancel)};
+  uilogic::MainControls current{ChildRect(m_hWnd, list),       ChildRect(m_hWnd, check),
+                                ChildRect(m_hWnd, defragment), ChildRect(m_hWnd, cancel),
+                                ChildRect(m_hWnd, analyze),    ChildRect(m_hWnd, statusLine)};
   uilogic::MainLayout layout =
       uilogic::LayOutMainWindow(g_layout.metrics, current, LOWORD(size), HIWORD(size));
   constexpr UINT kKeepOrder = SWP_NOZORDER | SWP_NOOWNERZORDER;
-  HDWP batch = ::BeginDeferWindowPos(4);
+  HDWP batch = ::BeginDeferWindowPos(6);
   if (batch != nullptr)
     batch = ::DeferWindowPos(batch, list, nullptr, 0, 0, layout.listWidth, layout.listHeight,
                              kKeepOrder | SWP_NOMOVE);
@@ -216,13 +282,21 @@ std::optional<LRESULT> CHiveListDlg::OnSize(WPARAM type, LPARAM size) {
   if (batch != nullptr)
     batch = ::DeferWindowPos(batch, cancel, nullptr, layout.cancel.x, layout.cancel.y, 0, 0,
                              kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr)
+    batch = ::DeferWindowPos(batch, analyze, nullptr, layout.analyze.x, layout.analyze.y, 0, 0,
+                             kKeepOrder | SWP_NOSIZE);
+  if (batch != nullptr)
+    batch = ::DeferWindowPos(batch, statusLine, nullptr, layout.statusLine.x, layout.statusLine.y,
+                             layout.statusLineWidth, current.statusLine.Height(), kKeepOrder);
   if (batch != nullptr) ::EndDeferWindowPos(batch);
   return 0;
 }
 
 void CHiveListDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
-  SortByClickedColumn(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
   *result = 0;
+  // Sorting by path asks the platform, which is the worker's during a run.
+  if (m_run.Busy()) return;
+  SortByClickedColumn(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
 }
 
 void CHiveListDlg::OnItemChanged(NMHDR*, LRESULT* result) {
@@ -230,43 +304,141 @@ void CHiveListDlg::OnItemChanged(NMHDR*, LRESULT* result) {
   *result = 0;
 }
 
-namespace {
-// The wait cursor for the length of a scope, however it is left.
-class WaitCursor {
- public:
-  WaitCursor() { AfxGetApp()->BeginWaitCursor(); }
-  ~WaitCursor() { AfxGetApp()->EndWaitCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-}  // namespace
+std::vector<CompactionRow> CHiveListDlg::CurrentRows() {
+  std::vector<CompactionRow> rows;
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    rows.push_back({reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
+                    m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
+  }
+  return rows;
+}
+
+void CHiveListDlg::EnableRowControls(bool enable) {
+  EnableDlgControl(*this, IDC_HIVE_LIST, enable);
+  EnableDlgControl(*this, IDC_SHOW_RESULTS, enable);
+}
+
+void CHiveListDlg::StartRun(uilogic::RunKind kind, std::function<void()> job) {
+  m_runKind = kind;
+  m_bCloseRequested = false;
+  if (!m_run.Start(std::move(job), m_hWnd, kRunFinishedMessage)) return;
+  EnableRowControls(false);
+  UpdateDefragmentButton();
+}
+
+void CHiveListDlg::OnCancel() {
+  if (!m_run.Busy()) {
+    CDialog::OnCancel();
+    return;
+  }
+  // The window closes once the hive being saved is finished (OnRunFinished).
+  m_bCloseRequested = true;
+  m_run.RequestStop();
+  ShowStatus(LoadResourceString(IDS_PROGRESS_STOPPING));
+}
+
+std::optional<LRESULT> CHiveListDlg::OnRunProgress(WPARAM, LPARAM) {
+  if (m_bCloseRequested || !m_run.Busy()) return 0;
+  Progress now;
+  {
+    std::lock_guard<std::mutex> lock(m_progressLock);
+    now = m_progress;
+  }
+  ShowStatus(
+      uilogic::ProgressText(m_runKind, now.position, now.count, now.name, LoadResourceString));
+  return 0;
+}
+
+std::optional<LRESULT> CHiveListDlg::OnBeforeRestart(WPARAM, LPARAM outcome) {
+  if (m_bDestroying) return 0;
+  CString report = uilogic::RunReportText(*reinterpret_cast<const CompactionOutcome*>(outcome),
+                                          LoadResourceString);
+  if (!report.IsEmpty()) KelvaroMessageBox(m_hWnd, report, MB_OK | MB_ICONINFORMATION);
+  return 0;
+}
+
+std::optional<LRESULT> CHiveListDlg::OnRunFinished(WPARAM, LPARAM) {
+  if (!m_run.Busy()) return 0;  // already collected while the window was destroyed
+  std::exception_ptr failure = m_run.Collect();
+  EnableRowControls(true);
+  ShowStatus(CString());
+  if (failure) {
+    UpdateDefragmentButton();
+    if (m_bCloseRequested) CDialog::OnCancel();
+    std::rethrow_exception(failure);  // reported by the handler's guard
+  }
+  if (m_runKind == uilogic::RunKind::kAnalyze && !m_bCloseRequested) ShowAnalysis();
+  UpdateDefragmentButton();
+  Conclude(
+      m_runKind == uilogic::RunKind::kAnalyze
+          ? uilogic::AfterAnalysis(m_analysisOutcome, m_bCloseRequested, LoadResourceString)
+          : uilogic::AfterDefragment(m_defragmentOutcome, m_bCloseRequested, LoadResourceString));
+  return 0;
+}
+
+void CHiveListDlg::Conclude(const uilogic::AfterRun& after) {
+  if (!after.message.IsEmpty()) {
+    KelvaroMessageBox(m_hWnd, after.message,
+                      MB_OK | (after.icon == uilogic::AfterRun::Icon::kError ? MB_ICONERROR
+                                                                             : MB_ICONINFORMATION));
+  }
+  if (after.end == uilogic::AfterRun::End::kEndOk) EndDialog(IDOK);
+  if (after.end == uilogic::AfterRun::End::kEndCancel) CDialog::OnCancel();
+}
+
+RunProgress CHiveListDlg::WorkerProgress() {
+  const HWND window = m_hWnd;
+  RunProgress progress;
+  progress.hiveStarting = [this, window](int position, int count, const CString& name) {
+    {
+      std::lock_guard<std::mutex> lock(m_progressLock);
+      m_progress = Progress{position, count, name};
+    }
+    ::PostMessageW(window, kRunProgressMessage, 0, 0);
+  };
+  progress.stopRequested = [this] { return m_run.StopRequested(); };
+  return progress;
+}
+
+void CHiveListDlg::OnAnalyze() {
+  if (m_run.Busy()) return;
+  StartRun(uilogic::RunKind::kAnalyze, [this, rows = CurrentRows(), progress = WorkerProgress()] {
+    m_analysisOutcome = AnalyzeHives(rows, progress);
+  });
+}
+
+// The column tells one analysis: the latest replaces what an earlier one said.
+void CHiveListDlg::ShowAnalysis() {
+  if (m_analysisOutcome.stoppedAt != StoppedAt::kNothing || m_analysisOutcome.stopped) return;
+  m_analysis.clear();
+  for (const AnalyzedHive& hive : m_analysisOutcome.hives) {
+    m_analysis[hive.name.str()] = uilogic::CellOf(hive);
+  }
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index));
+    if (entry == nullptr) continue;
+    m_list.SetItemText(index, uilogic::kCompactSizeColumn,
+                       uilogic::AnalysisCellText(AnalysisCellOf(*entry), LoadResourceString));
+  }
+  if (m_nSortColumn == uilogic::kCompactSizeColumn) SortRows();
+}
 
 void CHiveListDlg::OnDefragment() {
+  if (m_run.Busy()) return;
   CString question = LoadResourceString(IDS_CONFIRM_DEFRAGMENT);
   if (KelvaroMessageBox(m_hWnd, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
-  CompactionOutcome outcome;
-  {
-    WaitCursor waiting;
-    UpdateData(TRUE);
-    std::vector<CompactionRow> rows;
-    for (int index = 0; index < m_list.GetItemCount(); ++index) {
-      rows.push_back(
-          {reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
-           m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
-    }
-    // Hives left alone are named before the restart counts down.
-    auto tellBeforeRestart = [this](const CompactionOutcome& done) {
-      CString report = uilogic::RunReportText(done, LoadResourceString);
-      if (!report.IsEmpty()) KelvaroMessageBox(m_hWnd, report, MB_OK | MB_ICONINFORMATION);
+  UpdateData(TRUE);
+  const bool showResults = m_bShowResults != 0;
+  const CString shutdownMessage = LoadResourceString(IDS_SHUTDOWN_MESSAGE);
+  const HWND window = m_hWnd;
+  StartRun(uilogic::RunKind::kDefragment, [this, rows = CurrentRows(), showResults, shutdownMessage,
+                                           window, progress = WorkerProgress()] {
+    // Hives left alone are named before the restart counts down; the window's
+    // thread shows that message box while this thread waits.
+    auto tellBeforeRestart = [window](const CompactionOutcome& done) {
+      ::SendMessageW(window, kBeforeRestartMessage, 0, reinterpret_cast<LPARAM>(&done));
     };
-    outcome = RunCompaction(rows, m_bShowResults != 0, LoadResourceString(IDS_SHUTDOWN_MESSAGE),
-                            tellBeforeRestart);
-    if (outcome.closeWindow) {
-      EndDialog(IDOK);
-      return;
-    }
-  }
-  // Nothing was scheduled: no restart, and the list stays for another try.
-  KelvaroMessageBox(m_hWnd, uilogic::RunReportText(outcome, LoadResourceString),
-                    MB_OK | MB_ICONERROR);
+    m_defragmentOutcome =
+        RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart, progress);
+  });
 }

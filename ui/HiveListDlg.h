@@ -1,9 +1,29 @@
 #pragma once
 // The main window: every loaded hive as a row with a tick box, sortable by any
-// column, resizable with a size grip, and the Defragment button that follows
-// the ticks.
+// column, resizable with a size grip, and the Analyze and Defragment buttons
+// that follow the ticks. Both run on a worker thread while the window shows
+// their progress; closing the window meanwhile stops the run after the hive
+// it is on.
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "compaction/CompactionRun.h"
+#include "compaction/HiveAnalysis.h"
+#include "compaction/RunProgress.h"
 #include "ui/CheckListCtrl.h"
+#include "ui/RunThread.h"
 #include "ui/framework/Dialog.h"
+#include "ui/logic/AfterRun.h"
+#include "ui/logic/AnalysisColumn.h"
+
+// What the worker tells the window, as messages to it.
+inline constexpr UINT kRunProgressMessage = WM_APP + 1;  // a hive's save begins
+inline constexpr UINT kRunFinishedMessage = WM_APP + 2;  // the run has returned
+// Sent (the worker waits): lParam points to the outcome of a run about to restart.
+inline constexpr UINT kBeforeRestartMessage = WM_APP + 3;
 
 class CHiveListDlg : public CDialog {
  public:
@@ -14,6 +34,7 @@ class CHiveListDlg : public CDialog {
   BOOL DestroyWindow() override;
   BOOL OnInitDialog() override;
   void OnOK() override;
+  void OnCancel() override;
 
   void FreeHiveRows();
   void SortRows();
@@ -31,7 +52,16 @@ class CHiveListDlg : public CDialog {
   std::optional<LRESULT> OnSize(WPARAM type, LPARAM size);
   void OnColumnClick(NMHDR* header, LRESULT* result);
   void OnItemChanged(NMHDR* header, LRESULT* result);
+  void OnAnalyze();
   void OnDefragment();
+  std::optional<LRESULT> OnRunProgress(WPARAM, LPARAM);
+  std::optional<LRESULT> OnRunFinished(WPARAM, LPARAM);
+  std::optional<LRESULT> OnBeforeRestart(WPARAM, LPARAM outcome);
+
+  // A run's state, for the handlers and the tests.
+  bool RunGoing() const { return m_run.Busy(); }
+  // The Compact Size column's content of a row.
+  uilogic::AnalysisCell AnalysisCellOf(const HiveEntry& entry) const;
 
   CCheckListCtrl m_list;
   int m_bShowResults = 1;
@@ -41,12 +71,40 @@ class CHiveListDlg : public CDialog {
   RECT m_rcGrip{};
   bool m_bSortAscending = true;
   int m_nSortColumn = 0;
+  // The last analysis, by hive name; rows not in it were not analysed.
+  std::map<std::wstring, uilogic::AnalysisCell> m_analysis;
 
  protected:
   void DoDataExchange(bool saveAndValidate) override;
 
  private:
   void InitHiveListControl();
+  std::vector<CompactionRow> CurrentRows();
+  // Disables what may not change during a run, starts `job` on the worker.
+  void StartRun(uilogic::RunKind kind, std::function<void()> job);
+  void EnableRowControls(bool enable);
+  void ShowStatus(const CString& text);
+  void ShowTotalGain();
+  // Tells the window of each hive and asks it whether to stop, from the worker.
+  RunProgress WorkerProgress();
+  void ShowAnalysis();
+  // Shows the message and ends the window as the portable rule says.
+  void Conclude(const uilogic::AfterRun& after);
+
+  CRunThread m_run;
+  uilogic::RunKind m_runKind = uilogic::RunKind::kDefragment;
+  bool m_bCloseRequested = false;
+  bool m_bDestroying = false;
+  CompactionOutcome m_defragmentOutcome;
+  AnalysisOutcome m_analysisOutcome;
+  // Written by the worker before it posts kRunProgressMessage.
+  struct Progress {
+    int position = 0;
+    int count = 0;
+    CString name;
+  };
+  std::mutex m_progressLock;
+  Progress m_progress;
 };
 
 // Enables or disables a dialog's control, moving the focus away from a control

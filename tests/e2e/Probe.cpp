@@ -11,7 +11,8 @@
 // TITLE may be written TITLE#ID to pick the window of that title that has a
 // control ID (a message box's text is control 65535).
 //   probe dosdevice NAME               the first target QueryDosDeviceW gives for NAME
-//   probe rows TITLE ID                the rows of list view ID: state|col0|col1|col2
+//   probe rows TITLE ID [COLUMNS]      the rows of list view ID: state|col0|col1|col2 (and
+//                                      further columns up to COLUMNS, 3 unless given)
 // Exit code 0 on success, 1 when the window did not appear (or go) in time, 2 on usage.
 #include <windows.h>
 
@@ -100,7 +101,7 @@ void ListWindow(HWND window) {
 
 // Reads a list view's rows from the other process: the item structure and the
 // text buffer must live in that process's memory for the messages to fill them.
-void ListRows(HWND list) {
+void ListRows(HWND list, int columns) {
   DWORD processId = 0;
   ::GetWindowThreadProcessId(list, &processId);
   HANDLE process =
@@ -119,7 +120,7 @@ void ListRows(HWND list) {
     UINT state = static_cast<UINT>(
         ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
     std::wstring line = L"row|" + std::to_wstring(state >> 12);
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < columns; ++column) {
       LVITEMW item{};
       item.iSubItem = column;
       item.pszText = remoteText;
@@ -204,7 +205,8 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (verb == L"rows" && argc >= 4) {
-    ListRows(::GetDlgItem(window, static_cast<int>(std::wcstol(argv[3], nullptr, 10))));
+    int columns = argc >= 5 ? static_cast<int>(std::wcstol(argv[4], nullptr, 10)) : 3;
+    ListRows(::GetDlgItem(window, static_cast<int>(std::wcstol(argv[3], nullptr, 10))), columns);
     return 0;
   }
   if (verb == L"syscommand" && argc >= 4) {

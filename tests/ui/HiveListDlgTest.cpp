@@ -132,8 +132,63 @@ TEST_F(HiveListDlgTest, TheWindowKeepsItsMinimumSize) {
   Open();
   MINMAXINFO limits{};
   ::SendMessageW(dialog.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-  EXPECT_EQ(limits.ptMinTrackSize.x, 400);
+  EXPECT_GE(limits.ptMinTrackSize.x, 400) << "wider when the row of buttons needs it";
   EXPECT_EQ(limits.ptMinTrackSize.y, 200);
+}
+
+// A control's rectangle in the dialog's client coordinates.
+RECT InClient(HWND dialog, HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+TEST_F(HiveListDlgTest, TheLayoutHoldsAtTheMinimumAndAtALargeSize) {
+  AddThree();
+  Open();
+  const RECT templateList = InClient(dialog.m_hWnd, list);
+  const int mx = templateList.left;
+  const int my = templateList.top;
+  MINMAXINFO limits{};
+  ::SendMessageW(dialog.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  struct Row {
+    int width;
+    int height;
+  };
+  const Row rows[] = {
+      {static_cast<int>(limits.ptMinTrackSize.x), static_cast<int>(limits.ptMinTrackSize.y)},
+      {1600, 1000},
+      {static_cast<int>(limits.ptMinTrackSize.x) + 1, 600},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::string where = "row " + std::to_string(i) + ": " + std::to_string(rows[i].width) +
+                              " x " + std::to_string(rows[i].height);
+    ::SetWindowPos(dialog.m_hWnd, nullptr, 0, 0, rows[i].width, rows[i].height,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    uitest::Pump(dialog.m_hWnd);
+    RECT client{};
+    ::GetClientRect(dialog.m_hWnd, &client);
+    const RECT listRect = InClient(dialog.m_hWnd, list);
+    const RECT status = InClient(dialog.m_hWnd, dialog.GetDlgItem(IDC_STATUS_LINE));
+    const RECT check = InClient(dialog.m_hWnd, dialog.GetDlgItem(IDC_SHOW_RESULTS));
+    const RECT analyze = InClient(dialog.m_hWnd, dialog.GetDlgItem(IDC_ANALYZE));
+    const RECT defragment = InClient(dialog.m_hWnd, dialog.GetDlgItem(IDC_DEFRAGMENT));
+    const RECT cancel = InClient(dialog.m_hWnd, dialog.GetDlgItem(IDCANCEL));
+    EXPECT_EQ(client.right - cancel.right, mx) << where;
+    EXPECT_EQ(cancel.left - defragment.right, mx) << where;
+    EXPECT_EQ(defragment.left - analyze.right, mx) << where;
+    EXPECT_GE(analyze.left - check.right, mx) << where << ": Analyze clear of the check box";
+    EXPECT_EQ(analyze.right - analyze.left, cancel.right - cancel.left) << where;
+    EXPECT_EQ(analyze.top, cancel.top) << where;
+    EXPECT_EQ(client.bottom - cancel.bottom, my) << where;
+    EXPECT_EQ(cancel.top - status.bottom, my) << where;
+    EXPECT_EQ(status.top - listRect.bottom, my) << where;
+    EXPECT_EQ(status.left, listRect.left) << where;
+    EXPECT_EQ(status.right, listRect.right) << where;
+    EXPECT_EQ(listRect.right, client.right - mx) << where;
+    EXPECT_GT(listRect.bottom - listRect.top, 0) << where;
+  }
 }
 
 TEST_F(HiveListDlgTest, ResizingLaysTheControlsOutAndMaximisingHidesTheGrip) {

@@ -143,7 +143,7 @@ TEST(DialogTemplates, HaveTheirSizesStylesAndCaptions) {
       {IDD_HIVELIST_DIALOG, 550, 206,
        WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
            WS_MAXIMIZEBOX,
-       WS_EX_APPWINDOW, 4},
+       WS_EX_APPWINDOW, 6},  // list, status line, check box, Analyze, Defragment, Cancel
       {IDD_RESULTS_DIALOG, 450, 206, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 3},
   };
   HMODULE module = ::GetModuleHandleW(nullptr);

@@ -12,10 +12,12 @@ using uilogic::Rect;
 // Template 102 at 96 dpi with an 8-point MS Sans Serif: 1.5 pixels per
 // horizontal and 1.625 per vertical dialog unit; a client area of 825 x 335.
 const uilogic::MainControls kTemplateControls = {
-    {11, 11, 814, 289},    // list 1000: 7, 7, 535 x 171
+    {11, 11, 814, 265},    // list 1000: 7, 7, 535 x 156
     {11, 301, 152, 317},   // check box 1004: 7, 185, 94 x 10
     {653, 301, 728, 324},  // Defragment 1001: 435, 185, 50 x 14
     {738, 301, 813, 324},  // Cancel 2: 492, 185, 50 x 14
+    {567, 301, 642, 324},  // Analyze 1006: 378, 185, 50 x 14
+    {11, 276, 814, 289},   // status line 1007: 7, 170, 535 x 8
 };
 
 TEST(MainLayoutTest, MeasuresMarginsFromTheListAndTheButtonFromCancel) {
@@ -35,15 +37,16 @@ TEST(MainLayoutTest, LaysTheControlsOutForEachClientSize) {
     uilogic::MainLayout expected;
   };
   const Row rows[] = {
-      // The list grows with the window and ends MY above the buttons, whose
-      // bottom is MY above the client's; Cancel keeps MX to the right and
-      // Defragment MX to Cancel's left.
-      {1000, 500, {978, 444, {11, 466}, {828, 466}, {914, 466}}},
+      // The list grows with the window and ends MY above the 13-pixel status
+      // line, which ends MY above the buttons, whose bottom is MY above the
+      // client's; Cancel keeps MX to the right, Defragment MX to Cancel's left
+      // and Analyze MX to Defragment's left.
+      {1000, 500, {978, 420, {11, 466}, {828, 466}, {914, 466}, {742, 466}, {11, 442}, 978}},
       // The template's own size: Cancel's right margin becomes MX, not the 12
       // pixels (8 dialog units) the template gives it.
-      {825, 335, {803, 279, {11, 301}, {653, 301}, {739, 301}}},
-      // The smallest client area of a 400 x 200 window with a thick frame.
-      {384, 162, {362, 106, {11, 128}, {212, 128}, {298, 128}}},
+      {825, 335, {803, 255, {11, 301}, {653, 301}, {739, 301}, {567, 301}, {11, 277}, 803}},
+      // The narrowest client area: Analyze starts MX right of the check box.
+      {421, 162, {399, 82, {11, 128}, {249, 128}, {335, 128}, {163, 128}, {11, 104}, 399}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
@@ -59,6 +62,11 @@ TEST(MainLayoutTest, LaysTheControlsOutForEachClientSize) {
     EXPECT_EQ(layout.defragment.y, row.expected.defragment.y) << where;
     EXPECT_EQ(layout.cancel.x, row.expected.cancel.x) << where;
     EXPECT_EQ(layout.cancel.y, row.expected.cancel.y) << where;
+    EXPECT_EQ(layout.analyze.x, row.expected.analyze.x) << where;
+    EXPECT_EQ(layout.analyze.y, row.expected.analyze.y) << where;
+    EXPECT_EQ(layout.statusLine.x, row.expected.statusLine.x) << where;
+    EXPECT_EQ(layout.statusLine.y, row.expected.statusLine.y) << where;
+    EXPECT_EQ(layout.statusLineWidth, row.expected.statusLineWidth) << where;
   }
 }
 
@@ -66,7 +74,40 @@ TEST(MainLayoutTest, TheListHeightDependsOnItsCurrentTop) {
   uilogic::MainControls moved = kTemplateControls;
   moved.list.top = 40;
   const uilogic::MainLayout layout = uilogic::LayOutMainWindow({11, 11, 75, 23}, moved, 1000, 500);
-  EXPECT_EQ(layout.listHeight, 500 - 22 - 23 - 40);
+  EXPECT_EQ(layout.listHeight, 500 - 11 - 23 - 11 - 13 - 11 - 40);
+}
+
+TEST(MainLayoutTest, TheMinimumWidthKeepsAnalyzeClearOfTheCheckBox) {
+  const uilogic::LayoutMetrics metrics{11, 11, 75, 23};
+  struct Row {
+    int checkBoxRight;
+    int frameWidth;
+    int expectedClient;
+    int expectedWindow;
+  };
+  const Row rows[] = {
+      // The template at 96 dpi: the buttons need more than the 400-pixel floor.
+      {152, 16, 421, 437},
+      // A short check box: the floor holds.
+      {60, 16, 329, 400},
+      // Either side of the floor.
+      {115, 16, 384, 400},
+      {116, 16, 385, 401},
+      {60, 72, 329, 401},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    uilogic::MainControls controls = kTemplateControls;
+    controls.checkBox.right = rows[i].checkBoxRight;
+    EXPECT_EQ(uilogic::MinimumClientWidth(metrics, controls), rows[i].expectedClient)
+        << "row " << i;
+    EXPECT_EQ(uilogic::MinimumWindowWidth(metrics, controls, rows[i].frameWidth),
+              rows[i].expectedWindow)
+        << "row " << i;
+    // At that width Analyze lies MX right of the check box, never over it.
+    const uilogic::MainLayout layout =
+        uilogic::LayOutMainWindow(metrics, controls, rows[i].expectedClient, 162);
+    EXPECT_EQ(layout.analyze.x, rows[i].checkBoxRight + 11) << "row " << i;
+  }
 }
 
 TEST(MainLayoutTest, TheGripHidesOnlyWhileMaximised) {
@@ -130,8 +171,19 @@ TEST(MainLayoutTest, CentresTheMinimisedIcon) {
   }
 }
 
-TEST(ColumnWidthsTest, TheLastHiveColumnAndTheFirstResultColumnTakeTheRest) {
-  EXPECT_EQ(uilogic::HiveListColumnWidths(800, 17), (std::array<int, 3>{355, 355, 73}));
+TEST(ColumnWidthsTest, FilenameAndTheFirstResultColumnTakeTheRest) {
+  struct Row {
+    int width;
+    std::array<int, 4> expected;  // Hive, Filename, Size, Compact Size
+  };
+  const Row rows[] = {
+      {800, {250, 233, 100, 200}},
+      {1203, {250, 536, 100, 300}},  // the quarter rounds down
+      {480, {250, 0, 100, 120}},     // Filename never goes negative
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(uilogic::HiveListColumnWidths(rows[i].width, 17), rows[i].expected) << "row " << i;
+  }
   EXPECT_EQ(uilogic::ResultsListColumnWidths(650, 17), (std::array<int, 3>{433, 100, 100}));
 }
 

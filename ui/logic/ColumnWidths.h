@@ -5,8 +5,9 @@
 
 namespace uilogic {
 
-// "Hive" 355, "Filename" 355, "Size" the rest: W - 710 - V.
-std::array<int, 3> HiveListColumnWidths(int listClientWidth, int scrollBarWidth);
+// "Hive" 250, "Size" 100, "Compact Size" a quarter of W, "Filename" the rest:
+// W - V - 350 - W / 4, never below 0.
+std::array<int, 4> HiveListColumnWidths(int listClientWidth, int scrollBarWidth);
 
 // "Hive" the rest: W - V - 200, "Previous Size" 100, "Current Size" 100.
 std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth);

@@ -11,14 +11,28 @@ MainLayout LayOutMainWindow(const LayoutMetrics& metrics, const MainControls& cu
   const int mx = metrics.marginX;
   const int my = metrics.marginY;
   const int buttonsTop = clientHeight - my - metrics.buttonHeight;
+  const int statusLineTop = buttonsTop - my - current.statusLine.Height();
   MainLayout layout;
   layout.listWidth = clientWidth - 2 * mx;
-  layout.listHeight = clientHeight - 2 * my - metrics.buttonHeight - current.list.top;
+  layout.listHeight = statusLineTop - my - current.list.top;
   layout.checkBox = {current.checkBox.left, buttonsTop};
   layout.defragment = {clientWidth - 2 * mx - metrics.buttonWidth - current.defragment.Width(),
                        buttonsTop};
   layout.cancel = {clientWidth - mx - current.cancel.Width(), buttonsTop};
+  layout.analyze = {layout.defragment.x - mx - current.analyze.Width(), buttonsTop};
+  layout.statusLine = {mx, statusLineTop};
+  layout.statusLineWidth = layout.listWidth;
   return layout;
+}
+
+int MinimumClientWidth(const LayoutMetrics& metrics, const MainControls& current) {
+  return current.checkBox.right + 4 * metrics.marginX + metrics.buttonWidth +
+         current.defragment.Width() + current.analyze.Width();
+}
+
+int MinimumWindowWidth(const LayoutMetrics& metrics, const MainControls& current, int frameWidth) {
+  const int needed = MinimumClientWidth(metrics, current) + frameWidth;
+  return needed > kMainWindowMinimumWidth ? needed : kMainWindowMinimumWidth;
 }
 
 bool GripVisibleAfterSize(std::uint32_t sizeType) { return sizeType != kSizeMaximized; }

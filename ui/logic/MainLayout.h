@@ -34,6 +34,8 @@ struct MainControls {
   Rect checkBox;
   Rect defragment;
   Rect cancel;
+  Rect analyze;
+  Rect statusLine;  // the line under the list
 };
 
 // What a resize changes: the list's size (it keeps its corner) and the other
@@ -44,14 +46,26 @@ struct MainLayout {
   Point checkBox;
   Point defragment;
   Point cancel;
+  Point analyze;
+  Point statusLine;
+  int statusLineWidth = 0;
 };
 
 // For a client area of clientWidth x clientHeight: the list fills the width
-// less the margins and ends MY above a row of controls whose bottom lies MY
-// above the client bottom; Cancel keeps a right margin of MX, Defragment stands
-// MX to the left of a BW-wide Cancel, the check box keeps its left edge.
+// less the margins and ends MY above the status line, which is as wide as the
+// list and ends MY above a row of controls whose bottom lies MY above the
+// client bottom; Cancel keeps a right margin of MX, Defragment stands MX to the
+// left of a BW-wide Cancel and Analyze MX to the left of Defragment, the check
+// box keeps its left edge.
 MainLayout LayOutMainWindow(const LayoutMetrics& metrics, const MainControls& current,
                             int clientWidth, int clientHeight);
+
+// The narrowest client area in which Analyze stays MX clear of the check box.
+int MinimumClientWidth(const LayoutMetrics& metrics, const MainControls& current);
+
+// The outer window's minimum width: kMainWindowMinimumWidth, or more when the
+// buttons need it; `frameWidth` is the outer width less the client width.
+int MinimumWindowWidth(const LayoutMetrics& metrics, const MainControls& current, int frameWidth);
 
 // The grip shows unless the window is maximised.
 bool GripVisibleAfterSize(std::uint32_t sizeType);

@@ -4,8 +4,6 @@
 
 namespace uilogic {
 
-namespace {
-
 unsigned ReasonString(NotScheduledReason reason) {
   switch (reason) {
     case NotScheduledReason::kNotSaved: return IDS_REASON_NOT_SAVED;
@@ -18,8 +16,6 @@ unsigned ReasonString(NotScheduledReason reason) {
   }
   return IDS_REASON_NOT_ACCEPTED;
 }
-
-}  // namespace
 
 CString RunReportText(const CompactionOutcome& outcome,
                       const std::function<CString(unsigned)>& loadString) {

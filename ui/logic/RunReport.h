@@ -9,6 +9,9 @@
 
 namespace uilogic {
 
+// The string-table id of the sentence that says why a hive was left alone.
+unsigned ReasonString(NotScheduledReason reason);
+
 // Empty when everything ticked was scheduled. `loadString` reads the string
 // table.
 CString RunReportText(const CompactionOutcome& outcome,

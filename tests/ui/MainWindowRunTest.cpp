@@ -1,0 +1,494 @@
+// The main window's runs in-process, over the fake Windows with real hive
+// bytes: the Defragment handler's message boxes and what each answer leaves
+// behind, and the worker thread that runs it while the window stays usable.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/RegistryKeyPaths.h"
+#include "catalogue/SizeText.h"
+#include "platform/fake/FakeHiveBytes.h"
+#include "platform/fake/FakeWindows.h"
+#include "tests/ui/DialogDriver.h"
+#include "tests/ui/MessageBoxAnswerer.h"
+#include "ui/HiveListDlg.h"
+#include "ui/framework/Resources.h"
+#include "ui/res/resource.h"
+
+namespace {
+
+using platform::KeyHandle;
+using platform::kHKeyLocalMachine;
+using platform::kHKeyUsers;
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+// Smaller than any hive file: a compact copy of such a hive never gains.
+constexpr std::uint64_t kTinyHive = 4096;
+
+struct Hive {
+  KeyHandle root;
+  const wchar_t* keyName;
+  std::uint64_t size;
+  bool loaded;  // false: only the hive list and the file, no key behind them
+};
+
+const Hive kSystem{kHKeyLocalMachine, L"SYSTEM", 12 * kMiB, true};
+const Hive kTinySam{kHKeyLocalMachine, L"SAM", kTinyHive, true};
+const Hive kDefault{kHKeyUsers, L".DEFAULT", 1 * kMiB, true};
+const Hive kComponentsWithoutKey{kHKeyLocalMachine, L"COMPONENTS", 40 * kMiB, false};
+const Hive kDriversWithoutKey{kHKeyLocalMachine, L"DRIVERS", 12 * kMiB, false};
+
+std::wstring Text(UINT id) { return LoadResourceString(id).str(); }
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t ch : text) narrow.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
+  return narrow;
+}
+
+// One main window over its own fake machine, created and shown as start-up does.
+class MainWindow {
+ public:
+  explicit MainWindow(const std::vector<Hive>& hives) {
+    fake.files.AddFolder(L"C:\\Windows\\System32\\config");
+    for (const Hive& hive : hives) {
+      const std::wstring file = std::wstring(L"C:\\Windows\\System32\\config\\") + hive.keyName;
+      if (hive.loaded) {
+        fake.MountHive(hive.root, hive.keyName, file, hive.size);
+      } else {
+        fake.registry.PutString(
+            kHKeyLocalMachine, platform::kHiveListKey,
+            std::wstring(hive.root == kHKeyUsers ? L"\\REGISTRY\\USER\\"
+                                                 : L"\\REGISTRY\\MACHINE\\") +
+                hive.keyName,
+            L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\" + std::wstring(hive.keyName));
+        fake.files.AddFile(file, hive.size);
+      }
+    }
+    created = dialog.Create() != FALSE;
+    if (!created) return;
+    ::ShowWindow(dialog.m_hWnd, SW_SHOWNORMAL);
+    uitest::Pump(dialog.m_hWnd);
+  }
+  ~MainWindow() {
+    if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
+  }
+
+  void Press(int id) {
+    ::PostMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(dialog.GetDlgItem(id)));
+  }
+  bool Enabled(int id) const { return ::IsWindowEnabled(dialog.GetDlgItem(id)) != FALSE; }
+  // Pumps until the run the last press started is over, the window ended or
+  // `boxes` message boxes were answered.
+  bool PumpUntilSettled(const uitest::MessageBoxAnswerer& answerer, std::size_t boxes) {
+    return uitest::PumpUntil(dialog.m_hWnd,
+                             [&] { return answerer.seen.size() >= boxes && !dialog.RunGoing(); });
+  }
+
+  platform::fake::FakeWindows fake;
+  platform::ScopedPlatform installed{fake};
+  CHiveListDlg dialog;
+  bool created = false;
+};
+
+struct ExpectedBox {
+  std::wstring text;
+  LPCWSTR icon;
+  std::vector<int> buttons;
+};
+
+TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
+  const ExpectedBox confirmation{Text(IDS_CONFIRM_DEFRAGMENT), IDI_WARNING, {IDOK, IDCANCEL}};
+  struct Row {
+    const char* what;
+    std::vector<Hive> hives;
+    std::vector<int> answers;
+    std::vector<ExpectedBox> boxes;
+    bool windowEnds;
+    std::size_t scheduled;
+  };
+  const std::vector<Row> rows = {
+      {"Cancel at the confirmation", {kSystem, kDefault}, {IDCANCEL}, {confirmation}, false, 0},
+      {"nothing could be saved: string 111, then each hive and why",
+       {kDriversWithoutKey, kComponentsWithoutKey},
+       {IDOK, IDOK},
+       {confirmation,
+        {Text(IDS_NOTHING_COMPACTED) + L"\r\n\r\n" + Text(IDS_LEFT_AS_THEY_ARE) +
+             L"\r\nHKLM\\COMPONENTS: " + Text(IDS_REASON_NOT_SAVED) + L"\r\nHKLM\\DRIVERS: " +
+             Text(IDS_REASON_NOT_SAVED),
+         IDI_ERROR,
+         {IDOK}}},
+       false,
+       0},
+      {"nothing would gain: string 111 alone is not enough, the hive is named",
+       {kTinySam},
+       {IDOK, IDOK},
+       {confirmation,
+        {Text(IDS_NOTHING_COMPACTED) + L"\r\n\r\n" + Text(IDS_LEFT_AS_THEY_ARE) +
+             L"\r\nHKLM\\SAM: " + Text(IDS_REASON_NO_GAIN),
+         IDI_ERROR,
+         {IDOK}}},
+       false,
+       0},
+      {"one scheduled, one left: the hive left is named before the restart",
+       {kSystem, kTinySam},
+       {IDOK, IDOK},
+       {confirmation,
+        {Text(IDS_LEFT_AS_THEY_ARE) + L"\r\nHKLM\\SAM: " + Text(IDS_REASON_NO_GAIN),
+         IDI_INFORMATION,
+         {IDOK}}},
+       true,
+       1},
+      {"everything scheduled: no message after the confirmation",
+       {kSystem, kDefault},
+       {IDOK},
+       {confirmation},
+       true,
+       2},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE("row " + std::to_string(i) + ": " + row.what);
+    MainWindow window(row.hives);
+    ASSERT_TRUE(window.created);
+    ASSERT_TRUE(window.Enabled(IDC_DEFRAGMENT));
+    uitest::MessageBoxAnswerer answerer(window.dialog.m_hWnd, row.answers);
+    window.Press(IDC_DEFRAGMENT);
+    ASSERT_TRUE(window.PumpUntilSettled(answerer, row.boxes.size()));
+    uitest::Pump(window.dialog.m_hWnd);
+    ASSERT_EQ(answerer.seen.size(), row.boxes.size());
+    for (std::size_t box = 0; box < row.boxes.size(); ++box) {
+      SCOPED_TRACE("box " + std::to_string(box));
+      const uitest::SeenMessageBox& seen = answerer.seen[box];
+      EXPECT_EQ(seen.caption, L"Kelvaro");
+      EXPECT_EQ(seen.owner, window.dialog.m_hWnd);
+      EXPECT_EQ(seen.text, row.boxes[box].text);
+      EXPECT_EQ(seen.icon, row.boxes[box].icon);
+      EXPECT_EQ(seen.buttons, row.boxes[box].buttons);
+    }
+    EXPECT_EQ(window.dialog.ModalEnded(), row.windowEnds);
+    if (row.windowEnds) {
+      EXPECT_EQ(window.dialog.ModalResult(), IDOK);
+    }
+    EXPECT_EQ(window.fake.registry.scheduledReplacements.size(), row.scheduled);
+    EXPECT_EQ(window.fake.system.shutdownRequests.size(), row.scheduled > 0 ? 1u : 0u);
+    if (!row.windowEnds) {
+      EXPECT_TRUE(window.Enabled(IDC_DEFRAGMENT)) << "the rows stay for another try";
+      EXPECT_TRUE(window.Enabled(IDC_HIVE_LIST));
+      EXPECT_FALSE(window.fake.files.Exists(L"C:\\Windows\\Kelvaro\\Run-1"))
+          << "a run that scheduled nothing leaves no folder";
+    }
+  }
+}
+
+TEST(DefragmentHandlerTest, CancelTouchesNothing) {
+  MainWindow window({kSystem, kDefault});
+  ASSERT_TRUE(window.created);
+  const std::size_t operationsBefore = window.fake.faults.OperationsSeen().size();
+  const int savesBefore = window.fake.faults.CallCount("RegSaveKeyExW");
+  uitest::MessageBoxAnswerer answerer(window.dialog.m_hWnd, {IDCANCEL});
+  window.Press(IDC_DEFRAGMENT);
+  ASSERT_TRUE(window.PumpUntilSettled(answerer, 1));
+  EXPECT_EQ(window.fake.faults.OperationsSeen().size(), operationsBefore)
+      << "no kind of platform call was made after the answer";
+  EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), savesBefore);
+  EXPECT_EQ(window.fake.faults.CallCount("CreateDirectoryW"), 0);
+  EXPECT_FALSE(window.fake.files.Exists(L"C:\\Windows\\Kelvaro"));
+  EXPECT_FALSE(window.fake.files.Exists(L"C:\\Windows\\Kelvaro Backup"));
+  EXPECT_TRUE(window.fake.registry.savedFiles.empty());
+  EXPECT_FALSE(window.dialog.ModalEnded());
+  HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+  for (int row = 0; row < 2; ++row) EXPECT_EQ(uitest::StateImage(list, row), 0x2000u) << row;
+}
+
+// Holds the worker inside its first hive save until released.
+class SaveGate {
+ public:
+  explicit SaveGate(platform::fake::FakeWindows& fake)
+      : m_release(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    fake.faults.beforeCall = [this](const std::string& operation) {
+      if (operation != "RegSaveKeyExW" || m_held.exchange(true)) return;
+      ::WaitForSingleObject(m_release, uitest::kDeadlineMs);
+    };
+  }
+  ~SaveGate() {
+    Release();
+    ::CloseHandle(m_release);
+  }
+  bool Holding() const { return m_held; }
+  void Release() { ::SetEvent(m_release); }
+
+ private:
+  HANDLE m_release;
+  std::atomic<bool> m_held{false};
+};
+
+// Every platform call so far. While the gate holds the worker, only the
+// window's thread could add to it.
+int PlatformCalls(const platform::fake::FakeWindows& fake) {
+  int calls = 0;
+  for (const std::string& operation : fake.faults.OperationsSeen()) {
+    calls += fake.faults.CallCount(operation);
+  }
+  return calls;
+}
+
+TEST(DefragmentHandlerTest, ASecondPressDuringTheRunIsIgnored) {
+  MainWindow window({kSystem, kDefault});
+  ASSERT_TRUE(window.created);
+  SaveGate gate(window.fake);
+  uitest::MessageBoxAnswerer answerer(window.dialog.m_hWnd, {IDOK, IDOK});
+  window.Press(IDC_DEFRAGMENT);
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
+  const int callsWhileHeld = PlatformCalls(window.fake);
+  EXPECT_TRUE(window.dialog.RunGoing());
+  wchar_t status[256] = {};
+  EXPECT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+    ::GetDlgItemTextW(window.dialog.m_hWnd, IDC_STATUS_LINE, status, 256);
+    return std::wstring(status) == L"Saving and checking HKLM\\SYSTEM (1 of 2)...";
+  })) << Narrow(status);
+  for (int id : {IDC_DEFRAGMENT, IDC_ANALYZE, IDC_HIVE_LIST, IDC_SHOW_RESULTS}) {
+    EXPECT_FALSE(window.Enabled(id)) << "control " << id;
+  }
+  EXPECT_TRUE(window.Enabled(IDCANCEL));
+  // The handler itself ignores a press that reaches it despite the disabled button.
+  window.Press(IDC_DEFRAGMENT);
+  window.Press(IDC_ANALYZE);
+  uitest::ClickColumnHeading(window.dialog.m_hWnd, window.dialog.GetDlgItem(IDC_HIVE_LIST), 1);
+  uitest::Pump(window.dialog.m_hWnd);
+  EXPECT_EQ(answerer.seen.size(), 1u) << "no second confirmation";
+  EXPECT_EQ(PlatformCalls(window.fake), callsWhileHeld)
+      << "the platform is the worker's during the run";
+  gate.Release();
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return window.dialog.ModalEnded(); }));
+  EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 2) << "one save per hive, one run";
+  EXPECT_EQ(window.fake.system.shutdownRequests.size(), 1u);
+}
+
+// Three hives with keys (SYSTEM gains, the tiny SAM's copy is larger), one
+// without a key (its save fails) and .DEFAULT, which the test unticks.
+class AnalyzeTest : public ::testing::Test {
+ protected:
+  MainWindow window{{kSystem, kTinySam, kComponentsWithoutKey, kDefault}};
+  HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+
+  void SetUp() override {
+    window.fake.registry.PutString(kHKeyLocalMachine, L"SAM\\SAM", L"Filler",
+                                   std::wstring(16 * 1024, L'x'));
+  }
+
+  std::uint64_t SavedSize(KeyHandle root, const wchar_t* keyName) {
+    const platform::fake::FakeKey* key = window.fake.registry.FindKey(root, keyName);
+    return key == nullptr ? 0
+                          : platform::fake::SavedHiveBytes(*key, platform::kRegLatestFormat).size();
+  }
+  std::vector<std::wstring> Names() { return uitest::ColumnTexts(list, 0); }
+  std::wstring Status() {
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(window.dialog.m_hWnd, IDC_STATUS_LINE, text, 512);
+    return text;
+  }
+  void SetTick(const std::wstring& name, bool ticked) {
+    const std::vector<std::wstring> names = Names();
+    for (std::size_t row = 0; row < names.size(); ++row) {
+      if (names[row] == name) {
+        ListView_SetItemState(list, static_cast<int>(row), ticked ? 0x2000 : 0x1000,
+                              LVIS_STATEIMAGEMASK);
+      }
+    }
+    uitest::Pump(window.dialog.m_hWnd);
+  }
+  std::wstring CellOf(const std::wstring& name) {
+    const std::vector<std::wstring> names = Names();
+    for (std::size_t row = 0; row < names.size(); ++row) {
+      if (names[row] == name) return uitest::ItemText(list, static_cast<int>(row), 3);
+    }
+    return L"<no row>";
+  }
+  void AnalyzeUntilDone() {
+    window.Press(IDC_ANALYZE);
+    ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+      return !window.dialog.RunGoing() && !CellOf(L"HKLM\\SYSTEM").empty();
+    }));
+  }
+};
+
+TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  EXPECT_EQ(Status(), L"") << "no total before an analysis";
+  AnalyzeUntilDone();
+  const std::uint64_t system = SavedSize(kHKeyLocalMachine, L"SYSTEM");
+  const std::uint64_t sam = SavedSize(kHKeyLocalMachine, L"SAM");
+  ASSERT_GT(system, 0u);
+  ASSERT_GT(sam, kTinyHive);
+  struct Row {
+    std::wstring name;
+    std::wstring cell;
+  };
+  const std::vector<Row> rows = {
+      {L"HKLM\\SYSTEM",
+       (FormatSizeKB(system) + L" (-" + FormatSizeKB(kSystem.size - system) + L")").str()},
+      {L"HKLM\\SAM", (FormatSizeKB(sam) + L" (+" + FormatSizeKB(sam - kTinyHive) + L")").str()},
+      {L"HKLM\\COMPONENTS", Text(IDS_REASON_NOT_SAVED)},
+      {L"HKU\\.DEFAULT", L""},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(CellOf(rows[i].name), rows[i].cell) << "row " << i << ": " << Narrow(rows[i].name);
+  }
+  const std::wstring total = L"Compacting the ticked hives analysed would save " +
+                             FormatSizeKB(kSystem.size - system).str() + L".";
+  EXPECT_EQ(Status(), total) << "a larger copy saves nothing, it does not subtract";
+  EXPECT_TRUE(window.fake.registry.scheduledReplacements.empty());
+  EXPECT_TRUE(window.fake.system.shutdownRequests.empty());
+  EXPECT_FALSE(window.fake.files.Exists(L"C:\\Windows\\Kelvaro\\Run-1"));
+  EXPECT_TRUE(window.Enabled(IDC_ANALYZE));
+  EXPECT_TRUE(window.Enabled(IDC_HIVE_LIST));
+  EXPECT_FALSE(window.dialog.ModalEnded());
+
+  // The total follows the ticks; a row not analysed adds nothing.
+  SetTick(L"HKU\\.DEFAULT", true);
+  EXPECT_EQ(Status(), total);
+  SetTick(L"HKLM\\SYSTEM", false);
+  EXPECT_EQ(Status(), L"Compacting the ticked hives analysed would save 0 KB.");
+}
+
+TEST_F(AnalyzeTest, SortsByCompactSizeThenRefusalsThenRowsNotAnalysed) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  AnalyzeUntilDone();
+  // The SAM's copy holds a large value: larger than SYSTEM's.
+  const std::wstring smaller = L"HKLM\\SYSTEM";
+  const std::wstring larger = L"HKLM\\SAM";
+  ASSERT_LT(SavedSize(kHKeyLocalMachine, L"SYSTEM"), SavedSize(kHKeyLocalMachine, L"SAM"));
+  struct Row {
+    bool ascending;
+    std::vector<std::wstring> names;
+  };
+  const std::vector<Row> rows = {
+      {true, {smaller, larger, L"HKLM\\COMPONENTS", L"HKU\\.DEFAULT"}},
+      {false, {larger, smaller, L"HKLM\\COMPONENTS", L"HKU\\.DEFAULT"}},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    uitest::ClickColumnHeading(window.dialog.m_hWnd, list, 3);
+    EXPECT_EQ(window.dialog.m_bSortAscending, rows[i].ascending) << "row " << i;
+    EXPECT_EQ(Names(), rows[i].names) << "row " << i;
+    EXPECT_EQ(uitest::SortArrowColumn(list), 3) << "row " << i;
+  }
+}
+
+TEST_F(AnalyzeTest, ShowsWhichHiveOfHowManyIsBeingSaved) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  SaveGate gate(window.fake);
+  window.Press(IDC_ANALYZE);
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
+  const int callsWhileHeld = PlatformCalls(window.fake);
+  // COMPONENTS (1 of 3) has no key to save; the gate holds the SAM's save.
+  EXPECT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+    return Status() == L"Analyzing HKLM\\SAM (2 of 3)...";
+  })) << Narrow(Status());
+  EXPECT_FALSE(window.Enabled(IDC_ANALYZE));
+  EXPECT_FALSE(window.Enabled(IDC_DEFRAGMENT));
+  uitest::ClickColumnHeading(window.dialog.m_hWnd, list, 1);
+  SetTick(L"HKLM\\SYSTEM", false);
+  uitest::Pump(window.dialog.m_hWnd);
+  EXPECT_EQ(PlatformCalls(window.fake), callsWhileHeld)
+      << "the platform is the worker's during the run";
+  gate.Release();
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return !window.dialog.RunGoing(); }));
+  EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 2);
+}
+
+// Each way of closing the window during a run: the hive being saved is
+// finished, no other is started, and then the window closes.
+TEST(CloseDuringARunTest, WaitsForTheCurrentHiveThenCloses) {
+  enum class Close { kCancelButton, kEscape, kCloseBox, kAltF4 };
+  struct Row {
+    const char* what;
+    int button;
+    Close close;
+    std::size_t scheduled;
+    std::vector<std::wstring> messages;  // after the confirmation
+  };
+  const std::vector<Row> rows = {
+      {"Analyze, Cancel button", IDC_ANALYZE, Close::kCancelButton, 0, {}},
+      {"Analyze, Escape", IDC_ANALYZE, Close::kEscape, 0, {}},
+      {"Analyze, close box", IDC_ANALYZE, Close::kCloseBox, 0, {}},
+      {"Analyze, Alt+F4", IDC_ANALYZE, Close::kAltF4, 0, {}},
+      {"Defragment, close box: the hive at hand stays scheduled, no restart",
+       IDC_DEFRAGMENT,
+       Close::kCloseBox,
+       1,
+       {Text(IDS_STOPPED_WITH_SCHEDULED)}},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE("row " + std::to_string(i) + ": " + row.what);
+    MainWindow window({kSystem, kDefault});
+    ASSERT_TRUE(window.created);
+    HWND dialog = window.dialog.m_hWnd;
+    SaveGate gate(window.fake);
+    std::vector<int> answers = {IDOK};
+    if (row.button == IDC_ANALYZE) answers.clear();
+    for (std::size_t message = 0; message < row.messages.size(); ++message) answers.push_back(IDOK);
+    uitest::MessageBoxAnswerer answerer(dialog, answers);
+    window.Press(row.button);
+    ASSERT_TRUE(uitest::PumpUntil(dialog, [&] { return gate.Holding(); }));
+    switch (row.close) {
+      case Close::kCancelButton: window.Press(IDCANCEL); break;
+      case Close::kEscape:
+        uitest::Key(dialog, window.dialog.GetDlgItem(IDCANCEL), VK_ESCAPE);
+        break;
+      case Close::kCloseBox: ::PostMessageW(dialog, WM_CLOSE, 0, 0); break;
+      case Close::kAltF4: ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    }
+    uitest::Pump(dialog);
+    EXPECT_FALSE(window.dialog.ModalEnded()) << "the window waits for the hive at hand";
+    EXPECT_TRUE(window.dialog.RunGoing());
+    wchar_t status[256] = {};
+    ::GetDlgItemTextW(dialog, IDC_STATUS_LINE, status, 256);
+    EXPECT_EQ(std::wstring(status), Text(IDS_PROGRESS_STOPPING));
+    gate.Release();
+    ASSERT_TRUE(uitest::PumpUntil(dialog, [&] { return window.dialog.ModalEnded(); }));
+    EXPECT_FALSE(window.dialog.RunGoing());
+    EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 1)
+        << "no hive started after the close";
+    EXPECT_EQ(window.fake.registry.scheduledReplacements.size(), row.scheduled);
+    EXPECT_TRUE(window.fake.system.shutdownRequests.empty());
+    ASSERT_EQ(answerer.seen.size(), answers.size());
+    for (std::size_t message = 0; message < row.messages.size(); ++message) {
+      const uitest::SeenMessageBox& seen =
+          answerer.seen[answers.size() - row.messages.size() + message];
+      EXPECT_EQ(seen.text, row.messages[message]);
+      EXPECT_EQ(seen.icon, IDI_INFORMATION);
+      EXPECT_EQ(seen.owner, dialog);
+    }
+  }
+}
+
+TEST(CloseDuringARunTest, DestroyingTheWindowWaitsForTheWorker) {
+  MainWindow window({kSystem, kDefault});
+  ASSERT_TRUE(window.created);
+  SaveGate gate(window.fake);
+  window.Press(IDC_ANALYZE);
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
+  // Released from another thread while DestroyWindow waits on this one.
+  std::thread releaser([&gate] { gate.Release(); });
+  window.dialog.DestroyWindow();
+  releaser.join();
+  EXPECT_EQ(window.dialog.m_hWnd, nullptr);
+  EXPECT_FALSE(window.dialog.RunGoing());
+  EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 1)
+      << "the stop came before the next hive";
+}
+
+}  // namespace

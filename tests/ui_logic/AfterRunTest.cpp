@@ -1,0 +1,80 @@
+// What the main window does once a run has returned: how it ends and what it
+// says first.
+#include "ui/logic/AfterRun.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using uilogic::AfterRun;
+using End = uilogic::AfterRun::End;
+using Icon = uilogic::AfterRun::Icon;
+
+CString Load(unsigned id) { return CString((L"<" + std::to_wstring(id) + L">").c_str()); }
+
+TEST(AfterRunTest, Defragment) {
+  struct Row {
+    const char* what;
+    bool closeWindow;
+    bool stopped;
+    int scheduled;
+    bool closeRequested;
+    End end;
+    std::wstring message;
+    Icon icon;
+  };
+  const std::vector<Row> rows = {
+      {"all scheduled, restart asked", true, false, 2, false, End::kEndOk, L"", Icon::kNone},
+      {"closed too late to stop", true, false, 2, true, End::kEndOk, L"", Icon::kNone},
+      {"stopped with one scheduled", true, true, 1, true, End::kEndOk, L"<147>",
+       Icon::kInformation},
+      {"stopped before anything was scheduled", false, true, 0, true, End::kEndCancel, L"",
+       Icon::kNone},
+      {"nothing scheduled", false, false, 0, false, End::kStayOpen, L"<111>", Icon::kError},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    CompactionOutcome outcome;
+    outcome.closeWindow = row.closeWindow;
+    outcome.stopped = row.stopped;
+    outcome.scheduled = row.scheduled;
+    const AfterRun after = uilogic::AfterDefragment(outcome, row.closeRequested, Load);
+    EXPECT_EQ(after.end, row.end) << "row " << i << ": " << row.what;
+    EXPECT_EQ(after.message.str(), row.message) << "row " << i << ": " << row.what;
+    EXPECT_EQ(after.icon, row.icon) << "row " << i << ": " << row.what;
+  }
+}
+
+TEST(AfterRunTest, Analysis) {
+  struct Row {
+    StoppedAt stoppedAt;
+    bool stopped;
+    bool closeRequested;
+    End end;
+    std::wstring message;
+    Icon icon;
+  };
+  const std::vector<Row> rows = {
+      {StoppedAt::kNothing, false, false, End::kStayOpen, L"", Icon::kNone},
+      {StoppedAt::kNothing, true, true, End::kEndCancel, L"", Icon::kNone},
+      {StoppedAt::kNothing, false, true, End::kEndCancel, L"", Icon::kNone},
+      {StoppedAt::kRunFolder, false, false, End::kStayOpen, L"<118>", Icon::kError},
+      {StoppedAt::kBackupFolder, false, false, End::kStayOpen, L"<119>", Icon::kError},
+      {StoppedAt::kRunFolder, false, true, End::kEndCancel, L"", Icon::kNone},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    AnalysisOutcome outcome;
+    outcome.stoppedAt = row.stoppedAt;
+    outcome.stopped = row.stopped;
+    const AfterRun after = uilogic::AfterAnalysis(outcome, row.closeRequested, Load);
+    EXPECT_EQ(after.end, row.end) << "row " << i;
+    EXPECT_EQ(after.message.str(), row.message) << "row " << i;
+    EXPECT_EQ(after.icon, row.icon) << "row " << i;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#include "ui/logic/AfterRun.h"
+
+#include "ui/logic/RunReport.h"
+#include "ui/res/resource.h"
+
+namespace uilogic {
+
+AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,
+                         const std::function<CString(unsigned)>& loadString) {
+  if (outcome.closeWindow) {
+    if (!outcome.stopped) return {AfterRun::End::kEndOk, CString(), AfterRun::Icon::kNone};
+    return {AfterRun::End::kEndOk, loadString(IDS_STOPPED_WITH_SCHEDULED),
+            AfterRun::Icon::kInformation};
+  }
+  if (closeRequested) return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};
+  return {AfterRun::End::kStayOpen, RunReportText(outcome, loadString), AfterRun::Icon::kError};
+}
+
+AfterRun AfterAnalysis(const AnalysisOutcome& outcome, bool closeRequested,
+                       const std::function<CString(unsigned)>& loadString) {
+  if (closeRequested) return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};
+  if (outcome.stoppedAt == StoppedAt::kNothing) return {};
+  return {AfterRun::End::kStayOpen,
+          loadString(outcome.stoppedAt == StoppedAt::kBackupFolder ? IDS_BACKUP_FOLDER_UNSAFE
+                                                                   : IDS_RUN_FOLDER_UNSAFE),
+          AfterRun::Icon::kError};
+}
+
+}  // namespace uilogic

@@ -1,0 +1,32 @@
+#pragma once
+// What the main window does once a run on its worker has returned: whether it
+// ends and how, and the message it shows first, if any.
+#include <functional>
+
+#include "compaction/CompactionRun.h"
+#include "compaction/HiveAnalysis.h"
+#include "platform/CString.h"
+
+namespace uilogic {
+
+struct AfterRun {
+  enum class End { kStayOpen, kEndOk, kEndCancel };
+  enum class Icon { kNone, kInformation, kError };
+  End end = End::kStayOpen;
+  CString message;  // empty: no message
+  Icon icon = Icon::kNone;
+};
+
+// Something scheduled: the window ends with IDOK, after saying that a stopped
+// run left the replacements for the user's own restart. Nothing scheduled:
+// the window ends with IDCANCEL when the user closed it during the run, and
+// otherwise stays with the run's report (string 111 first) as an error.
+AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,
+                         const std::function<CString(unsigned)>& loadString);
+
+// The window ends with IDCANCEL when the user closed it during the analysis;
+// otherwise it stays, with an error only when a folder stopped the analysis.
+AfterRun AfterAnalysis(const AnalysisOutcome& outcome, bool closeRequested,
+                       const std::function<CString(unsigned)>& loadString);
+
+}  // namespace uilogic
