@@ -8,6 +8,7 @@
 #include "compaction/CompactionRun.h"
 #include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
+#include "ui/WindowDpi.h"
 #include "ui/HiveListFill.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
@@ -91,8 +92,8 @@ void CHiveListDlg::InitHiveListControl() {
   m_list.SetImageList(ticks, LVSIL_STATE);
   RECT client{};
   ::GetClientRect(m_list.m_hWnd, &client);
-  auto widths =
-      uilogic::HiveListColumnWidths(client.right - client.left, ::GetSystemMetrics(SM_CXVSCROLL));
+  auto widths = uilogic::HiveListColumnWidths(client.right - client.left,
+                                              ::GetSystemMetrics(SM_CXVSCROLL), WindowDpi(m_hWnd));
   m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
   m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_FILENAME), LVCFMT_LEFT, widths[1]);
   m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_SIZE), LVCFMT_RIGHT, widths[2]);
@@ -179,8 +180,9 @@ std::optional<LRESULT> CHiveListDlg::OnNcHitTest(WPARAM wParam, LPARAM point) {
 
 std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
   auto* limits = reinterpret_cast<MINMAXINFO*>(info);
-  limits->ptMinTrackSize.x = uilogic::kMainWindowMinimumWidth;
-  limits->ptMinTrackSize.y = uilogic::kMainWindowMinimumHeight;
+  const uilogic::WindowSize minimum = uilogic::MainWindowMinimumSize(WindowDpi(m_hWnd));
+  limits->ptMinTrackSize.x = minimum.width;
+  limits->ptMinTrackSize.y = minimum.height;
   return std::nullopt;  // the default processing runs on
 }
 

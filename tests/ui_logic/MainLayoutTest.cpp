@@ -131,8 +131,8 @@ TEST(MainLayoutTest, CentresTheMinimisedIcon) {
 }
 
 TEST(ColumnWidthsTest, TheLastHiveColumnAndTheFirstResultColumnTakeTheRest) {
-  EXPECT_EQ(uilogic::HiveListColumnWidths(800, 17), (std::array<int, 3>{355, 355, 73}));
-  EXPECT_EQ(uilogic::ResultsListColumnWidths(650, 17), (std::array<int, 3>{433, 100, 100}));
+  EXPECT_EQ(uilogic::HiveListColumnWidths(800, 17, 96), (std::array<int, 3>{355, 355, 73}));
+  EXPECT_EQ(uilogic::ResultsListColumnWidths(650, 17, 96), (std::array<int, 3>{433, 100, 100}));
 }
 
 }  // namespace

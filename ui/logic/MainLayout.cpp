@@ -1,6 +1,12 @@
 #include "ui/logic/MainLayout.h"
 
+#include "ui/logic/DpiScale.h"
+
 namespace uilogic {
+
+WindowSize MainWindowMinimumSize(int dpi) {
+  return {ScaleForDpi(kMainWindowMinimumWidth, dpi), ScaleForDpi(kMainWindowMinimumHeight, dpi)};
+}
 
 LayoutMetrics MeasureLayoutMetrics(const Rect& listInClient, const Rect& cancelButton) {
   return {listInClient.left, listInClient.top, cancelButton.Width(), cancelButton.Height()};

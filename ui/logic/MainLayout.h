@@ -1,7 +1,7 @@
 #pragma once
 // The main window's layout: its minimum size, where its four controls go on a
 // resize, the size grip's corner and hit zone, and the icon drawn while it is
-// minimised. All in pixels.
+// minimised. All in pixels; the constants are at 96 DPI.
 #include <cstdint>
 
 #include "platform/Win32Constants.h"
@@ -12,6 +12,14 @@ namespace uilogic {
 // The outer window never shrinks below this.
 inline constexpr int kMainWindowMinimumWidth = 400;
 inline constexpr int kMainWindowMinimumHeight = 200;
+
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The minimum outer size for a window at `dpi`.
+WindowSize MainWindowMinimumSize(int dpi);
 
 using platform::kHitTestBottomRight;
 using platform::kHitTestClient;
