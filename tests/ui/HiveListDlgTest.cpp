@@ -15,6 +15,7 @@
 #include "tests/ui/ThrowingHandlers.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
+#include "ui/WindowDpi.h"
 #include "ui/logic/ColumnWidths.h"
 #include "ui/logic/DpiScale.h"
 #include "ui/res/resource.h"
@@ -155,6 +156,11 @@ TEST_F(HiveListDlgTest, TheColumnsHaveTheRulesWidthsAtTheWindowsDpi) {
       uitest::ClientWidth(list), ::GetSystemMetrics(SM_CXVSCROLL), dpi);
   EXPECT_EQ(uitest::ColumnWidths(list), std::vector<int>(expected.begin(), expected.end()))
       << dpi << " dpi";
+}
+
+// The fallback for systems before GetDpiForWindow: the screen's DPI.
+TEST(WindowDpiTest, WithoutAWindowTheScreensDpiAnswers) {
+  EXPECT_EQ(WindowDpi(nullptr), uitest::PrefixDpi());
 }
 
 TEST_F(HiveListDlgTest, ResizingLaysTheControlsOutAndMaximisingHidesTheGrip) {
