@@ -9,6 +9,7 @@
 #include "compaction/CompactionRun.h"
 #include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
+#include "ui/WindowDpi.h"
 #include "ui/HiveListFill.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
@@ -106,8 +107,8 @@ void CHiveListDlg::InitHiveListControl() {
   m_list.SetImageList(ticks, LVSIL_STATE);
   RECT client{};
   ::GetClientRect(m_list.m_hWnd, &client);
-  auto widths =
-      uilogic::HiveListColumnWidths(client.right - client.left, ::GetSystemMetrics(SM_CXVSCROLL));
+  auto widths = uilogic::HiveListColumnWidths(client.right - client.left,
+                                              ::GetSystemMetrics(SM_CXVSCROLL), WindowDpi(m_hWnd));
   m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
   m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_FILENAME), LVCFMT_LEFT, widths[1]);
   m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_SIZE), LVCFMT_RIGHT, widths[2]);
@@ -232,7 +233,9 @@ std::optional<LRESULT> CHiveListDlg::OnNcHitTest(WPARAM wParam, LPARAM point) {
 
 std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
   auto* limits = reinterpret_cast<MINMAXINFO*>(info);
-  limits->ptMinTrackSize.x = uilogic::kMainWindowMinimumWidth;
+  const int dpi = WindowDpi(m_hWnd);
+  const uilogic::WindowSize minimum = uilogic::MainWindowMinimumSize(dpi);
+  limits->ptMinTrackSize.x = minimum.width;
   // Once shown, the buttons' row decides how narrow the window may get.
   if (::IsWindowVisible(m_hWnd) && GetDlgItem(IDC_ANALYZE) != nullptr) {
     MeasureLayoutOnce(m_hWnd);
@@ -245,9 +248,10 @@ std::optional<LRESULT> CHiveListDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
     current.defragment = ChildRect(m_hWnd, GetDlgItem(IDC_DEFRAGMENT));
     current.analyze = ChildRect(m_hWnd, GetDlgItem(IDC_ANALYZE));
     limits->ptMinTrackSize.x = uilogic::MinimumWindowWidth(
-        g_layout.metrics, current, (window.right - window.left) - (client.right - client.left));
+        g_layout.metrics, current, (window.right - window.left) - (client.right - client.left),
+        dpi);
   }
-  limits->ptMinTrackSize.y = uilogic::kMainWindowMinimumHeight;
+  limits->ptMinTrackSize.y = minimum.height;
   return std::nullopt;  // the default processing runs on
 }
 

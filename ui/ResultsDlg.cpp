@@ -12,6 +12,7 @@
 #include "results/ResultsReview.h"
 #include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
+#include "ui/WindowDpi.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/WinApp.h"
@@ -81,8 +82,8 @@ void CResultsDlg::InitResultsListControl() {
   m_list.SetImageList(images, LVSIL_SMALL);
   RECT client{};
   ::GetClientRect(m_list.m_hWnd, &client);
-  auto widths = uilogic::ResultsListColumnWidths(client.right - client.left,
-                                                 ::GetSystemMetrics(SM_CXVSCROLL));
+  auto widths = uilogic::ResultsListColumnWidths(
+      client.right - client.left, ::GetSystemMetrics(SM_CXVSCROLL), WindowDpi(m_hWnd));
   m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
   m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_PREVIOUS_SIZE), LVCFMT_RIGHT, widths[1]);
   m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_CURRENT_SIZE), LVCFMT_RIGHT, widths[2]);

@@ -5,14 +5,19 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/ThrowingHandlers.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
+#include "ui/WindowDpi.h"
+#include "ui/logic/ColumnWidths.h"
+#include "ui/logic/DpiScale.h"
 #include "ui/res/resource.h"
 
 namespace {
@@ -128,12 +133,35 @@ TEST_F(HiveListDlgTest, ColumnClicksSortAndMoveTheArrow) {
   EXPECT_TRUE(dialog.m_bSortAscending);
 }
 
-TEST_F(HiveListDlgTest, TheWindowKeepsItsMinimumSize) {
+TEST_F(HiveListDlgTest, TheWindowKeepsItsMinimumSizeAtItsDpi) {
   Open();
+  const int dpi = CheckedWindowDpi();
   MINMAXINFO limits{};
   ::SendMessageW(dialog.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-  EXPECT_GE(limits.ptMinTrackSize.x, 400) << "wider when the row of buttons needs it";
-  EXPECT_EQ(limits.ptMinTrackSize.y, 200);
+  EXPECT_GE(limits.ptMinTrackSize.x, uilogic::ScaleForDpi(400, dpi))
+      << dpi << " dpi; wider when the row of buttons needs it";
+  EXPECT_EQ(limits.ptMinTrackSize.y, uilogic::ScaleForDpi(200, dpi)) << dpi << " dpi";
+  // The system holds the window to it.
+  ::SetWindowPos(dialog.m_hWnd, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+  RECT window{};
+  ::GetWindowRect(dialog.m_hWnd, &window);
+  EXPECT_EQ(window.right - window.left, limits.ptMinTrackSize.x) << dpi << " dpi";
+  EXPECT_EQ(window.bottom - window.top, uilogic::ScaleForDpi(200, dpi)) << dpi << " dpi";
+}
+
+TEST_F(HiveListDlgTest, TheColumnsHaveTheRulesWidthsAtTheWindowsDpi) {
+  Open();
+  const int dpi = CheckedWindowDpi();
+  // No resize yet: the list still has the width its columns were made for.
+  const std::array<int, 4> expected = uilogic::HiveListColumnWidths(
+      uitest::ClientWidth(list), ::GetSystemMetrics(SM_CXVSCROLL), dpi);
+  EXPECT_EQ(uitest::ColumnWidths(list), std::vector<int>(expected.begin(), expected.end()))
+      << dpi << " dpi";
+}
+
+// The fallback for systems before GetDpiForWindow: the screen's DPI.
+TEST(WindowDpiTest, WithoutAWindowTheScreensDpiAnswers) {
+  EXPECT_EQ(WindowDpi(nullptr), uitest::PrefixDpi());
 }
 
 // A control's rectangle in the dialog's client coordinates.
@@ -247,6 +275,10 @@ TEST_F(HiveListDlgTest, DestroyingTheWindowReleasesEveryRecord) {
   // The records are freed through the rows; the sanitizer-free Wine run checks
   // only that nothing is left to free twice.
   dialog.FreeHiveRows();
+}
+
+TEST_F(HiveListDlgTest, ExceptionsFromInitOkAndCancelStopAtTheHandlerGuard) {
+  uitest::ExpectHandlerExceptionsStopAtTheGuard<CHiveListDlg>();
 }
 
 TEST_F(HiveListDlgTest, QueryDragIconAnswersTheSmallIcon) {

@@ -72,6 +72,16 @@ TEST(Manifest, NamesEverySupportedWindowsFromVistaOn) {
   }
 }
 
+// Declared system DPI aware, the program is not bitmap-stretched by the system
+// and scales its own layout. (Wine treats every process as aware, so asking
+// the running process would prove nothing here.)
+TEST(Manifest, DeclaresSystemDpiAwareness) {
+  const std::string manifest = ManifestText();
+  EXPECT_NE(manifest.find(R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/)"
+                          R"(WindowsSettings">true</dpiAware>)"),
+            std::string::npos);
+}
+
 // The UTF-16 value of `key` in the version resource's string table, found by
 // its name; the block layout is walked no further than needed.
 std::wstring VersionString(const wchar_t* data, std::size_t units, const std::wstring& key) {

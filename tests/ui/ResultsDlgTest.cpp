@@ -5,14 +5,17 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/ThrowingHandlers.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/ResultsDlg.h"
+#include "ui/logic/ColumnWidths.h"
 #include "ui/res/resource.h"
 
 namespace {
@@ -116,6 +119,19 @@ TEST_F(ResultsDlgTest, TheWindowCannotBeResized) {
   POINT corner{window.right - 2, window.bottom - 2};
   LRESULT hit = ::SendMessageW(dialog.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(corner.x, corner.y));
   EXPECT_NE(hit, HTBOTTOMRIGHT);
+}
+
+TEST_F(ResultsDlgTest, TheColumnsHaveTheRulesWidthsAtTheWindowsDpi) {
+  Open();
+  const int dpi = CheckedWindowDpi();
+  const std::array<int, 3> expected = uilogic::ResultsListColumnWidths(
+      uitest::ClientWidth(list), ::GetSystemMetrics(SM_CXVSCROLL), dpi);
+  EXPECT_EQ(uitest::ColumnWidths(list), std::vector<int>(expected.begin(), expected.end()))
+      << dpi << " dpi";
+}
+
+TEST_F(ResultsDlgTest, ExceptionsFromInitOkAndCancelStopAtTheHandlerGuard) {
+  uitest::ExpectHandlerExceptionsStopAtTheGuard<CResultsDlg>();
 }
 
 TEST_F(ResultsDlgTest, QueryDragIconAnswersTheSmallIcon) {

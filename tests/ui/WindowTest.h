@@ -5,11 +5,42 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "platform/Platform.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
+#include "ui/WindowDpi.h"
 
 namespace uitest {
+
+// The DPI the test's Wine prefix runs at: KELVARO_TEST_DPI when the test is
+// registered for another one, else the 96 of an untouched prefix.
+inline int PrefixDpi() {
+  const char* dpi = std::getenv("KELVARO_TEST_DPI");
+  return dpi != nullptr && *dpi != '\0' ? std::atoi(dpi) : 96;
+}
+
+// A list view's column widths, first column first.
+inline std::vector<int> ColumnWidths(HWND list) {
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  std::vector<int> widths;
+  for (int column = 0; column < columns; ++column) {
+    widths.push_back(
+        static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+  }
+  return widths;
+}
+
+// A window's client width.
+inline int ClientWidth(HWND window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  return client.right - client.left;
+}
 
 template <class Window, int listId>
 class WindowTest : public ::testing::Test {
@@ -30,6 +61,13 @@ class WindowTest : public ::testing::Test {
     if (dialog.m_hWnd != nullptr) dialog.DestroyWindow();
   }
   void TearDown() override { Close(); }
+
+  // The window runs at the prefix's DPI; the DPI its layout rules get.
+  int CheckedWindowDpi() {
+    const int dpi = WindowDpi(dialog.m_hWnd);
+    EXPECT_EQ(dpi, PrefixDpi()) << "the window's DPI is not the prefix's";
+    return dpi;
+  }
 
   // A dialog procedure answers WM_QUERYDRAGICON through its return value: the small icon.
   void ExpectDragIconIsTheSmallIcon() {

@@ -100,7 +100,7 @@ TEST(MainLayoutTest, TheMinimumWidthKeepsAnalyzeClearOfTheCheckBox) {
     controls.checkBox.right = rows[i].checkBoxRight;
     EXPECT_EQ(uilogic::MinimumClientWidth(metrics, controls), rows[i].expectedClient)
         << "row " << i;
-    EXPECT_EQ(uilogic::MinimumWindowWidth(metrics, controls, rows[i].frameWidth),
+    EXPECT_EQ(uilogic::MinimumWindowWidth(metrics, controls, rows[i].frameWidth, 96),
               rows[i].expectedWindow)
         << "row " << i;
     // At that width Analyze lies MX right of the check box, never over it.
@@ -182,9 +182,10 @@ TEST(ColumnWidthsTest, FilenameAndTheFirstResultColumnTakeTheRest) {
       {480, {250, 0, 100, 120}},     // Filename never goes negative
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(uilogic::HiveListColumnWidths(rows[i].width, 17), rows[i].expected) << "row " << i;
+    EXPECT_EQ(uilogic::HiveListColumnWidths(rows[i].width, 17, 96), rows[i].expected)
+        << "row " << i;
   }
-  EXPECT_EQ(uilogic::ResultsListColumnWidths(650, 17), (std::array<int, 3>{433, 100, 100}));
+  EXPECT_EQ(uilogic::ResultsListColumnWidths(650, 17, 96), (std::array<int, 3>{433, 100, 100}));
 }
 
 }  // namespace

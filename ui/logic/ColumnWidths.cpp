@@ -1,5 +1,7 @@
 #include "ui/logic/ColumnWidths.h"
 
+#include "ui/logic/DpiScale.h"
+
 namespace uilogic {
 
 namespace {
@@ -8,16 +10,18 @@ constexpr int kSizeColumnWidth = 100;
 constexpr int kCompactSizeShareDivisor = 4;
 }  // namespace
 
-std::array<int, 4> HiveListColumnWidths(int listClientWidth, int scrollBarWidth) {
+std::array<int, 4> HiveListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
+  const int hiveName = ScaleForDpi(kHiveNameWidth, dpi);
+  const int size = ScaleForDpi(kSizeColumnWidth, dpi);
+  // A share of the list's width, which is already at the window's DPI.
   const int compactSize = listClientWidth / kCompactSizeShareDivisor;
-  const int fileName =
-      listClientWidth - scrollBarWidth - kHiveNameWidth - kSizeColumnWidth - compactSize;
-  return {kHiveNameWidth, fileName > 0 ? fileName : 0, kSizeColumnWidth, compactSize};
+  const int fileName = listClientWidth - scrollBarWidth - hiveName - size - compactSize;
+  return {hiveName, fileName > 0 ? fileName : 0, size, compactSize};
 }
 
-std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth) {
-  return {listClientWidth - scrollBarWidth - 2 * kSizeColumnWidth, kSizeColumnWidth,
-          kSizeColumnWidth};
+std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
+  const int size = ScaleForDpi(kSizeColumnWidth, dpi);
+  return {listClientWidth - scrollBarWidth - 2 * size, size, size};
 }
 
 }  // namespace uilogic

@@ -1,6 +1,12 @@
 #include "ui/logic/MainLayout.h"
 
+#include "ui/logic/DpiScale.h"
+
 namespace uilogic {
+
+WindowSize MainWindowMinimumSize(int dpi) {
+  return {ScaleForDpi(kMainWindowMinimumWidth, dpi), ScaleForDpi(kMainWindowMinimumHeight, dpi)};
+}
 
 LayoutMetrics MeasureLayoutMetrics(const Rect& listInClient, const Rect& cancelButton) {
   return {listInClient.left, listInClient.top, cancelButton.Width(), cancelButton.Height()};
@@ -30,9 +36,11 @@ int MinimumClientWidth(const LayoutMetrics& metrics, const MainControls& current
          current.defragment.Width() + current.analyze.Width();
 }
 
-int MinimumWindowWidth(const LayoutMetrics& metrics, const MainControls& current, int frameWidth) {
+int MinimumWindowWidth(const LayoutMetrics& metrics, const MainControls& current, int frameWidth,
+                       int dpi) {
   const int needed = MinimumClientWidth(metrics, current) + frameWidth;
-  return needed > kMainWindowMinimumWidth ? needed : kMainWindowMinimumWidth;
+  const int floor = MainWindowMinimumSize(dpi).width;
+  return needed > floor ? needed : floor;
 }
 
 bool GripVisibleAfterSize(std::uint32_t sizeType) { return sizeType != kSizeMaximized; }

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's layout: its minimum size, where its four controls go on a
 // resize, the size grip's corner and hit zone, and the icon drawn while it is
-// minimised. All in pixels.
+// minimised. All in pixels; the constants are at 96 DPI.
 #include <cstdint>
 
 #include "platform/Win32Constants.h"
@@ -12,6 +12,14 @@ namespace uilogic {
 // The outer window never shrinks below this.
 inline constexpr int kMainWindowMinimumWidth = 400;
 inline constexpr int kMainWindowMinimumHeight = 200;
+
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The minimum outer size for a window at `dpi`.
+WindowSize MainWindowMinimumSize(int dpi);
 
 using platform::kHitTestBottomRight;
 using platform::kHitTestClient;
@@ -63,9 +71,10 @@ MainLayout LayOutMainWindow(const LayoutMetrics& metrics, const MainControls& cu
 // The narrowest client area in which Analyze stays MX clear of the check box.
 int MinimumClientWidth(const LayoutMetrics& metrics, const MainControls& current);
 
-// The outer window's minimum width: kMainWindowMinimumWidth, or more when the
-// buttons need it; `frameWidth` is the outer width less the client width.
-int MinimumWindowWidth(const LayoutMetrics& metrics, const MainControls& current, int frameWidth);
+// The outer window's minimum width: kMainWindowMinimumWidth at `dpi`, or more
+// when the buttons need it; `frameWidth` is the outer width less the client width.
+int MinimumWindowWidth(const LayoutMetrics& metrics, const MainControls& current, int frameWidth,
+                       int dpi);
 
 // The grip shows unless the window is maximised.
 bool GripVisibleAfterSize(std::uint32_t sizeType);
