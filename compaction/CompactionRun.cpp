@@ -63,7 +63,7 @@ CompactionOutcome Stopped(CompactionOutcome outcome, StoppedAt where, FolderProb
 CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool showResults,
                                 const CString& shutdownMessage,
                                 const std::function<void(const CompactionOutcome&)>& beforeRestart,
-                                const RunProgress& progress) {
+                                const RunProgress& progress, AfterScheduling after) {
   CompactionOutcome outcome;
   std::vector<HiveTask> tasks = PlanTasks(rows);
   if (tasks.empty()) return outcome;
@@ -110,7 +110,9 @@ CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool sho
   if (!outcome.stopped && beforeRestart) beforeRestart(outcome);
   // Written only now, so that a run that scheduled nothing never leaves one.
   if (showResults) RegisterResultsOnRestart();
-  if (!outcome.stopped) outcome.restartRequested = RequestRestart(shutdownMessage);
+  if (!outcome.stopped && after == AfterScheduling::kRestart) {
+    outcome.restartRequested = RequestRestart(shutdownMessage);
+  }
   outcome.closeWindow = true;
   return outcome;
 }

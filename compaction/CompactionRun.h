@@ -64,6 +64,10 @@ struct CompactionOutcome {
   bool stopped = false;
 };
 
+// What a run that scheduled something does last: the window restarts at once,
+// the command line's --no-restart leaves the restart to the administrator.
+enum class AfterScheduling { kRestart, kLeaveRestartToUser };
+
 // Processes the ticked rows that carry an entry, in the given order. A row is
 // left out entirely when its hive's file was not found (size 0), its name
 // starts with neither "HKLM\" nor "HKU\", its key name is not usable as a
@@ -76,8 +80,9 @@ struct CompactionOutcome {
 // `progress` hears of each hive before its save and is asked before each hive,
 // and once more before the restart, whether to stop. A stopped run that
 // scheduled something still writes the recovery note and the start-up value
-// (if asked) and closes the window: the user restarts when they choose.
+// (if asked) and closes the window: the user restarts when they choose, as
+// after a run told kLeaveRestartToUser.
 CompactionOutcome RunCompaction(
     const std::vector<CompactionRow>& rows, bool showResults, const CString& shutdownMessage,
     const std::function<void(const CompactionOutcome&)>& beforeRestart = {},
-    const RunProgress& progress = {});
+    const RunProgress& progress = {}, AfterScheduling after = AfterScheduling::kRestart);

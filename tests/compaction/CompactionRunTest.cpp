@@ -391,6 +391,24 @@ TEST(CompactionRunTest, AFailedRestartRequestStillEndsTheWindowWithTheReplacemen
   EXPECT_FALSE(machine.PrivilegeOn(L"SeShutdownPrivilege"));
 }
 
+TEST(CompactionRunTest, LeavingTheRestartToTheUserSchedulesEverythingButAsksForNoRestart) {
+  CompactionMachine machine;
+  std::vector<std::unique_ptr<HiveEntry>> hives = CollectHives();
+  std::vector<CompactionRow> rows;
+  for (const auto& hive : hives) rows.push_back(CompactionRow{hive.get(), true});
+  CompactionOutcome outcome =
+      RunCompaction(rows, true, CString(L"restart"), {}, {}, AfterScheduling::kLeaveRestartToUser);
+  EXPECT_EQ(outcome.scheduled, 5);
+  EXPECT_FALSE(outcome.restartRequested);
+  EXPECT_TRUE(machine.fake.system.shutdownRequests.empty());
+  EXPECT_FALSE(machine.PrivilegeOn(L"SeShutdownPrivilege"));
+  EXPECT_TRUE(machine.HasStartupValue());
+  machine.fake.Restart();
+  for (const auto& hive : CollectHives()) {
+    EXPECT_EQ(hive->size, machine.SavedSize(hive->name.str())) << Narrow(hive->name.str());
+  }
+}
+
 TEST(CompactionRunTest, OfTwoRowsWithOneKeyNameOnlyTheFirstIsProcessed) {
   for (bool machineFirst : {true, false}) {
     CompactionMachine machine;

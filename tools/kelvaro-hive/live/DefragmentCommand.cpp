@@ -1,8 +1,4 @@
-#include <memory>
-
-#include "platform/Platform.h"
 #include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/NoRestartPlatform.h"
 #include "tools/kelvaro-hive/live/ReasonWords.h"
 
 namespace {
@@ -15,15 +11,9 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
   report.command = "defragment";
   report.hives = PlannedHiveLines(selection, kPlanned);
 
-  CompactionOutcome outcome;
-  {
-    // --no-restart: the run's restart request is declined before it reaches Windows.
-    CNoRestartPlatform declining(platform::Current());
-    std::unique_ptr<platform::ScopedPlatform> installed;
-    if (options.noRestart) installed = std::make_unique<platform::ScopedPlatform>(declining);
-    outcome = RunCompaction(selection.rows, options.showResults, CString(kRestartMessage), {},
-                            ProgressTo(progress));
-  }
+  const CompactionOutcome outcome = RunCompaction(
+      selection.rows, options.showResults, CString(kRestartMessage), {}, ProgressTo(progress),
+      options.noRestart ? AfterScheduling::kLeaveRestartToUser : AfterScheduling::kRestart);
   for (const NotScheduledHive& hive : outcome.notScheduled) {
     if (LiveHiveLine* line = FindPlannedLine(report.hives, hive.name, kPlanned)) {
       line->verdict = WordsFor(hive.reason).code;
