@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "compaction/CompactionRun.h"
 #include "compaction/RunProgress.h"
 #include "tools/kelvaro-hive/live/HiveSelection.h"
 #include "tools/kelvaro-hive/live/LiveOptions.h"
@@ -19,11 +20,13 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
 LiveReport RunAnalyze(const HiveSelection& selection, std::ostream& progress);
 LiveReport RunRestore(const HiveSelection& selection, const LiveOptions& options);
 
-// The stop, summary and exit code of a command that schedules replacements:
-// 2 stopped at a folder, 1 nothing scheduled, 1641 restart started, 3010
-// scheduled and a restart still needed. Lines still carrying `planned` are
-// marked as never started when a folder stopped it all.
-void FinishScheduling(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
+// The outcome of a command that schedules replacements: each hive left as it
+// is gets its reason, then the stop, summary and exit code: 2 stopped at a
+// folder, 1 nothing scheduled, 1641 restart started, 3010 scheduled and a
+// restart still needed. Lines still carrying `planned` are marked as never
+// started when a folder stopped it all.
+void FinishScheduling(LiveReport& report, const std::string& planned,
+                      const std::vector<NotScheduledHive>& notScheduled, StoppedAt stoppedAt,
                       FolderProblem problem, int scheduled, bool restartRequested);
 // Sets the report's stop; a stopped report's lines still carrying `planned`
 // become "not-started".

@@ -1,5 +1,4 @@
 #include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/ReasonWords.h"
 
 namespace {
 constexpr char kPlanned[] = "scheduled";
@@ -14,13 +13,7 @@ LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& opti
   const CompactionOutcome outcome = RunCompaction(
       selection.rows, options.showResults, CString(kRestartMessage), {}, ProgressTo(progress),
       options.noRestart ? AfterScheduling::kLeaveRestartToUser : AfterScheduling::kRestart);
-  for (const NotScheduledHive& hive : outcome.notScheduled) {
-    if (LiveHiveLine* line = FindPlannedLine(report.hives, hive.name, kPlanned)) {
-      line->verdict = WordsFor(hive.reason).code;
-      line->reason = WordsFor(hive.reason).text;
-    }
-  }
-  FinishScheduling(report, kPlanned, outcome.stoppedAt, outcome.folderProblem, outcome.scheduled,
-                   outcome.restartRequested);
+  FinishScheduling(report, kPlanned, outcome.notScheduled, outcome.stoppedAt, outcome.folderProblem,
+                   outcome.scheduled, outcome.restartRequested);
   return report;
 }

@@ -16,8 +16,15 @@ void SetStop(LiveReport& report, const std::string& planned, StoppedAt stoppedAt
   }
 }
 
-void FinishScheduling(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
+void FinishScheduling(LiveReport& report, const std::string& planned,
+                      const std::vector<NotScheduledHive>& notScheduled, StoppedAt stoppedAt,
                       FolderProblem problem, int scheduled, bool restartRequested) {
+  for (const NotScheduledHive& hive : notScheduled) {
+    if (LiveHiveLine* line = FindPlannedLine(report.hives, hive.name, planned)) {
+      line->verdict = WordsFor(hive.reason).code;
+      line->reason = WordsFor(hive.reason).text;
+    }
+  }
   SetStop(report, planned, stoppedAt, problem);
   const std::string count =
       std::to_string(scheduled) + " of " + std::to_string(report.hives.size()) + " hives scheduled";
