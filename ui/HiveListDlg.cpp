@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
@@ -36,6 +38,8 @@ const MessageMapEntry kEntries[] = {
      &CallNotify<CHiveListDlg, &CHiveListDlg::OnColumnClick>},
     {WM_NOTIFY, LVN_ITEMCHANGED, IDC_HIVE_LIST,
      &CallNotify<CHiveListDlg, &CHiveListDlg::OnItemChanged>},
+    {WM_NOTIFY, LVN_GETINFOTIP, IDC_HIVE_LIST,
+     &CallNotify<CHiveListDlg, &CHiveListDlg::OnGetInfoTip>},
     {WM_COMMAND, BN_CLICKED, IDC_DEFRAGMENT, &CallVoid<CHiveListDlg, &CHiveListDlg::OnDefragment>},
     {WM_COMMAND, BN_CLICKED, IDC_ANALYZE, &CallVoid<CHiveListDlg, &CHiveListDlg::OnAnalyze>},
     {kRunProgressMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunProgress>},
@@ -100,7 +104,9 @@ BOOL CHiveListDlg::OnInitDialog() {
 }
 
 void CHiveListDlg::InitHiveListControl() {
-  m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  // The info tip gives a refused row's whole reason, which the column only names.
+  m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+                          LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   HIMAGELIST ticks =
       ::ImageList_LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDB_CHECKBOXES), 15, 2,
                              RGB(0, 128, 128), IMAGE_BITMAP, 0);
@@ -306,6 +312,20 @@ void CHiveListDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
 void CHiveListDlg::OnItemChanged(NMHDR*, LRESULT* result) {
   UpdateDefragmentButton();
   *result = 0;
+}
+
+void CHiveListDlg::OnGetInfoTip(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+  if (tip->pszText == nullptr || tip->cchTextMax <= 0) return;
+  auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(tip->iItem));
+  if (entry == nullptr) return;
+  const uilogic::AnalysisCell cell = AnalysisCellOf(*entry);
+  if (cell.kind != uilogic::AnalysisCell::Kind::kRefused) return;
+  const std::wstring reason = LoadResourceString(uilogic::ReasonString(cell.reason)).str();
+  const std::size_t length = std::min(reason.size(), static_cast<std::size_t>(tip->cchTextMax) - 1);
+  std::copy_n(reason.begin(), length, tip->pszText);
+  tip->pszText[length] = L'\0';
 }
 
 std::vector<CompactionRow> CHiveListDlg::CurrentRows() {

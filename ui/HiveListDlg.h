@@ -52,6 +52,7 @@ class CHiveListDlg : public CDialog {
   std::optional<LRESULT> OnSize(WPARAM type, LPARAM size);
   void OnColumnClick(NMHDR* header, LRESULT* result);
   void OnItemChanged(NMHDR* header, LRESULT* result);
+  void OnGetInfoTip(NMHDR* header, LRESULT* result);
   void OnAnalyze();
   void OnDefragment();
   std::optional<LRESULT> OnRunProgress(WPARAM, LPARAM);

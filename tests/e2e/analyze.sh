@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Analyze under Wine: Wine's saves are its own text format, not hive files, so
-# every ticked hive shows in the Compact Size column why its copy was refused,
-# no total is given, and nothing is left behind: no copy, no start-up value,
-# the live files untouched. Saves a screenshot of the analysed window.
+# every ticked hive names in the Compact Size column, in a few words, why its
+# copy was refused, no total is given, and nothing is left behind: no copy, no
+# start-up value, the live files untouched. Saves a screenshot of the analysed window.
 source "$(dirname "$0")/lib.sh"
 
 unix_path() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
@@ -30,15 +30,15 @@ while :; do
   rows=$(probe rows Kelvaro#1006 1000 4)
   listing=$(probe wait Kelvaro#1006 5 || true)
   if contains "$listing" "control|1006|Button|&Analyze|enabled" &&
-     [ "$(grep -c '|The compact copy failed the check and was discarded\.$\||Windows could not save a compact copy\.$' <<<"$rows")" = 2 ]; then
+     [ "$(grep -c '|Check failed$\||Not saved$' <<<"$rows")" = 2 ]; then
     break
   fi
   [ $SECONDS -lt $deadline ] || break
   sleep 0.5
 done
 screenshot "$name-analyzed" || true
-refused() {  # refused HIVE: its row's last column says why the copy was refused
-  grep -q "|$1|.*|\(The compact copy failed the check and was discarded\.\|Windows could not save a compact copy\.\)$" <<<"$rows"
+refused() {  # refused HIVE: its row's last column names why the copy was refused
+  grep -q "|$1|.*|\(Check failed\|Not saved\)$" <<<"$rows"
 }
 check "$name: HKLM\\SOFTWARE shows its refusal in Compact Size" refused 'HKLM\\SOFTWARE'
 check "$name: HKU\\.DEFAULT shows its refusal in Compact Size" refused 'HKU\\\.DEFAULT'

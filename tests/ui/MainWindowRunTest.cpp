@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <string>
@@ -338,7 +339,7 @@ TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
       {L"HKLM\\SYSTEM",
        (FormatSizeKB(system) + L" (-" + FormatSizeKB(kSystem.size - system) + L")").str()},
       {L"HKLM\\SAM", (FormatSizeKB(sam) + L" (+" + FormatSizeKB(sam - kTinyHive) + L")").str()},
-      {L"HKLM\\COMPONENTS", Text(IDS_REASON_NOT_SAVED)},
+      {L"HKLM\\COMPONENTS", Text(IDS_CELL_NOT_SAVED)},
       {L"HKU\\.DEFAULT", L""},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -382,6 +383,68 @@ TEST_F(AnalyzeTest, SortsByCompactSizeThenRefusalsThenRowsNotAnalysed) {
     EXPECT_EQ(window.dialog.m_bSortAscending, rows[i].ascending) << "row " << i;
     EXPECT_EQ(Names(), rows[i].names) << "row " << i;
     EXPECT_EQ(uitest::SortArrowColumn(list), 3) << "row " << i;
+  }
+}
+
+// Every refusal's words fit the column at its designed width, with room for
+// the cell's margins, where the whole sentences did not.
+TEST_F(AnalyzeTest, EachRefusalsWordsFitTheColumn) {
+  ASSERT_TRUE(window.created);
+  const int columnWidth = ListView_GetColumnWidth(list, 3);
+  const int margins = 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
+  const std::vector<UINT> ids = {IDS_CELL_NOT_SAVED,    IDS_CELL_REFUSED,      IDS_CELL_NO_GAIN,
+                                 IDS_CELL_OTHER_VOLUME, IDS_CELL_NOT_ACCEPTED, IDS_CELL_STOPPED,
+                                 IDS_CELL_NO_BACKUP};
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const std::wstring text = Text(ids[i]);
+    ASSERT_FALSE(text.empty()) << "row " << i << ": string " << ids[i];
+    EXPECT_LE(ListView_GetStringWidth(list, text.c_str()) + margins, columnWidth)
+        << "row " << i << ": " << Narrow(text);
+  }
+  EXPECT_GT(ListView_GetStringWidth(list, Text(IDS_REASON_NOT_SAVED).c_str()), columnWidth)
+      << "the sentence this replaces was cut off";
+}
+
+// The column names a refusal in a few words; the row's info tip gives the whole
+// sentence, cut to the list's buffer. Other rows keep the list's own tip.
+TEST_F(AnalyzeTest, ARefusedRowsInfoTipGivesTheWholeReason) {
+  ASSERT_TRUE(window.created);
+  SetTick(L"HKU\\.DEFAULT", false);
+  AnalyzeUntilDone();
+  EXPECT_NE(ListView_GetExtendedListViewStyle(list) & LVS_EX_INFOTIP, 0u);
+  const std::wstring sentence = Text(IDS_REASON_NOT_SAVED);
+  ASSERT_NE(CellOf(L"HKLM\\COMPONENTS"), sentence);
+  struct Row {
+    std::wstring name;
+    int capacity;
+    std::wstring expected;
+  };
+  const std::vector<Row> rows = {
+      {L"HKLM\\COMPONENTS", 512, sentence},
+      {L"HKLM\\COMPONENTS", 8, sentence.substr(0, 7)},
+      {L"HKLM\\SYSTEM", 512, L"list's own"},
+      {L"HKU\\.DEFAULT", 512, L"list's own"},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::vector<std::wstring> names = Names();
+    int item = -1;
+    for (std::size_t row = 0; row < names.size(); ++row) {
+      if (names[row] == rows[i].name) item = static_cast<int>(row);
+    }
+    ASSERT_GE(item, 0) << "row " << i;
+    std::vector<wchar_t> buffer(512, L'\0');
+    const std::wstring own = L"list's own";
+    std::copy(own.begin(), own.end(), buffer.begin());
+    NMLVGETINFOTIPW tip{};
+    tip.hdr.hwndFrom = list;
+    tip.hdr.idFrom = IDC_HIVE_LIST;
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.pszText = buffer.data();
+    tip.cchTextMax = rows[i].capacity;
+    tip.iItem = item;
+    ::SendMessageW(window.dialog.m_hWnd, WM_NOTIFY, IDC_HIVE_LIST, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::wstring(buffer.data()), rows[i].expected)
+        << "row " << i << ": " << Narrow(rows[i].name);
   }
 }
 

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/fake/FakeWindows.h"
+#include "ui/logic/RunReport.h"
+#include "ui/res/resource.h"
 
 namespace {
 
@@ -51,13 +54,37 @@ TEST_F(AnalysisColumnTest, CellTexts) {
       {Sized(10 * kKiB, 0), L"10 KB (-0 KB)"},
       {Sized(1023, 1023), L"0 KB (-0 KB)"},  // whole kilobytes, as the Size column
       {Sized(0, INT64_MIN), L"0 KB (+9,007,199,254,740,992 KB)"},
-      {Refused(NotScheduledReason::kRefused), L"<114>"},
-      {Refused(NotScheduledReason::kNotSaved), L"<113>"},
-      {Refused(NotScheduledReason::kNoGain), L"<115>"},
+      {Refused(NotScheduledReason::kRefused), L"<149>"},
+      {Refused(NotScheduledReason::kNotSaved), L"<148>"},
+      {Refused(NotScheduledReason::kNoGain), L"<150>"},
       {kNotAnalysed, L""},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(uilogic::AnalysisCellText(rows[i].cell, Load).str(), rows[i].expected) << "row " << i;
+  }
+}
+
+// Each reason has its own words in the column, none of them the run message's sentence.
+TEST(ReasonCellStringTest, EveryReasonHasItsOwnShortText) {
+  struct Row {
+    NotScheduledReason reason;
+    unsigned expected;
+  };
+  const std::vector<Row> rows = {
+      {NotScheduledReason::kNotSaved, IDS_CELL_NOT_SAVED},
+      {NotScheduledReason::kRefused, IDS_CELL_REFUSED},
+      {NotScheduledReason::kNoGain, IDS_CELL_NO_GAIN},
+      {NotScheduledReason::kOtherVolume, IDS_CELL_OTHER_VOLUME},
+      {NotScheduledReason::kNotAccepted, IDS_CELL_NOT_ACCEPTED},
+      {NotScheduledReason::kStopped, IDS_CELL_STOPPED},
+      {NotScheduledReason::kNoBackup, IDS_CELL_NO_BACKUP},
+  };
+  std::set<unsigned> seen;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const unsigned id = uilogic::ReasonCellString(rows[i].reason);
+    EXPECT_EQ(id, rows[i].expected) << "row " << i;
+    EXPECT_TRUE(seen.insert(id).second) << "row " << i << ": id " << id << " already used";
+    EXPECT_NE(id, uilogic::ReasonString(rows[i].reason)) << "row " << i;
   }
 }
 

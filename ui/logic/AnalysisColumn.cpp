@@ -3,7 +3,6 @@
 #include <string>
 
 #include "catalogue/SizeText.h"
-#include "ui/logic/RunReport.h"
 #include "ui/res/resource.h"
 
 namespace uilogic {
@@ -44,6 +43,19 @@ CString FillPlaceholders(const CString& pattern, const std::vector<CString>& arg
   return CString(filled);
 }
 
+unsigned ReasonCellString(NotScheduledReason reason) {
+  switch (reason) {
+    case NotScheduledReason::kNotSaved: return IDS_CELL_NOT_SAVED;
+    case NotScheduledReason::kRefused: return IDS_CELL_REFUSED;
+    case NotScheduledReason::kNoGain: return IDS_CELL_NO_GAIN;
+    case NotScheduledReason::kOtherVolume: return IDS_CELL_OTHER_VOLUME;
+    case NotScheduledReason::kStopped: return IDS_CELL_STOPPED;
+    case NotScheduledReason::kNoBackup: return IDS_CELL_NO_BACKUP;
+    case NotScheduledReason::kNotAccepted: break;
+  }
+  return IDS_CELL_NOT_ACCEPTED;
+}
+
 AnalysisCell CellOf(const AnalyzedHive& hive) {
   AnalysisCell cell;
   if (hive.refusal) {
@@ -64,7 +76,7 @@ CString AnalysisCellText(const AnalysisCell& cell,
       return FillPlaceholders(
           loadString(cell.gain < 0 ? IDS_COMPACT_SIZE_LARGER : IDS_COMPACT_SIZE_SMALLER),
           {FormatSizeKB(cell.compactSize), FormatSizeKB(Magnitude(cell.gain))});
-    case AnalysisCell::Kind::kRefused: return loadString(ReasonString(cell.reason));
+    case AnalysisCell::Kind::kRefused: return loadString(ReasonCellString(cell.reason));
     case AnalysisCell::Kind::kNotAnalysed: break;
   }
   return CString();

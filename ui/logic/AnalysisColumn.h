@@ -31,10 +31,14 @@ struct AnalysisCell {
 // The cell of an analysed hive: its refusal, or its copy's size and gain.
 AnalysisCell CellOf(const AnalyzedHive& hive);
 
+// The string-table id of a refusal's words in the column: a few words that
+// fit its width, where the message after a run gives the whole sentence.
+unsigned ReasonCellString(NotScheduledReason reason);
+
 // kSized: the copy's size, then by how much it is smaller ("-") or larger
 // ("+") than the live file, both as the Size column shows sizes:
-// 9437184, 3145728 => "9,216 KB (-3,072 KB)". kRefused: the reason's
-// sentence. kNotAnalysed: empty. `loadString` reads the string table.
+// 9437184, 3145728 => "9,216 KB (-3,072 KB)". kRefused: the reason in a few
+// words. kNotAnalysed: empty. `loadString` reads the string table.
 CString AnalysisCellText(const AnalysisCell& cell,
                          const std::function<CString(unsigned)>& loadString);
 
