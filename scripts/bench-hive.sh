@@ -19,7 +19,7 @@ mkdir -p "$work"
 # The release preset: optimised, no sanitizers (the test build has them on).
 (cd "$root" && cmake --preset release > /dev/null &&
   cmake --build --preset release -j "${KELVARO_JOBS:-2}" --target kelvaro-hive make-big-hive > /dev/null)
-cp "$root/build/release/tools/kelvaro-hive/kelvaro-hive" "$root/build/release/tests/hive/make-big-hive" "$work/"
+cp "$root/build/release/cli/kelvaro-hive" "$root/build/release/tests/hive/make-big-hive" "$work/"
 
 largest=$(find "$shared" -name '*.xz' ! -iname '*.log*' -printf '%s %p\n' | sort -n | tail -1 | cut -d' ' -f2)
 real="$work/$(basename "${largest%.xz}")"

@@ -1,7 +1,7 @@
 # Fails when portable code includes <windows.h> (or another Win32 header). Only
 # the seam's Win32 side, the windows and their resources, the entry points and
 # Win32-side tests may; resource scripts are checked too.
-set(folders app catalogue compaction results path platform hive tools ui tests fuzz bench)
+set(folders app catalogue cli compaction results path platform hive tools ui tests fuzz bench)
 set(sources "")
 foreach(folder ${folders})
   file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR}

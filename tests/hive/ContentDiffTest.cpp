@@ -5,7 +5,7 @@
 #include "hive/BaseBlock.h"
 #include "hive/ContentDiff.h"
 #include "tests/hive/HiveTestSupport.h"
-#include "tools/kelvaro-hive/HiveTool.h"
+#include "cli/HiveTool.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "hive/Records.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
-#include "tools/kelvaro-hive/CompactCommand.h"
-#include "tools/kelvaro-hive/HiveTool.h"
+#include "cli/CompactCommand.h"
+#include "cli/HiveTool.h"
 
 #include <gtest/gtest.h>
 

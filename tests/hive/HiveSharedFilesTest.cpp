@@ -6,7 +6,7 @@
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
 #include "tests/hive/HiveTestSupport.h"
-#include "tools/kelvaro-hive/HiveTool.h"
+#include "cli/HiveTool.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // offset, JSON output and log handling.
 
 #include "tests/hive/HiveTestSupport.h"
-#include "tools/kelvaro-hive/HiveTool.h"
-#include "tools/kelvaro-hive/ToolReport.h"
+#include "cli/HiveTool.h"
+#include "cli/ToolReport.h"
 
 #include "hive/BaseBlock.h"
 

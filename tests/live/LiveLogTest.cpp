@@ -7,7 +7,7 @@
 
 #include "platform/SecurityDescriptor.h"
 #include "tests/live/LiveMachine.h"
-#include "tools/kelvaro-hive/live/LiveLog.h"
+#include "cli/live/LiveLog.h"
 
 namespace live_test {
 namespace {

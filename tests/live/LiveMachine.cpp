@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "platform/RegistryKeyPaths.h"
-#include "tools/kelvaro-hive/live/LiveCommand.h"
+#include "cli/live/LiveCommand.h"
 
 namespace live_test {
 

@@ -1,4 +1,4 @@
-#include "tools/kelvaro-hive/live/Commands.h"
+#include "cli/live/Commands.h"
 
 RunProgress ProgressTo(std::ostream& out) {
   RunProgress progress;

@@ -1,8 +1,8 @@
 // Entry point of kelvaro-hive where arguments arrive as bytes (UTF-8).
 
 #include "hive/FileBytes.h"
-#include "tools/kelvaro-hive/HiveTool.h"
-#include "tools/kelvaro-hive/LiveCommands.h"
+#include "cli/HiveTool.h"
+#include "cli/LiveCommands.h"
 
 #include <iostream>
 

@@ -1,11 +1,11 @@
-#include "tools/kelvaro-hive/live/LiveCommand.h"
+#include "cli/live/LiveCommand.h"
 
 #include "catalogue/HiveList.h"
-#include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/Elevation.h"
-#include "tools/kelvaro-hive/live/LiveExitCodes.h"
-#include "tools/kelvaro-hive/live/LiveLog.h"
-#include "tools/kelvaro-hive/LiveCommands.h"
+#include "cli/live/Commands.h"
+#include "cli/live/Elevation.h"
+#include "cli/live/LiveExitCodes.h"
+#include "cli/live/LiveLog.h"
+#include "cli/LiveCommands.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "tools/kelvaro-hive/live/LiveReport.h"
+#include "cli/live/LiveReport.h"
 
 #include <cstdio>
 
 #include "hive/Names.h"
-#include "tools/kelvaro-hive/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/kelvaro-hive/live/Elevation.h"
+#include "cli/live/Elevation.h"
 
 #include <cstdint>
 

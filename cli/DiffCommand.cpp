@@ -1,9 +1,9 @@
-#include "tools/kelvaro-hive/DiffCommand.h"
+#include "cli/DiffCommand.h"
 
 #include "hive/ContentDiff.h"
 #include "hive/FileBytes.h"
 #include "hive/LogFiles.h"
-#include "tools/kelvaro-hive/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "compaction/PlanRules.h"
-#include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/ReasonWords.h"
+#include "cli/live/Commands.h"
+#include "cli/live/ReasonWords.h"
 
 std::vector<LiveHiveLine> PlannedHiveLines(const HiveSelection& selection,
                                            const std::string& verdict) {

@@ -1,8 +1,8 @@
-#include "tools/kelvaro-hive/CompactCommand.h"
+#include "cli/CompactCommand.h"
 
 #include "hive/FileBytes.h"
 #include "hive/HiveCompaction.h"
-#include "tools/kelvaro-hive/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 #include <cstdio>
 #include <string>

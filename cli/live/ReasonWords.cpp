@@ -1,4 +1,4 @@
-#include "tools/kelvaro-hive/live/ReasonWords.h"
+#include "cli/live/ReasonWords.h"
 
 ReasonWords WordsFor(NotScheduledReason reason) {
   switch (reason) {

@@ -11,10 +11,10 @@
 #include "hive/FileBytes.h"
 #include "platform/win32/SystemFolderDlls.h"
 #include "platform/win32/Win32Platform.h"
-#include "tools/kelvaro-hive/HiveTool.h"
-#include "tools/kelvaro-hive/LiveCommands.h"
-#include "tools/kelvaro-hive/live/LiveCommand.h"
-#include "tools/kelvaro-hive/live/LiveReport.h"
+#include "cli/HiveTool.h"
+#include "cli/LiveCommands.h"
+#include "cli/live/LiveCommand.h"
+#include "cli/live/LiveReport.h"
 
 int wmain(int argc, wchar_t** argv) {
   platform::win32::LoadLibrariesFromSystemFolderOnly();

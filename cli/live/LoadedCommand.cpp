@@ -1,7 +1,7 @@
 #include "compaction/PlanRules.h"
-#include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/LiveExitCodes.h"
-#include "tools/kelvaro-hive/live/ReasonWords.h"
+#include "cli/live/Commands.h"
+#include "cli/live/LiveExitCodes.h"
+#include "cli/live/ReasonWords.h"
 
 LiveReport RunLoaded(const HiveSelection& selection) {
   LiveReport report;

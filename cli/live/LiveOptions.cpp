@@ -1,7 +1,7 @@
-#include "tools/kelvaro-hive/live/LiveOptions.h"
+#include "cli/live/LiveOptions.h"
 
-#include "tools/kelvaro-hive/live/LiveReport.h"
-#include "tools/kelvaro-hive/LiveCommands.h"
+#include "cli/live/LiveReport.h"
+#include "cli/LiveCommands.h"
 
 namespace {
 

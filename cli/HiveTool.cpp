@@ -1,15 +1,15 @@
-#include "tools/kelvaro-hive/HiveTool.h"
+#include "cli/HiveTool.h"
 
 #include "hive/FileBytes.h"
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/HiveWriter.h"
-#include "tools/kelvaro-hive/CompactCommand.h"
-#include "tools/kelvaro-hive/DiffCommand.h"
-#include "tools/kelvaro-hive/JsonWriter.h"
-#include "tools/kelvaro-hive/LiveCommands.h"
-#include "tools/kelvaro-hive/ToolReport.h"
+#include "cli/CompactCommand.h"
+#include "cli/DiffCommand.h"
+#include "cli/JsonWriter.h"
+#include "cli/LiveCommands.h"
+#include "cli/ToolReport.h"
 
 #include <algorithm>
 #include <cctype>

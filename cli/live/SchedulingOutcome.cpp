@@ -1,6 +1,6 @@
-#include "tools/kelvaro-hive/live/Commands.h"
-#include "tools/kelvaro-hive/live/LiveExitCodes.h"
-#include "tools/kelvaro-hive/live/ReasonWords.h"
+#include "cli/live/Commands.h"
+#include "cli/live/LiveExitCodes.h"
+#include "cli/live/ReasonWords.h"
 
 void SetStop(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,
              FolderProblem problem) {

@@ -1,5 +1,5 @@
 #include "compaction/RestoreRun.h"
-#include "tools/kelvaro-hive/live/Commands.h"
+#include "cli/live/Commands.h"
 
 namespace {
 constexpr char kPlanned[] = "restored";

@@ -1,5 +1,5 @@
 #pragma once
-// The live commands of kelvaro-hive (see tools/kelvaro-hive/LiveCommands.h for
+// The live commands of kelvaro-hive (see cli/LiveCommands.h for
 // their usage), over the installed platform. The caller installs the platform
 // and hands in the time for the log.
 #include <filesystem>

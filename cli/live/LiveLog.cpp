@@ -1,4 +1,4 @@
-#include "tools/kelvaro-hive/live/LiveLog.h"
+#include "cli/live/LiveLog.h"
 
 #include <optional>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "tools/kelvaro-hive/ToolReport.h"
+#include "cli/ToolReport.h"
 
 #include "hive/Hive.h"
-#include "tools/kelvaro-hive/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 #include <cstdio>
 #include <map>

@@ -1,4 +1,4 @@
-#include "tools/kelvaro-hive/JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 #include <cstdio>
 

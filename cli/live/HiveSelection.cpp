@@ -1,4 +1,4 @@
-#include "tools/kelvaro-hive/live/HiveSelection.h"
+#include "cli/live/HiveSelection.h"
 
 #include <algorithm>
 

@@ -6,9 +6,9 @@
 
 #include "compaction/CompactionRun.h"
 #include "compaction/RunProgress.h"
-#include "tools/kelvaro-hive/live/HiveSelection.h"
-#include "tools/kelvaro-hive/live/LiveOptions.h"
-#include "tools/kelvaro-hive/live/LiveReport.h"
+#include "cli/live/HiveSelection.h"
+#include "cli/live/LiveOptions.h"
+#include "cli/live/LiveReport.h"
 
 // The message Windows shows during the restart's countdown.
 inline constexpr wchar_t kRestartMessage[] =
