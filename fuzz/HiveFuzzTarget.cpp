@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   hive::CheckHiveBytes(bytes, {}, &visitor);
   if (size >= 512 && data[0] == 'r') {
     std::vector<std::uint8_t> primary = bytes;
-    if (primary.size() >= 12) primary[4] ^= 1;  // sequence numbers differ: dirty
+    primary[hive::regf::kPrimarySequence] ^= 1;  // sequence numbers differ: dirty
     hive::CheckHiveBytes(std::move(primary), {hive::LogInput{"log", bytes}}, &visitor);
   }
   return 0;

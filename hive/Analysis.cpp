@@ -7,8 +7,6 @@ namespace hive {
 
 namespace {
 
-constexpr std::uint32_t kBinRoom = kPageSize - kBinHeaderSize;
-
 void KeepLargest(std::vector<FreeRun>& runs, FreeRun run) {
   if (run.size == 0) return;
   runs.push_back(run);

@@ -2,18 +2,11 @@
 // The 4 KiB base block at the start of a hive file (and, partly, of each log).
 
 #include "hive/Bytes.h"
+#include "hive/RecordLayout.h"
 
 #include <cstdint>
 
 namespace hive {
-
-constexpr std::size_t kBaseBlockSize = 4096;
-constexpr std::size_t kChecksumOffset = 508;
-constexpr std::uint32_t kNoCell = 0xFFFFFFFF;
-constexpr std::size_t kBaseBlockSectorSize = 512;
-// Where the known fields of the first sector end and those of the tail begin.
-constexpr std::size_t kBaseBlockKnownEnd = 192;
-constexpr std::size_t kBaseBlockTailStart = 4040;
 
 enum class FileType : std::uint32_t { Primary = 0, OldLog = 1, OldLogAlternate = 2, NewLog = 6 };
 
@@ -53,5 +46,8 @@ BaseBlock ParseBaseBlock(Bytes bytes);
 
 // Recomputes and stores the checksum of a base block held in `bytes`.
 void StoreBaseBlockChecksum(std::span<std::uint8_t> bytes);
+
+// Marks a base block taken from a log as a primary file's.
+void MarkAsPrimary(std::span<std::uint8_t> bytes);
 
 }  // namespace hive

@@ -52,4 +52,10 @@ inline void WriteU32(std::span<std::uint8_t> bytes, std::size_t offset, std::uin
   for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+inline void WriteU64(std::span<std::uint8_t> bytes, std::size_t offset, std::uint64_t value) {
+  if (offset > bytes.size() || bytes.size() - offset < 8) return;
+  WriteU32(bytes, offset, static_cast<std::uint32_t>(value));
+  WriteU32(bytes, offset + 4, static_cast<std::uint32_t>(value >> 32));
+}
+
 }  // namespace hive

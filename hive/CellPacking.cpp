@@ -10,7 +10,6 @@ namespace hive {
 
 namespace {
 
-constexpr std::uint32_t kBinRoom = kPageSize - kBinHeaderSize;
 constexpr std::size_t kBuckets = kBinRoom / 8 + 1;
 constexpr std::size_t kWords = (kBuckets + 63) / 64;
 

@@ -12,8 +12,6 @@ namespace hive {
 
 namespace {
 
-constexpr std::size_t kSecurityHeaderSize = 20;
-
 struct ValueContent {
   std::u16string name;
   std::uint32_t type = 0;
@@ -66,10 +64,10 @@ class CContentReader : public IHiveVisitor {
             cell->begin(), cell->begin() + std::min<std::size_t>(cell->size(), key.classLength));
     }
     if (std::optional<Bytes> cell = m_hive.AllocatedCell(key.security)) {
-      SecurityKey sk;
-      if (ParseSecurityKey(*cell, sk))
-        content.security.assign(cell->begin() + kSecurityHeaderSize,
-                                cell->begin() + kSecurityHeaderSize + sk.descriptorSize);
+      SecurityKey record;
+      if (ParseSecurityKey(*cell, record))
+        content.security.assign(cell->begin() + sk::kDescriptor,
+                                cell->begin() + sk::kDescriptor + record.descriptorSize);
     }
     m_current = &content;
   }

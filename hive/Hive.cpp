@@ -31,7 +31,7 @@ CHive::CHive(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
 std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
                                    std::string& refusal) {
   Bytes view(bytes.data(), bytes.size());
-  if (!HasSignature(view, 0, "regf")) {
+  if (!HasSignature(view, regf::kSignature, "regf")) {
     refusal = "not a registry hive (no \"regf\" signature at offset 0x0)";
     return nullptr;
   }
@@ -65,35 +65,35 @@ std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog&
 void CHive::CheckBaseBlock(CFindingLog& findings) const {
   Bytes file = FileBytes();
   if (!m_base.ChecksumOk())
-    findings.Report(kChecksumOffset, FindingCode::BadChecksum,
+    findings.Report(regf::kChecksum, FindingCode::BadChecksum,
                     "base block checksum is " + Hex(m_base.checksum) + ", should be " +
                         Hex(m_base.computedChecksum));
   if (!m_base.SequencesAgree())
-    findings.Report(4, FindingCode::Dirty,
+    findings.Report(regf::kPrimarySequence, FindingCode::Dirty,
                     "hive is dirty: sequence numbers differ (" +
                         std::to_string(m_base.primarySequence) + " and " +
                         std::to_string(m_base.secondarySequence) +
                         "): the latest unflushed changes, kept only in its transaction logs, "
                         "are missing");
   if (m_base.fileFormat != 1)
-    findings.Report(32, FindingCode::BadFileFormat,
+    findings.Report(regf::kFileFormat, FindingCode::BadFileFormat,
                     "file format is " + std::to_string(m_base.fileFormat) + ", should be 1");
   if (m_base.binsSize == 0 || m_base.binsSize % kPageSize != 0)
     findings.Report(
-        40, FindingCode::BadBinsSize,
+        regf::kBinsSize, FindingCode::BadBinsSize,
         "hive bins data size " + Hex(m_base.binsSize) + " is not a non-zero multiple of 4096");
   if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_bytes.size())
-    findings.Report(40, FindingCode::BinsPastEnd,
+    findings.Report(regf::kBinsSize, FindingCode::BinsPastEnd,
                     "hive bins data size " + Hex(m_base.binsSize) +
                         " reaches past the end of the file (" + Hex(m_bytes.size()) + " bytes)");
   // Known fields end at 192 (transaction-manager ids, last reorganization,
   // offline-library mark) and start again at 4040 (thaw ids, boot fields);
   // the rest is reserved and written as zero.
-  std::size_t reserved = NonZeroCount(file, kBaseBlockKnownEnd, kChecksumOffset) +
-                         NonZeroCount(file, kBaseBlockSectorSize, kBaseBlockTailStart);
+  std::size_t reserved = NonZeroCount(file, regf::kKnownEnd, regf::kChecksum) +
+                         NonZeroCount(file, kSectorSize, regf::kTailStart);
   if (reserved != 0)
     findings.Report(
-        kBaseBlockKnownEnd, FindingCode::BaseBlockReserved,
+        regf::kKnownEnd, FindingCode::BaseBlockReserved,
         std::to_string(reserved) + " non-zero bytes in the reserved area of the base block");
   std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{m_base.binsSize};
   if (binsEnd < m_bytes.size()) {
@@ -112,9 +112,10 @@ void CHive::CheckBaseBlock(CFindingLog& findings) const {
 
 bool CHive::BinHeaderAt(std::uint64_t offset) const {
   if (offset % kPageSize != 0 || offset + kBinHeaderSize > m_bins.size()) return false;
-  std::uint32_t size = ReadU32(m_bins, offset + 8);
-  return HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
-         size >= kPageSize && size % kPageSize == 0 && offset + size <= m_bins.size();
+  std::uint32_t size = ReadU32(m_bins, offset + hbin::kSize);
+  return HasSignature(m_bins, offset + hbin::kSignature, "hbin") &&
+         ReadU32(m_bins, offset + hbin::kOffset) == offset && size >= kPageSize &&
+         size % kPageSize == 0 && offset + size <= m_bins.size();
 }
 
 void CHive::ScanBins(CFindingLog& findings) {
@@ -127,9 +128,10 @@ void CHive::ScanBins(CFindingLog& findings) {
   std::uint32_t offset = 0;
   std::uint32_t end = static_cast<std::uint32_t>(m_bins.size());
   while (std::uint64_t{offset} + kBinHeaderSize <= end) {
-    std::uint32_t size = ReadU32(m_bins, offset + 8);
-    bool header = HasSignature(m_bins, offset, "hbin") && ReadU32(m_bins, offset + 4) == offset &&
-                  size >= kPageSize && size % kPageSize == 0;
+    std::uint32_t size = ReadU32(m_bins, offset + hbin::kSize);
+    bool header = HasSignature(m_bins, offset + hbin::kSignature, "hbin") &&
+                  ReadU32(m_bins, offset + hbin::kOffset) == offset && size >= kPageSize &&
+                  size % kPageSize == 0;
     if (!header) {
       // Resynchronise on the next page that starts a self-consistent bin.
       std::uint64_t candidate = std::uint64_t{offset} + kPageSize - offset % kPageSize;
@@ -155,15 +157,15 @@ void CHive::ScanBins(CFindingLog& findings) {
     if (cut == claimedEnd && claimedEnd > end) cut = end - (end - offset) % kPageSize;
     if (cut != claimedEnd) {
       findings.Report(
-          FileOffset(offset) + 8, FindingCode::BinSizeMismatch,
+          FileOffset(offset) + hbin::kSize, FindingCode::BinSizeMismatch,
           "hive bin at " + Hex(FileOffset(offset)) + " claims size " + Hex(size) + ", " +
               (claimedEnd > end ? "past the end of the hive bins data" : "over the next bin") +
               "; read as " + Hex(cut - offset) + " bytes");
       size = static_cast<std::uint32_t>(cut - offset);
       if (size < kPageSize) break;
     }
-    if (ReadU32(m_bins, offset + 28) != 0)
-      findings.Report(FileOffset(offset) + 28, FindingCode::BinSpare,
+    if (ReadU32(m_bins, offset + hbin::kSpare) != 0)
+      findings.Report(FileOffset(offset) + hbin::kSpare, FindingCode::BinSpare,
                       "hive bin at " + Hex(FileOffset(offset)) + " has a non-zero spare field");
     std::uint32_t cellsEnd = ScanCells(offset, size, findings);
     m_binList.push_back(Bin{offset, size, cellsEnd});
@@ -176,7 +178,7 @@ std::uint32_t CHive::NextTilingCell(std::uint32_t from, std::uint32_t end) const
   // Each slot's answer is kept, so the search reads every slot about once.
   std::vector<std::uint8_t> known((end - from) / 8, 0);  // 0 unknown, 1 tiles, 2 does not
   std::vector<std::uint32_t> path;
-  for (std::uint32_t start = from; start < end; start += 8) {
+  for (std::uint32_t start = from; start < end; start += cell::kAlignment) {
     path.clear();
     std::uint32_t at = start;
     bool tiles = false;
@@ -217,7 +219,7 @@ std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize,
     else if (offset + size > end)
       problem = "crosses the end of its hive bin";
     if (problem) {
-      std::uint32_t resume = NextTilingCell(offset + 8, end);
+      std::uint32_t resume = NextTilingCell(offset + cell::kAlignment, end);
       findings.Report(FileOffset(offset), FindingCode::BadCell,
                       "cell at " + Hex(FileOffset(offset)) + " " + problem + " (size field " +
                           std::to_string(raw) + "): " + std::to_string(resume - offset) +
@@ -248,7 +250,7 @@ std::optional<Bytes> CHive::AllocatedCell(std::uint32_t offset) const {
   if (!IsAllocated(offset)) return std::nullopt;
   std::uint32_t size =
       static_cast<std::uint32_t>(-static_cast<std::int64_t>(ReadI32(m_bins, offset)));
-  return m_bins.subspan(offset + 4, size - 4);
+  return m_bins.subspan(offset + cell::kDataStart, size - cell::kDataStart);
 }
 
 std::string CHive::DescribeBadReference(std::uint32_t offset) const {
@@ -265,7 +267,7 @@ void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const {
     while (offset < bin.cellsEnd) {
       if (!IsCellStart(offset)) {
         // A damaged range the scanner stepped over.
-        offset += 8;
+        offset += cell::kAlignment;
         continue;
       }
       std::int32_t raw = ReadI32(m_bins, offset);

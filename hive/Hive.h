@@ -17,9 +17,6 @@
 
 namespace hive {
 
-constexpr std::uint32_t kBinHeaderSize = 32;
-constexpr std::uint32_t kPageSize = 4096;
-
 struct Bin {
   std::uint32_t offset = 0;  // relative to the hive bins data
   std::uint32_t size = 0;
@@ -61,6 +58,10 @@ class CHive {
 
   static std::uint64_t FileOffset(std::uint32_t cellOffset) {
     return kBaseBlockSize + std::uint64_t{cellOffset};
+  }
+  // Where `field` of the record held by the cell at `cellOffset` lies in the file.
+  static std::uint64_t FieldOffset(std::uint32_t cellOffset, std::size_t field) {
+    return FileOffset(cellOffset) + cell::kDataStart + field;
   }
 
  private:

@@ -9,10 +9,8 @@ namespace hive {
 
 namespace {
 
-constexpr std::size_t kFileNameOffset = 48;
-constexpr std::size_t kFileNameSize = 64;
-constexpr std::size_t kSmallestKeyCell = 80;
-constexpr std::size_t kSmallestValueCell = 24;
+constexpr std::size_t kSmallestKeyCell = cell::kDataStart + nk::kFixedSize;
+constexpr std::size_t kSmallestValueCell = cell::kDataStart + vk::kFixedSize;
 
 // Rebuilds the tree from the walk's depth-first order: a key at depth d is
 // the last child of the key last seen at depth d - 1.
@@ -73,9 +71,9 @@ class CTreeBuilder : public IHiveVisitor {
 
 TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs) {
   TreeReadResult result;
-  if (Fits(bytes, kFileNameOffset, kFileNameSize))
-    result.tree.header.fileName.assign(bytes.begin() + kFileNameOffset,
-                                       bytes.begin() + kFileNameOffset + kFileNameSize);
+  if (Fits(bytes, regf::kFileName, regf::kFileNameSize))
+    result.tree.header.fileName.assign(bytes.begin() + regf::kFileName,
+                                       bytes.begin() + regf::kFileName + regf::kFileNameSize);
   CTreeBuilder builder(result.tree.root, bytes.size(), result.unrepresentable);
   result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
   const BaseBlock& base = result.check.base;

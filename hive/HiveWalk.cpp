@@ -75,7 +75,7 @@ void CHiveWalk::Run(HiveStatistics& statistics) {
       VisitKey(child, frame.key, &frame, stack);
     }
   } else {
-    m_findings.Report(36, FindingCode::BadRoot,
+    m_findings.Report(regf::kRootCell, FindingCode::BadRoot,
                       "the root cell " + Hex(At(root)) + " is not a readable key");
   }
   CheckSecurityRing();
@@ -108,13 +108,13 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
   if (parent == kNoCell) {
     if ((key.flags & kKeyHiveEntry) == 0)
       m_findings.Report(
-          At(offset) + 6, FindingCode::RootFlags,
+          Field(offset, nk::kFlags), FindingCode::RootFlags,
           "root key at " + Hex(At(offset)) + " is not marked as the hive's entry key");
     // The root's parent field means nothing on disk: Windows fills it when it links
     // the hive into the registry, and leaves whatever it held in the file.
   } else {
     if (key.parent != parent)
-      m_findings.Report(At(offset) + 20, FindingCode::BadParent,
+      m_findings.Report(Field(offset, nk::kParent), FindingCode::BadParent,
                         "key " + Quoted(name) + " at " + Hex(At(offset)) + " names parent " +
                             Hex(At(key.parent)) + ", but is listed under " + Hex(At(parent)));
     CheckListEntry(ref, name, offset);
@@ -133,7 +133,7 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
   // Memory-only fields a running system flushes as they are; Windows ignores them at load.
   if (key.volatileSubkeyCount != 0 ||
       (key.volatileSubkeyList != kNoCell && key.volatileSubkeyList != 0))
-    m_findings.Report(At(offset) + 28, FindingCode::VolatileFields,
+    m_findings.Report(Field(offset, nk::kVolatileSubkeyCount), FindingCode::VolatileFields,
                       "key " + Quoted(name) + " at " + Hex(At(offset)) +
                           " keeps a volatile subkey count of " +
                           std::to_string(key.volatileSubkeyCount) + " and list " +
@@ -181,15 +181,15 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset,
   Bytes cell = *m_hive.AllocatedCell(key.subkeyList);
   ListKind kind = SubkeyListKind(cell);
   if (kind == ListKind::IndexRoot) {
-    std::size_t count = ReadU16(cell, 2);
-    if (!Fits(cell, 4, count * 4)) {
+    std::size_t count = ReadU16(cell, list::kCount);
+    if (!Fits(cell, list::kElements, count * list::kOffsetElementSize)) {
       m_findings.Report(At(key.subkeyList), FindingCode::ListTooLong,
                         "ri list at " + Hex(At(key.subkeyList)) + " claims " +
                             std::to_string(count) + " elements, more than its cell holds");
-      count = (cell.size() - 4) / 4;
+      count = (cell.size() - list::kElements) / list::kOffsetElementSize;
     }
     for (std::size_t i = 0; i < count; ++i) {
-      std::uint32_t leaf = ReadU32(cell, 4 + 4 * i);
+      std::uint32_t leaf = ReadU32(cell, list::kElements + list::kOffsetElementSize * i);
       if (!Claim(leaf, "ri element", key.subkeyList)) continue;
       Bytes leafCell = *m_hive.AllocatedCell(leaf);
       ListKind leafKind = SubkeyListKind(leafCell);
@@ -212,26 +212,27 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset,
     AppendLeaf(cell, kind, key.subkeyList, children);
   }
   if (children.size() != key.subkeyCount)
-    m_findings.Report(At(offset) + 24, FindingCode::SubkeyCount,
+    m_findings.Report(Field(offset, nk::kSubkeyCount), FindingCode::SubkeyCount,
                       "key at " + Hex(At(offset)) + " counts " + std::to_string(key.subkeyCount) +
                           " subkeys, its lists hold " + std::to_string(children.size()));
 }
 
 void CHiveWalk::AppendLeaf(Bytes cell, ListKind kind, std::uint32_t list,
                            std::vector<ChildRef>& children) {
-  std::size_t count = ReadU16(cell, 2);
+  std::size_t count = ReadU16(cell, list::kCount);
   std::size_t size = ListElementSize(kind);
-  if (!Fits(cell, 4, count * size)) {
+  if (!Fits(cell, list::kElements, count * size)) {
     m_findings.Report(At(list), FindingCode::ListTooLong,
                       "subkey list at " + Hex(At(list)) + " claims " + std::to_string(count) +
                           " elements, more than its cell holds");
-    count = (cell.size() - 4) / size;
+    count = (cell.size() - list::kElements) / size;
   }
   children.reserve(children.size() + count);
   for (std::size_t i = 0; i < count; ++i) {
-    std::size_t at = 4 + i * size;
-    children.push_back(
-        ChildRef{ReadU32(cell, at), size == 8 ? ReadU32(cell, at + 4) : 0, kind, list});
+    std::size_t at = list::kElements + i * size;
+    bool hinted = size == list::kHashElementSize;
+    children.push_back(ChildRef{ReadU32(cell, at),
+                                hinted ? ReadU32(cell, at + list::kElementHint) : 0, kind, list});
   }
 }
 
@@ -241,15 +242,17 @@ void CHiveWalk::CheckValues(const KeyNode& key, std::uint32_t offset) {
   if (key.valueCount != 0 && Claim(key.valueList, "value list", offset)) {
     Bytes list = *m_hive.AllocatedCell(key.valueList);
     std::size_t count = key.valueCount;
-    if (!Fits(list, 0, count * 4)) {
-      m_findings.Report(At(offset) + 40, FindingCode::ValueCount,
+    if (!Fits(list, 0, count * valuelist::kElementSize)) {
+      m_findings.Report(Field(offset, nk::kValueCount), FindingCode::ValueCount,
                         "key at " + Hex(At(offset)) + " counts " + std::to_string(count) +
                             " values, its value list at " + Hex(At(key.valueList)) +
-                            " holds at most " + std::to_string(list.size() / 4));
-      count = list.size() / 4;
+                            " holds at most " +
+                            std::to_string(list.size() / valuelist::kElementSize));
+      count = list.size() / valuelist::kElementSize;
     }
     for (std::size_t i = 0; i < count; ++i)
-      CheckValue(ReadU32(list, 4 * i), key.valueList, largestName, largestData);
+      CheckValue(ReadU32(list, valuelist::kElementSize * i), key.valueList, largestName,
+                 largestData);
   }
   CheckLargest("largest value name length", key.largestValueName, largestName, offset);
   CheckLargest("largest value data size", key.largestValueData, largestData, offset);
@@ -278,13 +281,13 @@ void CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list, std::uint32
 bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data) {
   std::uint32_t size = value.DataSize();
   if (value.Inline()) {
-    if (size > 4) {
-      m_findings.Report(At(offset) + 8, FindingCode::BadInlineSize,
+    if (size > vk::kInlineCapacity) {
+      m_findings.Report(Field(offset, vk::kDataSize), FindingCode::BadInlineSize,
                         "value at " + Hex(At(offset)) + " keeps " + std::to_string(size) +
                             " bytes in its record, where at most 4 fit");
       return false;
     }
-    data = vkCell.subspan(8, size);
+    data = vkCell.subspan(vk::kData, size);
     return true;
   }
   if (size == 0) {
@@ -294,8 +297,9 @@ bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t off
   if (!Claim(value.dataOffset, "value data", offset)) return false;
   Bytes cell = *m_hive.AllocatedCell(value.dataOffset);
   bool bigDataFormat = m_hive.Base().minorVersion >= 4;
-  if (bigDataFormat && size > kBigDataSegment) {
-    if (HasSignature(cell, 0, "db")) return BigData(cell, value.dataOffset, size, offset, data);
+  if (bigDataFormat && size > db::kSegmentSize) {
+    if (HasSignature(cell, db::kSignature, "db"))
+      return BigData(cell, value.dataOffset, size, offset, data);
     m_findings.Report(At(value.dataOffset), FindingCode::BigValueInOneCell,
                       "value at " + Hex(At(offset)) + " keeps " + std::to_string(size) +
                           " bytes in one cell; hive format 1." +
@@ -313,13 +317,13 @@ bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t off
   return true;
 }
 
-bool CHiveWalk::BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size,
+bool CHiveWalk::BigData(Bytes record, std::uint32_t dbOffset, std::uint32_t size,
                         std::uint32_t valueOffset, Bytes& data) {
   ++m_pStatistics->bigDataValues;
-  std::size_t segments = ReadU16(db, 2);
-  std::uint32_t listOffset = ReadU32(db, 4);
-  std::size_t expected = (size + kBigDataSegment - 1) / kBigDataSegment;
-  if (db.size() < 8 || segments != expected) {
+  std::size_t segments = ReadU16(record, db::kSegmentCount);
+  std::uint32_t listOffset = ReadU32(record, db::kSegmentList);
+  std::size_t expected = (size + db::kSegmentSize - 1) / db::kSegmentSize;
+  if (record.size() < db::kFixedSize || segments != expected) {
     m_findings.Report(At(dbOffset), FindingCode::DbSegments,
                       "big-data record at " + Hex(At(dbOffset)) + " of the value at " +
                           Hex(At(valueOffset)) + " counts " + std::to_string(segments) +
@@ -329,7 +333,7 @@ bool CHiveWalk::BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size,
   }
   if (!Claim(listOffset, "segment list", dbOffset)) return false;
   Bytes list = *m_hive.AllocatedCell(listOffset);
-  if (!Fits(list, 0, segments * 4)) {
+  if (!Fits(list, 0, segments * db::kSegmentListElementSize)) {
     m_findings.Report(At(listOffset), FindingCode::DbSegments,
                       "segment list at " + Hex(At(listOffset)) + " is too small for " +
                           std::to_string(segments) + " segments");
@@ -339,13 +343,13 @@ bool CHiveWalk::BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size,
   std::uint32_t remaining = size;
   bool whole = true;
   for (std::size_t i = 0; i < segments; ++i) {
-    std::uint32_t segment = ReadU32(list, 4 * i);
+    std::uint32_t segment = ReadU32(list, db::kSegmentListElementSize * i);
     if (!Claim(segment, "data segment", listOffset)) {
       whole = false;
       continue;
     }
     Bytes cell = *m_hive.AllocatedCell(segment);
-    std::uint32_t chunk = std::min(remaining, kBigDataSegment);
+    std::uint32_t chunk = std::min(remaining, db::kSegmentSize);
     if (cell.size() < chunk) {
       m_findings.Report(At(segment), FindingCode::ValueDataShort,
                         "data segment at " + Hex(At(segment)) + " holds " +
@@ -368,9 +372,9 @@ void CHiveWalk::CheckSecurity(const KeyNode& key, std::uint32_t offset) {
     return;
   }
   std::optional<Bytes> cell = m_hive.AllocatedCell(key.security);
-  SecurityKey sk;
-  if (!cell || !ParseSecurityKey(*cell, sk)) {
-    m_findings.Report(At(offset) + 48, FindingCode::BadSecurity,
+  SecurityKey record;
+  if (!cell || !ParseSecurityKey(*cell, record)) {
+    m_findings.Report(Field(offset, nk::kSecurity), FindingCode::BadSecurity,
                       "security of the key at " + Hex(At(offset)) + ": " +
                           (cell ? Hex(At(key.security)) + " holds no whole sk record"
                                 : m_hive.DescribeBadReference(key.security)));
@@ -388,9 +392,9 @@ void CHiveWalk::CheckSecurity(const KeyNode& key, std::uint32_t offset) {
 
 Bytes CHiveWalk::SecurityDescriptor(const KeyNode& key) const {
   std::optional<Bytes> cell = m_hive.AllocatedCell(key.security);
-  SecurityKey sk;
-  if (!cell || !ParseSecurityKey(*cell, sk)) return Bytes();
-  return cell->subspan(20, sk.descriptorSize);
+  SecurityKey record;
+  if (!cell || !ParseSecurityKey(*cell, record)) return Bytes();
+  return cell->subspan(sk::kDescriptor, record.descriptorSize);
 }
 
 Bytes CHiveWalk::ClassName(const KeyNode& key) const {
@@ -430,21 +434,21 @@ void CHiveWalk::CheckSecurityRing() {
   std::size_t limit = m_hive.BinsData().size() / 8 + 1;
   for (std::size_t steps = 0; steps < limit; ++steps) {
     inRing[current] = true;
-    std::uint32_t next = ReadU32(*m_hive.AllocatedCell(current), 4);
+    std::uint32_t next = ReadU32(*m_hive.AllocatedCell(current), sk::kFlink);
     std::optional<Bytes> nextCell = m_hive.AllocatedCell(next);
-    SecurityKey sk;
-    if (!nextCell || !ParseSecurityKey(*nextCell, sk)) {
-      m_findings.Report(At(current) + 8, FindingCode::SkRing,
+    SecurityKey record;
+    if (!nextCell || !ParseSecurityKey(*nextCell, record)) {
+      m_findings.Report(Field(current, sk::kFlink), FindingCode::SkRing,
                         "security ring broken: the record at " + Hex(At(current)) +
                             " links forward to " +
                             (nextCell ? Hex(At(next)) + ", not a security record"
                                       : m_hive.DescribeBadReference(next)));
       break;
     }
-    if (sk.blink != current)
-      m_findings.Report(At(next) + 12, FindingCode::SkRing,
+    if (record.blink != current)
+      m_findings.Report(Field(next, sk::kBlink), FindingCode::SkRing,
                         "security ring: the record at " + Hex(At(next)) + " links back to " +
-                            Hex(At(sk.blink)) + ", not to " + Hex(At(current)));
+                            Hex(At(record.blink)) + ", not to " + Hex(At(current)));
     if (next == start) break;
     if (inRing.count(next)) {
       m_findings.Report(At(next), FindingCode::SkRing,
@@ -453,7 +457,7 @@ void CHiveWalk::CheckSecurityRing() {
       break;
     }
     if (!m_securityUses.count(next) && !m_referenced.TestAndSet(next / 8)) {
-      if (sk.referenceCount == 0)
+      if (record.referenceCount == 0)
         m_findings.Report(
             At(next), FindingCode::SkUnused,
             "security record at " + Hex(At(next)) + " is in the ring but no key uses it");
@@ -461,21 +465,21 @@ void CHiveWalk::CheckSecurityRing() {
     current = next;
   }
   for (const auto& [offset, uses] : m_securityUses) {
-    SecurityKey sk;
-    ParseSecurityKey(*m_hive.AllocatedCell(offset), sk);
+    SecurityKey record;
+    ParseSecurityKey(*m_hive.AllocatedCell(offset), record);
     if (!inRing.count(offset))
       m_findings.Report(
           At(offset), FindingCode::SkRing,
           "security record at " + Hex(At(offset)) + " is used by keys but not in the ring");
-    if (sk.referenceCount < uses)
-      m_findings.Report(At(offset) + 16, FindingCode::SkRefcount,
+    if (record.referenceCount < uses)
+      m_findings.Report(Field(offset, sk::kReferenceCount), FindingCode::SkRefcount,
                         "security record at " + Hex(At(offset)) + " counts " +
-                            std::to_string(sk.referenceCount) + " references, " +
+                            std::to_string(record.referenceCount) + " references, " +
                             std::to_string(uses) + " keys use it");
-    else if (sk.referenceCount > uses)
-      m_findings.Report(At(offset) + 16, FindingCode::SkRefcountHigh,
+    else if (record.referenceCount > uses)
+      m_findings.Report(Field(offset, sk::kReferenceCount), FindingCode::SkRefcountHigh,
                         "security record at " + Hex(At(offset)) + " counts " +
-                            std::to_string(sk.referenceCount) + " references, " +
+                            std::to_string(record.referenceCount) + " references, " +
                             std::to_string(uses) + " keys in the file use it");
   }
 }

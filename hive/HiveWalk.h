@@ -61,7 +61,7 @@ class CHiveWalk {
   void CheckValue(std::uint32_t offset, std::uint32_t key, std::uint32_t& largestName,
                   std::uint32_t& largestData);
   bool ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data);
-  bool BigData(Bytes db, std::uint32_t dbOffset, std::uint32_t size, std::uint32_t valueOffset,
+  bool BigData(Bytes record, std::uint32_t dbOffset, std::uint32_t size, std::uint32_t valueOffset,
                Bytes& data);
   void CheckSecurity(const KeyNode& key, std::uint32_t offset);
   void CheckClass(const KeyNode& key, std::uint32_t offset);
@@ -72,6 +72,9 @@ class CHiveWalk {
   void FindUnreferenced(HiveStatistics& statistics);
 
   static std::uint64_t At(std::uint32_t cell) { return CHive::FileOffset(cell); }
+  static std::uint64_t Field(std::uint32_t cell, std::size_t field) {
+    return CHive::FieldOffset(cell, field);
+  }
 
   const CHive& m_hive;
   CFindingLog& m_findings;

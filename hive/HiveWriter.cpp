@@ -15,24 +15,21 @@ namespace hive {
 
 namespace {
 
-constexpr std::uint32_t kNone = 0xFFFFFFFF;
-// 4 + 4 + 8 * 507 = 4064: the largest leaf that still fits a bin's room.
-constexpr std::size_t kLeafCapacity = 507;
+// The largest leaf that still fits a bin's room.
+constexpr std::size_t kLeafCapacity =
+    (kBinRoom - cell::kDataStart - list::kElements) / list::kHashElementSize;
+static_assert(kLeafCapacity == 507);
 constexpr std::uint32_t kFirstBigDataMinor = 4;
 constexpr std::uint32_t kFirstHashLeafMinor = 5;
 constexpr std::uint32_t kLargestBinsSize = 0xFFFFF000 - kBaseBlockSize;
-constexpr std::size_t kFileNameOffset = 48;
-constexpr std::size_t kFileNameSize = 64;
-constexpr std::uint32_t kBaseFlagTransactionLock = 0x1;
-constexpr std::uint32_t kSecurityRecordFixedSize = 20;
-constexpr std::uint32_t kBigDataRecordSize = 8;
 constexpr std::uint32_t kSegmentTail = 4;
 // Owner, group, SACL and DACL absent: the least a key without a descriptor of
 // its own and without a parent to inherit from can carry.
 constexpr std::uint8_t kEmptyDescriptor[20] = {1, 0, 0, 0x80};
 
 std::uint32_t CellSize(std::uint64_t dataSize) {
-  std::uint64_t size = (dataSize + 4 + 7) / 8 * 8;
+  std::uint64_t size =
+      (dataSize + cell::kDataStart + cell::kAlignment - 1) / cell::kAlignment * cell::kAlignment;
   if (size > kLargestBinsSize)
     throw HiveWriteError("a record of " + std::to_string(dataSize) + " bytes does not fit a hive");
   return static_cast<std::uint32_t>(size);
@@ -71,19 +68,19 @@ struct SecurityPlan {
 struct ValuePlan {
   const HiveValue* value = nullptr;
   std::uint32_t vk = 0;
-  std::uint32_t data = kNone;  // data cell, or db record
-  std::uint32_t segments = 0;  // segments of a db record: list at data + 1, then each
+  std::uint32_t data = kNoCell;  // data cell, or db record
+  std::uint32_t segments = 0;    // segments of a db record: list at data + 1, then each
 };
 
 struct KeyPlan {
   const HiveKey* key = nullptr;
-  std::uint32_t parent = kNone;  // plan index
+  std::uint32_t parent = kNoCell;  // plan index
   std::uint32_t nk = 0;
-  std::uint32_t classCell = kNone;
-  std::uint32_t valueList = kNone;
+  std::uint32_t classCell = kNoCell;
+  std::uint32_t valueList = kNoCell;
   std::uint32_t firstValue = 0;
   std::uint32_t valueCount = 0;
-  std::uint32_t list = kNone;    // the leaf, or the ri over the leaves
+  std::uint32_t list = kNoCell;  // the leaf, or the ri over the leaves
   std::uint32_t leaves = 0;      // leaves after an ri, at list + 1 on
   std::uint32_t firstChild = 0;  // plan index; children are consecutive
   std::uint32_t childCount = 0;
@@ -117,7 +114,7 @@ class CHivePlan {
 
   void PlanKey(std::uint32_t index) {
     const HiveKey& key = *m_keys[index].key;
-    m_keys[index].nk = AddCell(kKeyNodeFixedSize + NameLengthField(key.name, "key"));
+    m_keys[index].nk = AddCell(nk::kFixedSize + NameLengthField(key.name, "key"));
     m_keys[index].security = PlanSecurity(index);
     if (!key.className.empty()) {
       if (key.className.size() > 0xFFFF)
@@ -126,7 +123,7 @@ class CHivePlan {
       m_keys[index].classCell = AddCell(key.className.size());
     }
     if (!key.values.empty())
-      m_keys[index].valueList = AddCell(4 * std::uint64_t{key.values.size()});
+      m_keys[index].valueList = AddCell(valuelist::kElementSize * std::uint64_t{key.values.size()});
     m_keys[index].firstValue = static_cast<std::uint32_t>(m_values.size());
     m_keys[index].valueCount = static_cast<std::uint32_t>(key.values.size());
     for (const HiveValue& value : key.values) PlanValue(value);
@@ -135,21 +132,21 @@ class CHivePlan {
 
   void PlanValue(const HiveValue& value) {
     NameLengthField(value.name, "value");
-    ValuePlan plan{&value, AddCell(kValueKeyFixedSize + StoredNameSize(value.name))};
+    ValuePlan plan{&value, AddCell(vk::kFixedSize + StoredNameSize(value.name))};
     std::uint64_t size = value.data.size();
     if (size >= kInlineDataBit)
       throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
-    if (size > 4 && m_minor >= kFirstBigDataMinor && size > kBigDataSegment) {
-      plan.segments = static_cast<std::uint32_t>((size + kBigDataSegment - 1) / kBigDataSegment);
+    if (size > vk::kInlineCapacity && m_minor >= kFirstBigDataMinor && size > db::kSegmentSize) {
+      plan.segments = static_cast<std::uint32_t>((size + db::kSegmentSize - 1) / db::kSegmentSize);
       if (plan.segments > 0xFFFF)
         throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
-      plan.data = AddCell(kBigDataRecordSize);
-      AddCell(4 * std::uint64_t{plan.segments});
+      plan.data = AddCell(db::kFixedSize);
+      AddCell(db::kSegmentListElementSize * std::uint64_t{plan.segments});
       // Segment cells keep 4 bytes past their data, as Windows' full segments
       // do (16,352-byte cells); readers take a segment's length from its cell.
-      for (std::uint64_t at = 0; at < size; at += kBigDataSegment)
-        AddCell(std::min<std::uint64_t>(kBigDataSegment, size - at) + kSegmentTail);
-    } else if (size > 4) {
+      for (std::uint64_t at = 0; at < size; at += db::kSegmentSize)
+        AddCell(std::min<std::uint64_t>(db::kSegmentSize, size - at) + kSegmentTail);
+    } else if (size > vk::kInlineCapacity) {
       plan.data = AddCell(size);
     }
     m_values.push_back(plan);
@@ -173,13 +170,14 @@ class CHivePlan {
     m_keys[index].childCount = static_cast<std::uint32_t>(count);
     if (count == 0) return;
     if (count <= kLeafCapacity) {
-      m_keys[index].list = AddCell(4 + 8 * count);
+      m_keys[index].list = AddCell(list::kElements + list::kHashElementSize * count);
     } else {
       std::size_t leaves = (count + kLeafCapacity - 1) / kLeafCapacity;
-      m_keys[index].list = AddCell(4 + 4 * leaves);
+      m_keys[index].list = AddCell(list::kElements + list::kOffsetElementSize * leaves);
       m_keys[index].leaves = static_cast<std::uint32_t>(leaves);
       for (std::size_t leaf = 0; leaf < leaves; ++leaf)
-        AddCell(4 + 8 * std::min(kLeafCapacity, count - leaf * kLeafCapacity));
+        AddCell(list::kElements +
+                list::kHashElementSize * std::min(kLeafCapacity, count - leaf * kLeafCapacity));
     }
     for (std::size_t i = first; i < m_children.size(); ++i) {
       KeyPlan child;
@@ -192,7 +190,7 @@ class CHivePlan {
   std::uint32_t PlanSecurity(std::uint32_t index) {
     const KeyPlan& plan = m_keys[index];
     if (plan.key->security.empty()) {
-      if (plan.parent != kNone) {
+      if (plan.parent != kNoCell) {
         std::uint32_t inherited = m_keys[plan.parent].security;
         ++m_securities[inherited].references;
         return inherited;
@@ -208,8 +206,8 @@ class CHivePlan {
     auto [found, added] =
         m_securityByBytes.try_emplace(bytes, static_cast<std::uint32_t>(m_securities.size()));
     if (added)
-      m_securities.push_back(SecurityPlan{
-          &descriptor, AddCell(kSecurityRecordFixedSize + std::uint64_t{descriptor.size()}), 0});
+      m_securities.push_back(
+          SecurityPlan{&descriptor, AddCell(sk::kFixedSize + std::uint64_t{descriptor.size()}), 0});
     ++m_securities[found->second].references;
     return found->second;
   }
@@ -237,21 +235,26 @@ class CHiveSerializer {
     m_file.assign(kBaseBlockSize + m_layout.binsSize, 0);
     WriteBaseBlock();
     for (const PackedBin& bin : m_layout.bins) {
-      std::memcpy(&m_file[kBaseBlockSize + bin.offset], "hbin", 4);
-      Put32Raw(bin.offset + 4, bin.offset);
-      Put32Raw(bin.offset + 8, bin.size);
+      std::memcpy(&m_file[kBaseBlockSize + bin.offset + hbin::kSignature], "hbin", 4);
+      Put32Raw(bin.offset + hbin::kOffset, bin.offset);
+      Put32Raw(bin.offset + hbin::kSize, bin.size);
     }
-    for (const FreeGap& gap : m_layout.gaps) Put32Raw(gap.offset, gap.size);
+    for (const FreeGap& gap : m_layout.gaps) Put32Raw(gap.offset + cell::kSizeField, gap.size);
     for (std::size_t i = 0; i < m_plan.CellSizes().size(); ++i)
-      Put32Raw(m_layout.offsets[i],
+      Put32Raw(m_layout.offsets[i] + cell::kSizeField,
                static_cast<std::uint32_t>(-static_cast<std::int64_t>(m_plan.CellSizes()[i])));
     WriteSecurities();
     for (const KeyPlan& key : m_plan.Keys()) WriteKey(key);
   }
 
  private:
-  std::uint32_t At(std::uint32_t cell) const { return m_layout.offsets[cell]; }
-  std::uint8_t* Data(std::uint32_t cell) { return &m_file[kBaseBlockSize + At(cell) + 4]; }
+  std::uint32_t At(std::uint32_t index) const { return m_layout.offsets[index]; }
+  std::uint32_t CellOrNone(std::uint32_t index) const {
+    return index == kNoCell ? kNoCell : At(index);
+  }
+  std::uint8_t* Data(std::uint32_t index) {
+    return &m_file[kBaseBlockSize + At(index) + cell::kDataStart];
+  }
   void Put32Raw(std::uint32_t offset, std::uint32_t value) {
     WriteU32(m_file, kBaseBlockSize + offset, value);
   }
@@ -283,21 +286,21 @@ class CHiveSerializer {
   void WriteBaseBlock() {
     const HiveHeader& header = m_tree.header;
     std::uint8_t* base = m_file.data();
-    std::memcpy(base, "regf", 4);
-    Put32(base + 4, header.sequence);
-    Put32(base + 8, header.sequence);
-    Put64(base + 12, header.lastWritten);
-    Put32(base + 20, 1);
-    Put32(base + 24, m_plan.Minor());
-    Put32(base + 28, static_cast<std::uint32_t>(FileType::Primary));
-    Put32(base + 32, 1);
-    Put32(base + 36, At(m_plan.Keys().front().nk));
-    Put32(base + 40, static_cast<std::uint32_t>(m_layout.binsSize));
-    Put32(base + 44, 1);
-    PutBytes(base + kFileNameOffset, header.fileName.data(),
-             std::min(header.fileName.size(), kFileNameSize));
+    std::memcpy(base + regf::kSignature, "regf", 4);
+    Put32(base + regf::kPrimarySequence, header.sequence);
+    Put32(base + regf::kSecondarySequence, header.sequence);
+    Put64(base + regf::kLastWritten, header.lastWritten);
+    Put32(base + regf::kMajorVersion, 1);
+    Put32(base + regf::kMinorVersion, m_plan.Minor());
+    Put32(base + regf::kFileType, static_cast<std::uint32_t>(FileType::Primary));
+    Put32(base + regf::kFileFormat, 1);
+    Put32(base + regf::kRootCell, At(m_plan.Keys().front().nk));
+    Put32(base + regf::kBinsSize, static_cast<std::uint32_t>(m_layout.binsSize));
+    Put32(base + regf::kClusteringFactor, 1);
+    PutBytes(base + regf::kFileName, header.fileName.data(),
+             std::min(header.fileName.size(), regf::kFileNameSize));
     // A new file has no transaction pending against it.
-    Put32(base + 144, header.flags & ~kBaseFlagTransactionLock);
+    Put32(base + regf::kFlags, header.flags & ~kBaseFlagTransactionLock);
     StoreBaseBlockChecksum(std::span<std::uint8_t>(m_file.data(), kBaseBlockSize));
   }
 
@@ -305,14 +308,14 @@ class CHiveSerializer {
     const std::vector<SecurityPlan>& securities = m_plan.Securities();
     std::size_t count = securities.size();
     for (std::size_t i = 0; i < count; ++i) {
-      const SecurityPlan& sk = securities[i];
-      std::uint8_t* at = Data(sk.cell);
-      std::memcpy(at, "sk", 2);
-      Put32(at + 4, At(securities[(i + 1) % count].cell));
-      Put32(at + 8, At(securities[(i + count - 1) % count].cell));
-      Put32(at + 12, sk.references);
-      Put32(at + 16, static_cast<std::uint32_t>(sk.descriptor->size()));
-      PutBytes(at + 20, sk.descriptor->data(), sk.descriptor->size());
+      const SecurityPlan& security = securities[i];
+      std::uint8_t* at = Data(security.cell);
+      std::memcpy(at + sk::kSignature, "sk", 2);
+      Put32(at + sk::kFlink, At(securities[(i + 1) % count].cell));
+      Put32(at + sk::kBlink, At(securities[(i + count - 1) % count].cell));
+      Put32(at + sk::kReferenceCount, security.references);
+      Put32(at + sk::kDescriptorSize, static_cast<std::uint32_t>(security.descriptor->size()));
+      PutBytes(at + sk::kDescriptor, security.descriptor->data(), security.descriptor->size());
     }
   }
 
@@ -332,56 +335,57 @@ class CHiveSerializer {
       WriteValue(value);
     }
 
-    std::uint8_t* nk = Data(plan.nk);
-    bool root = plan.parent == kNone;
+    std::uint8_t* record = Data(plan.nk);
+    bool root = plan.parent == kNoCell;
     std::uint16_t flags = static_cast<std::uint16_t>(key.flags & ~kKeyCompressedName);
     if (Compressible(key.name)) flags |= kKeyCompressedName;
     if (root) flags |= kKeyHiveEntry;
-    std::memcpy(nk, "nk", 2);
-    Put16(nk + 2, flags);
-    Put64(nk + 4, key.lastWritten);
-    Put32(nk + 12, key.accessBits);
-    Put32(nk + 16, root ? kNone : At(m_plan.Keys()[plan.parent].nk));
-    Put32(nk + 20, plan.childCount);
-    Put32(nk + 24, 0);
-    Put32(nk + 28, plan.list == kNone ? kNone : At(plan.list));
-    Put32(nk + 32, kNone);
-    Put32(nk + 36, plan.valueCount);
-    Put32(nk + 40, plan.valueList == kNone ? kNone : At(plan.valueList));
-    Put32(nk + 44, At(m_plan.Securities()[plan.security].cell));
-    Put32(nk + 48, plan.classCell == kNone ? kNone : At(plan.classCell));
-    Put32(nk + 52, largestName | (std::uint32_t{key.userFlags} << 16));
-    Put32(nk + 56, largestClass);
-    Put32(nk + 60, largestValueName);
-    Put32(nk + 64, largestValueData);
-    Put16(nk + 72, static_cast<std::uint16_t>(StoredNameSize(key.name)));
-    Put16(nk + 74, static_cast<std::uint16_t>(key.className.size()));
-    PutName(nk + kKeyNodeFixedSize, key.name);
+    std::memcpy(record + nk::kSignature, "nk", 2);
+    Put16(record + nk::kFlags, flags);
+    Put64(record + nk::kLastWritten, key.lastWritten);
+    Put32(record + nk::kAccessBits, key.accessBits);
+    Put32(record + nk::kParent, root ? kNoCell : At(m_plan.Keys()[plan.parent].nk));
+    Put32(record + nk::kSubkeyCount, plan.childCount);
+    Put32(record + nk::kVolatileSubkeyCount, 0);
+    Put32(record + nk::kSubkeyList, CellOrNone(plan.list));
+    Put32(record + nk::kVolatileSubkeyList, kNoCell);
+    Put32(record + nk::kValueCount, plan.valueCount);
+    Put32(record + nk::kValueList, CellOrNone(plan.valueList));
+    Put32(record + nk::kSecurity, At(m_plan.Securities()[plan.security].cell));
+    Put32(record + nk::kClass, CellOrNone(plan.classCell));
+    Put16(record + nk::kLargestSubkeyName, static_cast<std::uint16_t>(largestName));
+    Put16(record + nk::kUserFlags, key.userFlags);
+    Put32(record + nk::kLargestSubkeyClass, largestClass);
+    Put32(record + nk::kLargestValueName, largestValueName);
+    Put32(record + nk::kLargestValueData, largestValueData);
+    Put16(record + nk::kNameLength, static_cast<std::uint16_t>(StoredNameSize(key.name)));
+    Put16(record + nk::kClassLength, static_cast<std::uint16_t>(key.className.size()));
+    PutName(record + nk::kName, key.name);
 
-    if (plan.classCell != kNone)
+    if (plan.classCell != kNoCell)
       PutBytes(Data(plan.classCell), key.className.data(), key.className.size());
-    if (plan.valueList != kNone) {
-      std::uint8_t* list = Data(plan.valueList);
+    if (plan.valueList != kNoCell) {
+      std::uint8_t* values = Data(plan.valueList);
       for (std::uint32_t i = 0; i < plan.valueCount; ++i)
-        Put32(list + 4 * i, At(m_plan.Values()[plan.firstValue + i].vk));
+        Put32(values + valuelist::kElementSize * i, At(m_plan.Values()[plan.firstValue + i].vk));
     }
     WriteSubkeyLists(plan);
   }
 
   void WriteSubkeyLists(const KeyPlan& plan) {
-    if (plan.list == kNone) return;
+    if (plan.list == kNoCell) return;
     if (plan.leaves == 0) {
       WriteLeaf(plan.list, plan.firstChild, plan.childCount);
       return;
     }
     std::uint8_t* ri = Data(plan.list);
-    std::memcpy(ri, "ri", 2);
-    Put16(ri + 2, static_cast<std::uint16_t>(plan.leaves));
+    std::memcpy(ri + list::kSignature, "ri", 2);
+    Put16(ri + list::kCount, static_cast<std::uint16_t>(plan.leaves));
     for (std::uint32_t leaf = 0; leaf < plan.leaves; ++leaf) {
       std::uint32_t first = leaf * static_cast<std::uint32_t>(kLeafCapacity);
       std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(kLeafCapacity),
                                                     plan.childCount - first);
-      Put32(ri + 4 + 4 * leaf, At(plan.list + 1 + leaf));
+      Put32(ri + list::kElements + list::kOffsetElementSize * leaf, At(plan.list + 1 + leaf));
       WriteLeaf(plan.list + 1 + leaf, plan.firstChild + first, count);
     }
   }
@@ -389,32 +393,34 @@ class CHiveSerializer {
   void WriteLeaf(std::uint32_t cell, std::uint32_t firstChild, std::uint32_t count) {
     std::uint8_t* leaf = Data(cell);
     bool hashed = m_plan.HashLeaves();
-    std::memcpy(leaf, hashed ? "lh" : "lf", 2);
-    Put16(leaf + 2, static_cast<std::uint16_t>(count));
+    std::memcpy(leaf + list::kSignature, hashed ? "lh" : "lf", 2);
+    Put16(leaf + list::kCount, static_cast<std::uint16_t>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
       const KeyPlan& child = m_plan.Keys()[firstChild + i];
-      Put32(leaf + 4 + 8 * i, At(child.nk));
-      Put32(leaf + 8 + 8 * i, hashed ? NameHash(child.key->name) : FastLeafHint(child.key->name));
+      std::uint8_t* element = leaf + list::kElements + list::kHashElementSize * i;
+      Put32(element, At(child.nk));
+      Put32(element + list::kElementHint,
+            hashed ? NameHash(child.key->name) : FastLeafHint(child.key->name));
     }
   }
 
   void WriteValue(const ValuePlan& plan) {
     const HiveValue& value = *plan.value;
-    std::uint8_t* vk = Data(plan.vk);
+    std::uint8_t* record = Data(plan.vk);
     std::uint32_t size = static_cast<std::uint32_t>(value.data.size());
-    std::memcpy(vk, "vk", 2);
-    Put16(vk + 2, static_cast<std::uint16_t>(StoredNameSize(value.name)));
-    if (plan.data == kNone) {
-      Put32(vk + 4, size | kInlineDataBit);
-      PutBytes(vk + 8, value.data.data(), size);
+    std::memcpy(record + vk::kSignature, "vk", 2);
+    Put16(record + vk::kNameLength, static_cast<std::uint16_t>(StoredNameSize(value.name)));
+    if (plan.data == kNoCell) {
+      Put32(record + vk::kDataSize, size | kInlineDataBit);
+      PutBytes(record + vk::kData, value.data.data(), size);
     } else {
-      Put32(vk + 4, size);
-      Put32(vk + 8, At(plan.data));
+      Put32(record + vk::kDataSize, size);
+      Put32(record + vk::kData, At(plan.data));
       WriteData(plan);
     }
-    Put32(vk + 12, value.type);
-    Put16(vk + 16, Compressible(value.name) ? kValueCompressedName : 0);
-    PutName(vk + kValueKeyFixedSize, value.name);
+    Put32(record + vk::kType, value.type);
+    Put16(record + vk::kFlags, Compressible(value.name) ? kValueCompressedName : 0);
+    PutName(record + vk::kName, value.name);
   }
 
   void WriteData(const ValuePlan& plan) {
@@ -423,17 +429,17 @@ class CHiveSerializer {
       PutBytes(Data(plan.data), data.data(), data.size());
       return;
     }
-    std::uint8_t* db = Data(plan.data);
-    std::memcpy(db, "db", 2);
-    Put16(db + 2, static_cast<std::uint16_t>(plan.segments));
-    Put32(db + 4, At(plan.data + 1));
-    std::uint8_t* list = Data(plan.data + 1);
+    std::uint8_t* record = Data(plan.data);
+    std::memcpy(record + db::kSignature, "db", 2);
+    Put16(record + db::kSegmentCount, static_cast<std::uint16_t>(plan.segments));
+    Put32(record + db::kSegmentList, At(plan.data + 1));
+    std::uint8_t* segments = Data(plan.data + 1);
     for (std::uint32_t i = 0; i < plan.segments; ++i) {
       std::uint32_t segment = plan.data + 2 + i;
-      std::size_t at = std::size_t{i} * kBigDataSegment;
-      Put32(list + 4 * i, At(segment));
+      std::size_t at = std::size_t{i} * db::kSegmentSize;
+      Put32(segments + db::kSegmentListElementSize * i, At(segment));
       PutBytes(Data(segment), data.data() + at,
-               std::min<std::size_t>(kBigDataSegment, data.size() - at));
+               std::min<std::size_t>(db::kSegmentSize, data.size() - at));
     }
   }
 

@@ -9,11 +9,6 @@ namespace hive {
 
 namespace {
 
-constexpr std::size_t kSector = 512;
-constexpr std::size_t kEntryHeader = 40;
-constexpr std::uint32_t kPage = 4096;
-constexpr std::size_t kFlagsOffset = 144;
-
 struct Entry {
   const LogInput* log;
   std::size_t offset;
@@ -25,8 +20,13 @@ struct Entry {
   std::uint64_t pageBytes = 0;  // bytes of pages it carries
 };
 
+// Where the `index`-th page reference of the entry at `entry` lies.
+std::size_t PageReference(std::size_t entry, std::size_t index) {
+  return entry + hvle::kHeaderSize + hvle::kPageReferenceSize * index;
+}
+
 bool LogBaseBlockValid(Bytes log) {
-  if (log.size() < kSector || !HasSignature(log, 0, "regf")) return false;
+  if (log.size() < kSectorSize || !HasSignature(log, regf::kSignature, "regf")) return false;
   BaseBlock base = ParseBaseBlock(log);
   return base.ChecksumOk() && base.SequencesAgree();
 }
@@ -34,33 +34,36 @@ bool LogBaseBlockValid(Bytes log) {
 // Reads the HvLE entries of one log until the first that is not whole and sound.
 void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& findings) {
   Bytes bytes(log.bytes.data(), log.bytes.size());
-  std::size_t offset = kSector;
-  while (Fits(bytes, offset, kEntryHeader) && HasSignature(bytes, offset, "HvLE")) {
+  std::size_t offset = hvle::kFirst;
+  while (Fits(bytes, offset, hvle::kHeaderSize) &&
+         HasSignature(bytes, offset + hvle::kSignature, "HvLE")) {
     Entry entry{&log,
                 offset,
-                ReadU32(bytes, offset + 4),
-                ReadU32(bytes, offset + 8),
-                ReadU32(bytes, offset + 12),
-                ReadU32(bytes, offset + 16),
-                ReadU32(bytes, offset + 20)};
+                ReadU32(bytes, offset + hvle::kSize),
+                ReadU32(bytes, offset + hvle::kFlags),
+                ReadU32(bytes, offset + hvle::kSequence),
+                ReadU32(bytes, offset + hvle::kBinsSize),
+                ReadU32(bytes, offset + hvle::kPageCount)};
     std::string where = log.name + " at " + Hex(offset);
     const char* problem = nullptr;
-    if (entry.size < kEntryHeader || entry.size % kSector != 0 || !Fits(bytes, offset, entry.size))
+    if (entry.size < hvle::kHeaderSize || entry.size % kSectorSize != 0 ||
+        !Fits(bytes, offset, entry.size))
       problem = "has a size that does not fit the log";
-    else if (entry.binsSize == 0 || entry.binsSize % kPage != 0)
+    else if (entry.binsSize == 0 || entry.binsSize % kPageSize != 0)
       problem = "has a hive bins data size that is not a multiple of 4096";
-    else if (Marvin32(bytes.subspan(offset + kEntryHeader, entry.size - kEntryHeader),
-                      kLogEntrySeed) != ReadU64(bytes, offset + 24))
+    else if (Marvin32(bytes.subspan(offset + hvle::kHeaderSize, entry.size - hvle::kHeaderSize),
+                      kLogEntrySeed) != ReadU64(bytes, offset + hvle::kPagesHash))
       problem = "fails its first hash (the pages are damaged)";
-    else if (Marvin32(bytes.subspan(offset, 32), kLogEntrySeed) != ReadU64(bytes, offset + 32))
+    else if (Marvin32(bytes.subspan(offset, hvle::kHeaderHash), kLogEntrySeed) !=
+             ReadU64(bytes, offset + hvle::kHeaderHash))
       problem = "fails its second hash (the header is damaged)";
     if (!problem) {
-      std::uint64_t room = entry.size - kEntryHeader;
-      std::uint64_t need = std::uint64_t{entry.pages} * 8;
+      std::uint64_t room = entry.size - hvle::kHeaderSize;
+      std::uint64_t need = std::uint64_t{entry.pages} * hvle::kPageReferenceSize;
       for (std::uint32_t i = 0; i < entry.pages && need <= room; ++i) {
-        std::uint32_t pageOffset = ReadU32(bytes, offset + kEntryHeader + 8 * i);
-        std::uint32_t pageSize = ReadU32(bytes, offset + kEntryHeader + 8 * i + 4);
-        if (pageOffset % kPage != 0 || pageSize == 0 || pageSize % kPage != 0 ||
+        std::uint32_t pageOffset = ReadU32(bytes, PageReference(offset, i) + hvle::kPageOffset);
+        std::uint32_t pageSize = ReadU32(bytes, PageReference(offset, i) + hvle::kPageBytes);
+        if (pageOffset % kPageSize != 0 || pageSize == 0 || pageSize % kPageSize != 0 ||
             std::uint64_t{pageOffset} + pageSize > entry.binsSize) {
           problem = "refers to a page outside its hive bins data";
           break;
@@ -85,20 +88,20 @@ void ApplyEntry(std::vector<std::uint8_t>& image, const Entry& entry, ReplayOutc
   Bytes log(entry.log->bytes.data(), entry.log->bytes.size());
   std::size_t needed = kBaseBlockSize + std::size_t{entry.binsSize};
   if (image.size() < needed) image.resize(needed, 0);
-  std::size_t data = entry.offset + kEntryHeader + std::size_t{entry.pages} * 8;
+  std::size_t data = PageReference(entry.offset, entry.pages);
   for (std::uint32_t i = 0; i < entry.pages; ++i) {
-    std::uint32_t pageOffset = ReadU32(log, entry.offset + kEntryHeader + 8 * i);
-    std::uint32_t pageSize = ReadU32(log, entry.offset + kEntryHeader + 8 * i + 4);
+    std::uint32_t pageOffset = ReadU32(log, PageReference(entry.offset, i) + hvle::kPageOffset);
+    std::uint32_t pageSize = ReadU32(log, PageReference(entry.offset, i) + hvle::kPageBytes);
     std::copy_n(log.begin() + static_cast<std::ptrdiff_t>(data), pageSize,
                 image.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + pageOffset));
     data += pageSize;
     ++outcome.pagesWritten;
   }
   std::span<std::uint8_t> base(image.data(), kBaseBlockSize);
-  WriteU32(base, 4, entry.sequence);
-  WriteU32(base, 8, entry.sequence);
-  WriteU32(base, 40, entry.binsSize);
-  WriteU32(base, kFlagsOffset, entry.flags);
+  WriteU32(base, regf::kPrimarySequence, entry.sequence);
+  WriteU32(base, regf::kSecondarySequence, entry.sequence);
+  WriteU32(base, regf::kBinsSize, entry.binsSize);
+  WriteU32(base, regf::kFlags, entry.flags);
 }
 
 void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const LogInput*>& logs,
@@ -128,7 +131,7 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
   std::stable_sort(later.begin(), later.end(),
                    [](const Entry& a, const Entry& b) { return a.sequence < b.sequence; });
   if (later.empty()) {
-    findings.Report(8, FindingCode::LogNothingToApply,
+    findings.Report(regf::kSecondarySequence, FindingCode::LogNothingToApply,
                     "no log entry has sequence number " + std::to_string(expected) +
                         " or later; the dirty hive cannot be brought up to date");
     return;
@@ -144,13 +147,13 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
                                logBase.secondarySequence == later.front().sequence;
     if (!startedFromThisFile) {
       findings.Report(
-          8, FindingCode::LogGap,
+          regf::kSecondarySequence, FindingCode::LogGap,
           "the logs start at sequence number " + std::to_string(later.front().sequence) +
               ", the hive expects " + std::to_string(expected) +
               "; the entries between are gone and the hive cannot be brought up to date");
       return;
     }
-    findings.Report(8, FindingCode::LogSkippedEntries,
+    findings.Report(regf::kSecondarySequence, FindingCode::LogSkippedEntries,
                     first.name + " starts at sequence number " +
                         std::to_string(later.front().sequence) + ", the hive expects " +
                         std::to_string(expected) +
@@ -171,7 +174,7 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
     // Growth the entry's own pages do not fill would leave the hive
     // without bins there; refusing it also keeps a hostile log from
     // making us allocate gigabytes of nothing.
-    std::uint32_t current = ReadU32(Bytes(image.data(), image.size()), 40);
+    std::uint32_t current = ReadU32(Bytes(image.data(), image.size()), regf::kBinsSize);
     if (entry.binsSize > current && entry.binsSize - current > entry.pageBytes) {
       findings.Report(entry.offset, FindingCode::LogEntryBad,
                       "log entry " + std::to_string(entry.sequence) + " in " + entry.log->name +
@@ -193,33 +196,39 @@ void ReplayOldFormat(std::vector<std::uint8_t>& image, const LogInput& log, Repl
                      CFindingLog& findings) {
   Bytes bytes(log.bytes.data(), log.bytes.size());
   BaseBlock logBase = ParseBaseBlock(bytes);
-  if (!HasSignature(bytes, kSector, "DIRT")) {
-    findings.Report(kSector, FindingCode::LogBad, log.name + ": no \"DIRT\" vector at 0x200");
+  if (!HasSignature(bytes, oldlog::kDirtSignature, "DIRT")) {
+    findings.Report(oldlog::kDirtSignature, FindingCode::LogBad,
+                    log.name + ": no \"DIRT\" vector at 0x200");
     return;
   }
-  if (logBase.binsSize % kPage != 0) {
-    findings.Report(40, FindingCode::LogBad,
+  if (logBase.binsSize % kPageSize != 0) {
+    findings.Report(regf::kBinsSize, FindingCode::LogBad,
                     log.name + ": hive bins data size is not a multiple of 4096");
     return;
   }
-  std::size_t pages = logBase.binsSize / kSector;
+  std::size_t pages = logBase.binsSize / oldlog::kPageSize;
   std::size_t bitmapBytes = (pages + 7) / 8;
-  if (!Fits(bytes, kSector + 4, bitmapBytes)) {
-    findings.Report(kSector, FindingCode::LogBad, log.name + ": the dirty vector is cut short");
+  if (!Fits(bytes, oldlog::kDirtBitmap, bitmapBytes)) {
+    findings.Report(oldlog::kDirtSignature, FindingCode::LogBad,
+                    log.name + ": the dirty vector is cut short");
     return;
   }
-  std::size_t data = (kSector + 4 + bitmapBytes + kSector - 1) / kSector * kSector;
+  std::size_t data =
+      (oldlog::kDirtBitmap + bitmapBytes + kSectorSize - 1) / kSectorSize * kSectorSize;
+  auto dirtyPage = [&](std::size_t page) {
+    return ((bytes[oldlog::kDirtBitmap + page / 8] >> (page % 8)) & 1u) != 0;
+  };
   // Grow only as far as the dirty pages reach: the log's hive bins data
   // size alone must not make us allocate what the log does not carry.
   std::size_t needed = image.size();
   std::size_t dirty = 0;
   for (std::size_t page = 0; page < pages; ++page)
-    if ((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) {
-      needed = std::max(needed, kBaseBlockSize + (page + 1) * kSector);
+    if (dirtyPage(page)) {
+      needed = std::max(needed, kBaseBlockSize + (page + 1) * oldlog::kPageSize);
       ++dirty;
     }
-  if (needed - image.size() > dirty * kSector) {
-    findings.Report(kSector, FindingCode::LogBad,
+  if (needed - image.size() > dirty * oldlog::kPageSize) {
+    findings.Report(oldlog::kDirtSignature, FindingCode::LogBad,
                     log.name + ": its dirty pages lie past the hive and leave gaps");
     return;
   }
@@ -227,22 +236,22 @@ void ReplayOldFormat(std::vector<std::uint8_t>& image, const LogInput& log, Repl
   recovered.resize(needed, 0);
   std::size_t written = 0;
   for (std::size_t page = 0; page < pages; ++page) {
-    if (((bytes[kSector + 4 + page / 8] >> (page % 8)) & 1u) == 0) continue;
-    if (!Fits(bytes, data, kSector)) {
+    if (!dirtyPage(page)) continue;
+    if (!Fits(bytes, data, oldlog::kPageSize)) {
       findings.Report(
           data, FindingCode::LogBad,
           log.name + ": dirty page " + std::to_string(page) + " is missing from the log");
       return;
     }
-    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(data), kSector,
-                recovered.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + page * kSector));
-    data += kSector;
+    std::copy_n(
+        bytes.begin() + static_cast<std::ptrdiff_t>(data), oldlog::kPageSize,
+        recovered.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + page * oldlog::kPageSize));
+    data += oldlog::kPageSize;
     ++written;
   }
   // The log's base block is the one the hive had once the write completed.
-  std::copy_n(bytes.begin(), kSector, recovered.begin());
-  std::span<std::uint8_t> base(recovered.data(), kBaseBlockSize);
-  WriteU32(base, 28, static_cast<std::uint32_t>(FileType::Primary));
+  std::copy_n(bytes.begin(), kSectorSize, recovered.begin());
+  MarkAsPrimary(std::span<std::uint8_t>(recovered.data(), kBaseBlockSize));
   image.swap(recovered);
   outcome.baseBlockRecovered = true;
   outcome.pagesWritten += written;
@@ -264,7 +273,7 @@ void CheckCleanHiveAgainstLogs(const BaseBlock& primary, const std::vector<const
         (!newest || entry.sequence > newest->sequence))
       newest = &entry;
   if (newest)
-    findings.Report(8, FindingCode::LogsNotReplayed,
+    findings.Report(regf::kSecondarySequence, FindingCode::LogsNotReplayed,
                     "the hive is marked clean at sequence number " +
                         std::to_string(primary.secondarySequence) + ", but " + newest->log->name +
                         " holds entries up to " + std::to_string(newest->sequence) +
@@ -279,7 +288,8 @@ void CheckCleanHiveAgainstLogs(const BaseBlock& primary, const std::vector<const
 ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<LogInput>& logs,
                          CFindingLog& findings) {
   ReplayOutcome outcome;
-  if (image.size() < kBaseBlockSize || !HasSignature(Bytes(image.data(), image.size()), 0, "regf"))
+  if (image.size() < kBaseBlockSize ||
+      !HasSignature(Bytes(image.data(), image.size()), regf::kSignature, "regf"))
     return outcome;
   BaseBlock primary = ParseBaseBlock(Bytes(image.data(), image.size()));
   outcome.hiveWasDirty = primary.Dirty();
@@ -306,7 +316,7 @@ ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<Log
              type == static_cast<std::uint32_t>(FileType::OldLogAlternate))
       oldLogs.push_back(&log);
     else
-      findings.Report(28, FindingCode::LogBad,
+      findings.Report(regf::kFileType, FindingCode::LogBad,
                       log.name + ": file type " + std::to_string(type) + " is not a log");
   }
   if (!outcome.hiveWasDirty) {
@@ -323,15 +333,15 @@ ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<Log
             return ParseBaseBlock(Bytes(a->bytes.data(), a->bytes.size())).secondarySequence <
                    ParseBaseBlock(Bytes(b->bytes.data(), b->bytes.size())).secondarySequence;
           });
-      std::copy_n(newest->bytes.begin(), kSector, image.begin());
-      WriteU32(std::span<std::uint8_t>(image.data(), kBaseBlockSize), 28, 0);
+      std::copy_n(newest->bytes.begin(), kSectorSize, image.begin());
+      MarkAsPrimary(std::span<std::uint8_t>(image.data(), kBaseBlockSize));
       outcome.baseBlockRecovered = true;
     }
     ReplayNewFormat(image, newLogs, outcome, findings);
   } else {
-    std::uint64_t stamp = primary.ChecksumOk()
-                              ? primary.lastWritten
-                              : ReadU64(Bytes(image.data(), image.size()), kBaseBlockSize + 20);
+    std::uint64_t stamp = primary.ChecksumOk() ? primary.lastWritten
+                                               : ReadU64(Bytes(image.data(), image.size()),
+                                                         kBaseBlockSize + hbin::kTimestamp);
     for (const LogInput* log : oldLogs) {
       if (ParseBaseBlock(Bytes(log->bytes.data(), log->bytes.size())).lastWritten != stamp) {
         findings.Report(

@@ -5,19 +5,11 @@
 // small for its fixed part or for the name it declares.
 
 #include "hive/Bytes.h"
+#include "hive/RecordLayout.h"
 
 #include <cstdint>
 
 namespace hive {
-
-constexpr std::uint16_t kKeyVolatile = 0x0001;
-constexpr std::uint16_t kKeyHiveEntry = 0x0004;
-constexpr std::uint16_t kKeyCompressedName = 0x0020;
-constexpr std::uint16_t kValueCompressedName = 0x0001;
-constexpr std::uint32_t kInlineDataBit = 0x80000000;
-constexpr std::uint32_t kBigDataSegment = 16344;
-constexpr std::size_t kKeyNodeFixedSize = 76;
-constexpr std::size_t kValueKeyFixedSize = 20;
 
 struct KeyNode {
   std::uint16_t flags = 0;
@@ -68,7 +60,7 @@ enum class ListKind { None, IndexLeaf, FastLeaf, HashLeaf, IndexRoot };
 bool ParseKeyNode(Bytes cell, KeyNode& key);
 bool ParseValueKey(Bytes cell, ValueKey& value);
 // Fills `sk` when `cell` holds an sk record with its whole descriptor.
-bool ParseSecurityKey(Bytes cell, SecurityKey& sk);
+bool ParseSecurityKey(Bytes cell, SecurityKey& record);
 // The kind of subkey list in `cell`, by signature.
 ListKind SubkeyListKind(Bytes cell);
 // Bytes per element of a subkey list of that kind.

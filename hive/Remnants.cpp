@@ -15,18 +15,19 @@ void CountRecordsIn(Bytes area, RemnantCounts& counts) {
       at += 8;
       continue;
     }
-    Bytes record = area.subspan(at + 4, static_cast<std::size_t>(size) - 4);
+    Bytes record =
+        area.subspan(at + cell::kDataStart, static_cast<std::size_t>(size) - cell::kDataStart);
     KeyNode key;
     ValueKey value;
     // The record's own extent, not the cell's size: a free cell may hold
     // several old records merged into it.
     std::size_t extent = 0;
     if (HasSignature(record, 0, "nk") && ParseKeyNode(record, key)) {
-      extent = 4 + kKeyNodeFixedSize + key.name.size();
+      extent = cell::kDataStart + nk::kFixedSize + key.name.size();
       ++counts.keys;
       counts.keyBytes += extent;
     } else if (HasSignature(record, 0, "vk") && ParseValueKey(record, value)) {
-      extent = 4 + kValueKeyFixedSize + value.name.size();
+      extent = cell::kDataStart + vk::kFixedSize + value.name.size();
       ++counts.values;
       counts.valueBytes += extent;
     }

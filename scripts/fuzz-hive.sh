@@ -1,52 +1,84 @@
 #!/usr/bin/env bash
-# Fuzzes the hive reader (open + validate + walk + log replay) with libFuzzer,
-# or, with TARGET "compact", the writer: whatever reads without errors must
-# write as a hive that reads without errors and holds the same content.
-#   scripts/fuzz-hive.sh [SECONDS] [WORK_FOLDER] [reader|compact]
-# Seeds: every file of shared/hives, unpacked into WORK_FOLDER/seeds.
-# Prints the executions and exits non-zero when the fuzzer found a crash
-# (the crashing input is left in WORK_FOLDER).
+# Fuzzes the hive engine with libFuzzer, one target per process, all at once:
+#   reader   open + validate + walk any bytes, and replay them as a log
+#   compact  whatever reads without errors must write as a hive that reads
+#            without errors and holds the same content
+#   scripts/fuzz-hive.sh [MINUTES] [--seconds N] [--work FOLDER] [--fuzzers FOLDER] [TARGET...]
+# MINUTES (default 2) is how long each target runs; --seconds overrides it.
+# The fuzzers come from --fuzzers (the build's fuzz folder, as the tests
+# pass it) or are built here with clang from fuzz/ into build/fuzz.
+# Seeds: fuzz/corpus/TARGET in the repository and every file of shared/hives;
+# what a run learns stays in WORK/TARGET/corpus for the next run.
+# Prints the executions per target and exits non-zero when a fuzzer found a
+# crash (the crashing input is left in WORK/TARGET).
 set -euo pipefail
 
-seconds=${1:-120}
-work=${2:-/tmp/kelvaro-hive-fuzz}
 root=$(cd "$(dirname "$0")/.." && pwd)
-shared="$root/../shared/hives"
-clangxx=${CLANGXX:-clang++}
-target=${3:-reader}
-case "$target" in
-  reader) source_file="$root/fuzz/HiveFuzzTarget.cpp" ;;
-  compact) source_file="$root/fuzz/HiveCompactFuzzTarget.cpp" ;;
-  *) echo "fuzz-hive: unknown target $target (reader or compact)" >&2; exit 2 ;;
-esac
+shared="${KELVARO_SAMPLE_HIVES:-$root/../shared/hives}"
+seconds=120
+work=/tmp/kelvaro-hive-fuzz
+fuzzers=""
+targets=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --seconds) seconds=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    --fuzzers) fuzzers=$2; shift 2 ;;
+    reader | compact) targets+=("$1"); shift ;;
+    [0-9]*) seconds=$(($1 * 60)); shift ;;
+    *) echo "fuzz-hive: unknown argument $1 (MINUTES, --seconds N, --work, --fuzzers, reader, compact)" >&2; exit 2 ;;
+  esac
+done
+[ ${#targets[@]} -gt 0 ] || targets=(reader compact)
 
-if ! command -v "$clangxx" >/dev/null; then
-  echo "fuzz-hive: $clangxx not found" >&2
-  exit 1
+if [ -z "$fuzzers" ]; then
+  clangxx=${CLANGXX:-$(command -v clang++ || true)}
+  if [ -z "$clangxx" ]; then
+    echo "fuzz-hive: clang++ not found" >&2
+    exit 1
+  fi
+  fuzzers="$root/build/fuzz"
+  cmake -S "$root/fuzz" -B "$fuzzers" -G Ninja -DCMAKE_CXX_COMPILER="$clangxx" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build "$fuzzers" -j "${KELVARO_JOBS:-2}" > /dev/null
 fi
-mkdir -p "$work/corpus" "$work/seeds"
 
-# Rebuilt only when a source is newer than the fuzzer.
-fuzzer="$work/hive-$target-fuzzer"
-if [ ! -x "$fuzzer" ] || [ -n "$(find "$root/hive" "$root/fuzz" -newer "$fuzzer" -name '*.[ch]*')" ]; then
-  "$clangxx" -std=c++20 -O2 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$root" "$root"/hive/*.cpp "$source_file" -o "$fuzzer"
-fi
+fuzzers=$(cd "$fuzzers" && pwd)
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
 
-if [ -d "$shared" ]; then
-  while IFS= read -r packed; do
-    name=$(echo "${packed#"$shared"/}" | tr '/' '_')
-    [ -f "$work/seeds/${name%.xz}" ] || xz -dc "$packed" > "$work/seeds/${name%.xz}"
-  done < <(find "$shared" -name '*.xz')
-fi
+run_target() {
+  local target=$1 folder="$work/$1"
+  local fuzzer="$fuzzers/hive-$target-fuzzer"
+  [ -x "$fuzzer" ] || { echo "fuzz-hive: $fuzzer is not built" >&2; return 1; }
+  mkdir -p "$folder/corpus" "$folder/seeds"
+  if [ -d "$shared" ]; then
+    while IFS= read -r packed; do
+      name=$(echo "${packed#"$shared"/}" | tr '/' '_')
+      [ -f "$folder/seeds/${name%.xz}" ] || xz -dc "$packed" > "$folder/seeds/${name%.xz}"
+    done < <(find "$shared" -name '*.xz')
+  fi
+  local seeds=("seeds")
+  [ -d "$root/fuzz/corpus/$target" ] && seeds+=("$root/fuzz/corpus/$target")
+  cd "$folder"
+  # Inputs up to 64 KiB reach every record kind and keep executions fast.
+  set +e
+  "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=25 -rss_limit_mb=4096 \
+    -print_final_stats=1 corpus "${seeds[@]}" > fuzz.log 2>&1
+  local status=$?
+  set -e
+  grep -E "^(==[0-9]+==ERROR|SUMMARY)" fuzz.log || true
+  local executions
+  executions=$(grep -o 'stat::number_of_executed_units: *[0-9]*' fuzz.log | grep -o '[0-9]*$' || echo 0)
+  echo "fuzz-hive ($target): $executions executions in ${seconds}s, corpus $(find corpus -type f | wc -l) inputs, exit status $status"
+  return "$status"
+}
 
-cd "$work"
-# Inputs up to 64 KiB reach every record kind and keep executions fast.
-set +e
-"$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=25 -rss_limit_mb=4096 \
-  -print_final_stats=1 corpus seeds 2>&1 | tee fuzz.log | grep -E "^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)"
-status=${PIPESTATUS[0]}
-set -e
-executions=$(grep -o 'stat::number_of_executed_units: *[0-9]*' fuzz.log | grep -o '[0-9]*$' || echo 0)
-echo "fuzz-hive ($target): $executions executions in ${seconds}s, exit status $status"
+pids=()
+for target in "${targets[@]}"; do
+  run_target "$target" &
+  pids+=($!)
+done
+status=0
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
 exit "$status"

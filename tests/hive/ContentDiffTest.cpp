@@ -3,6 +3,7 @@
 // maps the result to its exit codes.
 
 #include "hive/BaseBlock.h"
+#include "hive/Hive.h"
 #include "hive/ContentDiff.h"
 #include "tests/hive/HiveTestSupport.h"
 #include "cli/HiveTool.h"
@@ -35,7 +36,7 @@ BuildKey SmallTree() {
 constexpr std::size_t kAlpha = 1;
 
 std::size_t FieldAt(std::uint32_t cell, std::size_t field) {
-  return kBaseBlockSize + cell + 4 + field;
+  return static_cast<std::size_t>(CHive::FieldOffset(cell, field));
 }
 
 struct DifferenceRow {
@@ -86,17 +87,17 @@ TEST(ContentDiff, EachKindOfDifferenceIsFoundAlone) {
        1, "ROOT\\Alpha", "last-written time differs"},
       {"no-delete flag", nullptr,
        [](std::vector<std::uint8_t>& b, const BuildLayout& l) {
-         b[FieldAt(l.keys[kAlpha], 2)] |= 0x08;
+         b[FieldAt(l.keys[kAlpha], nk::kFlags)] |= kKeyNoDelete;
        },
        1, "ROOT\\Alpha", "key flags differ"},
       {"user flags kept with the largest name length", nullptr,
        [](std::vector<std::uint8_t>& b, const BuildLayout& l) {
-         b[FieldAt(l.keys[kAlpha], 52) + 2] = 0x10;
+         b[FieldAt(l.keys[kAlpha], nk::kUserFlags)] = 0x10;
        },
        1, "ROOT\\Alpha", "key flags differ"},
       {"security descriptor, shared by all four keys", nullptr,
        [](std::vector<std::uint8_t>& b, const BuildLayout& l) {
-         b[FieldAt(l.security, 20) + 2] = 4;
+         b[FieldAt(l.security, sk::kDescriptor) + 2] = 4;
        },
        4, "ROOT", "security descriptor differs"},
   };
@@ -169,7 +170,7 @@ TEST(ContentDiff, UnreadableHiveIsNamed) {
   std::vector<std::uint8_t> good = BuildHive(SmallTree());
   std::vector<std::uint8_t> noise(8192, 'x');
   std::vector<std::uint8_t> badRoot = good;
-  WriteU32(badRoot, 36, 0x7FFFFFF8);
+  WriteU32(badRoot, regf::kRootCell, 0x7FFFFFF8);
   SealBaseBlock(badRoot);
   struct Row {
     const std::vector<std::uint8_t>* a;
@@ -192,20 +193,22 @@ TEST(ContentDiff, DirtyHiveIsComparedAfterItsLogs) {
   BuildLayout layout;
   std::vector<std::uint8_t> clean = BuildHive(tree, &layout);
   std::vector<std::uint8_t> stale = clean;
-  stale[FieldAt(layout.keys[kAlpha], 4)] ^= 1;  // last-written time, undone by the log
-  WriteU32(stale, 4, 2);                        // dirty
+  std::size_t stamp = FieldAt(layout.keys[kAlpha], nk::kLastWritten);
+  stale[stamp] ^= 1;                           // undone by the log
+  WriteU32(stale, regf::kPrimarySequence, 2);  // dirty
   SealBaseBlock(stale);
-  std::vector<std::uint8_t> log(clean.begin(), clean.begin() + 512);
-  WriteU32(log, 28, 1);
+  std::vector<std::uint8_t> log(clean.begin(), clean.begin() + kSectorSize);
+  WriteU32(log, regf::kFileType, static_cast<std::uint32_t>(FileType::OldLog));
   SealBaseBlock(log);
-  std::size_t page = (FieldAt(layout.keys[kAlpha], 4) - kBaseBlockSize) / 512;
-  log.resize(1024, 0);
-  std::memcpy(&log[512], "DIRT", 4);
-  log[516 + page / 8] = static_cast<std::uint8_t>(1u << (page % 8));
-  std::size_t data = 1024;
-  log.resize(data + 512);
-  std::copy_n(clean.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + page * 512), 512,
-              log.begin() + static_cast<std::ptrdiff_t>(data));
+  std::size_t page = (stamp - kBaseBlockSize) / oldlog::kPageSize;
+  std::size_t data = 2 * kSectorSize;  // the dirty vector fits its sector
+  log.resize(data, 0);
+  std::memcpy(&log[oldlog::kDirtSignature], "DIRT", 4);
+  log[oldlog::kDirtBitmap + page / 8] = static_cast<std::uint8_t>(1u << (page % 8));
+  log.resize(data + oldlog::kPageSize);
+  std::copy_n(
+      clean.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + page * oldlog::kPageSize),
+      oldlog::kPageSize, log.begin() + static_cast<std::ptrdiff_t>(data));
   EXPECT_GT(DiffHiveContent(clean, stale).total, 0u);
   ContentDiffResult replayed = DiffHiveContent(clean, {}, stale, {LogInput{"stale.LOG", log}});
   ASSERT_TRUE(replayed.readable) << replayed.error;

@@ -5,6 +5,7 @@
 #include "hive/ContentDiff.h"
 #include "hive/HiveCheck.h"
 #include "hive/HiveCompaction.h"
+#include "hive/Hive.h"
 #include "hive/Records.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
@@ -89,30 +90,33 @@ std::vector<std::string> Lines(const std::vector<std::uint8_t>& bytes) {
 // editing program would: their cells become free, the keys keep their
 // (now too large) largest-length fields.
 void DeleteValuesInPlace(std::vector<std::uint8_t>& hive, const BuildLayout& layout) {
-  auto cell = [&](std::uint32_t offset) {
-    return std::span<std::uint8_t>(hive).subspan(kBaseBlockSize + offset);
+  // The record in the cell at `offset`, and that cell's size field.
+  auto record = [&](std::uint32_t offset) {
+    return std::span<std::uint8_t>(hive).subspan(kBaseBlockSize + offset + cell::kDataStart);
   };
   auto release = [&](std::uint32_t offset) {
-    std::int32_t size = ReadI32(cell(offset), 0);
-    if (size < 0) WriteU32(cell(offset), 0, static_cast<std::uint32_t>(-size));
+    std::span<std::uint8_t> field =
+        std::span<std::uint8_t>(hive).subspan(kBaseBlockSize + offset + cell::kSizeField);
+    std::int32_t size = ReadI32(field, 0);
+    if (size < 0) WriteU32(field, 0, static_cast<std::uint32_t>(-size));
   };
   for (std::size_t k = 1; k < layout.keys.size(); k += 2) {
-    std::span<std::uint8_t> nk = cell(layout.keys[k]);
-    std::uint32_t count = ReadU32(nk, 4 + 36);
-    std::uint32_t list = ReadU32(nk, 4 + 40);
+    std::span<std::uint8_t> key = record(layout.keys[k]);
+    std::uint32_t count = ReadU32(key, nk::kValueCount);
+    std::uint32_t list = ReadU32(key, nk::kValueList);
     if (count == 0) continue;
     for (std::uint32_t v = 0; v < count; ++v) {
-      std::uint32_t vk = ReadU32(cell(list), 4 + 4 * v);
-      std::uint32_t size = ReadU32(cell(vk), 4 + 4);
-      if ((size & kInlineDataBit) == 0 && size != 0 && size <= kBigDataSegment)
-        release(ReadU32(cell(vk), 4 + 8));
-      if ((size & kInlineDataBit) == 0 && size > kBigDataSegment)
+      std::uint32_t value = ReadU32(record(list), valuelist::kElementSize * v);
+      std::uint32_t size = ReadU32(record(value), vk::kDataSize);
+      if ((size & kInlineDataBit) == 0 && size != 0 && size <= db::kSegmentSize)
+        release(ReadU32(record(value), vk::kData));
+      if ((size & kInlineDataBit) == 0 && size > db::kSegmentSize)
         return;  // none in the trees used here
-      release(vk);
+      release(value);
     }
     release(list);
-    WriteU32(nk, 4 + 36, 0);
-    WriteU32(nk, 4 + 40, kNoCell);
+    WriteU32(key, nk::kValueCount, 0);
+    WriteU32(key, nk::kValueList, kNoCell);
   }
 }
 
@@ -191,16 +195,16 @@ TEST_F(HiveCompaction, FaultsLeaveNoFileBehind) {
 
 TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
   std::vector<std::uint8_t> dirty = m_bytes;
-  WriteU32(dirty, 4, ReadU32(dirty, 4) + 1);
+  WriteU32(dirty, regf::kPrimarySequence, ReadU32(dirty, regf::kPrimarySequence) + 1);
   SealBaseBlock(dirty);
   std::filesystem::path dirtyFile = m_scratch.Path() / "dirty.hiv";
   WriteAll(dirtyFile, dirty);
   std::vector<std::uint8_t> damaged = m_bytes;
-  WriteU32(damaged, kBaseBlockSize + m_layout.keys[1] + 4 + 16, 0x12345678);  // a key's parent
+  WriteU32(damaged, CHive::FieldOffset(m_layout.keys[1], nk::kParent), 0x12345678);
   std::filesystem::path damagedFile = m_scratch.Path() / "damaged.hiv";
   WriteAll(damagedFile, damaged);
   std::vector<std::uint8_t> noDescriptor = m_bytes;
-  WriteU32(noDescriptor, kBaseBlockSize + m_layout.security + 4 + 16, 0);  // descriptor size
+  WriteU32(noDescriptor, CHive::FieldOffset(m_layout.security, sk::kDescriptorSize), 0);
   std::filesystem::path noDescriptorFile = m_scratch.Path() / "no-descriptor.hiv";
   WriteAll(noDescriptorFile, noDescriptor);
   std::filesystem::path noise = m_scratch.Path() / "noise.bin";

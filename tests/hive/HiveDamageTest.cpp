@@ -2,6 +2,7 @@
 // random single-byte and truncation damage never crashes the reader (the
 // native build runs this under AddressSanitizer and UBSan).
 
+#include "hive/Hive.h"
 #include "hive/HiveCheck.h"
 #include "hive/Names.h"
 #include "tests/hive/ContentCollector.h"
@@ -20,8 +21,13 @@ namespace {
 
 using Image = std::vector<std::uint8_t>;
 
-// Cell data (after the size field) of the cell at a hive bins offset.
-std::size_t Data(std::uint32_t cell) { return kBaseBlockSize + cell + 4; }
+// Where `field` of the record in the cell at a hive bins offset lies in the file.
+std::size_t Field(std::uint32_t at, std::size_t field) {
+  return static_cast<std::size_t>(CHive::FieldOffset(at, field));
+}
+// Where the size field of that cell lies, and where a bin's header field lies.
+std::size_t SizeField(std::uint32_t at) { return kBaseBlockSize + at + cell::kSizeField; }
+std::size_t BinField(std::uint32_t bin, std::size_t field) { return kBaseBlockSize + bin + field; }
 void Put32(Image& image, std::size_t at, std::uint32_t value) { WriteU32(image, at, value); }
 
 BuildKey DamageTree() {
@@ -54,128 +60,149 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
   const std::uint32_t alpha = layout.keys[1];
   const std::uint32_t rootList = layout.lists.back();
   const DamageRow rows[] = {
-      {"checksum", [](Image& h, const BuildLayout&) { h[kChecksumOffset] ^= 1; }, "bad-checksum",
+      {"checksum", [](Image& h, const BuildLayout&) { h[regf::kChecksum] ^= 1; }, "bad-checksum",
        Verdict::Errors},
-      {"sequence numbers differ", [](Image& h, const BuildLayout&) { Put32(h, 4, 9); }, "dirty",
+      {"sequence numbers differ",
+       [](Image& h, const BuildLayout&) { Put32(h, regf::kPrimarySequence, 9); }, "dirty",
        Verdict::Dirty},
-      {"bin signature", [](Image& h, const BuildLayout&) { h[kBaseBlockSize + 4096] = 'X'; },
+      {"bin signature",
+       [](Image& h, const BuildLayout&) { h[BinField(kPageSize, hbin::kSignature)] = 'X'; },
        "bad-bin-header", Verdict::Errors},
       {"bin size past the bins",
-       [](Image& h, const BuildLayout&) { Put32(h, kBaseBlockSize + 8, 0x1000000); },
+       [](Image& h, const BuildLayout&) { Put32(h, BinField(0, hbin::kSize), 0x1000000); },
        "bin-size-mismatch", Verdict::Errors},
       {"cell crosses its bin",
        [](Image& h, const BuildLayout& l) {
-         Put32(h, Data(l.security) - 4, static_cast<std::uint32_t>(-0x2000));
+         Put32(h, SizeField(l.security), static_cast<std::uint32_t>(-0x2000));
        },
        "bad-cell", Verdict::Errors},
       {"cell size not a multiple of 8",
        [](Image& h, const BuildLayout& l) {
-         Put32(h, Data(l.security) - 4, static_cast<std::uint32_t>(-0x4C));
+         Put32(h, SizeField(l.security), static_cast<std::uint32_t>(-0x4C));
        },
        "bad-cell", Verdict::Errors},
-      {"lh hash", [&](Image& h, const BuildLayout&) { h[Data(rootList) + 8] ^= 1; }, "bad-lh-hash",
-       Verdict::Errors},
-      {"lf hint", [&](Image& h, const BuildLayout&) { h[Data(rootList) + 1] = 'f'; }, "bad-lf-hint",
-       Verdict::Errors},
+      {"lh hash",
+       [&](Image& h, const BuildLayout&) {
+         h[Field(rootList, list::kElements + list::kElementHint)] ^= 1;
+       },
+       "bad-lh-hash", Verdict::Errors},
+      {"lf hint",
+       [&](Image& h, const BuildLayout&) { h[Field(rootList, list::kSignature + 1)] = 'f'; },
+       "bad-lf-hint", Verdict::Errors},
       {"subkeys out of order",
        [&](Image& h, const BuildLayout&) {
-         for (std::size_t i = 0; i < 8; ++i)
-           std::swap(h[Data(rootList) + 4 + i], h[Data(rootList) + 12 + i]);
+         std::size_t first = Field(rootList, list::kElements);
+         for (std::size_t i = 0; i < list::kHashElementSize; ++i)
+           std::swap(h[first + i], h[first + list::kHashElementSize + i]);
        },
        "subkeys-out-of-order", Verdict::Errors},
-      {"subkey count", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 20, 5); },
+      {"subkey count",
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(root, nk::kSubkeyCount), 5); },
        "subkey-count", Verdict::Errors},
       {"value count past its list",
-       [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 36, 0xFFFFFFFF); }, "value-count",
-       Verdict::Errors},
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(alpha, nk::kValueCount), 0xFFFFFFFF); },
+       "value-count", Verdict::Errors},
       {"subkey list back to the root",
-       [&](Image& h, const BuildLayout&) { Put32(h, Data(rootList) + 4, root); }, "key-twice",
-       Verdict::Errors},
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(rootList, list::kElements), root); },
+       "key-twice", Verdict::Errors},
       {"reference outside the bins",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), 0x7FFFFFF8); },
+       [](Image& h, const BuildLayout& l) { Put32(h, Field(l.valueLists[0], 0), 0x7FFFFFF8); },
        "bad-reference", Verdict::Errors},
       {"reference into a cell",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), l.values[0] + 8); },
+       [](Image& h, const BuildLayout& l) { Put32(h, Field(l.valueLists[0], 0), l.values[0] + 8); },
        "bad-reference", Verdict::Errors},
       {"cell used twice",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]) + 4, l.values[0]); },
+       [](Image& h, const BuildLayout& l) {
+         Put32(h, Field(l.valueLists[0], valuelist::kElementSize), l.values[0]);
+       },
        "cell-shared", Verdict::Errors},
       {"inline data over 4 bytes",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.values[1]) + 4, 0x80000005); },
+       [](Image& h, const BuildLayout& l) {
+         Put32(h, Field(l.values[1], vk::kDataSize), 0x80000005);
+       },
        "bad-inline-size", Verdict::Errors},
       {"data longer than its cell",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.values[2]) + 4, 400); },
+       [](Image& h, const BuildLayout& l) { Put32(h, Field(l.values[2], vk::kDataSize), 400); },
        "value-data-short", Verdict::Errors},
-      {"parent", [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 16, alpha); },
+      {"parent", [&](Image& h, const BuildLayout&) { Put32(h, Field(alpha, nk::kParent), alpha); },
        "bad-parent", Verdict::Errors},
-      {"root not the entry key", [&](Image& h, const BuildLayout&) { h[Data(root) + 2] &= ~4; },
+      {"root not the entry key",
+       [&](Image& h, const BuildLayout&) { h[Field(root, nk::kFlags)] &= ~kKeyHiveEntry; },
        "root-flags", Verdict::Errors},
-      {"root cell not a key", [](Image& h, const BuildLayout& l) { Put32(h, 36, l.values[0]); },
-       "bad-key", Verdict::Errors},
-      {"largest value name too small",
-       [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 60, 2); }, "largest-too-small",
+      {"root cell not a key",
+       [](Image& h, const BuildLayout& l) { Put32(h, regf::kRootCell, l.values[0]); }, "bad-key",
        Verdict::Errors},
+      {"largest value name too small",
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(alpha, nk::kLargestValueName), 2); },
+       "largest-too-small", Verdict::Errors},
       {"largest value data too large",
-       [&](Image& h, const BuildLayout&) { Put32(h, Data(alpha) + 64, 90000); },
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(alpha, nk::kLargestValueData), 90000); },
        "largest-too-large", Verdict::Sound},
       {"security reference count low",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 12, 1); }, "sk-refcount",
-       Verdict::Errors},
+       [](Image& h, const BuildLayout& l) { Put32(h, Field(l.security, sk::kReferenceCount), 1); },
+       "sk-refcount", Verdict::Errors},
       {"security ring broken",
-       [&](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 4, root); }, "sk-ring",
-       Verdict::Errors},
+       [&](Image& h, const BuildLayout& l) { Put32(h, Field(l.security, sk::kFlink), root); },
+       "sk-ring", Verdict::Errors},
       {"security ring back link",
-       [&](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 8, 0); }, "sk-ring",
-       Verdict::Errors},
-      {"db segment count", [](Image& h, const BuildLayout& l) { h[Data(l.bigData[0]) + 2] += 1; },
+       [&](Image& h, const BuildLayout& l) { Put32(h, Field(l.security, sk::kBlink), 0); },
+       "sk-ring", Verdict::Errors},
+      {"db segment count",
+       [](Image& h, const BuildLayout& l) { h[Field(l.bigData[0], db::kSegmentCount)] += 1; },
        "db-segments", Verdict::Errors},
       {"ri pointing to ri",
        [](Image& h, const BuildLayout& l) {
-         h[Data(l.lists[l.lists.size() - 3]) + 1] = 'i';
-         h[Data(l.lists[l.lists.size() - 3])] = 'r';
+         h[Field(l.lists[l.lists.size() - 3], list::kSignature)] = 'r';
+         h[Field(l.lists[l.lists.size() - 3], list::kSignature + 1)] = 'i';
        },
        "bad-subkey-list", Verdict::Errors},
-      {"volatile subkey count", [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 24, 1); },
+      {"volatile subkey count",
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(root, nk::kVolatileSubkeyCount), 1); },
        "volatile-fields", Verdict::Sound},
       {"volatile subkey list",
-       [&](Image& h, const BuildLayout&) { Put32(h, Data(root) + 32, 0x20); }, "volatile-fields",
-       Verdict::Sound},
-      {"bin spare field", [](Image& h, const BuildLayout&) { h[kBaseBlockSize + 28] = 1; },
+       [&](Image& h, const BuildLayout&) { Put32(h, Field(root, nk::kVolatileSubkeyList), 0x20); },
+       "volatile-fields", Verdict::Sound},
+      {"bin spare field", [](Image& h, const BuildLayout&) { h[BinField(0, hbin::kSpare)] = 1; },
        "bin-spare", Verdict::Warnings},
       {"security reference count high",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.security) + 12, 9999); },
+       [](Image& h, const BuildLayout& l) {
+         Put32(h, Field(l.security, sk::kReferenceCount), 9999);
+       },
        "sk-refcount-high", Verdict::Warnings},
-      {"reserved base block byte", [](Image& h, const BuildLayout&) { h[300] = 1; },
-       "base-block-reserved", Verdict::Sound},
+      {"reserved base block byte",
+       [](Image& h, const BuildLayout&) { h[regf::kKnownEnd + 108] = 1; }, "base-block-reserved",
+       Verdict::Sound},
       {"zero bytes after the bins",
        [](Image& h, const BuildLayout&) { h.resize(h.size() + 4096, 0); },
        "zero-padding-after-bins", Verdict::Sound},
       {"values nothing lists",
        [](Image& h, const BuildLayout& l) {
-         for (std::size_t field : {36u, 60u, 64u}) Put32(h, Data(l.keys[2]) + field, 0);
+         for (std::size_t field : {nk::kValueCount, nk::kLargestValueName, nk::kLargestValueData})
+           Put32(h, Field(l.keys[2], field), 0);
        },
        "unreferenced-cell", Verdict::Warnings},
-      {"file format field", [](Image& h, const BuildLayout&) { Put32(h, 32, 2); },
+      {"file format field", [](Image& h, const BuildLayout&) { Put32(h, regf::kFileFormat, 2); },
        "bad-file-format", Verdict::Errors},
       {"bins size not whole pages",
        [](Image& h, const BuildLayout&) {
-         Put32(h, 40, ReadU32(Bytes(h.data(), h.size()), 40) - 8);
+         Put32(h, regf::kBinsSize, ReadU32(Bytes(h.data(), h.size()), regf::kBinsSize) - 8);
        },
        "bad-bins-size", Verdict::Errors},
-      {"root cell outside the bins", [](Image& h, const BuildLayout&) { Put32(h, 36, 0x7FFFFFF8); },
-       "bad-root", Verdict::Errors},
+      {"root cell outside the bins",
+       [](Image& h, const BuildLayout&) { Put32(h, regf::kRootCell, 0x7FFFFFF8); }, "bad-root",
+       Verdict::Errors},
       {"value list naming a key",
-       [](Image& h, const BuildLayout& l) { Put32(h, Data(l.valueLists[0]), l.keys[2]); },
+       [](Image& h, const BuildLayout& l) { Put32(h, Field(l.valueLists[0], 0), l.keys[2]); },
        "bad-value", Verdict::Errors},
       {"security naming a value",
-       [&](Image& h, const BuildLayout& l) { Put32(h, Data(alpha) + 44, l.values[0]); },
+       [&](Image& h, const BuildLayout& l) { Put32(h, Field(alpha, nk::kSecurity), l.values[0]); },
        "bad-security", Verdict::Errors},
       {"big data without its db record",
-       [](Image& h, const BuildLayout& l) { h[Data(l.bigData[0])] = 'x'; }, "big-value-in-one-cell",
-       Verdict::Errors},
+       [](Image& h, const BuildLayout& l) { h[Field(l.bigData[0], db::kSignature)] = 'x'; },
+       "big-value-in-one-cell", Verdict::Errors},
       {"subkey list longer than its cell",
-       [&](Image& h, const BuildLayout&) { h[Data(rootList) + 3] = 0x7F; }, "list-too-long",
-       Verdict::Errors},
+       [&](Image& h, const BuildLayout&) { h[Field(rootList, list::kCount + 1)] = 0x7F; },
+       "list-too-long", Verdict::Errors},
       {"bins past the end of the file",
        [](Image& h, const BuildLayout&) { h.resize(h.size() - 4096); }, "bins-past-end",
        Verdict::Errors},
@@ -212,10 +239,11 @@ TEST(HiveDamage, WhatIsNoHiveIsRefusedWithItsReason) {
       {"shorter than a base block", [](Image& h) { h.resize(600); },
        "shorter than the 4096-byte base block"},
       {"empty", [](Image& h) { h.clear(); }, "no \"regf\" signature"},
-      {"format 1.2", [](Image& h) { Put32(h, 24, 2); }, "1.2 (Windows NT 3.x) is not supported"},
-      {"format 2.5", [](Image& h) { Put32(h, 20, 2); }, "unknown hive format 2.5"},
-      {"new-format log", [](Image& h) { Put32(h, 28, 6); }, "a transaction log"},
-      {"old-format log", [](Image& h) { Put32(h, 28, 1); }, "a transaction log"},
+      {"format 1.2", [](Image& h) { Put32(h, regf::kMinorVersion, 2); },
+       "1.2 (Windows NT 3.x) is not supported"},
+      {"format 2.5", [](Image& h) { Put32(h, regf::kMajorVersion, 2); }, "unknown hive format 2.5"},
+      {"new-format log", [](Image& h) { Put32(h, regf::kFileType, 6); }, "a transaction log"},
+      {"old-format log", [](Image& h) { Put32(h, regf::kFileType, 1); }, "a transaction log"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     Image image = pristine;
@@ -301,7 +329,8 @@ TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
   // Bins in order; the builder writes whole bins one after another.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> bins;
   for (std::uint32_t at = 0; at < pristine.size() - kBaseBlockSize;) {
-    std::uint32_t size = ReadU32(Bytes(pristine.data(), pristine.size()), kBaseBlockSize + at + 8);
+    std::uint32_t size =
+        ReadU32(Bytes(pristine.data(), pristine.size()), BinField(at, hbin::kSize));
     bins.emplace_back(at, size);
     at += size;
   }
@@ -317,34 +346,36 @@ TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
   };
   const BinDamageRow rows[] = {
       {"header signature",
-       [](Image& h, std::uint32_t bin, std::uint32_t) { h[kBaseBlockSize + bin] = 'X'; },
+       [](Image& h, std::uint32_t bin, std::uint32_t) { h[BinField(bin, hbin::kSignature)] = 'X'; },
        "bad-bin-header", false},
       {"header offset field",
        [](Image& h, std::uint32_t bin, std::uint32_t) {
-         Put32(h, kBaseBlockSize + bin + 4, bin + 8);
+         Put32(h, BinField(bin, hbin::kOffset), bin + 8);
        },
        "bad-bin-header", false},
       {"size over the next bins",
        [](Image& h, std::uint32_t bin, std::uint32_t size) {
-         Put32(h, kBaseBlockSize + bin + 8, size + 3 * 4096);
+         Put32(h, BinField(bin, hbin::kSize), size + 3 * kPageSize);
        },
        "bin-size-mismatch", false},
       {"size past the end",
        [](Image& h, std::uint32_t bin, std::uint32_t) {
-         Put32(h, kBaseBlockSize + bin + 8, 0x7FFFF000);
+         Put32(h, BinField(bin, hbin::kSize), 0x7FFFF000);
        },
        "bin-size-mismatch", false},
       {"first cell's size crosses the bin",
        [](Image& h, std::uint32_t bin, std::uint32_t) {
-         Put32(h, kBaseBlockSize + bin + 32, static_cast<std::uint32_t>(-0x20000));
+         Put32(h, SizeField(bin + kBinHeaderSize), static_cast<std::uint32_t>(-0x20000));
        },
        "bad-cell", true},
       {"first cell's size zero",
-       [](Image& h, std::uint32_t bin, std::uint32_t) { Put32(h, kBaseBlockSize + bin + 32, 0); },
+       [](Image& h, std::uint32_t bin, std::uint32_t) {
+         Put32(h, SizeField(bin + kBinHeaderSize), 0);
+       },
        "bad-cell", true},
       {"first cell's size odd",
        [](Image& h, std::uint32_t bin, std::uint32_t) {
-         Put32(h, kBaseBlockSize + bin + 32, static_cast<std::uint32_t>(-0x4C));
+         Put32(h, SizeField(bin + kBinHeaderSize), static_cast<std::uint32_t>(-0x4C));
        },
        "bad-cell", true},
   };
@@ -355,7 +386,7 @@ TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
     for (std::size_t r = 0; r < std::size(rows); ++r) {
       std::set<std::u16string> expected;
       for (std::size_t k = 1; k < layout.keys.size(); ++k)
-        if (rows[r].oneCell ? layout.keys[k] != bins[b].first + 32
+        if (rows[r].oneCell ? layout.keys[k] != bins[b].first + kBinHeaderSize
                             : !inBin(layout.keys[k], bins[b]))
           expected.insert(names[k - 1]);
       Image image = pristine;

@@ -38,17 +38,17 @@ std::vector<std::string> Content(const Image& image, const std::vector<LogInput>
 
 // A primary whose last write began (sequence numbers `sequence`+1 / `sequence`) but never finished.
 Image Dirty(Image image, std::uint32_t sequence) {
-  WriteU32(image, 4, sequence + 1);
-  WriteU32(image, 8, sequence);
+  WriteU32(image, regf::kPrimarySequence, sequence + 1);
+  WriteU32(image, regf::kSecondarySequence, sequence);
   SealBaseBlock(image);
   return image;
 }
 
 Image LogBaseBlock(const Image& from, std::uint32_t type, std::uint32_t sequence) {
-  Image log(from.begin(), from.begin() + 512);
-  WriteU32(log, 4, sequence);
-  WriteU32(log, 8, sequence);
-  WriteU32(log, 28, type);
+  Image log(from.begin(), from.begin() + kSectorSize);
+  WriteU32(log, regf::kPrimarySequence, sequence);
+  WriteU32(log, regf::kSecondarySequence, sequence);
+  WriteU32(log, regf::kFileType, type);
   StoreBaseBlockChecksum(log);
   return log;
 }
@@ -57,26 +57,30 @@ Image LogBaseBlock(const Image& from, std::uint32_t type, std::uint32_t sequence
 void AppendEntry(Image& log, const Image& target, std::uint32_t sequence,
                  std::uint32_t claimedBinsSize = 0) {
   std::uint32_t binsSize = static_cast<std::uint32_t>(target.size() - kBaseBlockSize);
-  std::uint32_t pages = binsSize / 4096;
+  std::uint32_t pages = binsSize / kPageSize;
   if (claimedBinsSize) binsSize = claimedBinsSize;
-  std::size_t size = (40 + 8 * pages + 4096 * std::size_t{pages} + 511) / 512 * 512;
+  std::size_t references = hvle::kHeaderSize + hvle::kPageReferenceSize * pages;
+  std::size_t size =
+      (references + kPageSize * std::size_t{pages} + kSectorSize - 1) / kSectorSize * kSectorSize;
   std::size_t at = log.size();
   log.resize(at + size, 0);
-  std::memcpy(&log[at], "HvLE", 4);
-  WriteU32(log, at + 4, static_cast<std::uint32_t>(size));
-  WriteU32(log, at + 12, sequence);
-  WriteU32(log, at + 16, binsSize);
-  WriteU32(log, at + 20, pages);
+  std::memcpy(&log[at + hvle::kSignature], "HvLE", 4);
+  WriteU32(log, at + hvle::kSize, static_cast<std::uint32_t>(size));
+  WriteU32(log, at + hvle::kSequence, sequence);
+  WriteU32(log, at + hvle::kBinsSize, binsSize);
+  WriteU32(log, at + hvle::kPageCount, pages);
   for (std::uint32_t i = 0; i < pages; ++i) {
-    WriteU32(log, at + 40 + 8 * i, i * 4096);
-    WriteU32(log, at + 44 + 8 * i, 4096);
+    std::size_t reference = at + hvle::kHeaderSize + hvle::kPageReferenceSize * i;
+    WriteU32(log, reference + hvle::kPageOffset, i * kPageSize);
+    WriteU32(log, reference + hvle::kPageBytes, kPageSize);
   }
-  std::copy(target.begin() + kBaseBlockSize, target.begin() + kBaseBlockSize + 4096 * pages,
-            log.begin() + static_cast<std::ptrdiff_t>(at + 40 + 8 * pages));
-  std::uint64_t first = Marvin32(Bytes(log.data() + at + 40, size - 40), kLogEntrySeed);
-  for (int i = 0; i < 8; ++i) log[at + 24 + i] = static_cast<std::uint8_t>(first >> (8 * i));
-  std::uint64_t second = Marvin32(Bytes(log.data() + at, 32), kLogEntrySeed);
-  for (int i = 0; i < 8; ++i) log[at + 32 + i] = static_cast<std::uint8_t>(second >> (8 * i));
+  std::copy(target.begin() + kBaseBlockSize, target.begin() + kBaseBlockSize + kPageSize * pages,
+            log.begin() + static_cast<std::ptrdiff_t>(at + references));
+  WriteU64(log, at + hvle::kPagesHash,
+           Marvin32(Bytes(log.data() + at + hvle::kHeaderSize, size - hvle::kHeaderSize),
+                    kLogEntrySeed));
+  WriteU64(log, at + hvle::kHeaderHash,
+           Marvin32(Bytes(log.data() + at, hvle::kHeaderHash), kLogEntrySeed));
 }
 
 TEST(HiveLogReplay, Marvin32MatchesTheReferenceVectors) {
@@ -130,8 +134,8 @@ TEST(HiveLogReplay, ReplayStopsAtAGapOrADamagedEntry) {
   };
   const Row rows[] = {
       {"gap in sequence numbers", 9, 0, "log-stop"},
-      {"damaged page", 8, 40 + 8 * 4 + 100, "log-entry-bad"},
-      {"damaged header", 8, 12, "log-entry-bad"},
+      {"damaged page", 8, hvle::kHeaderSize + hvle::kPageReferenceSize * 4 + 100, "log-entry-bad"},
+      {"damaged header", 8, hvle::kSequence, "log-entry-bad"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     Image log = LogBaseBlock(before, 6, 7);
@@ -213,7 +217,7 @@ TEST(HiveLogReplay, LogChainsAreJudgedAgainstTheHive) {
     std::vector<LogInput> logs;
     for (const LogSpec& spec : rows[i].logs) {
       Image base = primary;
-      if (!spec.fromThisFile) WriteU32(base, 12, 0x01D20000u);
+      if (!spec.fromThisFile) WriteU32(base, regf::kLastWritten, 0x01D20000u);
       Image log = LogBaseBlock(base, 6, spec.baseSequence);
       for (std::uint32_t sequence : spec.entries)
         AppendEntry(log, states[sequence >= 7 ? std::min<std::uint32_t>(sequence - 6, 3) : 0],
@@ -236,17 +240,19 @@ TEST(HiveLogReplay, LogChainsAreJudgedAgainstTheHive) {
 Image OldLog(const Image& target, std::uint64_t timestamp,
              const std::vector<std::size_t>& dirtyPages) {
   Image log = LogBaseBlock(target, 1, 5);
-  for (int i = 0; i < 8; ++i) log[12 + i] = static_cast<std::uint8_t>(timestamp >> (8 * i));
+  WriteU64(log, regf::kLastWritten, timestamp);
   StoreBaseBlockChecksum(log);
-  std::size_t pages = (target.size() - kBaseBlockSize) / 512;
-  log.resize(512 + 4 + (pages + 7) / 8, 0);
-  std::memcpy(&log[512], "DIRT", 4);
+  std::size_t pages = (target.size() - kBaseBlockSize) / oldlog::kPageSize;
+  log.resize(oldlog::kDirtBitmap + (pages + 7) / 8, 0);
+  std::memcpy(&log[oldlog::kDirtSignature], "DIRT", 4);
   for (std::size_t page : dirtyPages)
-    log[516 + page / 8] |= static_cast<std::uint8_t>(1u << (page % 8));
-  log.resize((log.size() + 511) / 512 * 512, 0);
-  for (std::size_t page : dirtyPages)
-    log.insert(log.end(), target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page),
-               target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page + 512));
+    log[oldlog::kDirtBitmap + page / 8] |= static_cast<std::uint8_t>(1u << (page % 8));
+  log.resize((log.size() + kSectorSize - 1) / kSectorSize * kSectorSize, 0);
+  for (std::size_t page : dirtyPages) {
+    auto from =
+        target.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + oldlog::kPageSize * page);
+    log.insert(log.end(), from, from + oldlog::kPageSize);
+  }
   return log;
 }
 
@@ -254,14 +260,15 @@ TEST(HiveLogReplay, OldFormatWritesTheDirtyPagesWhenTheTimestampMatches) {
   Image before = BuildHive(Tree("Old", 40));
   Image after = BuildHive(Tree("New", 40));
   std::uint64_t stamp = 0x01D2000012345678ull;
-  for (int i = 0; i < 8; ++i) before[12 + i] = static_cast<std::uint8_t>(stamp >> (8 * i));
+  WriteU64(before, regf::kLastWritten, stamp);
   Image primary = Dirty(before, 4);
   std::vector<std::size_t> all;
-  for (std::size_t page = 0; page < (after.size() - kBaseBlockSize) / 512; ++page)
-    if (!std::equal(after.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page),
-                    after.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page + 512),
-                    primary.begin() + static_cast<std::ptrdiff_t>(kBaseBlockSize + 512 * page)))
+  for (std::size_t page = 0; page < (after.size() - kBaseBlockSize) / oldlog::kPageSize; ++page) {
+    auto at = static_cast<std::ptrdiff_t>(kBaseBlockSize + oldlog::kPageSize * page);
+    if (!std::equal(after.begin() + at, after.begin() + at + oldlog::kPageSize,
+                    primary.begin() + at))
       all.push_back(page);
+  }
   ASSERT_FALSE(all.empty());
 
   CheckResult result;

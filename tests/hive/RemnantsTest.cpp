@@ -1,6 +1,7 @@
 // Deleted records: found in free cells (also several merged into one) and in
 // the remnant data after the last bin, and nothing found where none are.
 
+#include "hive/Hive.h"
 #include "hive/HiveCheck.h"
 #include "hive/Remnants.h"
 #include "tests/hive/HiveTestSupport.h"
@@ -26,7 +27,10 @@ BuildKey RemnantTree() {
   return root;
 }
 
-std::size_t SizeField(std::uint32_t cell) { return kBaseBlockSize + cell; }
+std::size_t SizeField(std::uint32_t at) { return kBaseBlockSize + at + cell::kSizeField; }
+std::size_t Field(std::uint32_t at, std::size_t field) {
+  return static_cast<std::size_t>(CHive::FieldOffset(at, field));
+}
 
 void Free(Image& image, std::uint32_t cell) {
   std::int32_t raw = ReadI32(Bytes(image.data(), image.size()), SizeField(cell));
@@ -47,19 +51,19 @@ TEST(Remnants, DeletedRecordsAreFoundWhereTheyAre) {
       {"nothing deleted", [](Image&, const BuildLayout&) {}, {}, 0, 0},
       {"a value deleted",
        [](Image& h, const BuildLayout& l) {
-         WriteU32(h, SizeField(l.keys[1]) + 4 + 36, 1);  // Alpha keeps one value
+         WriteU32(h, Field(l.keys[1], nk::kValueCount), 1);  // Alpha keeps one value
          Free(h, l.values[1]);
        },
-       {0, 0, 1, 4 + 20 + 3},
+       {0, 0, 1, cell::kDataStart + vk::kFixedSize + 3},
        0,
        0},
       {"a key deleted",
        [](Image& h, const BuildLayout& l) {
-         WriteU32(h, SizeField(l.keys[0]) + 4 + 20, 1);      // the root keeps one subkey
-         WriteU32(h, SizeField(l.lists.back()) + 4 + 2, 1);  // and its list one entry
+         WriteU32(h, Field(l.keys[0], nk::kSubkeyCount), 1);   // the root keeps one subkey
+         WriteU32(h, Field(l.lists.back(), list::kCount), 1);  // and its list one entry
          Free(h, l.keys[2]);
        },
-       {1, 4 + 76 + 4, 0, 0},
+       {1, cell::kDataStart + nk::kFixedSize + 4, 0, 0},
        0,
        0},
       {"old bins left after the last bin",
