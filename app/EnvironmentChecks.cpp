@@ -4,7 +4,7 @@
 #include <new>
 
 #include "platform/Platform.h"
-#include "platform/ScopedToken.h"
+#include "platform/ScopedHandles.h"
 
 bool IsWindows64Bit() {
   auto architecture = platform::Current().System().GetNativeProcessorArchitecture();

@@ -15,7 +15,7 @@ constexpr std::uint32_t kCharBytes = sizeof(wchar_t);
 // The text the data holds, up to its terminator but never past its size: the
 // registry does not promise a terminator in REG_SZ data.
 CString TextOfData(const CRegistryBuffer& data) {
-  const std::uint32_t bytes = std::min(data.size, data.capacity);
+  const std::uint32_t bytes = std::min(data.size, data.Capacity());
   const wchar_t* text = data.Text();
   const wchar_t* end = text + bytes / kCharBytes;
   return CString(text, static_cast<std::size_t>(std::find(text, end, L'\0') - text));
@@ -31,7 +31,7 @@ bool PassesHiveValueFilter(platform::Status queryResult, const CRegistryBuffer& 
   if (name.size <= kCharBytes) return false;
   // Data shorter than one character holds no text; its buffer still holds the
   // previous value's bytes, which must not be taken for this one's.
-  if (data.size < kCharBytes || data.data == nullptr) return false;
+  if (data.size < kCharBytes || data.Data() == nullptr) return false;
   return data.Text()[0] != L'\0';
 }
 

@@ -41,36 +41,36 @@ Status CRegistryKey::EnumValue(CRegistryBuffer& name, std::uint32_t& index) {
     std::uint32_t longest = 0;
     if (Registry().QueryMaxValueNameLength(m_hKey, &longest) == platform::kErrorSuccess) {
       std::uint64_t needed = (static_cast<std::uint64_t>(longest) + 1) * kCharBytes;
-      if (needed > name.capacity && needed <= UINT32_MAX) {
+      if (needed > name.Capacity() && needed <= UINT32_MAX) {
         name.Reserve(static_cast<std::uint32_t>(needed));
       }
     }
   }
-  std::uint32_t room = name.capacity / kCharBytes;
+  std::uint32_t room = name.Capacity() / kCharBytes;
   std::uint32_t thisIndex = index++;
   std::uint32_t count = room;
-  Status status = Registry().EnumValue(m_hKey, thisIndex, reinterpret_cast<wchar_t*>(name.data),
+  Status status = Registry().EnumValue(m_hKey, thisIndex, reinterpret_cast<wchar_t*>(name.Data()),
                                        &count, &name.type);
   if (status == platform::kErrorSuccess && count <= room) name.size = count * kCharBytes;
   return status;
 }
 
 Status CRegistryKey::QueryValue(const wchar_t* valueName, CRegistryBuffer& data) {
-  std::uint32_t bytes = data.capacity;
-  Status status = Registry().QueryValue(m_hKey, valueName, &data.type, data.data, &bytes);
-  if (status == platform::kErrorSuccess && bytes <= data.capacity) {
+  std::uint32_t bytes = data.Capacity();
+  Status status = Registry().QueryValue(m_hKey, valueName, &data.type, data.Data(), &bytes);
+  if (status == platform::kErrorSuccess && bytes <= data.Capacity()) {
     data.size = bytes;
     return platform::kErrorSuccess;
   }
   if (status != platform::kErrorSuccess && status != platform::kErrorMoreData &&
-      bytes <= data.capacity) {
+      bytes <= data.Capacity()) {
     return status;
   }
   // Too small (or no storage yet): grow once to the reported length and read again.
-  if (bytes > data.capacity) data.Reserve(bytes);
-  bytes = data.capacity;
-  status = Registry().QueryValue(m_hKey, valueName, &data.type, data.data, &bytes);
+  if (bytes > data.Capacity()) data.Reserve(bytes);
+  bytes = data.Capacity();
+  status = Registry().QueryValue(m_hKey, valueName, &data.type, data.Data(), &bytes);
   if (status != platform::kErrorSuccess) return status;
-  if (bytes <= data.capacity) data.size = bytes;
+  if (bytes <= data.Capacity()) data.size = bytes;
   return platform::kErrorSuccess;
 }

@@ -1,16 +1,9 @@
 #include "compaction/CheckedCopy.h"
 
 #include "compaction/CopyCheck.h"
-#include "compaction/Privileges.h"
+#include "compaction/PrivilegeGuard.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
-
-namespace {
-
-constexpr wchar_t kBackupPrivilege[] = L"SeBackupPrivilege";
-constexpr bool kUseProcessToken = true;
-
-}  // namespace
 
 std::vector<std::uint8_t> DescriptorForCopy(const CPathName& file) {
   std::vector<std::uint8_t> descriptor;
@@ -32,10 +25,9 @@ void DropCopy(const CPathName& copy) {
 }
 
 platform::Status OpenHiveKey(const HiveTask& task, CRegistryKey& key) {
-  EnablePrivilege(kBackupPrivilege, kUseProcessToken);
-  platform::Status status = key.OpenForBackupRestore(task.root, task.keyName.GetString());
-  DisablePrivilege(kBackupPrivilege, kUseProcessToken);
-  return status;
+  PrivilegeGuard backup(kBackupPrivilege);
+  if (!backup.Enabled()) return platform::kErrorPrivilegeNotHeld;
+  return key.OpenForBackupRestore(task.root, task.keyName.GetString());
 }
 
 CheckedCopy SaveCheckedCopy(const HiveTask& task, const RunFolder& run, CRegistryKey& key) {
@@ -56,14 +48,16 @@ CheckedCopy SaveCheckedCopy(const HiveTask& task, const RunFolder& run, CRegistr
   const std::vector<std::uint8_t> descriptor = DescriptorForCopy(liveFile);
   const CPathName path = Combine(run.path, task.fileName);
 
-  EnablePrivilege(kBackupPrivilege, kUseProcessToken);
-  platform::Status status = key.OpenForBackupRestore(task.root, task.keyName.GetString());
-  if (status == platform::kErrorSuccess) {
-    os.Registry().FlushKey(key.Get());
-    status = os.Registry().SaveKeyWithSecurity(key.Get(), path.GetText().GetBuffer(), descriptor,
-                                               platform::kRegLatestFormat);
+  platform::Status status = platform::kErrorPrivilegeNotHeld;
+  {
+    PrivilegeGuard backup(kBackupPrivilege);
+    if (backup.Enabled()) status = key.OpenForBackupRestore(task.root, task.keyName.GetString());
+    if (status == platform::kErrorSuccess) {
+      os.Registry().FlushKey(key.Get());
+      status = os.Registry().SaveKeyWithSecurity(key.Get(), path.GetText().GetBuffer(), descriptor,
+                                                 platform::kRegLatestFormat);
+    }
   }
-  DisablePrivilege(kBackupPrivilege, kUseProcessToken);
   if (status != platform::kErrorSuccess) {
     DropCopy(path);
     copy.refusal = NotScheduledReason::kNotSaved;

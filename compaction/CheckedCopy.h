@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogue/RegistryKey.h"
-#include "compaction/CompactionRun.h"
+#include "compaction/RunOutcome.h"
 #include "compaction/HiveTasks.h"
 #include "compaction/RunFolder.h"
 #include "path/PathName.h"

@@ -5,18 +5,15 @@
 #include "catalogue/RegistryKey.h"
 #include "compaction/CheckedCopy.h"
 #include "compaction/HiveTasks.h"
-#include "compaction/Privileges.h"
 #include "compaction/RecoveryNote.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
+#include "compaction/ScheduledReplacement.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 
 namespace {
-
-constexpr wchar_t kRestorePrivilege[] = L"SeRestorePrivilege";
-constexpr bool kUseProcessToken = true;
 
 // A backup left by an earlier run, read-only or not, gives way to the new one.
 // Only ever called inside the protected backup folder.
@@ -41,21 +38,7 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, const RunFol
 
   const CPathName backupFile = Combine(backupFolder, task.fileName);
   DeleteLeftover(backupFile);
-  EnablePrivilege(kRestorePrivilege, kUseProcessToken);
-  platform::Status status = platform::Current().Registry().ReplaceKey(
-      key.Get(), nullptr, copy.path.GetText().GetBuffer(), backupFile.GetText().GetBuffer());
-  DisablePrivilege(kRestorePrivilege, kUseProcessToken);
-  if (status != platform::kErrorSuccess) {
-    DropCopy(copy.path);
-    return NotScheduledReason::kNotAccepted;
-  }
-  return std::nullopt;
-}
-
-CompactionOutcome Stopped(CompactionOutcome outcome, StoppedAt where, FolderProblem problem) {
-  outcome.stoppedAt = where;
-  outcome.folderProblem = problem;
-  return outcome;
+  return ScheduleReplacement(key.Get(), copy.path, backupFile);
 }
 
 }  // namespace
@@ -69,11 +52,11 @@ CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool sho
   if (tasks.empty()) return outcome;
 
   RunFolder run = MakeRunFolder();
-  if (!run.ok()) return Stopped(outcome, run.stoppedAt, run.problem);
+  if (!run.ok()) return StoppedBy(outcome, run.stoppedAt, run.problem);
   ProtectedFolder backupFolder = EnsureBackupFolderIn(run.windowsFolder);
   if (!backupFolder.ok()) {
     RemoveRunFolder(run.path);
-    return Stopped(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
+    return StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
   }
 
   const int count = static_cast<int>(tasks.size());

@@ -7,6 +7,7 @@
 #include "hive/Names.h"
 #include "hive/Records.h"
 #include "platform/Platform.h"
+#include "platform/ScopedHandles.h"
 
 namespace {
 
@@ -38,15 +39,15 @@ bool Contains(const std::vector<std::u16string>& names, const std::u16string& wa
 bool IsVolatile(platform::KeyHandle parent, const std::u16string& name) {
   platform::IRegistry& registry = platform::Current().Registry();
   const std::wstring text = hive::ToWide(name);
-  platform::KeyHandle subkey = 0;
+  platform::KeyHandle opened = 0;
   // The link itself (CurrentControlSet is a volatile link), not its target.
   if (registry.OpenKey(parent, text.c_str(), platform::kRegOptionOpenLink, platform::kKeyQueryValue,
-                       &subkey) != platform::kErrorSuccess) {
+                       &opened) != platform::kErrorSuccess) {
     return false;
   }
+  platform::ScopedKey subkey(registry, opened);
   bool isVolatile = false;
-  platform::Status status = registry.QueryKeyVolatile(subkey, &isVolatile);
-  registry.CloseKey(subkey);
+  platform::Status status = registry.QueryKeyVolatile(subkey.Get(), &isVolatile);
   return status == platform::kErrorSuccess && isVolatile;
 }
 

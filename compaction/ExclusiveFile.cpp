@@ -7,13 +7,8 @@ constexpr std::uint32_t kReadChunk = 64 * 1024;
 }  // namespace
 
 CExclusiveFile::CExclusiveFile(const CPathName& path)
-    : m_handle(platform::Current().Files().OpenFileExclusive(path.GetText().GetBuffer())) {}
-
-CExclusiveFile::~CExclusiveFile() {
-  if (IsOpen()) platform::Current().Files().CloseFile(m_handle);
-}
-
-bool CExclusiveFile::IsOpen() const { return m_handle != platform::kInvalidFileHandle; }
+    : m_handle(platform::Current().Files(),
+               platform::Current().Files().OpenFileExclusive(path.GetText().GetBuffer())) {}
 
 bool ReadWhole(platform::FileHandle file, std::uint64_t expectedSize,
                std::vector<std::uint8_t>& bytes) {

@@ -8,21 +8,19 @@
 
 #include "path/PathName.h"
 #include "platform/IFileSystem.h"
+#include "platform/ScopedHandles.h"
 #include "platform/Types.h"
 
 // Closes the handle when it goes, however the reading ends.
 class CExclusiveFile {
  public:
   explicit CExclusiveFile(const CPathName& path);
-  ~CExclusiveFile();
-  CExclusiveFile(const CExclusiveFile&) = delete;
-  CExclusiveFile& operator=(const CExclusiveFile&) = delete;
 
-  bool IsOpen() const;
-  platform::FileHandle Get() const { return m_handle; }
+  bool IsOpen() const { return m_handle.IsOpen(); }
+  platform::FileHandle Get() const { return m_handle.Get(); }
 
  private:
-  platform::FileHandle m_handle;
+  platform::ScopedFile m_handle;
 };
 
 // Reads the open file to its end; false unless exactly `expectedSize` bytes came.

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "compaction/CompactionRun.h"
+#include "compaction/RunOutcome.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RunProgress.h"
 #include "platform/CString.h"

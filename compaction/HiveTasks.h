@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
-#include "compaction/CompactionRun.h"
+#include "compaction/RunOutcome.h"
 #include "path/PathName.h"
 #include "platform/CString.h"
 #include "platform/Types.h"

@@ -6,6 +6,7 @@
 #include "compaction/ProtectedFolders.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
+#include "platform/ScopedHandles.h"
 #include "platform/SecurityDescriptor.h"
 
 namespace {
@@ -26,22 +27,17 @@ std::optional<CPathName> RunningProgram() {
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const CPathName& file) {
   platform::IFileSystem& files = platform::Current().Files();
-  platform::FileHandle handle = files.OpenFileExclusive(file.GetText().GetBuffer());
-  if (handle == platform::kInvalidFileHandle) return std::nullopt;
+  platform::ScopedFile handle(files, files.OpenFileExclusive(file.GetText().GetBuffer()));
+  if (!handle.IsOpen()) return std::nullopt;
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> chunk(kReadChunk);
-  bool read = true;
   for (;;) {
     std::uint32_t count = 0;
-    if (!files.ReadFromFile(handle, chunk.data(), kReadChunk, &count)) {
-      read = false;
-      break;
-    }
+    if (!files.ReadFromFile(handle.Get(), chunk.data(), kReadChunk, &count)) return std::nullopt;
     if (count == 0) break;
     bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + count);
   }
-  files.CloseFile(handle);
-  if (!read || bytes.empty()) return std::nullopt;
+  if (bytes.empty()) return std::nullopt;
   return bytes;
 }
 

@@ -9,16 +9,14 @@
 #include "compaction/CopyCheck.h"
 #include "compaction/ExclusiveFile.h"
 #include "compaction/HiveTasks.h"
-#include "compaction/Privileges.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/RunFolder.h"
+#include "compaction/ScheduledReplacement.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
 
 namespace {
 
-constexpr wchar_t kRestorePrivilege[] = L"SeRestorePrivilege";
-constexpr bool kUseProcessToken = true;
 // Below the run folder: the files the restored ones replace, under their own names.
 constexpr wchar_t kReplacedFolderName[] = L"Replaced";
 
@@ -77,16 +75,7 @@ std::optional<NotScheduledReason> RestoreHive(const HiveTask& task, const RunFol
     DropCopy(copy);
     return NotScheduledReason::kRefused;
   }
-  const CPathName replaced = Combine(replacedFolder, task.fileName);
-  EnablePrivilege(kRestorePrivilege, kUseProcessToken);
-  platform::Status status = os.Registry().ReplaceKey(key.Get(), nullptr, copy.GetText().GetBuffer(),
-                                                     replaced.GetText().GetBuffer());
-  DisablePrivilege(kRestorePrivilege, kUseProcessToken);
-  if (status != platform::kErrorSuccess) {
-    DropCopy(copy);
-    return NotScheduledReason::kNotAccepted;
-  }
-  return std::nullopt;
+  return ScheduleReplacement(key.Get(), copy, Combine(replacedFolder, task.fileName));
 }
 
 // The backup folder as the run left it, judged before anything is made. An
@@ -103,12 +92,6 @@ FolderProblem CheckBackupFolder(const CPathName& folder, bool& exists) {
   return CheckExistingFolder(folder);
 }
 
-RestoreOutcome Stopped(RestoreOutcome outcome, StoppedAt where, FolderProblem problem) {
-  outcome.stoppedAt = where;
-  outcome.folderProblem = problem;
-  return outcome;
-}
-
 }  // namespace
 
 RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool restart,
@@ -119,13 +102,13 @@ RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool resta
 
   std::optional<CPathName> windowsFolder = SystemWindowsFolder();
   if (!windowsFolder) {
-    return Stopped(outcome, StoppedAt::kRunFolder, FolderProblem::kNoWindowsFolder);
+    return StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNoWindowsFolder);
   }
   const CPathName backupFolder = Combine(*windowsFolder, CPathComponent(kBackupFolderName));
   bool backupsExist = true;
   FolderProblem backupProblem = CheckBackupFolder(backupFolder, backupsExist);
   if (backupProblem != FolderProblem::kNone) {
-    return Stopped(outcome, StoppedAt::kBackupFolder, backupProblem);
+    return StoppedBy(outcome, StoppedAt::kBackupFolder, backupProblem);
   }
   if (!backupsExist) {
     for (const HiveTask& task : tasks) {
@@ -136,12 +119,12 @@ RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool resta
   }
 
   RunFolder run = MakeRunFolder();
-  if (!run.ok()) return Stopped(outcome, run.stoppedAt, run.problem);
+  if (!run.ok()) return StoppedBy(outcome, run.stoppedAt, run.problem);
   ProtectedFolder replacedFolder =
       EnsureProtectedFolder(Combine(run.path, CPathComponent(kReplacedFolderName)));
   if (!replacedFolder.ok()) {
     RemoveRunFolder(run.path);
-    return Stopped(outcome, StoppedAt::kRunFolder, replacedFolder.problem);
+    return StoppedBy(outcome, StoppedAt::kRunFolder, replacedFolder.problem);
   }
 
   for (const HiveTask& task : tasks) {

@@ -7,8 +7,8 @@
 // (CopyCheck.h): a damaged backup, or another hive's under the name, is refused.
 #include <vector>
 
-#include "compaction/CompactionRun.h"
 #include "compaction/ProtectedFolders.h"
+#include "compaction/RunOutcome.h"
 #include "platform/CString.h"
 
 struct RestoreOutcome {

@@ -5,7 +5,7 @@
 // by renaming.
 #include <cstdint>
 
-#include "compaction/CompactionRun.h"
+#include "compaction/RunOutcome.h"
 #include "compaction/ProtectedFolders.h"
 #include "path/PathName.h"
 

@@ -1,6 +1,7 @@
 #include "path/FileOperations.h"
 
 #include "platform/Platform.h"
+#include "platform/ScopedHandles.h"
 
 namespace {
 
@@ -43,10 +44,9 @@ bool GetFileSize(const CPathName& path, std::uint64_t& size) {
   CPathString text = path.GetText();
   if (text.IsEmpty()) return false;
   platform::FindData found;
-  platform::FindHandle search = Files().FindFirst(text.GetBuffer(), &found);
-  if (search == platform::kInvalidFindHandle) return false;
+  platform::ScopedFind search(Files(), Files().FindFirst(text.GetBuffer(), &found));
+  if (!search.IsOpen()) return false;
   size = (std::uint64_t{found.fileSizeHigh} << 32) + found.fileSizeLow;
-  Files().FindClose(search);
   return true;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The path library's only exception, thrown by value and caught by reference.
-// Only CPathName::SetPath catches it; everywhere else it reaches the caller.
+// Inside the library only CPathName::SetPath catches it (and reports a false
+// result); every other call lets it reach the caller, so whoever builds a
+// component or combines paths from text it does not control catches it there
+// (the catalogue, the results, the live log and the results window do).
 #include <cstdint>
 
 class CPathException {

@@ -1,7 +1,6 @@
 #include "path/PathString.h"
 
 #include <cwchar>
-#include <memory>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -20,53 +19,37 @@ std::int32_t CapacityFor(std::int32_t need) {
   return need + 1;
 }
 
-}  // namespace
-
-CPathString::CPathString(std::int32_t ownNew) : m_nOwnNew(ownNew) {}
-
-CPathString::CPathString(const CPathString& other, std::int32_t ownNew) : m_nOwnNew(ownNew) {
-  Assign(other);
+std::vector<wchar_t> BufferFor(std::int32_t need) {
+  return std::vector<wchar_t>(static_cast<std::size_t>(CapacityFor(need)), L'\0');
 }
 
+}  // namespace
+
+CPathString::CPathString(const CPathString& other) { Assign(other); }
+
 CPathString::CPathString(CPathString&& other) noexcept
-    : m_pchData(std::exchange(other.m_pchData, nullptr)),
-      m_nAlloc(std::exchange(other.m_nAlloc, 0)),
-      m_nLength(std::exchange(other.m_nLength, 0u)),
-      m_nBufOwned(std::exchange(other.m_nBufOwned, 0)),
-      m_nOwnNew(other.m_nOwnNew) {}
+    : m_buffer(std::exchange(other.m_buffer, {})), m_length(std::exchange(other.m_length, 0u)) {}
 
 CPathString& CPathString::operator=(const CPathString& other) { return Assign(other); }
 
 CPathString& CPathString::operator=(CPathString&& other) noexcept {
   if (this != &other) {
-    Release();
-    m_pchData = std::exchange(other.m_pchData, nullptr);
-    m_nAlloc = std::exchange(other.m_nAlloc, 0);
-    m_nLength = std::exchange(other.m_nLength, 0u);
-    m_nBufOwned = std::exchange(other.m_nBufOwned, 0);
+    m_buffer = std::exchange(other.m_buffer, {});
+    m_length = std::exchange(other.m_length, 0u);
   }
   return *this;
 }
 
-CPathString::~CPathString() { Release(); }
-
 CPathString& CPathString::Release() {
-  if (m_pchData != nullptr && m_nBufOwned == 1) delete[] m_pchData;
-  m_pchData = nullptr;
-  m_nBufOwned = 0;
-  m_nAlloc = 0;
-  m_nLength = 0;
+  m_buffer = {};
+  m_length = 0;
   return *this;
 }
 
 CPathString& CPathString::Reserve(std::int32_t need) {
-  if (need <= m_nAlloc) return *this;
-  Release();
-  std::int32_t capacity = CapacityFor(need);
-  m_pchData = new wchar_t[static_cast<std::size_t>(capacity)];
-  m_pchData[0] = L'\0';
-  m_nAlloc = capacity;
-  m_nBufOwned = m_nOwnNew;
+  if (need <= GetCapacity()) return *this;
+  m_buffer = BufferFor(need);
+  m_length = 0;
   return *this;
 }
 
@@ -74,14 +57,14 @@ void CPathString::AssignCharacters(const wchar_t* text, std::uint32_t count) {
   // A text inside this string's own buffer is shorter than the capacity, so the
   // reservation keeps the buffer and the move below may overlap safely.
   Reserve(static_cast<std::int32_t>(count + 1));
-  std::wmemmove(m_pchData, text, count);
-  m_nLength = count;
-  m_pchData[count] = L'\0';
+  std::wmemmove(m_buffer.data(), text, count);
+  m_length = count;
+  m_buffer[count] = L'\0';
 }
 
 CPathString& CPathString::Assign(const CPathString& source) {
   if (source.IsEmpty()) return Release();
-  AssignCharacters(source.m_pchData, source.m_nLength);
+  AssignCharacters(source.m_buffer.data(), source.m_length);
   return *this;
 }
 
@@ -94,42 +77,28 @@ CPathString& CPathString::Assign(const wchar_t* text) {
 CPathString& CPathString::Assign(wchar_t ch) {
   if (ch == L'\0') return Release();
   Reserve(2);
-  m_pchData[0] = ch;
-  m_pchData[1] = L'\0';
-  m_nLength = 1;
+  m_buffer[0] = ch;
+  m_buffer[1] = L'\0';
+  m_length = 1;
   return *this;
 }
 
 void CPathString::AppendCharacters(const wchar_t* text, std::uint32_t count) {
-  std::uint64_t need = std::uint64_t{m_nLength} + count + 1;
-  if (static_cast<std::uint64_t>(m_nAlloc) >= need) {
-    std::wmemmove(m_pchData + m_nLength, text, count);
-    m_nLength += count;
-    m_pchData[m_nLength] = L'\0';
+  const std::uint64_t need = std::uint64_t{m_length} + count + 1;
+  if (static_cast<std::uint64_t>(GetCapacity()) >= need) {
+    std::wmemmove(m_buffer.data() + m_length, text, count);
+    m_length += count;
+    m_buffer[m_length] = L'\0';
     return;
   }
-  if (m_nLength == 0) {
-    Reserve(static_cast<std::int32_t>(need));
-    std::wmemcpy(m_pchData, text, count);
-    m_nLength = count;
-    m_pchData[count] = L'\0';
-    return;
-  }
-  // Growing discards the buffer, so the old characters wait in a temporary one.
-  // A text taken from this very buffer would vanish with it: it waits there too.
-  bool textInBuffer = text >= m_pchData && text < m_pchData + m_nAlloc;
-  std::uint32_t held = m_nLength;
-  std::unique_ptr<wchar_t[]> saved(new wchar_t[held + (textInBuffer ? count : 0)]);
-  std::wmemcpy(saved.get(), m_pchData, held);
-  if (textInBuffer) {
-    std::wmemcpy(saved.get() + held, text, count);
-    text = saved.get() + held;
-  }
-  Reserve(static_cast<std::int32_t>(need));
-  std::wmemcpy(m_pchData, saved.get(), held);
-  std::wmemcpy(m_pchData + held, text, count);
-  m_nLength = held + count;
-  m_pchData[m_nLength] = L'\0';
+  // A new buffer of the capacity a fresh reservation would choose; the old one
+  // stays until both texts are copied, so a text taken from it is still there.
+  std::vector<wchar_t> grown = BufferFor(static_cast<std::int32_t>(need));
+  if (m_length > 0) std::wmemcpy(grown.data(), m_buffer.data(), m_length);
+  std::wmemcpy(grown.data() + m_length, text, count);
+  m_buffer = std::move(grown);
+  m_length += count;
+  m_buffer[m_length] = L'\0';
 }
 
 CPathString& CPathString::Append(const wchar_t* text) {
@@ -146,23 +115,23 @@ CPathString& CPathString::Append(wchar_t ch) {
 
 CPathString& CPathString::TrimRight(wchar_t ch) {
   if (IsEmpty() || ch == L'\0') return *this;
-  std::uint32_t kept = m_nLength;
-  while (kept > 0 && m_pchData[kept - 1] == ch) --kept;
-  if (kept == m_nLength) return *this;
-  m_nLength = kept;
-  m_pchData[kept] = L'\0';
+  std::uint32_t kept = m_length;
+  while (kept > 0 && m_buffer[kept - 1] == ch) --kept;
+  if (kept == m_length) return *this;
+  m_length = kept;
+  m_buffer[kept] = L'\0';
   return *this;
 }
 
 CPathString CPathString::Mid(std::int32_t start, std::int32_t count) const {
-  CPathString result(m_nOwnNew);
-  std::int64_t length = m_nLength;
+  CPathString result;
+  std::int64_t length = m_length;
   if (start < 0 || start >= length) return result;
   if (count == -1 || std::int64_t{start} + count > length) {
     count = static_cast<std::int32_t>(length - start);
   }
   if (count <= 0) return result;
-  result.AssignCharacters(m_pchData + start, static_cast<std::uint32_t>(count));
+  result.AssignCharacters(m_buffer.data() + start, static_cast<std::uint32_t>(count));
   return result;
 }
 
@@ -173,9 +142,9 @@ const wchar_t* TextOf(const wchar_t* buffer) { return buffer != nullptr ? buffer
 }  // namespace
 
 int CPathString::CompareNoCase(const CPathString& other) const {
-  return platform::Current().Locale().CompareNoCase(TextOf(m_pchData), TextOf(other.m_pchData));
+  return platform::Current().Locale().CompareNoCase(TextOf(GetBuffer()), TextOf(other.GetBuffer()));
 }
 
 int CPathString::CompareNoCase(const wchar_t* text) const {
-  return platform::Current().Locale().CompareNoCase(TextOf(m_pchData), TextOf(text));
+  return platform::Current().Locale().CompareNoCase(TextOf(GetBuffer()), TextOf(text));
 }

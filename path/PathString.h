@@ -3,24 +3,22 @@
 // append, a substring, trimming one trailing character and case-insensitive
 // comparison, with an explicit capacity rule. Copies always copy the characters.
 #include <cstdint>
+#include <vector>
 
 class CPathString {
  public:
-  // ownNew becomes the ownership flag of every buffer this string allocates; a
-  // release frees the buffer only when that flag is exactly 1.
-  explicit CPathString(std::int32_t ownNew = 1);
-  CPathString(const CPathString& other, std::int32_t ownNew = 1);
+  CPathString() = default;
+  CPathString(const CPathString& other);
   CPathString(CPathString&& other) noexcept;
   CPathString& operator=(const CPathString& other);
   CPathString& operator=(CPathString&& other) noexcept;
-  virtual ~CPathString();
 
-  bool IsEmpty() const { return m_nLength == 0; }
+  bool IsEmpty() const { return m_length == 0; }
   // The null-terminated characters, or a null pointer when there is no buffer.
-  const wchar_t* GetBuffer() const { return m_pchData; }
-  std::uint32_t GetLength() const { return m_nLength; }
+  const wchar_t* GetBuffer() const { return m_buffer.empty() ? nullptr : m_buffer.data(); }
+  std::uint32_t GetLength() const { return m_length; }
   // Characters the buffer holds, terminator included; 0 without a buffer.
-  std::int32_t GetCapacity() const { return m_nAlloc; }
+  std::int32_t GetCapacity() const { return static_cast<std::int32_t>(m_buffer.size()); }
 
   CPathString& Assign(const CPathString& source);
   CPathString& Assign(const wchar_t* text);
@@ -46,9 +44,7 @@ class CPathString {
   void AssignCharacters(const wchar_t* text, std::uint32_t count);
   void AppendCharacters(const wchar_t* text, std::uint32_t count);
 
-  wchar_t* m_pchData = nullptr;
-  std::int32_t m_nAlloc = 0;
-  std::uint32_t m_nLength = 0;
-  std::int32_t m_nBufOwned = 0;
-  std::int32_t m_nOwnNew = 1;
+  // Its size is the capacity: empty means no buffer at all.
+  std::vector<wchar_t> m_buffer;
+  std::uint32_t m_length = 0;
 };

@@ -70,12 +70,12 @@ class IFileSystem {
                             std::uint32_t* read) = 0;
   // CloseHandle of a file.
   virtual bool CloseFile(FileHandle file) = 0;
-  // CreateFileW with CREATE_NEW (so never an existing file or a planted link)
-  // and the self-relative descriptor as security attributes, then WriteFile of
-  // every byte. A file left half-written is deleted again.
   // MoveFileExW with no new name and MOVEFILE_DELAY_UNTIL_REBOOT: the file is
   // deleted at the next start, even one in use now.
   virtual bool DeleteAtRestart(const wchar_t* path) = 0;
+  // CreateFileW with CREATE_NEW (so never an existing file or a planted link)
+  // and the self-relative descriptor as security attributes, then WriteFile of
+  // every byte. A file left half-written is deleted again.
   virtual bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                             const std::vector<std::uint8_t>& descriptor) = 0;
   // CreateFileW with OPEN_ALWAYS for appending only, opening a link itself

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
-#include "platform/ScopedToken.h"
+#include "platform/ScopedHandles.h"
 
 bool ProcessIsElevated() {
   platform::ISecurity& security = platform::Current().Security();

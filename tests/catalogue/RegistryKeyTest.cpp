@@ -27,22 +27,22 @@ class RegistryKeyTest : public ::testing::Test {
 
 TEST(RegistryBuffer, ReserveGrowsToExactlyTheRequestAndDropsTheContent) {
   CRegistryBuffer buffer;
-  EXPECT_EQ(buffer.data, nullptr);
-  EXPECT_EQ(buffer.capacity, 0u);
+  EXPECT_EQ(buffer.Data(), nullptr);
+  EXPECT_EQ(buffer.Capacity(), 0u);
   buffer.Reserve(256);
-  ASSERT_NE(buffer.data, nullptr);
-  EXPECT_EQ(buffer.capacity, 256u);
+  ASSERT_NE(buffer.Data(), nullptr);
+  EXPECT_EQ(buffer.Capacity(), 256u);
   buffer.size = 10;
   buffer.type = 1;
-  std::uint8_t* block = buffer.data;
+  std::uint8_t* block = buffer.Data();
   buffer.Reserve(100);  // smaller: nothing changes
-  EXPECT_EQ(buffer.data, block);
+  EXPECT_EQ(buffer.Data(), block);
   EXPECT_EQ(buffer.size, 10u);
   EXPECT_EQ(buffer.type, 1u);
   buffer.Reserve(256);  // equal: nothing changes
   EXPECT_EQ(buffer.size, 10u);
   buffer.Reserve(257);
-  EXPECT_EQ(buffer.capacity, 257u);
+  EXPECT_EQ(buffer.Capacity(), 257u);
   EXPECT_EQ(buffer.size, 0u);
   EXPECT_EQ(buffer.type, 0u);
 }
@@ -91,7 +91,7 @@ TEST_F(RegistryKeyTest, ANameLongerThanTheBufferIsReadBecauseTheFirstCallSizesIt
   name.Reserve(256);
   std::uint32_t index = 0;
   ASSERT_EQ(key.EnumValue(name, index), 0u);
-  EXPECT_EQ(name.capacity, 301u * kChar);
+  EXPECT_EQ(name.Capacity(), 301u * kChar);
   EXPECT_EQ(std::wstring(name.Text()), longName);
 }
 
@@ -108,7 +108,7 @@ TEST_F(RegistryKeyTest, AFailedSizeQueryIsIgnoredAndATooLongNameGivesMoreData) {
   EXPECT_EQ(key.EnumValue(name, index), platform::kErrorMoreData);
   EXPECT_EQ(index, 1u);
   EXPECT_EQ(name.size, 7u);  // unchanged on failure
-  EXPECT_EQ(name.capacity, 256u);
+  EXPECT_EQ(name.Capacity(), 256u);
   ASSERT_EQ(key.EnumValue(name, index), 0u);  // the caller may go on
   EXPECT_EQ(std::wstring(name.Text()), L"short");
 }
@@ -120,7 +120,7 @@ TEST_F(RegistryKeyTest, QueryValueIntoABufferWithoutStorageAllocatesTheReportedL
   CRegistryBuffer data;
   ASSERT_EQ(key.QueryValue(L"v", data), 0u);
   std::uint32_t expected = (33 + 1) * kChar;
-  EXPECT_EQ(data.capacity, expected);
+  EXPECT_EQ(data.Capacity(), expected);
   EXPECT_EQ(data.size, expected);
   EXPECT_EQ(data.type, platform::kRegSz);
   EXPECT_EQ(std::wstring(data.Text()), L"C:\\Windows\\System32\\config\\SYSTEM");
@@ -134,7 +134,7 @@ TEST_F(RegistryKeyTest, QueryValueIntoALargeEnoughBufferReadsOnce) {
   CRegistryBuffer data;
   data.Reserve(256);
   ASSERT_EQ(key.QueryValue(L"v", data), 0u);
-  EXPECT_EQ(data.capacity, 256u);
+  EXPECT_EQ(data.Capacity(), 256u);
   EXPECT_EQ(data.size, 4 * kChar);
   EXPECT_EQ(fake.faults.CallCount("RegQueryValueExW"), 1);
 }
@@ -147,7 +147,7 @@ TEST_F(RegistryKeyTest, QueryValueGrowsOnceForLongData) {
   CRegistryBuffer data;
   data.Reserve(256);
   ASSERT_EQ(key.QueryValue(L"v", data), 0u);
-  EXPECT_EQ(data.capacity, (50000 + 1) * kChar);
+  EXPECT_EQ(data.Capacity(), (50000 + 1) * kChar);
   EXPECT_EQ(std::wstring(data.Text()), text);
 }
 
@@ -162,8 +162,8 @@ TEST_F(RegistryKeyTest, AValueThatGrowsBetweenTheTwoReadsReturnsMoreData) {
   CRegistryBuffer data;
   data.Reserve(256);
   EXPECT_EQ(key.QueryValue(L"v", data), platform::kErrorMoreData);
-  EXPECT_EQ(data.capacity, 1001 * kChar);  // the grown block stays
-  EXPECT_EQ(queries, 2);                   // no third attempt
+  EXPECT_EQ(data.Capacity(), 1001 * kChar);  // the grown block stays
+  EXPECT_EQ(queries, 2);                     // no third attempt
 }
 
 TEST_F(RegistryKeyTest, AMissingValueFailsAtOnceAndKeepsTheBuffer) {
@@ -172,7 +172,7 @@ TEST_F(RegistryKeyTest, AMissingValueFailsAtOnceAndKeepsTheBuffer) {
   ASSERT_EQ(key.Open(platform::kHKeyLocalMachine, kScratch, platform::kKeyRead), 0u);
   CRegistryBuffer data;
   data.Reserve(256);
-  std::memcpy(data.data, L"keep", 5 * kChar);
+  std::memcpy(data.Data(), L"keep", 5 * kChar);
   data.size = 5 * kChar;
   data.type = 7;
   EXPECT_EQ(key.QueryValue(L"missing", data), platform::kErrorFileNotFound);

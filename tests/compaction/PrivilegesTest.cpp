@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "compaction/PrivilegeGuard.h"
 #include "compaction/Privileges.h"
 #include "platform/Platform.h"
 #include "platform/fake/FakeWindows.h"
@@ -32,24 +33,37 @@ class PrivilegesTest : public ::testing::Test {
   platform::ScopedPlatform scoped{fake};
 };
 
-TEST_F(PrivilegesTest, EnableFollowsTheAttributeWord) {
+// The guard reports what the switch reports, and leaves the word as it found it.
+TEST_F(PrivilegesTest, EnableFollowsTheAttributeWordAndTheGuardPutsItBack) {
   struct Row {
     std::optional<std::uint32_t> before;
     int result;
     std::optional<std::uint32_t> after;
+    bool guardEnabled;
   };
   const Row rows[] = {
-      {0u, 1, 2u},               // off: switched on
-      {1u, 0, 1u},               // on by default only: counts as on, nothing changes
-      {2u, 0, 2u},               // on: nothing changes
-      {3u, 1, 3u},               // on and on by default: switched on again
-      {kMissing, -1, kMissing},  // the token lacks it
+      {0u, 1, 2u, true},                // off: switched on
+      {1u, 0, 1u, true},                // on by default only: counts as on, nothing changes
+      {2u, 0, 2u, true},                // on: nothing changes
+      {3u, 1, 3u, true},                // on and on by default: switched on again
+      {kMissing, -1, kMissing, false},  // the token lacks it
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SetAttributes(fake.security.processToken, kBackup, rows[i].before);
     EXPECT_EQ(EnablePrivilege(kBackup, true), rows[i].result) << "row " << i;
     EXPECT_EQ(fake.security.processToken.PrivilegeAttributes(kBackup), rows[i].after)
         << "row " << i;
+    ExpectNothingOpen();
+
+    SetAttributes(fake.security.processToken, kBackup, rows[i].before);
+    {
+      PrivilegeGuard guard(kBackup);
+      EXPECT_EQ(guard.Enabled(), rows[i].guardEnabled) << "row " << i;
+      EXPECT_EQ(fake.security.processToken.PrivilegeAttributes(kBackup), rows[i].after)
+          << "row " << i << ": inside the guard";
+    }
+    EXPECT_EQ(fake.security.processToken.PrivilegeAttributes(kBackup), rows[i].before)
+        << "row " << i << ": after the guard";
     ExpectNothingOpen();
   }
 }

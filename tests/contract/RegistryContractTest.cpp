@@ -119,7 +119,7 @@ TEST_F(RegistryContract, TheKeyReaderReadsEveryValueWhole) {
   std::uint32_t index = 0;
   int seen = 0;
   while (reader.EnumValue(name, index) == 0) {
-    ASSERT_EQ(reader.QueryValue(reinterpret_cast<const wchar_t*>(name.data), data), 0u);
+    ASSERT_EQ(reader.QueryValue(reinterpret_cast<const wchar_t*>(name.Data()), data), 0u);
     std::wstring valueName(name.Text());
     if (valueName == longName) {
       EXPECT_EQ(std::wstring(data.Text()), L"y");
@@ -174,7 +174,7 @@ TEST_F(RegistryContract, AValueThatGrowsBetweenTheReadersTwoReadsIsReportedAsMor
   CRegistryBuffer data;
   data.Reserve(4);  // too small for "C:\x" on every platform: the reader must read twice
   EXPECT_EQ(reader.QueryValue(L"short", data), platform::kErrorMoreData);
-  EXPECT_EQ(data.capacity, 5 * kChar);
+  EXPECT_EQ(data.Capacity(), 5 * kChar);
 }
 
 TEST_F(RegistryContract, ValuesAreOverwrittenAndDeleted) {

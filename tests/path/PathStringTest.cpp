@@ -203,18 +203,6 @@ TEST(PathString, CopiesOwnTheirCharacters) {
   EXPECT_NE(copy.GetBuffer(), assigned.GetBuffer());
 }
 
-TEST(PathString, AStringNotOwningItsBuffersForgetsThemOnRelease) {
-  // With an ownership flag other than 1 nothing is freed; the sanitizer reports
-  // the lost buffer unless the test frees it.
-  CPathString text(0);
-  text.Assign(L"abc");
-  wchar_t* buffer = const_cast<wchar_t*>(text.GetBuffer());
-  text.Release();
-  EXPECT_EQ(text.GetBuffer(), nullptr);
-  EXPECT_EQ(buffer[0], L'a');
-  delete[] buffer;
-}
-
 TEST(PathString, CompareNoCaseRows) {
   platform::fake::FakeWindows fake;
   platform::ScopedPlatform scoped(fake);
