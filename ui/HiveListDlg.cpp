@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/HiveList.h"
 #include "catalogue/HiveRecords.h"
+#include "catalogue/SizeText.h"
 #include "compaction/CompactionRun.h"
 #include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
 #include "ui/WindowDpi.h"
-#include "ui/HiveListFill.h"
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/WinApp.h"
@@ -98,7 +99,7 @@ BOOL CHiveListDlg::OnInitDialog() {
   SetWindowIcons(m_hWnd, m_hIcon, m_hSmallIcon);
   AddAboutMenuEntry(m_hWnd);
   InitHiveListControl();
-  FillHiveList(*this);
+  FillHiveList();
   UpdateDefragmentButton();
   return TRUE;
 }
@@ -118,9 +119,42 @@ void CHiveListDlg::InitHiveListControl() {
   m_list.InsertColumn(0, LoadResourceString(IDS_COLUMN_HIVE), LVCFMT_LEFT, widths[0]);
   m_list.InsertColumn(1, LoadResourceString(IDS_COLUMN_FILENAME), LVCFMT_LEFT, widths[1]);
   m_list.InsertColumn(2, LoadResourceString(IDS_COLUMN_SIZE), LVCFMT_RIGHT, widths[2]);
-  m_list.InsertColumn(uilogic::kCompactSizeColumn, LoadResourceString(IDS_COLUMN_COMPACT_SIZE),
-                      LVCFMT_RIGHT, widths[3]);
   ShowSortArrow(true);
+}
+
+void CHiveListDlg::FillHiveList() {
+  RefillSortedList(*this, m_list, [this] {
+    FreeHiveRows();
+    m_hives = CollectHives();
+    int position = 0;
+    for (std::size_t index = 0; index < m_hives.size(); ++index) {
+      const HiveEntry& entry = *m_hives[index];
+      const int inserted = m_list.InsertItem(position, entry.name, static_cast<LPARAM>(index),
+                                             uilogic::StateForTick(StartsTicked(entry)));
+      if (inserted < 0) continue;
+      position = inserted;
+      CPathString text = entry.path.GetText();
+      m_list.SetItemText(inserted, uilogic::kFileNameColumn,
+                         text.IsEmpty() ? L"" : text.GetBuffer());
+      m_list.SetItemText(inserted, uilogic::kSizeColumn, FormatSizeKB(entry.size));
+    }
+  });
+  UpdateDefragmentButton();
+}
+
+void CHiveListDlg::ShowCompactSizeColumn() {
+  HWND header = m_list.GetHeaderCtrl();
+  if (Header_GetItemCount(header) > uilogic::kCompactSizeColumn) return;
+  RECT client{};
+  ::GetClientRect(m_list.m_hWnd, &client);
+  auto widths = uilogic::AnalysedHiveListColumnWidths(
+      client.right - client.left, ::GetSystemMetrics(SM_CXVSCROLL), WindowDpi(m_hWnd));
+  m_list.InsertColumn(uilogic::kCompactSizeColumn, LoadResourceString(IDS_COLUMN_COMPACT_SIZE),
+                      LVCFMT_RIGHT, widths[uilogic::kCompactSizeColumn]);
+  for (int column = uilogic::kHiveColumn; column < uilogic::kCompactSizeColumn; ++column) {
+    m_list.SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                       MAKELPARAM(widths[static_cast<std::size_t>(column)], 0));
+  }
 }
 
 void CHiveListDlg::OnOK() {}
@@ -137,7 +171,19 @@ BOOL CHiveListDlg::DestroyWindow() {
   return CDialog::DestroyWindow();
 }
 
-void CHiveListDlg::FreeHiveRows() { FreeRowRecords<HiveEntry>(m_list); }
+// The rows go before the records they name.
+void CHiveListDlg::FreeHiveRows() {
+  if (m_list.m_hWnd != nullptr) m_list.DeleteAllItems();
+  m_hives.clear();
+}
+
+const HiveEntry* CHiveListDlg::EntryOfItemData(LPARAM data) const {
+  return RecordOfItemData(m_hives, data);
+}
+
+const HiveEntry* CHiveListDlg::EntryOfRow(int row) const {
+  return EntryOfItemData(m_list.GetItemData(row));
+}
 
 void CHiveListDlg::SortRows() {
   m_list.SortItems(&CHiveListDlg::CompareHiveRows, reinterpret_cast<LPARAM>(this));
@@ -145,8 +191,8 @@ void CHiveListDlg::SortRows() {
 
 int CALLBACK CHiveListDlg::CompareHiveRows(LPARAM first, LPARAM second, LPARAM context) {
   auto* dialog = reinterpret_cast<CHiveListDlg*>(context);
-  auto* a = reinterpret_cast<HiveEntry*>(first);
-  auto* b = reinterpret_cast<HiveEntry*>(second);
+  const HiveEntry* a = dialog->EntryOfItemData(first);
+  const HiveEntry* b = dialog->EntryOfItemData(second);
   if (a == nullptr || b == nullptr) return 0;
   if (dialog->m_nSortColumn == uilogic::kCompactSizeColumn) {
     return uilogic::CompareAnalysisCells(dialog->AnalysisCellOf(*a), dialog->AnalysisCellOf(*b),
@@ -181,7 +227,7 @@ void CHiveListDlg::ShowTotalGain() {
   if (m_analysis.empty()) return;
   std::vector<uilogic::AnalysisCell> ticked;
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
-    auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index));
+    const HiveEntry* entry = EntryOfRow(index);
     if (entry != nullptr &&
         m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked) {
       ticked.push_back(AnalysisCellOf(*entry));
@@ -318,7 +364,7 @@ void CHiveListDlg::OnGetInfoTip(NMHDR* header, LRESULT* result) {
   *result = 0;
   auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
   if (tip->pszText == nullptr || tip->cchTextMax <= 0) return;
-  auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(tip->iItem));
+  const HiveEntry* entry = EntryOfRow(tip->iItem);
   if (entry == nullptr) return;
   const uilogic::AnalysisCell cell = AnalysisCellOf(*entry);
   if (cell.kind != uilogic::AnalysisCell::Kind::kRefused) return;
@@ -331,7 +377,7 @@ void CHiveListDlg::OnGetInfoTip(NMHDR* header, LRESULT* result) {
 std::vector<CompactionRow> CHiveListDlg::CurrentRows() {
   std::vector<CompactionRow> rows;
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
-    rows.push_back({reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index)),
+    rows.push_back({EntryOfRow(index),
                     m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
   }
   return rows;
@@ -438,8 +484,9 @@ void CHiveListDlg::ShowAnalysis() {
   for (const AnalyzedHive& hive : m_analysisOutcome.hives) {
     m_analysis[hive.name.str()] = uilogic::CellOf(hive);
   }
+  ShowCompactSizeColumn();
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
-    auto* entry = reinterpret_cast<const HiveEntry*>(m_list.GetItemData(index));
+    const HiveEntry* entry = EntryOfRow(index);
     if (entry == nullptr) continue;
     m_list.SetItemText(index, uilogic::kCompactSizeColumn,
                        uilogic::AnalysisCellText(AnalysisCellOf(*entry), LoadResourceString));

@@ -6,10 +6,12 @@
 // it is on.
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "catalogue/HiveRecords.h"
 #include "compaction/CompactionRun.h"
 #include "compaction/HiveAnalysis.h"
 #include "compaction/RunProgress.h"
@@ -36,6 +38,9 @@ class CHiveListDlg : public CDialog {
   void OnOK() override;
   void OnCancel() override;
 
+  // Empties the list, then inserts one row per loaded hive, ticked unless its
+  // file was not found; sorts, shows the arrow and refreshes Defragment.
+  void FillHiveList();
   void FreeHiveRows();
   void SortRows();
   void ShowSortArrow(bool show);
@@ -63,6 +68,8 @@ class CHiveListDlg : public CDialog {
   bool RunGoing() const { return m_run.Busy(); }
   // The Compact Size column's content of a row.
   uilogic::AnalysisCell AnalysisCellOf(const HiveEntry& entry) const;
+  // The record behind a row, or null for a row without one.
+  const HiveEntry* EntryOfRow(int row) const;
 
   CCheckListCtrl m_list;
   int m_bShowResults = 1;
@@ -72,6 +79,8 @@ class CHiveListDlg : public CDialog {
   RECT m_rcGrip{};
   bool m_bSortAscending = true;
   int m_nSortColumn = 0;
+  // The records behind the rows: a row's item data is its record's index here.
+  std::vector<std::unique_ptr<HiveEntry>> m_hives;
   // The last analysis, by hive name; rows not in it were not analysed.
   std::map<std::wstring, uilogic::AnalysisCell> m_analysis;
 
@@ -89,6 +98,9 @@ class CHiveListDlg : public CDialog {
   // Tells the window of each hive and asks it whether to stop, from the worker.
   RunProgress WorkerProgress();
   void ShowAnalysis();
+  // Adds the Compact Size column the first time an analysis has results.
+  void ShowCompactSizeColumn();
+  const HiveEntry* EntryOfItemData(LPARAM data) const;
   // Shows the message and ends the window as the portable rule says.
   void Conclude(const uilogic::AfterRun& after);
 

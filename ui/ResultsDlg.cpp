@@ -67,7 +67,7 @@ BOOL CResultsDlg::OnInitDialog() {
   }
   RemoveProgramCopyAtRestart();
   InitResultsListControl();
-  FillResultsList(*this);
+  FillResultsList();
   return TRUE;
 }
 
@@ -94,7 +94,7 @@ BOOL CResultsDlg::DestroyWindow() {
   if (m_bDeleteBackup != 0 && m_list.m_hWnd != nullptr) {
     std::vector<const HiveResultEntry*> listed;
     for (int index = 0; index < m_list.GetItemCount(); ++index) {
-      if (auto* entry = reinterpret_cast<const HiveResultEntry*>(m_list.GetItemData(index))) {
+      if (const HiveResultEntry* entry = EntryOfItemData(m_list.GetItemData(index))) {
         listed.push_back(entry);
       }
     }
@@ -105,7 +105,15 @@ BOOL CResultsDlg::DestroyWindow() {
   return CDialog::DestroyWindow();
 }
 
-void CResultsDlg::FreeResultRows() { FreeRowRecords<HiveResultEntry>(m_list); }
+// The rows go before the records they name.
+void CResultsDlg::FreeResultRows() {
+  if (m_list.m_hWnd != nullptr) m_list.DeleteAllItems();
+  m_results.clear();
+}
+
+const HiveResultEntry* CResultsDlg::EntryOfItemData(LPARAM data) const {
+  return RecordOfItemData(m_results, data);
+}
 
 void CResultsDlg::SortRows() {
   m_list.SortItems(&CResultsDlg::CompareResultRows, reinterpret_cast<LPARAM>(this));
@@ -113,8 +121,8 @@ void CResultsDlg::SortRows() {
 
 int CALLBACK CResultsDlg::CompareResultRows(LPARAM first, LPARAM second, LPARAM context) {
   auto* dialog = reinterpret_cast<CResultsDlg*>(context);
-  auto* a = reinterpret_cast<HiveResultEntry*>(first);
-  auto* b = reinterpret_cast<HiveResultEntry*>(second);
+  const HiveResultEntry* a = dialog->EntryOfItemData(first);
+  const HiveResultEntry* b = dialog->EntryOfItemData(second);
   if (a == nullptr || b == nullptr) return 0;
   return uilogic::CompareResultRows(*a, *b, {dialog->m_nSortColumn, dialog->m_bSortAscending});
 }
@@ -139,21 +147,21 @@ void CResultsDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   *result = 0;
 }
 
-void FillResultsList(CResultsDlg& dialog) {
-  CListCtrl& list = dialog.m_list;
-  RefillSortedList(dialog, list, [&] {
-    dialog.FreeResultRows();
+void CResultsDlg::FillResultsList() {
+  RefillSortedList(*this, m_list, [this] {
+    FreeResultRows();
     CPathName folder = BackupFolderOrEmpty();
     if (folder.IsEmpty()) return;
-    int index = 0;
-    for (std::unique_ptr<HiveResultEntry>& entry : CollectResults(folder)) {
-      HiveResultEntry* record = entry.get();
-      int inserted = list.InsertItem(index, record->name, reinterpret_cast<LPARAM>(record), 0, 0);
+    m_results = CollectResults(folder);
+    int position = 0;
+    for (std::size_t index = 0; index < m_results.size(); ++index) {
+      const HiveResultEntry& entry = *m_results[index];
+      const int inserted =
+          m_list.InsertItem(position, entry.name, static_cast<LPARAM>(index), 0, 0);
       if (inserted < 0) continue;
-      entry.release();  // the row owns it now
-      index = inserted;
-      list.SetItemText(inserted, 1, FormatSizeKB(record->previousSize));
-      list.SetItemText(inserted, 2, FormatSizeKB(record->currentSize));
+      position = inserted;
+      m_list.SetItemText(inserted, 1, FormatSizeKB(entry.previousSize));
+      m_list.SetItemText(inserted, 2, FormatSizeKB(entry.currentSize));
     }
   });
 }

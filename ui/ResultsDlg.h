@@ -2,6 +2,10 @@
 // The results window: after the restart, each compacted hive's size before
 // (its backup copy) and now (its live file); OK with "Delete Backup" ticked
 // removes the backup.
+#include <memory>
+#include <vector>
+
+#include "catalogue/HiveRecords.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/ListCtrl.h"
 
@@ -14,6 +18,9 @@ class CResultsDlg : public CDialog {
   BOOL DestroyWindow() override;
   BOOL OnInitDialog() override;
 
+  // Empties the list and inserts one row per compacted hive, then sorts and
+  // shows the arrow.
+  void FillResultsList();
   void FreeResultRows();
   void SortRows();
   void ShowSortArrow(bool show);
@@ -30,14 +37,13 @@ class CResultsDlg : public CDialog {
   HICON m_hSmallIcon = nullptr;
   bool m_bSortAscending = true;
   int m_nSortColumn = 0;
+  // The records behind the rows: a row's item data is its record's index here.
+  std::vector<std::unique_ptr<HiveResultEntry>> m_results;
 
  protected:
   void DoDataExchange(bool saveAndValidate) override;
 
  private:
   void InitResultsListControl();
+  const HiveResultEntry* EntryOfItemData(LPARAM data) const;
 };
-
-// Empties the results list and inserts one row per compacted hive, then sorts
-// and shows the arrow.
-void FillResultsList(CResultsDlg& dialog);

@@ -1,7 +1,11 @@
 #pragma once
 // What the two windows' lists do alike: a fill runs in the same frame, a column
-// click re-sorts by the sorting scheme, and emptying a list releases the record
-// each row owns.
+// click re-sorts by the sorting scheme, and a row finds its record among the
+// window's own.
+#include <cstddef>
+#include <memory>
+#include <vector>
+
 #include "ui/framework/ListCtrl.h"
 #include "ui/logic/SortRules.h"
 
@@ -32,12 +36,10 @@ void SortByClickedColumn(Window& window, int clickedColumn) {
   window.ShowSortArrow(true);
 }
 
-// Frees every row's record (the count is read again on every step), then the rows.
+// The record a row's item data names: the data is the record's index in the
+// window's own records; null for data that names none.
 template <class Record>
-void FreeRowRecords(CListCtrl& list) {
-  if (list.m_hWnd == nullptr) return;
-  for (int index = 0; index < list.GetItemCount(); ++index) {
-    delete reinterpret_cast<Record*>(list.GetItemData(index));
-  }
-  list.DeleteAllItems();
+const Record* RecordOfItemData(const std::vector<std::unique_ptr<Record>>& records, LPARAM data) {
+  if (data < 0 || static_cast<std::size_t>(data) >= records.size()) return nullptr;
+  return records[static_cast<std::size_t>(data)].get();
 }

@@ -19,6 +19,7 @@
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/MessageBoxAnswerer.h"
+#include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
 #include "ui/framework/Resources.h"
 #include "ui/res/resource.h"
@@ -354,6 +355,14 @@ TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
   EXPECT_TRUE(window.Enabled(IDC_ANALYZE));
   EXPECT_TRUE(window.Enabled(IDC_HIVE_LIST));
   EXPECT_FALSE(window.dialog.ModalEnded());
+  // Compact Size takes its room from Filename: Hive keeps its 355 pixels and
+  // the four columns still fit the list.
+  const std::vector<int> widths = uitest::ColumnWidths(list);
+  ASSERT_EQ(widths.size(), 4u);
+  EXPECT_EQ(widths[0], 355);
+  EXPECT_GT(widths[1], 0);
+  EXPECT_EQ(widths[0] + widths[1] + widths[2] + widths[3] + ::GetSystemMetrics(SM_CXVSCROLL),
+            uitest::ClientWidth(list));
 
   // The total follows the ticks; a row not analysed adds nothing.
   SetTick(L"HKU\\.DEFAULT", true);
@@ -390,6 +399,8 @@ TEST_F(AnalyzeTest, SortsByCompactSizeThenRefusalsThenRowsNotAnalysed) {
 // the cell's margins, where the whole sentences did not.
 TEST_F(AnalyzeTest, EachRefusalsWordsFitTheColumn) {
   ASSERT_TRUE(window.created);
+  EXPECT_EQ(uitest::ColumnWidths(list).size(), 3u) << "no Compact Size before an analysis";
+  AnalyzeUntilDone();
   const int columnWidth = ListView_GetColumnWidth(list, 3);
   const int margins = 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
   const std::vector<UINT> ids = {IDS_CELL_NOT_SAVED,    IDS_CELL_REFUSED,      IDS_CELL_NO_GAIN,

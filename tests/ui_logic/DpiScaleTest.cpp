@@ -58,24 +58,28 @@ TEST(DpiScaleTest, TheMainWindowsMinimumSizeScales) {
 
 TEST(DpiScaleTest, TheFixedColumnsScaleAndTheRestTakesWhatIsLeft) {
   // The list's client width and the scroll bar's width come from the window,
-  // already at its DPI: they are not scaled again, nor is Compact Size's share.
+  // already at its DPI: they are not scaled again.
   struct Row {
     int dpi;
     int listWidth;
     int scrollBar;
-    std::array<int, 4> hiveList;  // Hive, Filename, Size, Compact Size
+    std::array<int, 3> hiveList;  // Hive, Filename, Size
+    std::array<int, 4> analysed;  // Hive, Filename, Size, Compact Size
     std::array<int, 3> results;
   };
   const Row rows[] = {
-      {96, 800, 17, {250, 233, 100, 200}, {583, 100, 100}},
-      {120, 1000, 21, {313, 291, 125, 250}, {729, 125, 125}},
-      {144, 1200, 26, {375, 349, 150, 300}, {874, 150, 150}},
-      {192, 1600, 34, {500, 466, 200, 400}, {1166, 200, 200}},
+      {96, 800, 17, {355, 355, 73}, {355, 178, 100, 150}, {583, 100, 100}},
+      {120, 1000, 21, {444, 444, 91}, {444, 222, 125, 188}, {729, 125, 125}},
+      {144, 1200, 26, {533, 533, 108}, {533, 266, 150, 225}, {874, 150, 150}},
+      {192, 1600, 34, {710, 710, 146}, {710, 356, 200, 300}, {1166, 200, 200}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
     const std::string where = "row " + std::to_string(i) + ": " + std::to_string(row.dpi) + " dpi";
     EXPECT_EQ(uilogic::HiveListColumnWidths(row.listWidth, row.scrollBar, row.dpi), row.hiveList)
+        << where;
+    EXPECT_EQ(uilogic::AnalysedHiveListColumnWidths(row.listWidth, row.scrollBar, row.dpi),
+              row.analysed)
         << where;
     EXPECT_EQ(uilogic::ResultsListColumnWidths(row.listWidth, row.scrollBar, row.dpi), row.results)
         << where;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+
 #include "ui/logic/ColumnWidths.h"
 
 namespace {
@@ -171,21 +174,29 @@ TEST(MainLayoutTest, CentresTheMinimisedIcon) {
   }
 }
 
-TEST(ColumnWidthsTest, FilenameAndTheFirstResultColumnTakeTheRest) {
+TEST(ColumnWidthsTest, FilenameSizeAndTheFirstResultColumnTakeTheRest) {
   struct Row {
     int width;
-    std::array<int, 4> expected;  // Hive, Filename, Size, Compact Size
+    std::array<int, 3> hiveList;  // Hive, Filename, Size
+    std::array<int, 4> analysed;  // Hive, Filename, Size, Compact Size
+    std::array<int, 3> results;
   };
   const Row rows[] = {
-      {800, {250, 233, 100, 200}},
-      {1203, {250, 536, 100, 300}},  // the quarter rounds down
-      {480, {250, 0, 100, 120}},     // Filename never goes negative
+      // The template's list at 96 dpi under Wine.
+      {933, {355, 355, 206}, {355, 311, 100, 150}, {716, 100, 100}},
+      // Size's last pixel gone, then Filename's.
+      {727, {355, 355, 0}, {355, 105, 100, 150}, {510, 100, 100}},
+      {622, {355, 355, 0}, {355, 0, 100, 150}, {405, 100, 100}},
+      // Narrower than the fixed columns: the rest never goes negative.
+      {200, {355, 355, 0}, {355, 0, 100, 150}, {0, 100, 100}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(uilogic::HiveListColumnWidths(rows[i].width, 17, 96), rows[i].expected)
-        << "row " << i;
+    const std::string where = "row " + std::to_string(i) + ": " + std::to_string(rows[i].width);
+    EXPECT_EQ(uilogic::HiveListColumnWidths(rows[i].width, 17, 96), rows[i].hiveList) << where;
+    EXPECT_EQ(uilogic::AnalysedHiveListColumnWidths(rows[i].width, 17, 96), rows[i].analysed)
+        << where;
+    EXPECT_EQ(uilogic::ResultsListColumnWidths(rows[i].width, 17, 96), rows[i].results) << where;
   }
-  EXPECT_EQ(uilogic::ResultsListColumnWidths(650, 17, 96), (std::array<int, 3>{433, 100, 100}));
 }
 
 }  // namespace

@@ -5,23 +5,34 @@
 namespace uilogic {
 
 namespace {
-constexpr int kHiveNameWidth = 250;
+constexpr int kHiveNameWidth = 355;
+constexpr int kFileNameWidth = 355;
 constexpr int kSizeColumnWidth = 100;
-constexpr int kCompactSizeShareDivisor = 4;
+constexpr int kCompactSizeWidth = 150;
+
+int Rest(int listClientWidth, int scrollBarWidth, int taken) {
+  const int rest = listClientWidth - scrollBarWidth - taken;
+  return rest > 0 ? rest : 0;
+}
 }  // namespace
 
-std::array<int, 4> HiveListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
+std::array<int, 3> HiveListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
+  const int hiveName = ScaleForDpi(kHiveNameWidth, dpi);
+  const int fileName = ScaleForDpi(kFileNameWidth, dpi);
+  return {hiveName, fileName, Rest(listClientWidth, scrollBarWidth, hiveName + fileName)};
+}
+
+std::array<int, 4> AnalysedHiveListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
   const int hiveName = ScaleForDpi(kHiveNameWidth, dpi);
   const int size = ScaleForDpi(kSizeColumnWidth, dpi);
-  // A share of the list's width, which is already at the window's DPI.
-  const int compactSize = listClientWidth / kCompactSizeShareDivisor;
-  const int fileName = listClientWidth - scrollBarWidth - hiveName - size - compactSize;
-  return {hiveName, fileName > 0 ? fileName : 0, size, compactSize};
+  const int compactSize = ScaleForDpi(kCompactSizeWidth, dpi);
+  return {hiveName, Rest(listClientWidth, scrollBarWidth, hiveName + size + compactSize), size,
+          compactSize};
 }
 
 std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
   const int size = ScaleForDpi(kSizeColumnWidth, dpi);
-  return {listClientWidth - scrollBarWidth - 2 * size, size, size};
+  return {Rest(listClientWidth, scrollBarWidth, 2 * size), size, size};
 }
 
 }  // namespace uilogic
