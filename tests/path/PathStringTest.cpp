@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -216,8 +216,7 @@ TEST(PathString, AStringNotOwningItsBuffersForgetsThemOnRelease) {
 }
 
 TEST(PathString, CompareNoCaseRows) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   struct Row {
     const wchar_t* first;
     const wchar_t* second;
