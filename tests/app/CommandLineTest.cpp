@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -60,8 +60,7 @@ struct ModeRow {
 };
 
 TEST(IsResultsSwitchPresent, MatchesTheWholeRestOfTheLineWithoutRegardToCase) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   const ModeRow rows[] = {
       {L"", false},
       {L"/results", true},
@@ -88,8 +87,7 @@ TEST(IsResultsSwitchPresent, MatchesTheWholeRestOfTheLineWithoutRegardToCase) {
 }
 
 TEST(IsResultsSwitchPresent, RecognisesTheQuotedStartupRegistration) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   const wchar_t* line = L"\"C:\\Program Files\\Tools\\x.exe\" /results";
   EXPECT_TRUE(IsResultsSwitchPresent(CommandLineTail(line)));
 }

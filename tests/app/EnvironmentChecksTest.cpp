@@ -6,11 +6,9 @@
 #include <string>
 
 #include "app/StartupDecision.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
-
-using platform::fake::FakeWindows;
 
 struct ArchitectureRow {
   std::optional<std::uint16_t> architecture;
@@ -28,8 +26,7 @@ TEST(IsWindows64Bit, AnswersByTheNativeProcessorArchitecture) {
       {0xFFFF, false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    FakeWindows fake;
-    platform::ScopedPlatform installed(fake);
+    test_support::FakeMachine fake;
     fake.system.architecture = rows[i].architecture;
     EXPECT_EQ(IsWindows64Bit(), rows[i].is64Bit) << "row " << i;
   }
@@ -57,8 +54,7 @@ TEST(IsAdministrator, CountsMembershipWhateverTheGroupAttributes) {
        false},
   };
   for (const Row& row : rows) {
-    FakeWindows fake;
-    platform::ScopedPlatform installed(fake);
+    test_support::FakeMachine fake;
     fake.security.processToken.groups = row.groups;
     EXPECT_EQ(IsAdministrator(), row.expected) << row.label;
     EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << row.label << ": token left open";
@@ -78,8 +74,7 @@ TEST(IsAdministrator, AnyFailureOnTheWayMeansNo) {
       {"AllocateAndInitializeSid", 0},
   };
   for (const Row& row : rows) {
-    FakeWindows fake;
-    platform::ScopedPlatform installed(fake);
+    test_support::FakeMachine fake;
     fake.faults.Fail(row.operation, platform::kErrorAccessDenied, 1, row.skip);
     EXPECT_FALSE(IsAdministrator()) << row.operation << " skip " << row.skip;
     EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << row.operation;
@@ -111,8 +106,7 @@ TEST(DecideStartup, RefusesIn64BitWindowsFirstThenChecksTheAdministratorThenTheS
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
-    FakeWindows fake;
-    platform::ScopedPlatform installed(fake);
+    test_support::FakeMachine fake;
     fake.system.architecture = row.architecture;
     if (!row.administrator) fake.security.processToken.groups = {{UsersSid(), 4}};
     EXPECT_EQ(DecideStartup(row.tail, row.refusesWindows64), row.expected) << "row " << i;

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
 using platform::fake::FakeDrive;
-using platform::fake::FakeWindows;
 
 std::wstring Describe(const DriveMap& map) {
   std::wstring text;
@@ -44,15 +42,14 @@ TEST(BuildDriveMapTest, MapsEachDriveToItsFirstDevice) {
       {"no drives", {}, L""},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    FakeWindows fake;
+    test_support::FakeMachine fake;
     fake.volumes.drives = rows[i].drives;
-    platform::ScopedPlatform scoped(fake);
     EXPECT_EQ(Describe(BuildDriveMap()), rows[i].expected) << "row " << i << ": " << rows[i].what;
   }
 }
 
 TEST(BuildDriveMapTest, AllTwentySixDrivesFit) {
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.volumes.drives.clear();
   std::wstring expected;
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
@@ -60,35 +57,31 @@ TEST(BuildDriveMapTest, AllTwentySixDrivesFit) {
     fake.volumes.drives.push_back({std::wstring(1, letter) + L":\\", {device}});
     expected += std::wstring(1, letter) + L":=" + device + L";";
   }
-  platform::ScopedPlatform scoped(fake);
   EXPECT_EQ(Describe(BuildDriveMap()), expected);
 }
 
 TEST(BuildDriveMapTest, AFailedDriveQueryGivesAnEmptyMap) {
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.faults.Fail("GetLogicalDriveStringsW", platform::kErrorAccessDenied);
-  platform::ScopedPlatform scoped(fake);
   EXPECT_TRUE(BuildDriveMap().empty());
 }
 
 TEST(BuildDriveMapTest, DriveStringsTooLongForTheBufferGiveAnEmptyMap) {
   // Roots longer than "X:\" could need more than the 105 characters the map
   // reads; the platform then reports the size it needs and fills nothing.
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.volumes.drives.clear();
   for (int i = 0; i < 30; ++i) {
     fake.volumes.drives.push_back({L"C:\\Mount" + std::to_wstring(i) + L"\\", {L"\\Device\\X"}});
   }
-  platform::ScopedPlatform scoped(fake);
   EXPECT_TRUE(BuildDriveMap().empty());
 }
 
 TEST(BuildDriveMapTest, AFailedDeviceQueryLeavesOnlyThatDriveOut) {
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.volumes.drives = {{L"C:\\", {L"\\Device\\HarddiskVolume1"}},
                          {L"D:\\", {L"\\Device\\HarddiskVolume2"}}};
   fake.faults.Fail("QueryDosDeviceW", platform::kErrorAccessDenied);
-  platform::ScopedPlatform scoped(fake);
   EXPECT_EQ(Describe(BuildDriveMap()), L"D:=\\Device\\HarddiskVolume2;");
 }
 

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "catalogue/HiveNames.h"
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
-using platform::fake::FakeWindows;
 using platform::fake::WideBytes;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
@@ -46,8 +44,7 @@ class HiveListTest : public ::testing::Test {
     fake.registry.PutValue(platform::kHKeyLocalMachine, kHiveListKey, name, type, std::move(data));
   }
 
-  FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(HiveListTest, ListsEachHiveWithItsNamePathAndSize) {
@@ -131,10 +128,9 @@ TEST_F(HiveListTest, SkipsValuesThatAreNoHiveWithAFile) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
-    FakeWindows machine;
+    test_support::FakeMachine machine;
     machine.volumes.drives = fake.volumes.drives;
     machine.files.AddFile(L"C:\\h", 8192);
-    platform::ScopedPlatform installed(machine);
     // A longer value first: a value read with the bytes it left behind would
     // pass the filter or end up with its tail.
     machine.registry.PutString(platform::kHKeyLocalMachine, kHiveListKey,
@@ -157,8 +153,7 @@ TEST_F(HiveListTest, SkipsValuesThatAreNoHiveWithAFile) {
 }
 
 TEST_F(HiveListTest, AMissingHiveListGivesNoRecords) {
-  FakeWindows bare;
-  platform::ScopedPlatform installed(bare);
+  test_support::FakeMachine bare;
   EXPECT_TRUE(CollectHives().empty());
 }
 

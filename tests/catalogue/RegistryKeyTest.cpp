@@ -5,11 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
-using platform::fake::FakeWindows;
 using platform::fake::WideBytes;
 
 constexpr const wchar_t* kScratch = L"SOFTWARE\\Scratch";
@@ -17,8 +16,7 @@ constexpr std::uint32_t kChar = sizeof(wchar_t);
 
 class RegistryKeyTest : public ::testing::Test {
  protected:
-  FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
+  test_support::FakeMachine fake;
 
   void Put(const std::wstring& name, const std::wstring& text) {
     fake.registry.PutString(platform::kHKeyLocalMachine, kScratch, name, text);
@@ -192,8 +190,7 @@ TEST_F(RegistryKeyTest, FailuresOfEitherReadAreReturned) {
       {1, 0, platform::kErrorAccessDenied},    // second read after the grow
   };
   for (const Row& row : rows) {
-    FakeWindows local;
-    platform::ScopedPlatform scoped(local);
+    test_support::FakeMachine local;
     local.registry.PutString(platform::kHKeyLocalMachine, kScratch, L"v", L"value");
     local.faults.Fail("RegQueryValueExW", platform::kErrorAccessDenied, 1, row.skip);
     CRegistryKey key;
@@ -249,8 +246,7 @@ TEST_F(RegistryKeyTest, OpenForBackupRestoreNeedsAPrivilegeAndClosesTheKeyHeldFi
   };
   for (std::size_t index = 0; index < std::size(rows); ++index) {
     const Row& row = rows[index];
-    FakeWindows machine;
-    platform::ScopedPlatform mine(machine);
+    test_support::FakeMachine machine;
     machine.registry.EnsureKey(platform::kHKeyLocalMachine, kScratch);
     for (auto& privilege : machine.security.processToken.privileges) {
       if (row.privilegeOn != nullptr && privilege.name == row.privilegeOn) {

@@ -4,13 +4,11 @@
 
 #include <cstdint>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
 using platform::fake::FakeNumberSettings;
-using platform::fake::FakeWindows;
 
 constexpr std::uint64_t kLargest = UINT64_MAX;
 
@@ -106,36 +104,32 @@ TEST(FormatSizeKBTest, FollowsTheSystemLocale) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const SizeRow& row = rows[i];
-    FakeWindows fake;
+    test_support::FakeMachine fake;
     fake.locale.system = row.system;
-    platform::ScopedPlatform scoped(fake);
     EXPECT_EQ(FormatSizeKB(row.bytes).str(), row.expected)
         << "row " << i << " (" << row.locale << "): " << row.bytes << " bytes";
   }
 }
 
 TEST(FormatSizeKBTest, IgnoresTheUsersOwnLocale) {
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.locale.system = Settings(L",", L"3;0");
   fake.locale.user = Settings(L".", L"2;0", L",");
-  platform::ScopedPlatform scoped(fake);
   EXPECT_EQ(FormatSizeKB(1024ull * 1234567).str(), L"1,234,567 KB");
 }
 
 TEST(FormatSizeKBTest, ShowsPlainDigitsWhenFormattingFails) {
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.faults.Fail("GetNumberFormatW", platform::kErrorInvalidParameter,
                    platform::fake::FaultPlan::kAlways);
-  platform::ScopedPlatform scoped(fake);
   EXPECT_EQ(FormatSizeKB(1048575).str(), L"1023 KB");
   EXPECT_EQ(FormatSizeKB(0).str(), L"0 KB");
 }
 
 TEST(FormatSizeKBTest, GroupsByThreeWithoutSeparatorsWhenTheLocaleCannotBeRead) {
-  FakeWindows fake;
+  test_support::FakeMachine fake;
   fake.faults.Fail("GetLocaleInfoW", platform::kErrorInvalidParameter,
                    platform::fake::FaultPlan::kAlways);
-  platform::ScopedPlatform scoped(fake);
   // Grouping falls back to three, and the separator read failed: nothing between.
   EXPECT_EQ(FormatSizeKB(1024ull * 1234567).str(), L"1234567 KB");
 }

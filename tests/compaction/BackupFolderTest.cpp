@@ -4,9 +4,8 @@
 #include <string>
 
 #include "compaction/BackupFolder.h"
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
 #include "tests/compaction/CompactionMachine.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -37,8 +36,7 @@ TEST(BackupFolderTest, IsKelvaroBackupInsideTheWindowsFolder) {
       {L"C:\\Windows", true, L"Kelvaro Backup", true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    platform::fake::FakeWindows fake;
-    platform::ScopedPlatform scoped(fake);
+    test_support::FakeMachine fake;
     fake.system.windowsDirectory = rows[i].windowsFolder;
     if (rows[i].fails) fake.faults.Fail("GetSystemWindowsDirectoryW", platform::kErrorAccessDenied);
     CPathName folder = GetBackupFolder();
@@ -49,8 +47,7 @@ TEST(BackupFolderTest, IsKelvaroBackupInsideTheWindowsFolder) {
 }
 
 TEST(BackupFolderTest, IsTheSameOnEveryCallAndIsNeverMade) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   EXPECT_EQ(TextOf(GetBackupFolder()), TextOf(GetBackupFolder()));
   EXPECT_FALSE(fake.files.Exists(L"C:\\Windows\\Kelvaro Backup"));
   EXPECT_EQ(fake.faults.CallCount("CreateDirectoryW"), 0);
@@ -58,8 +55,7 @@ TEST(BackupFolderTest, IsTheSameOnEveryCallAndIsNeverMade) {
 }
 
 TEST(BackupFolderTest, ASessionHostsPerUserWindowsFolderIsNeverTaken) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   fake.system.sessionWindowsDirectory = L"C:\\Users\\Admin\\WINDOWS";
   EXPECT_EQ(TextOf(GetBackupFolder()), L"C:\\Windows\\Kelvaro Backup");
 }

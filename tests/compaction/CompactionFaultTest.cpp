@@ -19,11 +19,14 @@
 #include "hive/HiveCheck.h"
 #include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
+#include "tests/support/FaultSweep.h"
 
 namespace compaction_test {
 namespace {
 
 using platform::fake::FaultPlan;
+using test_support::Fault;
+using test_support::FaultsInTurn;
 
 // A machine that reaches every call site: both roots, a hive without a file, a
 // shared key name and an unusable one, a volatile key no save writes; either
@@ -67,22 +70,6 @@ struct Scenario {
     return {L"HKU\\S-1-5-20", L"HKLM\\SYSTEM", L"HKLM\\SOFTWARE", L"HKU\\.DEFAULT"};
   }
 };
-
-struct Fault {
-  std::string operation;
-  platform::Status error;
-  int skip;   // calls that pass first
-  int times;  // 1, or FaultPlan::kAlways
-};
-
-std::string Describe(const Fault& fault) {
-  return fault.operation + " error " + std::to_string(fault.error) +
-         (fault.times == FaultPlan::kAlways ? " always"
-                                            : " at call " + std::to_string(fault.skip + 1));
-}
-
-// lstrcmpiW has no way to report a failure: a fault there changes nothing.
-bool CanFail(const std::string& operation) { return operation != "lstrcmpiW"; }
 
 bool IsClose(const std::string& operation) {
   return operation == "RegCloseKey" || operation == "CloseHandle" || operation == "FindClose";
@@ -167,29 +154,21 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
   std::set<std::string> seen;
   for (bool withLeftovers : {true, false}) {
     const std::string variant = withLeftovers ? "leftovers: " : "fresh folders: ";
-    std::vector<std::pair<std::string, int>> calls;
+    std::vector<Fault> faults;
+    std::size_t kinds = 0;
     {
       Scenario clean(withLeftovers);
       clean.machine.fake.faults.Clear();
       auto before = clean.machine.Files();
       CompactionOutcome outcome = RunScenario(clean);
       ASSERT_EQ(outcome.scheduled, 4) << variant;
-      for (const std::string& operation : clean.machine.fake.faults.OperationsSeen()) {
-        calls.emplace_back(operation, clean.machine.fake.faults.CallCount(operation));
-        seen.insert(operation);
-      }
+      const FaultPlan& calls = clean.machine.fake.faults;
+      seen.insert(calls.OperationsSeen().begin(), calls.OperationsSeen().end());
+      kinds = calls.OperationsSeen().size();
+      faults = FaultsInTurn(calls, {platform::kErrorAccessDenied, platform::kErrorNotEnoughMemory});
       CheckInvariants(clean, outcome, before, "", variant + "clean run");
     }
 
-    std::vector<Fault> faults;
-    for (const auto& [operation, count] : calls) {
-      if (!CanFail(operation)) continue;
-      for (platform::Status error :
-           {platform::kErrorAccessDenied, platform::kErrorNotEnoughMemory}) {
-        for (int skip = 0; skip < count; ++skip) faults.push_back(Fault{operation, error, skip, 1});
-      }
-      faults.push_back(Fault{operation, platform::kErrorAccessDenied, 0, FaultPlan::kAlways});
-    }
     for (const Fault& fault : faults) {
       Scenario scenario(withLeftovers);
       scenario.machine.fake.faults.Clear();
@@ -200,7 +179,7 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
       CheckInvariants(scenario, outcome, before, fault.operation, variant + Describe(fault));
     }
     scenarios += faults.size();
-    std::cout << variant << faults.size() << " fault scenarios over " << calls.size()
+    std::cout << variant << faults.size() << " fault scenarios over " << kinds
               << " kinds of call\n";
   }
   // Together the machines reach every kind of call the run makes.
@@ -300,7 +279,7 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesTheAnalysisHarmless) {
   std::size_t scenarios = 0;
   for (bool withLeftovers : {true, false}) {
     const std::string variant = withLeftovers ? "analysis, leftovers: " : "analysis, fresh: ";
-    std::vector<std::pair<std::string, int>> calls;
+    std::vector<Fault> faults;
     {
       Scenario clean(withLeftovers);
       clean.machine.fake.faults.Clear();
@@ -310,31 +289,21 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesTheAnalysisHarmless) {
       for (const AnalyzedHive& hive : outcome.hives) {
         EXPECT_FALSE(hive.refusal.has_value()) << variant << Narrow(hive.name.str());
       }
-      for (const std::string& operation : clean.machine.fake.faults.OperationsSeen()) {
-        calls.emplace_back(operation, clean.machine.fake.faults.CallCount(operation));
-      }
+      faults = FaultsInTurn(clean.machine.fake.faults, {platform::kErrorAccessDenied});
       CheckAnalysisInvariants(clean, outcome, before, "", variant + "clean");
     }
-    for (const auto& [operation, count] : calls) {
-      if (!CanFail(operation)) continue;
-      std::vector<Fault> faults;
-      for (int skip = 0; skip < count; ++skip) {
-        faults.push_back(Fault{operation, platform::kErrorAccessDenied, skip, 1});
-      }
-      faults.push_back(Fault{operation, platform::kErrorAccessDenied, 0, FaultPlan::kAlways});
-      for (const Fault& fault : faults) {
-        Scenario scenario(withLeftovers);
-        scenario.machine.fake.faults.Clear();
-        auto before = scenario.machine.Files();
-        scenario.machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
-        AnalysisOutcome outcome;
-        ASSERT_NO_THROW(outcome = AnalyzeHives(scenario.machine.Rows(scenario.display)))
-            << variant << Describe(fault);
-        scenario.machine.fake.faults.Clear();
-        CheckAnalysisInvariants(scenario, outcome, before, fault.operation,
-                                variant + Describe(fault));
-        ++scenarios;
-      }
+    for (const Fault& fault : faults) {
+      Scenario scenario(withLeftovers);
+      scenario.machine.fake.faults.Clear();
+      auto before = scenario.machine.Files();
+      scenario.machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
+      AnalysisOutcome outcome;
+      ASSERT_NO_THROW(outcome = AnalyzeHives(scenario.machine.Rows(scenario.display)))
+          << variant << Describe(fault);
+      scenario.machine.fake.faults.Clear();
+      CheckAnalysisInvariants(scenario, outcome, before, fault.operation,
+                              variant + Describe(fault));
+      ++scenarios;
     }
   }
   std::cout << "analysis fault scenarios: " << scenarios << "\n";

@@ -27,12 +27,6 @@ const std::vector<HiveSetUp>& StandardHives() {
   return hives;
 }
 
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t ch : text) narrow.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
-  return narrow;
-}
-
 std::wstring Lower(std::wstring text) {
   for (wchar_t& ch : text) ch = platform::fake::FoldCase(ch);
   return text;

@@ -11,7 +11,8 @@
 #include "catalogue/HiveRecords.h"
 #include "compaction/CompactionRun.h"
 #include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
+#include "tests/support/Narrow.h"
 
 namespace compaction_test {
 
@@ -71,15 +72,14 @@ class CompactionMachine {
   std::map<std::wstring, std::uint64_t> Files() const;
   bool PrivilegeOn(const std::wstring& name) const;
 
-  platform::fake::FakeWindows fake;
+  test_support::FakeMachine fake;
 
  private:
-  platform::ScopedPlatform m_scoped{fake};
   std::vector<HiveSetUp> m_hives;
   std::vector<std::pair<std::wstring, std::unique_ptr<HiveEntry>>> m_records;
 };
 
-std::string Narrow(const std::wstring& text);
+using test_support::Narrow;
 // ASCII letters in lower case, as Files() keys its paths.
 std::wstring Lower(std::wstring text);
 

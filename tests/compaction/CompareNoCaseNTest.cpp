@@ -2,15 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "compaction/CompareNoCaseN.h"
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
 class CompareNoCaseNTest : public ::testing::Test {
  protected:
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(CompareNoCaseNTest, ComparesAtMostCountCharactersOfEach) {

@@ -6,13 +6,11 @@
 
 #include "compaction/PrivilegeGuard.h"
 #include "compaction/Privileges.h"
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
 using platform::fake::FakeToken;
-using platform::fake::FakeWindows;
 
 constexpr wchar_t kBackup[] = L"SeBackupPrivilege";
 constexpr std::optional<std::uint32_t> kMissing = std::nullopt;
@@ -29,8 +27,7 @@ class PrivilegesTest : public ::testing::Test {
     EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << "a token handle survived the call";
   }
 
-  FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 // The guard reports what the switch reports, and leaves the word as it found it.
@@ -118,8 +115,7 @@ TEST_F(PrivilegesTest, TheTokenChoiceDecidesWhichTokenChanges) {
       {true, false, true, true},    // the thread token cannot be opened
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    FakeWindows machine;
-    platform::ScopedPlatform installed(machine);
+    test_support::FakeMachine machine;
     if (rows[i].threadHasToken) machine.security.threadToken = machine.security.processToken;
     if (rows[i].threadTokenOpenFails) {
       machine.faults.Fail("OpenThreadToken", platform::kErrorAccessDenied,
@@ -152,8 +148,7 @@ TEST_F(PrivilegesTest, PlatformFailuresGiveTheFailureResults) {
       {"GetTokenInformation", 1, true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    FakeWindows machine;
-    platform::ScopedPlatform installed(machine);
+    test_support::FakeMachine machine;
     machine.faults.Fail(rows[i].operation, platform::kErrorAccessDenied,
                         platform::fake::FaultPlan::kAlways);
     EXPECT_EQ(EnablePrivilege(kBackup, true), rows[i].enableResult) << rows[i].operation;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "compaction/ProtectedFolders.h"
-#include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -61,8 +61,7 @@ TEST(ProtectedFoldersTest, WhatStandsAtTheNameDecides) {
        FolderProblem::kUnreadable},
   };
   for (std::size_t index = 0; index < rows.size(); ++index) {
-    FakeWindows fake;
-    platform::ScopedPlatform scoped(fake);
+    test_support::FakeMachine fake;
     rows[index].prepare(fake);
     ProtectedFolder made = EnsureBackupFolderIn(PathOf(L"C:\\Windows"));
     EXPECT_EQ(made.problem, rows[index].expected) << "row " << index << ": " << rows[index].what;
@@ -74,8 +73,7 @@ TEST(ProtectedFoldersTest, WhatStandsAtTheNameDecides) {
 }
 
 TEST(ProtectedFoldersTest, EachRunGetsAFreshFolderAndTheResultsModeRemovesThem) {
-  FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   const CPathName windows = PathOf(L"C:\\Windows");
   std::vector<std::wstring> made;
   for (int run = 0; run < 3; ++run) {

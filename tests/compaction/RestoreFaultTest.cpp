@@ -15,11 +15,13 @@
 #include "compaction/RestoreRun.h"
 #include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
+#include "tests/support/FaultSweep.h"
 
 namespace compaction_test {
 namespace {
 
-using platform::fake::FaultPlan;
+using test_support::Fault;
+using test_support::FaultsInTurn;
 
 struct Hive {
   platform::KeyHandle root;
@@ -139,37 +141,27 @@ void CheckInvariants(Machine& setUp, const RestoreOutcome& outcome,
 }
 
 TEST(RestoreFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
-  std::vector<std::pair<std::string, int>> calls;
+  std::vector<Fault> faults;
+  std::size_t kinds = 0;
   {
     Machine clean;
     const auto before = clean.machine.Files();
     RestoreOutcome outcome = clean.Restore();
     ASSERT_EQ(outcome.scheduled, 3);
-    for (const std::string& operation : clean.machine.fake.faults.OperationsSeen()) {
-      calls.emplace_back(operation, clean.machine.fake.faults.CallCount(operation));
-    }
+    kinds = clean.machine.fake.faults.OperationsSeen().size();
+    faults = FaultsInTurn(clean.machine.fake.faults, {platform::kErrorAccessDenied});
     CheckInvariants(clean, outcome, before, "", "clean");
   }
-  std::size_t scenarios = 0;
-  for (const auto& [operation, count] : calls) {
-    if (operation == "lstrcmpiW") continue;  // it cannot report a failure
-    std::vector<std::pair<int, int>> plans;  // skip, times
-    for (int skip = 0; skip < count; ++skip) plans.emplace_back(skip, 1);
-    plans.emplace_back(0, FaultPlan::kAlways);
-    for (const auto& [skip, times] : plans) {
-      const std::string label =
-          operation +
-          (times == FaultPlan::kAlways ? " always" : " at call " + std::to_string(skip + 1));
-      Machine setUp;
-      const auto before = setUp.machine.Files();
-      setUp.machine.fake.faults.Fail(operation, platform::kErrorAccessDenied, times, skip);
-      RestoreOutcome outcome;
-      ASSERT_NO_THROW(outcome = setUp.Restore()) << label;
-      CheckInvariants(setUp, outcome, before, operation, label);
-      ++scenarios;
-    }
+  for (const Fault& fault : faults) {
+    const std::string label = Describe(fault);
+    Machine setUp;
+    const auto before = setUp.machine.Files();
+    setUp.machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
+    RestoreOutcome outcome;
+    ASSERT_NO_THROW(outcome = setUp.Restore()) << label;
+    CheckInvariants(setUp, outcome, before, fault.operation, label);
   }
-  std::cout << "restore fault scenarios: " << scenarios << " over " << calls.size()
+  std::cout << "restore fault scenarios: " << faults.size() << " over " << kinds
             << " kinds of call\n";
 }
 

@@ -6,10 +6,9 @@
 
 #include "app/CommandLine.h"
 #include "compaction/ResumeRegistration.h"
-#include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
-#include "platform/fake/FakeWindows.h"
 #include "tests/compaction/CompactionMachine.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -29,8 +28,7 @@ class ResumeRegistrationTest : public ::testing::Test {
     fake.system.moduleFileName = path;
   }
 
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(ResumeRegistrationTest, WritesTheQuotedPathOfTheProtectedCopyAndTheSwitchToRunOnce) {
@@ -122,8 +120,7 @@ TEST_F(ResumeRegistrationTest, WritesNothingWhenTheKeyOrThePathCannotBeHad) {
       {"the Kelvaro folder is the user's", nullptr, L"C:\\k.exe", false, false, true},
   };
   for (const Row& row : rows) {
-    platform::fake::FakeWindows machine;
-    platform::ScopedPlatform installed(machine);
+    test_support::FakeMachine machine;
     machine.system.moduleFileName = row.modulePath;
     machine.files.WriteFile(row.modulePath.substr(0, 259), {'M', 'Z'});
     if (row.userOwnsKelvaroFolder) {

@@ -14,12 +14,12 @@
 #include "tests/contract/ContractFiles.h"
 #include "tests/contract/ContractPlatform.h"
 #include "tests/contract/FolderPerTest.h"
+#include "tests/support/Narrow.h"
 
 namespace {
 
 using namespace platform;
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using test_support::Narrow;
 
 class SafeFilesContract : public contract::FolderPerTest {
  protected:

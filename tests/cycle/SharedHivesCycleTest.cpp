@@ -20,6 +20,7 @@
 #include "platform/fake/FakeWindows.h"
 #include "results/ResultsReview.h"
 #include "tests/hive/HiveTestSupport.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -71,8 +72,7 @@ TEST(SharedHivesCycle, RealHivesComeBackWithTheirContentAndDescriptor) {
     const Row& row = rows[index];
     const std::filesystem::path unpacked = hivetest::Unpack(scratch.Path(), row.sample);
     ASSERT_FALSE(unpacked.empty()) << "row " << index << ": cannot unpack " << row.sample;
-    FakeWindows fake;
-    platform::ScopedPlatform installed(fake);
+    test_support::FakeMachine fake;
     const std::wstring live = std::wstring(L"C:\\Windows\\System32\\config\\") + row.keyName;
     fake.MountHiveFile(platform::kHKeyLocalMachine, row.keyName, live, hivetest::ReadAll(unpacked));
     const std::uint64_t sizeBefore = *fake.files.SizeOf(live);

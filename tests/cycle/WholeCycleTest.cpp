@@ -14,6 +14,7 @@
 #include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
 #include "results/ResultsReview.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -56,8 +57,7 @@ std::vector<std::string> ContentDifferences(FakeWindows& fake, const std::wstrin
 }
 
 TEST(WholeCycle, FillRunRestartResultsAndRemove) {
-  FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   MountGrownHive(fake, platform::kHKeyLocalMachine, L"SOFTWARE",
                  std::wstring(kConfig) + L"SOFTWARE", 200000);
   MountGrownHive(fake, platform::kHKeyLocalMachine, L"SYSTEM", std::wstring(kConfig) + L"SYSTEM",

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/FakeWindows.h"
 #include "tests/path/PathTestSupport.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -30,8 +30,7 @@ class FileOperations : public ::testing::Test {
     fake.faults.Clear();
   }
 
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(FileOperations, CreateFolderChainRows) {
@@ -68,13 +67,12 @@ TEST_F(FileOperations, CreateFolderChainRows) {
       {L"", 0, 0, {}, {}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    platform::fake::FakeWindows machine;
+    test_support::FakeMachine machine;
     machine.files.AddShare(L"server", L"share");
     machine.files.AddFolder(L"C:\\A");
     machine.files.AddFile(L"C:\\A\\file.txt", 10);
     machine.files.AddFolder(L"C:\\Work");
     machine.files.currentDirectory = L"C:\\Work";
-    platform::ScopedPlatform installed(machine);
 
     const Row& row = rows[i];
     int result = -1;
@@ -174,8 +172,7 @@ TEST_F(FileOperations, ClearReadOnlyRows) {
        kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeDirectory, 0},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    platform::fake::FakeWindows machine;
-    platform::ScopedPlatform installed(machine);
+    test_support::FakeMachine machine;
     const wchar_t* entry = L"C:\\Kelvaro Backup\\SOFTWARE";
     if (rows[i].folder) {
       machine.files.AddFolder(entry);
@@ -271,8 +268,7 @@ TEST_F(FileOperations, GetTempFolderRows) {
       {L"C:\\" + std::wstring(261, L't') + L"\\", false, L"", ""},   // a name too long to parse
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    platform::fake::FakeWindows machine;
-    platform::ScopedPlatform installed(machine);
+    test_support::FakeMachine machine;
     machine.files.tempPath = rows[i].tempPath;
     if (rows[i].fails) machine.faults.Fail("GetTempPathW", platform::kErrorAccessDenied);
     CPathName folder = GetTempFolder();

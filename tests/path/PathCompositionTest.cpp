@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "path/PathName.h"
-#include "platform/fake/FakeWindows.h"
 #include "tests/path/PathTestSupport.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -16,8 +16,7 @@ using pathtest::TextOf;
 
 class PathComposition : public ::testing::Test {
  protected:
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 struct AppendRow {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "path/PathName.h"
-#include "platform/fake/FakeWindows.h"
 #include "tests/path/PathTestSupport.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -89,8 +89,7 @@ std::string BrokenCombine(const CPathName& path) {
 
 class PathInvariants : public ::testing::Test {
  protected:
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(PathInvariants, ValidTextsReadBackUnchanged) {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "path/PathName.h"
-#include "platform/fake/FakeWindows.h"
 #include "tests/path/PathTestSupport.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -21,8 +21,7 @@ struct ParseRow {
 
 class PathParse : public ::testing::Test {
  protected:
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(PathParse, Rows) {

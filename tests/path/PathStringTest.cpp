@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -204,8 +204,7 @@ TEST(PathString, CopiesOwnTheirCharacters) {
 }
 
 TEST(PathString, CompareNoCaseRows) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   struct Row {
     const wchar_t* first;
     const wchar_t* second;

@@ -5,8 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -67,8 +66,7 @@ TEST(BackupFileOfTest, NamesTheLeafInTheFolderOrNothing) {
       {L"C:\\Windows\\Kelvaro Backup", L"HKLM\\bell\x07", L"none"},
   };
   // Composition compares components with the platform's case-insensitive comparison.
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
     std::optional<CPathName> file;

@@ -7,8 +7,7 @@
 
 #include "catalogue/HiveList.h"
 #include "path/PathName.h"
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 struct ResultsMachine {
   static constexpr wchar_t kBackupFolderText[] = L"C:\\Windows\\Kelvaro Backup";
@@ -36,7 +35,6 @@ struct ResultsMachine {
     return std::wstring(kBackupFolderText) + L"\\" + leaf;
   }
 
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped{fake};
+  test_support::FakeMachine fake;
   CPathName backupFolder;
 };

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 #include "tests/ui/DialogDriver.h"
 #include "ui/AboutDlg.h"
 #include "ui/HiveListDlg.h"
@@ -64,8 +64,7 @@ void ChooseAboutFrom(CDialog& window) {
 }
 
 TEST(AboutBox, OpensFromTheMainWindowsSystemMenuWithABlueUnderlinedLink) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   CHiveListDlg dialog;
   ChooseAboutFrom(dialog);
   EXPECT_TRUE(g_seen.opened);
@@ -79,8 +78,7 @@ TEST(AboutBox, OpensFromTheMainWindowsSystemMenuWithABlueUnderlinedLink) {
 }
 
 TEST(AboutBox, OpensFromTheResultsWindowsSystemMenu) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   CResultsDlg dialog;
   ChooseAboutFrom(dialog);
   EXPECT_TRUE(g_seen.opened);
@@ -102,8 +100,7 @@ std::wstring ClipboardText() {
 }
 
 TEST(HyperlinkStatic, AFailedShellOpenLeavesTheExactAddressOnTheClipboard) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   constexpr platform::Status kSeErrNoAssociation = 31;
   fake.faults.Fail("ShellExecuteW", kSeErrNoAssociation);
   CAboutDlg about;
@@ -120,8 +117,7 @@ TEST(HyperlinkStatic, AFailedShellOpenLeavesTheExactAddressOnTheClipboard) {
 }
 
 TEST(HyperlinkStatic, AClickOpensTheAddressWithTheShell) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed(fake);
+  test_support::FakeMachine fake;
   CAboutDlg about;
   ASSERT_TRUE(about.Create());
   HWND link = about.GetDlgItem(IDC_WEB_LINK);

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "platform/RegistryKeyPaths.h"
 #include "catalogue/SizeText.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
+#include "tests/support/Narrow.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/MessageBoxAnswerer.h"
 #include "tests/ui/WindowTest.h"
@@ -29,6 +30,7 @@ namespace {
 using platform::KeyHandle;
 using platform::kHKeyLocalMachine;
 using platform::kHKeyUsers;
+using test_support::Narrow;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 // Smaller than any hive file: a compact copy of such a hive never gains.
@@ -48,12 +50,6 @@ const Hive kComponentsWithoutKey{kHKeyLocalMachine, L"COMPONENTS", 40 * kMiB, fa
 const Hive kDriversWithoutKey{kHKeyLocalMachine, L"DRIVERS", 12 * kMiB, false};
 
 std::wstring Text(UINT id) { return LoadResourceString(id).str(); }
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t ch : text) narrow.push_back(ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?');
-  return narrow;
-}
 
 // One main window over its own fake machine, created and shown as start-up does.
 class MainWindow {
@@ -95,8 +91,7 @@ class MainWindow {
                              [&] { return answerer.seen.size() >= boxes && !dialog.RunGoing(); });
   }
 
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
+  test_support::FakeMachine fake;
   CHiveListDlg dialog;
   bool created = false;
 };

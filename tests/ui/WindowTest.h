@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 #include "tests/ui/DialogDriver.h"
 #include "ui/WindowDpi.h"
 
@@ -45,8 +44,7 @@ inline int ClientWidth(HWND window) {
 template <class Window, int listId>
 class WindowTest : public ::testing::Test {
  protected:
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
+  test_support::FakeMachine fake;
   Window dialog;
   HWND list = nullptr;
 

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 #include "ui/logic/RunReport.h"
 #include "ui/res/resource.h"
 
@@ -39,8 +38,7 @@ const AnalysisCell kNotAnalysed{};
 
 class AnalysisColumnTest : public ::testing::Test {
  protected:
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform installed{fake};
+  test_support::FakeMachine fake;
 };
 
 TEST_F(AnalysisColumnTest, CellTexts) {

@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeWindows.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -39,8 +38,7 @@ TEST(AfterColumnClickTest, FlipsTheSortColumnAndStartsOthersAscending) {
 }
 
 TEST(CompareHiveRowsTest, ComparesEachColumnItsOwnWay) {
-  platform::fake::FakeWindows fake;
-  platform::ScopedPlatform scoped(fake);
+  test_support::FakeMachine fake;
   struct Row {
     const char* what;
     HiveEntry first;
