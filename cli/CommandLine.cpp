@@ -74,8 +74,8 @@ bool TakeOption(const std::vector<std::filesystem::path>& arguments, std::size_t
 bool TakePositional(const std::filesystem::path& argument, const CommandSpec& command,
                     ParsedCommand& parsed, std::string& error) {
   const std::vector<PositionalSpec>& specs = command.positionals;
-  const bool room = parsed.positionals.size() < specs.size() ||
-                    (!specs.empty() && specs.back().anyNumber);
+  const bool room =
+      parsed.positionals.size() < specs.size() || (!specs.empty() && specs.back().anyNumber);
   if (!room) {
     error = (command.surplus.empty() ? std::string(command.name) + " takes no more arguments"
                                      : std::string(command.surplus)) +
@@ -171,18 +171,21 @@ ParseOutcome ParseCommandLine(const std::vector<std::filesystem::path>& argument
 std::string Synopsis(const CommandSpec& command) {
   std::string text(command.name);
   auto optionText = [](const OptionSpec& option) {
-    std::string word = " [" + std::string(option.name);
+    std::string word = " [";
+    word += option.name;
     if (option.kind != OptionKind::kFlag) {
       word += ' ';
-      word += option.choices.empty() ? std::string(option.valueName) : Listed(option.choices, "|", "|");
+      word +=
+          option.choices.empty() ? std::string(option.valueName) : Listed(option.choices, "|", "|");
     }
     word += ']';
     if (option.kind == OptionKind::kRepeated) word += "...";
     return word;
   };
   for (const PositionalSpec& positional : command.positionals) {
-    text += positional.anyNumber ? " [" + std::string(positional.name) + "]..."
-                                 : " " + std::string(positional.name);
+    text += positional.anyNumber ? " [" : " ";
+    text += positional.name;
+    if (positional.anyNumber) text += "]...";
     for (const OptionSpec& option : command.options) {
       if (option.belongsToPrevious) text += optionText(option);
     }

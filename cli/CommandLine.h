@@ -4,14 +4,16 @@
 // from the declarations.
 //
 // Adding a command: one row in the table in cli/CommandTable.cpp (its name,
-// arguments, options and help paragraph) and the one function the row names.
-// A command on files takes (const ParsedCommand&, const ToolContext&) and is
-// declared in cli/FileCommands.h; a command on the running Windows' registry
-// returns a LiveReport for the selected hives, is declared in
-// cli/live/Commands.h and goes in the row as RunLive<TheFunction>, which does
+// positional arguments, options, help paragraph) and the one function the row
+// names. A command on files takes (const ParsedCommand&, const ToolContext&),
+// reads its options with Has/Value/Values and is declared in
+// cli/FileCommands.h. A command on the running Windows' registry sets
+// needsRunningWindows, returns a LiveReport for the selected hives (declared in
+// cli/live/Commands.h) and goes in the row as RunLive<TheFunction>, which does
 // the elevation check, the selection, the printing and the log. An option
-// several commands share is an OptionSpec named once in that file; a new exit
-// code is a constant and a row in cli/ExitCodes.h.
+// several commands share is an OptionSpec named once in the table's file; a new
+// exit code is a constant and a row in cli/ExitCodes.h. Its command lines go
+// in the table of tests/hive/HiveToolTest.cpp.
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -32,7 +34,7 @@ struct OptionSpec {
   std::string_view name{};
   OptionKind kind = OptionKind::kFlag;
   std::string_view valueName{};  // the usage line's word for the value: LOG
-  std::string_view needs{};    // the error for a missing value says "--log needs a file"
+  std::string_view needs{};      // the error for a missing value says "--log needs a file"
   std::vector<std::string_view> choices{};  // the values it takes; empty: any
   // The value belongs to the positional argument before it (diff's --log).
   bool belongsToPrevious = false;

@@ -12,6 +12,6 @@ struct ToolContext {
   bool errIsTerminal = false;  // a progress line on `err` helps for long work
   // The installed platform reaches the registry of a running Windows.
   bool onRunningWindows = false;
-  std::string time{};  // when the command started, for the live commands' log
+  std::string time{};                   // when the command started, for the live commands' log
   hive::IOutputFiles* files = nullptr;  // what compact reads and writes through; null: the disk
 };
