@@ -2,6 +2,10 @@
 
 #include "hive/FileBytes.h"
 #include "hive/HiveCompaction.h"
+#include "cli/ExitCodes.h"
+#include "cli/FileCommands.h"
+#include "cli/HiveLogs.h"
+#include "cli/HiveTool.h"
 #include "cli/JsonWriter.h"
 
 #include <cstdio>
@@ -11,55 +15,7 @@ using namespace hive;
 
 namespace {
 
-constexpr int kUsageExit = 3;
 constexpr std::uint64_t kProgressThreshold = 64ull << 20;
-
-const char* const kUsage =
-    "Usage: kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n";
-
-bool ParseCompact(const std::vector<std::filesystem::path>& arguments, CompactRequest& request,
-                  bool& json, std::string& error) {
-  std::size_t files = 0;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string text = PathText(arguments[i]);
-    if (text == "--json") {
-      json = true;
-    } else if (text == "--log" || text == "--format") {
-      if (i + 1 == arguments.size()) {
-        error = text + (text == "--log" ? " needs a file" : " needs keep or latest");
-        return false;
-      }
-      std::filesystem::path next = arguments[++i];
-      if (text == "--log") {
-        request.logs.push_back(next);
-      } else if (PathText(next) == "keep") {
-        request.options.format = HiveFormat::Keep;
-      } else if (PathText(next) == "latest") {
-        request.options.format = HiveFormat::Latest;
-      } else {
-        error = "--format takes keep or latest, not " + PathText(next);
-        return false;
-      }
-    } else if (text.size() > 1 && text[0] == '-') {
-      error = "unknown option " + text;
-      return false;
-    } else if (files == 0) {
-      request.input = arguments[i];
-      ++files;
-    } else if (files == 1) {
-      request.output = arguments[i];
-      ++files;
-    } else {
-      error = "more than two files: " + text;
-      return false;
-    }
-  }
-  if (files < 2) {
-    error = files == 0 ? "compact needs IN and OUT" : "compact needs OUT";
-    return false;
-  }
-  return true;
-}
 
 std::string Version(std::uint32_t minor) { return "1." + std::to_string(minor); }
 
@@ -86,7 +42,7 @@ void PrintJson(std::ostream& out, const CompactRequest& request, const CompactOu
   json.String("input", PathText(request.input));
   json.String("output", PathText(request.output));
   json.String("status", StatusName(outcome.status));
-  json.Number("exitCode", static_cast<std::uint64_t>(CompactExitCode(outcome.status)));
+  json.Number("exitCode", static_cast<std::uint64_t>(ExitCodeFor(outcome.status)));
   if (outcome.status == CompactStatus::Written) {
     json.Number("sizeBefore", outcome.sizeBefore);
     json.Number("sizeAfter", outcome.sizeAfter);
@@ -118,27 +74,35 @@ void PrintText(std::ostream& out, const CompactRequest& request, const CompactOu
 
 }  // namespace
 
-int RunCompactCommand(const std::vector<std::filesystem::path>& arguments, std::ostream& out,
-                      std::ostream& err, bool errIsTerminal, IOutputFiles& files) {
+int RunCompact(const ParsedCommand& command, const ToolContext& context) {
   CompactRequest request;
-  bool json = false;
-  std::string error;
-  if (!ParseCompact(arguments, request, json, error)) {
-    err << "kelvaro-hive: " << error << "\n\n" << kUsage;
-    return kUsageExit;
-  }
+  request.input = command.positionals[0];
+  request.output = command.positionals[1];
+  request.logs = LogFilesFor(request.input, command.Values("--log"));
+  if (command.Value("--format") == "latest") request.options.format = HiveFormat::Latest;
+  CDiskFiles disk;
+  IOutputFiles& files = context.files ? *context.files : disk;
   std::optional<std::uintmax_t> size = files.Size(request.input);
-  if (errIsTerminal && size && *size > kProgressThreshold) {
+  std::ostream& err = context.err;
+  if (context.errIsTerminal && size && *size > kProgressThreshold) {
     request.progress = [&err](double done) {
       err << "\rcompacting: " << static_cast<int>(done * 100) << "%" << std::flush;
     };
   }
   CompactOutcome outcome = CompactHiveFile(request, files);
   if (request.progress) err << "\r" << std::string(20, ' ') << "\r" << std::flush;
-  if (json)
-    PrintJson(out, request, outcome);
+  if (command.Has("--json"))
+    PrintJson(context.out, request, outcome);
   else if (outcome.status == CompactStatus::Written)
-    PrintText(out, request, outcome);
+    PrintText(context.out, request, outcome);
   if (outcome.status != CompactStatus::Written) err << "kelvaro-hive: " << outcome.message << '\n';
-  return CompactExitCode(outcome.status);
+  return ExitCodeFor(outcome.status);
+}
+
+int RunCompactCommand(const std::vector<std::filesystem::path>& arguments, std::ostream& out,
+                      std::ostream& err, bool errIsTerminal, IOutputFiles& files) {
+  std::vector<std::filesystem::path> words = {"compact"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  return RunHiveTool(
+      words, ToolContext{.out = out, .err = err, .errIsTerminal = errIsTerminal, .files = &files});
 }

@@ -1,6 +1,7 @@
 #include "cli/ToolReport.h"
 
 #include "hive/Hive.h"
+#include "cli/ExitCodes.h"
 #include "cli/JsonWriter.h"
 
 #include <cstdio>
@@ -163,7 +164,7 @@ void PrintJson(std::ostream& out, const std::string& command, const std::string&
   json.String("file", file);
   json.String("command", command);
   json.String("verdict", VerdictName(result.verdict));
-  json.Number("exitCode", static_cast<std::uint64_t>(ExitCode(result.verdict)));
+  json.Number("exitCode", static_cast<std::uint64_t>(ExitCodeFor(result.verdict)));
   if (result.verdict == Verdict::Unreadable) {
     json.String("refusal", result.refusal);
     json.EndObject();

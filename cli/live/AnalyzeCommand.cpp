@@ -1,13 +1,14 @@
 #include "compaction/HiveAnalysis.h"
 #include "cli/live/Commands.h"
-#include "cli/live/LiveExitCodes.h"
+#include "cli/ExitCodes.h"
 #include "cli/live/ReasonWords.h"
 
 namespace {
 constexpr char kPlanned[] = "analysed";
 }
 
-LiveReport RunAnalyze(const HiveSelection& selection, std::ostream& progress) {
+LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand&,
+                      std::ostream& progress) {
   LiveReport report;
   report.command = "analyze";
   report.hives = PlannedHiveLines(selection, kPlanned);

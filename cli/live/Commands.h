@@ -1,24 +1,27 @@
 #pragma once
-// Each live command's work on the selected hives, as a report; the caller
-// prints and logs it.
+// Each live command's work on the selected hives, as a report; RunLive prints
+// and logs it. `progress` takes the lines that say how far the work is.
 #include <ostream>
 #include <string>
 
 #include "compaction/CompactionRun.h"
 #include "compaction/RunProgress.h"
 #include "cli/live/HiveSelection.h"
-#include "cli/live/LiveOptions.h"
+#include "cli/CommandLine.h"
 #include "cli/live/LiveReport.h"
 
 // The message Windows shows during the restart's countdown.
 inline constexpr wchar_t kRestartMessage[] =
     L"Windows restarts to finish compacting the registry (kelvaro-hive).";
 
-LiveReport RunLoaded(const HiveSelection& selection);
-LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& options,
+LiveReport RunLoaded(const HiveSelection& selection, const ParsedCommand& command,
+                     std::ostream& progress);
+LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& command,
                          std::ostream& progress);
-LiveReport RunAnalyze(const HiveSelection& selection, std::ostream& progress);
-LiveReport RunRestore(const HiveSelection& selection, const LiveOptions& options);
+LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand& command,
+                      std::ostream& progress);
+LiveReport RunRestore(const HiveSelection& selection, const ParsedCommand& command,
+                      std::ostream& progress);
 
 // The outcome of a command that schedules replacements: each hive left as it
 // is gets its reason, then the stop, summary and exit code: 2 stopped at a

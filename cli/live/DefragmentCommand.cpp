@@ -4,15 +4,17 @@ namespace {
 constexpr char kPlanned[] = "scheduled";
 }
 
-LiveReport RunDefragment(const HiveSelection& selection, const LiveOptions& options,
+LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& command,
                          std::ostream& progress) {
   LiveReport report;
   report.command = "defragment";
   report.hives = PlannedHiveLines(selection, kPlanned);
 
-  const CompactionOutcome outcome = RunCompaction(
-      selection.rows, options.showResults, CString(kRestartMessage), {}, ProgressTo(progress),
-      options.noRestart ? AfterScheduling::kLeaveRestartToUser : AfterScheduling::kRestart);
+  const CompactionOutcome outcome =
+      RunCompaction(selection.rows, command.Has("--show-results"), CString(kRestartMessage), {},
+                    ProgressTo(progress),
+                    command.Has("--no-restart") ? AfterScheduling::kLeaveRestartToUser
+                                                : AfterScheduling::kRestart);
   FinishScheduling(report, kPlanned, outcome.notScheduled, outcome.stoppedAt, outcome.folderProblem,
                    outcome.scheduled, outcome.restartRequested);
   return report;

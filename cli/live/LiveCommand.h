@@ -1,12 +1,23 @@
 #pragma once
-// The live commands of kelvaro-hive (see cli/LiveCommands.h for
-// their usage), over the installed platform. The caller installs the platform
-// and hands in the time for the log.
-#include <filesystem>
+// What every command on the running Windows' registry does around its own
+// work, over the installed platform: refuse without elevation, list the
+// loaded hives, select those named, then print the report and append it to
+// the log.
 #include <ostream>
-#include <string>
-#include <vector>
 
-// `arguments` start with the command's name. Returns the exit code (LiveExitCodes.h).
-int RunLiveCommand(const std::vector<std::filesystem::path>& arguments, std::ostream& out,
-                   std::ostream& err, const std::string& time);
+#include "cli/CommandLine.h"
+#include "cli/ToolContext.h"
+#include "cli/live/HiveSelection.h"
+#include "cli/live/LiveReport.h"
+
+using LiveReportFunction = LiveReport (*)(const HiveSelection& selection,
+                                          const ParsedCommand& command, std::ostream& progress);
+
+int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
+                   LiveReportFunction report);
+
+// The command table's entry for a live command: RunLive<RunAnalyze>.
+template <LiveReportFunction report>
+int RunLive(const ParsedCommand& command, const ToolContext& context) {
+  return RunLiveCommand(command, context, report);
+}

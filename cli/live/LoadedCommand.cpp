@@ -1,9 +1,9 @@
 #include "compaction/PlanRules.h"
 #include "cli/live/Commands.h"
-#include "cli/live/LiveExitCodes.h"
+#include "cli/ExitCodes.h"
 #include "cli/live/ReasonWords.h"
 
-LiveReport RunLoaded(const HiveSelection& selection) {
+LiveReport RunLoaded(const HiveSelection& selection, const ParsedCommand&, std::ostream&) {
   LiveReport report;
   report.command = "loaded";
   std::vector<const HiveEntry*> entries;

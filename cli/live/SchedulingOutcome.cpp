@@ -1,5 +1,5 @@
 #include "cli/live/Commands.h"
-#include "cli/live/LiveExitCodes.h"
+#include "cli/ExitCodes.h"
 #include "cli/live/ReasonWords.h"
 
 void SetStop(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,

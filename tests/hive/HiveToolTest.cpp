@@ -1,11 +1,14 @@
-// The kelvaro-hive command line: exit codes, messages that name the file and
-// offset, JSON output and log handling.
+// The kelvaro-hive command line: how each command's arguments are read, exit
+// codes, messages that name the file and offset, JSON output and log handling.
 
 #include "tests/hive/HiveTestSupport.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandTable.h"
 #include "cli/HiveTool.h"
 #include "cli/ToolReport.h"
 
 #include "hive/BaseBlock.h"
+#include "hive/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,70 @@ ToolRun RunTool(const std::vector<std::filesystem::path>& arguments) {
   std::ostringstream err;
   int exit = RunHiveTool(arguments, out, err);
   return ToolRun{exit, out.str(), err.str()};
+}
+
+// What the parser made of a command line, read back through the accessors
+// the commands use: "diff a b --log[0]=a.LOG1 --json", "error: ...", "help".
+std::string Described(const ParseOutcome& outcome) {
+  if (outcome.help) return "help";
+  if (!outcome.error.empty()) return "error: " + outcome.error;
+  const ParsedCommand& parsed = outcome.parsed;
+  std::string text(parsed.command->name);
+  for (const std::filesystem::path& positional : parsed.positionals)
+    text += " " + hive::PathText(positional);
+  for (const OptionSpec& option : parsed.command->options) {
+    const std::string name(option.name);
+    if (option.kind == OptionKind::kFlag && parsed.Has(option.name)) text += " " + name;
+    if (option.kind == OptionKind::kValue && parsed.Value(option.name))
+      text += " " + name + "=" + *parsed.Value(option.name);
+    if (option.kind != OptionKind::kRepeated) continue;
+    for (std::size_t i = 0; i < parsed.positionals.size() && option.belongsToPrevious; ++i) {
+      for (const std::filesystem::path& value : parsed.ValuesOf(option.name, i))
+        text += " " + name + "[" + std::to_string(i) + "]=" + hive::PathText(value);
+    }
+    for (const std::filesystem::path& value : parsed.Values(option.name))
+      if (!option.belongsToPrevious) text += " " + name + "=" + hive::PathText(value);
+  }
+  return text;
+}
+
+TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
+  struct Row {
+    std::vector<std::filesystem::path> arguments;
+    const char* described;
+  };
+  const Row rows[] = {
+      {{"info", "a.hiv"}, "info a.hiv"},
+      {{"--json", "check", "a.hiv", "--no-logs"}, "check a.hiv --no-logs --json"},
+      {{"check", "a.hiv", "--log", "x", "--log", "--json"}, "check a.hiv --log=x --log=--json"},
+      {{"check", "-"}, "check -"},
+      {{"diff", "a", "--log", "a1", "b", "--log", "b1", "--log", "b2", "--all"},
+       "diff a b --log[0]=a1 --log[1]=b1 --log[1]=b2 --all"},
+      {{"compact", "in", "out", "--format", "keep", "--format", "latest"},
+       "compact in out --format=latest"},
+      {{"defragment", "HKLM\\SAM", "--no-restart", "hku\\.default"},
+       "defragment HKLM\\SAM hku\\.default --no-restart"},
+      {{"analyze"}, "analyze"},
+      {{"check", "a.hiv", "-h"}, "help"},
+      {{"frobnicate", "--help"}, "help"},
+      {{"--json"}, "error: no command given"},
+      {{"info", "a.hiv", "b.hiv"}, "error: more than one FILE: b.hiv"},
+      {{"compact"}, "error: compact needs IN and OUT"},
+      {{"compact", "in", "out", "--format"}, "error: --format needs keep or latest"},
+      {{"compact", "--format", "newest", "in", "out"},
+       "error: --format takes keep or latest, not newest"},
+      {{"diff", "a"}, "error: diff needs two hives"},
+      {{"diff", "--log", "a1", "a", "b"}, "error: --log comes after the hive it belongs to"},
+      {{"diff", "a", "b", "c"}, "error: diff takes two hives, a third was given: c"},
+      {{"loaded", "--no-restart"}, "error: --no-restart goes with defragment and restore"},
+      {{"restore", "--log", "x"}, "error: --log goes with info, check, compact and diff"},
+      {{"restore", "HKLM\\SAM"}, "error: restore takes no HIVE: HKLM\\SAM"},
+      {{"defragment", "--restart"}, "error: unknown option --restart"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(Described(ParseCommandLine(rows[i].arguments, Commands())), rows[i].described)
+        << "row " << i;
+  }
 }
 
 class HiveTool : public ::testing::Test {
@@ -61,6 +128,7 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"check", m_sound, "--bogus"}, 3, "", "unknown option --bogus"},
       {{"check", m_sound, "--log"}, 3, "", "--log needs a file"},
       {{"info", m_sound, "--verbose"}, 3, "", "--verbose goes with check"},
+      {{"defragment", "--bogus"}, 87, "", "defragment works on the registry of a running Windows"},
       {{"--help"}, 0, "  largest-too-large (note): ", ""},
       {{"--help"}, 0, "4 dirty", ""},
       {{"--help"}, 0, "kelvaro-hive defragment [HIVE]... [--no-restart] [--show-results]", ""},

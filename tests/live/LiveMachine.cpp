@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "platform/RegistryKeyPaths.h"
-#include "cli/live/LiveCommand.h"
+#include "cli/HiveTool.h"
 
 namespace live_test {
 
@@ -13,7 +13,8 @@ CommandResult RunCommand(const std::vector<std::string>& words) {
   std::ostringstream out;
   std::ostringstream err;
   CommandResult result;
-  result.exitCode = RunLiveCommand(arguments, out, err, kTime);
+  result.exitCode = RunHiveTool(
+      arguments, ToolContext{.out = out, .err = err, .onRunningWindows = true, .time = kTime});
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -1,0 +1,94 @@
+#include "cli/CommandTable.h"
+
+#include "cli/FileCommands.h"
+#include "cli/live/Commands.h"
+#include "cli/live/LiveCommand.h"
+
+namespace {
+
+const OptionSpec kJson{"--json"};
+const OptionSpec kLog{"--log", OptionKind::kRepeated, "LOG", "a file"};
+const OptionSpec kHiveLog{"--log", OptionKind::kRepeated, "LOG", "a file", {}, true};
+const OptionSpec kNoLogs{"--no-logs"};
+const OptionSpec kNoRestart{"--no-restart"};
+const PositionalSpec kFile{"FILE", "no FILE given"};
+const PositionalSpec kHives{"HIVE", {}, true};
+
+}  // namespace
+
+const std::vector<CommandSpec>& Commands() {
+  static const std::vector<CommandSpec> commands = {
+      {.name = "info",
+       .positionals = {kFile},
+       .options = {kLog, kNoLogs, kJson},
+       .surplus = "more than one FILE",
+       .help = "  info    base block, key and value counts, depth, allocated and free space,\n"
+               "          the largest free runs and the size the hive would compact to\n"
+               "          and what deleted keys and values are still recoverable\n",
+       .run = RunInfo},
+      {.name = "check",
+       .positionals = {kFile},
+       .options = {kLog, kNoLogs, {"--verbose"}, kJson},
+       .surplus = "more than one FILE",
+       .help = "  check   validates every bin and cell and the whole key tree; each finding\n"
+               "          names the file offset. Errors and warnings are listed, notes (what\n"
+               "          Windows leaves in healthy files) counted by code (--verbose: listed).\n"
+               "  Both recover a dirty hive first, in memory, from its transaction logs:\n"
+               "  those given with --log, otherwise FILE.LOG1, FILE.LOG2 and FILE.LOG beside\n"
+               "  it (--no-logs: none, to see the primary file alone).\n",
+       .run = RunCheck},
+      {.name = "compact",
+       .positionals = {{"IN", "compact needs IN and OUT"}, {"OUT", "compact needs OUT"}},
+       .options = {kLog,
+                   {"--format", OptionKind::kValue, {}, "keep or latest", {"keep", "latest"}},
+                   kJson},
+       .surplus = "more than two files",
+       .help = "  compact writes IN's content afresh into OUT in the fewest bytes (a dirty IN\n"
+               "          is first recovered from its logs); OUT is written beside, checked\n"
+               "          and compared with IN before it replaces any file of that name.\n"
+               "          --format latest writes a 1.3 or 1.4 hive as 1.5.\n",
+       .run = RunCompact},
+      {.name = "diff",
+       .positionals = {{"A", "diff needs two hives"}, {"B", "diff needs two hives"}},
+       .options = {kHiveLog, kNoLogs, {"--all"}, kJson},
+       .surplus = "diff takes two hives, a third was given",
+       .help = "  diff    compares the content of two hives, ignoring layout: keys by path\n"
+               "          (name, class name, flags, last-written time, security descriptor)\n"
+               "          and values (name, type, data); each --log belongs to the hive\n"
+               "          before it. Lists the first 50 differences (--all: every one).\n",
+       .run = RunDiff},
+      {.name = "loaded",
+       .options = {kJson},
+       .surplus = "loaded takes no HIVE",
+       .needsRunningWindows = true,
+       .help = "  loaded      the loaded hives as the window lists them: name, file, size,\n"
+               "              whether the window ticks it and whether Kelvaro would compact\n"
+               "              it (and why not)\n",
+       .run = RunLive<RunLoaded>},
+      {.name = "analyze",
+       .positionals = {kHives},
+       .options = {kJson},
+       .needsRunningWindows = true,
+       .help = "  analyze     saves a compact copy of each hive, checks it, reports its size\n"
+               "              and the gain, and deletes it; nothing is scheduled\n",
+       .run = RunLive<RunAnalyze>},
+      {.name = "defragment",
+       .positionals = {kHives},
+       .options = {kNoRestart, {"--show-results"}, kJson},
+       .needsRunningWindows = true,
+       .help = "  defragment  the window's Defragment without its prompt: saves, checks and\n"
+               "              schedules each compact copy to replace the live hive at the\n"
+               "              next start, then restarts Windows (10 seconds' notice)\n"
+               "              --no-restart  schedule only; restart later yourself\n"
+               "              --show-results  show the results window after the restart\n",
+       .run = RunLive<RunDefragment>},
+      {.name = "restore",
+       .options = {kNoRestart},
+       .surplus = "restore takes no HIVE",
+       .needsRunningWindows = true,
+       .help = "  restore     schedules the backups of the last compaction (\"Kelvaro Backup\"\n"
+               "              in the Windows folder), each checked first, back into place\n",
+       .run = RunLive<RunRestore>},
+  };
+  return commands;
+}
