@@ -15,7 +15,8 @@ constexpr int kUsageExit = 3;
 constexpr std::uint64_t kProgressThreshold = 64ull << 20;
 
 const char* const kUsage =
-    "Usage: kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n";
+    "Usage: kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n"
+    "                            [--accept-partial-replay]\n";
 
 bool ParseCompact(const std::vector<std::filesystem::path>& arguments, CompactRequest& request,
                   bool& json, std::string& error) {
@@ -24,6 +25,8 @@ bool ParseCompact(const std::vector<std::filesystem::path>& arguments, CompactRe
     std::string text = PathText(arguments[i]);
     if (text == "--json") {
       json = true;
+    } else if (text == "--accept-partial-replay") {
+      request.acceptPartialReplay = true;
     } else if (text == "--log" || text == "--format") {
       if (i + 1 == arguments.size()) {
         error = text + (text == "--log" ? " needs a file" : " needs keep or latest");
@@ -96,6 +99,10 @@ void PrintJson(std::ostream& out, const CompactRequest& request, const CompactOu
     json.String("formatBefore", Version(outcome.minorBefore));
     json.String("formatAfter", Version(outcome.minorAfter));
     json.Number("logEntriesApplied", outcome.logEntriesApplied);
+    json.Bool("partialReplay", outcome.partialReplay);
+    json.BeginArray("warnings");
+    for (const std::string& warning : outcome.warnings) json.String({}, warning);
+    json.EndArray();
   } else {
     json.String("message", outcome.message);
   }
@@ -139,6 +146,8 @@ int RunCompactCommand(const std::vector<std::filesystem::path>& arguments, std::
     PrintJson(out, request, outcome);
   else if (outcome.status == CompactStatus::Written)
     PrintText(out, request, outcome);
+  for (const std::string& warning : outcome.warnings)
+    err << "kelvaro-hive: warning: " << warning << '\n';
   if (outcome.status != CompactStatus::Written) err << "kelvaro-hive: " << outcome.message << '\n';
   return CompactExitCode(outcome.status);
 }
