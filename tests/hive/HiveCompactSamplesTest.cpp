@@ -135,6 +135,10 @@ TEST_F(HiveCompactSamples, CompactToSoundFilesWithTheSameContent) {
       std::vector<std::uint8_t> after = ReadAll(output);
       EXPECT_EQ(CheckHiveBytes(after, {}).verdict, Verdict::Sound) << what;
       EXPECT_LE(after.size(), before.size()) << what;
+      if (format == HiveFormat::Keep) {
+        EXPECT_EQ(CheckHiveBytes(before, logs).statistics.compactedSize, after.size())
+            << what << ": the check's compacted size is not what compact wrote";
+      }
       std::vector<std::string> ours = OurLines(after, {});
       EXPECT_EQ(ours, OurLines(before, logs)) << what;
       ContentDiffResult diff = DiffHiveContent(before, logs, after, {});
