@@ -41,12 +41,15 @@ const std::vector<CommandSpec>& Commands() {
        .positionals = {{"IN", "compact needs IN and OUT"}, {"OUT", "compact needs OUT"}},
        .options = {kLog,
                    {"--format", OptionKind::kValue, {}, "keep or latest", {"keep", "latest"}},
+                   {"--accept-partial-replay"},
                    kJson},
        .surplus = "more than two files",
        .help = "  compact writes IN's content afresh into OUT in the fewest bytes (a dirty IN\n"
                "          is first recovered from its logs); OUT is written beside, checked\n"
                "          and compared with IN before it replaces any file of that name.\n"
-               "          --format latest writes a 1.3 or 1.4 hive as 1.5.\n",
+               "          --format latest writes a 1.3 or 1.4 hive as 1.5. A log replay that\n"
+               "          stops early is refused; --accept-partial-replay writes the state\n"
+               "          it reached and says so.\n",
        .run = RunCompact},
       {.name = "diff",
        .positionals = {{"A", "diff needs two hives"}, {"B", "diff needs two hives"}},

@@ -52,6 +52,10 @@ void PrintJson(std::ostream& out, const CompactRequest& request, const CompactOu
     json.String("formatBefore", Version(outcome.minorBefore));
     json.String("formatAfter", Version(outcome.minorAfter));
     json.Number("logEntriesApplied", outcome.logEntriesApplied);
+    json.Bool("partialReplay", outcome.partialReplay);
+    json.BeginArray("warnings");
+    for (const std::string& warning : outcome.warnings) json.String({}, warning);
+    json.EndArray();
   } else {
     json.String("message", outcome.message);
   }
@@ -80,6 +84,7 @@ int RunCompact(const ParsedCommand& command, const ToolContext& context) {
   request.output = command.positionals[1];
   request.logs = LogFilesFor(request.input, command.Values("--log"));
   if (command.Value("--format") == "latest") request.options.format = HiveFormat::Latest;
+  request.acceptPartialReplay = command.Has("--accept-partial-replay");
   CDiskFiles disk;
   IOutputFiles& files = context.files ? *context.files : disk;
   std::optional<std::uintmax_t> size = files.Size(request.input);
@@ -95,6 +100,8 @@ int RunCompact(const ParsedCommand& command, const ToolContext& context) {
     PrintJson(context.out, request, outcome);
   else if (outcome.status == CompactStatus::Written)
     PrintText(context.out, request, outcome);
+  for (const std::string& warning : outcome.warnings)
+    err << "kelvaro-hive: warning: " << warning << '\n';
   if (outcome.status != CompactStatus::Written) err << "kelvaro-hive: " << outcome.message << '\n';
   return ExitCodeFor(outcome.status);
 }

@@ -1,7 +1,9 @@
 #include "hive/HiveCheck.h"
 
 #include "hive/Analysis.h"
+#include "hive/CompactedSizeCounter.h"
 #include "hive/Hive.h"
+#include "hive/HiveWriter.h"
 #include "hive/HiveWalk.h"
 #include "hive/Remnants.h"
 
@@ -36,9 +38,13 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
   std::unique_ptr<CHive> hive = CHive::Open(std::move(bytes), result.findings, result.refusal);
   if (!hive) return result;
   result.base = hive->Base();
-  CHiveWalk walk(*hive, result.findings, visitor);
+  // The compacted size is the writer's own packing of what the walk reads.
+  CCompactedSizeCounter compacted(WrittenMinorVersion(result.base.minorVersion, WriteOptions{}),
+                                  visitor);
+  CHiveWalk walk(*hive, result.findings, &compacted);
   walk.Run(result.statistics);
-  AnalyseSpace(*hive, walk.Referenced(), result.statistics);
+  AnalyseSpace(*hive, result.statistics);
+  result.statistics.compactedSize = compacted.Finish();
   FindRemnants(*hive, result.statistics);
   // Damage outranks a missing last write: it is the graver news.
   if (result.findings.Count(Severity::Error) != 0)

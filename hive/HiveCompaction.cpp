@@ -119,6 +119,23 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     case Verdict::Warnings: break;
   }
 
+  const ReplayOutcome& replay = read.check.replay;
+  if (replay.partial) {
+    std::string stopped = replay.entriesApplied == 0 ? "the log replay applied no entry"
+                                                     : "the log replay stopped after entry " +
+                                                           std::to_string(replay.lastSequence);
+    stopped += " (" + replay.stopReason + ")";
+    if (!request.acceptPartialReplay)
+      return Stop(outcome, CompactStatus::Refused,
+                  input + ": " + stopped +
+                      "; the later logged writes would be missing. Give --accept-partial-replay "
+                      "to write the state the replay reached; nothing written");
+    outcome.partialReplay = true;
+    outcome.warnings.push_back(stopped +
+                               ": the output holds the state the replay reached, without the "
+                               "later logged writes");
+  }
+
   if (!read.unrepresentable.empty())
     return Stop(outcome, CompactStatus::Refused,
                 input + ": " + read.unrepresentable + "; nothing written");

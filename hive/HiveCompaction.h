@@ -21,13 +21,17 @@ struct CompactRequest {
   std::filesystem::path output;
   std::vector<std::filesystem::path> logs;  // empty: those found beside the input
   WriteOptions options;
+  // Write the state a log replay reached even when it had to stop before
+  // the last logged write (otherwise such a compaction is refused).
+  bool acceptPartialReplay = false;
   // Called now and then with the share done, 0 to 1.
   std::function<void(double)> progress;
 };
 
 enum class CompactStatus {
   Written,
-  Refused,     // nothing written: dirty without logs, errors, same path, write failure
+  Refused,     // nothing written: dirty without logs, errors, a partial replay, same path,
+               // write failure
   Unreadable,  // the input is not a hive this reader takes, or cannot be read
 };
 
@@ -39,6 +43,8 @@ struct CompactOutcome {
   std::uint32_t minorBefore = 0;
   std::uint32_t minorAfter = 0;
   std::size_t logEntriesApplied = 0;
+  bool partialReplay = false;         // written from a replay that stopped early
+  std::vector<std::string> warnings;  // what the output differs in from the input, and why
 };
 
 // 0 written, 2 refused, 3 unreadable: the exit codes of `kelvaro-hive compact`.

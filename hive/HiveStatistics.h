@@ -37,8 +37,8 @@ struct HiveStatistics {
   std::uint64_t unreferencedCells = 0;
   std::uint64_t unreferencedBytes = 0;
   std::vector<FreeRun> largestFreeRuns;  // largest first
-  // Base block plus every live cell packed into 4 KiB bins (a cell larger
-  // than a bin gets a bin of its own, rounded up to 4 KiB).
+  // The size of the file `compact` writes of the content read (in the
+  // file's own format); 0 when no hive could hold it.
   std::uint64_t compactedSize = 0;
   RemnantCounts remnantsInFreeCells;
   RemnantCounts remnantsAfterBins;

@@ -5,6 +5,7 @@
 #include "hive/Hive.h"
 #include "hive/Names.h"
 #include "hive/Records.h"
+#include "hive/WrittenCellSizes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,33 +16,8 @@ namespace hive {
 
 namespace {
 
-// The largest leaf that still fits a bin's room.
-constexpr std::size_t kLeafCapacity =
-    (kBinRoom - cell::kDataStart - list::kElements) / list::kHashElementSize;
-static_assert(kLeafCapacity == 507);
-constexpr std::uint32_t kFirstBigDataMinor = 4;
 constexpr std::uint32_t kFirstHashLeafMinor = 5;
 constexpr std::uint32_t kLargestBinsSize = 0xFFFFF000 - kBaseBlockSize;
-constexpr std::uint32_t kSegmentTail = 4;
-// Owner, group, SACL and DACL absent: the least a key without a descriptor of
-// its own and without a parent to inherit from can carry.
-constexpr std::uint8_t kEmptyDescriptor[20] = {1, 0, 0, 0x80};
-
-std::uint32_t CellSize(std::uint64_t dataSize) {
-  std::uint64_t size =
-      (dataSize + cell::kDataStart + cell::kAlignment - 1) / cell::kAlignment * cell::kAlignment;
-  if (size > kLargestBinsSize)
-    throw HiveWriteError("a record of " + std::to_string(dataSize) + " bytes does not fit a hive");
-  return static_cast<std::uint32_t>(size);
-}
-
-bool Compressible(const std::u16string& name) {
-  return std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x100; });
-}
-
-std::uint32_t StoredNameSize(const std::u16string& name) {
-  return static_cast<std::uint32_t>(Compressible(name) ? name.size() : name.size() * 2);
-}
 
 std::uint16_t NameLengthField(const std::u16string& name, const char* what) {
   std::uint32_t size = StoredNameSize(name);
@@ -109,12 +85,20 @@ class CHivePlan {
  private:
   std::uint32_t AddCell(std::uint64_t dataSize) {
     m_sizes.push_back(CellSize(dataSize));
-    return static_cast<std::uint32_t>(m_sizes.size() - 1);
+    return Last();
   }
+  std::uint32_t AddSecurityCell(std::size_t descriptorSize) {
+    m_sizes.push_back(SecurityCellSize(descriptorSize));
+    return Last();
+  }
+  std::uint32_t Next() const { return static_cast<std::uint32_t>(m_sizes.size()); }
+  std::uint32_t Last() const { return Next() - 1; }
 
   void PlanKey(std::uint32_t index) {
     const HiveKey& key = *m_keys[index].key;
-    m_keys[index].nk = AddCell(nk::kFixedSize + NameLengthField(key.name, "key"));
+    NameLengthField(key.name, "key");
+    m_sizes.push_back(KeyNodeCellSize(key.name));
+    m_keys[index].nk = Last();
     m_keys[index].security = PlanSecurity(index);
     if (!key.className.empty()) {
       if (key.className.size() > 0xFFFF)
@@ -122,8 +106,10 @@ class CHivePlan {
                              " bytes is too long");
       m_keys[index].classCell = AddCell(key.className.size());
     }
-    if (!key.values.empty())
-      m_keys[index].valueList = AddCell(valuelist::kElementSize * std::uint64_t{key.values.size()});
+    if (!key.values.empty()) {
+      m_sizes.push_back(ValueListCellSize(key.values.size()));
+      m_keys[index].valueList = Last();
+    }
     m_keys[index].firstValue = static_cast<std::uint32_t>(m_values.size());
     m_keys[index].valueCount = static_cast<std::uint32_t>(key.values.size());
     for (const HiveValue& value : key.values) PlanValue(value);
@@ -132,23 +118,11 @@ class CHivePlan {
 
   void PlanValue(const HiveValue& value) {
     NameLengthField(value.name, "value");
-    ValuePlan plan{&value, AddCell(vk::kFixedSize + StoredNameSize(value.name))};
+    ValuePlan plan{&value, Next()};
     std::uint64_t size = value.data.size();
-    if (size >= kInlineDataBit)
-      throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
-    if (size > vk::kInlineCapacity && m_minor >= kFirstBigDataMinor && size > db::kSegmentSize) {
-      plan.segments = static_cast<std::uint32_t>((size + db::kSegmentSize - 1) / db::kSegmentSize);
-      if (plan.segments > 0xFFFF)
-        throw HiveWriteError("value data of " + std::to_string(size) + " bytes is too large");
-      plan.data = AddCell(db::kFixedSize);
-      AddCell(db::kSegmentListElementSize * std::uint64_t{plan.segments});
-      // Segment cells keep 4 bytes past their data, as Windows' full segments
-      // do (16,352-byte cells); readers take a segment's length from its cell.
-      for (std::uint64_t at = 0; at < size; at += db::kSegmentSize)
-        AddCell(std::min<std::uint64_t>(db::kSegmentSize, size - at) + kSegmentTail);
-    } else if (size > vk::kInlineCapacity) {
-      plan.data = AddCell(size);
-    }
+    AddValueCells(value.name, size, m_minor, m_sizes);
+    plan.segments = BigDataSegments(size, m_minor);
+    if (size > vk::kInlineCapacity) plan.data = plan.vk + 1;
     m_values.push_back(plan);
   }
 
@@ -169,16 +143,10 @@ class CHivePlan {
     m_keys[index].firstChild = static_cast<std::uint32_t>(m_keys.size());
     m_keys[index].childCount = static_cast<std::uint32_t>(count);
     if (count == 0) return;
-    if (count <= kLeafCapacity) {
-      m_keys[index].list = AddCell(list::kElements + list::kHashElementSize * count);
-    } else {
-      std::size_t leaves = (count + kLeafCapacity - 1) / kLeafCapacity;
-      m_keys[index].list = AddCell(list::kElements + list::kOffsetElementSize * leaves);
-      m_keys[index].leaves = static_cast<std::uint32_t>(leaves);
-      for (std::size_t leaf = 0; leaf < leaves; ++leaf)
-        AddCell(list::kElements +
-                list::kHashElementSize * std::min(kLeafCapacity, count - leaf * kLeafCapacity));
-    }
+    m_keys[index].list = Next();
+    AddSubkeyListCells(count, m_sizes);
+    if (count > LeafCapacity())
+      m_keys[index].leaves = static_cast<std::uint32_t>(Next() - m_keys[index].list - 1);
     for (std::size_t i = first; i < m_children.size(); ++i) {
       KeyPlan child;
       child.key = m_children[i];
@@ -206,8 +174,7 @@ class CHivePlan {
     auto [found, added] =
         m_securityByBytes.try_emplace(bytes, static_cast<std::uint32_t>(m_securities.size()));
     if (added)
-      m_securities.push_back(
-          SecurityPlan{&descriptor, AddCell(sk::kFixedSize + std::uint64_t{descriptor.size()}), 0});
+      m_securities.push_back(SecurityPlan{&descriptor, AddSecurityCell(descriptor.size()), 0});
     ++m_securities[found->second].references;
     return found->second;
   }
@@ -382,9 +349,9 @@ class CHiveSerializer {
     std::memcpy(ri + list::kSignature, "ri", 2);
     Put16(ri + list::kCount, static_cast<std::uint16_t>(plan.leaves));
     for (std::uint32_t leaf = 0; leaf < plan.leaves; ++leaf) {
-      std::uint32_t first = leaf * static_cast<std::uint32_t>(kLeafCapacity);
-      std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(kLeafCapacity),
-                                                    plan.childCount - first);
+      std::uint32_t capacity = static_cast<std::uint32_t>(LeafCapacity());
+      std::uint32_t first = leaf * capacity;
+      std::uint32_t count = std::min<std::uint32_t>(capacity, plan.childCount - first);
       Put32(ri + list::kElements + list::kOffsetElementSize * leaf, At(plan.list + 1 + leaf));
       WriteLeaf(plan.list + 1 + leaf, plan.firstChild + first, count);
     }
@@ -459,10 +426,14 @@ CellLayout Pack(const CHivePlan& plan) {
 
 }  // namespace
 
-std::uint32_t WrittenMinorVersion(const HiveTree& tree, const WriteOptions& options) {
-  std::uint32_t minor = std::max<std::uint32_t>(tree.header.minorVersion, 3);
+std::uint32_t WrittenMinorVersion(std::uint32_t fileMinor, const WriteOptions& options) {
+  std::uint32_t minor = std::max<std::uint32_t>(fileMinor, 3);
   if (options.format == HiveFormat::Latest) minor = std::max(minor, kFirstHashLeafMinor);
   return minor;
+}
+
+std::uint32_t WrittenMinorVersion(const HiveTree& tree, const WriteOptions& options) {
+  return WrittenMinorVersion(tree.header.minorVersion, options);
 }
 
 std::vector<std::uint8_t> WriteHive(const HiveTree& tree, const WriteOptions& options) {

@@ -37,7 +37,8 @@ class HiveWriteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The minor version the tree is written as.
+// The minor version a tree read from a format 1.`fileMinor` file is written as.
+std::uint32_t WrittenMinorVersion(std::uint32_t fileMinor, const WriteOptions& options);
 std::uint32_t WrittenMinorVersion(const HiveTree& tree, const WriteOptions& options);
 
 std::vector<std::uint8_t> WriteHive(const HiveTree& tree, const WriteOptions& options);

@@ -25,6 +25,13 @@ std::size_t PageReference(std::size_t entry, std::size_t index) {
   return entry + hvle::kHeaderSize + hvle::kPageReferenceSize * index;
 }
 
+// A damaged entry: the entries after it in its log are not read.
+struct DamagedEntry {
+  std::uint32_t sequence;
+  bool sequenceTrusted;  // the header's own hash holds
+  std::string description;
+};
+
 bool LogBaseBlockValid(Bytes log) {
   if (log.size() < kSectorSize || !HasSignature(log, regf::kSignature, "regf")) return false;
   BaseBlock base = ParseBaseBlock(log);
@@ -32,7 +39,8 @@ bool LogBaseBlockValid(Bytes log) {
 }
 
 // Reads the HvLE entries of one log until the first that is not whole and sound.
-void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& findings) {
+void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& findings,
+                 std::vector<DamagedEntry>* damaged = nullptr) {
   Bytes bytes(log.bytes.data(), log.bytes.size());
   std::size_t offset = hvle::kFirst;
   while (Fits(bytes, offset, hvle::kHeaderSize) &&
@@ -74,9 +82,15 @@ void ReadEntries(const LogInput& log, std::vector<Entry>& entries, CFindingLog& 
       if (!problem && need > room) problem = "lists more page bytes than it holds";
     }
     if (problem) {
+      std::string description =
+          "log entry " + std::to_string(entry.sequence) + " in " + where + " " + problem;
       findings.Report(offset, FindingCode::LogEntryBad,
-                      "log entry " + std::to_string(entry.sequence) + " in " + where + " " +
-                          problem + "; later entries of this log are not used");
+                      description + "; later entries of this log are not used");
+      if (damaged) {
+        bool trusted = Marvin32(bytes.subspan(offset, hvle::kHeaderHash), kLogEntrySeed) ==
+                       ReadU64(bytes, offset + hvle::kHeaderHash);
+        damaged->push_back(DamagedEntry{entry.sequence, trusted, std::move(description)});
+      }
       return;
     }
     entries.push_back(entry);
@@ -107,7 +121,8 @@ void ApplyEntry(std::vector<std::uint8_t>& image, const Entry& entry, ReplayOutc
 void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const LogInput*>& logs,
                      ReplayOutcome& outcome, CFindingLog& findings) {
   std::vector<Entry> entries;
-  for (const LogInput* log : logs) ReadEntries(*log, entries, findings);
+  std::vector<DamagedEntry> damaged;
+  for (const LogInput* log : logs) ReadEntries(*log, entries, findings, &damaged);
   std::uint32_t expected = ParseBaseBlock(Bytes(image.data(), image.size())).secondarySequence;
   BaseBlock hive = ParseBaseBlock(Bytes(image.data(), image.size()));
   std::vector<Entry> later;
@@ -168,6 +183,8 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
         findings.Report(entry.offset, FindingCode::LogStop,
                         "recovery stops after sequence number " + std::to_string(previous) +
                             ": the next entry found is " + std::to_string(entry.sequence));
+        outcome.partial = true;
+        outcome.stopReason = "the next entry found is " + std::to_string(entry.sequence);
         break;
       }
     }
@@ -180,6 +197,9 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
                       "log entry " + std::to_string(entry.sequence) + " in " + entry.log->name +
                           " at " + Hex(entry.offset) + " grows the hive bins data to " +
                           Hex(entry.binsSize) + " without pages there; recovery stops before it");
+      outcome.partial = true;
+      outcome.stopReason =
+          "log entry " + std::to_string(entry.sequence) + " grows the hive without pages there";
       break;
     }
     ApplyEntry(image, entry, outcome);
@@ -189,6 +209,18 @@ void ReplayNewFormat(std::vector<std::uint8_t>& image, const std::vector<const L
     outcome.applied.push_back("entry " + std::to_string(entry.sequence) + " from " +
                               entry.log->name + " at " + Hex(entry.offset) + ": " +
                               std::to_string(entry.pages) + " pages");
+  }
+  // A damaged entry the hive still needed (or whose number cannot be
+  // trusted) cut its log short: what came after it is lost.
+  if (outcome.partial) return;
+  for (const DamagedEntry& entry : damaged) {
+    bool needed = entry.sequence >= expected &&
+                  (outcome.entriesApplied == 0 || entry.sequence > outcome.lastSequence);
+    if (!entry.sequenceTrusted || needed) {
+      outcome.partial = true;
+      outcome.stopReason = entry.description;
+      return;
+    }
   }
 }
 

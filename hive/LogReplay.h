@@ -27,6 +27,11 @@ struct ReplayOutcome {
   std::uint32_t firstSequence = 0;
   std::uint32_t lastSequence = 0;
   std::vector<std::string> applied;  // one line per applied entry or log
+  // Entries the hive needed were left out (a damaged entry, a break in the
+  // sequence numbers, growth without pages): the image holds the state the
+  // replay reached, not the last one logged. `stopReason` says why.
+  bool partial = false;
+  std::string stopReason;
 };
 
 // Applies `logs` to `image`, the bytes of a primary file starting with "regf".

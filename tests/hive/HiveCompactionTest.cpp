@@ -257,7 +257,7 @@ TEST_F(HiveCompaction, FragmentedHiveGetsItsSpaceBack) {
   ASSERT_GT(before.statistics.freeBytes, 100000u);
 
   CDiskFiles files;
-  CompactRequest request{m_input, m_output, {}, {}, {}};
+  CompactRequest request{m_input, m_output, {}, {}, false, {}};
   CompactOutcome outcome = CompactHiveFile(request, files);
   ASSERT_EQ(outcome.status, CompactStatus::Written) << outcome.message;
   std::vector<std::uint8_t> after = ReadAll(m_output);
@@ -293,7 +293,7 @@ TEST_F(HiveCompaction, FragmentedHiveGetsItsSpaceBack) {
 
   // Compacting the result again writes the same bytes.
   std::filesystem::path again = m_scratch.Path() / "again.hiv";
-  ASSERT_EQ(CompactHiveFile(CompactRequest{m_output, again, {}, {}, {}}, files).status,
+  ASSERT_EQ(CompactHiveFile(CompactRequest{m_output, again, {}, {}, false, {}}, files).status,
             CompactStatus::Written);
   EXPECT_EQ(ReadAll(again), after);
 }

@@ -6,11 +6,13 @@
 #include "hive/Marvin32.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
+#include "cli/CompactCommand.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 using namespace hive;
 using namespace hivetest;
@@ -137,6 +139,9 @@ TEST(HiveLogReplay, ReplayStopsAtAGapOrADamagedEntry) {
       {"damaged page", 8, hvle::kHeaderSize + hvle::kPageReferenceSize * 4 + 100, "log-entry-bad"},
       {"damaged header", 8, hvle::kSequence, "log-entry-bad"},
   };
+  CScratchFolder scratch;
+  const std::filesystem::path input = scratch.Path() / "dirty.hiv";
+  const std::filesystem::path output = scratch.Path() / "out.hiv";
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     Image log = LogBaseBlock(before, 6, 7);
     AppendEntry(log, middle, 7);
@@ -147,7 +152,30 @@ TEST(HiveLogReplay, ReplayStopsAtAGapOrADamagedEntry) {
     EXPECT_EQ(Content(Dirty(before, 7), {{"LOG", log}}, &result), Content(middle, {}))
         << "row " << i << " (" << rows[i].what << ")";
     EXPECT_EQ(result.replay.entriesApplied, 1u) << "row " << i;
+    EXPECT_TRUE(result.replay.partial) << "row " << i << " (" << rows[i].what << ")";
     EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
+
+    // Compaction refuses a replay that stopped early unless told to accept it.
+    WriteAll(input, Dirty(before, 7));
+    WriteAll(scratch.Path() / "dirty.hiv.LOG1", log);
+    for (bool accept : {false, true}) {
+      std::vector<std::filesystem::path> arguments{input, output, "--json"};
+      if (accept) arguments.push_back("--accept-partial-replay");
+      std::ostringstream out, err;
+      CDiskFiles files;
+      int exit = RunCompactCommand(arguments, out, err, false, files);
+      EXPECT_EQ(exit, accept ? 0 : 2) << "row " << i << ", accept " << accept << ": " << err.str();
+      EXPECT_NE(err.str().find("stopped after entry 7"), std::string::npos)
+          << "row " << i << ", accept " << accept << ": " << err.str();
+      EXPECT_EQ(out.str().find("\"partialReplay\":true") != std::string::npos, accept)
+          << "row " << i << ": " << out.str();
+      if (accept) {
+        EXPECT_EQ(Content(ReadAll(output), {}), Content(middle, {})) << "row " << i;
+        std::filesystem::remove(output);
+      } else {
+        EXPECT_FALSE(std::filesystem::exists(output)) << "row " << i;
+      }
+    }
   }
 }
 
