@@ -10,6 +10,7 @@
 #include "cli/JsonWriter.h"
 #include "cli/LiveCommands.h"
 #include "cli/ToolReport.h"
+#include "cli/UsageCommand.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,6 +27,7 @@ const char* const kHelp =
     "       kelvaro-hive check FILE [--log LOG]... [--no-logs] [--verbose] [--json]\n"
     "       kelvaro-hive compact IN OUT [--log LOG]... [--format keep|latest] [--json]\n"
     "       kelvaro-hive diff A [--log LOG]... B [--log LOG]... [--no-logs] [--all] [--json]\n"
+    "       kelvaro-hive usage FILE [--log LOG]... [--depth N] [--top N] [--json] [--svg FILE]\n"
     "\n"
     "Reads a registry hive file (formats 1.3 to 1.6) without changing it.\n"
     "  info    base block, key and value counts, depth, allocated and free space,\n"
@@ -46,6 +48,11 @@ const char* const kHelp =
     "          and values (name, type, data); each --log belongs to the hive\n"
     "          before it. Lists the first 50 differences (--all: every one).\n"
     "          Exit 0 same content, 1 different, 3 cannot read.\n"
+    "  usage   where the bytes go: the largest subtrees (default the 20 largest down\n"
+    "          to depth 4, each at least a tenth of its parent) with their share of\n"
+    "          the file, keys, values and largest value; then security records, free\n"
+    "          space, unreachable cells, overhead and the total. --svg FILE also\n"
+    "          draws it as a treemap. Exit 0 done, 3 cannot read or write.\n"
     "  --json  machine-readable output\n"
     "\n"
     "Exit codes: 0 sound, 1 warnings only, 2 errors, 3 cannot read or usage,\n"
@@ -147,6 +154,16 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostrea
   }
   if (!arguments.empty() && PathText(arguments.front()) == "diff")
     return RunDiffCommand({arguments.begin() + 1, arguments.end()}, out, err);
+  if (!arguments.empty() && PathText(arguments.front()) == "usage") {
+    UsageOptions usage;
+    std::string error;
+    if (!ParseUsageArguments({arguments.begin() + 1, arguments.end()}, usage, error)) {
+      err << "kelvaro-hive: " << error << "\n(see kelvaro-hive --help)\n";
+      return kUsageExit;
+    }
+    CDiskFiles files;
+    return RunUsageCommand(usage, out, err, files);
+  }
   Options options;
   std::string error;
   if (!ParseArguments(arguments, options, error)) {

@@ -158,7 +158,8 @@ class CSpaceWalk {
     std::uint32_t listOffset = ReadU32(cell, kBigDataListAt);
     if (!Claim(listOffset, node)) return;
     Bytes list = *m_hive.AllocatedCell(listOffset);
-    std::size_t segments = std::min<std::size_t>(ReadU16(cell, kBigDataSegmentsAt), list.size() / 4);
+    std::size_t segments =
+        std::min<std::size_t>(ReadU16(cell, kBigDataSegmentsAt), list.size() / 4);
     for (std::size_t i = 0; i < segments; ++i) Claim(ReadU32(list, 4 * i), node);
   }
 

@@ -13,7 +13,7 @@ mkdir -p "$work"
 echo "== build (optimised, native)"
 cxx=${CXX:-c++}
 "$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp \
-  "$root"/cli/{CompactCommand,DiffCommand,HiveTool,JsonWriter,ToolReport,Main}.cpp -o "$work/kelvaro-hive"
+  "$root"/cli/{CompactCommand,DiffCommand,HiveTool,JsonWriter,SpaceTreemap,ToolReport,UsageCommand,Main}.cpp -o "$work/kelvaro-hive"
 "$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root/tests/hive/HiveBuilder.cpp" \
   "$root/bench/MakeBigHive.cpp" -o "$work/make-big-hive"
 tool="$work/kelvaro-hive"

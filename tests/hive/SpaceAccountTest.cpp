@@ -58,7 +58,8 @@ BuildValue Value(const char* name, std::size_t size) {
 
 // A chain of `levels` keys, the last holding `leaf`.
 BuildKey Chain(std::size_t levels, BuildKey leaf) {
-  for (std::size_t i = levels; i-- > 0;) leaf = Key(("Level" + std::to_string(i)).c_str(), {}, {leaf});
+  for (std::size_t i = levels; i-- > 0;)
+    leaf = Key(("Level" + std::to_string(i)).c_str(), {}, {leaf});
   return leaf;
 }
 
@@ -116,8 +117,8 @@ TEST(SpaceAccount, KnownSubtreesHoldTheirBytesAndThePartsAddUp) {
        "Blob", "Blob", 4, 0},
       {"with a class name", Key("ROOT", {}, {classy}), "Classy", "Classy", 4, 0},
       {"fragmented: free cells between every record",
-       Key("ROOT", {}, {Key("Big", {Value("a", 3000), Value("big", 20000)}), Key("Small")}),
-       "Big", "Big", 4, 64},
+       Key("ROOT", {}, {Key("Big", {Value("a", 3000), Value("big", 20000)}), Key("Small")}), "Big",
+       "Big", 4, 64},
       {"the whole tree at the root key", Key("ROOT", {Value("r", 50)}, {Key("A"), Key("B")}),
        "ROOT", "", 4, 0},
   };
