@@ -4,9 +4,10 @@
 # reading the file (cat), on the largest hive of shared/hives and on a
 # generated 100 MB hive. Prints times, ratios and our peak memory as a
 # multiple of the file size, with `kelvaro-hive usage --svg` beside them.
-# Then `kelvaro-hive compact` beside hivexml's walk of the same file, with sizes before and after and compact's peak memory, on
-# the largest shared hive that compacts (a dirty one with its logs) and on the
-# generated hive. Not a test: figures only.
+# Then `kelvaro-hive compact` beside hivexml's walk of the same file, with
+# sizes before and after and compact's peak memory, on the largest shared
+# hive that compacts (a dirty one with its logs) and on the generated hive.
+# Not a test: figures only.
 #   scripts/bench-hive.sh [WORK_FOLDER] [MEGABYTES]
 set -euo pipefail
 
