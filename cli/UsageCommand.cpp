@@ -39,6 +39,13 @@ std::string Percent(std::uint64_t part, std::uint64_t whole) {
   return text;
 }
 
+// A key path for a terminal: control characters (names may hold them, even NUL) as "?".
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
+
 std::uint64_t AfterBins(const SpaceAccount& account) {
   std::uint64_t end = kBaseBlockSize + account.binsSize;
   return account.fileSize > end ? account.fileSize - end : 0;
@@ -86,8 +93,8 @@ void PrintText(std::ostream& out, const UsageOptions& options, const SpaceAccoun
                   static_cast<unsigned long long>(node.keys),
                   static_cast<unsigned long long>(node.values),
                   static_cast<unsigned long long>(node.largestValue));
-    out << line << std::string(2 * node.depth, ' ') << ToUtf8(SpaceNodePath(account, index))
-        << '\n';
+    out << line << std::string(2 * node.depth, ' ')
+        << Printable(ToUtf8(SpaceNodePath(account, index))) << '\n';
   }
   out << '\n';
   TextPart(out, "Subtrees", account.Subtrees(), size, "every key's records, values and data");
@@ -96,8 +103,7 @@ void PrintText(std::ostream& out, const UsageOptions& options, const SpaceAccoun
   TextPart(out, "Free", account.free, size,
            "deleted but readable in it: " + std::to_string(account.remnants.keys) + " keys, " +
                std::to_string(account.remnants.values) + " values (" +
-               std::to_string(account.remnants.keyBytes + account.remnants.valueBytes) +
-               " bytes)");
+               std::to_string(account.remnants.keyBytes + account.remnants.valueBytes) + " bytes)");
   TextPart(out, "Unreachable", account.unreachable, size, "allocated, reached from no key");
   TextPart(out, "Overhead", account.Overhead(), size,
            "bin headers " + std::to_string(account.binHeaders) + ", slack " +
@@ -182,8 +188,8 @@ bool WritePicture(const UsageOptions& options, const std::string& svg, IOutputFi
 
 }  // namespace
 
-bool ParseUsageArguments(const std::vector<std::filesystem::path>& arguments,
-                         UsageOptions& options, std::string& error) {
+bool ParseUsageArguments(const std::vector<std::filesystem::path>& arguments, UsageOptions& options,
+                         std::string& error) {
   bool haveFile = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string text = PathText(arguments[i]);

@@ -54,5 +54,5 @@ echo "usage-picture: $out/usage-$name.png ($size, $colours colours) and $out/usa
 if [ -z "${2:-}" ]; then
   # The README's copy: the picture stays, the SVG and text are regenerated at will.
   rm -f "$out/usage-$name.svg" "$out/usage-$name.txt"
-  "$tool" usage "$hive" --top 12 --depth 3 | sed "s#$work/##"
+  "$tool" usage "$hive" | sed "s#$work/##"
 fi
