@@ -159,8 +159,9 @@ std::string XmlText(const std::string& text) {
 }
 
 std::size_t Characters(const std::string& utf8) {
-  return static_cast<std::size_t>(std::count_if(
-      utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
 }
 
 struct Rgb {
@@ -202,8 +203,7 @@ std::string Hex(Rgb colour) {
 }
 
 bool Overlap(const TreemapRect& a, const TreemapRect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
-         b.y < a.y + a.height;
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 struct PlacedLabel {
@@ -300,8 +300,9 @@ std::vector<TreemapBox> LayoutSpaceTreemap(const SpaceAccount& account, TreemapR
                              {TreemapKind::Free, account.free},
                              {TreemapKind::Unreachable, account.unreachable},
                              {TreemapKind::Overhead, account.Overhead()}};
-  parts.erase(std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes == 0; }),
-              parts.end());
+  parts.erase(
+      std::remove_if(parts.begin(), parts.end(), [](const Part& p) { return p.bytes == 0; }),
+      parts.end());
   std::stable_sort(parts.begin(), parts.end(),
                    [](const Part& a, const Part& b) { return a.bytes > b.bytes; });
   std::vector<double> weights;

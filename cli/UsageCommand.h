@@ -24,8 +24,8 @@ struct UsageOptions {
 };
 
 // The words after "usage"; false with a message on bad usage.
-bool ParseUsageArguments(const std::vector<std::filesystem::path>& arguments,
-                         UsageOptions& options, std::string& error);
+bool ParseUsageArguments(const std::vector<std::filesystem::path>& arguments, UsageOptions& options,
+                         std::string& error);
 
 int RunUsageCommand(const UsageOptions& options, std::ostream& out, std::ostream& err,
                     hive::IOutputFiles& files);

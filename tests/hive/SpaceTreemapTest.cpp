@@ -86,14 +86,17 @@ std::vector<SvgBox> ParseBoxes(const std::string& svg, SvgBox& map) {
                      R"re(height="([0-9.]+)" data-bytes="(\d+)")re");
   std::smatch found;
   if (std::regex_search(svg, found, mapRect))
-    map = SvgBox{"map", "",
-                 std::stoull(found[5]),
-                 {std::stod(found[1]), std::stod(found[2]), std::stod(found[3]),
-                  std::stod(found[4])}};
+    map = SvgBox{
+        "map",
+        "",
+        std::stoull(found[5]),
+        {std::stod(found[1]), std::stod(found[2]), std::stod(found[3]), std::stod(found[4])}};
   for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator();
        ++it) {
     const std::smatch& m = *it;
-    boxes.push_back(SvgBox{m[1], m[3], std::stoull(m[4]),
+    boxes.push_back(SvgBox{m[1],
+                           m[3],
+                           std::stoull(m[4]),
                            {std::stod(m[5]), std::stod(m[6]), std::stod(m[7]), std::stod(m[8])}});
   }
   return boxes;
@@ -110,7 +113,8 @@ struct PictureRow {
 TEST(SpaceTreemap, PictureParsedBackIsProportionalAndNested) {
   BuildKey wide{U16("Wide"), {}, {}, {}};
   for (int i = 0; i < 40; ++i)
-    wide.subkeys.push_back(BuildKey{Numbered("Sub", i), {BuildValue{U16("v"), 3, Pattern(900, i)}}, {}, {}});
+    wide.subkeys.push_back(
+        BuildKey{Numbered("Sub", i), {BuildValue{U16("v"), 3, Pattern(900, i)}}, {}, {}});
   BuildKey blob{U16("Blob"), {BuildValue{U16("big"), 3, Pattern(120000, 7)}}, {}, {}};
   BuildKey odd{u"A&B <\u0001\"x\">", {BuildValue{U16("v"), 3, Pattern(60000, 3)}}, {}, {}};
   const PictureRow rows[] = {
@@ -207,14 +211,14 @@ TEST(SpaceTreemap, TextAndJsonGiveTheSameNumbers) {
   EXPECT_EQ(rows, 4u) << json;  // ROOT, Many, Sizes, Wide: the groups below Many hold a 30th each
   for (const char* part : {"security", "free", "unreachable", "overhead", "total"}) {
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(json, m,
-                                  std::regex(std::string("\"") + part +
-                                             R"re(":\{"bytes":(\d+),"share":"([^"]+)")re")))
+    ASSERT_TRUE(std::regex_search(
+        json, m,
+        std::regex(std::string("\"") + part + R"re(":\{"bytes":(\d+),"share":"([^"]+)")re")))
         << part;
     std::string label(part);
     label[0] = static_cast<char>(std::toupper(label[0]));
-    EXPECT_TRUE(std::regex_search(text, std::regex(label + "\\s+" + m[1].str() + "\\s+" +
-                                                         m[2].str() + "\\s")))
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex(label + "\\s+" + m[1].str() + "\\s+" + m[2].str() + "\\s")))
         << part << " " << m[1] << "\n"
         << text;
   }
