@@ -117,15 +117,20 @@ void JsonPart(CJsonWriter& json, const char* key, std::uint64_t bytes, std::uint
   json.String("share", Percent(bytes, fileSize));
 }
 
+// The head every JSON answer of the command starts with, the one of a refusal too.
+void BeginJson(CJsonWriter& json, const UsageOptions& options, int exit) {
+  json.BeginObject();
+  json.String("command", "usage");
+  json.String("file", PathText(options.file));
+  json.Number("exitCode", static_cast<std::uint64_t>(exit));
+}
+
 void PrintJson(std::ostream& out, const UsageOptions& options, const SpaceAccountResult& result,
                const std::vector<std::uint32_t>& shown) {
   const SpaceAccount& account = result.account;
   std::uint64_t size = account.fileSize;
   CJsonWriter json(out);
-  json.BeginObject();
-  json.String("command", "usage");
-  json.String("file", PathText(options.file));
-  json.Number("exitCode", kDoneExit);
+  BeginJson(json, options, kDoneExit);
   json.Number("fileSize", size);
   json.Number("baseBlock", kBaseBlockSize);
   json.Number("binsSize", account.binsSize);
@@ -248,10 +253,7 @@ int RunUsageCommand(const UsageOptions& options, std::ostream& out, std::ostream
   if (!error.empty()) {
     if (options.json) {
       CJsonWriter json(out);
-      json.BeginObject();
-      json.String("command", "usage");
-      json.String("file", PathText(options.file));
-      json.Number("exitCode", kFailedExit);
+      BeginJson(json, options, kFailedExit);
       json.String("refusal", error);
       json.EndObject();
     }
