@@ -60,6 +60,20 @@ const std::vector<CommandSpec>& Commands() {
                "          and values (name, type, data); each --log belongs to the hive\n"
                "          before it. Lists the first 50 differences (--all: every one).\n",
        .run = RunDiff},
+      {.name = "usage",
+       .positionals = {kFile},
+       .options = {kLog,
+                   {"--depth", OptionKind::kValue, "N", "a number"},
+                   {"--top", OptionKind::kValue, "N", "a number"},
+                   kJson,
+                   {"--svg", OptionKind::kValue, "FILE", "a file"}},
+       .surplus = "more than one FILE",
+       .help = "  usage   where the bytes go: the largest subtrees (default the 20 largest down\n"
+               "          to depth 4, each at least a tenth of its parent) with their share of\n"
+               "          the file, keys, values and largest value; then security records, free\n"
+               "          space, unreachable cells, overhead and the total. --svg FILE also\n"
+               "          draws it as a treemap.\n",
+       .run = RunUsage},
       {.name = "loaded",
        .options = {kJson},
        .surplus = "loaded takes no HIVE",

@@ -12,3 +12,5 @@ int RunCheck(const ParsedCommand& command, const ToolContext& context);
 int RunCompact(const ParsedCommand& command, const ToolContext& context);
 // Two hives' content compared, layout ignored.
 int RunDiff(const ParsedCommand& command, const ToolContext& context);
+// Where the bytes go: the largest subtrees, security, free space, overhead.
+int RunUsage(const ParsedCommand& command, const ToolContext& context);

@@ -142,6 +142,8 @@ constexpr std::size_t kSegmentList = 4;
 constexpr std::size_t kFixedSize = 8;
 constexpr std::size_t kSegmentListElementSize = 4;
 constexpr std::uint32_t kSegmentSize = 16344;
+// The first format minor version that has big data.
+constexpr std::uint32_t kFirstMinorVersion = 4;
 }  // namespace db
 
 // A new-format log entry (HvLE), after the log's 512-byte base block.

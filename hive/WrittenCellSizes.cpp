@@ -14,7 +14,6 @@ constexpr std::uint32_t kLargestBinsSize = 0xFFFFF000 - kBaseBlockSize;
 constexpr std::size_t kLeafCapacity =
     (kBinRoom - cell::kDataStart - list::kElements) / list::kHashElementSize;
 static_assert(kLeafCapacity == 507);
-constexpr std::uint32_t kFirstBigDataMinor = 4;
 // Segment cells keep 4 bytes past their data, as Windows' full segments do
 // (16,352-byte cells); readers take a segment's length from its cell.
 constexpr std::uint32_t kSegmentTail = 4;
@@ -38,7 +37,7 @@ std::uint32_t StoredNameSize(const std::u16string& name) {
 }
 
 std::uint32_t BigDataSegments(std::uint64_t dataSize, std::uint32_t minor) {
-  if (dataSize <= db::kSegmentSize || minor < kFirstBigDataMinor) return 0;
+  if (dataSize <= db::kSegmentSize || minor < db::kFirstMinorVersion) return 0;
   std::uint64_t segments = (dataSize + db::kSegmentSize - 1) / db::kSegmentSize;
   if (segments > 0xFFFF)
     throw HiveWriteError("value data of " + std::to_string(dataSize) + " bytes is too large");
@@ -59,7 +58,8 @@ void AddValueCells(const std::u16string& name, std::uint64_t dataSize, std::uint
   cells.push_back(CellSize(db::kFixedSize));
   cells.push_back(CellSize(db::kSegmentListElementSize * std::uint64_t{segments}));
   for (std::uint64_t at = 0; at < dataSize; at += db::kSegmentSize)
-    cells.push_back(CellSize(std::min<std::uint64_t>(db::kSegmentSize, dataSize - at) + kSegmentTail));
+    cells.push_back(
+        CellSize(std::min<std::uint64_t>(db::kSegmentSize, dataSize - at) + kSegmentTail));
 }
 
 std::size_t LeafCapacity() { return kLeafCapacity; }
@@ -73,9 +73,9 @@ void AddSubkeyListCells(std::size_t subkeys, std::vector<std::uint32_t>& cells) 
   std::size_t leaves = (subkeys + kLeafCapacity - 1) / kLeafCapacity;
   cells.push_back(CellSize(list::kElements + list::kOffsetElementSize * leaves));
   for (std::size_t leaf = 0; leaf < leaves; ++leaf)
-    cells.push_back(CellSize(list::kElements +
-                             list::kHashElementSize *
-                                 std::min(kLeafCapacity, subkeys - leaf * kLeafCapacity)));
+    cells.push_back(
+        CellSize(list::kElements +
+                 list::kHashElementSize * std::min(kLeafCapacity, subkeys - leaf * kLeafCapacity)));
 }
 
 std::uint32_t KeyNodeCellSize(const std::u16string& name) {

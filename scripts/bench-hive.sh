@@ -3,10 +3,11 @@
 # the same file (hivexml from hivex, regfexport from libregf) and against
 # reading the file (cat), on the largest hive of shared/hives and on a
 # generated 100 MB hive. Prints times, ratios and our peak memory as a
-# multiple of the file size. Then `kelvaro-hive compact` beside hivexml's walk
-# of the same file, with sizes before and after and compact's peak memory, on
-# the largest shared hive that compacts (a dirty one with its logs) and on the
-# generated hive. Not a test: figures only.
+# multiple of the file size, with `kelvaro-hive usage --svg` beside them.
+# Then `kelvaro-hive compact` beside hivexml's walk of the same file, with
+# sizes before and after and compact's peak memory, on the largest shared
+# hive that compacts (a dirty one with its logs) and on the generated hive.
+# Not a test: figures only.
 #   scripts/bench-hive.sh [WORK_FOLDER] [MEGABYTES]
 set -euo pipefail
 
@@ -48,6 +49,8 @@ report() {
   # regfexport takes minutes on the generated hive: once is enough there.
   if [ "$size" -gt 33554432 ]; then regf=$(RUNS=1 measure regfexport "$file"); else regf=$(measure regfexport "$file"); fi
   cat_=$(measure sh -c "cat '$file' > /dev/null")
+  usage=$(measure "$work/kelvaro-hive" usage "$file" --svg "$work/usage.svg")
+  set -- $usage; local t_usage=$1 rss_usage=$2
   set -- $ours; local t_ours=$1 rss_ours=$2
   set -- $hivex; local t_hivex=$1
   set -- $regf; local t_regf=$1
@@ -60,6 +63,9 @@ report() {
     printf "  regfexport          %7.3f s   check/regfexport = %.2f\n", r, o / (r > d ? r : d)
     printf "  cat > /dev/null     %7.3f s   check/cat        = %.1f\n", c, o / (c > d ? c : d)
     printf "  peak memory of check: %.1f MB = %.2f x the file\n", rss / 1024, rss * 1024 / size
+  }'
+  awk -v size="$size" -v t="$t_usage" -v rss="$rss_usage" 'BEGIN {
+    printf "  kelvaro-hive usage --svg %7.3f s, peak memory %.1f MB = %.2f x the file\n", t, rss / 1024, rss * 1024 / size
   }'
 }
 

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 libwine:i386
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick librsvg2-bin
   xz-utils file time python3
   libhivex-bin libregf-utils reglookup
 )

@@ -4,7 +4,9 @@
 
 #include "hive/Hive.h"
 #include "hive/HiveCheck.h"
+#include "hive/HiveWalk.h"
 #include "hive/Names.h"
+#include "hive/SpaceAccount.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
 
@@ -223,6 +225,8 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
     EXPECT_EQ(first->severity, info->level) << "row " << i << " (" << rows[i].what << ")";
     EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
         << "row " << i << " (" << rows[i].what << ")";
+    SpaceAccount account = AccountHiveBytes(image, {}, 4).account;
+    EXPECT_EQ(account.Total(), account.binsSize) << "row " << i << " (" << rows[i].what << ")";
   }
 }
 
@@ -261,6 +265,11 @@ TEST(HiveDamage, WhatIsNoHiveIsRefusedWithItsReason) {
 std::size_t CheckAndTouch(const Image& image) {
   CContentCollector collector;
   CheckResult result = CheckHiveBytes(image, {}, &collector);
+  // The space account follows the same damaged references: it too must add up.
+  SpaceAccountResult space = AccountHiveBytes(image, {}, kMaximumDepth);
+  if (space.refusal.empty()) {
+    EXPECT_EQ(space.account.Total(), space.account.binsSize);
+  }
   return collector.lines.size() + result.findings.Kept().size();
 }
 

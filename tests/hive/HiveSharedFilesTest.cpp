@@ -5,6 +5,7 @@
 #include "hive/FileBytes.h"
 #include "hive/HiveCheck.h"
 #include "hive/LogFiles.h"
+#include "hive/SpaceAccount.h"
 #include "tests/hive/HiveTestSupport.h"
 #include "cli/HiveTool.h"
 
@@ -111,6 +112,22 @@ TEST_F(HiveSharedFiles, EveryFileGetsItsVerdict) {
     if (*row.refusal) {
       EXPECT_NE(result.refusal.find(row.refusal), std::string::npos)
           << "row " << i << ": " << row.file << " refused with: " << result.refusal;
+    }
+    if (row.verdict != Verdict::Unreadable) {
+      // Every byte of the bins lands in exactly one part of the space account.
+      SpaceAccount account = AccountHiveBytes(ReadAll(file), logs, 4).account;
+      const HiveStatistics& stats = result.statistics;
+      EXPECT_EQ(account.Total(), account.binsSize) << "row " << i << ": " << row.file;
+      EXPECT_EQ(account.Subtrees() + account.security + account.unreachable, stats.allocatedBytes)
+          << "row " << i << ": " << row.file;
+      EXPECT_EQ(account.free, stats.freeBytes) << "row " << i << ": " << row.file;
+      EXPECT_EQ(account.nodes.empty() ? 0 : account.nodes.front().keys, stats.keys)
+          << "row " << i << ": " << row.file;
+      if (row.verdict != Verdict::Errors) {
+        EXPECT_EQ(account.unreachable, stats.unreferencedBytes) << "row " << i << ": " << row.file;
+        EXPECT_EQ(account.securityRecords, stats.securityDescriptors)
+            << "row " << i << ": " << row.file;
+      }
     }
     if (row.verdict == Verdict::Warnings || row.verdict == Verdict::Dirty) {
       EXPECT_EQ(result.findings.Count(Severity::Error), 0u) << "row " << i << ": " << row.file;

@@ -144,6 +144,16 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"check", m_noise}, 3, "", "noise.bin: not a registry hive"},
       {{"check", m_scratch.Path() / "missing.hiv"}, 3, "", "missing.hiv: cannot read"},
       {{"check", m_scratch.Path()}, 3, "", "is a folder"},
+      {{"--help"}, 0, "kelvaro-hive usage FILE [--log LOG]...", ""},
+      {{"usage"}, 3, "", "usage needs a FILE"},
+      {{"usage", m_sound, "--depth", "x"}, 3, "", "--depth takes a number from 0 to 512, not x"},
+      {{"usage", m_sound, "--top"}, 3, "", "--top needs a number"},
+      {{"usage", m_sound}, 0, "Alpha", ""},
+      {{"usage", m_sound, "--json"}, 0, "\"path\":\"Alpha\"", ""},
+      {{"usage", m_sound, "--svg", m_sound}, 3, "", "--svg names the hive itself"},
+      {{"usage", m_sound, "--svg", m_scratch.Path() / "no" / "such.svg"}, 3, "", "such.svg"},
+      {{"usage", m_damaged}, 0, "Overhead", ""},
+      {{"usage", m_noise, "--json"}, 3, "\"exitCode\":3", "not a registry hive"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     ToolRun run = RunTool(rows[i].arguments);
