@@ -66,6 +66,7 @@ class CHiveListDlg : public CDialog {
 
   // A run's state, for the handlers and the tests.
   bool RunGoing() const { return m_run.Busy(); }
+  bool RunStopRequested() const { return m_run.StopRequested(); }
   // The Compact Size column's content of a row.
   uilogic::AnalysisCell AnalysisCellOf(const HiveEntry& entry) const;
   // The record behind a row, or null for a row without one.

@@ -550,8 +550,15 @@ TEST(CloseDuringARunTest, DestroyingTheWindowWaitsForTheWorker) {
   SaveGate gate(window.fake);
   window.Press(IDC_ANALYZE);
   ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return gate.Holding(); }));
-  // Released from another thread while DestroyWindow waits on this one.
-  std::thread releaser([&gate] { gate.Release(); });
+  // Released from another thread while DestroyWindow waits on this one, and
+  // only once it has asked the worker to stop: released earlier, the worker
+  // could start the next hive before the stop.
+  std::thread releaser([&gate, &window] {
+    for (DWORD waited = 0; !window.dialog.RunStopRequested() && waited < uitest::kDeadlineMs;
+         waited += 5)
+      ::Sleep(5);
+    gate.Release();
+  });
   window.dialog.DestroyWindow();
   releaser.join();
   EXPECT_EQ(window.dialog.m_hWnd, nullptr);
