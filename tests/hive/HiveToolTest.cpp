@@ -35,7 +35,7 @@ std::string Described(const ParseOutcome& outcome) {
   const ParsedCommand& parsed = outcome.parsed;
   std::string text(parsed.command->name);
   for (const std::filesystem::path& positional : parsed.positionals)
-    text += " " + hive::PathText(positional);
+    text.append(" ").append(hive::PathText(positional));
   for (const OptionSpec& option : parsed.command->options) {
     const std::string name(option.name);
     if (option.kind == OptionKind::kFlag && parsed.Has(option.name)) text += " " + name;

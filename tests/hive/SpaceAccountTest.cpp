@@ -100,7 +100,8 @@ TEST(SpaceAccount, KnownSubtreesHoldTheirBytesAndThePartsAddUp) {
   BuildKey classy = Key("Classy", {Value("a", 30)});
   classy.className = U16("SomeClass");
   BuildKey wide = Key("Wide");
-  for (int i = 0; i < 1100; ++i) wide.subkeys.push_back(Key(("K" + std::to_string(i)).c_str()));
+  for (int i = 0; i < 1100; ++i)
+    wide.subkeys.push_back(Key(std::string("K").append(std::to_string(i)).c_str()));
   const KnownSubtreeRow rows[] = {
       {"at the root",
        Key("ROOT", {Value("r", 8)}, {Key("Big", {Value("a", 3000), Value("b", 5)}), Key("Small")}),
