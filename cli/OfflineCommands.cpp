@@ -96,8 +96,8 @@ int ExitCodeOf(const OfflineRun& run) {
 
 void PrintSkipped(std::ostream& out, const Installation& installation) {
   for (const SkippedProfile& profile : installation.skippedProfiles)
-    out << "Skipped profile " << profile.sid << " (" << profile.imagePath
-        << "): " << profile.reason << '\n';
+    out << "Skipped profile " << profile.sid << " (" << profile.imagePath << "): " << profile.reason
+        << '\n';
   if (!installation.profileListProblem.empty())
     out << "Users' hives: " << installation.profileListProblem << '\n';
 }
@@ -199,11 +199,13 @@ int RunOffline(const ParsedCommand& command, const ToolContext& context) {
   PrintSkipped(context.out, run.installation);
   Totals totals = Sum(run);
   context.out << "Total: " << totals.before << " -> " << totals.after << " bytes, saved "
-              << totals.before - totals.after << " (" << Percent(totals.before - totals.after, totals.before)
-              << ") in " << totals.compacted << " of " << run.hives.size() << " hives\n";
+              << totals.before - totals.after << " ("
+              << Percent(totals.before - totals.after, totals.before) << ") in " << totals.compacted
+              << " of " << run.hives.size() << " hives\n";
   if (!request.dryRun && totals.compacted != 0)
     context.out << "Old files: " << hive::PathText(run.runFolder)
-                << " (kelvaro-hive restore --offline ROOT --run " << run.run << " puts them back)\n";
+                << " (kelvaro-hive restore --offline ROOT --run " << run.run
+                << " puts them back)\n";
   return exitCode;
 }
 

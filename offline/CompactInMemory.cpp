@@ -113,7 +113,8 @@ CompactedHive CompactToMemory(const std::filesystem::path& file) {
   if (!result.logs.empty() && output.HighestSequence() >= sequence) {
     Put32(result.bytes, hive::regf::kPrimarySequence, output.HighestSequence() + 1);
     Put32(result.bytes, hive::regf::kSecondarySequence, output.HighestSequence() + 1);
-    hive::StoreBaseBlockChecksum(std::span<std::uint8_t>(result.bytes.data(), hive::kBaseBlockSize));
+    hive::StoreBaseBlockChecksum(
+        std::span<std::uint8_t>(result.bytes.data(), hive::kBaseBlockSize));
   }
   return result;
 }

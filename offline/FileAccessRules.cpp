@@ -38,7 +38,8 @@ int CopyAttribute(const char* name, const std::filesystem::path& from,
   }
   std::vector<char> value(static_cast<std::size_t>(size));
   size = getxattr(from.c_str(), name, value.data(), value.size());
-  if (size < 0 || setxattr(to.c_str(), name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
+  if (size < 0 ||
+      setxattr(to.c_str(), name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
     error = hive::PathText(to) + ": cannot set " + name + " (" +
             std::make_error_code(static_cast<std::errc>(errno)).message() + ")";
     return -1;

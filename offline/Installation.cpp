@@ -73,9 +73,9 @@ void AddUserHives(Installation& installation, const std::filesystem::path& softw
   }
   hive::TreeReadResult read = hive::ReadHiveTree(std::move(bytes), LogsOf(software));
   if (read.check.verdict != hive::Verdict::Sound && read.check.verdict != hive::Verdict::Warnings) {
-    installation.profileListProblem =
-        "the SOFTWARE hive is " + std::string(hive::VerdictName(read.check.verdict)) +
-        "; its profile list was not read";
+    installation.profileListProblem = "the SOFTWARE hive is " +
+                                      std::string(hive::VerdictName(read.check.verdict)) +
+                                      "; its profile list was not read";
     return;
   }
   ProfileList list = ReadProfileList(read.tree);
@@ -110,7 +110,8 @@ void AddUserHives(Installation& installation, const std::filesystem::path& softw
 bool IsPrimaryHiveFile(const std::filesystem::path& file) {
   if (!IsPlainFile(file)) return false;
   std::vector<std::uint8_t> base = FirstBytes(file, hive::regf::kFileType + 4);
-  if (base.size() < hive::regf::kFileType + 4 || !std::equal(base.begin(), base.begin() + 4, "regf"))
+  if (base.size() < hive::regf::kFileType + 4 ||
+      !std::equal(base.begin(), base.begin() + 4, "regf"))
     return false;
   std::uint32_t type = 0;
   for (int i = 3; i >= 0; --i) type = type << 8 | base[hive::regf::kFileType + i];
@@ -128,8 +129,9 @@ Installation FindInstallation(const std::filesystem::path& root) {
   if (!config) return installation;
   AddMachineHives(*config, installation.hives);
   const std::size_t machineHives = installation.hives.size();
-  auto software = std::find_if(installation.hives.begin(), installation.hives.end(),
-                               [](const FoundHive& h) { return SameNameNoCase(h.name, "SOFTWARE"); });
+  auto software =
+      std::find_if(installation.hives.begin(), installation.hives.end(),
+                   [](const FoundHive& h) { return SameNameNoCase(h.name, "SOFTWARE"); });
   if (software == installation.hives.end())
     installation.profileListProblem = "no SOFTWARE hive: the users' hives are not known";
   else

@@ -164,8 +164,7 @@ class CParser {
     do {
       Space();
       std::string name;
-      if (m_at >= m_text.size() || m_text[m_at] != '"' || !String(name) || !Take(':'))
-        return false;
+      if (m_at >= m_text.size() || m_text[m_at] != '"' || !String(name) || !Take(':')) return false;
       JsonValue member;
       if (!Value(member, depth + 1)) return false;
       if (!value.members.emplace(std::move(name), std::move(member)).second) return false;

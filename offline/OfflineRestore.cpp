@@ -55,7 +55,8 @@ class CRestorer {
 
   // The hive's old logs beside it again, each one that is not there already.
   bool PutLogsBack(const RecordedHive& hive, const std::filesystem::path& folder,
-                   const std::filesystem::path& kept, std::vector<std::filesystem::path>& placed, std::string& error) {
+                   const std::filesystem::path& kept, std::vector<std::filesystem::path>& placed,
+                   std::string& error) {
     for (const RecordedFile& log : hive.logs) {
       std::filesystem::path target = folder / PathFromUtf8(log.name);
       if (HashOf(m_files, target) == log.sha256) continue;
@@ -93,7 +94,8 @@ class CRestorer {
 
     // Files of this run's own making left beside the hive by an interruption.
     std::filesystem::path staged = folder / PathFromUtf8(hive.staged);
-    if (Exists(staged) && HashOf(m_files, staged) == hive.compact.sha256) m_files.Remove(staged, error);
+    if (Exists(staged) && HashOf(m_files, staged) == hive.compact.sha256)
+      m_files.Remove(staged, error);
 
     const bool oldInPlace = HashOf(m_files, live) == hive.old.sha256;
     std::vector<std::filesystem::path> placed;
@@ -196,8 +198,8 @@ OfflineRestore RestoreOfflineRun(const std::filesystem::path& root,
   }
   std::vector<std::uint32_t> runs = ExistingRuns(*windows);
   if (!run && runs.empty()) {
-    restore.problem = "no off-line run is on record in " +
-                      hive::PathText(*windows / kBackupFolderName);
+    restore.problem =
+        "no off-line run is on record in " + hive::PathText(*windows / kBackupFolderName);
     return restore;
   }
   restore.run = run ? *run : runs.back();

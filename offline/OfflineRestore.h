@@ -34,7 +34,7 @@ struct OfflineRestore {
 };
 
 // `run`: the run's number; none: the last run.
-OfflineRestore RestoreOfflineRun(const std::filesystem::path& root, std::optional<std::uint32_t> run,
-                                 IOfflineFiles& files);
+OfflineRestore RestoreOfflineRun(const std::filesystem::path& root,
+                                 std::optional<std::uint32_t> run, IOfflineFiles& files);
 
 }  // namespace offline

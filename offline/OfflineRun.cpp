@@ -172,11 +172,11 @@ class CRunner {
       return Undo(outcome, recorded(), staged, hive::PathText(staged) + " is in the way");
     std::vector<std::uint8_t> readBack;
     if (!m_files.WriteNew(staged, compacted.bytes, error) ||
-        !m_files.Read(staged, readBack, error) ||
-        !m_files.CopyPermissions(live, staged, error))
+        !m_files.Read(staged, readBack, error) || !m_files.CopyPermissions(live, staged, error))
       return Undo(outcome, recorded(), staged, error);
     if (readBack != compacted.bytes)
-      return Undo(outcome, recorded(), staged, hive::PathText(staged) + " does not read back as written");
+      return Undo(outcome, recorded(), staged,
+                  hive::PathText(staged) + " does not read back as written");
 
     recorded().state = HiveState::Keeping;
     if (!Save(error)) {
@@ -188,7 +188,8 @@ class CRunner {
         !Keep(m_files, live, kept / recorded().old.name, recorded().old, error))
       return Undo(outcome, recorded(), staged, error);
     for (const RecordedFile& log : recorded().logs)
-      if (!Keep(m_files, folder / PathFromUtf8(log.name), kept / PathFromUtf8(log.name), log, error))
+      if (!Keep(m_files, folder / PathFromUtf8(log.name), kept / PathFromUtf8(log.name), log,
+                error))
         return Undo(outcome, recorded(), staged, error);
 
     recorded().state = HiveState::Swapping;
@@ -205,8 +206,10 @@ class CRunner {
     for (const RecordedFile& log : recorded().logs)
       if (!m_files.Remove(folder / PathFromUtf8(log.name), error)) left.push_back(error);
     if (!left.empty()) {
-      outcome.message = "old logs left beside the new hive (kept in the backup too; never "
-                        "replayed, being older than it): " + left.front();
+      outcome.message =
+          "old logs left beside the new hive (kept in the backup too; never "
+          "replayed, being older than it): " +
+          left.front();
       recorded().message = outcome.message;
       if (!Save(error)) Stop(outcome, error);
       return;
@@ -249,7 +252,8 @@ std::filesystem::path RunFolderOf(const std::filesystem::path& windows, std::uin
   std::optional<std::filesystem::path> backup = FindEntryNoCase(windows, kBackupFolderName);
   const std::string name = kRunFolderPrefix + std::to_string(run);
   std::filesystem::path base = backup ? *backup : windows / kBackupFolderName;
-  std::optional<std::filesystem::path> existing = backup ? FindEntryNoCase(*backup, name) : std::nullopt;
+  std::optional<std::filesystem::path> existing =
+      backup ? FindEntryNoCase(*backup, name) : std::nullopt;
   return existing ? *existing : base / name;
 }
 

@@ -101,16 +101,18 @@ MappedPath MapOntoSystemVolume(const std::string& windowsPath, const std::string
     else if (variable == "SYSTEMROOT" || variable == "WINDIR")
       expanded += systemRoot;
     else
-      return {{}, "uses %" + windowsPath.substr(at + 1, close - at - 1) +
-                      "%, which only the running Windows knows"};
+      return {{},
+              "uses %" + windowsPath.substr(at + 1, close - at - 1) +
+                  "%, which only the running Windows knows"};
     at = close + 1;
   }
   if (expanded.empty()) return {{}, "has no profile path"};
   if (!HasDriveLetter(expanded) || (expanded.size() > 2 && expanded[2] != '\\'))
     return {{}, "is not a path on a drive"};
   if (Upper(expanded.substr(0, 2)) != systemDrive)
-    return {{}, "is on drive " + Upper(expanded.substr(0, 2)) + ", not the system drive " +
-                    systemDrive};
+    return {
+        {},
+        "is on drive " + Upper(expanded.substr(0, 2)) + ", not the system drive " + systemDrive};
   MappedPath mapped;
   std::size_t start = 3;
   while (start <= expanded.size()) {

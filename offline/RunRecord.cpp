@@ -40,9 +40,9 @@ std::string_view StateName(HiveState state) {
 }
 
 std::string RecordText(const RunRecord& record) {
-  std::string text = "{\n  \"kind\": " + Quoted(kKind) + ",\n  \"run\": " +
-                     std::to_string(record.run) + ",\n  \"root\": " + Quoted(record.root) +
-                     ",\n  \"hives\": [";
+  std::string text = "{\n  \"kind\": " + Quoted(kKind) +
+                     ",\n  \"run\": " + std::to_string(record.run) +
+                     ",\n  \"root\": " + Quoted(record.root) + ",\n  \"hives\": [";
   for (std::size_t i = 0; i < record.hives.size(); ++i) {
     const RecordedHive& hive = record.hives[i];
     text += i ? ",\n    {" : "\n    {";
@@ -110,9 +110,8 @@ bool SaveRecord(IOfflineFiles& files, const std::filesystem::path& runFolder,
   std::string ignored;
   if (std::filesystem::exists(next, code)) files.Remove(next, ignored);
   const std::string text = RecordText(record);
-  if (!files.WriteNew(next,
-                      std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                      error))
+  if (!files.WriteNew(
+          next, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error))
     return false;
   if (files.Rename(next, file, error)) return true;
   files.Remove(next, ignored);
@@ -122,8 +121,8 @@ bool SaveRecord(IOfflineFiles& files, const std::filesystem::path& runFolder,
 std::optional<RunRecord> LoadRecord(const std::filesystem::path& runFolder, std::string& error) {
   std::vector<std::uint8_t> bytes;
   if (!hive::ReadFileBytes(runFolder / kRecordName, bytes, error)) return std::nullopt;
-  std::optional<RunRecord> record =
-      ParseRecord(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
+  std::optional<RunRecord> record = ParseRecord(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
   if (!record) error = hive::PathText(runFolder / kRecordName) + ": " + error;
   return record;
 }

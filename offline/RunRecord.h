@@ -19,14 +19,14 @@ inline constexpr char kRecordName[] = "offline-run.json";
 
 // The step begun last for a hive, and so where its files are.
 enum class HiveState {
-  Staged,    // the compact file may lie beside the hive as `staged`; the hive is old
-  Keeping,   // the old hive and its logs are being given names in the backup folder; old
-  Swapping,  // the compact file is being renamed over the hive: old or new
-  Clearing,  // the hive is new; its old logs are beside it or gone (kept in the backup)
-  Done,      // the hive is new, its old logs are in the backup folder only
-  Undone,    // the swap was given up: the hive is old, with its logs
-  Restoring, // restore: the hive is new or old again, the old logs beside it or not
-  Restored,  // restore: the hive and its logs are the old files again
+  Staged,     // the compact file may lie beside the hive as `staged`; the hive is old
+  Keeping,    // the old hive and its logs are being given names in the backup folder; old
+  Swapping,   // the compact file is being renamed over the hive: old or new
+  Clearing,   // the hive is new; its old logs are beside it or gone (kept in the backup)
+  Done,       // the hive is new, its old logs are in the backup folder only
+  Undone,     // the swap was given up: the hive is old, with its logs
+  Restoring,  // restore: the hive is new or old again, the old logs beside it or not
+  Restored,   // restore: the hive and its logs are the old files again
 };
 
 std::string_view StateName(HiveState state);

@@ -30,8 +30,8 @@ void AddFiller(BuildKey& root, const std::string& name, std::size_t keys) {
   BuildKey filler = Key(name);
   for (std::size_t i = 0; i < keys; ++i) {
     BuildKey key = Key("Item" + std::to_string(i));
-    key.values.push_back(
-        BuildValue{hivetest::U16("Data"), 3, hivetest::Pattern(40 + i % 300, static_cast<std::uint32_t>(i))});
+    key.values.push_back(BuildValue{
+        hivetest::U16("Data"), 3, hivetest::Pattern(40 + i % 300, static_cast<std::uint32_t>(i))});
     filler.subkeys.push_back(std::move(key));
   }
   root.subkeys.push_back(std::move(filler));
@@ -41,7 +41,8 @@ BuildKey SoftwareTree(const TreeSpec& spec) {
   BuildKey profileList = Key("ProfileList");
   for (const TreeProfile& profile : spec.profiles) {
     BuildKey key = Key(profile.sid);
-    key.values.push_back(BuildValue{hivetest::U16("ProfileImagePath"), 2, Utf16z(profile.imagePath)});
+    key.values.push_back(
+        BuildValue{hivetest::U16("ProfileImagePath"), 2, Utf16z(profile.imagePath)});
     profileList.subkeys.push_back(std::move(key));
   }
   if (spec.realSamples) {
@@ -51,7 +52,8 @@ BuildKey SoftwareTree(const TreeSpec& spec) {
     profileList.subkeys.push_back(std::move(key));
   }
   BuildKey currentVersion = Key("CurrentVersion");
-  currentVersion.values.push_back(BuildValue{hivetest::U16("SystemRoot"), 1, Utf16z(spec.systemRoot)});
+  currentVersion.values.push_back(
+      BuildValue{hivetest::U16("SystemRoot"), 1, Utf16z(spec.systemRoot)});
   currentVersion.subkeys.push_back(std::move(profileList));
   BuildKey windowsNt = Key("Windows NT");
   windowsNt.subkeys.push_back(std::move(currentVersion));
@@ -73,7 +75,8 @@ bool BuildInstallationTree(const std::filesystem::path& root, const TreeSpec& sp
   const std::filesystem::path config = root / spec.windows / spec.system32 / spec.config;
   std::filesystem::create_directories(config / "RegBack");
   std::filesystem::create_directories(config / "TxR");
-  hivetest::WriteAll(config / "SOFTWARE", hivetest::BuildHive(SoftwareTree(spec), nullptr, spec.freeGap));
+  hivetest::WriteAll(config / "SOFTWARE",
+                     hivetest::BuildHive(SoftwareTree(spec), nullptr, spec.freeGap));
   std::uint32_t seed = 1;
   for (const std::string& name : spec.machineHives) {
     BuildKey tree = Key("ROOT");
@@ -140,7 +143,8 @@ std::map<std::string, std::vector<std::uint8_t>> Snapshot(const std::filesystem:
   std::map<std::string, std::vector<std::uint8_t>> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
     if (entry.is_regular_file())
-      files[entry.path().lexically_relative(root).generic_string()] = hivetest::ReadAll(entry.path());
+      files[entry.path().lexically_relative(root).generic_string()] =
+          hivetest::ReadAll(entry.path());
   return files;
 }
 

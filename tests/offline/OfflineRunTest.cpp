@@ -99,9 +99,15 @@ const HiveOutcome* Outcome(const OfflineRun& run, const std::string& name) {
 
 std::string Sha(const std::vector<std::uint8_t>& bytes) { return Sha256Hex(bytes); }
 
-const std::vector<std::string> kGeneratedHives = {
-    "COMPONENTS", "DEFAULT", "SAM", "SECURITY", "SOFTWARE", "SYSTEM",
-    "alice\\NTUSER.DAT", "alice\\UsrClass.dat", "systemprofile\\NTUSER.DAT"};
+const std::vector<std::string> kGeneratedHives = {"COMPONENTS",
+                                                  "DEFAULT",
+                                                  "SAM",
+                                                  "SECURITY",
+                                                  "SOFTWARE",
+                                                  "SYSTEM",
+                                                  "alice\\NTUSER.DAT",
+                                                  "alice\\UsrClass.dat",
+                                                  "systemprofile\\NTUSER.DAT"};
 
 void SetDirty(const fs::path& hive) {
   std::vector<std::uint8_t> bytes = hivetest::ReadAll(hive);
@@ -113,8 +119,7 @@ void SetDirty(const fs::path& hive) {
 void Damage(const fs::path& hive) {
   std::vector<std::uint8_t> bytes = hivetest::ReadAll(hive);
   // The root key's cell: "nk" no more.
-  const std::uint32_t root =
-      bytes[hive::regf::kRootCell] | bytes[hive::regf::kRootCell + 1] << 8;
+  const std::uint32_t root = bytes[hive::regf::kRootCell] | bytes[hive::regf::kRootCell + 1] << 8;
   bytes[hive::kBaseBlockSize + root + 4] = 'x';
   hivetest::WriteAll(hive, bytes);
 }
@@ -180,8 +185,7 @@ TEST(OfflineProfilePaths, MapsOntoTheSystemVolumeOrSaysWhyNot) {
     const char* problem;
   } rows[] = {
       {"%SystemDrive%\\Users\\alice", "C:\\Windows", {"Users", "alice"}, ""},
-      {"%systemroot%\\ServiceProfiles\\LocalService", "C:\\WINDOWS",
-       {"C:", "WINDOWS"}, ""},
+      {"%systemroot%\\ServiceProfiles\\LocalService", "C:\\WINDOWS", {"C:", "WINDOWS"}, ""},
       {"c:\\Users\\bob", "C:\\Windows", {"Users", "bob"}, ""},
       {"E:\\Users\\carol", "E:\\Windows", {"Users", "carol"}, ""},
       {"D:\\Users\\bob", "C:\\Windows", {}, "on drive D:, not the system drive C:"},
@@ -208,7 +212,9 @@ TEST(OfflineDiscovery, FindsTheMachineHivesAndEachListedProfilesHives) {
     std::vector<std::string> skipped;  // reasons, in list order
   } rows[] = {
       {"as Windows lays it out, with logs beside SYSTEM",
-       [](TreeSpec& spec) { spec.systemLogs = true; }, kGeneratedHives, {}},
+       [](TreeSpec& spec) { spec.systemLogs = true; },
+       kGeneratedHives,
+       {}},
       {"folder names in other cases",
        [](TreeSpec& spec) {
          spec.windows = "WINDOWS";
@@ -263,7 +269,8 @@ TEST(OfflineRefusals, EachUnsafeCaseIsRefusedWithItsReasonAndChangesNothingRefus
     const char* hive;     // the hive refused alone, or ""
     const char* reason;
   } rows[] = {
-      {"hibernated (Windows 8 on)", [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, "HIBR"); },
+      {"hibernated (Windows 8 on)",
+       [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, "HIBR"); },
        "Windows is hibernated", "", ""},
       {"hibernated (before Windows 8)",
        [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, "hibr"); },
@@ -271,7 +278,8 @@ TEST(OfflineRefusals, EachUnsafeCaseIsRefusedWithItsReasonAndChangesNothingRefus
       {"a resume attempted and not finished",
        [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, "WAKE"); },
        "Windows is hibernated", "", ""},
-      {"a resume under way", [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, "RSTR"); },
+      {"a resume under way",
+       [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, "RSTR"); },
        "Windows is hibernated", "", ""},
       {"a hiberfil.sys cleared at start-up",
        [](const fs::path& root, CFaultyFiles&) { WriteHiberfil(root, ""); }, "", "", ""},
@@ -287,8 +295,9 @@ TEST(OfflineRefusals, EachUnsafeCaseIsRefusedWithItsReasonAndChangesNothingRefus
       {"a dirty hive without logs",
        [](const fs::path& root, CFaultyFiles&) { SetDirty(Config(root) / "SAM"); }, "", "SAM",
        "dirty and no transaction log was found"},
-      {"a hive with errors", [](const fs::path& root, CFaultyFiles&) { Damage(Config(root) / "DEFAULT"); },
-       "", "DEFAULT", ""},
+      {"a hive with errors",
+       [](const fs::path& root, CFaultyFiles&) { Damage(Config(root) / "DEFAULT"); }, "", "DEFAULT",
+       ""},
       {"a hive open in another program",
        [](const fs::path&, CFaultyFiles& files) { files.openElsewhere.insert("SECURITY"); }, "",
        "SECURITY", "open in another program"},
@@ -312,7 +321,8 @@ TEST(OfflineRefusals, EachUnsafeCaseIsRefusedWithItsReasonAndChangesNothingRefus
       EXPECT_EQ(hive.result, refused ? HiveResult::Refused : HiveResult::Compacted)
           << "row " << i << ": " << hive.hive.name << ": " << hive.message;
       if (refused) {
-        EXPECT_NE(hive.message.find(rows[i].reason), std::string::npos) << "row " << i << ": " << hive.message;
+        EXPECT_NE(hive.message.find(rows[i].reason), std::string::npos)
+            << "row " << i << ": " << hive.message;
         EXPECT_EQ(hivetest::ReadAll(hive.hive.file),
                   before.at(hive.hive.file.lexically_relative(scratch.Path()).generic_string()))
             << "row " << i;
@@ -356,7 +366,8 @@ TEST(OfflineSwap, CompactsEachHiveKeepsTheOldFilesAndRestoresThemExactly) {
   std::string error;
   std::optional<RunRecord> record = LoadRecord(run.runFolder, error);
   ASSERT_TRUE(record) << error;
-  for (const RecordedHive& hive : record->hives) EXPECT_EQ(hive.state, HiveState::Done) << hive.name;
+  for (const RecordedHive& hive : record->hives)
+    EXPECT_EQ(hive.state, HiveState::Done) << hive.name;
 
   OfflineRun second = RunOffline(root, disk);
   for (const HiveOutcome& hive : second.hives)
@@ -394,16 +405,18 @@ TEST(OfflineSwap, LogsMoveWithTheirHiveAndRealSamplesComeOutCleanWithTheSameCont
     std::vector<hive::LogInput> logs;
     for (const char* log : {"UsrClass.dat.LOG1", "UsrClass.dat.LOG2"})
       if (std::string(name).find("UsrClass") != std::string::npos)
-        logs.push_back({log, before.at("Users/sample/AppData/Local/Microsoft/Windows/" + std::string(log))});
+        logs.push_back(
+            {log, before.at("Users/sample/AppData/Local/Microsoft/Windows/" + std::string(log))});
     EXPECT_EQ(hive::DiffHiveContent(before.at(relative), logs, now, {}).total, 0u) << name;
   }
   for (const char* log : {"UsrClass.dat.LOG1", "UsrClass.dat.LOG2"}) {
     EXPECT_FALSE(fs::exists(local / log)) << log << " left beside the new hive";
     bool kept = false;
     for (const auto& entry : fs::recursive_directory_iterator(run.runFolder))
-      kept = kept || (entry.path().filename() == log &&
-                      hivetest::ReadAll(entry.path()) ==
-                          before.at("Users/sample/AppData/Local/Microsoft/Windows/" + std::string(log)));
+      kept = kept ||
+             (entry.path().filename() == log &&
+              hivetest::ReadAll(entry.path()) ==
+                  before.at("Users/sample/AppData/Local/Microsoft/Windows/" + std::string(log)));
     EXPECT_TRUE(kept) << log << " not in the backup";
   }
   OfflineRestore restore = RestoreOfflineRun(root, run.run, disk);
