@@ -14,6 +14,7 @@ namespace offline {
 
 namespace {
 
+#ifndef _WIN32
 bool CopyModeBits(const std::filesystem::path& from, const std::filesystem::path& to,
                   std::string& error) {
   std::error_code code;
@@ -24,6 +25,7 @@ bool CopyModeBits(const std::filesystem::path& from, const std::filesystem::path
           code.message() + ")";
   return false;
 }
+#endif
 
 #ifdef __linux__
 // 0 when `from` has no such attribute, -1 on failure, otherwise 1.
