@@ -54,6 +54,9 @@ struct CommandSpec {
   std::string_view surplus{};         // the error for one argument too many, before ": ARG"
   // Works on the registry of a running Windows (and answers in installer conventions).
   bool needsRunningWindows = false;
+  // The option that makes such a command work on an installation that is not
+  // running instead (restore --offline ROOT), anywhere.
+  std::string_view offlineOption{};
   std::string_view help{};  // its paragraph in --help
   int (*run)(const ParsedCommand&, const ToolContext&) = nullptr;
 };

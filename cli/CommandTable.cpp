@@ -1,6 +1,7 @@
 #include "cli/CommandTable.h"
 
 #include "cli/FileCommands.h"
+#include "cli/OfflineCommands.h"
 #include "cli/live/Commands.h"
 #include "cli/live/LiveCommand.h"
 
@@ -74,6 +75,23 @@ const std::vector<CommandSpec>& Commands() {
                "          space, unreachable cells, overhead and the total. --svg FILE also\n"
                "          draws it as a treemap.\n",
        .run = RunUsage},
+      {.name = "offline",
+       .positionals = {{"ROOT", "offline needs ROOT, the folder holding Windows"}},
+       .options = {{"--dry-run"},
+                   {"--hive", OptionKind::kRepeated, "NAME", "a hive's name"},
+                   kJson,
+                   {"--yes"}},
+       .surplus = "more than one ROOT",
+       .help = "  offline compacts every hive of a Windows installation that is not running\n"
+               "          (ROOT: the root of its volume, the folder holding Windows): the\n"
+               "          machine hives in Windows\\System32\\config and each profile's\n"
+               "          NTUSER.DAT and UsrClass.dat. Refuses a hibernated Windows and a\n"
+               "          read-only volume. Each hive is compacted beside, checked, then\n"
+               "          swapped; the old file and its logs go to Windows\\Kelvaro Backup\\\n"
+               "          offline-N. --dry-run changes nothing and gives the exact sizes;\n"
+               "          --hive NAME only that hive (as the report names it); --yes does\n"
+               "          not ask first. restore --offline ROOT [--run N] puts a run back.\n",
+       .run = RunOffline},
       {.name = "loaded",
        .options = {kJson},
        .surplus = "loaded takes no HIVE",
@@ -100,12 +118,17 @@ const std::vector<CommandSpec>& Commands() {
                "              --show-results  show the results window after the restart\n",
        .run = RunLive<RunDefragment>},
       {.name = "restore",
-       .options = {kNoRestart},
+       .options = {kNoRestart,
+                   {"--offline", OptionKind::kValue, "ROOT", "the folder holding Windows"},
+                   {"--run", OptionKind::kValue, "N", "a number"}},
        .surplus = "restore takes no HIVE",
        .needsRunningWindows = true,
+       .offlineOption = "--offline",
        .help = "  restore     schedules the backups of the last compaction (\"Kelvaro Backup\"\n"
-               "              in the Windows folder), each checked first, back into place\n",
-       .run = RunLive<RunRestore>},
+               "              in the Windows folder), each checked first, back into place\n"
+               "              --offline ROOT  puts an off-line run's files back (the last\n"
+               "              run, or --run N), anywhere\n",
+       .run = RunRestoreCommand},
   };
   return commands;
 }

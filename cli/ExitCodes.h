@@ -20,6 +20,10 @@ inline constexpr int kExitRefused = 2;
 // diff.
 inline constexpr int kExitSameContent = 0;
 inline constexpr int kExitDifferent = 1;
+// offline, and restore --offline.
+inline constexpr int kExitOfflineDone = 0;
+inline constexpr int kExitOfflineSomeLeft = 1;
+inline constexpr int kExitOfflineNothingDone = 2;
 // Every command on files: a file that cannot be read, and a command line that is wrong.
 inline constexpr int kExitCannotRead = 3;
 // The commands on the running Windows' registry.
@@ -47,6 +51,10 @@ inline constexpr ExitCodeMeaning kExitCodeMeanings[] = {
     {"compact", kExitRefused, "refused (nothing written)"},
     {"diff", kExitSameContent, "same content"},
     {"diff", kExitDifferent, "different"},
+    {"offline", kExitOfflineDone, "done (each hive compacted, or nothing to gain)"},
+    {"offline", kExitOfflineSomeLeft, "some hives left as they were (the report says why)"},
+    {"offline", kExitOfflineNothingDone,
+     "nothing done (hibernated, read-only, not confirmed, no such run)"},
     {"all of these", kExitCannotRead, "cannot read a file, or bad usage"},
     {"live commands", kExitDone, "done, no restart needed"},
     {"live commands", kExitRestartNeeded, "done, restart needed to finish (--no-restart)"},

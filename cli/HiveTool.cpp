@@ -83,7 +83,10 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, const ToolC
     PrintHelp(context.out);
     return 0;
   }
-  if (outcome.command && outcome.command->needsRunningWindows && !context.onRunningWindows) {
+  const bool offline = outcome.command && !outcome.command->offlineOption.empty() &&
+                       outcome.parsed.Value(outcome.command->offlineOption).has_value();
+  if (outcome.command && outcome.command->needsRunningWindows && !context.onRunningWindows &&
+      !offline) {
     context.err << "kelvaro-hive: " << outcome.command->name
                 << " works on the registry of a running Windows: use kelvaro-hive.exe there.\n";
     return kExitLiveBadUsage;

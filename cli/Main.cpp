@@ -10,5 +10,9 @@
 int main(int argc, char** argv) {
   std::vector<std::filesystem::path> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-  return RunHiveTool(arguments, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+  return RunHiveTool(arguments, ToolContext{.out = std::cout,
+                                            .err = std::cerr,
+                                            .errIsTerminal = isatty(STDERR_FILENO) != 0,
+                                            .in = &std::cin,
+                                            .inIsTerminal = isatty(STDIN_FILENO) != 0});
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What a kelvaro-hive command runs with besides its command line: where it
 // writes, and what the entry point knows about the machine.
+#include <istream>
 #include <ostream>
 #include <string>
 
@@ -14,4 +15,6 @@ struct ToolContext {
   bool onRunningWindows = false;
   std::string time{};                   // when the command started, for the live commands' log
   hive::IOutputFiles* files = nullptr;  // what compact reads and writes through; null: the disk
+  std::istream* in = nullptr;           // where a confirmation is read; null: none can be asked
+  bool inIsTerminal = false;            // someone is there to answer
 };

@@ -14,7 +14,7 @@ echo "== build (optimised, native)"
 cxx=${CXX:-c++}
 # The tool's live commands are portable code over the platform seam: they are
 # built too, and refuse to run without a running Windows.
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/{hive,compaction,catalogue,path,platform}/*.cpp \
+"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/{hive,offline,compaction,catalogue,path,platform}/*.cpp \
   "$root"/cli/*.cpp "$root"/cli/live/*.cpp -o "$work/kelvaro-hive"
 "$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root/tests/hive/HiveBuilder.cpp" \
   "$root/bench/MakeBigHive.cpp" -o "$work/make-big-hive"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both programs, shows kelvaro-hive compacting a fragmented hive of ours
-# natively, and starts Kelvaro64.exe under Wine in a prefix of ours.
+# and a whole off-line installation of ours natively, and starts Kelvaro64.exe
+# under Wine in a prefix of ours.
 # Without a display it runs under Xvfb, saves a screenshot, prints its path and
 # closes the program.
 set -euo pipefail
@@ -14,6 +15,10 @@ echo "built: build/win32/Kelvaro.exe build/win64/Kelvaro64.exe"
 
 # The hive tool natively, on a fragmented hive of ours: make, check, compact, check, diff.
 bash scripts/hive-demo.sh build/hive-demo 20
+
+# The whole of a Windows installation that is not running, natively: every
+# hive found from the profile list, compacted, kept, swapped and restored.
+bash scripts/offline-demo.sh build/offline-demo
 
 source scripts/wine-env.sh
 headless=0

@@ -23,5 +23,7 @@ int wmain(int argc, wchar_t** argv) {
                                             .err = std::cerr,
                                             .errIsTerminal = _isatty(_fileno(stderr)) != 0,
                                             .onRunningWindows = true,
-                                            .time = UtcTimeText(std::chrono::system_clock::now())});
+                                            .time = UtcTimeText(std::chrono::system_clock::now()),
+                                            .in = &std::cin,
+                                            .inIsTerminal = _isatty(_fileno(stdin)) != 0});
 }

@@ -120,6 +120,8 @@ class HiveTool : public ::testing::Test {
 };
 
 TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
+  const std::filesystem::path volume = m_scratch.Path() / "volume";
+  std::filesystem::create_directories(volume / "Windows");
   const CommandLineRow rows[] = {
       {{"--help"}, 0, "Usage: kelvaro-hive info FILE", ""},
       {{}, 3, "", "no command given"},
@@ -154,6 +156,18 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"usage", m_sound, "--svg", m_scratch.Path() / "no" / "such.svg"}, 3, "", "such.svg"},
       {{"usage", m_damaged}, 0, "Overhead", ""},
       {{"usage", m_noise, "--json"}, 3, "\"exitCode\":3", "not a registry hive"},
+      {{"--help"},
+       0,
+       "kelvaro-hive offline ROOT [--dry-run] [--hive NAME]... [--json] [--yes]",
+       ""},
+      {{"offline"}, 3, "", "offline needs ROOT"},
+      {{"offline", m_scratch.Path()}, 2, "", "holds no Windows folder"},
+      {{"offline", volume}, 2, "", "give --yes to go ahead without a terminal"},
+      {{"offline", volume, "--dry-run"}, 0, "Total: 0 -> 0 bytes", ""},
+      {{"offline", volume, "--hive", "SYSTEM", "--yes"}, 3, "", "no hive named SYSTEM"},
+      {{"restore", "--offline", volume}, 2, "", "no off-line run is on record"},
+      {{"restore", "--offline", volume, "--run", "x"}, 87, "", "--run needs a number"},
+      {{"restore", "--run", "2"}, 87, "", "restore works on the registry of a running Windows"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     ToolRun run = RunTool(rows[i].arguments);

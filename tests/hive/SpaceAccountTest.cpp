@@ -5,6 +5,7 @@
 #include "hive/RecordLayout.h"
 #include "hive/HiveCheck.h"
 #include "hive/Names.h"
+#include "hive/RecordLayout.h"
 #include "hive/SpaceAccount.h"
 #include "tests/hive/HiveTestSupport.h"
 
