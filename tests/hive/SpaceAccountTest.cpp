@@ -2,7 +2,6 @@
 // bytes where they belong and add up to the hive bins; the subtrees chosen
 // for a report follow the tenth-of-the-parent rule.
 
-#include "hive/RecordLayout.h"
 #include "hive/HiveCheck.h"
 #include "hive/Names.h"
 #include "hive/RecordLayout.h"
