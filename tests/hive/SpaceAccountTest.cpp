@@ -4,6 +4,7 @@
 
 #include "hive/HiveCheck.h"
 #include "hive/Names.h"
+#include "hive/RecordLayout.h"
 #include "hive/SpaceAccount.h"
 #include "tests/hive/HiveTestSupport.h"
 
@@ -32,12 +33,12 @@ std::uint64_t StoredBytes(const BuildKey& key) {
     bytes += Cell(kValueKeyFixedSize + StoredNameBytes(value.name));
     std::size_t size = value.data.size();
     if (size <= 4) continue;
-    if (size <= kBigDataSegment) {
+    if (size <= db::kSegmentSize) {
       bytes += Cell(size);
       continue;
     }
-    std::size_t segments = (size + kBigDataSegment - 1) / kBigDataSegment;
-    bytes += Cell(8) + Cell(4 * segments) + segments * Cell(kBigDataSegment);
+    std::size_t segments = (size + db::kSegmentSize - 1) / db::kSegmentSize;
+    bytes += Cell(8) + Cell(4 * segments) + segments * Cell(db::kSegmentSize);
   }
   std::size_t leaves = (key.subkeys.size() + 499) / 500;
   for (std::size_t i = 0; i < leaves; ++i)
