@@ -41,6 +41,7 @@ AnalysisOutcome AnalyzeHives(const std::vector<CompactionRow>& rows, const RunPr
       hive.refusal = copy.refusal;
     } else {
       hive.compactSize = copy.size;
+      hive.largestSubtrees = LargestSubtreesOfCopy(copy.path);
       DropCopy(copy.path);
     }
     outcome.hives.push_back(hive);

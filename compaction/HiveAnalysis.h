@@ -1,12 +1,14 @@
 #pragma once
 // The saving a compaction would bring, measured before anything is changed:
 // each planned hive is saved and checked exactly as the run does it
-// (CheckedCopy.h), its copy's size read and the copy deleted; the run's folder
-// goes at the end. Nothing is replaced, registered or restarted.
+// (CheckedCopy.h), its copy's size and largest subtrees read and the copy
+// deleted; the run's folder goes at the end. Nothing is replaced, registered
+// or restarted.
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "compaction/CopySubtrees.h"
 #include "compaction/RunOutcome.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RunProgress.h"
@@ -18,6 +20,8 @@ struct AnalyzedHive {
   std::uint64_t compactSize = 0;  // the checked copy's size; 0 when refused
   // kNotSaved, kRefused, kOtherVolume or kStopped; none = analysed.
   std::optional<NotScheduledReason> refusal;
+  // Where the checked copy's bytes go (CopySubtrees.h); empty when refused.
+  std::vector<SubtreeSize> largestSubtrees;
   // liveSize - compactSize (negative when the copy is larger); 0 when refused.
   std::int64_t gain() const;
 };

@@ -12,9 +12,11 @@
 #include "catalogue/SizeText.h"
 #include "compaction/CompactionRun.h"
 #include "ui/SortableList.h"
+#include "ui/SpaceDlg.h"
 #include "ui/WindowChrome.h"
 #include "ui/WindowDpi.h"
 #include "ui/framework/DataExchange.h"
+#include "ui/framework/PopupMenu.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/WinApp.h"
 #include "ui/logic/ColumnWidths.h"
@@ -43,6 +45,9 @@ const MessageMapEntry kEntries[] = {
      &CallNotify<CHiveListDlg, &CHiveListDlg::OnGetInfoTip>},
     {WM_COMMAND, BN_CLICKED, IDC_DEFRAGMENT, &CallVoid<CHiveListDlg, &CHiveListDlg::OnDefragment>},
     {WM_COMMAND, BN_CLICKED, IDC_ANALYZE, &CallVoid<CHiveListDlg, &CHiveListDlg::OnAnalyze>},
+    {WM_CONTEXTMENU, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnContextMenu>},
+    // A menu's command comes with code 0.
+    {WM_COMMAND, 0, ID_WHERE_SPACE_GOES, &CallVoid<CHiveListDlg, &CHiveListDlg::OnWhereSpaceGoes>},
     {kRunProgressMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunProgress>},
     {kRunFinishedMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunFinished>},
     {kBeforeRestartMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnBeforeRestart>},
@@ -374,6 +379,45 @@ void CHiveListDlg::OnGetInfoTip(NMHDR* header, LRESULT* result) {
   tip->pszText[length] = L'\0';
 }
 
+std::optional<LRESULT> CHiveListDlg::OnContextMenu(WPARAM window, LPARAM point) {
+  if (reinterpret_cast<HWND>(window) != m_list.m_hWnd || m_run.Busy()) return std::nullopt;
+  POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  int row = -1;
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: the selected row, the menu below its label.
+    row = m_list.GetNextItem(-1, LVNI_SELECTED);
+    RECT label{};
+    label.left = LVIR_LABEL;
+    if (row < 0 || !m_list.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                                       reinterpret_cast<LPARAM>(&label)))
+      return 0;
+    at = POINT{label.left, label.bottom};
+    ::ClientToScreen(m_list.m_hWnd, &at);
+  } else {
+    POINT client = at;
+    ::ScreenToClient(m_list.m_hWnd, &client);
+    row = m_list.HitTest(client, nullptr);
+  }
+  const HiveEntry* entry = row >= 0 ? EntryOfRow(row) : nullptr;
+  if (entry == nullptr) return 0;
+  auto found = m_space.find(entry->name.str());
+  m_menuHive = entry->name.str();
+  CPopupMenu menu;
+  menu.AppendCommand(ID_WHERE_SPACE_GOES, LoadResourceString(IDS_WHERE_SPACE_GOES),
+                     found != m_space.end() && !found->second.empty());
+  menu.Track(m_hWnd, at);
+  return 0;
+}
+
+void CHiveListDlg::OnWhereSpaceGoes() {
+  auto found = m_space.find(m_menuHive);
+  if (m_run.Busy() || found == m_space.end() || found->second.empty()) return;
+  CSpaceDlg space(this);
+  space.m_hiveName = m_menuHive;
+  space.m_rows = found->second;
+  space.DoModal();
+}
+
 std::vector<CompactionRow> CHiveListDlg::CurrentRows() {
   std::vector<CompactionRow> rows;
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
@@ -481,8 +525,10 @@ void CHiveListDlg::OnAnalyze() {
 void CHiveListDlg::ShowAnalysis() {
   if (m_analysisOutcome.stoppedAt != StoppedAt::kNothing || m_analysisOutcome.stopped) return;
   m_analysis.clear();
+  m_space.clear();
   for (const AnalyzedHive& hive : m_analysisOutcome.hives) {
     m_analysis[hive.name.str()] = uilogic::CellOf(hive);
+    m_space[hive.name.str()] = uilogic::SpaceListRows(hive);
   }
   ShowCompactSizeColumn();
   for (int index = 0; index < m_list.GetItemCount(); ++index) {

@@ -3,7 +3,8 @@
 // column, resizable with a size grip, and the Analyze and Defragment buttons
 // that follow the ticks. Both run on a worker thread while the window shows
 // their progress; closing the window meanwhile stops the run after the hive
-// it is on.
+// it is on. After an analysis a row's shortcut menu shows where the space of
+// its hive's checked copy goes.
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "ui/framework/Dialog.h"
 #include "ui/logic/AfterRun.h"
 #include "ui/logic/AnalysisColumn.h"
+#include "ui/logic/SpaceList.h"
 
 // What the worker tells the window, as messages to it.
 inline constexpr UINT kRunProgressMessage = WM_APP + 1;  // a hive's save begins
@@ -58,6 +60,8 @@ class CHiveListDlg : public CDialog {
   void OnColumnClick(NMHDR* header, LRESULT* result);
   void OnItemChanged(NMHDR* header, LRESULT* result);
   void OnGetInfoTip(NMHDR* header, LRESULT* result);
+  std::optional<LRESULT> OnContextMenu(WPARAM window, LPARAM point);
+  void OnWhereSpaceGoes();
   void OnAnalyze();
   void OnDefragment();
   std::optional<LRESULT> OnRunProgress(WPARAM, LPARAM);
@@ -84,6 +88,8 @@ class CHiveListDlg : public CDialog {
   std::vector<std::unique_ptr<HiveEntry>> m_hives;
   // The last analysis, by hive name; rows not in it were not analysed.
   std::map<std::wstring, uilogic::AnalysisCell> m_analysis;
+  // Where the space goes in each hive the last analysis measured, by hive name.
+  std::map<std::wstring, std::vector<uilogic::SpaceListRow>> m_space;
 
  protected:
   void DoDataExchange(bool saveAndValidate) override;
@@ -110,6 +116,8 @@ class CHiveListDlg : public CDialog {
   bool m_bCloseRequested = false;
   bool m_bDestroying = false;
   CompactionOutcome m_defragmentOutcome;
+  // The hive whose row the shortcut menu was opened on.
+  std::wstring m_menuHive;
   AnalysisOutcome m_analysisOutcome;
   // Written by the worker before it posts kRunProgressMessage.
   struct Progress {

@@ -3,12 +3,17 @@
 // between hives, and leaves the machine as it found it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "compaction/CompactionRun.h"
 #include "compaction/HiveAnalysis.h"
+#include "hive/Names.h"
+#include "hive/SpaceAccount.h"
+#include "platform/fake/FakeHiveBytes.h"
 #include "tests/compaction/CompactionMachine.h"
 
 namespace compaction_test {
@@ -24,6 +29,33 @@ const AnalyzedHive* Find(const AnalysisOutcome& outcome, const std::wstring& nam
     if (hive.name == name.c_str()) return &hive;
   }
   return nullptr;
+}
+
+using Subtree = std::tuple<std::wstring, std::uint32_t, std::uint64_t>;  // path, depth, bytes
+
+std::vector<Subtree> Listed(const std::vector<SubtreeSize>& subtrees) {
+  std::vector<Subtree> listed;
+  for (const SubtreeSize& subtree : subtrees) {
+    listed.emplace_back(subtree.path.str(), subtree.depth, subtree.bytes);
+  }
+  return listed;
+}
+
+// The largest subtrees of the bytes a save of the hive's key writes now, as
+// kelvaro-hive usage lists them by default.
+std::vector<Subtree> SubtreesOfSave(const CompactionMachine& machine, const std::wstring& name) {
+  const platform::fake::FakeKey* key =
+      machine.fake.registry.FindKey(machine.Hive(name).root, Leaf(name));
+  if (key == nullptr) return {};
+  hive::SpaceAccountResult result = hive::AccountHiveBytes(
+      platform::fake::SavedHiveBytes(*key, platform::kRegLatestFormat), {}, 4);
+  std::vector<Subtree> listed;
+  for (std::uint32_t node : hive::LargestSubtrees(result.account, 20, 4)) {
+    const std::uint32_t depth = result.account.nodes[node].depth;
+    listed.emplace_back(depth == 0 ? L"" : hive::ToWide(hive::SpaceNodePath(result.account, node)),
+                        depth, result.account.nodes[node].bytes);
+  }
+  return listed;
 }
 
 // What an analysis must never leave behind: files, a replacement, a start-up
@@ -48,6 +80,11 @@ void ExpectUntouched(const CompactionMachine& machine,
 
 TEST(HiveAnalysisTest, ReportsTheSizeTheFollowingRunSchedules) {
   CompactionMachine machine;
+  // A subtree of known size three levels down, its data in big-data segments.
+  const std::wstring big = L"ControlSet001\\Services\\Big";
+  constexpr std::size_t kBigData = 64 * kKiB;
+  machine.fake.registry.PutValue(platform::kHKeyLocalMachine, L"SYSTEM\\" + big, L"Data",
+                                 platform::kRegBinary, std::vector<std::uint8_t>(kBigData, 5));
   const auto before = machine.Files();
   AnalysisOutcome analysis = AnalyzeHives(machine.Rows(kAllHives));
   EXPECT_EQ(analysis.stoppedAt, StoppedAt::kNothing);
@@ -61,7 +98,20 @@ TEST(HiveAnalysisTest, ReportsTheSizeTheFollowingRunSchedules) {
     EXPECT_EQ(hive.liveSize, setUp.size) << "row " << i;
     EXPECT_EQ(hive.compactSize, machine.SavedSize(kAllHives[i])) << "row " << i;
     EXPECT_EQ(hive.gain(), static_cast<std::int64_t>(setUp.size - hive.compactSize)) << "row " << i;
+    // Kept from the checked copy before it went: the account usage makes of a save.
+    ASSERT_FALSE(hive.largestSubtrees.empty()) << "row " << i;
+    EXPECT_EQ(Listed(hive.largestSubtrees), SubtreesOfSave(machine, kAllHives[i])) << "row " << i;
+    EXPECT_EQ(hive.largestSubtrees.front().path, L"") << "row " << i << ": the root comes first";
+    EXPECT_LE(hive.largestSubtrees.front().bytes, hive.compactSize) << "row " << i;
   }
+  const std::vector<SubtreeSize>& system = analysis.hives[1].largestSubtrees;
+  auto found = std::find_if(system.begin(), system.end(), [&big](const SubtreeSize& subtree) {
+    return subtree.path == big.c_str();
+  });
+  ASSERT_NE(found, system.end()) << "the big subtree is listed";
+  EXPECT_EQ(found->depth, 3u);
+  EXPECT_GE(found->bytes, kBigData);
+  EXPECT_LT(found->bytes, kBigData + 4 * kKiB) << "its records, value and segment list";
   ExpectUntouched(machine, before, "analysis");
 
   CompactionOutcome run = machine.Run(kAllHives);
@@ -134,9 +184,10 @@ TEST(HiveAnalysisTest, EachRefusalNamesItsReasonAndMeasuresNothing) {
          machine.fake.files.Remove(machine.Hive(target).file);
        },
        NotScheduledReason::kNotSaved, false},
+      // SAM's copy is read twice (its check, then its subtrees), two reads each.
       {"the copy cannot be read back",
        [](CompactionMachine& machine) {
-         machine.fake.faults.Fail("ReadFile", platform::kErrorAccessDenied, 1, 2);
+         machine.fake.faults.Fail("ReadFile", platform::kErrorAccessDenied, 1, 4);
        },
        NotScheduledReason::kRefused, true},
       {"the live key gained a key the copy lacks",
@@ -165,6 +216,7 @@ TEST(HiveAnalysisTest, EachRefusalNamesItsReasonAndMeasuresNothing) {
     EXPECT_EQ(refused.refusal, rows[i].reason) << label;
     EXPECT_EQ(refused.compactSize, 0u) << label;
     EXPECT_EQ(refused.gain(), 0) << label;
+    EXPECT_TRUE(refused.largestSubtrees.empty()) << label;
     const bool askedToSave =
         std::find(machine.fake.registry.savedFiles.begin(), machine.fake.registry.savedFiles.end(),
                   CompactionMachine::CompactCopy(L"SYSTEM")) !=
@@ -175,9 +227,26 @@ TEST(HiveAnalysisTest, EachRefusalNamesItsReasonAndMeasuresNothing) {
       const AnalyzedHive& hive = outcome.hives[other];
       EXPECT_FALSE(hive.refusal.has_value()) << label << " " << Narrow(hive.name.str());
       EXPECT_EQ(hive.compactSize, machine.SavedSize(hive.name.str())) << label;
+      EXPECT_FALSE(hive.largestSubtrees.empty()) << label;
     }
     ExpectUntouched(machine, before, label);
   }
+}
+
+// The copy passed its check; reading it again for its subtrees fails: the
+// hive is measured all the same, with no subtrees, and nothing is left open.
+TEST(HiveAnalysisTest, ACopyUnreadableForItsSubtreesIsStillMeasured) {
+  CompactionMachine machine;
+  const auto before = machine.Files();
+  machine.fake.faults.Fail("ReadFile", platform::kErrorAccessDenied, 1, 2);
+  AnalysisOutcome outcome = AnalyzeHives(machine.Rows({L"HKLM\\SAM"}));
+  ASSERT_EQ(outcome.hives.size(), 1u);
+  EXPECT_FALSE(outcome.hives[0].refusal.has_value());
+  EXPECT_EQ(outcome.hives[0].compactSize, machine.SavedSize(L"HKLM\\SAM"));
+  EXPECT_TRUE(outcome.hives[0].largestSubtrees.empty());
+  EXPECT_EQ(machine.fake.faults.CallCount("ReadFile"), 3)
+      << "the check's two reads, then the failed one";
+  ExpectUntouched(machine, before, "subtrees unread");
 }
 
 TEST(HiveAnalysisTest, AFolderProblemStopsItBeforeAnySave) {

@@ -14,6 +14,7 @@
 #include "tests/ui/ThrowingHandlers.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
+#include "ui/SpaceDlg.h"
 #include "ui/WindowDpi.h"
 #include "ui/logic/DpiScale.h"
 #include "ui/res/resource.h"
@@ -156,6 +157,41 @@ TEST_F(HiveListDlgTest, HiveAndFilenameAre355WideAtTheWindowsDpiAndSizeTakesTheR
   const int size = uitest::ClientWidth(list) - ::GetSystemMetrics(SM_CXVSCROLL) - 2 * named;
   ASSERT_GT(size, 0) << dpi << " dpi: the default size leaves Size some room";
   EXPECT_EQ(uitest::ColumnWidths(list), (std::vector<int>{named, named, size})) << dpi << " dpi";
+}
+
+// "Where the space goes" on its own, at the prefix's DPI: its caption names the
+// hive, every row is listed as given, Size and Share keep their designed
+// widths scaled, and Key takes the rest, room enough for a deep key's name.
+class SpaceDlgTest : public uitest::WindowTest<CSpaceDlg, IDC_SPACE_LIST> {};
+
+TEST_F(SpaceDlgTest, ListsTheRowsWithTheColumnsScaledToTheDpi) {
+  const std::vector<std::vector<std::wstring>> rows = {
+      {L"HKLM\\SYSTEM", L"8,000 KB", L"97.7%"},
+      {L"HKLM\\SYSTEM\\ControlSet001", L"3,072 KB", L"37.5%"},
+      {L"HKLM\\SYSTEM\\ControlSet001\\Services\\Tcpip\\Parameters", L"1,205 KB", L"14.7%"},
+  };
+  dialog.m_hiveName = L"HKLM\\SYSTEM";
+  for (const auto& row : rows) dialog.m_rows.push_back({row[0], row[1], row[2]});
+  OpenWindow(SW_SHOWNORMAL);
+  const int dpi = CheckedWindowDpi();
+  EXPECT_EQ(dialog.GetWindowText().str(), L"Where the space goes: HKLM\\SYSTEM");
+  for (int column = 0; column < 3; ++column) {
+    std::vector<std::wstring> expected;
+    for (const auto& row : rows) expected.push_back(row[static_cast<std::size_t>(column)]);
+    EXPECT_EQ(uitest::ColumnTexts(list, column), expected) << "column " << column;
+  }
+  const int size = uilogic::ScaleForDpi(100, dpi);
+  const int share = uilogic::ScaleForDpi(70, dpi);
+  const int key = uitest::ClientWidth(list) - ::GetSystemMetrics(SM_CXVSCROLL) - size - share;
+  EXPECT_EQ(uitest::ColumnWidths(list), (std::vector<int>{key, size, share})) << dpi << " dpi";
+  const int margins = 2 * ::GetSystemMetrics(SM_CXEDGE) + 12;
+  EXPECT_LE(ListView_GetStringWidth(list, rows[2][0].c_str()) + margins, key) << dpi << " dpi";
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    EXPECT_LE(ListView_GetStringWidth(list, rows[row][2].c_str()) + margins, share)
+        << dpi << " dpi, row " << row;
+  }
+  uitest::Key(dialog.m_hWnd, list, VK_RETURN);
+  EXPECT_TRUE(dialog.ModalEnded()) << "Enter is OK, which closes it";
 }
 
 // The fallback for systems before GetDpiForWindow: the screen's DPI.

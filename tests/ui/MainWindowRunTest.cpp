@@ -22,6 +22,7 @@
 #include "tests/ui/MessageBoxAnswerer.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
+#include "ui/logic/SpaceList.h"
 #include "ui/framework/Resources.h"
 #include "ui/res/resource.h"
 
@@ -475,6 +476,160 @@ TEST_F(AnalyzeTest, ShowsWhichHiveOfHowManyIsBeingSaved) {
   gate.Release();
   ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] { return !window.dialog.RunGoing(); }));
   EXPECT_EQ(window.fake.faults.CallCount("RegSaveKeyExW"), 2);
+}
+
+// A shortcut menu as it was while open: its entries' ids, texts and whether
+// each could be chosen. A thread timer, which the menu's loop dispatches, reads
+// the menu and closes it.
+struct MenuSeen {
+  bool opened = false;
+  std::vector<UINT> ids;
+  std::vector<std::wstring> texts;
+  std::vector<bool> enabled;
+};
+MenuSeen g_menu;
+
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND popup = ::FindWindowW(L"#32768", nullptr);
+  if (popup == nullptr || !::IsWindowVisible(popup)) return;
+  ::KillTimer(nullptr, timer);
+  auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+  g_menu.opened = true;
+  for (int item = 0; item < ::GetMenuItemCount(menu); ++item) {
+    wchar_t text[128] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(item), text, 128, MF_BYPOSITION);
+    g_menu.ids.push_back(::GetMenuItemID(menu, item));
+    g_menu.texts.push_back(text);
+    g_menu.enabled.push_back(
+        (::GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION) & MF_GRAYED) == 0);
+  }
+  ::EndMenu();
+}
+
+// "Where the space goes" as it was while open, read by a thread timer, then closed.
+struct SpaceSeen {
+  bool opened = false;
+  HWND owner = nullptr;
+  std::wstring caption;
+  std::vector<std::vector<std::wstring>> rows;  // key, size, share
+};
+SpaceSeen g_space;
+
+BOOL CALLBACK FindSpaceDialog(HWND window, LPARAM found) {
+  if (!::IsWindowVisible(window) || ::GetDlgItem(window, IDC_SPACE_LIST) == nullptr) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK ReadSpaceDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND found = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindSpaceDialog, reinterpret_cast<LPARAM>(&found));
+  if (found == nullptr) return;
+  ::KillTimer(nullptr, timer);
+  g_space.opened = true;
+  g_space.owner = ::GetWindow(found, GW_OWNER);
+  wchar_t caption[256] = {};
+  ::GetWindowTextW(found, caption, 256);
+  g_space.caption = caption;
+  HWND list = ::GetDlgItem(found, IDC_SPACE_LIST);
+  const std::vector<std::wstring> keys = uitest::ColumnTexts(list, 0);
+  for (std::size_t row = 0; row < keys.size(); ++row) {
+    const int item = static_cast<int>(row);
+    g_space.rows.push_back(
+        {keys[row], uitest::ItemText(list, item, 1), uitest::ItemText(list, item, 2)});
+  }
+  ::PostMessageW(found, WM_COMMAND, IDOK, 0);
+}
+
+// Opens the list's shortcut menu on the row of hive `name` (below the last row
+// when empty) with the message the list sends its parent: at the point of a
+// right click, or at (-1, -1) for the menu key or Shift+F10 on the selected
+// row. The timer reads the menu and closes it.
+void OpenMenuOn(MainWindow& window, const std::wstring& name, bool keyboard) {
+  HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+  const std::vector<std::wstring> names = uitest::ColumnTexts(list, 0);
+  const int item = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  POINT at{-1, -1};
+  if (keyboard) {
+    ListView_SetItemState(list, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  } else {
+    RECT client{};
+    ::GetClientRect(list, &client);
+    at = POINT{client.right / 2, client.bottom - 4};
+    if (!name.empty()) {
+      ASSERT_TRUE(uitest::FindZone(list, item, LVHT_ONITEMLABEL, &at));
+    }
+    ::ClientToScreen(list, &at);
+  }
+  g_menu = {};
+  ::SetTimer(nullptr, 0, 20, &ReadOpenMenu);
+  ::SendMessageW(window.dialog.m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                 MAKELPARAM(at.x, at.y));
+  uitest::Pump(window.dialog.m_hWnd);
+}
+
+// After an analysis a row's shortcut menu, by mouse or keyboard, offers
+// "Where the space goes..." for a hive the analysis measured, and greyed for
+// one it refused, one it did not analyse and every row before it. Chosen, it
+// lists that hive's largest subtrees over the main window.
+TEST_F(AnalyzeTest, AnAnalysedRowsMenuShowsWhereItsSpaceGoes) {
+  ASSERT_TRUE(window.created);
+  // A subtree of known size in SYSTEM: 64 KB of data and its few records.
+  window.fake.registry.PutValue(kHKeyLocalMachine, L"SYSTEM\\Big", L"Data", platform::kRegBinary,
+                                std::vector<std::uint8_t>(64 * 1024, 5));
+  SetTick(L"HKU\\.DEFAULT", false);
+  struct Row {
+    const char* what;
+    bool afterAnalysis;
+    std::wstring name;  // the row; empty: below the last row
+    bool keyboard;      // the menu key on the selected row, not a right click
+    bool opens;
+    bool enabled;
+  };
+  const std::vector<Row> rows = {
+      {"before any analysis", false, L"HKLM\\SYSTEM", false, true, false},
+      {"analysed, right click", true, L"HKLM\\SYSTEM", false, true, true},
+      {"analysed, menu key", true, L"HKLM\\SAM", true, true, true},
+      {"refused", true, L"HKLM\\COMPONENTS", false, true, false},
+      {"not ticked, not analysed", true, L"HKU\\.DEFAULT", true, true, false},
+      {"no row under the click", true, L"", false, false, false},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    const std::string label = "row " + std::to_string(i) + ": " + row.what;
+    if (row.afterAnalysis && window.dialog.m_space.empty()) AnalyzeUntilDone();
+    OpenMenuOn(window, row.name, row.keyboard);
+    EXPECT_EQ(g_menu.opened, row.opens) << label;
+    if (!row.opens) continue;
+    ASSERT_EQ(g_menu.texts, std::vector<std::wstring>{L"Where the space goes..."}) << label;
+    EXPECT_EQ(g_menu.enabled.front(), row.enabled) << label;
+  }
+
+  // Chosen for SYSTEM: its rows, as the analysis kept them, over the main window.
+  OpenMenuOn(window, L"HKLM\\SYSTEM", false);
+  ASSERT_TRUE(g_menu.opened);
+  g_space = {};
+  ::SetTimer(nullptr, 0, 20, &ReadSpaceDialog);
+  ::SendMessageW(window.dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(g_menu.ids.front(), 0), 0);
+  ASSERT_TRUE(g_space.opened);
+  EXPECT_EQ(g_space.owner, window.dialog.m_hWnd);
+  EXPECT_EQ(g_space.caption, L"Where the space goes: HKLM\\SYSTEM");
+  std::vector<std::vector<std::wstring>> kept;
+  for (const uilogic::SpaceListRow& row : window.dialog.m_space.at(L"HKLM\\SYSTEM")) {
+    kept.push_back({row.key.str(), row.size.str(), row.share.str()});
+  }
+  EXPECT_EQ(g_space.rows, kept);
+  ASSERT_FALSE(g_space.rows.empty());
+  EXPECT_EQ(g_space.rows.front()[0], L"HKLM\\SYSTEM") << "the hive's root first";
+  const auto big = std::find_if(g_space.rows.begin(), g_space.rows.end(),
+                                [](const auto& shown) { return shown[0] == L"HKLM\\SYSTEM\\Big"; });
+  ASSERT_NE(big, g_space.rows.end()) << "the subtree holding most of the hive";
+  EXPECT_EQ((*big)[1], L"64 KB");
+  for (const auto& shown : g_space.rows) {
+    EXPECT_EQ(shown[0].rfind(L"HKLM\\SYSTEM", 0), 0u) << Narrow(shown[0]) << ": SYSTEM's only";
+  }
+  EXPECT_TRUE(window.dialog.IsWindowVisible()) << "the main window stays";
+  EXPECT_FALSE(window.dialog.ModalEnded());
 }
 
 // Each way of closing the window during a run: the hive being saved is

@@ -32,6 +32,10 @@ TEST(StringTable, HoldsEveryTextExactly) {
       {110,
        L"This version will not run on 64-bit Windows.  Please use the 64-bit version of "
        L"Kelvaro."},
+      {IDS_WHERE_SPACE_GOES, L"Where the space goes..."},
+      {IDS_SPACE_CAPTION, L"Where the space goes: %1"},
+      {IDS_COLUMN_KEY, L"Key"},
+      {IDS_COLUMN_SHARE, L"Share"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(std::wstring(LoadResourceString(row.id)), row.text) << "string " << row.id;
@@ -155,6 +159,7 @@ TEST(DialogTemplates, HaveTheirSizesStylesAndCaptions) {
            WS_MAXIMIZEBOX,
        WS_EX_APPWINDOW, 6},  // list, status line, check box, Analyze, Defragment, Cancel
       {IDD_RESULTS_DIALOG, 450, 206, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 3},
+      {IDD_SPACE_DIALOG, 420, 206, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 2},
   };
   HMODULE module = ::GetModuleHandleW(nullptr);
   for (const Row& row : rows) {

@@ -66,12 +66,13 @@ TEST(DpiScaleTest, TheFixedColumnsScaleAndTheRestTakesWhatIsLeft) {
     std::array<int, 3> hiveList;  // Hive, Filename, Size
     std::array<int, 4> analysed;  // Hive, Filename, Size, Compact Size
     std::array<int, 3> results;
+    std::array<int, 3> space;  // Key, Size, Share
   };
   const Row rows[] = {
-      {96, 800, 17, {355, 355, 73}, {355, 178, 100, 150}, {583, 100, 100}},
-      {120, 1000, 21, {444, 444, 91}, {444, 222, 125, 188}, {729, 125, 125}},
-      {144, 1200, 26, {533, 533, 108}, {533, 266, 150, 225}, {874, 150, 150}},
-      {192, 1600, 34, {710, 710, 146}, {710, 356, 200, 300}, {1166, 200, 200}},
+      {96, 800, 17, {355, 355, 73}, {355, 178, 100, 150}, {583, 100, 100}, {613, 100, 70}},
+      {120, 1000, 21, {444, 444, 91}, {444, 222, 125, 188}, {729, 125, 125}, {766, 125, 88}},
+      {144, 1200, 26, {533, 533, 108}, {533, 266, 150, 225}, {874, 150, 150}, {919, 150, 105}},
+      {192, 1600, 34, {710, 710, 146}, {710, 356, 200, 300}, {1166, 200, 200}, {1226, 200, 140}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
@@ -82,6 +83,8 @@ TEST(DpiScaleTest, TheFixedColumnsScaleAndTheRestTakesWhatIsLeft) {
               row.analysed)
         << where;
     EXPECT_EQ(uilogic::ResultsListColumnWidths(row.listWidth, row.scrollBar, row.dpi), row.results)
+        << where;
+    EXPECT_EQ(uilogic::SpaceListColumnWidths(row.listWidth, row.scrollBar, row.dpi), row.space)
         << where;
   }
 }

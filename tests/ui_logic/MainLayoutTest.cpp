@@ -180,15 +180,17 @@ TEST(ColumnWidthsTest, FilenameSizeAndTheFirstResultColumnTakeTheRest) {
     std::array<int, 3> hiveList;  // Hive, Filename, Size
     std::array<int, 4> analysed;  // Hive, Filename, Size, Compact Size
     std::array<int, 3> results;
+    std::array<int, 3> space;  // Key, Size, Share
   };
   const Row rows[] = {
       // The template's list at 96 dpi under Wine.
-      {933, {355, 355, 206}, {355, 311, 100, 150}, {716, 100, 100}},
+      {933, {355, 355, 206}, {355, 311, 100, 150}, {716, 100, 100}, {746, 100, 70}},
       // Size's last pixel gone, then Filename's.
-      {727, {355, 355, 0}, {355, 105, 100, 150}, {510, 100, 100}},
-      {622, {355, 355, 0}, {355, 0, 100, 150}, {405, 100, 100}},
+      {727, {355, 355, 0}, {355, 105, 100, 150}, {510, 100, 100}, {540, 100, 70}},
+      {622, {355, 355, 0}, {355, 0, 100, 150}, {405, 100, 100}, {435, 100, 70}},
       // Narrower than the fixed columns: the rest never goes negative.
-      {200, {355, 355, 0}, {355, 0, 100, 150}, {0, 100, 100}},
+      {200, {355, 355, 0}, {355, 0, 100, 150}, {0, 100, 100}, {13, 100, 70}},
+      {150, {355, 355, 0}, {355, 0, 100, 150}, {0, 100, 100}, {0, 100, 70}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const std::string where = "row " + std::to_string(i) + ": " + std::to_string(rows[i].width);
@@ -196,6 +198,7 @@ TEST(ColumnWidthsTest, FilenameSizeAndTheFirstResultColumnTakeTheRest) {
     EXPECT_EQ(uilogic::AnalysedHiveListColumnWidths(rows[i].width, 17, 96), rows[i].analysed)
         << where;
     EXPECT_EQ(uilogic::ResultsListColumnWidths(rows[i].width, 17, 96), rows[i].results) << where;
+    EXPECT_EQ(uilogic::SpaceListColumnWidths(rows[i].width, 17, 96), rows[i].space) << where;
   }
 }
 

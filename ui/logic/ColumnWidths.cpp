@@ -9,6 +9,7 @@ constexpr int kHiveNameWidth = 355;
 constexpr int kFileNameWidth = 355;
 constexpr int kSizeColumnWidth = 100;
 constexpr int kCompactSizeWidth = 150;
+constexpr int kShareWidth = 70;
 
 int Rest(int listClientWidth, int scrollBarWidth, int taken) {
   const int rest = listClientWidth - scrollBarWidth - taken;
@@ -33,6 +34,12 @@ std::array<int, 4> AnalysedHiveListColumnWidths(int listClientWidth, int scrollB
 std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
   const int size = ScaleForDpi(kSizeColumnWidth, dpi);
   return {Rest(listClientWidth, scrollBarWidth, 2 * size), size, size};
+}
+
+std::array<int, 3> SpaceListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi) {
+  const int size = ScaleForDpi(kSizeColumnWidth, dpi);
+  const int share = ScaleForDpi(kShareWidth, dpi);
+  return {Rest(listClientWidth, scrollBarWidth, size + share), size, share};
 }
 
 }  // namespace uilogic

@@ -18,4 +18,7 @@ std::array<int, 4> AnalysedHiveListColumnWidths(int listClientWidth, int scrollB
 // "Hive" the rest: W - V - 200, "Previous Size" 100, "Current Size" 100.
 std::array<int, 3> ResultsListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi);
 
+// "Where the space goes": "Key" the rest: W - V - 170, "Size" 100, "Share" 70.
+std::array<int, 3> SpaceListColumnWidths(int listClientWidth, int scrollBarWidth, int dpi);
+
 }  // namespace uilogic
