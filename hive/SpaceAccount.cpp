@@ -145,7 +145,7 @@ class CSpaceWalk {
     if (!Claim(value.dataOffset, node)) return;
     Bytes cell = *m_hive.AllocatedCell(value.dataOffset);
     if (m_hive.Base().minorVersion < db::kFirstMinorVersion ||
-        value.DataSize() <= kBigDataSegment || !HasSignature(cell, 0, "db"))
+        value.DataSize() <= db::kSegmentSize || !HasSignature(cell, 0, "db"))
       return;
     std::uint32_t listOffset = ReadU32(cell, db::kSegmentList);
     if (!Claim(listOffset, node)) return;

@@ -81,7 +81,7 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
       {{"diff", "--log", "a1", "a", "b"}, "error: --log comes after the hive it belongs to"},
       {{"diff", "a", "b", "c"}, "error: diff takes two hives, a third was given: c"},
       {{"loaded", "--no-restart"}, "error: --no-restart goes with defragment and restore"},
-      {{"restore", "--log", "x"}, "error: --log goes with info, check, compact and diff"},
+      {{"restore", "--log", "x"}, "error: --log goes with info, check, compact, diff and usage"},
       {{"restore", "HKLM\\SAM"}, "error: restore takes no HIVE: HKLM\\SAM"},
       {{"defragment", "--restart"}, "error: unknown option --restart"},
   };
@@ -145,7 +145,7 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"check", m_scratch.Path() / "missing.hiv"}, 3, "", "missing.hiv: cannot read"},
       {{"check", m_scratch.Path()}, 3, "", "is a folder"},
       {{"--help"}, 0, "kelvaro-hive usage FILE [--log LOG]...", ""},
-      {{"usage"}, 3, "", "usage needs a FILE"},
+      {{"usage"}, 3, "", "no FILE given"},
       {{"usage", m_sound, "--depth", "x"}, 3, "", "--depth takes a number from 0 to 512, not x"},
       {{"usage", m_sound, "--top"}, 3, "", "--top needs a number"},
       {{"usage", m_sound}, 0, "Alpha", ""},

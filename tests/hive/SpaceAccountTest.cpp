@@ -25,19 +25,19 @@ std::size_t StoredNameBytes(const std::u16string& name) {
 // value list, values and their data (big data as db, segment list and
 // 16,344-byte segments), and its lh leaves of up to 500 keys under an ri.
 std::uint64_t StoredBytes(const BuildKey& key) {
-  std::uint64_t bytes = Cell(kKeyNodeFixedSize + StoredNameBytes(key.name));
+  std::uint64_t bytes = Cell(nk::kFixedSize + StoredNameBytes(key.name));
   if (!key.className.empty()) bytes += Cell(2 * key.className.size());
   if (!key.values.empty()) bytes += Cell(4 * key.values.size());
   for (const BuildValue& value : key.values) {
-    bytes += Cell(kValueKeyFixedSize + StoredNameBytes(value.name));
+    bytes += Cell(vk::kFixedSize + StoredNameBytes(value.name));
     std::size_t size = value.data.size();
     if (size <= 4) continue;
-    if (size <= kBigDataSegment) {
+    if (size <= db::kSegmentSize) {
       bytes += Cell(size);
       continue;
     }
-    std::size_t segments = (size + kBigDataSegment - 1) / kBigDataSegment;
-    bytes += Cell(8) + Cell(4 * segments) + segments * Cell(kBigDataSegment);
+    std::size_t segments = (size + db::kSegmentSize - 1) / db::kSegmentSize;
+    bytes += Cell(8) + Cell(4 * segments) + segments * Cell(db::kSegmentSize);
   }
   std::size_t leaves = (key.subkeys.size() + 499) / 500;
   for (std::size_t i = 0; i < leaves; ++i)
