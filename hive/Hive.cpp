@@ -49,6 +49,13 @@ std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog&
     return nullptr;
   }
   if (base.majorVersion != 1 || base.minorVersion < 3 || base.minorVersion > 6) {
+    // With a wrong checksum the version field is as likely damaged as old.
+    if (!base.ChecksumOk()) {
+      refusal = "the base block is damaged (checksum " + Hex(base.checksum) + ", should be " +
+                Hex(base.computedChecksum) + "; format field " + Version(base) +
+                ") and no transaction log with a sound base block recovered it";
+      return nullptr;
+    }
     refusal = base.majorVersion == 1 && (base.minorVersion == 1 || base.minorVersion == 2)
                   ? "hive format " + Version(base) +
                         " (Windows NT 3.x) is not supported; formats 1.3 to 1.6 are"

@@ -274,8 +274,7 @@ void CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list, std::uint32
   largestName = std::max(largestName, NameBytes(name));
   largestData = std::max(largestData, value.DataSize());
   Bytes data;
-  if (ValueData(value, cell, offset, data) && m_pVisitor)
-    m_pVisitor->OnValue(name, value.type, data);
+  if (ValueData(value, cell, offset, data) && m_pVisitor) m_pVisitor->OnValue(name, value, data);
 }
 
 bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data) {
@@ -456,12 +455,13 @@ void CHiveWalk::CheckSecurityRing() {
                             Hex(At(start)));
       break;
     }
-    if (!m_securityUses.count(next) && !m_referenced.TestAndSet(next / 8)) {
-      if (record.referenceCount == 0)
-        m_findings.Report(
-            At(next), FindingCode::SkUnused,
-            "security record at " + Hex(At(next)) + " is in the ring but no key uses it");
-    }
+    // Leaked whatever it counts: a count above zero is what a key deleted
+    // without its release left behind.
+    if (!m_securityUses.count(next) && !m_referenced.TestAndSet(next / 8))
+      m_findings.Report(At(next), FindingCode::SkUnused,
+                        "security record at " + Hex(At(next)) + " (counting " +
+                            std::to_string(record.referenceCount) +
+                            " references) is in the ring but no key in the file uses it");
     current = next;
   }
   for (const auto& [offset, uses] : m_securityUses) {

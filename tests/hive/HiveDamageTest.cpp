@@ -130,7 +130,23 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
        "bad-parent", Verdict::Errors},
       {"root not the entry key",
        [&](Image& h, const BuildLayout&) { h[Field(root, nk::kFlags)] &= ~kKeyHiveEntry; },
-       "root-flags", Verdict::Errors},
+       "root-flags", Verdict::Warnings},
+      {"security record nobody uses",
+       [](Image& h, const BuildLayout& l) {
+         // Beta's value goes unlisted and its record becomes a second sk in the ring.
+         for (std::size_t field : {nk::kValueCount, nk::kLargestValueName, nk::kLargestValueData})
+           Put32(h, Field(l.keys[2], field), 0);
+         std::uint32_t spare = l.values[3];
+         h[Field(spare, sk::kSignature)] = 's';
+         h[Field(spare, sk::kSignature + 1)] = 'k';
+         Put32(h, Field(spare, sk::kFlink), l.security);
+         Put32(h, Field(spare, sk::kBlink), l.security);
+         Put32(h, Field(spare, sk::kReferenceCount), 1);
+         Put32(h, Field(spare, sk::kDescriptorSize), 0);
+         Put32(h, Field(l.security, sk::kFlink), spare);
+         Put32(h, Field(l.security, sk::kBlink), spare);
+       },
+       "sk-unused", Verdict::Warnings},
       {"root cell not a key",
        [](Image& h, const BuildLayout& l) { Put32(h, regf::kRootCell, l.values[0]); }, "bad-key",
        Verdict::Errors},
@@ -243,9 +259,20 @@ TEST(HiveDamage, WhatIsNoHiveIsRefusedWithItsReason) {
       {"shorter than a base block", [](Image& h) { h.resize(600); },
        "shorter than the 4096-byte base block"},
       {"empty", [](Image& h) { h.clear(); }, "no \"regf\" signature"},
-      {"format 1.2", [](Image& h) { Put32(h, regf::kMinorVersion, 2); },
+      {"format 1.2",
+       [](Image& h) {
+         Put32(h, regf::kMinorVersion, 2);
+         SealBaseBlock(h);
+       },
        "1.2 (Windows NT 3.x) is not supported"},
-      {"format 2.5", [](Image& h) { Put32(h, regf::kMajorVersion, 2); }, "unknown hive format 2.5"},
+      {"format field damaged with the checksum", [](Image& h) { Put32(h, regf::kMinorVersion, 1); },
+       "the base block is damaged (checksum"},
+      {"format 2.5",
+       [](Image& h) {
+         Put32(h, regf::kMajorVersion, 2);
+         SealBaseBlock(h);
+       },
+       "unknown hive format 2.5"},
       {"new-format log", [](Image& h) { Put32(h, regf::kFileType, 6); }, "a transaction log"},
       {"old-format log", [](Image& h) { Put32(h, regf::kFileType, 1); }, "a transaction log"},
   };
@@ -314,7 +341,7 @@ class CKeyPaths : public IHiveVisitor {
   void OnKey(const std::vector<std::u16string>& path, const KeyNode&) override {
     keys.insert(path.back());
   }
-  void OnValue(const std::u16string&, std::uint32_t, Bytes) override {}
+  void OnValue(const std::u16string&, const ValueKey&, Bytes) override {}
   std::set<std::u16string> keys;
 };
 
