@@ -12,6 +12,9 @@ constexpr FindingCodeInfo kCodes[] = {
     {FindingCode::BadCell, "bad-cell", Severity::Error,
      "a cell size is zero, not a multiple of 8 or crosses its bin; the scanner skips to the next "
      "cell that fits"},
+    {FindingCode::DamagedCellUsed, "damaged-cell-used", Severity::Error,
+     "a cell's size field is damaged, but the cell holds the record its referrer expects: the "
+     "record is read from it"},
     {FindingCode::BadChecksum, "bad-checksum", Severity::Error, "the base block checksum is wrong"},
     {FindingCode::BadFileFormat, "bad-file-format", Severity::Error,
      "the base block's file format field is not 1"},

@@ -17,6 +17,7 @@ enum class FindingCode {
   BadBinHeader,
   BadBinsSize,
   BadCell,
+  DamagedCellUsed,
   BadChecksum,
   BadFileFormat,
   BadInlineSize,

@@ -52,6 +52,11 @@ class CHiveWalk {
   };
 
   bool Claim(std::uint32_t offset, const char* what, std::uint32_t owner);
+  // Claims the cell holding a record with a signature. When no cell starts
+  // at `offset` because the scanner could not read its size field, the bytes
+  // there are used if `holdsRecord` recognises them as the record expected.
+  std::optional<Bytes> ClaimRecord(std::uint32_t offset, const char* what, std::uint32_t owner,
+                                   bool (*holdsRecord)(Bytes));
   bool VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* parentFrame,
                 std::vector<Frame>& stack);
   void CheckListEntry(const ChildRef& ref, const std::u16string& name, std::uint32_t key);

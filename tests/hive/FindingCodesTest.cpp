@@ -45,6 +45,7 @@ TEST(FindingCodes, EachCodeHasTheLevelDecidedForIt) {
       {"bad-bin-header", Severity::Error},
       {"bad-bins-size", Severity::Error},
       {"bad-cell", Severity::Error},
+      {"damaged-cell-used", Severity::Error},
       {"bad-checksum", Severity::Error},
       {"bad-file-format", Severity::Error},
       {"bad-inline-size", Severity::Error},

@@ -52,6 +52,7 @@ struct DamageRow {
   std::function<void(Image&, const BuildLayout&)> damage;
   const char* code;
   Verdict verdict;
+  std::size_t keysReached = 0;  // when not 0: every key whose own cells are intact
 };
 
 TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
@@ -226,6 +227,19 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
        Verdict::Errors},
       {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); },
        "data-after-bins", Verdict::Sound},
+      {"root's subkey list size zeroed",
+       [&](Image& h, const BuildLayout&) { Put32(h, SizeField(rootList), 0); }, "damaged-cell-used",
+       Verdict::Errors, 605},
+      {"ri size zeroed",
+       [](Image& h, const BuildLayout& l) { Put32(h, SizeField(l.lists[l.lists.size() - 2]), 0); },
+       "damaged-cell-used", Verdict::Errors, 605},
+      {"lh leaf under the ri: size crosses its bin",
+       [](Image& h, const BuildLayout& l) {
+         Put32(h, SizeField(l.lists[l.lists.size() - 3]), static_cast<std::uint32_t>(-0x20000));
+       },
+       "damaged-cell-used", Verdict::Errors, 605},
+      {"key's size zeroed", [&](Image& h, const BuildLayout&) { Put32(h, SizeField(alpha), 0); },
+       "damaged-cell-used", Verdict::Errors, 605},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     Image image = pristine;
@@ -241,6 +255,10 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
     EXPECT_EQ(first->severity, info->level) << "row " << i << " (" << rows[i].what << ")";
     EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
         << "row " << i << " (" << rows[i].what << ")";
+    if (rows[i].keysReached != 0) {
+      EXPECT_EQ(result.statistics.keys, rows[i].keysReached)
+          << "row " << i << " (" << rows[i].what << ")";
+    }
     SpaceAccount account = AccountHiveBytes(image, {}, 4).account;
     EXPECT_EQ(account.Total(), account.binsSize) << "row " << i << " (" << rows[i].what << ")";
   }
@@ -349,7 +367,9 @@ struct BinDamageRow {
   const char* what;
   std::function<void(Image&, std::uint32_t bin, std::uint32_t binSize)> damage;
   const char* code;
-  bool oneCell;  // only the bin's first cell is damaged: the rest of the bin is read too
+  // Only the size field of the bin's first cell is damaged: its record is
+  // still read, and so is the rest of the bin.
+  bool oneCell;
 };
 
 TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
@@ -417,14 +437,13 @@ TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
   };
   std::size_t checked = 0;
   for (std::size_t b = 0; b < bins.size(); ++b) {
-    // The root key and its list are the way to every key: damage there costs all.
-    if (inBin(layout.keys[0], bins[b]) || inBin(layout.lists.back(), bins[b])) continue;
+    // The root key and its list are the way to every key: losing a bin there costs all.
+    bool onTheWay = inBin(layout.keys[0], bins[b]) || inBin(layout.lists.back(), bins[b]);
     for (std::size_t r = 0; r < std::size(rows); ++r) {
+      if (onTheWay && !rows[r].oneCell) continue;
       std::set<std::u16string> expected;
       for (std::size_t k = 1; k < layout.keys.size(); ++k)
-        if (rows[r].oneCell ? layout.keys[k] != bins[b].first + kBinHeaderSize
-                            : !inBin(layout.keys[k], bins[b]))
-          expected.insert(names[k - 1]);
+        if (rows[r].oneCell || !inBin(layout.keys[k], bins[b])) expected.insert(names[k - 1]);
       Image image = pristine;
       rows[r].damage(image, bins[b].first, bins[b].second);
       CKeyPaths reached;
