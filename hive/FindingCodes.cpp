@@ -21,6 +21,8 @@ constexpr FindingCodeInfo kCodes[] = {
     {FindingCode::BadInlineSize, "bad-inline-size", Severity::Error,
      "a value keeps more than 4 bytes of data in its record"},
     {FindingCode::BadKey, "bad-key", Severity::Error, "a cell used as a key holds no key record"},
+    {FindingCode::BadKeyName, "bad-key-name", Severity::Error,
+     "a key's name is empty or starts with NUL: Windows drops such a key at load"},
     {FindingCode::BadLfHint, "bad-lf-hint", Severity::Error,
      "an lf list holds a wrong name hint, so lookups by name miss the key"},
     {FindingCode::BadLhHash, "bad-lh-hash", Severity::Error,
@@ -35,6 +37,9 @@ constexpr FindingCodeInfo kCodes[] = {
      "a key's security reference holds no whole security record"},
     {FindingCode::BadSubkeyList, "bad-subkey-list", Severity::Error,
      "a subkey list is not an li, lf, lh or ri list"},
+    {FindingCode::BadSymbolicLink, "bad-symbolic-link", Severity::Error,
+     "a symbolic-link key holds more than one value, or one not named SymbolicLinkValue: "
+     "Windows drops its values at load"},
     {FindingCode::BadValue, "bad-value", Severity::Error,
      "a cell used as a value holds no value record"},
     {FindingCode::BigValueInOneCell, "big-value-in-one-cell", Severity::Error,

@@ -138,6 +138,10 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
   }
   m_keys.Set(offset / 8);
   std::u16string name = DecodeName(key.name, key.compressedName);
+  if (name.empty() || name.front() == u'\0')
+    m_findings.Report(Field(offset, nk::kNameLength), FindingCode::BadKeyName,
+                      "key at " + Hex(At(offset)) + " has " +
+                          (name.empty() ? "an empty name" : "a name starting with NUL"));
   ++m_pStatistics->keys;
 
   if (parent == kNoCell) {
@@ -289,25 +293,36 @@ void CHiveWalk::CheckValues(const KeyNode& key, std::uint32_t offset) {
                             std::to_string(list.size() / valuelist::kElementSize));
       count = list.size() / valuelist::kElementSize;
     }
-    for (std::size_t i = 0; i < count; ++i)
-      CheckValue(ReadU32(list, valuelist::kElementSize * i), key.valueList, largestName,
-                 largestData);
+    std::u16string first;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::u16string name = CheckValue(ReadU32(list, valuelist::kElementSize * i), key.valueList,
+                                       largestName, largestData);
+      if (i == 0) first = std::move(name);
+    }
+    // A link holds its target in one value of that name and nothing else.
+    if ((key.flags & kKeySymbolicLink) != 0 &&
+        (count > 1 || CompareNames(first, u"SymbolicLinkValue") != 0))
+      m_findings.Report(At(offset), FindingCode::BadSymbolicLink,
+                        "symbolic-link key at " + Hex(At(offset)) + " holds " +
+                            std::to_string(count) + " values" +
+                            (count == 1 ? ", named " + Quoted(first) : std::string()) +
+                            "; a link holds one, named \"SymbolicLinkValue\"");
   }
   CheckLargest("largest value name length", key.largestValueName, largestName, offset);
   CheckLargest("largest value data size", key.largestValueData, largestData, offset);
 }
 
-void CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list, std::uint32_t& largestName,
-                           std::uint32_t& largestData) {
+std::u16string CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list,
+                                     std::uint32_t& largestName, std::uint32_t& largestData) {
   std::optional<Bytes> claimed = ClaimRecord(offset, "value", list, HoldsValue);
-  if (!claimed) return;
+  if (!claimed) return {};
   Bytes cell = *claimed;
   ValueKey value;
   if (!ParseValueKey(cell, value)) {
     m_findings.Report(At(offset), FindingCode::BadValue,
                       "cell at " + Hex(At(offset)) + " should hold a value (vk) but holds \"" +
                           Signature(cell) + "\" or is too small for its name");
-    return;
+    return {};
   }
   ++m_pStatistics->values;
   std::u16string name = DecodeName(value.name, value.compressedName);
@@ -315,6 +330,7 @@ void CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list, std::uint32
   largestData = std::max(largestData, value.DataSize());
   Bytes data;
   if (ValueData(value, cell, offset, data) && m_pVisitor) m_pVisitor->OnValue(name, value, data);
+  return name;
 }
 
 bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data) {

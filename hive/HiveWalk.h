@@ -63,8 +63,9 @@ class CHiveWalk {
   void CollectSubkeys(const KeyNode& key, std::uint32_t offset, std::vector<ChildRef>& children);
   void AppendLeaf(Bytes cell, ListKind kind, std::uint32_t list, std::vector<ChildRef>& children);
   void CheckValues(const KeyNode& key, std::uint32_t offset);
-  void CheckValue(std::uint32_t offset, std::uint32_t key, std::uint32_t& largestName,
-                  std::uint32_t& largestData);
+  // The value's name, empty when it holds no readable value.
+  std::u16string CheckValue(std::uint32_t offset, std::uint32_t key, std::uint32_t& largestName,
+                            std::uint32_t& largestData);
   bool ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data);
   bool BigData(Bytes record, std::uint32_t dbOffset, std::uint32_t size, std::uint32_t valueOffset,
                Bytes& data);

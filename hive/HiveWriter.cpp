@@ -97,6 +97,15 @@ class CHivePlan {
   void PlanKey(std::uint32_t index) {
     const HiveKey& key = *m_keys[index].key;
     NameLengthField(key.name, "key");
+    // What Windows would drop at load is refused here, not written.
+    if (index != 0 && (key.name.empty() || key.name.front() == u'\0'))
+      throw HiveWriteError("a subkey of \"" + ToUtf8(m_keys[m_keys[index].parent].key->name) +
+                           "\" has an empty name or one starting with NUL");
+    if ((key.flags & kKeySymbolicLink) != 0 &&
+        (key.values.size() > 1 ||
+         (key.values.size() == 1 && CompareNames(key.values[0].name, u"SymbolicLinkValue") != 0)))
+      throw HiveWriteError("symbolic-link key \"" + ToUtf8(key.name) +
+                           "\" holds values other than its one \"SymbolicLinkValue\"");
     m_sizes.push_back(KeyNodeCellSize(key.name));
     m_keys[index].nk = Last();
     m_keys[index].security = PlanSecurity(index);

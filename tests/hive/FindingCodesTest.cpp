@@ -50,6 +50,8 @@ TEST(FindingCodes, EachCodeHasTheLevelDecidedForIt) {
       {"bad-file-format", Severity::Error},
       {"bad-inline-size", Severity::Error},
       {"bad-key", Severity::Error},
+      {"bad-key-name", Severity::Error},
+      {"bad-symbolic-link", Severity::Error},
       {"bad-lf-hint", Severity::Error},
       {"bad-lh-hash", Severity::Error},
       {"bad-parent", Severity::Error},

@@ -227,6 +227,21 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
        Verdict::Errors},
       {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); },
        "data-after-bins", Verdict::Sound},
+      {"key name starting with NUL",
+       [](Image& h, const BuildLayout& l) { h[Field(l.keys[3], nk::kName)] = 0; }, "bad-key-name",
+       Verdict::Errors},
+      {"empty key name",
+       [](Image& h, const BuildLayout& l) {
+         h[Field(l.keys[3], nk::kNameLength)] = 0;
+         h[Field(l.keys[3], nk::kNameLength + 1)] = 0;
+       },
+       "bad-key-name", Verdict::Errors},
+      {"symbolic link with three values",
+       [&](Image& h, const BuildLayout&) { h[Field(alpha, nk::kFlags)] |= kKeySymbolicLink; },
+       "bad-symbolic-link", Verdict::Errors},
+      {"symbolic link whose value has another name",
+       [](Image& h, const BuildLayout& l) { h[Field(l.keys[2], nk::kFlags)] |= kKeySymbolicLink; },
+       "bad-symbolic-link", Verdict::Errors},
       {"root's subkey list size zeroed",
        [&](Image& h, const BuildLayout&) { Put32(h, SizeField(rootList), 0); }, "damaged-cell-used",
        Verdict::Errors, 605},

@@ -155,7 +155,10 @@ HiveKey EveryFlag() {
     key.userFlags = static_cast<std::uint16_t>(k * 0x9E37);
     key.accessBits = (k % 3) | (k % 4) << 8 | (k / 4 % 2) << 15 | (k % 5) << 16;
     bool tombstone = k % 2 != 0;
-    HiveValue value{k % 3 ? u"v" : u"\u2122", tombstone ? 0u : 3u,
+    const char16_t* name = (flags & kKeySymbolicLink) != 0 ? u"SymbolicLinkValue"
+                           : k % 3                         ? u"v"
+                                                           : u"\u2122";
+    HiveValue value{name, tombstone ? 0u : 3u,
                     tombstone ? std::vector<std::uint8_t>{} : Pattern(k % 9, k),
                     static_cast<std::uint16_t>(tombstone ? kValueTombstone : 0),
                     static_cast<std::uint16_t>(k % 7)};
@@ -347,6 +350,17 @@ TEST(HiveWriter, RefusesWhatAHiveCannotHold) {
        },
        "too long"},
       {"class too long", [](HiveKey& r) { r.className.assign(70000, 'c'); }, "too long"},
+      {"empty key name", [](HiveKey& r) { r.subkeys = {Key(u"")}; }, "empty name"},
+      {"key name starting with NUL",
+       [](HiveKey& r) { r.subkeys = {Key(std::u16string(1, u'\0') + u"x")}; }, "starting with NUL"},
+      {"symbolic link with a second value",
+       [](HiveKey& r) {
+         HiveKey link = Key(u"Link", {HiveValue{u"SymbolicLinkValue", 6, Pattern(8, 1)},
+                                      HiveValue{u"other", 1, {}}});
+         link.flags = kKeySymbolicLink;
+         r.subkeys = {link};
+       },
+       "symbolic-link key"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     HiveKey root = Key(u"ROOT");
