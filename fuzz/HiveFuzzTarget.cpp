@@ -15,8 +15,9 @@ class CTouchVisitor : public hive::IHiveVisitor {
   void OnKey(const std::vector<std::u16string>& path, const hive::KeyNode&) override {
     for (char16_t c : path.back()) m_sum += c;
   }
-  void OnValue(const std::u16string& name, std::uint32_t type, hive::Bytes data) override {
-    m_sum += type + name.size();
+  void OnValue(const std::u16string& name, const hive::ValueKey& record,
+               hive::Bytes data) override {
+    m_sum += record.type + record.flags + name.size();
     for (std::uint8_t b : data) m_sum += b;
   }
   std::uint64_t m_sum = 0;

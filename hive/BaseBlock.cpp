@@ -1,6 +1,18 @@
 #include "hive/BaseBlock.h"
 
+#include <algorithm>
+
 namespace hive {
+
+namespace {
+
+Guid ReadGuid(Bytes bytes, std::size_t at) {
+  Guid guid{};
+  if (Fits(bytes, at, guid.size())) std::copy_n(bytes.begin() + at, guid.size(), guid.begin());
+  return guid;
+}
+
+}  // namespace
 
 std::uint32_t BaseBlockChecksum(Bytes first512) {
   std::uint32_t sum = 0;
@@ -24,10 +36,22 @@ BaseBlock ParseBaseBlock(Bytes bytes) {
   block.binsSize = ReadU32(bytes, regf::kBinsSize);
   block.clusteringFactor = ReadU32(bytes, regf::kClusteringFactor);
   block.flags = ReadU32(bytes, regf::kFlags);
-  block.lastReorganized = ReadU64(bytes, regf::kLastReorganized);
-  block.offlineLibrary = HasSignature(bytes, regf::kOfflineSignature, "OfRg");
-  block.offlineFlags = ReadU32(bytes, regf::kOfflineFlags);
-  block.offlineSaved = ReadU64(bytes, regf::kOfflineSaved);
+  block.rmId = ReadGuid(bytes, regf::kRmId);
+  block.logId = ReadGuid(bytes, regf::kLogId);
+  block.tmId = ReadGuid(bytes, regf::kTmId);
+  block.guidSignature = ReadU32(bytes, regf::kGuidSignature);
+  for (std::size_t at : {regf::kOfflineSignature, regf::kOfflineSignatureEarly})
+    if (HasSignature(bytes, at, "OfRg")) block.offlineAt = at;
+  block.offlineLibrary = block.offlineAt != 0;
+  if (block.offlineLibrary) {
+    block.offlineFlags = ReadU32(bytes, block.offlineAt + regf::kOfflineFlagsAfterSignature);
+    block.offlineSaved = ReadU64(bytes, block.offlineAt + regf::kOfflineSavedAfterSignature);
+  }
+  if (block.offlineAt != regf::kOfflineSignatureEarly)
+    block.lastReorganized = ReadU64(bytes, regf::kLastReorganized);
+  block.thawTmId = ReadGuid(bytes, regf::kThawTmId);
+  block.thawRmId = ReadGuid(bytes, regf::kThawRmId);
+  block.thawLogId = ReadGuid(bytes, regf::kThawLogId);
   block.checksum = ReadU32(bytes, regf::kChecksum);
   block.computedChecksum = BaseBlockChecksum(bytes);
   return block;

@@ -4,9 +4,12 @@
 #include "hive/Bytes.h"
 #include "hive/RecordLayout.h"
 
+#include <array>
 #include <cstdint>
 
 namespace hive {
+
+using Guid = std::array<std::uint8_t, regf::kGuidSize>;
 
 enum class FileType : std::uint32_t { Primary = 0, OldLog = 1, OldLogAlternate = 2, NewLog = 6 };
 
@@ -22,13 +25,19 @@ struct BaseBlock {
   std::uint32_t binsSize = 0;
   std::uint32_t clusteringFactor = 0;
   std::uint32_t flags = 0;
+  Guid rmId{}, logId{}, tmId{};
+  std::uint32_t guidSignature = 0;  // "rmtm" when the three ids are set
   // Since Windows 8: when the hive was last reorganized at load; the low two
   // bits say what was done (1 defragmented, 2 access history cleared).
   std::uint64_t lastReorganized = 0;
-  // Written by the offline registry library: "OfRg", its flags and when it saved the file.
+  // Written by the offline registry library: "OfRg", its flags and when it
+  // saved the file. `offlineAt` says where the mark lies (0 when absent);
+  // when at the last-reorganized time's place, there is no such time.
   bool offlineLibrary = false;
+  std::size_t offlineAt = 0;
   std::uint32_t offlineFlags = 0;
   std::uint64_t offlineSaved = 0;
+  Guid thawTmId{}, thawRmId{}, thawLogId{};
   std::uint32_t checksum = 0;
   std::uint32_t computedChecksum = 0;
 
@@ -41,7 +50,8 @@ struct BaseBlock {
 // -1 there, so those become 1 and -2.
 std::uint32_t BaseBlockChecksum(Bytes first512);
 
-// Reads the fields; `bytes` must hold at least 512 bytes with "regf" at 0.
+// Reads the fields; `bytes` must hold at least 512 bytes with "regf" at 0
+// (the thaw ids are read only when all 4096 are there).
 BaseBlock ParseBaseBlock(Bytes bytes);
 
 // Recomputes and stores the checksum of a base block held in `bytes`.

@@ -40,8 +40,9 @@ void CCompactedSizeCounter::OnKeyRecords(Bytes securityDescriptor, Bytes classNa
   if (!className.empty()) m_cells.push_back(CellSize(className.size()));
 }
 
-void CCompactedSizeCounter::OnValue(const std::u16string& name, std::uint32_t type, Bytes data) {
-  if (m_pNext) m_pNext->OnValue(name, type, data);
+void CCompactedSizeCounter::OnValue(const std::u16string& name, const ValueKey& record,
+                                    Bytes data) {
+  if (m_pNext) m_pNext->OnValue(name, record, data);
   if (m_open.empty()) return;
   ++m_open.back().values;
   try {

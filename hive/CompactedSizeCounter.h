@@ -20,7 +20,7 @@ class CCompactedSizeCounter : public IHiveVisitor {
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) override;
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override;
-  void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) override;
+  void OnValue(const std::u16string& name, const ValueKey& record, Bytes data) override;
 
   // The file size; 0 when the content holds a record no hive could. The
   // descriptors seen must still be readable.

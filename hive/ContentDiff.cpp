@@ -15,6 +15,8 @@ namespace {
 struct ValueContent {
   std::u16string name;
   std::uint32_t type = 0;
+  std::uint16_t flags = 0;
+  std::uint16_t spare = 0;
   std::vector<std::uint8_t> data;
 };
 
@@ -23,6 +25,7 @@ struct KeyContent {
   std::string shownPath;
   std::uint16_t flags = 0;
   std::uint16_t flagsAboveLargestName = 0;
+  std::uint32_t accessBits = 0;
   std::uint64_t lastWritten = 0;
   std::vector<std::uint8_t> className;
   std::vector<std::uint8_t> security;
@@ -57,6 +60,7 @@ class CContentReader : public IHiveVisitor {
     content.shownPath = std::move(shown);
     content.flags = key.flags & kKeyContentFlags;
     content.flagsAboveLargestName = key.flagsAboveLargestName & kKeyContentFlagsAboveLargestName;
+    content.accessBits = key.spare;
     content.lastWritten = key.lastWritten;
     if (key.classLength != 0 && key.classOffset != kNoCell) {
       if (std::optional<Bytes> cell = m_hive.AllocatedCell(key.classOffset))
@@ -72,11 +76,13 @@ class CContentReader : public IHiveVisitor {
     m_current = &content;
   }
 
-  void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) override {
+  void OnValue(const std::u16string& name, const ValueKey& record, Bytes data) override {
     if (!m_current) return;
     ValueContent& value = m_current->values[Folded(name)];
     value.name = name;
-    value.type = type;
+    value.type = record.type;
+    value.flags = record.flags & kValueContentFlags;
+    value.spare = record.spare;
     value.data.assign(data.begin(), data.end());
   }
 
@@ -87,11 +93,12 @@ class CContentReader : public IHiveVisitor {
 };
 
 bool ReadContent(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
-                 ContentMap& keys, std::string& error) {
+                 ContentMap& keys, BaseBlock& base, std::string& error) {
   CFindingLog findings(0);
   if (!logs.empty()) ReplayLogs(bytes, logs, findings);
   std::unique_ptr<CHive> hive = CHive::Open(std::move(bytes), findings, error);
   if (!hive) return false;
+  base = hive->Base();
   CContentReader reader(*hive, keys);
   CHiveWalk walk(*hive, findings, &reader);
   HiveStatistics statistics;
@@ -146,6 +153,11 @@ void CompareValues(const KeyContent& a, const KeyContent& b, CDifferenceList& li
       list.Add(a.shownPath, "value " + Quoted(value.name) + " type differs (" +
                                 std::to_string(value.type) + " and " +
                                 std::to_string(other->second.type) + ")");
+    if (value.flags != other->second.flags)
+      list.Add(a.shownPath, "value " + Quoted(value.name) + " flags differ (" + Hex(value.flags) +
+                                " and " + Hex(other->second.flags) + ")");
+    if (value.spare != other->second.spare)
+      list.Add(a.shownPath, "value " + Quoted(value.name) + " spare field differs");
     if (value.data != other->second.data)
       list.Add(a.shownPath, "value " + Quoted(value.name) + " data differs (" +
                                 std::to_string(value.data.size()) + " and " +
@@ -160,13 +172,36 @@ void CompareKeys(const KeyContent& a, const KeyContent& b, CDifferenceList& list
   if (a.name != b.name)
     list.Add(a.shownPath, "key is named " + Quoted(b.name) + " in the second hive");
   if (a.flags != b.flags || a.flagsAboveLargestName != b.flagsAboveLargestName)
-    list.Add(a.shownPath, "key flags differ");
+    list.Add(a.shownPath, "key flags differ (" + Hex(a.flags) + "/" + Hex(a.flagsAboveLargestName) +
+                              " and " + Hex(b.flags) + "/" + Hex(b.flagsAboveLargestName) + ")");
+  if (a.accessBits != b.accessBits)
+    list.Add(a.shownPath, "access and layered-key bits differ (" + Hex(a.accessBits) + " and " +
+                              Hex(b.accessBits) + ")");
   if (a.lastWritten != b.lastWritten)
     list.Add(a.shownPath, "last-written time differs (" + Time(a.lastWritten) + " and " +
                               Time(b.lastWritten) + ")");
   if (a.className != b.className) list.Add(a.shownPath, "class name differs");
   if (a.security != b.security) list.Add(a.shownPath, "security descriptor differs");
   CompareValues(a, b, list);
+}
+
+// The base block fields a rewrite keeps.
+void CompareBaseBlocks(const BaseBlock& a, const BaseBlock& b, CDifferenceList& list) {
+  const std::string where = "base block";
+  if (a.lastReorganized != b.lastReorganized)
+    list.Add(where, "last reorganized time differs (" + Time(a.lastReorganized) + " and " +
+                        Time(b.lastReorganized) + ")");
+  if (a.offlineLibrary != b.offlineLibrary || a.offlineFlags != b.offlineFlags ||
+      a.offlineSaved != b.offlineSaved)
+    list.Add(where, "offline library mark differs");
+  if (a.rmId != b.rmId || a.logId != b.logId || a.tmId != b.tmId ||
+      a.guidSignature != b.guidSignature)
+    list.Add(where, "transaction manager ids differ");
+  if (a.thawTmId != b.thawTmId || a.thawRmId != b.thawRmId || a.thawLogId != b.thawLogId)
+    list.Add(where, "thaw transaction ids differ");
+  if ((a.flags & ~(kBaseFlagTransactionLock | kBaseFlagDefragmenting)) !=
+      (b.flags & ~(kBaseFlagTransactionLock | kBaseFlagDefragmenting)))
+    list.Add(where, "flags differ (" + Hex(a.flags) + " and " + Hex(b.flags) + ")");
 }
 
 std::u16string ParentPath(const std::u16string& path) {
@@ -198,17 +233,19 @@ ContentDiffResult DiffHiveContent(const std::vector<std::uint8_t>& a,
                                   const std::vector<LogInput>& logsB, std::size_t limit) {
   ContentDiffResult result;
   ContentMap keysA, keysB;
+  BaseBlock baseA, baseB;
   std::string error;
-  if (!ReadContent(a, logsA, keysA, error)) {
+  if (!ReadContent(a, logsA, keysA, baseA, error)) {
     result.error = "first hive: " + error;
     return result;
   }
-  if (!ReadContent(b, logsB, keysB, error)) {
+  if (!ReadContent(b, logsB, keysB, baseB, error)) {
     result.error = "second hive: " + error;
     return result;
   }
   result.readable = true;
   CDifferenceList list(result, limit);
+  CompareBaseBlocks(baseA, baseB, list);
   for (const auto& [path, key] : keysA) {
     auto other = keysB.find(path);
     if (other != keysB.end()) CompareKeys(key, other->second, list);

@@ -3,7 +3,10 @@
 // path and values by name (both without regard to case, as Windows looks
 // them up), so that a compacted copy can be proved equal to its original.
 // Enumeration order is not compared: subkeys are ordered by name in every
-// hive, and value order is whatever the writer chose.
+// hive, and value order is whatever the writer chose. Every field of every
+// record is compared, and the base block fields a rewrite keeps; left out
+// are those that describe the write rather than the content (sequence
+// numbers, last-written time, file name, version, layout and checksum).
 
 #include "hive/LogReplay.h"
 
@@ -14,13 +17,13 @@
 
 namespace hive {
 
-// Key flags that say something about the key rather than its record: entry,
-// exit, no-delete, symbolic link, predefined handle, virtualization and user
-// flags. The compressed-name flag is layout and is left out.
-constexpr std::uint16_t kKeyContentFlags = 0xF3DF;
-// Virtualization control and user flags kept above the largest-subkey-name
-// length; the debug byte above them is not content.
-constexpr std::uint16_t kKeyContentFlagsAboveLargestName = 0x00FF;
+// Every key flag but the compressed-name flag, which is layout.
+constexpr std::uint16_t kKeyContentFlags = 0xFFDF;
+// Virtualization control, user flags and the debug byte kept above the
+// largest-subkey-name length.
+constexpr std::uint16_t kKeyContentFlagsAboveLargestName = 0xFFFF;
+// Every value flag but the compressed-name flag.
+constexpr std::uint16_t kValueContentFlags = 0xFFFE;
 
 struct ContentDifference {
   std::string path;  // key path "ROOT\\A\\B"

@@ -49,6 +49,13 @@ std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog&
     return nullptr;
   }
   if (base.majorVersion != 1 || base.minorVersion < 3 || base.minorVersion > 6) {
+    // With a wrong checksum the version field is as likely damaged as old.
+    if (!base.ChecksumOk()) {
+      refusal = "the base block is damaged (checksum " + Hex(base.checksum) + ", should be " +
+                Hex(base.computedChecksum) + "; format field " + Version(base) +
+                ") and no transaction log with a sound base block recovered it";
+      return nullptr;
+    }
     refusal = base.majorVersion == 1 && (base.minorVersion == 1 || base.minorVersion == 2)
                   ? "hive format " + Version(base) +
                         " (Windows NT 3.x) is not supported; formats 1.3 to 1.6 are"
@@ -154,7 +161,8 @@ void CHive::ScanBins(CFindingLog& findings) {
         cut = page;
         break;
       }
-    if (cut == claimedEnd && claimedEnd > end) cut = end - (end - offset) % kPageSize;
+    // A bin cut short by the end of the file keeps the cells it still holds whole.
+    if (cut == claimedEnd && claimedEnd > end) cut = end;
     if (cut != claimedEnd) {
       findings.Report(
           FileOffset(offset) + hbin::kSize, FindingCode::BinSizeMismatch,
@@ -162,7 +170,7 @@ void CHive::ScanBins(CFindingLog& findings) {
               (claimedEnd > end ? "past the end of the hive bins data" : "over the next bin") +
               "; read as " + Hex(cut - offset) + " bytes");
       size = static_cast<std::uint32_t>(cut - offset);
-      if (size < kPageSize) break;
+      if (size <= kBinHeaderSize) break;
     }
     if (ReadU32(m_bins, offset + hbin::kSpare) != 0)
       findings.Report(FileOffset(offset) + hbin::kSpare, FindingCode::BinSpare,
@@ -226,6 +234,7 @@ std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize,
                           " bytes from " + Hex(FileOffset(offset)) + " to " +
                           Hex(FileOffset(resume)) + " of the bin at " + Hex(FileOffset(binOffset)) +
                           " are unreadable");
+      m_damaged.push_back(Range{offset, resume});
       if (resume == end) return offset;
       cellsEnd = end;
       offset = resume;
@@ -236,6 +245,17 @@ std::uint32_t CHive::ScanCells(std::uint32_t binOffset, std::uint32_t binSize,
     offset += static_cast<std::uint32_t>(size);
   }
   return cellsEnd;
+}
+
+std::optional<Bytes> CHive::DamagedRangeFrom(std::uint32_t offset) const {
+  if (offset % cell::kAlignment != 0) return std::nullopt;
+  auto after =
+      std::upper_bound(m_damaged.begin(), m_damaged.end(), offset,
+                       [](std::uint32_t at, const Range& range) { return at < range.begin; });
+  if (after == m_damaged.begin()) return std::nullopt;
+  const Range& range = *std::prev(after);
+  if (offset + cell::kDataStart >= range.end) return std::nullopt;
+  return m_bins.subspan(offset + cell::kDataStart, range.end - offset - cell::kDataStart);
 }
 
 bool CHive::IsCellStart(std::uint32_t offset) const {

@@ -49,6 +49,11 @@ class CHive {
   // The cell data (after the size field) of the allocated cell starting at
   // `offset`, or nothing when no allocated cell starts there.
   std::optional<Bytes> AllocatedCell(std::uint32_t offset) const;
+  // The bytes from `offset` + 4 to the end of the damaged range holding it,
+  // when `offset` lies in a range the scanner could not read as cells: a
+  // cell whose size field is damaged may still hold the record a reference
+  // expects. Nothing when `offset` lies in no such range.
+  std::optional<Bytes> DamagedRangeFrom(std::uint32_t offset) const;
   bool IsCellStart(std::uint32_t offset) const;
   bool IsAllocated(std::uint32_t offset) const;
   // Why `offset` does not name an allocated cell, for messages.
@@ -79,6 +84,11 @@ class CHive {
   BaseBlock m_base;
   Bytes m_bins;
   std::vector<Bin> m_binList;
+  struct Range {
+    std::uint32_t begin;
+    std::uint32_t end;
+  };
+  std::vector<Range> m_damaged;  // in file order
   CBitmap m_starts;
   CBitmap m_allocated;
 };

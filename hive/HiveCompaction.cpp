@@ -136,6 +136,10 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
                                "later logged writes");
   }
 
+  if (read.check.findings.Has(FindingCode::RootFlags))
+    outcome.warnings.push_back(
+        "the root key was not marked as the hive's entry key; the output marks it");
+
   if (!read.unrepresentable.empty())
     return Stop(outcome, CompactStatus::Refused,
                 input + ": " + read.unrepresentable + "; nothing written");

@@ -2,6 +2,8 @@
 // A hive's logical content as a plain tree, free of any file layout: what the
 // reader hands to the writer, and what a caller builds to get hive bytes.
 
+#include "hive/BaseBlock.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +14,10 @@ struct HiveValue {
   std::u16string name;
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
+  // The value flags (a layered key's tombstone, ...); the compressed-name
+  // flag is the writer's choice and ignored here.
+  std::uint16_t flags = 0;
+  std::uint16_t spare = 0;  // the vk record's spare field, kept as it is
 
   bool operator==(const HiveValue&) const = default;
 };
@@ -24,6 +30,8 @@ struct HiveKey {
   // Bits 16-31 of the largest-subkey-name field: user and virtualisation
   // control flags since Vista.
   std::uint16_t userFlags = 0;
+  // Access bits, then the layered-key bits of format 1.6 (layer semantics,
+  // inherit class), then the spare half.
   std::uint32_t accessBits = 0;
   std::uint64_t lastWritten = 0;
   std::vector<std::uint8_t> className;  // UTF-16LE bytes as stored
@@ -42,6 +50,14 @@ struct HiveHeader {
   std::uint64_t lastWritten = 0;
   std::uint32_t flags = 0;
   std::vector<std::uint8_t> fileName;  // the 64-byte name field, as stored
+  // Kept as read; HiveWriter.cpp says why for every base block field.
+  Guid rmId{}, logId{}, tmId{};
+  std::uint32_t guidSignature = 0;
+  std::uint64_t lastReorganized = 0;
+  std::size_t offlineAt = 0;  // where the offline library's mark lies; 0: none
+  std::uint32_t offlineFlags = 0;
+  std::uint64_t offlineSaved = 0;
+  Guid thawTmId{}, thawRmId{}, thawLogId{};
 
   bool operator==(const HiveHeader&) const = default;
 };

@@ -55,8 +55,13 @@ class CTreeBuilder : public IHiveVisitor {
     key->className.assign(className.begin(), className.end());
   }
 
-  void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) override {
-    m_open.back()->values.push_back(HiveValue{name, type, {data.begin(), data.end()}});
+  void OnValue(const std::u16string& name, const ValueKey& record, Bytes data) override {
+    m_open.back()->values.push_back(
+        HiveValue{name,
+                  record.type,
+                  {data.begin(), data.end()},
+                  static_cast<std::uint16_t>(record.flags & ~kValueCompressedName),
+                  record.spare});
   }
 
  private:
@@ -81,6 +86,17 @@ TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<L
   result.tree.header.sequence = base.primarySequence;
   result.tree.header.lastWritten = base.lastWritten;
   result.tree.header.flags = base.flags;
+  result.tree.header.rmId = base.rmId;
+  result.tree.header.logId = base.logId;
+  result.tree.header.tmId = base.tmId;
+  result.tree.header.guidSignature = base.guidSignature;
+  result.tree.header.lastReorganized = base.lastReorganized;
+  result.tree.header.offlineAt = base.offlineAt;
+  result.tree.header.offlineFlags = base.offlineFlags;
+  result.tree.header.offlineSaved = base.offlineSaved;
+  result.tree.header.thawTmId = base.thawTmId;
+  result.tree.header.thawRmId = base.thawRmId;
+  result.tree.header.thawLogId = base.thawLogId;
   return result;
 }
 

@@ -16,7 +16,8 @@ class IHiveVisitor {
   virtual ~IHiveVisitor() = default;
   // `path` holds the names from the root key (first) down to this key (last).
   virtual void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) = 0;
-  virtual void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) = 0;
+  // `record` is the value's vk record as stored (type, flags, spare); `data` its data.
+  virtual void OnValue(const std::u16string& name, const ValueKey& record, Bytes data) = 0;
   // Called after OnKey with the key's security descriptor and class name
   // bytes (empty when unreadable or absent), for readers that copy a key whole.
   virtual void OnKeyRecords(Bytes /*securityDescriptor*/, Bytes /*className*/) {}

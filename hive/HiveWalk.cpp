@@ -23,6 +23,18 @@ std::string Signature(Bytes cell) {
   return text;
 }
 
+bool HoldsKey(Bytes cell) {
+  KeyNode key;
+  return ParseKeyNode(cell, key);
+}
+
+bool HoldsValue(Bytes cell) {
+  ValueKey value;
+  return ParseValueKey(cell, value);
+}
+
+bool HoldsSubkeyList(Bytes cell) { return SubkeyListKind(cell) != ListKind::None; }
+
 }  // namespace
 
 CHiveWalk::CHiveWalk(const CHive& hive, CFindingLog& findings, IHiveVisitor* visitor)
@@ -46,6 +58,27 @@ bool CHiveWalk::Claim(std::uint32_t offset, const char* what, std::uint32_t owne
     return false;
   }
   return true;
+}
+
+std::optional<Bytes> CHiveWalk::ClaimRecord(std::uint32_t offset, const char* what,
+                                            std::uint32_t owner, bool (*holdsRecord)(Bytes)) {
+  std::optional<Bytes> salvaged;
+  if (!m_hive.IsAllocated(offset)) salvaged = m_hive.DamagedRangeFrom(offset);
+  if (!salvaged || !holdsRecord(*salvaged)) {
+    if (!Claim(offset, what, owner)) return std::nullopt;
+    return m_hive.AllocatedCell(offset);
+  }
+  if (m_referenced.TestAndSet(offset / 8)) {
+    m_findings.Report(At(offset), FindingCode::CellShared,
+                      std::string(what) + " at " + Hex(At(offset)) + " (from " + Hex(At(owner)) +
+                          ") is already used by another record");
+    return std::nullopt;
+  }
+  m_findings.Report(At(offset), FindingCode::DamagedCellUsed,
+                    std::string(what) + " at " + Hex(At(offset)) + " (from " + Hex(At(owner)) +
+                        "): the cell's size field is damaged, but it holds the record expected; "
+                        "read from it");
+  return salvaged;
 }
 
 void CHiveWalk::Run(HiveStatistics& statistics) {
@@ -86,14 +119,16 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
                          std::vector<Frame>& stack) {
   std::uint32_t offset = ref.offset;
   std::uint32_t owner = parent == kNoCell ? offset : ref.list;
-  if (m_hive.IsAllocated(offset) && m_keys.Test(offset / 8)) {
+  if ((m_hive.IsAllocated(offset) || m_hive.DamagedRangeFrom(offset)) && m_keys.Test(offset / 8)) {
     m_findings.Report(At(offset), FindingCode::KeyTwice,
                       "key at " + Hex(At(offset)) + " is reached a second time (from the list at " +
                           Hex(At(ref.list)) + "): a cycle or a shared subkey");
     return false;
   }
-  if (!Claim(offset, parent == kNoCell ? "root key" : "subkey", owner)) return false;
-  Bytes cell = *m_hive.AllocatedCell(offset);
+  std::optional<Bytes> claimed =
+      ClaimRecord(offset, parent == kNoCell ? "root key" : "subkey", owner, HoldsKey);
+  if (!claimed) return false;
+  Bytes cell = *claimed;
   KeyNode key;
   if (!ParseKeyNode(cell, key)) {
     m_findings.Report(At(offset), FindingCode::BadKey,
@@ -103,6 +138,10 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
   }
   m_keys.Set(offset / 8);
   std::u16string name = DecodeName(key.name, key.compressedName);
+  if (name.empty() || name.front() == u'\0')
+    m_findings.Report(Field(offset, nk::kNameLength), FindingCode::BadKeyName,
+                      "key at " + Hex(At(offset)) + " has " +
+                          (name.empty() ? "an empty name" : "a name starting with NUL"));
   ++m_pStatistics->keys;
 
   if (parent == kNoCell) {
@@ -177,8 +216,10 @@ void CHiveWalk::CheckListEntry(const ChildRef& ref, const std::u16string& name, 
 void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset,
                                std::vector<ChildRef>& children) {
   if (key.subkeyCount == 0) return;
-  if (!Claim(key.subkeyList, "subkey list", offset)) return;
-  Bytes cell = *m_hive.AllocatedCell(key.subkeyList);
+  std::optional<Bytes> claimed =
+      ClaimRecord(key.subkeyList, "subkey list", offset, HoldsSubkeyList);
+  if (!claimed) return;
+  Bytes cell = *claimed;
   ListKind kind = SubkeyListKind(cell);
   if (kind == ListKind::IndexRoot) {
     std::size_t count = ReadU16(cell, list::kCount);
@@ -190,8 +231,10 @@ void CHiveWalk::CollectSubkeys(const KeyNode& key, std::uint32_t offset,
     }
     for (std::size_t i = 0; i < count; ++i) {
       std::uint32_t leaf = ReadU32(cell, list::kElements + list::kOffsetElementSize * i);
-      if (!Claim(leaf, "ri element", key.subkeyList)) continue;
-      Bytes leafCell = *m_hive.AllocatedCell(leaf);
+      std::optional<Bytes> claimedLeaf =
+          ClaimRecord(leaf, "ri element", key.subkeyList, HoldsSubkeyList);
+      if (!claimedLeaf) continue;
+      Bytes leafCell = *claimedLeaf;
       ListKind leafKind = SubkeyListKind(leafCell);
       if (leafKind == ListKind::None || leafKind == ListKind::IndexRoot) {
         m_findings.Report(At(leaf), FindingCode::BadSubkeyList,
@@ -250,32 +293,44 @@ void CHiveWalk::CheckValues(const KeyNode& key, std::uint32_t offset) {
                             std::to_string(list.size() / valuelist::kElementSize));
       count = list.size() / valuelist::kElementSize;
     }
-    for (std::size_t i = 0; i < count; ++i)
-      CheckValue(ReadU32(list, valuelist::kElementSize * i), key.valueList, largestName,
-                 largestData);
+    std::u16string first;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::u16string name = CheckValue(ReadU32(list, valuelist::kElementSize * i), key.valueList,
+                                       largestName, largestData);
+      if (i == 0) first = std::move(name);
+    }
+    // A link holds its target in one value of that name and nothing else.
+    if ((key.flags & kKeySymbolicLink) != 0 &&
+        (count > 1 || CompareNames(first, u"SymbolicLinkValue") != 0))
+      m_findings.Report(At(offset), FindingCode::BadSymbolicLink,
+                        "symbolic-link key at " + Hex(At(offset)) + " holds " +
+                            std::to_string(count) + " values" +
+                            (count == 1 ? ", named " + Quoted(first) : std::string()) +
+                            "; a link holds one, named \"SymbolicLinkValue\"");
   }
   CheckLargest("largest value name length", key.largestValueName, largestName, offset);
   CheckLargest("largest value data size", key.largestValueData, largestData, offset);
 }
 
-void CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list, std::uint32_t& largestName,
-                           std::uint32_t& largestData) {
-  if (!Claim(offset, "value", list)) return;
-  Bytes cell = *m_hive.AllocatedCell(offset);
+std::u16string CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list,
+                                     std::uint32_t& largestName, std::uint32_t& largestData) {
+  std::optional<Bytes> claimed = ClaimRecord(offset, "value", list, HoldsValue);
+  if (!claimed) return {};
+  Bytes cell = *claimed;
   ValueKey value;
   if (!ParseValueKey(cell, value)) {
     m_findings.Report(At(offset), FindingCode::BadValue,
                       "cell at " + Hex(At(offset)) + " should hold a value (vk) but holds \"" +
                           Signature(cell) + "\" or is too small for its name");
-    return;
+    return {};
   }
   ++m_pStatistics->values;
   std::u16string name = DecodeName(value.name, value.compressedName);
   largestName = std::max(largestName, NameBytes(name));
   largestData = std::max(largestData, value.DataSize());
   Bytes data;
-  if (ValueData(value, cell, offset, data) && m_pVisitor)
-    m_pVisitor->OnValue(name, value.type, data);
+  if (ValueData(value, cell, offset, data) && m_pVisitor) m_pVisitor->OnValue(name, value, data);
+  return name;
 }
 
 bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data) {
@@ -456,12 +511,13 @@ void CHiveWalk::CheckSecurityRing() {
                             Hex(At(start)));
       break;
     }
-    if (!m_securityUses.count(next) && !m_referenced.TestAndSet(next / 8)) {
-      if (record.referenceCount == 0)
-        m_findings.Report(
-            At(next), FindingCode::SkUnused,
-            "security record at " + Hex(At(next)) + " is in the ring but no key uses it");
-    }
+    // Leaked whatever it counts: a count above zero is what a key deleted
+    // without its release left behind.
+    if (!m_securityUses.count(next) && !m_referenced.TestAndSet(next / 8))
+      m_findings.Report(At(next), FindingCode::SkUnused,
+                        "security record at " + Hex(At(next)) + " (counting " +
+                            std::to_string(record.referenceCount) +
+                            " references) is in the ring but no key in the file uses it");
     current = next;
   }
   for (const auto& [offset, uses] : m_securityUses) {

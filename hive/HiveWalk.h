@@ -52,14 +52,20 @@ class CHiveWalk {
   };
 
   bool Claim(std::uint32_t offset, const char* what, std::uint32_t owner);
+  // Claims the cell holding a record with a signature. When no cell starts
+  // at `offset` because the scanner could not read its size field, the bytes
+  // there are used if `holdsRecord` recognises them as the record expected.
+  std::optional<Bytes> ClaimRecord(std::uint32_t offset, const char* what, std::uint32_t owner,
+                                   bool (*holdsRecord)(Bytes));
   bool VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* parentFrame,
                 std::vector<Frame>& stack);
   void CheckListEntry(const ChildRef& ref, const std::u16string& name, std::uint32_t key);
   void CollectSubkeys(const KeyNode& key, std::uint32_t offset, std::vector<ChildRef>& children);
   void AppendLeaf(Bytes cell, ListKind kind, std::uint32_t list, std::vector<ChildRef>& children);
   void CheckValues(const KeyNode& key, std::uint32_t offset);
-  void CheckValue(std::uint32_t offset, std::uint32_t key, std::uint32_t& largestName,
-                  std::uint32_t& largestData);
+  // The value's name, empty when it holds no readable value.
+  std::u16string CheckValue(std::uint32_t offset, std::uint32_t key, std::uint32_t& largestName,
+                            std::uint32_t& largestData);
   bool ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t offset, Bytes& data);
   bool BigData(Bytes record, std::uint32_t dbOffset, std::uint32_t size, std::uint32_t valueOffset,
                Bytes& data);

@@ -97,6 +97,15 @@ class CHivePlan {
   void PlanKey(std::uint32_t index) {
     const HiveKey& key = *m_keys[index].key;
     NameLengthField(key.name, "key");
+    // What Windows would drop at load is refused here, not written.
+    if (index != 0 && (key.name.empty() || key.name.front() == u'\0'))
+      throw HiveWriteError("a subkey of \"" + ToUtf8(m_keys[m_keys[index].parent].key->name) +
+                           "\" has an empty name or one starting with NUL");
+    if ((key.flags & kKeySymbolicLink) != 0 &&
+        (key.values.size() > 1 ||
+         (key.values.size() == 1 && CompareNames(key.values[0].name, u"SymbolicLinkValue") != 0)))
+      throw HiveWriteError("symbolic-link key \"" + ToUtf8(key.name) +
+                           "\" holds values other than its one \"SymbolicLinkValue\"");
     m_sizes.push_back(KeyNodeCellSize(key.name));
     m_keys[index].nk = Last();
     m_keys[index].security = PlanSecurity(index);
@@ -250,6 +259,32 @@ class CHiveSerializer {
     if (size != 0) std::memcpy(at, bytes, size);
   }
 
+  // Every base block field, and what a rewrite does with it:
+  //   signature, file type, file format   set: "regf", primary, 1
+  //   primary and secondary sequence      kept, made equal: the file is whole
+  //   last written time                   kept: the content's time, not this copy's
+  //   major and minor version             kept (raised when asked for the latest format)
+  //   root cell, hive bins data size      set by the new layout
+  //   clustering factor                   set to 1, as every hive written since NT 4
+  //   file name                           kept
+  //   resource manager, log and transaction manager ids, "rmtm"
+  //                                       kept: they name the hive's transaction
+  //                                       resource manager and its log, which record
+  //                                       keys, not cells, so a new layout leaves
+  //                                       them true
+  //   flags                               kept, but for "transaction lock" and
+  //                                       "defragmented image being written": this
+  //                                       file is complete and nothing is pending
+  //   last reorganized time               kept: when Windows reorganizes next is its
+  //                                       own decision, and a copy made from the same
+  //                                       input must come out the same
+  //   offline library mark, its flags and saving time
+  //                                       kept, in the place it was found: the content
+  //                                       is the one that library saved
+  //   thaw transaction ids                kept, like the other transaction ids
+  //   boot type, boot recover             cleared: memory-only, Windows ignores them
+  //   reserved areas                      cleared
+  //   checksum                            set
   void WriteBaseBlock() {
     const HiveHeader& header = m_tree.header;
     std::uint8_t* base = m_file.data();
@@ -266,8 +301,22 @@ class CHiveSerializer {
     Put32(base + regf::kClusteringFactor, 1);
     PutBytes(base + regf::kFileName, header.fileName.data(),
              std::min(header.fileName.size(), regf::kFileNameSize));
-    // A new file has no transaction pending against it.
-    Put32(base + regf::kFlags, header.flags & ~kBaseFlagTransactionLock);
+    PutBytes(base + regf::kRmId, header.rmId.data(), header.rmId.size());
+    PutBytes(base + regf::kLogId, header.logId.data(), header.logId.size());
+    Put32(base + regf::kFlags, header.flags & ~(kBaseFlagTransactionLock | kBaseFlagDefragmenting));
+    PutBytes(base + regf::kTmId, header.tmId.data(), header.tmId.size());
+    Put32(base + regf::kGuidSignature, header.guidSignature);
+    if (header.offlineAt != regf::kOfflineSignatureEarly)
+      Put64(base + regf::kLastReorganized, header.lastReorganized);
+    if (header.offlineAt == regf::kOfflineSignature ||
+        header.offlineAt == regf::kOfflineSignatureEarly) {
+      std::memcpy(base + header.offlineAt, "OfRg", 4);
+      Put32(base + header.offlineAt + regf::kOfflineFlagsAfterSignature, header.offlineFlags);
+      Put64(base + header.offlineAt + regf::kOfflineSavedAfterSignature, header.offlineSaved);
+    }
+    PutBytes(base + regf::kThawTmId, header.thawTmId.data(), header.thawTmId.size());
+    PutBytes(base + regf::kThawRmId, header.thawRmId.data(), header.thawRmId.size());
+    PutBytes(base + regf::kThawLogId, header.thawLogId.data(), header.thawLogId.size());
     StoreBaseBlockChecksum(std::span<std::uint8_t>(m_file.data(), kBaseBlockSize));
   }
 
@@ -377,7 +426,11 @@ class CHiveSerializer {
     std::uint32_t size = static_cast<std::uint32_t>(value.data.size());
     std::memcpy(record + vk::kSignature, "vk", 2);
     Put16(record + vk::kNameLength, static_cast<std::uint16_t>(StoredNameSize(value.name)));
-    if (plan.data == kNoCell) {
+    if (size == 0 && (value.flags & kValueTombstone) != 0) {
+      // A tombstone has no data at all, not empty data held in the record.
+      Put32(record + vk::kDataSize, 0);
+      Put32(record + vk::kData, kNoCell);
+    } else if (plan.data == kNoCell) {
       Put32(record + vk::kDataSize, size | kInlineDataBit);
       PutBytes(record + vk::kData, value.data.data(), size);
     } else {
@@ -386,7 +439,10 @@ class CHiveSerializer {
       WriteData(plan);
     }
     Put32(record + vk::kType, value.type);
-    Put16(record + vk::kFlags, Compressible(value.name) ? kValueCompressedName : 0);
+    std::uint16_t flags = static_cast<std::uint16_t>(value.flags & ~kValueCompressedName);
+    if (Compressible(value.name)) flags |= kValueCompressedName;
+    Put16(record + vk::kFlags, flags);
+    Put16(record + vk::kSpare, value.spare);
     PutName(record + vk::kName, value.name);
   }
 

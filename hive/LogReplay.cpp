@@ -371,11 +371,22 @@ ReplayOutcome ReplayLogs(std::vector<std::uint8_t>& image, const std::vector<Log
     }
     ReplayNewFormat(image, newLogs, outcome, findings);
   } else {
-    std::uint64_t stamp = primary.ChecksumOk() ? primary.lastWritten
-                                               : ReadU64(Bytes(image.data(), image.size()),
-                                                         kBaseBlockSize + hbin::kTimestamp);
+    // A damaged base block cannot say which write the log belongs to; the
+    // first bin's timestamp is the hive's as of its last complete write. A
+    // log no older than that, whose own base block is sound and names a
+    // format this reader takes, carries the base block the hive had after
+    // the write it logged: Windows recovers the header from it too.
+    bool damaged = !primary.ChecksumOk();
+    std::uint64_t stamp =
+        damaged ? ReadU64(Bytes(image.data(), image.size()), kBaseBlockSize + hbin::kTimestamp)
+                : primary.lastWritten;
     for (const LogInput* log : oldLogs) {
-      if (ParseBaseBlock(Bytes(log->bytes.data(), log->bytes.size())).lastWritten != stamp) {
+      BaseBlock logBase = ParseBaseBlock(Bytes(log->bytes.data(), log->bytes.size()));
+      bool takesFormat = logBase.majorVersion == 1 && logBase.minorVersion >= 3 &&
+                         logBase.minorVersion <= 6 && logBase.fileFormat == 1;
+      bool belongs =
+          damaged ? takesFormat && logBase.lastWritten >= stamp : logBase.lastWritten == stamp;
+      if (!belongs) {
         findings.Report(
             0, FindingCode::LogNotApplicable,
             log->name + ": its timestamp differs from the hive's; it belongs to another write");

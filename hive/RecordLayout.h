@@ -39,15 +39,33 @@ constexpr std::size_t kBinsSize = 40;
 constexpr std::size_t kClusteringFactor = 44;
 constexpr std::size_t kFileName = 48;
 constexpr std::size_t kFileNameSize = 64;
+// The kernel transaction manager's resource manager, its log and the
+// transaction manager (GUIDs), and "rmtm" when they are set.
+constexpr std::size_t kRmId = 112;
+constexpr std::size_t kLogId = 128;
 constexpr std::size_t kFlags = 144;
-constexpr std::size_t kLastReorganized = 168;   // FILETIME, since Windows 8
-constexpr std::size_t kOfflineSignature = 176;  // "OfRg" from the offline registry library
-constexpr std::size_t kOfflineFlags = 180;
-constexpr std::size_t kOfflineSaved = 184;  // FILETIME
+constexpr std::size_t kTmId = 148;
+constexpr std::size_t kGuidSignature = 164;
+constexpr std::size_t kGuidSize = 16;
+constexpr std::size_t kLastReorganized = 168;  // FILETIME, since Windows 8
+// The offline registry library's mark: "OfRg", its flags and when it saved
+// the file. Files carry it at 176 after the last-reorganized time, or at
+// 168 in place of it.
+constexpr std::size_t kOfflineSignature = 176;
+constexpr std::size_t kOfflineSignatureEarly = 168;
+constexpr std::size_t kOfflineFlagsAfterSignature = 4;
+constexpr std::size_t kOfflineSavedAfterSignature = 8;  // FILETIME
 // Where the known fields of the first sector end and those of the tail begin.
 constexpr std::size_t kKnownEnd = 192;
 constexpr std::size_t kChecksum = 508;  // XOR of the 127 dwords before it
 constexpr std::size_t kTailStart = 4040;
+// Transaction ids of a hive thawed after a snapshot (GUIDs).
+constexpr std::size_t kThawTmId = 4040;
+constexpr std::size_t kThawRmId = 4056;
+constexpr std::size_t kThawLogId = 4072;
+// Memory-only boot fields.
+constexpr std::size_t kBootType = 4088;
+constexpr std::size_t kBootRecover = 4092;
 }  // namespace regf
 
 // The header of a hive bin.
@@ -182,9 +200,13 @@ constexpr std::uint16_t kKeySymbolicLink = 0x0010;
 constexpr std::uint16_t kKeyCompressedName = 0x0020;
 // Value flags.
 constexpr std::uint16_t kValueCompressedName = 0x0001;
+// A value deleted in this layer of a layered key (format 1.6).
+constexpr std::uint16_t kValueTombstone = 0x0002;
 // Set in vk::kDataSize when the data sits in vk::kData.
 constexpr std::uint32_t kInlineDataBit = 0x80000000;
 // Base block flags: a transaction is pending against the file.
 constexpr std::uint32_t kBaseFlagTransactionLock = 0x1;
+// Base block flags: a defragmented image is being written out.
+constexpr std::uint32_t kBaseFlagDefragmenting = 0x2;
 
 }  // namespace hive

@@ -89,13 +89,15 @@ void CTreeMatcher::OnKeyRecords(Bytes securityDescriptor, Bytes className) {
     Differs("security descriptor differs");
 }
 
-void CTreeMatcher::OnValue(const std::u16string& name, std::uint32_t type, Bytes data) {
+void CTreeMatcher::OnValue(const std::u16string& name, const ValueKey& record, Bytes data) {
   if (m_open.empty()) return;
   Frame& frame = m_open.back();
   if (frame.nextValue == frame.key->values.size())
     return Differs("value \"" + ToUtf8(name) + "\" is not expected");
   const HiveValue& expected = frame.key->values[frame.nextValue++];
-  if (expected.name != name || expected.type != type || !SameBytes(expected.data, data))
+  std::uint16_t flags = static_cast<std::uint16_t>(record.flags & ~kValueCompressedName);
+  if (expected.name != name || expected.type != record.type || expected.flags != flags ||
+      expected.spare != record.spare || !SameBytes(expected.data, data))
     Differs("value \"" + ToUtf8(expected.name) + "\" differs");
 }
 

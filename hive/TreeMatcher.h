@@ -19,7 +19,7 @@ class CTreeMatcher : public IHiveVisitor {
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) override;
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override;
-  void OnValue(const std::u16string& name, std::uint32_t type, Bytes data) override;
+  void OnValue(const std::u16string& name, const ValueKey& record, Bytes data) override;
 
   // Call after the walk: true when everything matched and nothing is missing.
   bool Matched();

@@ -32,13 +32,14 @@ class CContentCollector : public hive::IHiveVisitor {
     line.append(m_path);
     lines.push_back(std::move(line));
   }
-  void OnValue(const std::u16string& name, std::uint32_t type, hive::Bytes data) override {
+  void OnValue(const std::u16string& name, const hive::ValueKey& record,
+               hive::Bytes data) override {
     std::string line("V ");
     line.append(m_path)
         .append("|")
         .append(Text(name))
         .append("|")
-        .append(std::to_string(type))
+        .append(std::to_string(record.type))
         .append("|");
     line.append(HexBytes(data.data(), data.size()));
     lines.push_back(std::move(line));

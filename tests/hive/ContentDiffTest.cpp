@@ -95,6 +95,28 @@ TEST(ContentDiff, EachKindOfDifferenceIsFoundAlone) {
          b[FieldAt(l.keys[kAlpha], nk::kUserFlags)] = 0x10;
        },
        1, "ROOT\\Alpha", "key flags differ"},
+      {"layered-key bits", nullptr,
+       [](std::vector<std::uint8_t>& b, const BuildLayout& l) {
+         b[FieldAt(l.keys[kAlpha], nk::kAccessBits + 1)] = 0x81;
+       },
+       1, "ROOT\\Alpha", "access and layered-key bits differ"},
+      {"tombstone value flag", nullptr,
+       [](std::vector<std::uint8_t>& b, const BuildLayout& l) {
+         b[FieldAt(l.values[0], vk::kFlags)] |= kValueTombstone;
+       },
+       1, "ROOT\\Alpha", "value 'small' flags differ"},
+      {"last reorganized time", nullptr,
+       [](std::vector<std::uint8_t>& b, const BuildLayout&) {
+         WriteU64(b, regf::kLastReorganized, 0x01D4000000000001ull);
+         SealBaseBlock(b);
+       },
+       1, "base block", "last reorganized time differs"},
+      {"offline library mark", nullptr,
+       [](std::vector<std::uint8_t>& b, const BuildLayout&) {
+         std::memcpy(&b[regf::kOfflineSignature], "OfRg", 4);
+         SealBaseBlock(b);
+       },
+       1, "base block", "offline library mark differs"},
       {"security descriptor, shared by all four keys", nullptr,
        [](std::vector<std::uint8_t>& b, const BuildLayout& l) {
          b[FieldAt(l.security, sk::kDescriptor) + 2] = 4;

@@ -207,6 +207,10 @@ TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
   WriteU32(noDescriptor, CHive::FieldOffset(m_layout.security, sk::kDescriptorSize), 0);
   std::filesystem::path noDescriptorFile = m_scratch.Path() / "no-descriptor.hiv";
   WriteAll(noDescriptorFile, noDescriptor);
+  std::vector<std::uint8_t> unmarkedRoot = m_bytes;
+  unmarkedRoot[CHive::FieldOffset(m_layout.keys[0], nk::kFlags)] &= ~kKeyHiveEntry;
+  std::filesystem::path unmarkedRootFile = m_scratch.Path() / "unmarked-root.hiv";
+  WriteAll(unmarkedRootFile, unmarkedRoot);
   std::filesystem::path noise = m_scratch.Path() / "noise.bin";
   WriteAll(noise, std::vector<std::uint8_t>(5000, 'x'));
   std::filesystem::path link = m_scratch.Path() / "link.hiv";
@@ -226,6 +230,7 @@ TEST_F(HiveCompaction, CommandLineRefusesAndExplains) {
       {{damagedFile, m_output}, 2, "", "has errors"},
       {{noise, m_output}, 3, "", "not a registry hive"},
       {{noDescriptorFile, m_output}, 2, "", "has an empty security descriptor"},
+      {{unmarkedRootFile, m_output}, 0, "Saved:", "the output marks it"},
       {{m_scratch.Path() / "missing.hiv", m_output}, 3, "", "missing.hiv"},
       {{m_input, m_scratch.Path() / "no-such-folder" / "x.hiv"}, 2, "", "nothing written"},
       {{m_input, m_output}, 0, "Saved:", ""},

@@ -52,6 +52,7 @@ struct DamageRow {
   std::function<void(Image&, const BuildLayout&)> damage;
   const char* code;
   Verdict verdict;
+  std::size_t keysReached = 0;  // when not 0: every key whose own cells are intact
 };
 
 TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
@@ -130,7 +131,23 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
        "bad-parent", Verdict::Errors},
       {"root not the entry key",
        [&](Image& h, const BuildLayout&) { h[Field(root, nk::kFlags)] &= ~kKeyHiveEntry; },
-       "root-flags", Verdict::Errors},
+       "root-flags", Verdict::Warnings},
+      {"security record nobody uses",
+       [](Image& h, const BuildLayout& l) {
+         // Beta's value goes unlisted and its record becomes a second sk in the ring.
+         for (std::size_t field : {nk::kValueCount, nk::kLargestValueName, nk::kLargestValueData})
+           Put32(h, Field(l.keys[2], field), 0);
+         std::uint32_t spare = l.values[3];
+         h[Field(spare, sk::kSignature)] = 's';
+         h[Field(spare, sk::kSignature + 1)] = 'k';
+         Put32(h, Field(spare, sk::kFlink), l.security);
+         Put32(h, Field(spare, sk::kBlink), l.security);
+         Put32(h, Field(spare, sk::kReferenceCount), 1);
+         Put32(h, Field(spare, sk::kDescriptorSize), 0);
+         Put32(h, Field(l.security, sk::kFlink), spare);
+         Put32(h, Field(l.security, sk::kBlink), spare);
+       },
+       "sk-unused", Verdict::Warnings},
       {"root cell not a key",
        [](Image& h, const BuildLayout& l) { Put32(h, regf::kRootCell, l.values[0]); }, "bad-key",
        Verdict::Errors},
@@ -210,6 +227,34 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
        Verdict::Errors},
       {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); },
        "data-after-bins", Verdict::Sound},
+      {"key name starting with NUL",
+       [](Image& h, const BuildLayout& l) { h[Field(l.keys[3], nk::kName)] = 0; }, "bad-key-name",
+       Verdict::Errors},
+      {"empty key name",
+       [](Image& h, const BuildLayout& l) {
+         h[Field(l.keys[3], nk::kNameLength)] = 0;
+         h[Field(l.keys[3], nk::kNameLength + 1)] = 0;
+       },
+       "bad-key-name", Verdict::Errors},
+      {"symbolic link with three values",
+       [&](Image& h, const BuildLayout&) { h[Field(alpha, nk::kFlags)] |= kKeySymbolicLink; },
+       "bad-symbolic-link", Verdict::Errors},
+      {"symbolic link whose value has another name",
+       [](Image& h, const BuildLayout& l) { h[Field(l.keys[2], nk::kFlags)] |= kKeySymbolicLink; },
+       "bad-symbolic-link", Verdict::Errors},
+      {"root's subkey list size zeroed",
+       [&](Image& h, const BuildLayout&) { Put32(h, SizeField(rootList), 0); }, "damaged-cell-used",
+       Verdict::Errors, 605},
+      {"ri size zeroed",
+       [](Image& h, const BuildLayout& l) { Put32(h, SizeField(l.lists[l.lists.size() - 2]), 0); },
+       "damaged-cell-used", Verdict::Errors, 605},
+      {"lh leaf under the ri: size crosses its bin",
+       [](Image& h, const BuildLayout& l) {
+         Put32(h, SizeField(l.lists[l.lists.size() - 3]), static_cast<std::uint32_t>(-0x20000));
+       },
+       "damaged-cell-used", Verdict::Errors, 605},
+      {"key's size zeroed", [&](Image& h, const BuildLayout&) { Put32(h, SizeField(alpha), 0); },
+       "damaged-cell-used", Verdict::Errors, 605},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     Image image = pristine;
@@ -225,6 +270,10 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
     EXPECT_EQ(first->severity, info->level) << "row " << i << " (" << rows[i].what << ")";
     EXPECT_EQ(VerdictName(result.verdict), std::string(VerdictName(rows[i].verdict)))
         << "row " << i << " (" << rows[i].what << ")";
+    if (rows[i].keysReached != 0) {
+      EXPECT_EQ(result.statistics.keys, rows[i].keysReached)
+          << "row " << i << " (" << rows[i].what << ")";
+    }
     SpaceAccount account = AccountHiveBytes(image, {}, 4).account;
     EXPECT_EQ(account.Total(), account.binsSize) << "row " << i << " (" << rows[i].what << ")";
   }
@@ -243,9 +292,20 @@ TEST(HiveDamage, WhatIsNoHiveIsRefusedWithItsReason) {
       {"shorter than a base block", [](Image& h) { h.resize(600); },
        "shorter than the 4096-byte base block"},
       {"empty", [](Image& h) { h.clear(); }, "no \"regf\" signature"},
-      {"format 1.2", [](Image& h) { Put32(h, regf::kMinorVersion, 2); },
+      {"format 1.2",
+       [](Image& h) {
+         Put32(h, regf::kMinorVersion, 2);
+         SealBaseBlock(h);
+       },
        "1.2 (Windows NT 3.x) is not supported"},
-      {"format 2.5", [](Image& h) { Put32(h, regf::kMajorVersion, 2); }, "unknown hive format 2.5"},
+      {"format field damaged with the checksum", [](Image& h) { Put32(h, regf::kMinorVersion, 1); },
+       "the base block is damaged (checksum"},
+      {"format 2.5",
+       [](Image& h) {
+         Put32(h, regf::kMajorVersion, 2);
+         SealBaseBlock(h);
+       },
+       "unknown hive format 2.5"},
       {"new-format log", [](Image& h) { Put32(h, regf::kFileType, 6); }, "a transaction log"},
       {"old-format log", [](Image& h) { Put32(h, regf::kFileType, 1); }, "a transaction log"},
   };
@@ -314,7 +374,7 @@ class CKeyPaths : public IHiveVisitor {
   void OnKey(const std::vector<std::u16string>& path, const KeyNode&) override {
     keys.insert(path.back());
   }
-  void OnValue(const std::u16string&, std::uint32_t, Bytes) override {}
+  void OnValue(const std::u16string&, const ValueKey&, Bytes) override {}
   std::set<std::u16string> keys;
 };
 
@@ -322,7 +382,9 @@ struct BinDamageRow {
   const char* what;
   std::function<void(Image&, std::uint32_t bin, std::uint32_t binSize)> damage;
   const char* code;
-  bool oneCell;  // only the bin's first cell is damaged: the rest of the bin is read too
+  // Only the size field of the bin's first cell is damaged: its record is
+  // still read, and so is the rest of the bin.
+  bool oneCell;
 };
 
 TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
@@ -390,14 +452,13 @@ TEST(HiveDamage, DamageToOneBinCostsOnlyThatBin) {
   };
   std::size_t checked = 0;
   for (std::size_t b = 0; b < bins.size(); ++b) {
-    // The root key and its list are the way to every key: damage there costs all.
-    if (inBin(layout.keys[0], bins[b]) || inBin(layout.lists.back(), bins[b])) continue;
+    // The root key and its list are the way to every key: losing a bin there costs all.
+    bool onTheWay = inBin(layout.keys[0], bins[b]) || inBin(layout.lists.back(), bins[b]);
     for (std::size_t r = 0; r < std::size(rows); ++r) {
+      if (onTheWay && !rows[r].oneCell) continue;
       std::set<std::u16string> expected;
       for (std::size_t k = 1; k < layout.keys.size(); ++k)
-        if (rows[r].oneCell ? layout.keys[k] != bins[b].first + kBinHeaderSize
-                            : !inBin(layout.keys[k], bins[b]))
-          expected.insert(names[k - 1]);
+        if (rows[r].oneCell || !inBin(layout.keys[k], bins[b])) expected.insert(names[k - 1]);
       Image image = pristine;
       rows[r].damage(image, bins[b].first, bins[b].second);
       CKeyPaths reached;

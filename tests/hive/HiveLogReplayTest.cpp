@@ -284,7 +284,7 @@ Image OldLog(const Image& target, std::uint64_t timestamp,
   return log;
 }
 
-TEST(HiveLogReplay, OldFormatWritesTheDirtyPagesWhenTheTimestampMatches) {
+TEST(HiveLogReplay, OldFormatLogIsAppliedOnlyToTheWriteItBelongsTo) {
   Image before = BuildHive(Tree("Old", 40));
   Image after = BuildHive(Tree("New", 40));
   std::uint64_t stamp = 0x01D2000012345678ull;
@@ -299,17 +299,54 @@ TEST(HiveLogReplay, OldFormatWritesTheDirtyPagesWhenTheTimestampMatches) {
   }
   ASSERT_FALSE(all.empty());
 
-  CheckResult result;
-  EXPECT_EQ(Content(primary, {{"LOG", OldLog(after, stamp, all)}}, &result), Content(after, {}));
-  EXPECT_EQ(result.replay.pagesWritten, all.size());
-  EXPECT_TRUE(result.base.SequencesAgree());
-  EXPECT_EQ(result.verdict, Verdict::Sound);
-
-  CheckResult other;
-  Content(primary, {{"LOG", OldLog(after, stamp + 1, all)}}, &other);
-  EXPECT_EQ(other.replay.entriesApplied, 0u);
-  EXPECT_TRUE(other.findings.Has("log-not-applicable"));
-  EXPECT_EQ(other.verdict, Verdict::Dirty);
+  // A damaged base block: only a log whose own base block is sound and that
+  // is no older than the first bin can stand in for it.
+  auto damagedBase = [&](std::uint64_t binStamp) {
+    Image image = primary;
+    WriteU32(image, regf::kMinorVersion, 1);
+    WriteU64(image, kBaseBlockSize + hbin::kTimestamp, binStamp);
+    return image;
+  };
+  Image unsoundLog = OldLog(after, stamp, all);
+  unsoundLog[regf::kChecksum] ^= 1;
+  struct Row {
+    const char* what;
+    Image hive;
+    Image log;
+    bool recovered;
+    const char* code;     // a finding expected, or ""
+    const char* refusal;  // when unreadable
+  };
+  const Row rows[] = {
+      {"timestamps match", primary, OldLog(after, stamp, all), true, "", ""},
+      {"timestamps differ", primary, OldLog(after, stamp + 1, all), false, "log-not-applicable",
+       ""},
+      {"damaged base block, log newer than the first bin", damagedBase(stamp - 1),
+       OldLog(after, stamp, all), true, "", ""},
+      {"damaged base block, log older than the first bin", damagedBase(stamp + 1),
+       OldLog(after, stamp, all), false, "log-not-applicable", "the base block is damaged"},
+      {"damaged base block, log's own base block unsound", damagedBase(0), unsoundLog, false,
+       "log-bad", "the base block is damaged"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    CheckResult result;
+    std::vector<std::string> content = Content(rows[i].hive, {{"LOG", rows[i].log}}, &result);
+    if (*rows[i].code) {
+      EXPECT_TRUE(result.findings.Has(rows[i].code)) << "row " << i << " (" << rows[i].what << ")";
+    }
+    if (!rows[i].recovered) {
+      EXPECT_EQ(result.replay.entriesApplied, 0u) << "row " << i << " (" << rows[i].what << ")";
+      EXPECT_EQ(result.verdict, *rows[i].refusal ? Verdict::Unreadable : Verdict::Dirty)
+          << "row " << i << " (" << rows[i].what << ")";
+      EXPECT_NE(result.refusal.find(rows[i].refusal), std::string::npos)
+          << "row " << i << " (" << rows[i].what << "): " << result.refusal;
+      continue;
+    }
+    EXPECT_EQ(content, Content(after, {})) << "row " << i << " (" << rows[i].what << ")";
+    EXPECT_EQ(result.replay.pagesWritten, all.size()) << "row " << i;
+    EXPECT_TRUE(result.base.SequencesAgree()) << "row " << i;
+    EXPECT_EQ(result.verdict, Verdict::Sound) << "row " << i << " (" << rows[i].what << ")";
+  }
 }
 
 }  // namespace

@@ -231,6 +231,7 @@ TEST_F(HiveTool, InfoShowsKnownBaseBlockFieldsAndDeletedRecords) {
     const char* what;
     std::function<void(std::vector<std::uint8_t>&)> edit;
     const char* part;
+    const char* absent = nullptr;
   };
   const Row rows[] = {
       {"defragmented", [&](std::vector<std::uint8_t>& h) { PutStamp(h, stamp | 1); },
@@ -243,6 +244,13 @@ TEST_F(HiveTool, InfoShowsKnownBaseBlockFieldsAndDeletedRecords) {
          h[180] = 1;
        },
        "Offline library:      saved by the offline registry library (\"OfRg\", flags 0x1)"},
+      {"offline library mark where the last-reorganized time would be",
+       [](std::vector<std::uint8_t>& h) {
+         std::memcpy(&h[168], "OfRg", 4);
+         h[172] = 1;
+       },
+       "Offline library:      saved by the offline registry library (\"OfRg\", flags 0x1)",
+       "Last reorganized"},
       {"old bins after the last bin",
        [](std::vector<std::uint8_t>& h) {
          h.insert(h.end(), h.begin() + hive::kBaseBlockSize, h.end());
@@ -260,6 +268,11 @@ TEST_F(HiveTool, InfoShowsKnownBaseBlockFieldsAndDeletedRecords) {
     EXPECT_NE(run.out.find(rows[i].part), std::string::npos)
         << "row " << i << " (" << rows[i].what << "):\n"
         << run.out;
+    if (rows[i].absent) {
+      EXPECT_EQ(run.out.find(rows[i].absent), std::string::npos)
+          << "row " << i << " (" << rows[i].what << "):\n"
+          << run.out;
+    }
   }
 }
 

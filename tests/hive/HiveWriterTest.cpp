@@ -42,6 +42,16 @@ HiveTree Tree(std::uint32_t minor, HiveKey root) {
   tree.header.minorVersion = minor;
   tree.header.sequence = 42;
   tree.header.lastWritten = 0x01D5000000000000ull;
+  tree.header.fileName = Pattern(regf::kFileNameSize, minor);
+  tree.header.rmId.fill(1);
+  tree.header.logId.fill(2);
+  tree.header.tmId.fill(3);
+  tree.header.guidSignature = 0x6D746D72;  // "rmtm"
+  tree.header.offlineAt = regf::kOfflineSignature;
+  tree.header.offlineFlags = 1;
+  tree.header.offlineSaved = 0x01D6000000000000ull;
+  tree.header.thawRmId.fill(4);
+  tree.header.lastReorganized = 0x01D4000000000001ull;
   root.security = Descriptor(1);
   tree.root = std::move(root);
   return tree;
@@ -130,6 +140,35 @@ HiveKey ManyKeys(std::size_t groups, std::size_t perGroup) {
   return root;
 }
 
+// Every combination of the key flags a stored key may carry (all but
+// volatile, hive exit, hive entry and compressed name), each with its own
+// user flags, access and layered-key bits, and a value that is a layered
+// key's tombstone or not, with its name stored compressed or not.
+HiveKey EveryFlag() {
+  constexpr std::uint16_t kStoredKeyFlags = 0xFFD8;
+  HiveKey root = Key(u"ROOT");
+  std::uint32_t k = 0;
+  for (std::uint32_t flags = 0; flags <= 0xFFFF; ++flags) {
+    if ((flags & ~kStoredKeyFlags) != 0) continue;
+    HiveKey key = Key(Numbered("F", k));
+    key.flags = static_cast<std::uint16_t>(flags);
+    key.userFlags = static_cast<std::uint16_t>(k * 0x9E37);
+    key.accessBits = (k % 3) | (k % 4) << 8 | (k / 4 % 2) << 15 | (k % 5) << 16;
+    bool tombstone = k % 2 != 0;
+    const char16_t* name = (flags & kKeySymbolicLink) != 0 ? u"SymbolicLinkValue"
+                           : k % 3                         ? u"v"
+                                                           : u"\u2122";
+    HiveValue value{name, tombstone ? 0u : 3u,
+                    tombstone ? std::vector<std::uint8_t>{} : Pattern(k % 9, k),
+                    static_cast<std::uint16_t>(tombstone ? kValueTombstone : 0),
+                    static_cast<std::uint16_t>(k % 7)};
+    key.values.push_back(std::move(value));
+    root.subkeys.push_back(std::move(key));
+    ++k;
+  }
+  return root;
+}
+
 struct TreeRow {
   const char* what;
   std::uint32_t minor;
@@ -150,6 +189,7 @@ const TreeRow kTrees[] = {
     {"508 subkeys need an index root", 5, [] { return WideKey(508); }, 0, 1, "ri"},
     {"shared descriptors", 5, [] { return SharedDescriptors(3000, 4); }, 0, 5, "ri"},
     {"tens of thousands of keys and values", 5, [] { return ManyKeys(30, 1000); }, 0, 1, "lh"},
+    {"every key and value flag 1.6", 6, EveryFlag, 0, 1, "ri"},
 };
 
 std::string RootListSignature(const std::vector<std::uint8_t>& bytes) {
@@ -168,6 +208,11 @@ TEST(HiveWriter, WrittenTreesAreSoundAndReadBackWhole) {
   for (std::size_t i = 0; i < std::size(kTrees); ++i) {
     const TreeRow& row = kTrees[i];
     HiveTree tree = Tree(row.minor, row.make());
+    if (i % 2 != 0) {
+      // The offline library's mark in place of the last-reorganized time.
+      tree.header.offlineAt = regf::kOfflineSignatureEarly;
+      tree.header.lastReorganized = 0;
+    }
     std::vector<std::uint8_t> bytes = WriteHive(tree, WriteOptions{});
     CContentCollector collector;
     CheckResult check = CheckHiveBytes(bytes, {}, &collector);
@@ -190,6 +235,8 @@ TEST(HiveWriter, WrittenTreesAreSoundAndReadBackWhole) {
     stored.flags |= kKeyHiveEntry;
     EXPECT_TRUE(back.tree.root == stored)
         << "row " << i << " (" << row.what << "): flags, classes or descriptors changed";
+    EXPECT_TRUE(back.tree.header == tree.header)
+        << "row " << i << " (" << row.what << "): base block fields changed";
     EXPECT_EQ(CompactedSize(tree, WriteOptions{}), bytes.size())
         << "row " << i << " (" << row.what << ")";
     EXPECT_EQ(WriteHive(back.tree, WriteOptions{}), bytes)
@@ -303,6 +350,17 @@ TEST(HiveWriter, RefusesWhatAHiveCannotHold) {
        },
        "too long"},
       {"class too long", [](HiveKey& r) { r.className.assign(70000, 'c'); }, "too long"},
+      {"empty key name", [](HiveKey& r) { r.subkeys = {Key(u"")}; }, "empty name"},
+      {"key name starting with NUL",
+       [](HiveKey& r) { r.subkeys = {Key(std::u16string(1, u'\0') + u"x")}; }, "starting with NUL"},
+      {"symbolic link with a second value",
+       [](HiveKey& r) {
+         HiveKey link = Key(u"Link", {HiveValue{u"SymbolicLinkValue", 6, Pattern(8, 1)},
+                                      HiveValue{u"other", 1, {}}});
+         link.flags = kKeySymbolicLink;
+         r.subkeys = {link};
+       },
+       "symbolic-link key"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     HiveKey root = Key(u"ROOT");
