@@ -29,7 +29,14 @@ using platform::fake::FakeWindows;
 // Keys and values as a save keeps them: names, types and data, subkeys in the
 // registry's order; times, flags and descriptors aside.
 bool SameContent(const hive::HiveKey& a, const hive::HiveKey& b, std::string& where) {
-  if (hive::CompareNames(a.name, b.name) != 0 || a.values != b.values ||
+  auto sameValues = [](const std::vector<hive::HiveValue>& x,
+                       const std::vector<hive::HiveValue>& y) {
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                      [](const hive::HiveValue& v, const hive::HiveValue& w) {
+                        return v.name == w.name && v.type == w.type && v.data == w.data;
+                      });
+  };
+  if (hive::CompareNames(a.name, b.name) != 0 || !sameValues(a.values, b.values) ||
       a.subkeys.size() != b.subkeys.size()) {
     where = std::string(a.name.begin(), a.name.end());
     return false;

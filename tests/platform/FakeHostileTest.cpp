@@ -137,7 +137,9 @@ TEST(FakeHostileTest, RestartLoadsTheNewHiveFileAndFlagsAnUnbootableOne) {
     std::vector<std::uint8_t> newBytes;
     bool boots;
   };
+  // Windows' loader drops a key with an empty name: the saved roots have one.
   platform::fake::FakeKey content;
+  content.name = L"SYSTEM";
   content.values.push_back({L"Answer", kRegDword, {42, 0, 0, 0}});
   const std::vector<Row> rows = {
       {"hive", platform::fake::SavedHiveBytes(content, kRegLatestFormat), true},
@@ -145,6 +147,7 @@ TEST(FakeHostileTest, RestartLoadsTheNewHiveFileAndFlagsAnUnbootableOne) {
   for (std::size_t index = 0; index < rows.size(); ++index) {
     FakeWindows fake;
     platform::fake::FakeKey original;
+    original.name = L"SYSTEM";
     original.values.push_back({L"Answer", kRegDword, {7, 0, 0, 0}});
     fake.MountHiveFile(kHKeyLocalMachine, L"SYSTEM", L"C:\\Windows\\System32\\config\\SYSTEM",
                        platform::fake::SavedHiveBytes(original, kRegLatestFormat));
