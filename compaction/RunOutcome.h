@@ -51,6 +51,10 @@ struct CompactionOutcome {
   // The caller asked to stop (RunProgress): the hives not started are listed
   // as kStopped, the ones scheduled stay scheduled, and no restart is requested.
   bool stopped = false;
+  // The run stopped itself on a failure it could not go on after (out of
+  // memory, say), as if asked to stop: the hives already scheduled stay
+  // scheduled, on record and in the recovery note. `stopped` is set too.
+  bool interrupted = false;
 };
 
 // An outcome that ends where a folder failed, before any hive was touched.

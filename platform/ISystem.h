@@ -7,6 +7,16 @@
 
 namespace platform {
 
+// What GetSystemTime reports: the time now, in UTC.
+struct UtcTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+};
+
 class ISystem {
  public:
   virtual ~ISystem() = default;
@@ -25,6 +35,8 @@ class ISystem {
   // GetSystemWindowsDirectoryW: the machine's Windows folder even on a
   // session host, where GetWindowsDirectoryW may answer a per-user one.
   virtual std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
+  // GetSystemTime.
+  virtual UtcTime QueryUtcTime() = 0;
   // InitiateSystemShutdownW on the local computer.
   virtual bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                bool forceAppsClosed, bool rebootAfterShutdown) = 0;

@@ -755,6 +755,13 @@ bool FakeFileSystem::DeleteAtRestart(const wchar_t* path) {
   return true;
 }
 
+bool FakeFileSystem::MoveReplacing(const wchar_t* from, const wchar_t* to) {
+  if (auto error = m_faults.Check("MoveFileExW(replace)")) return Fail(*error);
+  if (from == nullptr || to == nullptr) return Fail(kErrorInvalidParameter);
+  if (Status status = Move(from, to, true)) return Fail(status);
+  return true;
+}
+
 bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                                   const std::vector<std::uint8_t>& descriptor) {
   if (auto error = m_faults.Check("CreateFileW(new)")) return Fail(*error);

@@ -37,6 +37,7 @@ class FakeSystem : public ISystem {
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   // Needs SeShutdownPrivilege switched on once tokens are attached.
+  UtcTime QueryUtcTime() override { return utcTime; }
   bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
                        bool rebootAfterShutdown) override;
 
@@ -45,6 +46,7 @@ class FakeSystem : public ISystem {
 
   // Machine set-up. Nothing (no GetNativeSystemInfo) models Windows 2000.
   std::optional<std::uint16_t> architecture = kProcessorArchitectureIntel;
+  UtcTime utcTime{2026, 12, 8, 10, 51, 8};
   std::wstring moduleFileName = L"C:\\Program Files\\Kelvaro\\Kelvaro.exe";
   std::wstring windowsDirectory = L"C:\\Windows";
   std::wstring sessionWindowsDirectory;

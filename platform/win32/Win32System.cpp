@@ -33,6 +33,12 @@ std::uint32_t Win32System::QuerySystemWindowsDirectory(wchar_t* buffer, std::uin
   return ::GetSystemWindowsDirectoryW(buffer, size);
 }
 
+UtcTime Win32System::QueryUtcTime() {
+  SYSTEMTIME now{};
+  ::GetSystemTime(&now);
+  return UtcTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
 bool Win32System::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                   bool forceAppsClosed, bool rebootAfterShutdown) {
   return ::InitiateSystemShutdownW(nullptr, const_cast<wchar_t*>(message), timeoutSeconds,
