@@ -9,6 +9,7 @@
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
+#include "compaction/RunLock.h"
 #include "compaction/RunRecordKeeper.h"
 #include "compaction/ScheduledReplacement.h"
 #include "path/FileOperations.h"
@@ -69,6 +70,12 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
   std::vector<HiveTask> tasks = PlanTasks(rows);
   if (tasks.empty()) return;
 
+  RunLock lock;
+  if (!lock.Held()) {
+    outcome.stoppedAt = StoppedAt::kAnotherRun;
+    outcome.runHolder = CString(lock.Holder().c_str());
+    return;
+  }
   RunFolder run = MakeRunFolder();
   if (!run.ok()) {
     outcome = StoppedBy(outcome, run.stoppedAt, run.problem);

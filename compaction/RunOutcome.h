@@ -31,8 +31,9 @@ struct NotScheduledHive {
   NotScheduledReason reason;
 };
 
-// The folder that stopped the run before any hive was touched.
-enum class StoppedAt { kNothing, kRunFolder, kBackupFolder };
+// What stopped the run before any hive was touched: a folder, or another
+// program's run (RunLock.h).
+enum class StoppedAt { kNothing, kRunFolder, kBackupFolder, kAnotherRun };
 
 struct CompactionOutcome {
   int saved = 0;                  // hives written to their compact copies
@@ -46,6 +47,8 @@ struct CompactionOutcome {
   bool closeWindow = false;
   StoppedAt stoppedAt = StoppedAt::kNothing;
   FolderProblem folderProblem = FolderProblem::kNone;
+  // kAnotherRun: the program holding the lock, empty when it cannot be told.
+  CString runHolder;
   // Every planned hive that was not scheduled, in display order.
   std::vector<NotScheduledHive> notScheduled;
   // The caller asked to stop (RunProgress): the hives not started are listed

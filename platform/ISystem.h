@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/Types.h"
 #include "platform/Win32Constants.h"
 
 namespace platform {
@@ -37,6 +38,12 @@ class ISystem {
   virtual std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) = 0;
   // GetSystemTime.
   virtual UtcTime QueryUtcTime() = 0;
+  // CreateMutexW, not owned, no security attributes: a handle to the named
+  // mutex, 0 on failure. `existed` learns whether the name stood already
+  // (ERROR_ALREADY_EXISTS): the object lives while any handle to it is open.
+  virtual MutexHandle CreateNamedMutex(const wchar_t* name, bool* existed) = 0;
+  // CloseHandle of a mutex.
+  virtual bool CloseMutex(MutexHandle mutex) = 0;
   // InitiateSystemShutdownW on the local computer.
   virtual bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                bool forceAppsClosed, bool rebootAfterShutdown) = 0;

@@ -57,6 +57,8 @@ class Win32System : public ISystem {
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   UtcTime QueryUtcTime() override;
+  MutexHandle CreateNamedMutex(const wchar_t* name, bool* existed) override;
+  bool CloseMutex(MutexHandle mutex) override;
   bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
                        bool rebootAfterShutdown) override;
 };

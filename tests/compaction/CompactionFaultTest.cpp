@@ -191,6 +191,7 @@ void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
     EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << label;
     EXPECT_EQ(fake.files.OpenSearchCount(), 0u) << label;
     EXPECT_EQ(fake.files.OpenFileCount(), 0u) << label;
+    EXPECT_EQ(fake.system.OpenMutexCount(), 0u) << label << ": the run lock stays held";
   }
   std::map<std::wstring, std::uint64_t> savedSizes;
   for (const std::wstring& name : scenario.Candidates()) {
@@ -305,7 +306,8 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
                                "RegEnumKeyExW",
                                "NtQueryKey",
                                "CreateFileW(new)",
-                               "MoveFileExW(replace)"}) {
+                               "MoveFileExW(replace)",
+                               "CreateMutexW"}) {
     EXPECT_EQ(seen.count(expected), 1u) << expected << " was never called";
   }
   std::cout << "fault scenarios in all: " << scenarios << "\n";
