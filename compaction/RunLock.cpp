@@ -35,8 +35,7 @@ bool Stands(const std::wstring& name) {
 
 }  // namespace
 
-RunLock::RunLock()
-    : m_lock(platform::Current().System()), m_name(platform::Current().System()) {
+RunLock::RunLock() : m_lock(platform::Current().System()), m_name(platform::Current().System()) {
   platform::ISystem& system = platform::Current().System();
   bool existed = false;
   m_lock.Reset(system.CreateNamedMutex(kLockName, &existed));
@@ -50,5 +49,6 @@ RunLock::RunLock()
   }
   m_held = true;
   const std::wstring program = ThisProgram();
-  if (!program.empty()) m_name.Reset(system.CreateNamedMutex(HolderName(program).c_str(), &existed));
+  if (!program.empty())
+    m_name.Reset(system.CreateNamedMutex(HolderName(program).c_str(), &existed));
 }

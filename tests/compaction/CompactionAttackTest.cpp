@@ -112,6 +112,18 @@ std::vector<Row> Rows() {
   // Before the run: folders planted where the run works.
   rows.push_back({"Kelvaro folder made by the user", userOwned(L"C:\\Windows\\Kelvaro"), nullptr,
                   false, StoppedAt::kRunFolder});
+  rows.push_back({"Kelvaro folder of Administrators that Users may change",
+                  [](CompactionMachine& machine) {
+                    const std::wstring folder = L"C:\\Windows\\Kelvaro";
+                    machine.fake.files.AddFolder(folder);
+                    machine.fake.files.SetSecurity(
+                        folder, platform::MakeDescriptor(
+                                    platform::AdministratorsSid(), platform::AdministratorsSid(),
+                                    {{platform::AdministratorsSid(), platform::kFileAllAccess, 0},
+                                     {platform::UsersSid(), platform::kFileAllAccess, 0}},
+                                    true));
+                  },
+                  nullptr, false, StoppedAt::kRunFolder});
   rows.push_back({"Kelvaro folder a junction", junction(L"C:\\Windows\\Kelvaro"), nullptr, false,
                   StoppedAt::kRunFolder});
   rows.push_back(
