@@ -578,6 +578,8 @@ Status FakeFileSystem::Move(const std::wstring& from, const std::wstring& to,
     if (!replaceExisting) return kErrorAlreadyExists;
     if (existing->IsFolder() || moving->IsFolder()) return kErrorAccessDenied;
     if ((existing->attributes & kFileAttributeReadOnly) != 0) return kErrorAccessDenied;
+    // Held open without delete sharing, as an exclusive open holds it.
+    if (IsLocked(existing->fileIndex)) return kErrorSharingViolation;
     RemoveChild(*targetAt.parent, existing);
   }
   auto& siblings = sourceAt.parent->children;
