@@ -51,7 +51,9 @@ class TokenGroupsCheck {
 
     std::uint32_t count = platform::ReadCount(groups.get());
     for (std::uint32_t i = 0; i < count; ++i) {
-      if (m_security.EqualSid(platform::ReadGroup(groups.get(), i).sid, m_sid)) return true;
+      const platform::SidAndAttributes group = platform::ReadGroup(groups.get(), i);
+      if (!m_security.EqualSid(group.sid, m_sid)) continue;
+      return (group.attributes & platform::kSeGroupUseForDenyOnly) == 0;
     }
     return false;
   }

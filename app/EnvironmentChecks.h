@@ -6,6 +6,8 @@
 // redirection). False when GetNativeSystemInfo does not exist.
 bool IsWindows64Bit();
 
-// True when the process token lists the built-in Administrators group, whatever
-// the group's attributes (a deny-only entry counts). Any failure gives false.
+// True when the process token lists the built-in Administrators group in an
+// entry that is not deny-only: a filtered token (an administrator not
+// elevated) keeps the group for deny entries alone and has none of its rights.
+// Any failure gives false.
 bool IsAdministrator();

@@ -72,6 +72,7 @@ CheckedCopy SaveCheckedCopy(const HiveTask& task, const RunFolder& run, CRegistr
     return copy;
   }
   copy.size = verdict.size;
+  copy.sha256 = verdict.sha256;
   copy.path = path;
   return copy;
 }

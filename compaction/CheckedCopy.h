@@ -5,6 +5,7 @@
 // go this one way, so that what the analysis reports is what the run schedules.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "catalogue/RegistryKey.h"
@@ -19,6 +20,7 @@ struct CheckedCopy {
   bool saved = false;          // Windows wrote a copy
   std::uint64_t liveSize = 0;  // the live file's size, when it could be read
   std::uint64_t size = 0;      // the checked copy's size
+  std::string sha256;          // the checked copy's SHA-256
   CPathName path;              // where the copy stands when it passed; gone otherwise
 };
 

@@ -9,6 +9,8 @@
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
+#include "compaction/RunLock.h"
+#include "compaction/RunRecordKeeper.h"
 #include "compaction/ScheduledReplacement.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
@@ -25,8 +27,9 @@ void DeleteLeftover(const CPathName& file) {
 
 // Save, check, schedule: the one hive's whole way. Nothing is reported when
 // the replacement was accepted.
-std::optional<NotScheduledReason> CompactHive(const HiveTask& task, const RunFolder& run,
-                                              const CPathName& backupFolder, int& saved) {
+std::optional<NotScheduledReason> CompactHive(const HiveTask& task, std::size_t index,
+                                              const RunFolder& run, const CPathName& backupFolder,
+                                              RunRecordKeeper& record, int& saved) {
   CRegistryKey key;
   CheckedCopy copy = SaveCheckedCopy(task, run, key);
   if (copy.saved) ++saved;
@@ -38,7 +41,120 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, const RunFol
 
   const CPathName backupFile = Combine(backupFolder, task.fileName);
   DeleteLeftover(backupFile);
+  // On record before Windows is told: whatever happens during the call, the
+  // record names the swap.
+  if (!record.BeforeSwap(index, copy, backupFile)) {
+    DropCopy(copy.path);
+    return NotScheduledReason::kNotAccepted;
+  }
   return ScheduleReplacement(key.Get(), copy.path, backupFile);
+}
+
+// Every hive from `first` on, as not started.
+void ListAsStopped(const std::vector<HiveTask>& tasks, std::size_t first,
+                   CompactionOutcome& outcome, RunRecordKeeper& record) {
+  for (std::size_t index = first; index < tasks.size(); ++index) {
+    outcome.notScheduled.push_back(
+        NotScheduledHive{tasks[index].entry->name, NotScheduledReason::kStopped});
+    // A hive caught in the middle of its swap stays on record as swapping.
+    if (!record.Record().hives.at(index).MaySwap()) {
+      record.LeftAlone(index, NotScheduledReason::kStopped);
+    }
+  }
+}
+
+void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, bool showResults,
+         const CString& shutdownMessage,
+         const std::function<void(const CompactionOutcome&)>& beforeRestart,
+         const RunProgress& progress, AfterScheduling after) {
+  std::vector<HiveTask> tasks = PlanTasks(rows);
+  if (tasks.empty()) return;
+
+  RunLock lock;
+  if (!lock.Held()) {
+    outcome.stoppedAt = StoppedAt::kAnotherRun;
+    outcome.runHolder = CString(lock.Holder().c_str());
+    return;
+  }
+  RunFolder run = MakeRunFolder();
+  if (!run.ok()) {
+    outcome = StoppedBy(outcome, run.stoppedAt, run.problem);
+    return;
+  }
+  ProtectedFolder backupFolder = EnsureBackupFolderIn(run.windowsFolder);
+  if (!backupFolder.ok()) {
+    RemoveRunFolder(run.path);
+    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
+    return;
+  }
+
+  RunRecordKeeper record;
+  if (!record.Start(run.windowsFolder, tasks)) {
+    RemoveRunFolder(run.path);
+    outcome = StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNotMade);
+    return;
+  }
+
+  const int count = static_cast<int>(tasks.size());
+  std::vector<RestoreStep> steps;
+  for (std::size_t index = 0; index < tasks.size(); ++index) {
+    const HiveTask& task = tasks[index];
+    if (StopRequested(progress)) {
+      outcome.stopped = true;
+      ListAsStopped(tasks, index, outcome, record);
+      break;
+    }
+    ReportHiveStarting(progress, static_cast<int>(index) + 1, count, task.entry->name);
+    std::size_t firstNotDone = index;
+    try {
+      std::optional<NotScheduledReason> reason =
+          CompactHive(task, index, run, backupFolder.path, record, outcome.saved);
+      firstNotDone = index + 1;
+      if (reason) {
+        record.LeftAlone(index, *reason);
+        outcome.notScheduled.push_back(NotScheduledHive{task.entry->name, *reason});
+      } else {
+        ++outcome.scheduled;
+        record.Scheduled(index);
+        steps.push_back(RestoreStep{Combine(backupFolder.path, task.fileName), task.entry->path});
+        // Brought up to date hive by hive: after a crash it names every swap.
+        WriteRecoveryNote(backupFolder.path, steps);
+      }
+    } catch (...) {
+      // Out of memory, or any other failure: the run ends here as a stopped
+      // one; the swaps already scheduled stay on record and in the note.
+      outcome.stopped = true;
+      outcome.interrupted = true;
+      ListAsStopped(tasks, firstNotDone, outcome, record);
+      break;
+    }
+  }
+  record.Flush();
+
+  // Nothing will change at the next start: no reason to restart, nor to show
+  // results then, nor to keep the run's folder.
+  if (outcome.scheduled == 0) {
+    RemoveRunFolder(run.path);
+    return;
+  }
+
+  // The swaps are scheduled whatever happens now: the window closes.
+  outcome.closeWindow = true;
+  // A stop asked during the last hive still spares the user the restart.
+  if (!outcome.stopped && StopRequested(progress)) outcome.stopped = true;
+  if (!outcome.stopped && beforeRestart) beforeRestart(outcome);
+  try {
+    // Written only now, so that a run that scheduled nothing never leaves one.
+    if (showResults) RegisterResultsOnRestart();
+  } catch (...) {
+    // The copy of the program may not fit in memory: the swaps stand, no
+    // restart is requested, and the user hears why.
+    outcome.stopped = true;
+    outcome.interrupted = true;
+  }
+  if (!outcome.stopped && after == AfterScheduling::kRestart) {
+    outcome.restartRequested = RequestRestart(shutdownMessage);
+  }
 }
 
 }  // namespace
@@ -48,54 +164,14 @@ CompactionOutcome RunCompaction(const std::vector<CompactionRow>& rows, bool sho
                                 const std::function<void(const CompactionOutcome&)>& beforeRestart,
                                 const RunProgress& progress, AfterScheduling after) {
   CompactionOutcome outcome;
-  std::vector<HiveTask> tasks = PlanTasks(rows);
-  if (tasks.empty()) return outcome;
-
-  RunFolder run = MakeRunFolder();
-  if (!run.ok()) return StoppedBy(outcome, run.stoppedAt, run.problem);
-  ProtectedFolder backupFolder = EnsureBackupFolderIn(run.windowsFolder);
-  if (!backupFolder.ok()) {
-    RemoveRunFolder(run.path);
-    return StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
+  try {
+    Run(outcome, rows, showResults, shutdownMessage, beforeRestart, progress, after);
+  } catch (...) {
+    // Whatever failed, the outcome says what is scheduled; the record and the
+    // recovery note were brought up to date before each swap.
+    outcome.stopped = true;
+    outcome.interrupted = true;
+    outcome.closeWindow = outcome.scheduled > 0;
   }
-
-  const int count = static_cast<int>(tasks.size());
-  std::vector<RestoreStep> steps;
-  for (int index = 0; index < count; ++index) {
-    const HiveTask& task = tasks[static_cast<std::size_t>(index)];
-    if (!outcome.stopped && StopRequested(progress)) outcome.stopped = true;
-    if (outcome.stopped) {
-      outcome.notScheduled.push_back(
-          NotScheduledHive{task.entry->name, NotScheduledReason::kStopped});
-      continue;
-    }
-    ReportHiveStarting(progress, index + 1, count, task.entry->name);
-    std::optional<NotScheduledReason> reason =
-        CompactHive(task, run, backupFolder.path, outcome.saved);
-    if (reason) {
-      outcome.notScheduled.push_back(NotScheduledHive{task.entry->name, *reason});
-    } else {
-      ++outcome.scheduled;
-      steps.push_back(RestoreStep{Combine(backupFolder.path, task.fileName), task.entry->path});
-    }
-  }
-
-  // Nothing will change at the next start: no reason to restart, nor to show
-  // results then, nor to keep the run's folder.
-  if (outcome.scheduled == 0) {
-    RemoveRunFolder(run.path);
-    return outcome;
-  }
-
-  WriteRecoveryNote(backupFolder.path, steps);
-  // A stop asked during the last hive still spares the user the restart.
-  if (!outcome.stopped && StopRequested(progress)) outcome.stopped = true;
-  if (!outcome.stopped && beforeRestart) beforeRestart(outcome);
-  // Written only now, so that a run that scheduled nothing never leaves one.
-  if (showResults) RegisterResultsOnRestart();
-  if (!outcome.stopped && after == AfterScheduling::kRestart) {
-    outcome.restartRequested = RequestRestart(shutdownMessage);
-  }
-  outcome.closeWindow = true;
   return outcome;
 }

@@ -27,8 +27,10 @@ enum class AfterScheduling { kRestart, kLeaveRestartToUser };
 // left out entirely when its hive's file was not found (size 0), its name
 // starts with neither "HKLM\" nor "HKU\", its key name is not usable as a
 // file name, or an earlier row already uses the same key name. A hive is
-// replaced only by a copy that passed the check. Only a folder problem stops
-// the run, and no exception of the path library leaves it.
+// replaced only by a copy that passed the check. Only a folder problem, or a
+// record that cannot be made, stops the run before it changes anything. No
+// exception leaves it: a failure (out of memory, say) ends it as interrupted,
+// the swaps scheduled so far named by its record and its recovery note.
 // `beforeRestart`, when given, sees the outcome of a run that scheduled
 // something before the start-up value is written and the restart requested;
 // a stopped run requests no restart and does not call it.

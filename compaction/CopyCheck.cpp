@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "compaction/ExclusiveFile.h"
+#include "compaction/Sha256.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/Names.h"
 #include "hive/Records.h"
@@ -71,18 +72,20 @@ CopyVerdict CheckCompactCopy(const CPathName& copy, platform::KeyHandle liveKey,
                              std::uint32_t volumeSerialNumber) {
   CopyVerdict verdict;
   CExclusiveFile file(copy);
-  if (!file.IsOpen()) return CopyVerdict{CopyRefusal::kNotOpened, 0};
+  if (!file.IsOpen()) return CopyVerdict{CopyRefusal::kNotOpened, 0, {}};
   platform::FileFacts facts;
   if (!platform::Current().Files().QueryOpenFileFacts(file.Get(), &facts)) {
-    return CopyVerdict{CopyRefusal::kUnreadable, 0};
+    return CopyVerdict{CopyRefusal::kUnreadable, 0, {}};
   }
-  if (!IsPlainFile(facts)) return CopyVerdict{CopyRefusal::kNotPlainFile, 0};
+  if (!IsPlainFile(facts)) return CopyVerdict{CopyRefusal::kNotPlainFile, 0, {}};
   if (facts.volumeSerialNumber != volumeSerialNumber) {
-    return CopyVerdict{CopyRefusal::kOtherVolume, 0};
+    return CopyVerdict{CopyRefusal::kOtherVolume, 0, {}};
   }
   std::vector<std::uint8_t> bytes;
-  if (!ReadWhole(file.Get(), facts.size, bytes)) return CopyVerdict{CopyRefusal::kUnreadable, 0};
+  if (!ReadWhole(file.Get(), facts.size, bytes))
+    return CopyVerdict{CopyRefusal::kUnreadable, 0, {}};
   verdict.size = bytes.size();
+  verdict.sha256 = Sha256Hex(bytes);
   hive::TreeReadResult read = hive::ReadHiveTree(std::move(bytes), {});
   if (read.check.verdict != hive::Verdict::Sound) {
     verdict.refusal = CopyRefusal::kNotSoundHive;

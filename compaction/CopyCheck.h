@@ -26,6 +26,7 @@ enum class CopyRefusal {
 struct CopyVerdict {
   CopyRefusal refusal = CopyRefusal::kNone;
   std::uint64_t size = 0;  // bytes read, when the copy was read
+  std::string sha256;      // of the bytes read, when the copy was read
   bool accepted() const { return refusal == CopyRefusal::kNone; }
 };
 

@@ -48,6 +48,7 @@ FolderProblem CheckExistingFolder(const CPathName& folder) {
   std::vector<std::uint8_t> descriptor;
   if (!files.ReadSecurityDescriptor(text, &descriptor)) return FolderProblem::kUnreadable;
   if (!platform::IsOwnedByAdministration(descriptor)) return FolderProblem::kForeignOwner;
+  if (platform::GrantsModifyBeyondAdministration(descriptor)) return FolderProblem::kOpenToOthers;
   return FolderProblem::kNone;
 }
 

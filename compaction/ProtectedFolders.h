@@ -5,7 +5,8 @@
 // run, and "Kelvaro Backup". Each is made with SYSTEM and Administrators as
 // the only ones who may change it; one found already there must be a real
 // folder (no junction or link) owned by SYSTEM or Administrators, or the run
-// stops: another program could have planted it to steer the run's files.
+// stops: another program could have planted it to steer the run's files. Nor
+// may its DACL let anyone but SYSTEM and Administrators change it.
 #include <optional>
 
 #include "path/PathName.h"
@@ -20,6 +21,7 @@ enum class FolderProblem {
   kLink,             // a junction or symbolic link stands at the name
   kNotAFolder,       // a file stands at the name
   kForeignOwner,     // neither SYSTEM nor Administrators own it
+  kOpenToOthers,     // its DACL lets someone else change it
   kUnreadable,       // its facts or owner could not be read
 };
 

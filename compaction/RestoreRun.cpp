@@ -11,6 +11,7 @@
 #include "compaction/HiveTasks.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/RunFolder.h"
+#include "compaction/RunLock.h"
 #include "compaction/ScheduledReplacement.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
@@ -100,6 +101,12 @@ RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool resta
   std::vector<HiveTask> tasks = PlanTasks(rows);
   if (tasks.empty()) return outcome;
 
+  RunLock lock;
+  if (!lock.Held()) {
+    outcome.stoppedAt = StoppedAt::kAnotherRun;
+    outcome.runHolder = CString(lock.Holder().c_str());
+    return outcome;
+  }
   std::optional<CPathName> windowsFolder = SystemWindowsFolder();
   if (!windowsFolder) {
     return StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNoWindowsFolder);

@@ -18,6 +18,7 @@ struct RestoreOutcome {
   // kRunFolder when no run folder could be made: nothing was scheduled.
   StoppedAt stoppedAt = StoppedAt::kNothing;
   FolderProblem folderProblem = FolderProblem::kNone;
+  CString runHolder;  // kAnotherRun: as for the compaction run
   // Every planned hive not scheduled, display order: kNoBackup, kRefused
   // (the backup is no plain file or fails the check), kNotSaved (the live file
   // could not be read or the copy not written), kOtherVolume, kNotAccepted.

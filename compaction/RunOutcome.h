@@ -31,8 +31,9 @@ struct NotScheduledHive {
   NotScheduledReason reason;
 };
 
-// The folder that stopped the run before any hive was touched.
-enum class StoppedAt { kNothing, kRunFolder, kBackupFolder };
+// What stopped the run before any hive was touched: a folder, or another
+// program's run (RunLock.h).
+enum class StoppedAt { kNothing, kRunFolder, kBackupFolder, kAnotherRun };
 
 struct CompactionOutcome {
   int saved = 0;                  // hives written to their compact copies
@@ -46,11 +47,17 @@ struct CompactionOutcome {
   bool closeWindow = false;
   StoppedAt stoppedAt = StoppedAt::kNothing;
   FolderProblem folderProblem = FolderProblem::kNone;
+  // kAnotherRun: the program holding the lock, empty when it cannot be told.
+  CString runHolder;
   // Every planned hive that was not scheduled, in display order.
   std::vector<NotScheduledHive> notScheduled;
   // The caller asked to stop (RunProgress): the hives not started are listed
   // as kStopped, the ones scheduled stay scheduled, and no restart is requested.
   bool stopped = false;
+  // The run stopped itself on a failure it could not go on after (out of
+  // memory, say), as if asked to stop: the hives already scheduled stay
+  // scheduled, on record and in the recovery note. `stopped` is set too.
+  bool interrupted = false;
 };
 
 // An outcome that ends where a folder failed, before any hive was touched.

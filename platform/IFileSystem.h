@@ -73,9 +73,15 @@ class IFileSystem {
   // MoveFileExW with no new name and MOVEFILE_DELAY_UNTIL_REBOOT: the file is
   // deleted at the next start, even one in use now.
   virtual bool DeleteAtRestart(const wchar_t* path) = 0;
+  // MoveFileExW with MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH: the
+  // file takes the new name, in place of a file there, and the rename is on
+  // the disk before the call returns. A reader sees the old file or the new,
+  // never a half-written one.
+  virtual bool MoveReplacing(const wchar_t* from, const wchar_t* to) = 0;
   // CreateFileW with CREATE_NEW (so never an existing file or a planted link)
   // and the self-relative descriptor as security attributes, then WriteFile of
-  // every byte. A file left half-written is deleted again.
+  // every byte and FlushFileBuffers: when it returns true the bytes are on the
+  // disk. A file left half-written is deleted again.
   virtual bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                             const std::vector<std::uint8_t>& descriptor) = 0;
   // CreateFileW with OPEN_ALWAYS for appending only, opening a link itself

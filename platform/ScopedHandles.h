@@ -1,6 +1,6 @@
 #pragma once
 // Owners of what the platform hands out: a registry key, an open file, a file
-// search and an access token. Each closes its handle exactly once when it goes
+// search, a named mutex and an access token. Each closes its handle exactly once when it goes
 // (or when it takes another), through the interface that opened it; none can
 // be copied, so no handle has two owners.
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include "platform/IFileSystem.h"
 #include "platform/IRegistry.h"
 #include "platform/ISecurity.h"
+#include "platform/ISystem.h"
 #include "platform/Types.h"
 
 namespace platform {
@@ -46,6 +47,7 @@ using ScopedFile =
     ScopedHandle<IFileSystem, FileHandle, &IFileSystem::CloseFile, kInvalidFileHandle>;
 using ScopedFind =
     ScopedHandle<IFileSystem, FindHandle, &IFileSystem::FindClose, kInvalidFindHandle>;
+using ScopedMutex = ScopedHandle<ISystem, MutexHandle, &ISystem::CloseMutex, MutexHandle{0}>;
 
 // The token owner opens its token itself: the process's, or the thread's own.
 class ScopedToken

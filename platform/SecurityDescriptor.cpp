@@ -161,4 +161,16 @@ bool GrantsModify(const DescriptorBytes& descriptor, const std::vector<SidBytes>
   return false;
 }
 
+bool GrantsModifyBeyondAdministration(const DescriptorBytes& descriptor) {
+  std::optional<DescriptorFacts> facts = ReadDescriptor(descriptor);
+  if (!facts || !facts->hasDacl) return true;
+  const std::vector<SidBytes> administration = {LocalSystemSid(), AdministratorsSid()};
+  for (const AllowEntry& entry : facts->allowed) {
+    if ((entry.mask & kModifyingRights) != 0 && !ContainsSid(administration, entry.sid)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace platform

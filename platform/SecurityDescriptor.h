@@ -56,4 +56,9 @@ bool IsOwnedByAdministration(const DescriptorBytes& descriptor);
 // not subtracted: the answer errs towards "may".
 bool GrantsModify(const DescriptorBytes& descriptor, const std::vector<SidBytes>& sids);
 
+// Whether anyone but SYSTEM and Administrators may change the object: a
+// missing or unreadable DACL, or an allow entry with a modifying right for
+// any other identifier.
+bool GrantsModifyBeyondAdministration(const DescriptorBytes& descriptor);
+
 }  // namespace platform

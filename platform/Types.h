@@ -11,6 +11,7 @@ using KeyHandle = std::uintptr_t;    // HKEY
 using TokenHandle = std::uintptr_t;  // HANDLE of an access token
 using FindHandle = std::uintptr_t;   // HANDLE of a file search
 using FileHandle = std::uintptr_t;   // HANDLE of an open file
+using MutexHandle = std::uintptr_t;  // HANDLE of a named mutex
 using Sid = void;                    // opaque security identifier (PSID points at one)
 
 }  // namespace platform

@@ -32,6 +32,9 @@ ReasonWords WordsFor(LeftOutReason reason) {
 
 ReasonWords WordsFor(StoppedAt where, FolderProblem problem) {
   if (where == StoppedAt::kNothing) return {"", ""};
+  if (where == StoppedAt::kAnotherRun) {
+    return {"another-run", "another Kelvaro program is changing hives; nothing was changed"};
+  }
   if (problem == FolderProblem::kNoWindowsFolder) {
     return {"no-windows-folder", "Windows did not name its folder; nothing was changed"};
   }
@@ -53,6 +56,7 @@ const char* ProblemCode(FolderProblem problem) {
     case FolderProblem::kLink: return "link";
     case FolderProblem::kNotAFolder: return "not-a-folder";
     case FolderProblem::kForeignOwner: return "foreign-owner";
+    case FolderProblem::kOpenToOthers: return "open-to-others";
     case FolderProblem::kUnreadable: break;
   }
   return "unreadable";

@@ -578,6 +578,8 @@ Status FakeFileSystem::Move(const std::wstring& from, const std::wstring& to,
     if (!replaceExisting) return kErrorAlreadyExists;
     if (existing->IsFolder() || moving->IsFolder()) return kErrorAccessDenied;
     if ((existing->attributes & kFileAttributeReadOnly) != 0) return kErrorAccessDenied;
+    // Held open without delete sharing, as an exclusive open holds it.
+    if (IsLocked(existing->fileIndex)) return kErrorSharingViolation;
     RemoveChild(*targetAt.parent, existing);
   }
   auto& siblings = sourceAt.parent->children;
@@ -752,6 +754,13 @@ bool FakeFileSystem::DeleteAtRestart(const wchar_t* path) {
   Location location;
   if (Status status = LocateEntry(path, location)) return Fail(status);
   deletionsAtRestart.push_back(path);
+  return true;
+}
+
+bool FakeFileSystem::MoveReplacing(const wchar_t* from, const wchar_t* to) {
+  if (auto error = m_faults.Check("MoveFileExW(replace)")) return Fail(*error);
+  if (from == nullptr || to == nullptr) return Fail(kErrorInvalidParameter);
+  if (Status status = Move(from, to, true)) return Fail(status);
   return true;
 }
 

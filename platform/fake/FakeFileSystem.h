@@ -100,6 +100,7 @@ class FakeFileSystem : public IFileSystem {
   bool CloseFile(FileHandle file) override;
   // Records the path in `deletionsAtRestart`; FakeWindows::Restart deletes them.
   bool DeleteAtRestart(const wchar_t* path) override;
+  bool MoveReplacing(const wchar_t* from, const wchar_t* to) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
   bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,

@@ -76,4 +76,32 @@ bool FakeSystem::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSe
   return true;
 }
 
+MutexHandle FakeSystem::CreateNamedMutex(const wchar_t* name, bool* existed) {
+  if (auto error = m_faults.Check("CreateMutexW")) {
+    m_lastError = *error;
+    return 0;
+  }
+  const std::wstring wanted = name != nullptr ? name : L"";
+  bool found = mutexesHeldElsewhere.count(wanted) != 0;
+  for (const auto& [handle, held] : m_mutexes) found = found || held == wanted;
+  *existed = found;
+  m_lastError = found ? kErrorAlreadyExists : kErrorSuccess;
+  const MutexHandle handle = m_nextMutex;
+  m_nextMutex += 4;
+  m_mutexes[handle] = wanted;
+  return handle;
+}
+
+bool FakeSystem::CloseMutex(MutexHandle mutex) {
+  if (auto error = m_faults.Check("CloseHandle")) {
+    m_lastError = *error;
+    return false;
+  }
+  if (m_mutexes.erase(mutex) == 0) {
+    m_lastError = kErrorInvalidHandle;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace platform::fake

@@ -130,6 +130,10 @@ bool Win32FileSystem::DeleteAtRestart(const wchar_t* path) {
   return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
+bool Win32FileSystem::MoveReplacing(const wchar_t* from, const wchar_t* to) {
+  return ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                                    const std::vector<std::uint8_t>& descriptor) {
   CSecurityAttributes attributes(descriptor);
@@ -139,7 +143,7 @@ bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::u
   DWORD written = 0;
   bool done = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                           nullptr) != FALSE &&
-              written == bytes.size();
+              written == bytes.size() && ::FlushFileBuffers(file) != FALSE;
   DWORD error = ::GetLastError();
   ::CloseHandle(file);
   if (!done) ::DeleteFileW(path);

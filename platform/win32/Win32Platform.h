@@ -56,6 +56,9 @@ class Win32System : public ISystem {
   std::uint32_t QueryModuleFileName(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QueryWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
   std::uint32_t QuerySystemWindowsDirectory(wchar_t* buffer, std::uint32_t size) override;
+  UtcTime QueryUtcTime() override;
+  MutexHandle CreateNamedMutex(const wchar_t* name, bool* existed) override;
+  bool CloseMutex(MutexHandle mutex) override;
   bool RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
                        bool rebootAfterShutdown) override;
 };
@@ -80,6 +83,7 @@ class Win32FileSystem : public IFileSystem {
                     std::uint32_t* read) override;
   bool CloseFile(FileHandle file) override;
   bool DeleteAtRestart(const wchar_t* path) override;
+  bool MoveReplacing(const wchar_t* from, const wchar_t* to) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
   bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,

@@ -33,6 +33,22 @@ std::uint32_t Win32System::QuerySystemWindowsDirectory(wchar_t* buffer, std::uin
   return ::GetSystemWindowsDirectoryW(buffer, size);
 }
 
+UtcTime Win32System::QueryUtcTime() {
+  SYSTEMTIME now{};
+  ::GetSystemTime(&now);
+  return UtcTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+MutexHandle Win32System::CreateNamedMutex(const wchar_t* name, bool* existed) {
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name);
+  *existed = mutex != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;
+  return reinterpret_cast<MutexHandle>(mutex);
+}
+
+bool Win32System::CloseMutex(MutexHandle mutex) {
+  return ::CloseHandle(reinterpret_cast<HANDLE>(mutex)) != FALSE;
+}
+
 bool Win32System::RequestShutdown(const wchar_t* message, std::uint32_t timeoutSeconds,
                                   bool forceAppsClosed, bool rebootAfterShutdown) {
   return ::InitiateSystemShutdownW(nullptr, const_cast<wchar_t*>(message), timeoutSeconds,

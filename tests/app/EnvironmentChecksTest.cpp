@@ -36,7 +36,7 @@ std::vector<std::uint8_t> UsersSid() {
   return platform::fake::MakeSid(platform::kSecurityNtAuthority, {32, 545});
 }
 
-TEST(IsAdministrator, CountsMembershipWhateverTheGroupAttributes) {
+TEST(IsAdministrator, CountsMembershipUnlessTheEntryIsDenyOnly) {
   struct Row {
     const char* label;
     std::vector<platform::fake::FakeGroup> groups;
@@ -45,7 +45,7 @@ TEST(IsAdministrator, CountsMembershipWhateverTheGroupAttributes) {
   const std::uint32_t denyOnly = platform::kSeGroupUseForDenyOnly;
   std::vector<Row> rows = {
       {"administrator", {{UsersSid(), 4}, {platform::fake::AdministratorsSid(), 4}}, true},
-      {"deny-only administrators entry", {{platform::fake::AdministratorsSid(), denyOnly}}, true},
+      {"deny-only administrators entry", {{platform::fake::AdministratorsSid(), denyOnly}}, false},
       {"administrators entry with no attributes", {{platform::fake::AdministratorsSid(), 0}}, true},
       {"ordinary user", {{UsersSid(), 4}}, false},
       {"no groups", {}, false},

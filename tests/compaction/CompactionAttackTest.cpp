@@ -112,6 +112,18 @@ std::vector<Row> Rows() {
   // Before the run: folders planted where the run works.
   rows.push_back({"Kelvaro folder made by the user", userOwned(L"C:\\Windows\\Kelvaro"), nullptr,
                   false, StoppedAt::kRunFolder});
+  rows.push_back({"Kelvaro folder of Administrators that Users may change",
+                  [](CompactionMachine& machine) {
+                    const std::wstring folder = L"C:\\Windows\\Kelvaro";
+                    machine.fake.files.AddFolder(folder);
+                    machine.fake.files.SetSecurity(
+                        folder, platform::MakeDescriptor(
+                                    platform::AdministratorsSid(), platform::AdministratorsSid(),
+                                    {{platform::AdministratorsSid(), platform::kFileAllAccess, 0},
+                                     {platform::UsersSid(), platform::kFileAllAccess, 0}},
+                                    true));
+                  },
+                  nullptr, false, StoppedAt::kRunFolder});
   rows.push_back({"Kelvaro folder a junction", junction(L"C:\\Windows\\Kelvaro"), nullptr, false,
                   StoppedAt::kRunFolder});
   rows.push_back(
@@ -137,6 +149,12 @@ std::vector<Row> Rows() {
                     machine.fake.system.sessionWindowsDirectory = L"C:\\Users\\Admin\\WINDOWS";
                   },
                   nullptr});
+  rows.push_back({"a second instance: the console tool runs",
+                  [](CompactionMachine& machine) {
+                    machine.fake.system.mutexesHeldElsewhere = {
+                        L"Global\\Kelvaro.Run", L"Global\\Kelvaro.Run.kelvaro-hive.exe"};
+                  },
+                  nullptr, false, StoppedAt::kAnotherRun});
   rows.push_back({"TEMP at the live hives' folder",
                   [](CompactionMachine& machine) {
                     machine.fake.files.tempPath = L"C:\\Windows\\System32\\config\\";
@@ -310,6 +328,10 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
       EXPECT_EQ(outcome.scheduled, 0) << label;
       EXPECT_TRUE(fake.registry.savedFiles.empty()) << label << ": saved before the folders held";
     }
+    // The second one says who holds the run.
+    EXPECT_EQ(outcome.runHolder.str(),
+              row.stoppedAt == StoppedAt::kAnotherRun ? L"kelvaro-hive.exe" : L"")
+        << label;
 
     // Every scheduled copy is the save's own bytes, checked, with the live
     // hive's descriptor, in a run folder.

@@ -4,10 +4,13 @@
 // every scheduled replacement names a file in the run's protected folder whose
 // bytes pass the hive check and whose descriptor is the live hive's; it
 // deletes nothing but backup leftovers, and leaves no start-up value and no
-// restart request when nothing was scheduled; every hive boots at the next start.
+// restart request when nothing was scheduled; every hive boots at the next start;
+// and the run's record names exactly the swaps waiting for that start. Some
+// calls also throw instead (out of memory): the run then ends as interrupted.
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <new>
 #include <map>
 #include <optional>
 #include <set>
@@ -16,6 +19,8 @@
 
 #include "compaction/CompactionRun.h"
 #include "compaction/HiveAnalysis.h"
+#include "compaction/RunRecord.h"
+#include "compaction/Sha256.h"
 #include "hive/HiveCheck.h"
 #include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
@@ -71,6 +76,52 @@ struct Scenario {
   }
 };
 
+// Calls at which an allocation failure is tried: around each swap and its
+// record, and in the note and the registration after it.
+const std::set<std::string> kThrowingCalls = {"RegReplaceKeyW", "MoveFileExW(replace)",
+                                              "CreateFileW(new)"};
+
+// The run's record names exactly the swaps waiting for the next start: each
+// swap Windows took is on record with the copy's hash and the backup's place,
+// as scheduled (or as swapping when the run was interrupted at that very
+// swap), and each hive on record as scheduled is waiting.
+void CheckRecord(const CompactionMachine& machine, bool interrupted, const std::string& label) {
+  const auto& fake = machine.fake;
+  std::vector<RunRecord> records;
+  for (const auto& [path, size] : machine.Files()) {
+    // A rename cut short leaves the next text beside the record: not a record.
+    if (path.rfind(L"c:\\windows\\kelvaro\\records\\", 0) != 0 || !path.ends_with(L".record")) {
+      continue;
+    }
+    std::optional<RunRecord> record = ParseRunRecord(*fake.files.ReadFile(path));
+    ASSERT_TRUE(record.has_value()) << label << ": not a whole record " << Narrow(path);
+    records.push_back(*record);
+  }
+  const auto& scheduled = fake.registry.scheduledReplacements;
+  if (scheduled.empty() && records.empty()) return;
+  ASSERT_EQ(records.size(), 1u) << label << ": swaps without their record";
+  std::map<std::wstring, const RecordedHive*> byFile;
+  for (const RecordedHive& hive : records[0].hives) byFile[Lower(hive.liveFile)] = &hive;
+  std::set<std::wstring> waiting;
+  for (const auto& replacement : scheduled) {
+    waiting.insert(Lower(replacement.hiveFile));
+    const RecordedHive* hive = byFile[Lower(replacement.hiveFile)];
+    ASSERT_NE(hive, nullptr) << label << ": not on record " << Narrow(replacement.hiveFile);
+    EXPECT_TRUE(hive->state == SwapState::kScheduled ||
+                (interrupted && hive->state == SwapState::kSwapping))
+        << label << ": " << Narrow(hive->name) << " not on record as scheduled";
+    EXPECT_EQ(hive->copySha256, Sha256Hex(*fake.files.ReadFile(replacement.newFile))) << label;
+    EXPECT_EQ(Lower(hive->backupFile), Lower(replacement.oldFile)) << label;
+  }
+  for (const RecordedHive& hive : records[0].hives) {
+    if (hive.state == SwapState::kScheduled) {
+      EXPECT_EQ(waiting.count(Lower(hive.liveFile)), 1u)
+          << label << ": " << Narrow(hive.name) << " on record as scheduled, not waiting";
+    }
+    EXPECT_TRUE(interrupted || hive.state != SwapState::kSwapping) << label;
+  }
+}
+
 bool IsClose(const std::string& operation) {
   return operation == "RegCloseKey" || operation == "CloseHandle" || operation == "FindClose";
 }
@@ -78,11 +129,13 @@ bool IsClose(const std::string& operation) {
 // `failing`: the operation made to fail; a handle whose close failed stays open.
 void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
                      const std::map<std::wstring, std::uint64_t>& before,
-                     const std::string& failing, const std::string& label) {
+                     const std::string& failing, bool thrown, const std::string& label) {
   auto& fake = scenario.machine.fake;
   const auto& scheduled = fake.registry.scheduledReplacements;
   EXPECT_EQ(outcome.scheduled, static_cast<int>(scheduled.size())) << label;
   EXPECT_EQ(outcome.closeWindow, !scheduled.empty()) << label;
+  EXPECT_EQ(outcome.interrupted, thrown) << label;
+  CheckRecord(scenario.machine, thrown, label);
 
   // Every scheduled copy was written by a save that reported success, in a
   // run folder; its bytes are a sound hive and it carries the live descriptor.
@@ -124,6 +177,7 @@ void CheckInvariants(Scenario& scenario, const CompactionOutcome& outcome,
     EXPECT_EQ(fake.security.OpenTokenCount(), 0u) << label;
     EXPECT_EQ(fake.files.OpenSearchCount(), 0u) << label;
     EXPECT_EQ(fake.files.OpenFileCount(), 0u) << label;
+    EXPECT_EQ(fake.system.OpenMutexCount(), 0u) << label << ": the run lock stays held";
   }
   std::map<std::wstring, std::uint64_t> savedSizes;
   for (const std::wstring& name : scenario.Candidates()) {
@@ -165,18 +219,31 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
       const FaultPlan& calls = clean.machine.fake.faults;
       seen.insert(calls.OperationsSeen().begin(), calls.OperationsSeen().end());
       kinds = calls.OperationsSeen().size();
-      faults = FaultsInTurn(calls, {platform::kErrorAccessDenied, platform::kErrorNotEnoughMemory});
-      CheckInvariants(clean, outcome, before, "", variant + "clean run");
+      faults = FaultsInTurn(calls, {platform::kErrorAccessDenied, platform::kErrorNotEnoughMemory},
+                            kThrowingCalls);
+      CheckInvariants(clean, outcome, before, "", false, variant + "clean run");
     }
 
     for (const Fault& fault : faults) {
       Scenario scenario(withLeftovers);
       scenario.machine.fake.faults.Clear();
       auto before = scenario.machine.Files();
-      scenario.machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
+      bool thrown = false;
+      if (fault.throws) {
+        scenario.machine.fake.faults.beforeCall =
+            [&fault, &thrown, calls = 0](const std::string& operation) mutable {
+              if (operation != fault.operation || calls++ != fault.skip) return;
+              thrown = true;
+              throw std::bad_alloc();
+            };
+      } else {
+        scenario.machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
+      }
       CompactionOutcome outcome;
       ASSERT_NO_THROW(outcome = RunScenario(scenario)) << variant << Describe(fault);
-      CheckInvariants(scenario, outcome, before, fault.operation, variant + Describe(fault));
+      scenario.machine.fake.faults.beforeCall = nullptr;
+      CheckInvariants(scenario, outcome, before, fault.throws ? "" : fault.operation, thrown,
+                      variant + Describe(fault));
     }
     scenarios += faults.size();
     std::cout << variant << faults.size() << " fault scenarios over " << kinds
@@ -210,7 +277,9 @@ TEST(CompactionFaultTest, EveryCallFailingInTurnLeavesASafeMachine) {
                                "ReadFile",
                                "RegEnumKeyExW",
                                "NtQueryKey",
-                               "CreateFileW(new)"}) {
+                               "CreateFileW(new)",
+                               "MoveFileExW(replace)",
+                               "CreateMutexW"}) {
     EXPECT_EQ(seen.count(expected), 1u) << expected << " was never called";
   }
   std::cout << "fault scenarios in all: " << scenarios << "\n";

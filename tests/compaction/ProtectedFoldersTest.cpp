@@ -44,6 +44,17 @@ TEST(ProtectedFoldersTest, WhatStandsAtTheNameDecides) {
          fake.files.SetSecurity(folder, platform::fake::UserFolderDescriptor());
        },
        FolderProblem::kForeignOwner},
+      {"owned by Administrators, but Users may change it",
+       [&](FakeWindows& fake) {
+         fake.files.AddFolder(folder);
+         fake.files.SetSecurity(
+             folder,
+             platform::MakeDescriptor(platform::AdministratorsSid(), platform::AdministratorsSid(),
+                                      {{platform::AdministratorsSid(), platform::kFileAllAccess, 0},
+                                       {platform::UsersSid(), platform::kFileAllAccess, 0}},
+                                      true));
+       },
+       FolderProblem::kOpenToOthers},
       {"a junction", [&](FakeWindows& fake) { fake.files.AddJunction(folder, L"C:\\Users"); },
        FolderProblem::kLink},
       {"a file", [&](FakeWindows& fake) { fake.files.AddFile(folder, 3); },

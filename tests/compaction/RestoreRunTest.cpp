@@ -205,7 +205,7 @@ TEST(RestoreRunTest, ABackupThatIsNotTheHivesOwnIsRefusedForThatHiveAlone) {
   }
 }
 
-TEST(RestoreRunTest, ABackupFolderSomeoneElseCouldHavePlantedStopsEverything) {
+TEST(RestoreRunTest, ABackupFolderSomeoneElseCouldHavePlantedOrAnotherRunStopsEverything) {
   const std::wstring folder = kBackupFolder;
   struct Row {
     const char* what;
@@ -235,6 +235,12 @@ TEST(RestoreRunTest, ABackupFolderSomeoneElseCouldHavePlantedStopsEverything) {
          machine.fake.files.AddFile(folder, 10);
        },
        StoppedAt::kBackupFolder, FolderProblem::kNotAFolder},
+      {"the console tool is running",
+       [](CompactionMachine& machine) {
+         machine.fake.system.mutexesHeldElsewhere = {L"Global\\Kelvaro.Run",
+                                                     L"Global\\Kelvaro.Run.kelvaro-hive.exe"};
+       },
+       StoppedAt::kAnotherRun, FolderProblem::kNone},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const std::string label = "row " + std::to_string(i) + ": " + rows[i].what;

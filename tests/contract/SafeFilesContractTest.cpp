@@ -118,7 +118,8 @@ TEST_F(SafeFilesContract, MissingFilesFailEveryCall) {
   EXPECT_EQ(System().GetLastError(), kErrorPathNotFound);
 }
 
-TEST_F(SafeFilesContract, ANewFileIsWrittenWholeAndNeverOverAnother) {
+// As a run's record is brought up to date: a new file, then renamed over the old.
+TEST_F(SafeFilesContract, ANewFileIsWrittenWholeNeverOverAnotherAndRenamedOverOne) {
   const std::wstring file = At(L"note.txt");
   const std::vector<std::uint8_t> bytes = {'n', 'o', 't', 'e', '\r', '\n'};
   ASSERT_TRUE(Files().WriteNewFile(file.c_str(), bytes, ProtectedDescriptor()))
@@ -129,7 +130,38 @@ TEST_F(SafeFilesContract, ANewFileIsWrittenWholeAndNeverOverAnother) {
   FileHandle handle = Files().OpenFileExclusive(file.c_str());
   ASSERT_NE(handle, kInvalidFileHandle);
   EXPECT_EQ(ReadAll(handle), bytes);
+  // Open without delete sharing: the rename must wait.
+  const std::wstring next = At(L"note.txt.new");
+  ASSERT_TRUE(Files().WriteNewFile(next.c_str(), {'n', 'e', 'w'}, ProtectedDescriptor()));
+  Made(L"note.txt.new", false);
+  EXPECT_FALSE(Files().MoveReplacing(next.c_str(), file.c_str()));
   Files().CloseFile(handle);
+  ASSERT_TRUE(Files().MoveReplacing(next.c_str(), file.c_str()))
+      << "error " << System().GetLastError();
+  EXPECT_EQ(Files().QueryFileAttributes(next.c_str()), kInvalidFileAttributes);
+  handle = Files().OpenFileExclusive(file.c_str());
+  ASSERT_NE(handle, kInvalidFileHandle);
+  EXPECT_EQ(ReadAll(handle), std::vector<std::uint8_t>({'n', 'e', 'w'}));
+  Files().CloseFile(handle);
+}
+
+// The run lock: a name that stands is reported as standing while any handle
+// to it is open, and is gone with the last one.
+TEST_F(SafeFilesContract, ANamedMutexStandsWhileAHandleIsOpen) {
+  const std::wstring name = L"Kelvaro.ContractTest";
+  bool existed = true;
+  MutexHandle first = System().CreateNamedMutex(name.c_str(), &existed);
+  ASSERT_NE(first, MutexHandle{0}) << "error " << System().GetLastError();
+  EXPECT_FALSE(existed);
+  MutexHandle second = System().CreateNamedMutex(name.c_str(), &existed);
+  ASSERT_NE(second, MutexHandle{0});
+  EXPECT_TRUE(existed);
+  EXPECT_TRUE(System().CloseMutex(second));
+  EXPECT_TRUE(System().CloseMutex(first));
+  MutexHandle third = System().CreateNamedMutex(name.c_str(), &existed);
+  ASSERT_NE(third, MutexHandle{0});
+  EXPECT_FALSE(existed);
+  EXPECT_TRUE(System().CloseMutex(third));
 }
 
 TEST_F(SafeFilesContract, AppendsGoToTheEndOfOneFileOnly) {

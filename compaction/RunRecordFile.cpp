@@ -1,0 +1,76 @@
+#include "compaction/RunRecordFile.h"
+
+#include <cstdio>
+
+#include "compaction/ProtectedFolders.h"
+#include "path/FileOperations.h"
+#include "platform/Platform.h"
+#include "platform/SecurityDescriptor.h"
+
+namespace {
+
+constexpr int kMaxRecordNumber = 100000;
+constexpr wchar_t kRecordSuffix[] = L".record";
+constexpr wchar_t kNewSuffix[] = L".new";
+
+CPathName RecordPath(const CPathName& folder, int number) {
+  const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
+  return Combine(folder, CPathComponent(name.c_str()));
+}
+
+// Only ever inside the protected records folder.
+void RemoveLeftover(const CPathName& file) {
+  if (!FileExists(file)) return;
+  ClearReadOnly(file);
+  platform::Current().Files().RemoveFile(file.GetText().GetBuffer());
+}
+
+}  // namespace
+
+std::string UtcTimeText(const platform::UtcTime& time) {
+  char text[48] = {};
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u UTC", unsigned{time.year},
+                unsigned{time.month}, unsigned{time.day}, unsigned{time.hour},
+                unsigned{time.minute}, unsigned{time.second});
+  return text;
+}
+
+std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record) {
+  const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
+  ProtectedFolder folder =
+      EnsureProtectedFolder(Combine(kelvaro, CPathComponent(kRecordsFolderName)));
+  if (!folder.ok()) return std::nullopt;
+  platform::Platform& os = platform::Current();
+  for (int number = 1; number <= kMaxRecordNumber; ++number) {
+    const CPathName path = RecordPath(folder.path, number);
+    if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
+        platform::kInvalidFileAttributes) {
+      continue;
+    }
+    record.number = number;
+    // A new file only: a name taken since the look is passed over, never reused.
+    if (os.Files().WriteNewFile(path.GetText().GetBuffer(), RunRecordText(record),
+                                platform::ProtectedDescriptor())) {
+      return path;
+    }
+    if (os.System().GetLastError() != platform::kErrorFileExists) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool UpdateRunRecord(const CPathName& recordFile, const RunRecord& record) {
+  CPathString newText = recordFile.GetText();
+  newText.Append(kNewSuffix);
+  CPathName newFile;
+  if (!newFile.SetPath(newText.GetBuffer())) return false;
+  // A crash between the write and the rename leaves one behind.
+  RemoveLeftover(newFile);
+  platform::IFileSystem& files = platform::Current().Files();
+  if (!files.WriteNewFile(newText.GetBuffer(), RunRecordText(record),
+                          platform::ProtectedDescriptor())) {
+    return false;
+  }
+  if (files.MoveReplacing(newText.GetBuffer(), recordFile.GetText().GetBuffer())) return true;
+  files.RemoveFile(newText.GetBuffer());
+  return false;
+}

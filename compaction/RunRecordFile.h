@@ -1,0 +1,28 @@
+#pragma once
+// Where the records of runs (RunRecord.h) live and how one is written:
+// "<Windows>\Kelvaro\Records\Run-<n>.record", in a protected folder of their
+// own (ProtectedFolders.h), numbered from 1 and never reused, so that a
+// record names its run for as long as it is kept.
+#include <optional>
+#include <string>
+
+#include "compaction/RunRecord.h"
+#include "path/PathName.h"
+#include "platform/ISystem.h"
+
+inline constexpr wchar_t kRecordsFolderName[] = L"Records";
+
+// "2026-12-08 10:51:08 UTC".
+std::string UtcTimeText(const platform::UtcTime& time);
+
+// Makes or checks the records folder and claims the first free number by
+// making its record file, new, with `record` (its number filled in first).
+// The file's path; nothing when no record could be made, and then the run
+// must change nothing.
+std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record);
+
+// Puts `record` in place of the one on disk: the text goes to a new file
+// beside it, flushed, which is then renamed over the record, so that the
+// record on disk is always a whole one, the earlier or this. False when the
+// earlier one is still there.
+bool UpdateRunRecord(const CPathName& recordFile, const RunRecord& record);

@@ -1,0 +1,112 @@
+// The run's record as text: what it writes reads back the same, text that is
+// not a whole record is refused, and the copies' hashes are SHA-256's own.
+#include "compaction/RunRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "compaction/Sha256.h"
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+RunRecord TwoHives() {
+  RunRecord record;
+  record.number = 12;
+  record.started = "2026-12-08 10:51:08 UTC";
+  record.version = "1.1.0.0";
+  RecordedHive system;
+  system.state = SwapState::kScheduled;
+  system.name = L"HKLM\\SYSTEM";
+  system.liveFile = L"C:\\Windows\\System32\\config\\SYSTEM";
+  system.liveSize = 12582912;
+  system.copySize = 9437184;
+  system.copySha256 = std::string(64, 'a');
+  system.backupFile = L"C:\\Windows\\Kelvaro Backup\\SYSTEM";
+  RecordedHive user;
+  user.state = SwapState::kNotScheduled;
+  user.name = L"HKU\\S-1-5-21-7";
+  user.liveFile = L"C:\\Users\\J\u00f6rg \u4e2d\\NTUSER.DAT";
+  user.liveSize = 524288;
+  user.reason = "no gain";
+  record.hives = {system, user};
+  return record;
+}
+
+bool Same(const RunRecord& a, const RunRecord& b) {
+  if (a.number != b.number || a.started != b.started || a.version != b.version ||
+      a.hives.size() != b.hives.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.hives.size(); ++i) {
+    const RecordedHive& x = a.hives[i];
+    const RecordedHive& y = b.hives[i];
+    if (x.state != y.state || x.name != y.name || x.liveFile != y.liveFile ||
+        x.liveSize != y.liveSize || x.copySize != y.copySize || x.copySha256 != y.copySha256 ||
+        x.backupFile != y.backupFile || x.reason != y.reason) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(RunRecordTest, ReadsBackWhatItWritesAndRefusesAnythingElse) {
+  const std::vector<std::uint8_t> written = RunRecordText(TwoHives());
+  const std::string whole(written.begin(), written.end());
+  std::optional<RunRecord> read = ParseRunRecord(Bytes(whole));
+  ASSERT_TRUE(read.has_value());
+  EXPECT_TRUE(Same(*read, TwoHives()));
+
+  const std::string hive = "hive\tscheduled\tHKLM\\SAM\tC:\\SAM\t10\t5\tab\tC:\\B\\SAM\t\r\n";
+  const std::string head = "Kelvaro run record 1\r\nrun\t1\r\n";
+  struct Row {
+    const char* what;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"empty", ""},
+      {"another heading", "Kelvaro run record 2\r\nrun\t1\r\n"},
+      {"cut in the last line", whole.substr(0, whole.size() - 3)},
+      {"lines ending in LF alone", "Kelvaro run record 1\nrun\t1\n"},
+      {"an unknown key", head + "owner\tsomeone\r\n"},
+      {"a run number that is not one", "Kelvaro run record 1\r\nrun\t1x\r\n"},
+      {"an unknown state", head + "hive\tdone\tHKLM\\SAM\tC:\\SAM\t10\t5\tab\tC:\\B\\SAM\t\r\n"},
+      {"a hive line short of a field", head + hive.substr(0, hive.rfind('\t')) + "\r\n"},
+      {"a size that is not a number",
+       head + "hive\tscheduled\tHKLM\\SAM\tC:\\SAM\t-1\t5\tab\tC:\\B\t\r\n"},
+      {"a name that is not UTF-8",
+       head + "hive\tscheduled\tHKLM\\\xC3\tC:\\SAM\t10\t5\tab\tC:\\B\t\r\n"},
+  };
+  EXPECT_TRUE(ParseRunRecord(Bytes(head + hive)).has_value()) << "the rows' own base";
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_FALSE(ParseRunRecord(Bytes(rows[i].text)).has_value())
+        << "row " << i << ": " << rows[i].what;
+  }
+}
+
+TEST(RunRecordTest, CopiesAreNamedByTheirSha256) {
+  struct Row {
+    std::string input;
+    const char* digest;
+  };
+  const Row rows[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      // 56 bytes: the length no longer fits the block, padding takes a second one.
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000000, 'a'),
+       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(Sha256Hex(Bytes(rows[i].input)), rows[i].digest)
+        << "row " << i << ": " << rows[i].input.size() << " bytes";
+  }
+}
+
+}  // namespace
