@@ -150,8 +150,10 @@ class CSpaceWalk {
     std::uint32_t listOffset = ReadU32(cell, db::kSegmentList);
     if (!Claim(listOffset, node)) return;
     Bytes list = *m_hive.AllocatedCell(listOffset);
-    std::size_t segments = std::min<std::size_t>(ReadU16(cell, db::kSegmentCount), list.size() / 4);
-    for (std::size_t i = 0; i < segments; ++i) Claim(ReadU32(list, 4 * i), node);
+    std::size_t segments = std::min<std::size_t>(ReadU16(cell, db::kSegmentCount),
+                                                 list.size() / db::kSegmentListElementSize);
+    for (std::size_t i = 0; i < segments; ++i)
+      Claim(ReadU32(list, db::kSegmentListElementSize * i), node);
   }
 
   void Subkeys(const KeyNode& key, std::uint32_t node, std::vector<std::uint32_t>& children) {
@@ -162,10 +164,10 @@ class CSpaceWalk {
       Leaf(cell, kind, children);
       return;
     }
-    std::size_t count =
-        std::min<std::size_t>(ReadU16(cell, list::kCount), (cell.size() - list::kElements) / 4);
+    std::size_t count = std::min<std::size_t>(
+        ReadU16(cell, list::kCount), (cell.size() - list::kElements) / list::kOffsetElementSize);
     for (std::size_t i = 0; i < count; ++i) {
-      std::uint32_t leaf = ReadU32(cell, list::kElements + 4 * i);
+      std::uint32_t leaf = ReadU32(cell, list::kElements + list::kOffsetElementSize * i);
       if (!Claim(leaf, node)) continue;
       Bytes leafCell = *m_hive.AllocatedCell(leaf);
       ListKind leafKind = SubkeyListKind(leafCell);
