@@ -21,13 +21,20 @@ std::filesystem::path PathFromUtf8(std::string_view text) {
 
 std::optional<std::filesystem::path> FindEntryNoCase(const std::filesystem::path& folder,
                                                      std::string_view name) {
+  // The name as the folder spells it: on a file system that ignores case the
+  // caller's spelling would also be found, and the reports name what is on disk.
   std::error_code code;
-  std::filesystem::path exact = folder / PathFromUtf8(name);
-  if (std::filesystem::exists(std::filesystem::symlink_status(exact, code))) return exact;
+  std::optional<std::filesystem::path> found;
   for (std::filesystem::directory_iterator entry(folder, code), end; !code && entry != end;
        entry.increment(code)) {
-    if (SameNameNoCase(hive::PathText(entry->path().filename()), name)) return entry->path();
+    const std::string entryName = hive::PathText(entry->path().filename());
+    if (entryName == name) return entry->path();
+    if (!found && SameNameNoCase(entryName, name)) found = entry->path();
   }
+  if (found) return found;
+  // A folder that cannot be listed may still be passed through.
+  std::filesystem::path exact = folder / PathFromUtf8(name);
+  if (std::filesystem::exists(std::filesystem::symlink_status(exact, code))) return exact;
   return std::nullopt;
 }
 

@@ -78,7 +78,24 @@ class CRestorer {
     const std::filesystem::path kept = m_restore.runFolder / PathFromUtf8(hive.folder);
     std::string error;
 
-    // Backups first: a restore puts back only what the record vouches for.
+    // Files of this run's own making left beside the hive by an interruption.
+    std::filesystem::path staged = folder / PathFromUtf8(hive.staged);
+    if (Exists(staged) && HashOf(m_files, staged) == hive.compact.sha256)
+      m_files.Remove(staged, error);
+
+    // A run that stopped before this hive's swap left nothing to put back.
+    const bool oldInPlace = HashOf(m_files, live) == hive.old.sha256;
+    if (oldInPlace) {
+      bool logsInPlace = true;
+      for (const RecordedFile& log : hive.logs)
+        logsInPlace = logsInPlace && HashOf(m_files, folder / PathFromUtf8(log.name)) == log.sha256;
+      if (logsInPlace) {
+        outcome.result = RestoreResult::AlreadyOld;
+        return;
+      }
+    }
+
+    // Only what the record vouches for is put back.
     if (HashOf(m_files, kept / PathFromUtf8(hive.old.name)) != hive.old.sha256) {
       outcome.result = RestoreResult::Refused;
       outcome.message = "its backup is missing or not the file the run took away";
@@ -92,23 +109,7 @@ class CRestorer {
       }
     }
 
-    // Files of this run's own making left beside the hive by an interruption.
-    std::filesystem::path staged = folder / PathFromUtf8(hive.staged);
-    if (Exists(staged) && HashOf(m_files, staged) == hive.compact.sha256)
-      m_files.Remove(staged, error);
-
-    const bool oldInPlace = HashOf(m_files, live) == hive.old.sha256;
     std::vector<std::filesystem::path> placed;
-    if (oldInPlace) {
-      bool logsInPlace = true;
-      for (const RecordedFile& log : hive.logs)
-        logsInPlace = logsInPlace && HashOf(m_files, folder / PathFromUtf8(log.name)) == log.sha256;
-      if (logsInPlace) {
-        outcome.result = RestoreResult::AlreadyOld;
-        return;
-      }
-    }
-
     hive.state = HiveState::Restoring;
     if (!Save(error)) return Stop(outcome, error);
 

@@ -11,32 +11,16 @@
 #include "hive/LogFiles.h"
 #include "tests/hive/ContentCollector.h"
 #include "tests/hive/HiveTestSupport.h"
+#include "tests/hive/ProgramRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
 using namespace hive;
 using namespace hivetest;
 
 namespace {
-
-struct ProgramRun {
-  int exit = -1;
-  std::string out;
-};
-
-ProgramRun RunProgram(const std::string& command) {
-  ProgramRun run;
-  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-  run.exit = pclose(pipe);
-  return run;
-}
 
 // hivexml names the file offsets of every record; those differ by design.
 std::string WithoutByteRuns(const std::string& xml) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <string_view>
 
 #include "hive/BaseBlock.h"
 #include "hive/ContentDiff.h"
@@ -19,6 +20,11 @@
 #include "offline/Sha256.h"
 #include "tests/hive/HiveTestSupport.h"
 #include "tests/offline/InstallationTree.h"
+#ifdef KELVARO_INDEPENDENT_READERS
+#include "tests/hive/ContentCollector.h"
+#include "tests/hive/HivexLibrary.h"
+#include "tests/hive/ProgramRun.h"
+#endif
 
 using namespace offline;
 using namespace offlinetest;
@@ -156,15 +162,15 @@ void ExpectOldOrNewAndRecordTrue(const fs::path& root, const Files& before,
       case HiveState::Staged:
       case HiveState::Keeping:
       case HiveState::Undone:
+      case HiveState::Restored:
         EXPECT_TRUE(old) << context << ": " << hive.live << " should be old";
         for (const RecordedFile& log : hive.logs)
           EXPECT_TRUE(fs::exists((root / hive.live).parent_path() / log.name)) << context;
         break;
-      case HiveState::Swapping: EXPECT_TRUE(old || fresh) << context << ": " << hive.live; break;
+      case HiveState::Swapping:
+      case HiveState::Restoring: EXPECT_TRUE(old || fresh) << context << ": " << hive.live; break;
       case HiveState::Clearing:
       case HiveState::Done:
-      case HiveState::Restoring:
-      case HiveState::Restored:
         EXPECT_TRUE(fresh) << context << ": " << hive.live << " should be new";
         break;
     }
@@ -174,6 +180,77 @@ void ExpectOldOrNewAndRecordTrue(const fs::path& root, const Files& before,
     }
   }
 }
+
+#ifdef KELVARO_INDEPENDENT_READERS
+struct KeyValueCount {
+  std::size_t keys = 0, values = 0;
+  bool operator==(const KeyValueCount&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const KeyValueCount& count) {
+  return out << count.keys << " keys, " << count.values << " values";
+}
+
+KeyValueCount CountLines(const std::vector<std::string>& lines) {
+  KeyValueCount count;
+  for (const std::string& line : lines) (line.rfind("K ", 0) == 0 ? count.keys : count.values)++;
+  return count;
+}
+
+// Keys and values in a reader's text output, one line each.
+KeyValueCount CountLines(const std::string& text,
+                         const std::function<bool(std::string_view)>& isKey,
+                         const std::function<bool(std::string_view)>& isValue) {
+  KeyValueCount count;
+  for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+    end = std::min(text.find('\n', at), text.size());
+    const std::string_view line(text.data() + at, end - at);
+    if (isKey(line))
+      ++count.keys;
+    else if (isValue(line))
+      ++count.values;
+  }
+  return count;
+}
+
+// The compacted file read whole by the off-line readers installed here:
+// hivex, libregf's regfinfo and regfexport, reglookup; each counts the keys
+// and values our own reader counts.
+void ExpectReadWholeByIndependentReaders(const fs::path& file, const std::string& context) {
+  hivetest::CContentCollector collector;
+  hive::CheckHiveBytes(hivetest::ReadAll(file), {}, &collector);
+  const KeyValueCount ours = CountLines(collector.lines);
+  ASSERT_GT(ours.keys, 0u) << context;
+  static const hivetest::CHivexLibrary hivex;
+  if (hivex.Loaded()) {
+    std::vector<std::string> lines;
+    std::string error;
+    EXPECT_TRUE(hivex.Dump(file, lines, error)) << context << ": hivex: " << error;
+    EXPECT_EQ(CountLines(lines), ours) << context << ": hivex";
+  }
+  const std::string quoted = "'" + file.string() + "'";
+  if (hivetest::ProgramInstalled("regfinfo")) {
+    EXPECT_EQ(hivetest::RunProgram("regfinfo " + quoted).exit, 0) << context << ": regfinfo";
+  }
+  if (hivetest::ProgramInstalled("regfexport")) {
+    const hivetest::ProgramRun run = hivetest::RunProgram("regfexport " + quoted);
+    EXPECT_EQ(run.exit, 0) << context << ": regfexport";
+    const KeyValueCount counted = CountLines(
+        run.out, [](std::string_view line) { return line.rfind("Key path: ", 0) == 0; },
+        [](std::string_view line) { return line.rfind("Value: ", 0) == 0; });
+    EXPECT_EQ(counted, ours) << context << ": regfexport";
+  }
+  if (hivetest::ProgramInstalled("reglookup")) {
+    // PATH,TYPE,VALUE,MTIME: one line a key or value, after that header.
+    const hivetest::ProgramRun run = hivetest::RunProgram("reglookup " + quoted);
+    EXPECT_EQ(run.exit, 0) << context << ": reglookup";
+    const KeyValueCount counted = CountLines(
+        run.out, [](std::string_view line) { return line.find(",KEY,") != std::string::npos; },
+        [](std::string_view line) { return !line.empty() && line.rfind("PATH,", 0) != 0; });
+    EXPECT_EQ(counted, ours) << context << ": reglookup";
+  }
+}
+#endif
 
 }  // namespace
 
@@ -355,6 +432,9 @@ TEST(OfflineSwap, CompactsEachHiveKeepsTheOldFilesAndRestoresThemExactly) {
     EXPECT_LT(hive.after, hive.before) << hive.hive.name;
     EXPECT_EQ(hive::CheckHiveBytes(now, {}).verdict, hive::Verdict::Sound) << hive.hive.name;
     EXPECT_EQ(hive::DiffHiveContent(before.at(relative), now).total, 0u) << hive.hive.name;
+#ifdef KELVARO_INDEPENDENT_READERS
+    ExpectReadWholeByIndependentReaders(hive.hive.file, hive.hive.name);
+#endif
     const fs::path kept = run.runFolder / std::to_string(i + 1) / hive.hive.file.filename();
     EXPECT_EQ(hivetest::ReadAll(kept), before.at(relative)) << hive.hive.name;
   }
@@ -408,6 +488,9 @@ TEST(OfflineSwap, LogsMoveWithTheirHiveAndRealSamplesComeOutCleanWithTheSameCont
         logs.push_back(
             {log, before.at("Users/sample/AppData/Local/Microsoft/Windows/" + std::string(log))});
     EXPECT_EQ(hive::DiffHiveContent(before.at(relative), logs, now, {}).total, 0u) << name;
+#ifdef KELVARO_INDEPENDENT_READERS
+    ExpectReadWholeByIndependentReaders(hive->hive.file, name);
+#endif
   }
   for (const char* log : {"UsrClass.dat.LOG1", "UsrClass.dat.LOG2"}) {
     EXPECT_FALSE(fs::exists(local / log)) << log << " left beside the new hive";
@@ -431,38 +514,74 @@ TEST(OfflineSwap, EveryStepFailingInTurnLeavesEachHiveOldOrNewAndTheRecordTrue) 
   spec.machineHives = {"SYSTEM"};
   spec.profiles.clear();
   spec.systemLogs = true;
-  // The clean run: which calls it makes, and the compact files it writes.
+  // The failing step is the run's own, or the restore's after a whole run.
+  struct Row {
+    const char* name;
+    std::function<void(const fs::path& root)> before;
+    std::function<void(const fs::path& root, IOfflineFiles& files)> failing;
+  } rows[] = {
+      {"the run", [](const fs::path&) {},
+       [](const fs::path& root, IOfflineFiles& files) { RunOffline(root, files); }},
+      {"the restore",
+       [](const fs::path& root) {
+         CDiskOfflineFiles disk;
+         RunOffline(root, disk);
+       },
+       [](const fs::path& root, IOfflineFiles& files) {
+         RestoreOfflineRun(root, std::nullopt, files);
+       }},
+  };
+  // The clean run: the compact files it writes.
   hivetest::CScratchFolder cleanScratch;
   ASSERT_TRUE(BuildInstallationTree(cleanScratch.Path(), spec));
   const Files original = Snapshot(cleanScratch.Path());
-  CFaultyFiles clean;
-  OfflineRun cleanRun = RunOffline(cleanScratch.Path(), clean);
+  CFaultyFiles cleanRun;
+  OfflineRun run = RunOffline(cleanScratch.Path(), cleanRun);
   std::map<std::string, std::string> compactSha;
-  for (const HiveOutcome& hive : cleanRun.hives) {
+  for (const HiveOutcome& hive : run.hives) {
     ASSERT_EQ(hive.result, HiveResult::Compacted) << hive.hive.name;
     compactSha[hive.hive.file.lexically_relative(cleanScratch.Path()).generic_string()] =
         Sha(hivetest::ReadAll(hive.hive.file));
   }
-  ASSERT_GE(clean.calls.size(), 6u);
-  for (const auto& [operation, count] : clean.calls) {
-    for (int at = 0; at < count; ++at) {
-      const std::string context = operation + " failing at call " + std::to_string(at + 1);
-      hivetest::CScratchFolder scratch;
-      ASSERT_TRUE(BuildInstallationTree(scratch.Path(), spec));
-      // The generated trees are the same byte for byte, so the clean run's hashes hold.
-      ASSERT_EQ(Snapshot(scratch.Path()), original) << context;
-      CFaultyFiles files;
-      files.failOperation = operation;
-      files.failAt = at;
-      RunOffline(scratch.Path(), files);
-      ExpectOldOrNewAndRecordTrue(scratch.Path(), original, compactSha, context);
-      CDiskOfflineFiles disk;
-      if (!ExistingRuns(scratch.Path() / "Windows").empty()) {
-        RestoreOfflineRun(scratch.Path(), std::nullopt, disk);
-        for (const auto& [name, sha] : compactSha) {
-          EXPECT_EQ(Sha(hivetest::ReadAll(scratch.Path() / name)), Sha(original.at(name)))
-              << context << ": restore after the failure: " << name;
-        }
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    // Which calls the step makes when nothing fails.
+    hivetest::CScratchFolder countScratch;
+    ASSERT_TRUE(BuildInstallationTree(countScratch.Path(), spec));
+    rows[i].before(countScratch.Path());
+    CFaultyFiles clean;
+    rows[i].failing(countScratch.Path(), clean);
+    ASSERT_GE(clean.calls.size(), 3u) << "row " << i << ": " << rows[i].name;
+    for (const auto& [operation, count] : clean.calls) {
+      for (int at = 0; at < count; ++at) {
+        const std::string context = "row " + std::to_string(i) + ": " + rows[i].name + ": " +
+                                    operation + " failing at call " + std::to_string(at + 1);
+        hivetest::CScratchFolder scratch;
+        ASSERT_TRUE(BuildInstallationTree(scratch.Path(), spec));
+        // The generated trees are the same byte for byte, so the clean run's hashes hold.
+        ASSERT_EQ(Snapshot(scratch.Path()), original) << context;
+        rows[i].before(scratch.Path());
+        CFaultyFiles files;
+        files.failOperation = operation;
+        files.failAt = at;
+        rows[i].failing(scratch.Path(), files);
+        ExpectOldOrNewAndRecordTrue(scratch.Path(), original, compactSha, context);
+        // No record: the run stopped before it changed anything.
+        const std::vector<std::uint32_t> runs = ExistingRuns(scratch.Path() / "Windows");
+        std::string error;
+        if (runs.empty() ||
+            !LoadRecord(RunFolderOf(scratch.Path() / "Windows", runs.back()), error))
+          continue;
+        CDiskOfflineFiles disk;
+        OfflineRestore again = RestoreOfflineRun(scratch.Path(), std::nullopt, disk);
+        EXPECT_EQ(again.problem, "") << context;
+        for (const RestoredHive& hive : again.hives)
+          EXPECT_TRUE(hive.result == RestoreResult::Restored ||
+                      hive.result == RestoreResult::AlreadyOld)
+              << context << ": restore after the failure: " << hive.name << ": " << hive.message;
+        const Files after = Snapshot(scratch.Path());
+        for (const auto& [name, bytes] : original)
+          EXPECT_TRUE(after.count(name) && after.at(name) == bytes)
+              << context << ": restore after the failure: " << name << " not as it was";
       }
     }
   }
