@@ -4,7 +4,9 @@
 # files, a second run finds nothing to gain, and restore brings back the exact
 # bytes. The Windows build's file handling, under Wine, on a small tree.
 source "$(dirname "$0")/lib.sh"
-use_prefix "$(kelvaro_arch_of "$KELVARO_HIVE_TOOL")" e2e-offline
+# One prefix per architecture: the x86 build makes a 32-bit one, where a 64-bit program cannot run.
+arch=$(kelvaro_arch_of "$KELVARO_HIVE_TOOL")
+use_prefix "$arch" "e2e-offline-$arch"
 
 work="$KELVARO_BUILD/e2e-offline"
 rm -rf "$work"
