@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "compaction/ExclusiveFile.h"
-#include "compaction/Sha256.h"
+#include "hive/Sha256.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/Names.h"
 #include "hive/Records.h"
@@ -85,7 +85,7 @@ CopyVerdict CheckCompactCopy(const CPathName& copy, platform::KeyHandle liveKey,
   if (!ReadWhole(file.Get(), facts.size, bytes))
     return CopyVerdict{CopyRefusal::kUnreadable, 0, {}};
   verdict.size = bytes.size();
-  verdict.sha256 = Sha256Hex(bytes);
+  verdict.sha256 = hive::Sha256Hex(bytes);
   hive::TreeReadResult read = hive::ReadHiveTree(std::move(bytes), {});
   if (read.check.verdict != hive::Verdict::Sound) {
     verdict.refusal = CopyRefusal::kNotSoundHive;

@@ -292,13 +292,13 @@ class CHiveSerializer {
     Put32(base + regf::kPrimarySequence, header.sequence);
     Put32(base + regf::kSecondarySequence, header.sequence);
     Put64(base + regf::kLastWritten, header.lastWritten);
-    Put32(base + regf::kMajorVersion, 1);
+    Put32(base + regf::kMajorVersion, regf::kMajorVersionValue);
     Put32(base + regf::kMinorVersion, m_plan.Minor());
     Put32(base + regf::kFileType, static_cast<std::uint32_t>(FileType::Primary));
-    Put32(base + regf::kFileFormat, 1);
+    Put32(base + regf::kFileFormat, regf::kFileFormatDirectMemoryLoad);
     Put32(base + regf::kRootCell, At(m_plan.Keys().front().nk));
     Put32(base + regf::kBinsSize, static_cast<std::uint32_t>(m_layout.binsSize));
-    Put32(base + regf::kClusteringFactor, 1);
+    Put32(base + regf::kClusteringFactor, regf::kClusteringFactorValue);
     PutBytes(base + regf::kFileName, header.fileName.data(),
              std::min(header.fileName.size(), regf::kFileNameSize));
     PutBytes(base + regf::kRmId, header.rmId.data(), header.rmId.size());
@@ -362,7 +362,8 @@ class CHiveSerializer {
     Put32(record + nk::kAccessBits, key.accessBits);
     Put32(record + nk::kParent, root ? kNoCell : At(m_plan.Keys()[plan.parent].nk));
     Put32(record + nk::kSubkeyCount, plan.childCount);
-    Put32(record + nk::kVolatileSubkeyCount, 0);
+    // Volatile subkeys live in memory only: none on disk.
+    Put32(record + nk::kVolatileSubkeyCount, std::uint32_t{0});
     Put32(record + nk::kSubkeyList, CellOrNone(plan.list));
     Put32(record + nk::kVolatileSubkeyList, kNoCell);
     Put32(record + nk::kValueCount, plan.valueCount);
@@ -428,7 +429,7 @@ class CHiveSerializer {
     Put16(record + vk::kNameLength, static_cast<std::uint16_t>(StoredNameSize(value.name)));
     if (size == 0 && (value.flags & kValueTombstone) != 0) {
       // A tombstone has no data at all, not empty data held in the record.
-      Put32(record + vk::kDataSize, 0);
+      Put32(record + vk::kDataSize, std::uint32_t{0});
       Put32(record + vk::kData, kNoCell);
     } else if (plan.data == kNoCell) {
       Put32(record + vk::kDataSize, size | kInlineDataBit);

@@ -1,5 +1,7 @@
 #include "hive/Names.h"
 
+#include "hive/RecordLayout.h"
+
 #include <algorithm>
 
 namespace hive {
@@ -10,8 +12,8 @@ std::u16string DecodeName(Bytes raw, bool compressed) {
     name.resize(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) name[i] = raw[i];
   } else {
-    name.resize(raw.size() / 2);
-    for (std::size_t i = 0; i < name.size(); ++i) name[i] = ReadU16(raw, 2 * i);
+    name.resize(raw.size() / kUtf16UnitSize);
+    for (std::size_t i = 0; i < name.size(); ++i) name[i] = ReadU16(raw, kUtf16UnitSize * i);
   }
   return name;
 }

@@ -15,6 +15,8 @@ namespace hive {
 
 // A cell reference that names no cell.
 constexpr std::uint32_t kNoCell = 0xFFFFFFFF;
+// Names and class names not stored compressed are UTF-16LE, two bytes a unit.
+constexpr std::size_t kUtf16UnitSize = 2;
 // Hive bins come in whole pages; log pages and bin offsets follow them.
 constexpr std::uint32_t kPageSize = 4096;
 // Old-format logs and the base block's checksummed part work in sectors.
@@ -59,6 +61,10 @@ constexpr std::size_t kOfflineSavedAfterSignature = 8;  // FILETIME
 constexpr std::size_t kKnownEnd = 192;
 constexpr std::size_t kChecksum = 508;  // XOR of the 127 dwords before it
 constexpr std::size_t kTailStart = 4040;
+// The values every hive Windows writes holds in these fields.
+constexpr std::uint32_t kMajorVersionValue = 1;
+constexpr std::uint32_t kFileFormatDirectMemoryLoad = 1;
+constexpr std::uint32_t kClusteringFactorValue = 1;
 // Transaction ids of a hive thawed after a snapshot (GUIDs).
 constexpr std::size_t kThawTmId = 4040;
 constexpr std::size_t kThawRmId = 4056;

@@ -129,9 +129,10 @@ class CSpaceWalk {
   void Values(const KeyNode& key, std::uint32_t node) {
     if (key.valueCount == 0 || !Claim(key.valueList, node)) return;
     Bytes list = *m_hive.AllocatedCell(key.valueList);
-    std::size_t count = std::min<std::size_t>(key.valueCount, list.size() / 4);
+    std::size_t count =
+        std::min<std::size_t>(key.valueCount, list.size() / valuelist::kElementSize);
     for (std::size_t i = 0; i < count; ++i) {
-      std::uint32_t offset = ReadU32(list, 4 * i);
+      std::uint32_t offset = ReadU32(list, valuelist::kElementSize * i);
       ValueKey value;
       if (!Claim(offset, node) || !ParseValueKey(*m_hive.AllocatedCell(offset), value)) continue;
       SpaceNode& owner = m_account.nodes[node];

@@ -4,7 +4,7 @@
 #include "hive/FileBytes.h"
 #include "hive/OutputFiles.h"
 #include "hive/RecordLayout.h"
-#include "offline/Sha256.h"
+#include "hive/Sha256.h"
 
 #include <algorithm>
 
@@ -35,7 +35,7 @@ class CMemoryOutput : public hive::IOutputFiles {
   bool Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
             std::string& error) override {
     if (!m_disk.Read(file, bytes, error)) return false;
-    RecordedFile read{hive::PathText(file.filename()), bytes.size(), Sha256Hex(bytes)};
+    RecordedFile read{hive::PathText(file.filename()), bytes.size(), hive::Sha256Hex(bytes)};
     if (file == m_input) {
       m_read.input = read;
     } else {

@@ -5,7 +5,7 @@
 #include "offline/NameMatch.h"
 #include "offline/OfflineRun.h"
 #include "offline/RunRecord.h"
-#include "offline/Sha256.h"
+#include "hive/Sha256.h"
 
 #include <system_error>
 
@@ -21,7 +21,7 @@ std::string HashOf(IOfflineFiles& files, const std::filesystem::path& file) {
   if (!std::filesystem::exists(std::filesystem::symlink_status(file, code))) return {};
   std::vector<std::uint8_t> bytes;
   std::string error;
-  return files.Read(file, bytes, error) ? Sha256Hex(bytes) : std::string();
+  return files.Read(file, bytes, error) ? hive::Sha256Hex(bytes) : std::string();
 }
 
 bool Exists(const std::filesystem::path& file) {

@@ -4,7 +4,7 @@
 #include "offline/CompactInMemory.h"
 #include "offline/NameMatch.h"
 #include "offline/RunRecord.h"
-#include "offline/Sha256.h"
+#include "hive/Sha256.h"
 
 #include <algorithm>
 #include <random>
@@ -50,7 +50,7 @@ bool Keep(IOfflineFiles& files, const std::filesystem::path& file,
   }
   std::vector<std::uint8_t> bytes;
   if (!files.Read(name, bytes, error)) return false;
-  if (Sha256Hex(bytes) == expected.sha256) return true;
+  if (hive::Sha256Hex(bytes) == expected.sha256) return true;
   error = hive::PathText(file) + " changed since it was compacted";
   return false;
 }
@@ -163,7 +163,7 @@ class CRunner {
     recorded().old = compacted.input;
     recorded().logs = compacted.logs;
     recorded().compact = {hive::PathText(live.filename()), compacted.bytes.size(),
-                          Sha256Hex(compacted.bytes)};
+                          hive::Sha256Hex(compacted.bytes)};
     recorded().state = HiveState::Staged;
     if (!Save(error)) return Stop(outcome, error);
 

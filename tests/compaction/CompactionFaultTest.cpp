@@ -20,7 +20,7 @@
 #include "compaction/CompactionRun.h"
 #include "compaction/HiveAnalysis.h"
 #include "compaction/RunRecord.h"
-#include "compaction/Sha256.h"
+#include "hive/Sha256.h"
 #include "hive/HiveCheck.h"
 #include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
@@ -110,7 +110,8 @@ void CheckRecord(const CompactionMachine& machine, bool interrupted, const std::
     EXPECT_TRUE(hive->state == SwapState::kScheduled ||
                 (interrupted && hive->state == SwapState::kSwapping))
         << label << ": " << Narrow(hive->name) << " not on record as scheduled";
-    EXPECT_EQ(hive->copySha256, Sha256Hex(*fake.files.ReadFile(replacement.newFile))) << label;
+    EXPECT_EQ(hive->copySha256, hive::Sha256Hex(*fake.files.ReadFile(replacement.newFile)))
+        << label;
     EXPECT_EQ(Lower(hive->backupFile), Lower(replacement.oldFile)) << label;
   }
   for (const RecordedHive& hive : records[0].hives) {

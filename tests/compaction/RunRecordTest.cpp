@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "compaction/Sha256.h"
+#include "hive/Sha256.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ TEST(RunRecordTest, CopiesAreNamedByTheirSha256) {
        "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(Sha256Hex(Bytes(rows[i].input)), rows[i].digest)
+    EXPECT_EQ(hive::Sha256Hex(Bytes(rows[i].input)), rows[i].digest)
         << "row " << i << ": " << rows[i].input.size() << " bytes";
   }
 }

@@ -17,7 +17,7 @@
 #include "offline/OfflineRun.h"
 #include "offline/ProfilePaths.h"
 #include "offline/RunRecord.h"
-#include "offline/Sha256.h"
+#include "hive/Sha256.h"
 #include "tests/hive/HiveTestSupport.h"
 #include "tests/offline/InstallationTree.h"
 #ifdef KELVARO_INDEPENDENT_READERS
@@ -103,7 +103,7 @@ const HiveOutcome* Outcome(const OfflineRun& run, const std::string& name) {
   return nullptr;
 }
 
-std::string Sha(const std::vector<std::uint8_t>& bytes) { return Sha256Hex(bytes); }
+std::string Sha(const std::vector<std::uint8_t>& bytes) { return hive::Sha256Hex(bytes); }
 
 const std::vector<std::string> kGeneratedHives = {"COMPONENTS",
                                                   "DEFAULT",

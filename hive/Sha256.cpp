@@ -1,8 +1,8 @@
-#include "offline/Sha256.h"
+#include "hive/Sha256.h"
 
 #include <cstring>
 
-namespace offline {
+namespace hive {
 
 namespace {
 
@@ -99,4 +99,4 @@ std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
   return hash.HexDigest();
 }
 
-}  // namespace offline
+}  // namespace hive

@@ -1,12 +1,12 @@
 #pragma once
-// SHA-256 (FIPS 180-4), to prove that a file put back is byte for byte the
-// one taken away.
+// SHA-256 (FIPS 180-4), 64 lower-case hex digits: how a run's record names each copy
+// and backup, so that a file put back is proved byte for byte the one taken away.
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace offline {
+namespace hive {
 
 class CSha256 {
  public:
@@ -26,4 +26,4 @@ class CSha256 {
 
 std::string Sha256Hex(std::span<const std::uint8_t> bytes);
 
-}  // namespace offline
+}  // namespace hive
