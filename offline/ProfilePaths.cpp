@@ -1,6 +1,7 @@
 #include "offline/ProfilePaths.h"
 
 #include "offline/NameMatch.h"
+#include "hive/Names.h"
 
 #include <cctype>
 
@@ -12,42 +13,16 @@ const char* const kProfileListPath[] = {"Microsoft", "Windows NT", "CurrentVersi
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegExpandSz = 2;
 
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t code = text[i];
-    if (code >= 0xd800 && code < 0xdc00 && i + 1 < text.size() && text[i + 1] >= 0xdc00 &&
-        text[i + 1] < 0xe000)
-      code = 0x10000 + ((code - 0xd800) << 10) + (text[++i] - 0xdc00);
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xc0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3f));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xe0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-      out += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-      out += static_cast<char>(0xf0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-      out += static_cast<char>(0x80 | (code & 0x3f));
-    }
-  }
-  return out;
-}
-
 const hive::HiveKey* Subkey(const hive::HiveKey& key, std::string_view name) {
   for (const hive::HiveKey& subkey : key.subkeys)
-    if (SameNameNoCase(Utf8(subkey.name), name)) return &subkey;
+    if (SameNameNoCase(hive::ToUtf8(subkey.name), name)) return &subkey;
   return nullptr;
 }
 
 // A string value's text up to its terminating NUL; empty when absent or not a string.
 std::string StringValue(const hive::HiveKey& key, std::string_view name) {
   for (const hive::HiveValue& value : key.values) {
-    if (!SameNameNoCase(Utf8(value.name), name)) continue;
+    if (!SameNameNoCase(hive::ToUtf8(value.name), name)) continue;
     if (value.type != kRegSz && value.type != kRegExpandSz) return {};
     std::u16string text;
     for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
@@ -55,7 +30,7 @@ std::string StringValue(const hive::HiveKey& key, std::string_view name) {
       if (unit == 0) break;
       text += unit;
     }
-    return Utf8(text);
+    return hive::ToUtf8(text);
   }
   return {};
 }
@@ -82,7 +57,7 @@ ProfileList ReadProfileList(const hive::HiveTree& software) {
   const hive::HiveKey* profiles = Subkey(*key, "ProfileList");
   if (!profiles) return list;
   for (const hive::HiveKey& profile : profiles->subkeys)
-    list.profiles.push_back({Utf8(profile.name), StringValue(profile, "ProfileImagePath")});
+    list.profiles.push_back({hive::ToUtf8(profile.name), StringValue(profile, "ProfileImagePath")});
   return list;
 }
 
