@@ -37,6 +37,9 @@ inline std::uint32_t NameBytes(const std::u16string& name) {
   return static_cast<std::uint32_t>(name.size() * 2);
 }
 
+// One code point (at most U+10FFFF, no surrogate) appended as UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t code);
+
 // UTF-8 for output; unpaired surrogates become U+FFFD.
 std::string ToUtf8(const std::u16string& text);
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "hive/Names.h"
+
 namespace offline {
 
 namespace {
@@ -87,24 +89,6 @@ class CParser {
     return true;
   }
 
-  static void PutUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xc0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3f));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xe0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-      out += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-      out += static_cast<char>(0xf0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-      out += static_cast<char>(0x80 | (code & 0x3f));
-    }
-  }
-
   bool String(std::string& out) {
     ++m_at;  // the opening quote
     while (m_at < m_text.size()) {
@@ -136,7 +120,7 @@ class CParser {
           } else if (unit >= 0xdc00 && unit < 0xe000) {
             return false;
           }
-          PutUtf8(out, unit);
+          hive::AppendUtf8(out, unit);
           break;
         }
         default: return false;
