@@ -45,7 +45,8 @@ CheckedCopy SaveCheckedCopy(const HiveTask& task, const RunFolder& run, CRegistr
     copy.refusal = NotScheduledReason::kOtherVolume;
     return copy;
   }
-  const std::vector<std::uint8_t> descriptor = DescriptorForCopy(liveFile);
+  // Nobody else may write the copy by its full path until it is live.
+  const std::vector<std::uint8_t> descriptor = platform::ProtectedDescriptor();
   const CPathName path = Combine(run.path, task.fileName);
 
   platform::Status status = platform::kErrorPrivilegeNotHeld;

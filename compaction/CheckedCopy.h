@@ -1,8 +1,8 @@
 #pragma once
 // A compact copy of one hive in the run's folder: Windows saves it, in the
-// latest format and with the live file's descriptor, and CopyCheck.h checks
-// it. The run schedules the copy it gets, the analysis only measures it: both
-// go this one way, so that what the analysis reports is what the run schedules.
+// latest format and with the protected descriptor (LiveDescriptors.h says
+// why), and CopyCheck.h checks it. The run schedules the copy it gets, the analysis only measures
+// it: both go this one way, so that what the analysis reports is what the run schedules.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -5,6 +5,7 @@
 #include "catalogue/RegistryKey.h"
 #include "compaction/CheckedCopy.h"
 #include "compaction/HiveTasks.h"
+#include "compaction/LiveDescriptors.h"
 #include "compaction/RecoveryNote.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
@@ -43,11 +44,16 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, std::size_t 
   DeleteLeftover(backupFile);
   // On record before Windows is told: whatever happens during the call, the
   // record names the swap.
-  if (!record.BeforeSwap(index, copy, backupFile)) {
+  if (!record.BeforeSwap(index, copy, backupFile) ||
+      !ProtectLiveFileForSwap(run.windowsFolder, task.entry->path, copy.path)) {
     DropCopy(copy.path);
+    SettleLiveDescriptors(run.windowsFolder);
     return NotScheduledReason::kNotAccepted;
   }
-  return ScheduleReplacement(key.Get(), copy.path, backupFile);
+  std::optional<NotScheduledReason> refused = ScheduleReplacement(key.Get(), copy.path, backupFile);
+  // The copy is gone: the live file gets its own descriptor back.
+  if (refused) SettleLiveDescriptors(run.windowsFolder);
+  return refused;
 }
 
 // Every hive from `first` on, as not started.
@@ -81,6 +87,9 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
     outcome = StoppedBy(outcome, run.stoppedAt, run.problem);
     return;
   }
+  // Swaps of an earlier run done since: their live files get their own
+  // descriptors back, so that none is recorded as the protected one.
+  SettleLiveDescriptors(run.windowsFolder);
   ProtectedFolder backupFolder = EnsureBackupFolderIn(run.windowsFolder);
   if (!backupFolder.ok()) {
     RemoveRunFolder(run.path);

@@ -87,7 +87,8 @@ CopyVerdict CheckCompactCopy(const CPathName& copy, platform::KeyHandle liveKey,
   verdict.size = bytes.size();
   verdict.sha256 = hive::Sha256Hex(bytes);
   hive::TreeReadResult read = hive::ReadHiveTree(std::move(bytes), {});
-  if (read.check.verdict != hive::Verdict::Sound) {
+  // Too many descriptor bytes to hold is no save of Windows either.
+  if (read.check.verdict != hive::Verdict::Sound || !read.unrepresentable.empty()) {
     verdict.refusal = CopyRefusal::kNotSoundHive;
   } else if ((read.tree.root.flags & hive::kKeyHiveEntry) == 0) {
     verdict.refusal = CopyRefusal::kNotRootKey;

@@ -9,6 +9,7 @@
 #include "compaction/CopyCheck.h"
 #include "compaction/ExclusiveFile.h"
 #include "compaction/HiveTasks.h"
+#include "compaction/LiveDescriptors.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/RunFolder.h"
 #include "compaction/RunLock.h"
@@ -76,7 +77,17 @@ std::optional<NotScheduledReason> RestoreHive(const HiveTask& task, const RunFol
     DropCopy(copy);
     return NotScheduledReason::kRefused;
   }
-  return ScheduleReplacement(key.Get(), copy, Combine(replacedFolder, task.fileName));
+  // As for a compaction: the restored file gets the live file's own
+  // descriptor after the restart (LiveDescriptors.h).
+  if (!ProtectLiveFileForSwap(run.windowsFolder, task.entry->path, copy)) {
+    DropCopy(copy);
+    SettleLiveDescriptors(run.windowsFolder);
+    return NotScheduledReason::kNotAccepted;
+  }
+  std::optional<NotScheduledReason> refused =
+      ScheduleReplacement(key.Get(), copy, Combine(replacedFolder, task.fileName));
+  if (refused) SettleLiveDescriptors(run.windowsFolder);
+  return refused;
 }
 
 // The backup folder as the run left it, judged before anything is made. An

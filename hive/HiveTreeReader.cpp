@@ -4,6 +4,7 @@
 #include "hive/Names.h"
 
 #include <algorithm>
+#include <string>
 
 namespace hive {
 
@@ -16,8 +17,13 @@ constexpr std::size_t kSmallestValueCell = cell::kDataStart + vk::kFixedSize;
 // the last child of the key last seen at depth d - 1.
 class CTreeBuilder : public IHiveVisitor {
  public:
-  CTreeBuilder(HiveKey& root, std::size_t fileSize, std::string& unrepresentable)
-      : m_root(root), m_fileSize(fileSize), m_unrepresentable(unrepresentable) {}
+  CTreeBuilder(HiveKey& root, std::size_t fileSize, std::size_t descriptorByteLimit,
+               std::string& unrepresentable)
+      : m_root(root),
+        m_fileSize(fileSize),
+        m_descriptorByteLimit(descriptorByteLimit),
+        m_descriptorBytesLeft(descriptorByteLimit),
+        m_unrepresentable(unrepresentable) {}
 
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& node) override {
     m_open.resize(path.size() - 1);
@@ -48,7 +54,16 @@ class CTreeBuilder : public IHiveVisitor {
     if (parent && std::equal(parent->begin(), parent->end(), securityDescriptor.begin(),
                              securityDescriptor.end())) {
       m_security.push_back(parent);
+    } else if (securityDescriptor.size() > m_descriptorBytesLeft) {
+      m_descriptorBytesLeft = 0;
+      if (m_unrepresentable.empty()) {
+        m_unrepresentable = "its keys' security descriptors take more than " +
+                            std::to_string(m_descriptorByteLimit) + " bytes in all (from key \"" +
+                            ToUtf8(key->name) + "\" on), more than any hive of Windows holds";
+      }
+      m_security.push_back(&key->security);
     } else {
+      m_descriptorBytesLeft -= securityDescriptor.size();
       key->security.assign(securityDescriptor.begin(), securityDescriptor.end());
       m_security.push_back(&key->security);
     }
@@ -67,6 +82,8 @@ class CTreeBuilder : public IHiveVisitor {
  private:
   HiveKey& m_root;
   std::size_t m_fileSize;
+  std::size_t m_descriptorByteLimit;
+  std::size_t m_descriptorBytesLeft;
   std::string& m_unrepresentable;
   std::vector<HiveKey*> m_open;  // the keys from the root down to the last one seen
   std::vector<const std::vector<std::uint8_t>*> m_security;  // their descriptors in effect
@@ -74,12 +91,13 @@ class CTreeBuilder : public IHiveVisitor {
 
 }  // namespace
 
-TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs) {
+TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
+                            std::size_t descriptorByteLimit) {
   TreeReadResult result;
   if (Fits(bytes, regf::kFileName, regf::kFileNameSize))
     result.tree.header.fileName.assign(bytes.begin() + regf::kFileName,
                                        bytes.begin() + regf::kFileName + regf::kFileNameSize);
-  CTreeBuilder builder(result.tree.root, bytes.size(), result.unrepresentable);
+  CTreeBuilder builder(result.tree.root, bytes.size(), descriptorByteLimit, result.unrepresentable);
   result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
   const BaseBlock& base = result.check.base;
   result.tree.header.minorVersion = base.minorVersion;

@@ -21,9 +21,20 @@ struct TreeReadResult {
   std::string unrepresentable;
 };
 
+// The most descriptor bytes a tree holds in all. Keys share security cells in
+// a file but each key whose descriptor is not its parent's gets a copy in the
+// tree, so a hostile file of a few MiB could make it gigabytes. The hives of
+// a running Windows need a few MiB (descriptors of a few hundred bytes, set
+// apart from their parent's on some thousands of keys); 64 MiB leaves ample
+// room and stays far below a 32-bit process's address space.
+inline constexpr std::size_t kTreeDescriptorByteLimit = 64 * 1024 * 1024;
+
 // `tree` holds what the walk could read even when the verdict reports errors;
 // callers that need the whole content refuse anything but sound or warnings.
-// A key whose descriptor is its parent's gets an empty `security`.
-TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs);
+// A key whose descriptor is its parent's gets an empty `security`. Past
+// `descriptorByteLimit` bytes of descriptors no more are copied and
+// `unrepresentable` says so.
+TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
+                            std::size_t descriptorByteLimit = kTreeDescriptorByteLimit);
 
 }  // namespace hive

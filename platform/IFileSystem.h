@@ -63,11 +63,24 @@ class IFileSystem {
   // one holds or gets write or delete access while it is open), opening a
   // link itself rather than its target. kInvalidFileHandle on failure.
   virtual FileHandle OpenFileExclusive(const wchar_t* path) = 0;
+  // CreateFileW for READ_CONTROL, WRITE_DAC and WRITE_OWNER only (backup
+  // semantics, the link itself, all sharing: these rights are not checked
+  // against a sharing mode, so a hive file Windows holds opens too).
+  // kInvalidFileHandle on failure.
+  virtual FileHandle OpenForSecurity(const wchar_t* path) = 0;
+  // GetKernelObjectSecurity of an open file: owner, group and DACL, self-relative.
+  virtual bool ReadOpenFileSecurity(FileHandle file, std::vector<std::uint8_t>* descriptor) = 0;
+  // SetKernelObjectSecurity of an open file: the descriptor's owner, group and
+  // DACL (with its control bits) as given, nothing inherited or propagated.
+  virtual bool WriteOpenFileSecurity(FileHandle file,
+                                     const std::vector<std::uint8_t>& descriptor) = 0;
   // GetFileInformationByHandle.
   virtual bool QueryOpenFileFacts(FileHandle file, FileFacts* facts) = 0;
   // ReadFile: up to `size` bytes at the current position; 0 read at the end.
   virtual bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
                             std::uint32_t* read) = 0;
+  // SetFilePointerEx to the start of the file: the next read starts there.
+  virtual bool RewindFile(FileHandle file) = 0;
   // CloseHandle of a file.
   virtual bool CloseFile(FileHandle file) = 0;
   // MoveFileExW with no new name and MOVEFILE_DELAY_UNTIL_REBOOT: the file is

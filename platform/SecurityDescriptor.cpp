@@ -149,16 +149,21 @@ bool IsOwnedByAdministration(const DescriptorBytes& descriptor) {
   return *facts->owner == LocalSystemSid() || *facts->owner == AdministratorsSid();
 }
 
-bool GrantsModify(const DescriptorBytes& descriptor, const std::vector<SidBytes>& sids) {
+bool GrantsAccess(const DescriptorBytes& descriptor, const std::vector<SidBytes>& sids,
+                  std::uint32_t rights) {
   std::optional<DescriptorFacts> facts = ReadDescriptor(descriptor);
   // Bytes nobody can read protect nothing.
   if (!facts) return true;
   if (facts->owner && ContainsSid(sids, *facts->owner)) return true;
   if (!facts->hasDacl) return true;
   for (const AllowEntry& entry : facts->allowed) {
-    if ((entry.mask & kModifyingRights) != 0 && ContainsSid(sids, entry.sid)) return true;
+    if ((entry.mask & rights) != 0 && ContainsSid(sids, entry.sid)) return true;
   }
   return false;
+}
+
+bool GrantsModify(const DescriptorBytes& descriptor, const std::vector<SidBytes>& sids) {
+  return GrantsAccess(descriptor, sids, kModifyingRights);
 }
 
 bool GrantsModifyBeyondAdministration(const DescriptorBytes& descriptor) {

@@ -51,9 +51,14 @@ std::optional<DescriptorFacts> ReadDescriptor(const DescriptorBytes& descriptor)
 // Owned by SYSTEM or Administrators.
 bool IsOwnedByAdministration(const DescriptorBytes& descriptor);
 
-// Whether a holder of one of `sids` (and not the owner) may change the object:
-// a missing DACL, or an allow entry with a modifying right. Deny entries are
-// not subtracted: the answer errs towards "may".
+// Whether a holder of one of `sids` may have any of `rights` on the object: a
+// missing DACL, ownership (the owner may rewrite the DACL), or an allow entry
+// with one of the rights. Deny entries are not subtracted: the answer errs
+// towards "may".
+bool GrantsAccess(const DescriptorBytes& descriptor, const std::vector<SidBytes>& sids,
+                  std::uint32_t rights);
+
+// GrantsAccess for the modifying rights.
 bool GrantsModify(const DescriptorBytes& descriptor, const std::vector<SidBytes>& sids);
 
 // Whether anyone but SYSTEM and Administrators may change the object: a

@@ -142,6 +142,9 @@ inline constexpr std::uint32_t kFileGenericRead = 0x120089;
 // child, change the DACL or the owner, and the generic write and all bits.
 inline constexpr std::uint32_t kModifyingRights =
     0x2 | 0x4 | 0x10 | 0x40 | 0x100 | 0x10000 | 0x40000 | 0x80000 | 0x40000000 | 0x10000000;
+// Rights that let the holder read a file's bytes: read data, and the generic
+// read and all bits.
+inline constexpr std::uint32_t kReadingRights = 0x1 | 0x80000000 | 0x10000000;
 
 // Window message parameters, list-view bits and keys the windows' rules work with.
 inline constexpr std::uint32_t kSizeMaximized = 2;        // SIZE_MAXIMIZED

@@ -13,7 +13,6 @@ const MessageMapEntry kEntries[] = {
     {WM_SETCURSOR, 0, 0, &CallRaw<CHyperlinkStatic, &CHyperlinkStatic::OnSetCursor>},
     {WM_LBUTTONDOWN, 0, 0, &CallRaw<CHyperlinkStatic, &CHyperlinkStatic::OnLButtonDown>},
 };
-constexpr std::intptr_t kShellFailureLimit = 32;
 }  // namespace
 
 CHyperlinkStatic::CHyperlinkStatic() {
@@ -58,8 +57,12 @@ std::optional<LRESULT> CHyperlinkStatic::OnSetCursor(WPARAM, LPARAM) {
 
 std::optional<LRESULT> CHyperlinkStatic::OnLButtonDown(WPARAM keys, LPARAM point) {
   CString address = GetWindowText();
-  std::intptr_t opened = platform::Current().Shell().OpenWithShell(L"open", address);
-  if (opened <= kShellFailureLimit) CopyTextToClipboard(m_hWnd, address);
+  // Never opened from this elevated process: a browser started here would
+  // run with administrator rights. When the desktop's shell cannot open it,
+  // the address shown goes on the clipboard for the user to paste.
+  if (!platform::Current().Shell().OpenAsSignedInUser(address)) {
+    CopyTextToClipboard(m_hWnd, address);
+  }
   return Default(WM_LBUTTONDOWN, keys, point);
 }
 

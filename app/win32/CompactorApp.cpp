@@ -1,8 +1,11 @@
 #include "app/win32/CompactorApp.h"
 
 #include <memory>
+#include <optional>
 
 #include "app/StartupDecision.h"
+#include "compaction/LiveDescriptors.h"
+#include "compaction/ProtectedFolders.h"
 #include "ui/HiveListDlg.h"
 #include "ui/ResultsDlg.h"
 #include "ui/framework/Dialog.h"
@@ -41,6 +44,13 @@ BOOL CCompactorApp::InitInstance() {
     case StartupOutcome::RefuseNotAdministrator: ShowRefusal(IDS_NOT_ADMINISTRATOR); return FALSE;
     case StartupOutcome::NormalMode:
     case StartupOutcome::ResultsMode: break;
+  }
+  // The first start after the swaps: the new live files get their own
+  // descriptors back before anything else.
+  if (outcome == StartupOutcome::ResultsMode) {
+    if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
+      SettleLiveDescriptors(*windowsFolder);
+    }
   }
   std::unique_ptr<CDialog> window = MakeModeWindow(outcome);
   m_pMainWnd = window.get();

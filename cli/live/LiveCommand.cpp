@@ -1,10 +1,13 @@
 #include "cli/live/LiveCommand.h"
 
+#include "app/EnvironmentChecks.h"
+#include "app/StartupDecision.h"
 #include "catalogue/HiveList.h"
 #include "cli/ExitCodes.h"
 #include "cli/HiveTool.h"
 #include "cli/live/Elevation.h"
 #include "cli/live/LiveLog.h"
+#include "compaction/ProgramCopy.h"
 
 namespace {
 
@@ -28,6 +31,22 @@ int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
                 << " needs administrator rights: run it from an elevated prompt (Run as "
                    "administrator).\n";
     return kExitNotElevated;
+  }
+  // File-system redirection would show a 32-bit program SysWOW64 where it
+  // asks for System32\config: it would read and replace the wrong files.
+  if (kBuildRefusesWindows64 && IsWindows64Bit()) {
+    context.err << "kelvaro-hive: this 32-bit kelvaro-hive.exe cannot run " << command.command->name
+                << " on 64-bit Windows: use the 64-bit kelvaro-hive.exe. The commands on hive "
+                   "files work here.\n";
+    return kExitFailed;
+  }
+  // The console tool has no results window: the window program beside it
+  // shows them, started from a copy of the file held open since the start.
+  if (command.Has("--show-results") && !ResultsProgramHeld()) {
+    context.err << "kelvaro-hive: --show-results needs " << Utf8(CString(kWindowProgramName))
+                << " (the results window) beside kelvaro-hive.exe, and it is not there: nothing "
+                   "was done. Put it there, or run without --show-results.\n";
+    return kExitFailed;
   }
   std::vector<std::unique_ptr<HiveEntry>> entries = CollectHives();
   if (entries.empty()) {

@@ -12,6 +12,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "cli/HiveTool.h"
 #include "cli/live/LiveReport.h"
+#include "compaction/ProgramCopy.h"
 
 int wmain(int argc, wchar_t** argv) {
   platform::win32::LoadLibrariesFromSystemFolderOnly();
@@ -19,6 +20,9 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
   platform::win32::Win32Platform realWindows;
   platform::ScopedPlatform installed(realWindows);
+  // Held for the process's life: the results window's program cannot be
+  // replaced between the start and the copy --show-results registers.
+  ResultsProgramHold windowProgram(ResultsProgram::kWindowProgramBeside);
   return RunHiveTool(arguments, ToolContext{.out = std::cout,
                                             .err = std::cerr,
                                             .errIsTerminal = _isatty(_fileno(stderr)) != 0,

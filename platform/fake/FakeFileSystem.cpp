@@ -668,9 +668,21 @@ FileFacts FakeFileSystem::FactsOf(const Location& location) const {
 
 bool FakeFileSystem::IsLocked(std::uint64_t fileIndex) const {
   for (const auto& [handle, open] : m_openFiles) {
-    if (open.fileIndex == fileIndex) return true;
+    if (open.fileIndex == fileIndex && !open.sharesAll) return true;
   }
   return false;
+}
+
+FakeEntry* FakeFileSystem::EntryWithIndex(std::uint64_t fileIndex) const {
+  std::vector<FakeEntry*> pending;
+  for (const auto& root : m_roots) pending.push_back(root.get());
+  while (!pending.empty()) {
+    FakeEntry* entry = pending.back();
+    pending.pop_back();
+    if (entry->fileIndex == fileIndex) return entry;
+    for (const auto& child : entry->children) pending.push_back(child.get());
+  }
+  return nullptr;
 }
 
 bool FakeFileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
@@ -722,6 +734,44 @@ FileHandle FakeFileSystem::OpenFileExclusive(const wchar_t* path) {
   return handle;
 }
 
+FileHandle FakeFileSystem::OpenForSecurity(const wchar_t* path) {
+  if (auto error = m_faults.Check("CreateFileW")) {
+    Fail(*error);
+    return kInvalidFileHandle;
+  }
+  Location location;
+  if (Status status = LocateEntry(path, location)) {
+    Fail(status);
+    return kInvalidFileHandle;
+  }
+  FileHandle handle = m_nextFile;
+  m_nextFile += 4;
+  OpenFile open{location.entry->fileIndex, FactsOf(location), {}, 0};
+  open.sharesAll = true;
+  m_openFiles.emplace(handle, std::move(open));
+  return handle;
+}
+
+bool FakeFileSystem::ReadOpenFileSecurity(FileHandle file, std::vector<std::uint8_t>* descriptor) {
+  if (auto error = m_faults.Check("GetKernelObjectSecurity")) return Fail(*error);
+  auto found = m_openFiles.find(file);
+  FakeEntry* entry = found == m_openFiles.end() ? nullptr : EntryWithIndex(found->second.fileIndex);
+  if (entry == nullptr) return Fail(kErrorInvalidHandle);
+  *descriptor = entry->security;
+  return true;
+}
+
+bool FakeFileSystem::WriteOpenFileSecurity(FileHandle file,
+                                           const std::vector<std::uint8_t>& descriptor) {
+  if (auto error = m_faults.Check("SetKernelObjectSecurity")) return Fail(*error);
+  auto found = m_openFiles.find(file);
+  FakeEntry* entry = found == m_openFiles.end() ? nullptr : EntryWithIndex(found->second.fileIndex);
+  if (entry == nullptr || !found->second.sharesAll) return Fail(kErrorInvalidHandle);
+  if (!ReadDescriptor(descriptor)) return Fail(kErrorInvalidParameter);
+  entry->security = descriptor;
+  return true;
+}
+
 bool FakeFileSystem::QueryOpenFileFacts(FileHandle file, FileFacts* facts) {
   if (auto error = m_faults.Check("GetFileInformationByHandle")) return Fail(*error);
   auto found = m_openFiles.find(file);
@@ -740,6 +790,14 @@ bool FakeFileSystem::ReadFromFile(FileHandle file, std::uint8_t* buffer, std::ui
   std::copy_n(open.content.begin() + static_cast<std::ptrdiff_t>(open.position), count, buffer);
   open.position += count;
   *read = static_cast<std::uint32_t>(count);
+  return true;
+}
+
+bool FakeFileSystem::RewindFile(FileHandle file) {
+  if (auto error = m_faults.Check("SetFilePointerEx")) return Fail(*error);
+  auto found = m_openFiles.find(file);
+  if (found == m_openFiles.end()) return Fail(kErrorInvalidHandle);
+  found->second.position = 0;
   return true;
 }
 
@@ -858,6 +916,11 @@ std::uint64_t FakeFileSystem::FileIndexOf(const std::wstring& path) const {
 bool FakeFileSystem::UserMayChangeFolder(const std::wstring& folder) const {
   FakeEntry* entry = LocateForSetUp(folder).entry;
   return entry != nullptr && GrantsModify(entry->security, InteractiveUserSids());
+}
+
+bool FakeFileSystem::UserMayOpen(const std::wstring& path, std::uint32_t rights) const {
+  const FakeEntry* entry = LocateForSetUp(path).entry;
+  return entry != nullptr && GrantsAccess(entry->security, InteractiveUserSids(), rights);
 }
 
 }  // namespace platform::fake

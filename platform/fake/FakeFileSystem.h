@@ -94,9 +94,14 @@ class FakeFileSystem : public IFileSystem {
   // handle reads the bytes the file held when it was opened: nobody can change
   // them while it is open.
   FileHandle OpenFileExclusive(const wchar_t* path) override;
+  // Opens whatever stands at the name, a file held by others too.
+  FileHandle OpenForSecurity(const wchar_t* path) override;
+  bool ReadOpenFileSecurity(FileHandle file, std::vector<std::uint8_t>* descriptor) override;
+  bool WriteOpenFileSecurity(FileHandle file, const std::vector<std::uint8_t>& descriptor) override;
   bool QueryOpenFileFacts(FileHandle file, FileFacts* facts) override;
   bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
                     std::uint32_t* read) override;
+  bool RewindFile(FileHandle file) override;
   bool CloseFile(FileHandle file) override;
   // Records the path in `deletionsAtRestart`; FakeWindows::Restart deletes them.
   bool DeleteAtRestart(const wchar_t* path) override;
@@ -152,6 +157,10 @@ class FakeFileSystem : public IFileSystem {
   // Whether the interactive user (InteractiveUserSids) may create, delete or
   // rename entries in the folder.
   bool UserMayChangeFolder(const std::wstring& folder) const;
+  // Whether the interactive user may open the entry by its full path with any
+  // of `rights`: every user may traverse folders, so the entry's own
+  // descriptor alone decides, not its folder's. False when it is missing.
+  bool UserMayOpen(const std::wstring& path, std::uint32_t rights) const;
   std::vector<std::wstring> deletionsAtRestart;
   // Files another program holds open for writing, by file index.
   std::set<std::uint64_t> hostileWriters;
@@ -182,6 +191,7 @@ class FakeFileSystem : public IFileSystem {
                    Location& location) const;
   FileFacts FactsOf(const Location& location) const;
   bool IsLocked(std::uint64_t fileIndex) const;
+  FakeEntry* EntryWithIndex(std::uint64_t fileIndex) const;
   bool Fail(Status error);
 
   struct OpenFile {
@@ -189,6 +199,7 @@ class FakeFileSystem : public IFileSystem {
     FileFacts facts;
     std::vector<std::uint8_t> content;
     std::size_t position = 0;
+    bool sharesAll = false;  // opened for its descriptor: keeps nobody out
   };
 
   FaultPlan& m_faults;

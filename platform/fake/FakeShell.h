@@ -1,7 +1,6 @@
 #pragma once
 // The fake Windows' shell: records what it was asked to open and succeeds,
-// unless the failure plan says otherwise ("ShellExecuteW" fails with a value of
-// 32 or less, as the platform's own results).
+// unless the failure plan says otherwise ("IShellDispatch2::ShellExecute").
 #include <string>
 #include <vector>
 
@@ -14,17 +13,13 @@ class FakeShell : public IShell {
  public:
   explicit FakeShell(FaultPlan& faults) : m_faults(faults) {}
 
-  std::intptr_t OpenWithShell(const wchar_t* verb, const wchar_t* file) override {
-    if (auto error = m_faults.Check("ShellExecuteW")) return static_cast<std::intptr_t>(*error);
-    opened.push_back({verb != nullptr ? verb : L"", file != nullptr ? file : L""});
-    return 42;
+  bool OpenAsSignedInUser(const wchar_t* address) override {
+    if (m_faults.Check("IShellDispatch2::ShellExecute")) return false;
+    opened.push_back(address != nullptr ? address : L"");
+    return true;
   }
 
-  struct Request {
-    std::wstring verb;
-    std::wstring file;
-  };
-  std::vector<Request> opened;
+  std::vector<std::wstring> opened;
 
  private:
   FaultPlan& m_faults;

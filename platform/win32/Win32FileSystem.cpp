@@ -66,24 +66,49 @@ bool Win32FileSystem::MakeDirectoryWithSecurity(const wchar_t* path,
   return ::CreateDirectoryW(path, attributes.Get()) != FALSE;
 }
 
+namespace {
+
+constexpr SECURITY_INFORMATION kDescriptorParts =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+bool ReadHandleSecurity(HANDLE handle, std::vector<std::uint8_t>* descriptor) {
+  DWORD needed = 0;
+  ::GetKernelObjectSecurity(handle, kDescriptorParts, nullptr, 0, &needed);
+  if (needed == 0) return false;
+  descriptor->assign(needed, 0);
+  return ::GetKernelObjectSecurity(handle, kDescriptorParts, descriptor->data(), needed, &needed) !=
+         FALSE;
+}
+
+}  // namespace
+
 bool Win32FileSystem::ReadSecurityDescriptor(const wchar_t* path,
                                              std::vector<std::uint8_t>* descriptor) {
   HANDLE handle =
       ::CreateFileW(path, READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING, kTheLinkItself, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  constexpr SECURITY_INFORMATION kWanted =
-      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  DWORD needed = 0;
-  ::GetKernelObjectSecurity(handle, kWanted, nullptr, 0, &needed);
-  bool read = false;
-  if (needed != 0) {
-    descriptor->assign(needed, 0);
-    read = ::GetKernelObjectSecurity(handle, kWanted, descriptor->data(), needed, &needed) != FALSE;
-  }
+  bool read = ReadHandleSecurity(handle, descriptor);
   DWORD error = ::GetLastError();
   ::CloseHandle(handle);
   ::SetLastError(error);
   return read;
+}
+
+FileHandle Win32FileSystem::OpenForSecurity(const wchar_t* path) {
+  HANDLE handle = ::CreateFileW(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER, kShareAll, nullptr,
+                                OPEN_EXISTING, kTheLinkItself, nullptr);
+  return reinterpret_cast<FileHandle>(handle);
+}
+
+bool Win32FileSystem::ReadOpenFileSecurity(FileHandle file, std::vector<std::uint8_t>* descriptor) {
+  return ReadHandleSecurity(reinterpret_cast<HANDLE>(file), descriptor);
+}
+
+bool Win32FileSystem::WriteOpenFileSecurity(FileHandle file,
+                                            const std::vector<std::uint8_t>& descriptor) {
+  std::vector<std::uint8_t> copy = descriptor;
+  return ::SetKernelObjectSecurity(reinterpret_cast<HANDLE>(file), kDescriptorParts, copy.data()) !=
+         FALSE;
 }
 
 bool Win32FileSystem::QueryFileFacts(const wchar_t* path, FileFacts* facts) {
@@ -120,6 +145,11 @@ bool Win32FileSystem::ReadFromFile(FileHandle file, std::uint8_t* buffer, std::u
   bool done = ::ReadFile(reinterpret_cast<HANDLE>(file), buffer, size, &count, nullptr) != FALSE;
   *read = count;
   return done;
+}
+
+bool Win32FileSystem::RewindFile(FileHandle file) {
+  LARGE_INTEGER start{};
+  return ::SetFilePointerEx(reinterpret_cast<HANDLE>(file), start, nullptr, FILE_BEGIN) != FALSE;
 }
 
 bool Win32FileSystem::CloseFile(FileHandle file) {

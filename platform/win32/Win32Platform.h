@@ -78,6 +78,10 @@ class Win32FileSystem : public IFileSystem {
   bool ReadSecurityDescriptor(const wchar_t* path, std::vector<std::uint8_t>* descriptor) override;
   bool QueryFileFacts(const wchar_t* path, FileFacts* facts) override;
   FileHandle OpenFileExclusive(const wchar_t* path) override;
+  FileHandle OpenForSecurity(const wchar_t* path) override;
+  bool RewindFile(FileHandle file) override;
+  bool ReadOpenFileSecurity(FileHandle file, std::vector<std::uint8_t>* descriptor) override;
+  bool WriteOpenFileSecurity(FileHandle file, const std::vector<std::uint8_t>& descriptor) override;
   bool QueryOpenFileFacts(FileHandle file, FileFacts* facts) override;
   bool ReadFromFile(FileHandle file, std::uint8_t* buffer, std::uint32_t size,
                     std::uint32_t* read) override;
@@ -110,7 +114,7 @@ class Win32Locale : public ILocale {
 
 class Win32Shell : public IShell {
  public:
-  std::intptr_t OpenWithShell(const wchar_t* verb, const wchar_t* file) override;
+  bool OpenAsSignedInUser(const wchar_t* address) override;
 };
 
 class Win32Platform : public Platform {

@@ -7,7 +7,11 @@
 //
 // The attacker acts as the user (refused where the user may not write) or,
 // to prove the check behind the folder's protection, with that protection
-// bypassed as a flaw of the system would allow.
+// bypassed as a flaw of the system would allow. As the user it opens an
+// existing file by its full path, which its own descriptor alone guards
+// (every user may traverse folders), and makes new entries where the folder
+// lets it. Some attacks come after the restart, before anything of Kelvaro
+// runs again.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -19,6 +23,7 @@
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "compaction/LiveDescriptors.h"
 #include "hive/HiveCheck.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeHiveBytes.h"
@@ -33,6 +38,9 @@ const std::vector<std::wstring> kAllHives = {L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM",
                                              L"HKU\\.DEFAULT", L"HKU\\S-1-5-20"};
 const std::wstring kTarget = L"HKLM\\SYSTEM";
 const std::wstring kTargetCopy = CompactionMachine::CompactCopy(L"SYSTEM");
+// A hive whose file the user owns, as a user's own hive is.
+const std::wstring kUserHive = L"HKU\\S-1-5-20";
+const std::wstring kUserHiveCopy = CompactionMachine::CompactCopy(L"S-1-5-20");
 const std::wstring kUserFolder = L"C:\\Users\\Admin\\AppData\\Local\\Temp";
 
 // The other program. `bypass` lets it write where the user may not.
@@ -43,8 +51,13 @@ struct Attacker {
   int done = 0;
 
   static std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
-  bool May(const std::wstring& path) {
-    if (bypass || fake.files.UserMayChangeFolder(Parent(path))) {
+  // An existing entry by its own descriptor, a new one by its folder's; a
+  // file held open without write or delete sharing by nobody.
+  bool May(const std::wstring& path, std::uint32_t rights = platform::kModifyingRights) {
+    const bool userMay = fake.files.Exists(path) ? fake.files.UserMayOpen(path, rights) &&
+                                                       !fake.files.IsOpenExclusively(path)
+                                                 : fake.files.UserMayChangeFolder(Parent(path));
+    if (bypass || userMay) {
       ++done;
       return true;
     }
@@ -65,16 +78,19 @@ std::vector<std::uint8_t> ForeignHive() {
 struct Row {
   using Prepare = std::function<void(CompactionMachine&)>;
   using Act = std::function<void(Attacker&, const std::string& operation)>;
+  using AfterRestart = std::function<void(Attacker&, const std::map<std::wstring, std::wstring>&)>;
   Row(const char* what_, Prepare prepare_, Act act_, bool bypass_ = false,
       StoppedAt stoppedAt_ = StoppedAt::kNothing,
-      std::optional<NotScheduledReason> targetReason_ = std::nullopt, bool attackRefused_ = false)
+      std::optional<NotScheduledReason> targetReason_ = std::nullopt, bool attackRefused_ = false,
+      AfterRestart afterRestart_ = nullptr)
       : what(what_),
         prepare(std::move(prepare_)),
         act(std::move(act_)),
         bypass(bypass_),
         stoppedAt(stoppedAt_),
         targetReason(targetReason_),
-        attackRefused(attackRefused_) {}
+        attackRefused(attackRefused_),
+        afterRestart(std::move(afterRestart_)) {}
 
   const char* what;
   Prepare prepare;  // before the run
@@ -83,16 +99,40 @@ struct Row {
   StoppedAt stoppedAt;
   std::optional<NotScheduledReason> targetReason;  // SYSTEM left as it is, and why
   bool attackRefused;                              // the user may not do it
+  // Right after the restart, given each swapped live file's backup by the
+  // live file's lower-case path.
+  AfterRestart afterRestart;
 };
 
 // Acts once, at the first `operation` that meets the copy standing.
 std::function<void(Attacker&, const std::string&)> AtCopy(const std::string& operation,
-                                                          std::function<void(Attacker&)> action) {
+                                                          std::function<void(Attacker&)> action,
+                                                          const std::wstring& copy = kTargetCopy) {
   auto fired = std::make_shared<bool>(false);
   return [=](Attacker& attacker, const std::string& called) {
-    if (*fired || called != operation || !attacker.fake.files.Exists(kTargetCopy)) return;
+    if (*fired || called != operation || !attacker.fake.files.Exists(copy)) return;
     *fired = true;
-    if (attacker.May(kTargetCopy)) action(attacker);
+    if (attacker.May(copy)) action(attacker);
+  };
+}
+
+// The user's own hive file, as the profile's files are.
+void UserOwnsTheirHive(CompactionMachine& machine) {
+  machine.fake.files.SetSecurity(machine.Hive(kUserHive).file,
+                                 platform::fake::UserFolderDescriptor());
+}
+
+// After the restart: the user opens the backup of `hive` for `rights`.
+Row::AfterRestart AtBackup(const std::wstring& hive, std::uint32_t rights,
+                           std::function<void(Attacker&, const std::wstring&)> action) {
+  return [=](Attacker& attacker, const std::map<std::wstring, std::wstring>& backups) {
+    const std::wstring backup =
+        backups.at(Lower(attacker.fake.registry
+                             .FindKey(hive.rfind(L"HKU", 0) == 0 ? platform::kHKeyUsers
+                                                                 : platform::kHKeyLocalMachine,
+                                      hive.substr(hive.find(L'\\') + 1))
+                             ->hiveFile));
+    if (attacker.May(backup, rights)) action(attacker, backup);
   };
 }
 
@@ -178,6 +218,48 @@ std::vector<Row> Rows() {
   rows.push_back(
       {"user deletes the copy", nullptr,
        AtCopy("CreateFileW", [](Attacker& attacker) { attacker.fake.files.Remove(kTargetCopy); }),
+       false, StoppedAt::kNothing, std::nullopt, true});
+  // By full path: the copy's own descriptor keeps the user out, a copy of
+  // the user's own hive too, until the restart.
+  for (const char* operation : {"CreateFileW", "RegReplaceKeyW", "InitiateSystemShutdownW"}) {
+    rows.push_back({"user writes their own hive's copy by full path", UserOwnsTheirHive,
+                    AtCopy(
+                        operation,
+                        [](Attacker& attacker) {
+                          attacker.fake.files.WriteFile(kUserHiveCopy, ForeignHive());
+                        },
+                        kUserHiveCopy),
+                    false, StoppedAt::kNothing, std::nullopt, true});
+  }
+  // After the restart the backups are the old live files: nobody else reads
+  // a machine hive's (password hashes), nor rewrites a user's own.
+  rows.push_back(
+      {"user reads the SAM backup (Users may read the live SAM)",
+       [](CompactionMachine& machine) {
+         const std::wstring sam = machine.Hive(L"HKLM\\SAM").file;
+         machine.fake.files.SetSecurity(sam, platform::fake::WindowsFolderDescriptor());
+       },
+       nullptr, false, StoppedAt::kNothing, std::nullopt, true,
+       AtBackup(L"HKLM\\SAM", platform::kReadingRights, [](Attacker&, const std::wstring&) {})});
+  rows.push_back({"user rewrites their own hive's backup", UserOwnsTheirHive, nullptr, false,
+                  StoppedAt::kNothing, std::nullopt, true,
+                  AtBackup(kUserHive, platform::kModifyingRights,
+                           [](Attacker& attacker, const std::wstring& backup) {
+                             attacker.fake.files.WriteFile(backup, ForeignHive());
+                           })});
+  // The user who downloaded the program may rename it while it runs, were it
+  // not held open since the start: the copy registered is the program started.
+  rows.push_back(
+      {"user renames the program away and puts another in its place", nullptr,
+       [fired = std::make_shared<bool>(false)](Attacker& attacker, const std::string& operation) {
+         if (*fired || operation != "RegSaveKeyExW") return;
+         *fired = true;
+         const std::wstring program = attacker.fake.system.moduleFileName;
+         if (attacker.May(program)) {
+           attacker.fake.files.Move(program, program + L".old");
+           attacker.fake.files.WriteFile(program, {'E', 'V', 'I', 'L'});
+         }
+       },
        false, StoppedAt::kNothing, std::nullopt, true});
   rows.push_back(
       {"user plants a run folder junction", nullptr,
@@ -297,6 +379,7 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
       liveDescriptors[Lower(file)] = fake.files.SecurityOf(file);
     }
     const auto before = Outside(machine);
+    const auto programBytes = fake.files.ReadFile(fake.system.moduleFileName);
     // What Windows saves for each hive now: the only bytes the run may schedule.
     std::map<std::wstring, std::vector<std::uint8_t>> savedBytes;
     for (const std::wstring& name : kAllHives) {
@@ -313,9 +396,10 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
     fake.faults.beforeCall = nullptr;
 
     EXPECT_EQ(outcome.stoppedAt, row.stoppedAt) << label;
-    if (row.act) {
-      EXPECT_EQ(attacker.done + attacker.refused, 1) << label << ": the attack never ran";
-      EXPECT_EQ(attacker.refused, row.attackRefused ? 1 : 0) << label;
+    // The backup each swap makes of its live file, as the restart will.
+    std::map<std::wstring, std::wstring> backups;
+    for (const auto& replacement : fake.registry.scheduledReplacements) {
+      backups[Lower(replacement.hiveFile)] = replacement.oldFile;
     }
     std::optional<NotScheduledReason> targetReason;
     for (const NotScheduledHive& hive : outcome.notScheduled) {
@@ -333,8 +417,8 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
               row.stoppedAt == StoppedAt::kAnotherRun ? L"kelvaro-hive.exe" : L"")
         << label;
 
-    // Every scheduled copy is the save's own bytes, checked, with the live
-    // hive's descriptor, in a run folder.
+    // Every scheduled copy is the save's own bytes, checked, in a run folder,
+    // and only SYSTEM and Administrators may change it until it is live.
     for (const auto& replacement : fake.registry.scheduledReplacements) {
       const std::wstring where = Lower(replacement.newFile);
       EXPECT_EQ(where.rfind(L"c:\\windows\\kelvaro\\run-", 0), 0u) << label << " " << Narrow(where);
@@ -343,8 +427,7 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
       EXPECT_EQ(hive::CheckHiveBytes(*bytes, {}).verdict, hive::Verdict::Sound) << label;
       EXPECT_EQ(*bytes, savedBytes[Lower(replacement.hiveFile)])
           << label << ": scheduled bytes Windows did not save";
-      EXPECT_EQ(fake.files.SecurityOf(replacement.newFile),
-                liveDescriptors[Lower(replacement.hiveFile)])
+      EXPECT_EQ(fake.files.SecurityOf(replacement.newFile), platform::ProtectedDescriptor())
           << label;
     }
     // Nothing outside the protected folders was deleted or changed; the
@@ -352,12 +435,31 @@ TEST(CompactionAttackTest, NoAttackGetsAnythingButVerifiedBytesScheduled) {
     auto after = Outside(machine);
     after.erase(Lower(kUserFolder + L"\\hive"));
     EXPECT_EQ(after, before) << label;
+    // The program copy the start-up value names is the program started.
+    if (machine.HasStartupValue()) {
+      EXPECT_EQ(fake.files.ReadFile(L"C:\\Windows\\Kelvaro\\Kelvaro.exe"), programBytes) << label;
+    }
     if (outcome.scheduled == 0) {
       EXPECT_FALSE(machine.HasStartupValue()) << label;
       EXPECT_TRUE(fake.system.shutdownRequests.empty()) << label;
     }
     fake.Restart();
     EXPECT_TRUE(fake.unbootableHives.empty()) << label;
+    if (row.afterRestart) row.afterRestart(attacker, backups);
+    if (row.act || row.afterRestart) {
+      EXPECT_EQ(attacker.done + attacker.refused, 1) << label << ": the attack never ran";
+      EXPECT_EQ(attacker.refused, row.attackRefused ? 1 : 0) << label;
+    }
+    // The backups stay SYSTEM's and Administrators' alone; the new live files
+    // get the descriptors the old ones had, once Kelvaro starts again.
+    for (const auto& [live, backup] : backups) {
+      EXPECT_EQ(fake.files.SecurityOf(backup), platform::ProtectedDescriptor())
+          << label << " " << Narrow(backup);
+    }
+    SettleLiveDescriptors(CompactionMachine::WindowsFolder());
+    for (const auto& [live, descriptor] : liveDescriptors) {
+      EXPECT_EQ(fake.files.SecurityOf(live), descriptor) << label << " " << Narrow(live);
+    }
   }
   std::cout << "attack scenarios: " << rows.size() << "\n";
   ::testing::Test::RecordProperty("attack_scenarios", static_cast<int>(rows.size()));

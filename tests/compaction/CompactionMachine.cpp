@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "compaction/ProgramCopy.h"
 #include "compaction/ResumeRegistration.h"
 #include "platform/fake/CaseFold.h"
 #include "platform/fake/FakeHiveBytes.h"
@@ -97,7 +98,15 @@ std::vector<CompactionRow> CompactionMachine::Rows(const std::vector<std::wstrin
 }
 
 CompactionOutcome CompactionMachine::Run(const std::vector<std::wstring>& names, bool showResults) {
+  // As the program does at its start.
+  ResultsProgramHold program(ResultsProgram::kRunningProgram);
   return RunCompaction(Rows(names), showResults, CString(kShutdownMessage));
+}
+
+CPathName CompactionMachine::WindowsFolder() {
+  CPathName folder;
+  folder.SetPath(L"C:\\Windows");
+  return folder;
 }
 
 void CompactionMachine::AddLeftover(const std::wstring& path, bool readOnly) {

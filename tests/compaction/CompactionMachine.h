@@ -68,6 +68,8 @@ class CompactionMachine {
   static std::wstring BackupFile(const std::wstring& leaf) { return kBackupFolder + L"\\" + leaf; }
 
   bool HasStartupValue() const;
+  // C:\Windows, the fake machine's Windows folder.
+  static CPathName WindowsFolder();
   // Every file on C:, by path in lower case, with its size.
   std::map<std::wstring, std::uint64_t> Files() const;
   bool PrivilegeOn(const std::wstring& name) const;

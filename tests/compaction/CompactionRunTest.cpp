@@ -7,6 +7,7 @@
 
 #include "catalogue/HiveList.h"
 #include "compaction/CompactionRun.h"
+#include "compaction/ProgramCopy.h"
 #include "compaction/ResumeRegistration.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/ForwardingRegistry.h"
@@ -396,6 +397,7 @@ TEST(CompactionRunTest, LeavingTheRestartToTheUserSchedulesEverythingButAsksForN
   std::vector<std::unique_ptr<HiveEntry>> hives = CollectHives();
   std::vector<CompactionRow> rows;
   for (const auto& hive : hives) rows.push_back(CompactionRow{hive.get(), true});
+  ResultsProgramHold program(ResultsProgram::kRunningProgram);
   CompactionOutcome outcome =
       RunCompaction(rows, true, CString(L"restart"), {}, {}, AfterScheduling::kLeaveRestartToUser);
   EXPECT_EQ(outcome.scheduled, 5);
@@ -484,14 +486,16 @@ TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
     EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].newFile,
               CompactionMachine::CompactCopy(L"SAM"))
         << "row " << i;
-    // Only the run's own copy, its record, its recovery note and the
-    // program's copy for the start-up value are new; nothing else appeared or went.
+    // Only the run's own copy, its record, its recovery note, the live
+    // files' descriptors kept over the swap and the program's copy for the
+    // start-up value are new; nothing else appeared or went.
     auto after = machine.Files();
     EXPECT_EQ(after.erase(Lower(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record")), 1u)
         << "row " << i;
     after.erase(Lower(CompactionMachine::CompactCopy(L"SAM")));
     after.erase(Lower(compaction_test::kBackupFolder + L"\\How to restore.txt"));
     after.erase(Lower(L"C:\\Windows\\Kelvaro\\Kelvaro.exe"));
+    after.erase(Lower(L"C:\\Windows\\Kelvaro\\Live descriptors"));
     EXPECT_EQ(after, before) << "row " << i;
   }
 }

@@ -138,16 +138,20 @@ TEST(PrivilegeWindowsTest, EachPrivilegeIsOnForItsOneCallAlone) {
         expected = {"RegCreateKeyExW", "RegFlushKey", "RegSaveKeyExW"};
       EXPECT_EQ(window.operations, expected) << label << ": backup on";
     }
+    // Restore: one replacement, or one file's descriptor with its owner set.
+    std::size_t replacementWindows = 0;
     for (const Window& window : Windows(calls, &Call::restore)) {
-      EXPECT_EQ(window.operations, std::vector<std::string>{"RegReplaceKeyW"})
+      const bool replaces = window.operations == std::vector<std::string>{"RegReplaceKeyW"};
+      replacementWindows += replaces ? 1 : 0;
+      EXPECT_TRUE(replaces ||
+                  window.operations == std::vector<std::string>{"SetKernelObjectSecurity"})
           << label << ": restore on";
     }
     for (const Window& window : Windows(calls, &Call::shutdown)) {
       EXPECT_EQ(window.operations, std::vector<std::string>{"InitiateSystemShutdownW"})
           << label << ": shutdown on";
     }
-    EXPECT_EQ(Windows(calls, &Call::restore).size(), static_cast<std::size_t>(rows[i].replacements))
-        << label;
+    EXPECT_EQ(replacementWindows, static_cast<std::size_t>(rows[i].replacements)) << label;
     for (const wchar_t* privilege :
          {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeShutdownPrivilege"}) {
       EXPECT_FALSE(machine.PrivilegeOn(privilege))

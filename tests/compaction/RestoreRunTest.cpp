@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "compaction/LiveDescriptors.h"
 #include "compaction/RestoreRun.h"
 #include "hive/ContentDiff.h"
 #include "hive/HiveCheck.h"
@@ -120,6 +121,8 @@ TEST(RestoreRunTest, BringsBackThePreviousContentAndPermissionsAgainAndAgain) {
 
       fake.Restart();
       EXPECT_TRUE(fake.unbootableHives.empty()) << where;
+      // As the program does first at its next start.
+      SettleLiveDescriptors(CompactionMachine::WindowsFolder());
       for (const RealHive* hive : {&kComponents, &kUser}) {
         const std::vector<std::uint8_t>& previous = compacted.previousBytes[hive->name];
         const auto live = fake.files.ReadFile(hive->file);

@@ -1,10 +1,12 @@
 // The start-up value that opens the results window at the next logon.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "compaction/ProgramCopy.h"
 #include "compaction/ResumeRegistration.h"
 #include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CompactionMachine.h"
@@ -22,13 +24,16 @@ class ResumeRegistrationTest : public ::testing::Test {
     return fake.registry.GetValue(kHKeyLocalMachine, key, kStartupValueName);
   }
 
-  // The program the user started, as a file of its own.
+  // The program the user started, as a file of its own, held since its start.
   void StartedFrom(const std::wstring& path, std::vector<std::uint8_t> bytes = {'M', 'Z', 1}) {
+    program.reset();
     fake.files.WriteFile(path, std::move(bytes));
     fake.system.moduleFileName = path;
+    program.emplace(ResultsProgram::kRunningProgram);
   }
 
   test_support::FakeMachine fake;
+  std::optional<ResultsProgramHold> program;
 };
 
 TEST_F(ResumeRegistrationTest, WritesTheQuotedPathOfTheProtectedCopyAndTheSwitchToRunOnce) {
@@ -129,6 +134,7 @@ TEST_F(ResumeRegistrationTest, WritesNothingWhenTheKeyOrThePathCannotBeHad) {
     }
     if (row.failing != nullptr) machine.faults.Fail(row.failing, platform::kErrorAccessDenied);
     if (row.removeKey) machine.registry.DeleteKey(kHKeyLocalMachine, kStartupKey);
+    ResultsProgramHold program(ResultsProgram::kRunningProgram);
     RegisterResultsOnRestart();
     auto value = machine.registry.GetValue(kHKeyLocalMachine, kStartupKey, kStartupValueName);
     EXPECT_EQ(value.has_value(), row.written) << row.what;

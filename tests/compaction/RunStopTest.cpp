@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "compaction/ProgramCopy.h"
 #include "compaction/HiveAnalysis.h"
 #include "compaction/ResumeRegistration.h"
 #include "tests/compaction/CompactionMachine.h"
@@ -64,6 +65,7 @@ TEST(RunStopTest, TheRunHearsEachHiveAndStopsBetweenTwo) {
       CompactionMachine machine;
       Listener listener{stopAfter};
       int restartsSeen = 0;
+      ResultsProgramHold program(ResultsProgram::kRunningProgram);
       CompactionOutcome outcome = RunCompaction(
           machine.Rows(kAllHives), showResults, CString(kShutdownMessage),
           [&restartsSeen](const CompactionOutcome&) { ++restartsSeen; }, listener.Progress());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "compaction/Privileges.h"
+#include "compaction/ProgramCopy.h"
 #include "compaction/ResumeRegistration.h"
 #include "platform/SecurityDescriptor.h"
 #include "tests/contract/ContractPlatform.h"
@@ -94,7 +95,11 @@ class StartupValueContract : public ::testing::Test {
 };
 
 TEST_F(StartupValueContract, IsWrittenWithTheQuotedPathAndDeletedAgain) {
-  RegisterResultsOnRestart();
+  {
+    // As the program holds its own file from its start.
+    ResultsProgramHold program(ResultsProgram::kRunningProgram);
+    RegisterResultsOnRestart();
+  }
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
   ASSERT_EQ(Read(kStartupKey, type, data), 0u);

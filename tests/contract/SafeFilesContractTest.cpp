@@ -96,6 +96,28 @@ TEST_F(SafeFilesContract, ExclusiveOpenKeepsOthersOut) {
   EXPECT_NE(reader, kInvalidFileHandle);
   EXPECT_FALSE(Files().RemoveFile(file.c_str()));
   EXPECT_EQ(System().GetLastError(), kErrorSharingViolation);
+  // Held as the program's own file is from its start: nobody renames it
+  // away, and the holder reads it again from the beginning.
+  const std::wstring away = m_base + L"\\held.old";
+  EXPECT_FALSE(Files().MoveReplacing(file.c_str(), away.c_str()));
+  EXPECT_EQ(ReadAll(handle), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_TRUE(Files().RewindFile(handle));
+  EXPECT_EQ(ReadAll(handle), (std::vector<std::uint8_t>{1, 2, 3}));
+  // Its descriptor is still reached through a handle of its own, as a
+  // loaded hive's file is.
+  FileHandle security = Files().OpenForSecurity(file.c_str());
+  ASSERT_NE(security, kInvalidFileHandle) << "error " << System().GetLastError();
+  std::vector<std::uint8_t> descriptor;
+  EXPECT_TRUE(Files().ReadOpenFileSecurity(security, &descriptor));
+  EXPECT_TRUE(ReadDescriptor(descriptor).has_value());
+  // Checked on the fake only: Wine keeps a descriptor only where the Unix
+  // file system holds extended attributes.
+  if (!contract::OnRealWindows()) {
+    EXPECT_TRUE(Files().WriteOpenFileSecurity(security, ProtectedDescriptor()));
+    EXPECT_TRUE(Files().ReadOpenFileSecurity(security, &descriptor));
+    EXPECT_EQ(descriptor, ProtectedDescriptor());
+  }
+  EXPECT_TRUE(Files().CloseFile(security));
   EXPECT_TRUE(Files().CloseFile(handle));
   if (reader != kInvalidFileHandle) {
     EXPECT_TRUE(Files().CloseFile(reader));

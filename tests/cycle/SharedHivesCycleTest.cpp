@@ -15,6 +15,8 @@
 #include "catalogue/HiveList.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CompactionRun.h"
+#include "compaction/LiveDescriptors.h"
+#include "compaction/ProtectedFolders.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/Names.h"
 #include "platform/fake/FakeWindows.h"
@@ -99,6 +101,8 @@ TEST(SharedHivesCycle, RealHivesComeBackWithTheirContentAndDescriptor) {
     }
     fake.Restart();
     EXPECT_TRUE(fake.unbootableHives.empty()) << label;
+    // As the results mode does first after the restart.
+    SettleLiveDescriptors(*SystemWindowsFolder());
     const std::wstring backup = std::wstring(L"C:\\Windows\\Kelvaro Backup\\") + row.keyName;
     std::string where;
     EXPECT_TRUE(SameContent(ContentOf(fake, live), ContentOf(fake, backup), where))

@@ -9,6 +9,9 @@
 #include "catalogue/HiveList.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CompactionRun.h"
+#include "compaction/LiveDescriptors.h"
+#include "compaction/ProgramCopy.h"
+#include "compaction/ProtectedFolders.h"
 #include "hive/ContentDiff.h"
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeHiveBytes.h"
@@ -76,6 +79,7 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   std::vector<CompactionRow> rows;
   for (const auto& hive : hives) rows.push_back({hive.get(), hive->name != L"HKLM\\SYSTEM"});
 
+  ResultsProgramHold program(ResultsProgram::kRunningProgram);
   CompactionOutcome outcome = RunCompaction(rows, true, L"restarting");
   EXPECT_EQ(outcome.scheduled, 2);
   EXPECT_TRUE(outcome.closeWindow);
@@ -85,6 +89,8 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   const std::wstring copies = fake.registry.scheduledReplacements.at(0).newFile;
   fake.Restart();
   EXPECT_TRUE(fake.unbootableHives.empty());
+  // As the results mode does first after the restart.
+  SettleLiveDescriptors(*SystemWindowsFolder());
   const std::uint64_t softwareAfter = *fake.files.SizeOf(std::wstring(kConfig) + L"SOFTWARE");
   EXPECT_LT(softwareAfter, softwareBefore);
   EXPECT_EQ(fake.files.SizeOf(std::wstring(kConfig) + L"SYSTEM"), systemBefore)

@@ -318,6 +318,29 @@ TEST(HiveWriter, SecurityRecordsAreSharedAndCounted) {
   EXPECT_EQ(records, 5u);
   EXPECT_EQ(references, 301u) << "one reference per key";
   EXPECT_EQ(CheckHiveBytes(bytes, {}).verdict, Verdict::Sound);
+
+  // Read back, a tree copies a descriptor per key that differs from its
+  // parent's, up to a stated total: what this one copies fits, a byte less not.
+  std::function<std::size_t(const HiveKey&)> copiedBytes = [&](const HiveKey& key) {
+    std::size_t total = key.security.size();
+    for (const HiveKey& child : key.subkeys) total += copiedBytes(child);
+    return total;
+  };
+  const std::size_t copied = copiedBytes(ReadHiveTree(bytes, {}).tree.root);
+  const struct {
+    std::size_t limit;
+    bool represented;
+  } limits[] = {{kTreeDescriptorByteLimit, true}, {copied, true}, {copied - 1, false}, {0, false}};
+  for (std::size_t i = 0; i < std::size(limits); ++i) {
+    const TreeReadResult read = ReadHiveTree(bytes, {}, limits[i].limit);
+    EXPECT_EQ(read.unrepresentable.empty(), limits[i].represented)
+        << "row " << i << ": limit " << limits[i].limit << " of " << copied;
+    EXPECT_LE(copiedBytes(read.tree.root), limits[i].limit) << "row " << i;
+    if (!limits[i].represented) {
+      EXPECT_NE(read.unrepresentable.find("security descriptors take more than"), std::string::npos)
+          << "row " << i << ": " << read.unrepresentable;
+    }
+  }
 }
 
 TEST(HiveWriter, RefusesWhatAHiveCannotHold) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/StartupDecision.h"
+#include "cli/ExitCodes.h"
+#include "compaction/ProgramCopy.h"
 #include "tests/live/LiveMachine.h"
 
 namespace live_test {
@@ -91,6 +94,15 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        2,
        0,
        0},
+      // Redirection would show the 32-bit tool SysWOW64 for System32\config.
+      {"64-bit Windows: only the 64-bit tool runs live commands",
+       {"defragment", "--no-restart"},
+       [](CompactionMachine& m) {
+         m.fake.system.architecture = platform::kProcessorArchitectureAmd64;
+       },
+       kBuildRefusesWindows64 ? kExitFailed : 3010,
+       kBuildRefusesWindows64 ? 0 : kStandardHiveCount,
+       0},
       {"analyze measures", {"analyze"}, NothingToSetUp, 0, 0, 0},
       {"analyze with every save refused",
        {"analyze", "--json"},
@@ -166,16 +178,38 @@ TEST(LiveCommandTest, TheResultsWindowIsRegisteredOnlyWhenAskedFor) {
   const struct {
     std::vector<std::string> words;
     bool registered;
+    bool windowProgramBeside = true;  // the window program ships beside the tool
   } rows[] = {
       {{"defragment", "--no-restart"}, false},
       {{"defragment", "--no-restart", "--show-results"}, true},
       {{"defragment", "--show-results"}, true},
       {{"analyze"}, false},
+      // Nothing could show the results: the run does not start.
+      {{"defragment", "--show-results"}, false, false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     CompactionMachine machine;
-    RunCommand(rows[i].words);
+    const std::wstring tool = machine.fake.system.moduleFileName;
+    const std::wstring windowProgram = tool.substr(0, tool.rfind(L'\\') + 1) + kWindowProgramName;
+    if (rows[i].windowProgramBeside) {
+      machine.fake.files.WriteFile(windowProgram, {'M', 'Z', 5});
+    } else if (machine.fake.files.Exists(windowProgram)) {
+      machine.fake.files.Remove(windowProgram);
+    }
+    CommandResult result = RunCommand(rows[i].words);
     EXPECT_EQ(machine.HasStartupValue(), rows[i].registered) << "row " << i;
+    // The start-up value starts the window program's protected copy.
+    if (rows[i].registered) {
+      EXPECT_EQ(
+          machine.fake.files.ReadFile(L"C:\\Windows\\Kelvaro\\" + std::wstring(kWindowProgramName)),
+          (std::vector<std::uint8_t>{'M', 'Z', 5}))
+          << "row " << i;
+    }
+    if (!rows[i].windowProgramBeside) {
+      EXPECT_EQ(result.exitCode, kExitFailed) << "row " << i;
+      EXPECT_NE(result.err.find("--show-results needs"), std::string::npos) << "row " << i;
+      EXPECT_TRUE(machine.fake.registry.scheduledReplacements.empty()) << "row " << i;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/RegistryKeyPaths.h"
 #include "cli/HiveTool.h"
+#include "compaction/ProgramCopy.h"
 
 namespace live_test {
 
@@ -13,6 +14,8 @@ CommandResult RunCommand(const std::vector<std::string>& words) {
   std::ostringstream out;
   std::ostringstream err;
   CommandResult result;
+  // As kelvaro-hive.exe does at its start.
+  ResultsProgramHold windowProgram(ResultsProgram::kWindowProgramBeside);
   result.exitCode = RunHiveTool(
       arguments, ToolContext{.out = out, .err = err, .onRunningWindows = true, .time = kTime});
   result.out = out.str();

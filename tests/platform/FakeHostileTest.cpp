@@ -83,6 +83,30 @@ TEST(FakeHostileTest, NewEntriesTakeTheirFolderDescriptor) {
       fake.files.MakeDirectoryWithSecurity(L"C:\\Users\\Admin\\Kept", ProtectedDescriptor()));
   EXPECT_FALSE(fake.files.UserMayChangeFolder(L"C:\\Users\\Admin\\Kept"));
   EXPECT_EQ(fake.files.SecurityOf(L"C:\\Users\\Admin\\Kept"), ProtectedDescriptor());
+
+  // Every user may traverse folders: a file opened by its full path is
+  // guarded by its own descriptor, whatever its folder's says.
+  struct FileRow {
+    const wchar_t* file;
+    DescriptorBytes descriptor;
+    std::uint32_t rights;
+    bool userMayOpen;
+  };
+  const FileRow files[] = {
+      {L"C:\\Users\\Admin\\Kept\\theirs", fake::UserFolderDescriptor(), kModifyingRights, true},
+      {L"C:\\Users\\Admin\\Kept\\ours", ProtectedDescriptor(), kReadingRights, false},
+      {L"C:\\Users\\Admin\\AppData\\Local\\Temp\\ours", ProtectedDescriptor(), kModifyingRights,
+       false},
+      {L"C:\\Windows\\readable", fake::WindowsFolderDescriptor(), kReadingRights, true},
+      {L"C:\\Windows\\readable", fake::WindowsFolderDescriptor(), kModifyingRights, false},
+  };
+  for (std::size_t index = 0; index < std::size(files); ++index) {
+    fake.files.AddFile(files[index].file, 1);
+    fake.files.SetSecurity(files[index].file, files[index].descriptor);
+    EXPECT_EQ(fake.files.UserMayOpen(files[index].file, files[index].rights),
+              files[index].userMayOpen)
+        << "file row " << index;
+  }
 }
 
 TEST(FakeHostileTest, SavesWriteRealHivesWithoutVolatileKeys) {
