@@ -74,7 +74,7 @@ struct Machine {
   }
 
   RestoreOutcome Restore() {
-    return RestoreBackups(machine.Rows(Names()), true, CString(kShutdownMessage));
+    return RestoreRunBackups(1, machine.Rows(Names()), true, CString(kShutdownMessage));
   }
 };
 
