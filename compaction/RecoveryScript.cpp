@@ -89,7 +89,8 @@ std::vector<std::uint8_t> RecoveryScriptText(const RunRecord& record) {
     const std::string live = WithoutDrive(hive.liveFile);
     const std::string backup = WithoutDrive(hive.backupFile);
     if (live.empty() || backup.empty()) {
-      checks += "echo One hive cannot be put back by this script: see the note." + std::string(kNewLine);
+      checks +=
+          "echo One hive cannot be put back by this script: see the note." + std::string(kNewLine);
       continue;
     }
     // Recorded once the swap had taken place; before that, the least size the

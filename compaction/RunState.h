@@ -5,12 +5,12 @@
 #include "compaction/RunRecord.h"
 
 enum class RunState {
-  kNothingScheduled,  // no hive was handed to Windows
-  kInterrupted,       // the run ended before it had gone through every hive
-  kWaitingForRestart, // swaps handed over, none taken yet
-  kSwapped,           // every swap taken, each backup there
-  kPartlySwapped,     // some backups there, others not (never taken, or deleted)
-  kBackupsDeleted,    // swapped, and every backup deleted since
+  kNothingScheduled,   // no hive was handed to Windows
+  kInterrupted,        // the run ended before it had gone through every hive
+  kWaitingForRestart,  // swaps handed over, none taken yet
+  kSwapped,            // every swap taken, each backup there
+  kPartlySwapped,      // some backups there, others not (never taken, or deleted)
+  kBackupsDeleted,     // swapped, and every backup deleted since
 };
 
 RunState StateOfRun(const RunRecord& record);

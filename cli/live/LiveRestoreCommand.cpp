@@ -48,8 +48,8 @@ std::string NamesText(const std::vector<std::wstring>& names) {
 // Someone at the console says yes.
 bool Confirmed(const RunRecord& record, const std::vector<std::wstring>& names,
                const ToolContext& context) {
-  const std::string what = "run " + std::to_string(record.number) + " of " + record.started +
-                           " (" + NamesText(names) + ")";
+  const std::string what = "run " + std::to_string(record.number) + " of " + record.started + " (" +
+                           NamesText(names) + ")";
   if (!context.in || !context.inIsTerminal) {
     context.err << "kelvaro-hive: restore puts back the hives of " << what
                 << "; every change made to them since that run is lost with it. Give --yes to "
@@ -69,8 +69,7 @@ int RunLiveRestoreCommand(const ParsedCommand& command, const ToolContext& conte
   // Without elevation the records cannot be read: the live command says why.
   if (!ProcessIsElevated()) return RunLive<RunRestore>(command, context);
   const std::optional<CPathName> windowsFolder = SystemWindowsFolder();
-  const std::vector<int> runs =
-      windowsFolder ? RunsOnRecord(*windowsFolder) : std::vector<int>();
+  const std::vector<int> runs = windowsFolder ? RunsOnRecord(*windowsFolder) : std::vector<int>();
   if (runs.empty()) {
     context.err << "kelvaro-hive: no run is on record (the Kelvaro\\Records folder of the Windows "
                    "folder): no backup is restored without its run's record.\n";
@@ -124,9 +123,10 @@ int RunLiveRestoreCommand(const ParsedCommand& command, const ToolContext& conte
   // The live command restores exactly these hives of exactly this run.
   ParsedCommand chosen = command;
   chosen.positionals.assign(names.begin(), names.end());
-  chosen.values.erase(std::remove_if(chosen.values.begin(), chosen.values.end(),
-                                     [](const OptionValue& value) { return value.option == "--run"; }),
-                      chosen.values.end());
+  chosen.values.erase(
+      std::remove_if(chosen.values.begin(), chosen.values.end(),
+                     [](const OptionValue& value) { return value.option == "--run"; }),
+      chosen.values.end());
   chosen.values.push_back(OptionValue{"--run", std::to_string(run), chosen.positionals.size()});
   return RunLive<RunRestore>(chosen, context);
 }

@@ -47,7 +47,6 @@ void PrintJson(std::ostream& out, const std::vector<RunRecord>& records) {
   }
   json.EndArray();
   json.EndObject();
-  out << '\n';
 }
 
 void PrintText(std::ostream& out, const std::vector<RunRecord>& records) {

@@ -380,6 +380,17 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
        },
        {R"("verdict":"not-started")", R"("stopped":"backup-folder-unsafe")",
         R"("folderProblem":"link")", R"("exitCode":2})"}},
+      {{"runs", "--json"}, NothingToSetUp, {R"({"command":"runs","runs":[]})"}},
+      {{"runs", "--json"},
+       [](CompactionMachine&) {
+         RunCommand({"defragment", "HKLM\\SAM", "--no-restart"});
+       },
+       {R"({"command":"runs","runs":[{"run":1,"started":")",
+        R"("state":"waiting for restart","hives":[{"name":"HKLM\\SAM",)",
+        R"("backup":"C:\\Windows\\Kelvaro Backup\\Run-1\\SAM"})"}},
+      {{"runs", "--json"},
+       CompactedAndRestarted,
+       {R"("run":1,)", R"("state":"swapped")", R"("name":"HKLM\\COMPONENTS")"}},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     CompactionMachine machine;
