@@ -9,6 +9,8 @@
 namespace {
 
 constexpr char kNewLine[] = "\r\n";
+// After each step: a failure stops the script where it is.
+constexpr char kStop[] = "if errorlevel 1 exit /b 1";
 
 void Line(std::string& out, const std::string& line) {
   out += line;
@@ -98,8 +100,8 @@ std::vector<std::uint8_t> RecoveryScriptText(const RunRecord& record) {
     const bool exact = hive.backupSize != 0;
     const std::uint64_t size = exact ? hive.backupSize : hive.liveSize;
     checks += "call :check " + Quoted(backup) + " " + std::to_string(size) + " " +
-              (exact ? "exact" : "least") + " || exit /b 1" + kNewLine;
-    swaps += "call :put " + Quoted(backup) + " " + Quoted(live) + " || exit /b 1" + kNewLine;
+              (exact ? "exact" : "least") + kNewLine + kStop + kNewLine;
+    swaps += "call :put " + Quoted(backup) + " " + Quoted(live) + kNewLine + kStop + kNewLine;
   }
   text += checks;
   text += swaps;
@@ -120,18 +122,24 @@ std::vector<std::uint8_t> RecoveryScriptText(const RunRecord& record) {
   Line(text, "  echo \"%~2\" was not swapped: left as it is.");
   Line(text, "  exit /b 0");
   Line(text, ")");
-  Line(text, "if exist \"%~2.LOG1\" move /y \"%~2.LOG1\" \"%~2.LOG1.compacted\" >nul");
-  Line(text, "if exist \"%~2.LOG2\" move /y \"%~2.LOG2\" \"%~2.LOG2.compacted\" >nul");
-  Line(text, "if exist \"%~2\" move /y \"%~2\" \"%~2.compacted\" >nul || (");
-  Line(text, "  echo \"%~2\" could not be moved aside.");
-  Line(text, "  exit /b 1");
-  Line(text, ")");
-  Line(text, "copy /y \"%~1\" \"%~2\" >nul || (");
-  Line(text, "  echo \"%~1\" could not be copied back: \"%~2.compacted\" is the compacted file.");
-  Line(text, "  exit /b 1");
-  Line(text, ")");
+  // Judged by what is there afterwards, not by the exit codes of move.
+  for (const char* log : {".LOG1", ".LOG2"}) {
+    const std::string file = std::string("\"%~2") + log + "\"";
+    Line(text, "if exist " + file + " move /y " + file + " \"%~2" + log + ".compacted\" >nul");
+    Line(text, "if exist " + file + " goto :notmoved");
+  }
+  Line(text, "if exist \"%~2\" move /y \"%~2\" \"%~2.compacted\" >nul");
+  Line(text, "if exist \"%~2\" goto :notmoved");
+  Line(text, "copy /y \"%~1\" \"%~2\" >nul");
+  Line(text, "if errorlevel 1 goto :notcopied");
   Line(text, "echo \"%~2\" is the previous file again.");
   Line(text, "exit /b 0");
+  Line(text, ":notmoved");
+  Line(text, "echo \"%~2\" or its logs could not be moved aside: it was left as it is.");
+  Line(text, "exit /b 1");
+  Line(text, ":notcopied");
+  Line(text, "echo \"%~1\" could not be copied back: \"%~2.compacted\" is the compacted file.");
+  Line(text, "exit /b 1");
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 

@@ -133,6 +133,7 @@ TEST(RecoveryNoteTest, TheScriptChecksEveryBackupThenPutsEachBackWithItsLogsAsid
     ASSERT_LT(static_cast<unsigned char>(text[at]), 0x80u) << "not ASCII before chcp, at " << at;
   }
   // In the order they must run: find the drive, check every backup, then swap.
+  const std::string stop = "\r\nif errorlevel 1 exit /b 1\r\n";
   const std::vector<std::string> lines = {
       "@echo off\r\n",
       "rem   manage-bde -unlock C: -RecoveryPassword <the 48-digit recovery key>\r\n",
@@ -140,23 +141,27 @@ TEST(RecoveryNoteTest, TheScriptChecksEveryBackupThenPutsEachBackWithItsLogsAsid
       "set \"RUN=\\Windows\\Kelvaro Backup\\Run-3\"\r\n",
       "for %%D in (C D E F G H I J K L M N O P Q R S T U V W Y Z) do if not defined W if exist "
       "\"%%D:%RUN%\\\" set \"W=%%D:\"\r\n",
-      "call :check \"%W%\\Windows\\Kelvaro Backup\\Run-3\\SYSTEM\" 12587008 exact || exit /b 1\r\n",
-      "call :check \"%W%\\Windows\\Kelvaro Backup\\Run-3\\S-1-5-21-7\" 524288 least || exit /b "
-      "1\r\n",
+      "call :check \"%W%\\Windows\\Kelvaro Backup\\Run-3\\SYSTEM\" 12587008 exact" + stop,
+      "call :check \"%W%\\Windows\\Kelvaro Backup\\Run-3\\S-1-5-21-7\" 524288 least" + stop,
       "echo One hive cannot be put back by this script: see the note.\r\n",
       "call :put \"%W%\\Windows\\Kelvaro Backup\\Run-3\\SYSTEM\" "
-      "\"%W%\\Windows\\System32\\config\\SYSTEM\" || exit /b 1\r\n",
+      "\"%W%\\Windows\\System32\\config\\SYSTEM\"" +
+          stop,
       "call :put \"%W%\\Windows\\Kelvaro Backup\\Run-3\\S-1-5-21-7\" "
-      "\"%W%\\Users\\J\xC3\xB6rg\\NTUSER.DAT\" || exit /b 1\r\n",
+      "\"%W%\\Users\\J\xC3\xB6rg\\NTUSER.DAT\"" +
+          stop,
       ":check\r\n",
       "if not exist \"%~1\" exit /b 0\r\n",
       "if \"%3\"==\"exact\" if not %~z1 EQU %2 goto :wrongsize\r\n",
       "if %~z1 LSS %2 goto :wrongsize\r\n",
       ":put\r\n",
-      "if exist \"%~2.LOG1\" move /y \"%~2.LOG1\" \"%~2.LOG1.compacted\" >nul\r\n",
-      "if exist \"%~2.LOG2\" move /y \"%~2.LOG2\" \"%~2.LOG2.compacted\" >nul\r\n",
-      "if exist \"%~2\" move /y \"%~2\" \"%~2.compacted\" >nul || (\r\n",
-      "copy /y \"%~1\" \"%~2\" >nul || (\r\n",
+      "if exist \"%~2.LOG1\" move /y \"%~2.LOG1\" \"%~2.LOG1.compacted\" >nul\r\n"
+      "if exist \"%~2.LOG1\" goto :notmoved\r\n",
+      "if exist \"%~2.LOG2\" move /y \"%~2.LOG2\" \"%~2.LOG2.compacted\" >nul\r\n"
+      "if exist \"%~2.LOG2\" goto :notmoved\r\n",
+      "if exist \"%~2\" move /y \"%~2\" \"%~2.compacted\" >nul\r\n"
+      "if exist \"%~2\" goto :notmoved\r\n",
+      "copy /y \"%~1\" \"%~2\" >nul\r\nif errorlevel 1 goto :notcopied\r\n",
   };
   std::size_t previous = 0;
   for (std::size_t index = 0; index < lines.size(); ++index) {
