@@ -4,6 +4,7 @@
 
 #include "catalogue/HiveFileName.h"
 #include "compaction/RecoveryScript.h"
+#include "hive/Names.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
@@ -13,20 +14,7 @@ namespace {
 constexpr char kNewLine[] = "\r\n";
 
 void AppendUtf8(std::string& out, const wchar_t* text) {
-  for (; *text != L'\0'; ++text) {
-    const auto unit = static_cast<std::uint32_t>(*text);
-    if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
-    } else if (unit < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    } else {
-      // Paths here stay in the Basic Multilingual Plane.
-      out.push_back(static_cast<char>(0xE0 | ((unit >> 12) & 0x0F)));
-      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    }
-  }
+  out += hive::ToUtf8(hive::FromWide(text));
 }
 
 void RemoveIfThere(const CPathName& file) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hive/Names.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
@@ -17,7 +18,7 @@ void Line(std::string& out, const std::string& line) {
   out += kNewLine;
 }
 
-// "C:\Windows\..." without its drive, UTF-8. Empty for a path that does not
+// "C:\Windows\..." without its drive, in UTF-8. Empty for a path that does not
 // start with a drive letter and a backslash, or that holds % or ^: CALL
 // expands and doubles those even between quotes (nothing else in a path means
 // anything to CMD there).
@@ -26,22 +27,7 @@ std::string WithoutDrive(const std::wstring& path) {
   if (path.find_first_of(L"%^") != std::wstring::npos) return {};
   const wchar_t drive = path[0];
   if (!((drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z'))) return {};
-  std::string out;
-  for (std::size_t at = 2; at < path.size(); ++at) {
-    const auto unit = static_cast<std::uint32_t>(path[at]);
-    if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
-    } else if (unit < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    } else {
-      // Paths stay in the Basic Multilingual Plane.
-      out.push_back(static_cast<char>(0xE0 | ((unit >> 12) & 0x0F)));
-      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    }
-  }
-  return out;
+  return hive::ToUtf8(hive::FromWide(std::wstring_view(path).substr(2)));
 }
 
 std::string Quoted(const std::string& withoutDrive) { return "\"%W%" + withoutDrive + "\""; }
