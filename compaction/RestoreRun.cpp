@@ -150,7 +150,6 @@ RestoreOutcome RestoreRunBackups(int runNumber, const std::vector<CompactionRow>
   }
   // Read under the lock: no run changes it meanwhile.
   std::optional<RunRecord> record = ReadRunRecord(*windowsFolder, runNumber);
-  if (!record) outcome.noRecord = true;
   const CPathName parentFolder = Combine(*windowsFolder, CPathComponent(kBackupFolderName));
   const CPathName backupFolder = RunBackupFolder(*windowsFolder, runNumber);
   bool backupsExist = record.has_value();

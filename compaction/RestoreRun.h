@@ -24,10 +24,11 @@ struct RestoreOutcome {
   // kRunFolder when no run folder could be made: nothing was scheduled.
   StoppedAt stoppedAt = StoppedAt::kNothing;
   FolderProblem folderProblem = FolderProblem::kNone;
-  CString runHolder;      // kAnotherRun: as for the compaction run
-  bool noRecord = false;  // the run has no readable record: nothing was scheduled
-  // Every planned hive not scheduled, display order: kNoBackup, kRefused
-  // (the backup is no plain file or fails the check), kNotSaved (the live file
+  CString runHolder;  // kAnotherRun: as for the compaction run
+  // Every planned hive not scheduled, display order: kNoBackup (no readable
+  // record of the run, no swap of the hive on it, or no file at its backup
+  // name), kRefused (the backup is no plain file, is not the one on record or
+  // fails the check), kNotSaved (the live file
   // could not be read or the copy not written), kOtherVolume, kNotAccepted.
   std::vector<NotScheduledHive> notScheduled;
   std::vector<CString> restoredHives;  // names scheduled back, display order
