@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::uint8_t> script = RecoveryScriptText(*record);
   std::ofstream out(argv[2], std::ios::binary);
-  out.write(reinterpret_cast<const char*>(script.data()), static_cast<std::streamsize>(script.size()));
+  out.write(reinterpret_cast<const char*>(script.data()),
+            static_cast<std::streamsize>(script.size()));
   return out ? 0 : 1;
 }
