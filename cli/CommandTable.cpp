@@ -4,6 +4,7 @@
 #include "cli/OfflineCommands.h"
 #include "cli/live/Commands.h"
 #include "cli/live/LiveCommand.h"
+#include "cli/live/RunCommands.h"
 
 namespace {
 
@@ -117,15 +118,25 @@ const std::vector<CommandSpec>& Commands() {
                "              --no-restart  schedule only; restart later yourself\n"
                "              --show-results  show the results window after the restart\n",
        .run = RunLive<RunDefragment>},
+      {.name = "runs",
+       .options = {kJson},
+       .surplus = "runs takes no HIVE",
+       .needsRunningWindows = true,
+       .help = "  runs        the runs on record, each with its number, start (UTC), the hives\n"
+               "              it swapped and its state (waiting for restart, swapped, ...)\n",
+       .run = RunRunsCommand},
       {.name = "restore",
-       .options = {kNoRestart,
-                   {"--offline", OptionKind::kValue, "ROOT", "the folder holding Windows"},
-                   {"--run", OptionKind::kValue, "N", "a number"}},
-       .surplus = "restore takes no HIVE",
+       .positionals = {kHives},
+       .options = {{"--run", OptionKind::kValue, "N", "a number"},
+                   {"--yes"},
+                   kNoRestart,
+                   {"--offline", OptionKind::kValue, "ROOT", "the folder holding Windows"}},
        .needsRunningWindows = true,
        .offlineOption = "--offline",
-       .help = "  restore     schedules the backups of the last compaction (\"Kelvaro Backup\"\n"
-               "              in the Windows folder), each checked first, back into place\n"
+       .help = "  restore     schedules the backups of one run (the last, or --run N) back into\n"
+               "              place, each checked against the run's record first; HIVE: only\n"
+               "              those of the run's hives. Shows the run's date and asks first\n"
+               "              (--yes: does not ask): every change made since that run is lost\n"
                "              --offline ROOT  puts an off-line run's files back (the last\n"
                "              run, or --run N), anywhere\n",
        .run = RunRestoreCommand},

@@ -5,6 +5,7 @@
 #include "cli/JsonWriter.h"
 #include "cli/live/Commands.h"
 #include "cli/live/LiveCommand.h"
+#include "cli/live/RunCommands.h"
 #include "hive/FileBytes.h"
 #include "offline/OfflineRestore.h"
 #include "offline/OfflineRun.h"
@@ -212,9 +213,9 @@ int RunOffline(const ParsedCommand& command, const ToolContext& context) {
 int RunRestoreCommand(const ParsedCommand& command, const ToolContext& context) {
   std::optional<std::string> root = command.Value("--offline");
   std::optional<std::string> runText = command.Value("--run");
-  if (!root) {
-    if (runText) return ReportBadUsage(command.command, "--run works with --offline", context.err);
-    return RunLive<RunRestore>(command, context);
+  if (!root) return RunLiveRestoreCommand(command, context);
+  if (!command.positionals.empty()) {
+    return ReportBadUsage(command.command, "restore --offline takes no HIVE", context.err);
   }
   std::optional<std::uint32_t> run;
   if (runText) {

@@ -1,7 +1,9 @@
 #include "compaction/BackupFolder.h"
 
 #include <cstdint>
+#include <string>
 
+#include "compaction/ProtectedFolders.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -18,4 +20,10 @@ CPathName GetBackupFolder() {
   folder.SetPath(buffer);
   folder.Append(CPathComponent(kBackupFolderName));
   return folder;
+}
+
+CPathName RunBackupFolder(const CPathName& windowsFolder, int runNumber) {
+  const std::wstring name = kRunFolderPrefix + std::to_wstring(runNumber);
+  return Combine(Combine(windowsFolder, CPathComponent(kBackupFolderName)),
+                 CPathComponent(name.c_str()));
 }

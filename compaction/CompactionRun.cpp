@@ -1,12 +1,15 @@
 #include "compaction/CompactionRun.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "catalogue/RegistryKey.h"
+#include "compaction/BackupFolder.h"
 #include "compaction/CheckedCopy.h"
 #include "compaction/HiveTasks.h"
 #include "compaction/LiveDescriptors.h"
 #include "compaction/RecoveryNote.h"
+#include "compaction/RecoveryScript.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
@@ -18,19 +21,19 @@
 
 namespace {
 
-// A backup left by an earlier run, read-only or not, gives way to the new one.
-// Only ever called inside the protected backup folder.
-void DeleteLeftover(const CPathName& file) {
-  if (!FileExists(file)) return;
-  ClearReadOnly(file);
-  platform::Current().Files().RemoveFile(file.GetText().GetBuffer());
+// The note and the script, brought up to date with the record.
+void WriteRecovery(const CPathName& runBackupFolder, const std::vector<RestoreStep>& steps,
+                   const RunRecordKeeper& record) {
+  WriteRecoveryScript(runBackupFolder, record.Record());
+  WriteRecoveryNote(runBackupFolder, steps);
 }
 
 // Save, check, schedule: the one hive's whole way. Nothing is reported when
 // the replacement was accepted.
 std::optional<NotScheduledReason> CompactHive(const HiveTask& task, std::size_t index,
                                               const RunFolder& run, const CPathName& backupFolder,
-                                              RunRecordKeeper& record, int& saved) {
+                                              RunRecordKeeper& record, int& saved,
+                                              const std::vector<RestoreStep>& steps) {
   CRegistryKey key;
   CheckedCopy copy = SaveCheckedCopy(task, run, key);
   if (copy.saved) ++saved;
@@ -40,16 +43,17 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, std::size_t 
     return NotScheduledReason::kNoGain;
   }
 
+  // The run's own, new backup folder: nothing is at that name.
   const CPathName backupFile = Combine(backupFolder, task.fileName);
-  DeleteLeftover(backupFile);
   // On record before Windows is told: whatever happens during the call, the
-  // record names the swap.
+  // record names the swap, and so does the script that undoes it.
   if (!record.BeforeSwap(index, copy, backupFile) ||
       !ProtectLiveFileForSwap(run.windowsFolder, task.entry->path, copy.path)) {
     DropCopy(copy.path);
     SettleLiveDescriptors(run.windowsFolder);
     return NotScheduledReason::kNotAccepted;
   }
+  WriteRecovery(backupFolder, steps, record);
   std::optional<NotScheduledReason> refused = ScheduleReplacement(key.Get(), copy.path, backupFile);
   // The copy is gone: the live file gets its own descriptor back.
   if (refused) SettleLiveDescriptors(run.windowsFolder);
@@ -90,10 +94,10 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
   // Swaps of an earlier run done since: their live files get their own
   // descriptors back, so that none is recorded as the protected one.
   SettleLiveDescriptors(run.windowsFolder);
-  ProtectedFolder backupFolder = EnsureBackupFolderIn(run.windowsFolder);
-  if (!backupFolder.ok()) {
+  ProtectedFolder backups = EnsureBackupFolderIn(run.windowsFolder);
+  if (!backups.ok()) {
     RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
+    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backups.problem);
     return;
   }
 
@@ -101,6 +105,19 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
   if (!record.Start(run.windowsFolder, tasks)) {
     RemoveRunFolder(run.path);
     outcome = StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNotMade);
+    return;
+  }
+  // This run's backups in a folder of their own, made new: a folder already at
+  // its number is not this run's, whoever left it.
+  ProtectedFolder backupFolder =
+      MakeNewProtectedFolder(RunBackupFolder(run.windowsFolder, record.Record().number));
+  if (!backupFolder.ok()) {
+    for (std::size_t index = 0; index < tasks.size(); ++index) {
+      record.LeftAlone(index, NotScheduledReason::kStopped);
+    }
+    record.Flush();
+    RemoveRunFolder(run.path);
+    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
     return;
   }
 
@@ -117,7 +134,7 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
     std::size_t firstNotDone = index;
     try {
       std::optional<NotScheduledReason> reason =
-          CompactHive(task, index, run, backupFolder.path, record, outcome.saved);
+          CompactHive(task, index, run, backupFolder.path, record, outcome.saved, steps);
       firstNotDone = index + 1;
       if (reason) {
         record.LeftAlone(index, *reason);
@@ -126,8 +143,8 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
         ++outcome.scheduled;
         record.Scheduled(index);
         steps.push_back(RestoreStep{Combine(backupFolder.path, task.fileName), task.entry->path});
-        // Brought up to date hive by hive: after a crash it names every swap.
-        WriteRecoveryNote(backupFolder.path, steps);
+        // Brought up to date hive by hive: after a crash they name every swap.
+        WriteRecovery(backupFolder.path, steps, record);
       }
     } catch (...) {
       // Out of memory, or any other failure: the run ends here as a stopped
@@ -140,6 +157,11 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
   }
   record.Flush();
 
+  // No swap can happen at the next start: the run's backup folder stays empty.
+  if (std::none_of(record.Record().hives.begin(), record.Record().hives.end(),
+                   [](const RecordedHive& hive) { return hive.MaySwap(); })) {
+    RemoveRecoveryFiles(backupFolder.path);
+  }
   // Nothing will change at the next start: no reason to restart, nor to show
   // results then, nor to keep the run's folder.
   if (outcome.scheduled == 0) {

@@ -66,6 +66,12 @@ ProtectedFolder EnsureProtectedFolder(const CPathName& folder) {
   return ProtectedFolder{folder, CheckExistingFolder(folder)};
 }
 
+ProtectedFolder MakeNewProtectedFolder(const CPathName& folder) {
+  const bool made = platform::Current().Files().MakeDirectoryWithSecurity(
+      folder.GetText().GetBuffer(), platform::ProtectedDescriptor());
+  return ProtectedFolder{folder, made ? FolderProblem::kNone : FolderProblem::kNotMade};
+}
+
 ProtectedFolder CreateRunFolder(const CPathName& windowsFolder) {
   ProtectedFolder parent = EnsureProtectedFolder(Child(windowsFolder, kKelvaroFolderName));
   if (!parent.ok()) return parent;

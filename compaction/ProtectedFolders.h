@@ -40,6 +40,10 @@ FolderProblem CheckExistingFolder(const CPathName& folder);
 // Makes the folder with the protected descriptor, or checks the one there.
 ProtectedFolder EnsureProtectedFolder(const CPathName& folder);
 
+// Makes the folder with the protected descriptor; kNotMade when anything is
+// already at the name (nothing there is trusted to be this run's).
+ProtectedFolder MakeNewProtectedFolder(const CPathName& folder);
+
 // A new, empty folder for this run: <Windows>\Kelvaro (made or checked), then
 // the first free Run-<n> in it, made with the protected descriptor; an
 // existing name is never reused.

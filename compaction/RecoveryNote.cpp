@@ -3,6 +3,8 @@
 #include <string>
 
 #include "catalogue/HiveFileName.h"
+#include "compaction/RecoveryScript.h"
+#include "hive/Names.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
@@ -12,20 +14,13 @@ namespace {
 constexpr char kNewLine[] = "\r\n";
 
 void AppendUtf8(std::string& out, const wchar_t* text) {
-  for (; *text != L'\0'; ++text) {
-    const auto unit = static_cast<std::uint32_t>(*text);
-    if (unit < 0x80) {
-      out.push_back(static_cast<char>(unit));
-    } else if (unit < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    } else {
-      // Paths here stay in the Basic Multilingual Plane.
-      out.push_back(static_cast<char>(0xE0 | ((unit >> 12) & 0x0F)));
-      out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-    }
-  }
+  out += hive::ToUtf8(hive::FromWide(text));
+}
+
+void RemoveIfThere(const CPathName& file) {
+  if (!FileExists(file)) return;
+  ClearReadOnly(file);
+  platform::Current().Files().RemoveFile(file.GetText().GetBuffer());
 }
 
 void AppendLine(std::string& out, const char* line) {
@@ -43,9 +38,14 @@ std::vector<std::uint8_t> RecoveryNoteText(const std::vector<RestoreStep>& steps
   AppendLine(text, "If Windows does not start any more, put the previous files back:");
   AppendLine(text,
              "1. Start the Windows Recovery Environment (Troubleshoot, then Command Prompt).");
-  AppendLine(text, "2. Find the drive Windows is on there; its letter may differ from C:.");
-  AppendLine(text, "   \"dir D:\\Windows\" shows whether it is D:, and so on.");
-  AppendLine(text, "3. Type these commands, each drive letter replaced by that one:");
+  AppendLine(text, "2. If BitLocker protects the Windows drive, unlock it first:");
+  AppendLine(text, "   manage-bde -unlock C: -RecoveryPassword <the 48-digit recovery key>");
+  AppendLine(text, "   (manage-bde -status lists the drives; the letter may differ from C:).");
+  AppendLine(text, "3. Run \"Restore previous hives.cmd\" in this folder: it finds the drive,");
+  AppendLine(text, "   checks the backups and puts them back (\"dir D:\\Windows\\Kelvaro Backup\"");
+  AppendLine(text, "   shows whether Windows is on D:, and so on).");
+  AppendLine(text, "   Or by hand, each drive letter replaced by that one: move each hive's");
+  AppendLine(text, "   .LOG1 and .LOG2 files aside (they belong to the compacted file), then");
   AppendLine(text, "");
   for (const RestoreStep& step : steps) {
     text += "   copy /y \"";
@@ -62,12 +62,14 @@ std::vector<std::uint8_t> RecoveryNoteText(const std::vector<RestoreStep>& steps
 
 bool WriteRecoveryNote(const CPathName& backupFolder, const std::vector<RestoreStep>& steps) {
   const CPathName note = Combine(backupFolder, CPathComponent(kRecoveryNoteName));
-  platform::IFileSystem& files = platform::Current().Files();
   // Only ever inside the protected backup folder.
-  if (FileExists(note)) {
-    ClearReadOnly(note);
-    files.RemoveFile(note.GetText().GetBuffer());
-  }
-  return files.WriteNewFile(note.GetText().GetBuffer(), RecoveryNoteText(steps),
-                            platform::ProtectedDescriptor());
+  RemoveIfThere(note);
+  return platform::Current().Files().WriteNewFile(
+      note.GetText().GetBuffer(), RecoveryNoteText(steps), platform::ProtectedDescriptor());
+}
+
+void RemoveRecoveryFiles(const CPathName& runBackupFolder) {
+  RemoveIfThere(Combine(runBackupFolder, CPathComponent(kRecoveryNoteName)));
+  RemoveIfThere(Combine(runBackupFolder, CPathComponent(kRecoveryScriptName)));
+  platform::Current().Files().RemoveEmptyDirectory(runBackupFolder.GetText().GetBuffer());
 }

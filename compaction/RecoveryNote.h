@@ -20,3 +20,7 @@ std::vector<std::uint8_t> RecoveryNoteText(const std::vector<RestoreStep>& steps
 // Writes the note into the backup folder (a note left by an earlier run gives
 // way), with the protected descriptor. False when it could not be written.
 bool WriteRecoveryNote(const CPathName& backupFolder, const std::vector<RestoreStep>& steps);
+
+// Removes the run's note and script (RecoveryScript.h), then the run's backup
+// folder when that is empty. Only ever inside a protected backup folder.
+void RemoveRecoveryFiles(const CPathName& runBackupFolder);

@@ -1,11 +1,15 @@
 #include "compaction/RestoreRun.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "catalogue/RegistryKey.h"
 #include "compaction/BackupFolder.h"
+#include "compaction/BackupHashes.h"
 #include "compaction/CheckedCopy.h"
+#include "compaction/CompareNoCaseN.h"
 #include "compaction/CopyCheck.h"
 #include "compaction/ExclusiveFile.h"
 #include "compaction/HiveTasks.h"
@@ -13,7 +17,9 @@
 #include "compaction/RestartRequest.h"
 #include "compaction/RunFolder.h"
 #include "compaction/RunLock.h"
+#include "compaction/RunRecordFile.h"
 #include "compaction/ScheduledReplacement.h"
+#include "hive/Sha256.h"
 #include "platform/Platform.h"
 #include "platform/SecurityDescriptor.h"
 
@@ -26,9 +32,27 @@ bool IsMissing(platform::Status error) {
   return error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound;
 }
 
+bool SameName(const std::wstring& recorded, const CString& listed) {
+  const int length = std::max(listed.GetLength(), static_cast<int>(recorded.size()));
+  return CompareNoCaseN(listed.GetString(), listed.GetLength(), recorded.c_str(),
+                        static_cast<int>(recorded.size()), length) == 0;
+}
+
+// The run's word on the hive: one it may have swapped, or none.
+RecordedHive* SwapOnRecord(RunRecord& record, const CString& name) {
+  for (RecordedHive& hive : record.hives) {
+    if (hive.MaySwap() && SameName(hive.name, name)) return &hive;
+  }
+  return nullptr;
+}
+
 // Copies the backup's bytes, read through one exclusive handle, into a new file
-// with the backup's descriptor. Nothing when the copy was made.
-std::optional<NotScheduledReason> CopyBackup(const CPathName& backupFile, const CPathName& copy) {
+// with the backup's descriptor, when their SHA-256 is the one on record. A
+// backup not yet hashed is taken, and its hash recorded, only when the record's
+// swap took place: the file at the backup name is then the previous hive.
+// Nothing when the copy was made.
+std::optional<NotScheduledReason> CopyBackup(const CPathName& backupFile, const CPathName& copy,
+                                             RecordedHive& recorded, bool& hashAdded) {
   platform::Platform& os = platform::Current();
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> descriptor;
@@ -46,6 +70,15 @@ std::optional<NotScheduledReason> CopyBackup(const CPathName& backupFile, const 
     // Read while the handle holds the file: the name cannot lead elsewhere now.
     descriptor = DescriptorForCopy(backupFile);
   }
+  const std::string sha256 = hive::Sha256Hex(bytes);
+  if (recorded.backupSha256.empty()) {
+    if (!SwapTookPlace(recorded)) return NotScheduledReason::kNoBackup;
+    recorded.backupSize = bytes.size();
+    recorded.backupSha256 = sha256;
+    hashAdded = true;
+  } else if (recorded.backupSha256 != sha256 || recorded.backupSize != bytes.size()) {
+    return NotScheduledReason::kRefused;
+  }
   if (!os.Files().WriteNewFile(copy.GetText().GetBuffer(), bytes, descriptor)) {
     return NotScheduledReason::kNotSaved;
   }
@@ -54,7 +87,11 @@ std::optional<NotScheduledReason> CopyBackup(const CPathName& backupFile, const 
 
 std::optional<NotScheduledReason> RestoreHive(const HiveTask& task, const RunFolder& run,
                                               const CPathName& backupFolder,
-                                              const CPathName& replacedFolder) {
+                                              const CPathName& replacedFolder, RunRecord& record,
+                                              bool& hashAdded) {
+  // A hive the run did not swap has no backup of this run, whatever file bears its name.
+  RecordedHive* recorded = SwapOnRecord(record, task.entry->name);
+  if (recorded == nullptr) return NotScheduledReason::kNoBackup;
   platform::Platform& os = platform::Current();
   platform::FileFacts live;
   if (!os.Files().QueryFileFacts(task.entry->path.GetText().GetBuffer(), &live)) {
@@ -65,7 +102,7 @@ std::optional<NotScheduledReason> RestoreHive(const HiveTask& task, const RunFol
 
   const CPathName copy = Combine(run.path, task.fileName);
   if (std::optional<NotScheduledReason> refusal =
-          CopyBackup(Combine(backupFolder, task.fileName), copy)) {
+          CopyBackup(Combine(backupFolder, task.fileName), copy, *recorded, hashAdded)) {
     return refusal;
   }
   CRegistryKey key;
@@ -106,8 +143,8 @@ FolderProblem CheckBackupFolder(const CPathName& folder, bool& exists) {
 
 }  // namespace
 
-RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool restart,
-                              const CString& shutdownMessage) {
+RestoreOutcome RestoreRunBackups(int runNumber, const std::vector<CompactionRow>& rows,
+                                 bool restart, const CString& shutdownMessage) {
   RestoreOutcome outcome;
   std::vector<HiveTask> tasks = PlanTasks(rows);
   if (tasks.empty()) return outcome;
@@ -122,11 +159,17 @@ RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool resta
   if (!windowsFolder) {
     return StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNoWindowsFolder);
   }
-  const CPathName backupFolder = Combine(*windowsFolder, CPathComponent(kBackupFolderName));
-  bool backupsExist = true;
-  FolderProblem backupProblem = CheckBackupFolder(backupFolder, backupsExist);
-  if (backupProblem != FolderProblem::kNone) {
-    return StoppedBy(outcome, StoppedAt::kBackupFolder, backupProblem);
+  // Read under the lock: no run changes it meanwhile.
+  std::optional<RunRecord> record = ReadRunRecord(*windowsFolder, runNumber);
+  const CPathName parentFolder = Combine(*windowsFolder, CPathComponent(kBackupFolderName));
+  const CPathName backupFolder = RunBackupFolder(*windowsFolder, runNumber);
+  bool backupsExist = record.has_value();
+  for (const CPathName* folder : {&parentFolder, &backupFolder}) {
+    if (!backupsExist) break;
+    FolderProblem backupProblem = CheckBackupFolder(*folder, backupsExist);
+    if (backupProblem != FolderProblem::kNone) {
+      return StoppedBy(outcome, StoppedAt::kBackupFolder, backupProblem);
+    }
   }
   if (!backupsExist) {
     for (const HiveTask& task : tasks) {
@@ -145,9 +188,10 @@ RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool resta
     return StoppedBy(outcome, StoppedAt::kRunFolder, replacedFolder.problem);
   }
 
+  bool hashAdded = false;
   for (const HiveTask& task : tasks) {
     std::optional<NotScheduledReason> reason =
-        RestoreHive(task, run, backupFolder, replacedFolder.path);
+        RestoreHive(task, run, backupFolder, replacedFolder.path, *record, hashAdded);
     if (reason) {
       outcome.notScheduled.push_back(NotScheduledHive{task.entry->name, *reason});
     } else {
@@ -155,6 +199,8 @@ RestoreOutcome RestoreBackups(const std::vector<CompactionRow>& rows, bool resta
       outcome.restoredHives.push_back(task.entry->name);
     }
   }
+  // From now on a backup that changes is refused.
+  if (hashAdded) UpdateRunRecord(RunRecordPath(*windowsFolder, runNumber), *record);
 
   if (outcome.scheduled == 0) {
     RemoveRunFolder(replacedFolder.path);

@@ -8,7 +8,9 @@ namespace {
 constexpr char kHeading[] = "Kelvaro run record 1";
 constexpr char kNewLine[] = "\r\n";
 constexpr char kTab = '\t';
-constexpr std::size_t kHiveFields = 9;  // "hive" and eight more
+constexpr std::size_t kHiveFields = 11;  // "hive" and ten more
+// A record written before backups were hashed ends at the reason.
+constexpr std::size_t kUnhashedHiveFields = 9;
 
 constexpr std::string_view kStateWords[] = {"planned", "swapping", "scheduled", "not scheduled"};
 
@@ -77,7 +79,7 @@ std::optional<SwapState> StateOf(std::string_view word) {
 }
 
 std::optional<RecordedHive> HiveOf(const std::vector<std::string_view>& fields) {
-  if (fields.size() != kHiveFields) return std::nullopt;
+  if (fields.size() != kHiveFields && fields.size() != kUnhashedHiveFields) return std::nullopt;
   RecordedHive hive;
   const std::optional<SwapState> state = StateOf(fields[1]);
   const std::optional<std::wstring> name = FromUtf8(fields[2]);
@@ -94,6 +96,12 @@ std::optional<RecordedHive> HiveOf(const std::vector<std::string_view>& fields) 
   hive.copySha256 = std::string(fields[6]);
   hive.backupFile = *backup;
   hive.reason = std::string(fields[8]);
+  if (fields.size() == kHiveFields) {
+    const std::optional<std::uint64_t> backupSize = NumberOf<std::uint64_t>(fields[9]);
+    if (!backupSize) return std::nullopt;
+    hive.backupSize = *backupSize;
+    hive.backupSha256 = std::string(fields[10]);
+  }
   return hive;
 }
 
@@ -115,7 +123,8 @@ std::vector<std::uint8_t> RunRecordText(const RunRecord& record) {
     text += kTab + std::to_string(hive.liveSize) + kTab + std::to_string(hive.copySize) + kTab;
     text += hive.copySha256 + kTab;
     AppendUtf8(text, hive.backupFile);
-    text += kTab + hive.reason + kNewLine;
+    text += kTab + hive.reason + kTab + std::to_string(hive.backupSize) + kTab;
+    text += hive.backupSha256 + kNewLine;
   }
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }

@@ -9,6 +9,13 @@
 //   started  2026-12-08 10:51:08 UTC
 //   version  1.1.0.0
 //   hive     <state> <name> <live file> <live size> <copy size> <copy SHA-256> <backup> <reason>
+//            <backup size> <backup SHA-256>
+// (the last two absent from records written before backups were hashed).
+//
+// A run's backups live in a folder of their own,
+// "<Windows>\Kelvaro Backup\Run-<n>" (RunBackupFolder in BackupFolder.h), n the record's number;
+// each hive's `backupFile` names its file there, the recovery note and script
+// lie beside them.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,6 +35,10 @@ struct RecordedHive {
   std::string copySha256;   // the checked copy's, empty until it passed the check
   std::wstring backupFile;  // where the live file goes at the swap
   std::string reason;       // a few words, when not scheduled
+  // The previous file as it stands in the backup folder after the swap, read
+  // at the first start after it (BackupHashes.h); 0 and empty until then.
+  std::uint64_t backupSize = 0;
+  std::string backupSha256;
 
   // Windows may swap this hive at the next start.
   bool MaySwap() const { return state == SwapState::kSwapping || state == SwapState::kScheduled; }

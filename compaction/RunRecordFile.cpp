@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "compaction/ExclusiveFile.h"
 #include "compaction/ProtectedFolders.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
@@ -12,6 +13,13 @@ namespace {
 constexpr int kMaxRecordNumber = 100000;
 constexpr wchar_t kRecordSuffix[] = L".record";
 constexpr wchar_t kNewSuffix[] = L".new";
+// Far beyond any run's (a few hundred bytes a hive): more is not ours.
+constexpr std::uint64_t kMaxRecordBytes = 1024 * 1024;
+
+CPathName RecordsFolder(const CPathName& windowsFolder) {
+  return Combine(Combine(windowsFolder, CPathComponent(kKelvaroFolderName)),
+                 CPathComponent(kRecordsFolderName));
+}
 
 CPathName RecordPath(const CPathName& folder, int number) {
   const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
@@ -36,9 +44,7 @@ std::string UtcTimeText(const platform::UtcTime& time) {
 }
 
 std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record) {
-  const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
-  ProtectedFolder folder =
-      EnsureProtectedFolder(Combine(kelvaro, CPathComponent(kRecordsFolderName)));
+  ProtectedFolder folder = EnsureProtectedFolder(RecordsFolder(windowsFolder));
   if (!folder.ok()) return std::nullopt;
   platform::Platform& os = platform::Current();
   for (int number = 1; number <= kMaxRecordNumber; ++number) {
@@ -73,4 +79,42 @@ bool UpdateRunRecord(const CPathName& recordFile, const RunRecord& record) {
   if (files.MoveReplacing(newText.GetBuffer(), recordFile.GetText().GetBuffer())) return true;
   files.RemoveFile(newText.GetBuffer());
   return false;
+}
+
+CPathName RunRecordPath(const CPathName& windowsFolder, int number) {
+  return RecordPath(RecordsFolder(windowsFolder), number);
+}
+
+std::vector<int> RunsOnRecord(const CPathName& windowsFolder) {
+  std::vector<int> numbers;
+  const CPathName folder = RecordsFolder(windowsFolder);
+  platform::IFileSystem& files = platform::Current().Files();
+  if (files.QueryFileAttributes(folder.GetText().GetBuffer()) == platform::kInvalidFileAttributes ||
+      CheckExistingFolder(folder) != FolderProblem::kNone) {
+    return numbers;
+  }
+  for (int number = 1; number <= kMaxRecordNumber; ++number) {
+    const CPathName path = RecordPath(folder, number);
+    if (files.QueryFileAttributes(path.GetText().GetBuffer()) == platform::kInvalidFileAttributes) {
+      break;
+    }
+    numbers.push_back(number);
+  }
+  return numbers;
+}
+
+std::optional<RunRecord> ReadRunRecord(const CPathName& windowsFolder, int number) {
+  const CPathName folder = RecordsFolder(windowsFolder);
+  if (CheckExistingFolder(folder) != FolderProblem::kNone) return std::nullopt;
+  CExclusiveFile file(RecordPath(folder, number));
+  if (!file.IsOpen()) return std::nullopt;
+  platform::FileFacts facts;
+  std::vector<std::uint8_t> bytes;
+  if (!platform::Current().Files().QueryOpenFileFacts(file.Get(), &facts) || !IsPlainFile(facts) ||
+      facts.size > kMaxRecordBytes || !ReadWhole(file.Get(), facts.size, bytes)) {
+    return std::nullopt;
+  }
+  std::optional<RunRecord> record = ParseRunRecord(bytes);
+  if (!record || record->number != number) return std::nullopt;
+  return record;
 }

@@ -5,6 +5,7 @@
 // record names its run for as long as it is kept.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "compaction/RunRecord.h"
 #include "path/PathName.h"
@@ -26,3 +27,16 @@ std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecor
 // record on disk is always a whole one, the earlier or this. False when the
 // earlier one is still there.
 bool UpdateRunRecord(const CPathName& recordFile, const RunRecord& record);
+
+// "<Windows>\Kelvaro\Records\Run-<n>.record".
+CPathName RunRecordPath(const CPathName& windowsFolder, int number);
+
+// The numbers on record, lowest first: Run-1, Run-2, ... up to the first
+// number without a record (the one the next run claims). None when the
+// records folder is missing or fails the protected-folder checks: a record
+// is believed only from a folder no one else could have written.
+std::vector<int> RunsOnRecord(const CPathName& windowsFolder);
+
+// The record of run `number`, read through one exclusive handle; nothing when
+// it is missing, no plain file, or not a whole record of that number.
+std::optional<RunRecord> ReadRunRecord(const CPathName& windowsFolder, int number);

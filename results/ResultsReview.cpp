@@ -1,8 +1,11 @@
 #include "results/ResultsReview.h"
 
 #include <optional>
+#include <string>
 
 #include "catalogue/HiveList.h"
+#include "compaction/BackupFolder.h"
+#include "compaction/RecoveryNote.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
 #include "results/BackupFile.h"
@@ -27,25 +30,30 @@ std::vector<std::unique_ptr<HiveResultEntry>> CollectResults(const CPathName& ba
 }
 
 void RemoveBackup(const std::vector<const HiveResultEntry*>& listedInDisplayOrder,
-                  const CPathName& backupFolder) {
+                  const CPathName& backupFolder, const std::vector<CPathName>& backupsOnRecord) {
   platform::IFileSystem& files = platform::Current().Files();
+  bool backupLeft = false;
   for (const HiveResultEntry* entry : listedInDisplayOrder) {
     if (entry == nullptr) continue;
     const std::optional<CPathName> backup = BackupFileOf(backupFolder, entry->name);
     if (!backup || !FileExists(*backup)) continue;
     ClearReadOnly(*backup);
-    // A file in use or denied to us stays; the folder removal then fails as well.
+    // A file in use or denied to us stays, and so does the folder.
     const CPathString text = backup->GetText();
-    files.RemoveFile(text.GetBuffer());
+    backupLeft = !files.RemoveFile(text.GetBuffer()) || backupLeft;
   }
   if (backupFolder.IsEmpty()) return;
-  // The recovery note goes with the backups it describes.
-  if (const std::optional<CPathName> note = RecoveryNoteOf(backupFolder)) {
-    if (FileExists(*note)) {
-      ClearReadOnly(*note);
-      files.RemoveFile(note->GetText().GetBuffer());
-    }
-  }
+  for (const CPathName& backup : backupsOnRecord) backupLeft = backupLeft || FileExists(backup);
+  // The note and the script go with the last backup they describe.
+  if (!backupLeft && RecoveryNoteOf(backupFolder)) RemoveRecoveryFiles(backupFolder);
   const CPathString folderText = backupFolder.GetText();
   files.RemoveEmptyDirectory(folderText.GetBuffer());
+  // A run's folder sits in "Kelvaro Backup", which goes with the last of them.
+  const std::wstring text = folderText.GetBuffer();
+  const std::wstring::size_type slash = text.rfind(L'\\');
+  const std::wstring parentLeaf = std::wstring(L"\\") + kBackupFolderName + L"\\";
+  if (slash != std::wstring::npos && slash >= parentLeaf.size() - 1 &&
+      text.compare(slash + 1 - parentLeaf.size(), parentLeaf.size(), parentLeaf) == 0) {
+    files.RemoveEmptyDirectory(text.substr(0, slash).c_str());
+  }
 }

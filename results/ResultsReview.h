@@ -16,9 +16,12 @@
 std::vector<std::unique_ptr<HiveResultEntry>> CollectResults(const CPathName& backupFolder);
 
 // For each record in turn (null ones skipped), deletes the hive's backup copy in
-// `backupFolder` when it is an existing file, clearing its read-only bit first; a
-// folder of that name is left alone and a deletion that fails is passed over.
-// Then removes `backupFolder`, which the platform does only when it is empty: a
-// backup of a hive that is not listed keeps it. Nothing is reported.
+// `backupFolder` (one run's) when it is an existing file, clearing its read-only
+// bit first; a folder of that name is left alone and a deletion that fails is
+// passed over. The recovery note and script go once no listed backup and none
+// of `backupsOnRecord` (the run's others) remains: while one does, they are
+// the way back. Then removes `backupFolder`, and the "Kelvaro Backup" folder
+// holding it, each only when empty. Nothing is reported.
 void RemoveBackup(const std::vector<const HiveResultEntry*>& listedInDisplayOrder,
-                  const CPathName& backupFolder);
+                  const CPathName& backupFolder,
+                  const std::vector<CPathName>& backupsOnRecord = {});

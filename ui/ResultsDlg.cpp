@@ -5,7 +5,6 @@
 
 #include "catalogue/HiveRecords.h"
 #include "catalogue/SizeText.h"
-#include "compaction/BackupFolder.h"
 #include "compaction/ProgramCopy.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/ResumeRegistration.h"
@@ -29,14 +28,6 @@ const MessageMapEntry kEntries[] = {
      &CallNotify<CResultsDlg, &CResultsDlg::OnColumnClick>},
 };
 
-// The backup folder, or the empty path when the Windows folder gives none.
-CPathName BackupFolderOrEmpty() {
-  try {
-    return GetBackupFolder();
-  } catch (const CPathException&) {
-    return CPathName();
-  }
-}
 }  // namespace
 
 CResultsDlg::CResultsDlg(CWnd* parent)
@@ -66,6 +57,7 @@ BOOL CResultsDlg::OnInitDialog() {
     RemoveEarlierRunFolders(*windowsFolder);
   }
   RemoveProgramCopyAtRestart();
+  m_run = ReviewLastRun();
   InitResultsListControl();
   FillResultsList();
   return TRUE;
@@ -98,8 +90,7 @@ BOOL CResultsDlg::DestroyWindow() {
         listed.push_back(entry);
       }
     }
-    CPathName folder = BackupFolderOrEmpty();
-    if (!folder.IsEmpty()) RemoveBackup(listed, folder);
+    if (m_run) RemoveBackup(listed, m_run->backupFolder, m_run->backupsOnRecord);
   }
   FreeResultRows();
   return CDialog::DestroyWindow();
@@ -150,9 +141,8 @@ void CResultsDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
 void CResultsDlg::FillResultsList() {
   RefillSortedList(*this, m_list, [this] {
     FreeResultRows();
-    CPathName folder = BackupFolderOrEmpty();
-    if (folder.IsEmpty()) return;
-    m_results = CollectResults(folder);
+    if (!m_run) return;
+    m_results = CollectResults(m_run->backupFolder);
     int position = 0;
     for (std::size_t index = 0; index < m_results.size(); ++index) {
       const HiveResultEntry& entry = *m_results[index];

@@ -1,11 +1,13 @@
 #pragma once
-// The results window: after the restart, each compacted hive's size before
-// (its backup copy) and now (its live file); OK with "Delete Backup" ticked
-// removes the backup.
+// The results window: after the restart, each hive the last run compacted,
+// its size before (its backup copy) and now (its live file); OK with "Delete
+// Backup" ticked removes that run's backups.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
+#include "results/LastRun.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/ListCtrl.h"
 
@@ -39,6 +41,8 @@ class CResultsDlg : public CDialog {
   int m_nSortColumn = 0;
   // The records behind the rows: a row's item data is its record's index here.
   std::vector<std::unique_ptr<HiveResultEntry>> m_results;
+  // The last run on record, read when the window opens; none: nothing to show.
+  std::optional<ReviewedRun> m_run;
 
  protected:
   void DoDataExchange(bool saveAndValidate) override;

@@ -1,4 +1,6 @@
 #include "compaction/RestoreRun.h"
+#include <string>
+
 #include "cli/live/Commands.h"
 
 namespace {
@@ -9,8 +11,11 @@ LiveReport RunRestore(const HiveSelection& selection, const ParsedCommand& comma
   LiveReport report;
   report.command = "restore";
   report.hives = PlannedHiveLines(selection, kPlanned);
-  const RestoreOutcome outcome =
-      RestoreBackups(selection.rows, !command.Has("--no-restart"), CString(kRestartMessage));
+  // Chosen, and confirmed, by RunLiveRestoreCommand.
+  const std::optional<std::string> runText = command.Value("--run");
+  const int run = runText ? std::stoi(*runText) : 0;
+  const RestoreOutcome outcome = RestoreRunBackups(
+      run, selection.rows, !command.Has("--no-restart"), CString(kRestartMessage));
   FinishScheduling(report, kPlanned, outcome.notScheduled, outcome.stoppedAt, outcome.folderProblem,
                    outcome.scheduled, outcome.restartRequested);
   return report;

@@ -20,6 +20,8 @@ constexpr std::uint64_t kKiB = 1024;
 constexpr std::uint64_t kMiB = 1024 * kKiB;
 inline const std::wstring kTempFolder = L"C:\\Users\\Admin\\AppData\\Local\\Temp";
 inline const std::wstring kBackupFolder = L"C:\\Windows\\Kelvaro Backup";
+// The first run's backups on a fresh machine.
+inline const std::wstring kRunBackupFolder = kBackupFolder + L"\\Run-1";
 // The first run's own folder on a fresh machine.
 inline const std::wstring kRunFolder = L"C:\\Windows\\Kelvaro\\Run-1";
 inline const std::wstring kShutdownMessage = L"Kelvaro restarts the computer.";
@@ -65,7 +67,9 @@ class CompactionMachine {
   static std::wstring TempFile(const std::wstring& leaf) { return kTempFolder + L"\\" + leaf; }
   // The size of the hive file a save of the hive's key writes now.
   std::uint64_t SavedSize(const std::wstring& name) const;
-  static std::wstring BackupFile(const std::wstring& leaf) { return kBackupFolder + L"\\" + leaf; }
+  static std::wstring BackupFile(const std::wstring& leaf) {
+    return kRunBackupFolder + L"\\" + leaf;
+  }
 
   bool HasStartupValue() const;
   // C:\Windows, the fake machine's Windows folder.

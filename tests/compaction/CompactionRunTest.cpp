@@ -159,39 +159,56 @@ TEST(CompactionRunTest, TheBoxDecidesTheStartUpValueAlone) {
   }
 }
 
-TEST(CompactionRunTest, BackupLeftoversEvenReadOnlyOnesGiveWayAndEarlierRunFoldersStay) {
-  CompactionMachine machine;
-  const std::wstring backup = CompactionMachine::BackupFile(L"SYSTEM");
-  machine.fake.files.MakeDirectoryWithSecurity(compaction_test::kBackupFolder.c_str(),
-                                               platform::ProtectedDescriptor());
-  machine.AddLeftover(backup, true);
-  machine.AddLeftover(CompactionMachine::BackupFile(L"SAM"), false);
-  // Leftovers of a hive the user left unticked stay.
-  machine.AddLeftover(CompactionMachine::BackupFile(L"SOFTWARE"), false);
-  // An earlier run's folder is never reused nor emptied.
-  machine.fake.files.MakeDirectoryWithSecurity(L"C:\\Windows\\Kelvaro",
-                                               platform::ProtectedDescriptor());
-  machine.fake.files.MakeDirectoryWithSecurity(compaction_test::kRunFolder.c_str(),
-                                               platform::ProtectedDescriptor());
-  machine.AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
+TEST(CompactionRunTest, EarlierRunsBackupsAndFoldersStayAndAFolderAtTheRunsNumberStopsIt) {
+  struct Row {
+    const char* what;
+    std::wstring planted;  // a leftover file; its folders are made protected
+    int scheduled;
+  };
+  const Row rows[] = {
+      {"an earlier version's backups, loose in the backup folder",
+       compaction_test::kBackupFolder + L"\\SYSTEM", 2},
+      {"another run's backup folder", compaction_test::kBackupFolder + L"\\Run-7\\SAM", 2},
+      {"a folder at this run's number with no record", CompactionMachine::BackupFile(L"SAM"), 0},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::string label = "row " + std::to_string(i) + ": " + rows[i].what;
+    CompactionMachine machine;
+    auto& files = machine.fake.files;
+    const std::wstring plantedFolder = rows[i].planted.substr(0, rows[i].planted.rfind(L'\\'));
+    for (const std::wstring& folder :
+         {compaction_test::kBackupFolder, plantedFolder, std::wstring(L"C:\\Windows\\Kelvaro"),
+          compaction_test::kRunFolder}) {
+      files.MakeDirectoryWithSecurity(folder.c_str(), platform::ProtectedDescriptor());
+    }
+    machine.AddLeftover(rows[i].planted, true);
+    // An earlier run's staging folder is never reused nor emptied.
+    machine.AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
 
-  CompactionOutcome outcome = machine.Run({L"HKLM\\SYSTEM", L"HKLM\\SAM", L"-HKLM\\SOFTWARE"});
-  EXPECT_EQ(outcome.scheduled, 2);
-  auto& files = machine.fake.files;
-  EXPECT_EQ(ScheduledLeaves(machine), (std::vector<std::wstring>{L"SYSTEM", L"SAM"}));
-  for (const auto& replacement : machine.fake.registry.scheduledReplacements) {
-    EXPECT_EQ(replacement.newFile.rfind(L"C:\\Windows\\Kelvaro\\Run-2\\", 0), 0u)
-        << Narrow(replacement.newFile);
+    CompactionOutcome outcome = machine.Run({L"HKLM\\SYSTEM", L"HKLM\\SAM", L"-HKLM\\SOFTWARE"});
+    EXPECT_EQ(outcome.scheduled, rows[i].scheduled) << label;
+    EXPECT_EQ(outcome.stoppedAt,
+              rows[i].scheduled == 0 ? StoppedAt::kBackupFolder : StoppedAt::kNothing)
+        << label;
+    EXPECT_EQ(files.SizeOf(rows[i].planted), 7u) << label;
+    EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SYSTEM")), 7u) << label;
+    if (rows[i].scheduled == 0) {
+      EXPECT_TRUE(machine.fake.registry.scheduledReplacements.empty()) << label;
+      continue;
+    }
+    EXPECT_EQ(ScheduledLeaves(machine), (std::vector<std::wstring>{L"SYSTEM", L"SAM"})) << label;
+    for (const auto& replacement : machine.fake.registry.scheduledReplacements) {
+      EXPECT_EQ(replacement.newFile.rfind(L"C:\\Windows\\Kelvaro\\Run-2\\", 0), 0u) << label;
+      EXPECT_EQ(replacement.oldFile.rfind(compaction_test::kRunBackupFolder + L"\\", 0), 0u)
+          << label;
+    }
+    const std::uint64_t saved = machine.SavedSize(L"HKLM\\SYSTEM");
+    machine.fake.Restart();
+    EXPECT_EQ(files.SizeOf(CompactionMachine::BackupFile(L"SYSTEM")),
+              machine.Hive(L"HKLM\\SYSTEM").size)
+        << label;
+    EXPECT_EQ(files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file), saved) << label;
   }
-  EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SYSTEM")), 7u);
-  EXPECT_FALSE(files.Exists(backup));  // made room for the replaced file
-  EXPECT_FALSE(files.Exists(CompactionMachine::BackupFile(L"SAM")));
-  EXPECT_EQ(files.SizeOf(CompactionMachine::BackupFile(L"SOFTWARE")), 7u);
-
-  const std::uint64_t saved = machine.SavedSize(L"HKLM\\SYSTEM");
-  machine.fake.Restart();
-  EXPECT_EQ(files.SizeOf(backup), machine.Hive(L"HKLM\\SYSTEM").size);
-  EXPECT_EQ(files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file), saved);
 }
 
 TEST(CompactionRunTest, TheRootPrefixIgnoresCaseAndOtherNamesAreSkipped) {
@@ -342,13 +359,13 @@ TEST(CompactionRunTest, AHiveWhoseFileWasNotFoundIsNeverSavedOrReplacedEvenTicke
   machine.Mount(HiveSetUp{kHKeyLocalMachine, L"HKLM\\BCD00000000", L"C:\\Boot\\BCD", 0, 8 * kKiB});
   machine.fake.files.Remove(L"C:\\Boot\\BCD");
   machine.AddLeftover(CompactionMachine::TempFile(L"BCD00000000"), false);
-  machine.AddLeftover(CompactionMachine::BackupFile(L"BCD00000000"), false);
+  machine.AddLeftover(compaction_test::kBackupFolder + L"\\BCD00000000", false);
   CompactionOutcome outcome = machine.Run({L"HKLM\\BCD00000000", L"HKLM\\SAM"});
   EXPECT_EQ(SavedLeaves(machine), std::vector<std::wstring>{L"SAM"});
   EXPECT_EQ(ScheduledLeaves(machine), std::vector<std::wstring>{L"SAM"});
   EXPECT_EQ(outcome.scheduled, 1);
   EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::TempFile(L"BCD00000000")), 7u);
-  EXPECT_EQ(machine.fake.files.SizeOf(CompactionMachine::BackupFile(L"BCD00000000")), 7u);
+  EXPECT_EQ(machine.fake.files.SizeOf(compaction_test::kBackupFolder + L"\\BCD00000000"), 7u);
 }
 
 TEST(CompactionRunTest, NothingScheduledMeansNoRestartNoStartUpValueAndTheWindowStays) {
@@ -493,7 +510,8 @@ TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
     EXPECT_EQ(after.erase(Lower(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record")), 1u)
         << "row " << i;
     after.erase(Lower(CompactionMachine::CompactCopy(L"SAM")));
-    after.erase(Lower(compaction_test::kBackupFolder + L"\\How to restore.txt"));
+    after.erase(Lower(compaction_test::kRunBackupFolder + L"\\How to restore.txt"));
+    after.erase(Lower(compaction_test::kRunBackupFolder + L"\\Restore previous hives.cmd"));
     after.erase(Lower(L"C:\\Windows\\Kelvaro\\Kelvaro.exe"));
     after.erase(Lower(L"C:\\Windows\\Kelvaro\\Live descriptors"));
     EXPECT_EQ(after, before) << "row " << i;

@@ -97,7 +97,7 @@ TEST(PrivilegeWindowsTest, EachPrivilegeIsOnForItsOneCallAlone) {
        2, 0, 0},
       {"restore",
        [](CompactionMachine& machine) {
-         RestoreBackups(machine.Rows({kComponents, kUser}), true, CString(kShutdownMessage));
+         RestoreRunBackups(1, machine.Rows({kComponents, kUser}), true, CString(kShutdownMessage));
        },
        0, 2, 1},
   };

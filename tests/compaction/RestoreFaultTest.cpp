@@ -76,7 +76,7 @@ struct Machine {
   }
 
   RestoreOutcome Restore() {
-    return RestoreBackups(machine.Rows(Names()), true, CString(kShutdownMessage));
+    return RestoreRunBackups(1, machine.Rows(Names()), true, CString(kShutdownMessage));
   }
 };
 

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "compaction/CompactionRun.h"
+#include "compaction/BackupHashes.h"
 #include "compaction/LiveDescriptors.h"
 #include "compaction/RestoreRun.h"
+#include "compaction/RunRecordFile.h"
 #include "hive/ContentDiff.h"
 #include "hive/HiveCheck.h"
 #include "platform/SecurityDescriptor.h"
@@ -40,6 +42,12 @@ const RealHive kUser{platform::kHKeyUsers,
 const std::wstring kMessage = L"Kelvaro puts the previous hives back.";
 
 std::wstring Leaf(const std::wstring& name) { return name.substr(name.rfind(L'\\') + 1); }
+CPathName WindowsFolder() {
+  CPathName folder;
+  folder.SetPath(L"C:\\Windows");
+  return folder;
+}
+
 std::wstring Backup(const RealHive& hive) { return CompactionMachine::BackupFile(Leaf(hive.name)); }
 
 void MountReal(CompactionMachine& machine, const RealHive& hive) {
@@ -84,7 +92,8 @@ struct Compacted {
   }
 
   RestoreOutcome Restore(bool restart = true) {
-    return RestoreBackups(machine.Rows({kComponents.name, kUser.name}), restart, CString(kMessage));
+    return RestoreRunBackups(1, machine.Rows({kComponents.name, kUser.name}), restart,
+                             CString(kMessage));
   }
 };
 
@@ -179,6 +188,25 @@ TEST(RestoreRunTest, ABackupThatIsNotTheHivesOwnIsRefusedForThatHiveAlone) {
       {"a second name elsewhere",
        [](CompactionMachine& machine) { machine.fake.files.SetLinkCount(Backup(kComponents), 2); },
        NotScheduledReason::kRefused},
+      {"its own compacted file put at its name once the backup's hash was on record",
+       [](CompactionMachine& machine) {
+         ASSERT_TRUE(RecordBackupHashes(WindowsFolder(), 1).has_value());
+         machine.fake.files.WriteFile(Backup(kComponents),
+                                      *machine.fake.files.ReadFile(kComponents.file));
+       },
+       NotScheduledReason::kRefused},
+      {"a hive the run's record does not have as swapped",
+       [](CompactionMachine&) {
+         RunRecord record = *ReadRunRecord(WindowsFolder(), 1);
+         record.hives.at(0).state = SwapState::kNotScheduled;
+         ASSERT_TRUE(UpdateRunRecord(RunRecordPath(WindowsFolder(), 1), record));
+       },
+       NotScheduledReason::kNoBackup},
+      {"its backup moved to where an earlier version kept backups",
+       [](CompactionMachine& machine) {
+         machine.fake.files.Move(Backup(kComponents), kBackupFolder + L"\\COMPONENTS");
+       },
+       NotScheduledReason::kNoBackup},
       {"held open for writing by another program",
        [](CompactionMachine& machine) {
          machine.fake.files.hostileWriters.insert(
@@ -238,6 +266,12 @@ TEST(RestoreRunTest, ABackupFolderSomeoneElseCouldHavePlantedOrAnotherRunStopsEv
          machine.fake.files.AddFile(folder, 10);
        },
        StoppedAt::kBackupFolder, FolderProblem::kNotAFolder},
+      {"the run's own folder a junction to the user's copy",
+       [=](CompactionMachine& machine) {
+         machine.fake.files.Move(kRunBackupFolder, kTempFolder + L"\\Run-1");
+         machine.fake.files.AddJunction(kRunBackupFolder, kTempFolder + L"\\Run-1");
+       },
+       StoppedAt::kBackupFolder, FolderProblem::kLink},
       {"the console tool is running",
        [](CompactionMachine& machine) {
          machine.fake.system.mutexesHeldElsewhere = {L"Global\\Kelvaro.Run",
@@ -263,19 +297,47 @@ TEST(RestoreRunTest, ABackupFolderSomeoneElseCouldHavePlantedOrAnotherRunStopsEv
   }
 }
 
-TEST(RestoreRunTest, WithoutABackupFolderEveryHiveHasNoBackup) {
-  Compacted compacted;
-  auto& fake = compacted.machine.fake;
-  fake.files.Remove(kBackupFolder);
-  RestoreOutcome outcome = compacted.Restore();
-  EXPECT_EQ(outcome.stoppedAt, StoppedAt::kNothing);
-  ASSERT_EQ(outcome.notScheduled.size(), 2u);
-  for (const NotScheduledHive& hive : outcome.notScheduled) {
-    EXPECT_EQ(hive.reason, NotScheduledReason::kNoBackup) << Narrow(hive.name.str());
+TEST(RestoreRunTest, WithoutTheRunsRecordOrFolderEveryHiveHasNoBackup) {
+  struct Row {
+    const char* what;
+    std::function<void(CompactionMachine&)> prepare;
+    int run;
+  };
+  const Row rows[] = {
+      {"no backup folder",
+       [](CompactionMachine& machine) { machine.fake.files.Remove(kBackupFolder); }, 1},
+      {"no run's folder",
+       [](CompactionMachine& machine) { machine.fake.files.Remove(kRunBackupFolder); }, 1},
+      {"no record, the backups all there",
+       [](CompactionMachine& machine) {
+         machine.fake.files.Remove(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record");
+       },
+       1},
+      {"a run never on record", [](CompactionMachine&) {}, 2},
+      {"records in a folder the user owns",
+       [](CompactionMachine& machine) {
+         machine.fake.files.SetSecurity(L"C:\\Windows\\Kelvaro\\Records",
+                                        platform::fake::UserFolderDescriptor());
+       },
+       1},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::string label = "row " + std::to_string(i) + ": " + rows[i].what;
+    Compacted compacted;
+    auto& fake = compacted.machine.fake;
+    rows[i].prepare(compacted.machine);
+    RestoreOutcome outcome =
+        RestoreRunBackups(rows[i].run, compacted.machine.Rows({kComponents.name, kUser.name}), true,
+                          CString(kMessage));
+    EXPECT_EQ(outcome.stoppedAt, StoppedAt::kNothing) << label;
+    ASSERT_EQ(outcome.notScheduled.size(), 2u) << label;
+    for (const NotScheduledHive& hive : outcome.notScheduled) {
+      EXPECT_EQ(hive.reason, NotScheduledReason::kNoBackup) << label << Narrow(hive.name.str());
+    }
+    EXPECT_TRUE(fake.registry.scheduledReplacements.empty()) << label;
+    EXPECT_TRUE(fake.system.shutdownRequests.empty()) << label;
+    EXPECT_FALSE(fake.files.Exists(L"C:\\Windows\\Kelvaro\\Run-2")) << label;
   }
-  EXPECT_TRUE(fake.registry.scheduledReplacements.empty());
-  EXPECT_TRUE(fake.system.shutdownRequests.empty());
-  EXPECT_FALSE(fake.files.Exists(L"C:\\Windows\\Kelvaro\\Run-2"));
 }
 
 }  // namespace

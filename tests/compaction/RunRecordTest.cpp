@@ -27,7 +27,9 @@ RunRecord TwoHives() {
   system.liveSize = 12582912;
   system.copySize = 9437184;
   system.copySha256 = std::string(64, 'a');
-  system.backupFile = L"C:\\Windows\\Kelvaro Backup\\SYSTEM";
+  system.backupFile = L"C:\\Windows\\Kelvaro Backup\\Run-12\\SYSTEM";
+  system.backupSize = 12587008;
+  system.backupSha256 = std::string(64, 'b');
   RecordedHive user;
   user.state = SwapState::kNotScheduled;
   user.name = L"HKU\\S-1-5-21-7";
@@ -48,7 +50,8 @@ bool Same(const RunRecord& a, const RunRecord& b) {
     const RecordedHive& y = b.hives[i];
     if (x.state != y.state || x.name != y.name || x.liveFile != y.liveFile ||
         x.liveSize != y.liveSize || x.copySize != y.copySize || x.copySha256 != y.copySha256 ||
-        x.backupFile != y.backupFile || x.reason != y.reason) {
+        x.backupFile != y.backupFile || x.reason != y.reason || x.backupSize != y.backupSize ||
+        x.backupSha256 != y.backupSha256) {
       return false;
     }
   }
@@ -81,8 +84,13 @@ TEST(RunRecordTest, ReadsBackWhatItWritesAndRefusesAnythingElse) {
        head + "hive\tscheduled\tHKLM\\SAM\tC:\\SAM\t-1\t5\tab\tC:\\B\t\r\n"},
       {"a name that is not UTF-8",
        head + "hive\tscheduled\tHKLM\\\xC3\tC:\\SAM\t10\t5\tab\tC:\\B\t\r\n"},
+      {"a backup size without its hash", head + hive.substr(0, hive.size() - 2) + "\t12\r\n"},
+      {"a backup size that is not a number",
+       head + hive.substr(0, hive.size() - 2) + "\t1 2\tcd\r\n"},
   };
+  const std::string hashed = hive.substr(0, hive.size() - 2) + "\t12\tcd\r\n";
   EXPECT_TRUE(ParseRunRecord(Bytes(head + hive)).has_value()) << "the rows' own base";
+  EXPECT_TRUE(ParseRunRecord(Bytes(head + hashed)).has_value()) << "with the backup's hash";
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_FALSE(ParseRunRecord(Bytes(rows[i].text)).has_value())
         << "row " << i << ": " << rows[i].what;

@@ -18,7 +18,7 @@ namespace {
 
 const std::vector<std::wstring> kAllHives = {L"HKLM\\SOFTWARE", L"HKLM\\SYSTEM", L"HKLM\\SAM",
                                              L"HKU\\.DEFAULT", L"HKU\\S-1-5-20"};
-const std::wstring kRecoveryNote = kBackupFolder + L"\\How to restore.txt";
+const std::wstring kRecoveryNote = kRunBackupFolder + L"\\How to restore.txt";
 
 struct Heard {
   int position;

@@ -9,17 +9,18 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/HiveList.h"
-#include "compaction/BackupFolder.h"
 #include "compaction/CompactionRun.h"
 #include "compaction/LiveDescriptors.h"
 #include "compaction/ProtectedFolders.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/Names.h"
 #include "platform/fake/FakeWindows.h"
+#include "results/LastRun.h"
 #include "results/ResultsReview.h"
 #include "tests/hive/HiveTestSupport.h"
 #include "tests/support/FakeMachine.h"
@@ -103,12 +104,14 @@ TEST(SharedHivesCycle, RealHivesComeBackWithTheirContentAndDescriptor) {
     EXPECT_TRUE(fake.unbootableHives.empty()) << label;
     // As the results mode does first after the restart.
     SettleLiveDescriptors(*SystemWindowsFolder());
-    const std::wstring backup = std::wstring(L"C:\\Windows\\Kelvaro Backup\\") + row.keyName;
+    const std::wstring backup = std::wstring(L"C:\\Windows\\Kelvaro Backup\\Run-1\\") + row.keyName;
     std::string where;
     EXPECT_TRUE(SameContent(ContentOf(fake, live), ContentOf(fake, backup), where))
         << label << ": differs at " << where;
     EXPECT_EQ(fake.files.SecurityOf(live), descriptor) << label;
-    std::vector<std::unique_ptr<HiveResultEntry>> results = CollectResults(GetBackupFolder());
+    const std::optional<ReviewedRun> run = ReviewLastRun();
+    ASSERT_TRUE(run.has_value()) << label;
+    std::vector<std::unique_ptr<HiveResultEntry>> results = CollectResults(run->backupFolder);
     ASSERT_EQ(results.size(), 1u) << label;
     EXPECT_EQ(results[0]->previousSize, sizeBefore) << label;
     EXPECT_EQ(results[0]->currentSize, *fake.files.SizeOf(live)) << label;

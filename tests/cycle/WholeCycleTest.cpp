@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "catalogue/HiveList.h"
-#include "compaction/BackupFolder.h"
 #include "compaction/CompactionRun.h"
 #include "compaction/LiveDescriptors.h"
 #include "compaction/ProgramCopy.h"
@@ -16,6 +16,7 @@
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
+#include "results/LastRun.h"
 #include "results/ResultsReview.h"
 #include "tests/support/FakeMachine.h"
 
@@ -97,7 +98,7 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
       << "an unticked hive is left alone";
   // The new live file holds what the old one held, less the deleted value and
   // with the start-up key made since the mount, under the old file's permissions.
-  EXPECT_EQ(ContentDifferences(fake, L"C:\\Windows\\Kelvaro Backup\\SOFTWARE",
+  EXPECT_EQ(ContentDifferences(fake, L"C:\\Windows\\Kelvaro Backup\\Run-1\\SOFTWARE",
                                std::wstring(kConfig) + L"SOFTWARE"),
             (std::vector<std::string>{
                 "SOFTWARE: value 'Removed' only in the first hive",
@@ -105,8 +106,10 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
   EXPECT_EQ(fake.files.SecurityOf(std::wstring(kConfig) + L"SOFTWARE"), softwareDescriptor);
   EXPECT_FALSE(fake.files.Exists(copies));
 
-  CPathName backupFolder = GetBackupFolder();
-  std::vector<std::unique_ptr<HiveResultEntry>> results = CollectResults(backupFolder);
+  // The results window: the last run on record, its backups hashed first.
+  const std::optional<ReviewedRun> run = ReviewLastRun();
+  ASSERT_TRUE(run.has_value());
+  std::vector<std::unique_ptr<HiveResultEntry>> results = CollectResults(run->backupFolder);
   ASSERT_EQ(results.size(), 2u);
   for (const auto& result : results) {
     if (result->name == L"HKLM\\SOFTWARE") {
@@ -121,7 +124,7 @@ TEST(WholeCycle, FillRunRestartResultsAndRemove) {
 
   std::vector<const HiveResultEntry*> listed;
   for (const auto& result : results) listed.push_back(result.get());
-  RemoveBackup(listed, backupFolder);
+  RemoveBackup(listed, run->backupFolder, run->backupsOnRecord);
   EXPECT_FALSE(fake.files.Exists(L"C:\\Windows\\Kelvaro Backup"));
   EXPECT_TRUE(fake.files.Exists(std::wstring(kConfig) + L"SOFTWARE")) << "the live hive stays";
 }

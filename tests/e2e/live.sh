@@ -2,8 +2,9 @@
 # kelvaro-hive's live commands under Wine, on the crafted hive list: "loaded"
 # lists what the main window lists; Wine saves keys as text (or refuses the
 # save), so "analyze" and "defragment" find every hive refused, schedule
-# nothing and say so with exit code 1; "restore" finds no backup; the
-# commands log where the folder passes its checks.
+# nothing and say so with exit code 1; "runs" finds no run on record and
+# "restore" refuses backups no record names; the commands log where the
+# folder passes its checks.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/crafted-hives.sh"
 
@@ -103,11 +104,27 @@ check "$name: defragment leaves no start-up value" [ -z "$(startup_value)" ]
 check "$name: the live hive files are untouched" bash -c '[ "$(stat -c %s "$1/SOFTWARE")" = 262144 ]' _ "$WINEPREFIX/drive_c/KelvaroHives"
 check_log_refused defragment
 
-tool restore --no-restart
+tool runs --json
 take_log
-check "$name: restore without backups exits 1 (nothing scheduled)" [ "$tool_exit" = 1 ]
-check "$name: restore names the missing backup" contains "$tool_out" "no backup of it is in the backup folder"
+check "$name: runs on a prefix without records exits 0" [ "$tool_exit" = 0 ]
+check "$name: runs --json answers an empty list" contains "$tool_out" '"runs":[]'
+
+# Backups planted in the backup folder, loose and in a run's folder, with no
+# record of any run: restore takes none of them and schedules nothing.
+planted="$windows_dir/Kelvaro Backup"
+mkdir -p "$planted/Run-1"
+for leaf in SOFTWARE SAM; do
+  cp "$WINEPREFIX/drive_c/KelvaroHives/$leaf" "$planted/$leaf"
+  cp "$WINEPREFIX/drive_c/KelvaroHives/$leaf" "$planted/Run-1/$leaf"
+done
+tool restore --yes --no-restart
+restore_err=$(tr -d '\r' <"$E2E_SHOTS/$name-live.err")
+check "$name: restore without a record exits 1 (nothing scheduled)" [ "$tool_exit" = 1 ]
+check "$name: restore says no run is on record" contains "$restore_err" "no run is on record"
+check "$name: restore made no folder to stage a copy" bash -c '[ ! -e "$1/Kelvaro/Run-1" ]' _ "$windows_dir"
 check "$name: restore leaves no start-up value" [ -z "$(startup_value)" ]
+check "$name: the planted backups stay as they were" cmp -s "$planted/Run-1/SAM" "$WINEPREFIX/drive_c/KelvaroHives/SAM"
+take_log
 
 tool defragment 'HKLM\NOSUCHHIVE'
 check "$name: an unknown hive is a usage error (87)" [ "$tool_exit" = 87 ]

@@ -68,6 +68,7 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
        "compact in out --format=latest"},
       {{"defragment", "HKLM\\SAM", "--no-restart", "hku\\.default"},
        "defragment HKLM\\SAM hku\\.default --no-restart"},
+      {{"restore", "--yes", "hklm\\system", "--run", "3"}, "restore hklm\\system --run=3 --yes"},
       {{"analyze"}, "analyze"},
       {{"check", "a.hiv", "-h"}, "help"},
       {{"frobnicate", "--help"}, "help"},
@@ -82,7 +83,7 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
       {{"diff", "a", "b", "c"}, "error: diff takes two hives, a third was given: c"},
       {{"loaded", "--no-restart"}, "error: --no-restart goes with defragment and restore"},
       {{"restore", "--log", "x"}, "error: --log goes with info, check, compact, diff and usage"},
-      {{"restore", "HKLM\\SAM"}, "error: restore takes no HIVE: HKLM\\SAM"},
+      {{"runs", "HKLM\\SAM"}, "error: runs takes no HIVE: HKLM\\SAM"},
       {{"defragment", "--restart"}, "error: unknown option --restart"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -134,6 +135,8 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"--help"}, 0, "  largest-too-large (note): ", ""},
       {{"--help"}, 0, "4 dirty", ""},
       {{"--help"}, 0, "kelvaro-hive defragment [HIVE]... [--no-restart] [--show-results]", ""},
+      {{"--help"}, 0, "kelvaro-hive restore [HIVE]... [--run N] [--yes] [--no-restart]", ""},
+      {{"runs", "--json"}, 87, "", "runs works on the registry of a running Windows"},
       {{"--help"}, 0, "3010 done, restart needed", ""},
       {{"check", m_sound}, 0, "sound.hiv: sound (0 errors, 0 warnings, 0 notes)", ""},
       {{"info", m_sound}, 0, "Compacted size:", ""},

@@ -12,6 +12,8 @@
 #include "app/StartupDecision.h"
 #include "cli/ExitCodes.h"
 #include "compaction/ProgramCopy.h"
+#include "compaction/RunRecord.h"
+#include "platform/SecurityDescriptor.h"
 #include "tests/live/LiveMachine.h"
 
 namespace live_test {
@@ -43,6 +45,23 @@ void CompactedAndRestarted(CompactionMachine& machine) {
   ASSERT_EQ(RunCommand({"defragment", "--no-restart"}).exitCode, 3010);
   machine.fake.Restart();
   ASSERT_TRUE(machine.fake.registry.scheduledReplacements.empty());
+}
+
+// A run on record that swapped HKLM\SAM, whose backup is not there.
+void PlantRecordOfSwappedSam(CompactionMachine& machine) {
+  for (const wchar_t* folder : {L"C:\\Windows\\Kelvaro", L"C:\\Windows\\Kelvaro\\Records"}) {
+    machine.fake.files.MakeDirectoryWithSecurity(folder, platform::ProtectedDescriptor());
+  }
+  RunRecord record;
+  record.number = 1;
+  RecordedHive sam;
+  sam.state = SwapState::kScheduled;
+  sam.name = L"HKLM\\SAM";
+  sam.liveFile = machine.Hive(L"HKLM\\SAM").file;
+  sam.backupFile = compaction_test::kRunBackupFolder + L"\\SAM";
+  record.hives = {sam};
+  machine.fake.files.WriteFile(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record",
+                               RunRecordText(record));
 }
 
 TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
@@ -120,16 +139,57 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        2,
        0,
        0},
-      {"restore without backups", {"restore"}, NothingToSetUp, 1, 0, 0},
+      {"restore without a run on record", {"restore", "--yes"}, NothingToSetUp, 1, 0, 0},
       {"restore after a compaction, --no-restart",
-       {"restore", "--no-restart"},
+       {"restore", "--no-restart", "--yes"},
        CompactedAndRestarted,
        3010,
        1,
        0},
-      {"restore after a compaction", {"restore"}, CompactedAndRestarted, 1641, 1, 1},
-      {"restore with the backup folder planted as a junction",
+      {"restore after a compaction", {"restore", "--yes"}, CompactedAndRestarted, 1641, 1, 1},
+      {"restore of the run by number and a hive by name in any case",
+       {"restore", "--run", "1", "hklm\\components", "--yes", "--no-restart"},
+       CompactedAndRestarted,
+       3010,
+       1,
+       0},
+      {"restore without a console to ask and without --yes",
        {"restore"},
+       CompactedAndRestarted,
+       1,
+       0,
+       0},
+      {"restore of a run never on record",
+       {"restore", "--run", "2", "--yes"},
+       CompactedAndRestarted,
+       1,
+       0,
+       0},
+      {"restore of a hive the run did not swap",
+       {"restore", "HKLM\\NOPE", "--yes"},
+       CompactedAndRestarted,
+       87,
+       0,
+       0},
+      {"restore of backups planted without a record",
+       {"restore", "--yes"},
+       [](CompactionMachine& m) {
+         CompactedAndRestarted(m);
+         m.fake.files.Remove(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record");
+       },
+       1,
+       0,
+       0},
+      {"runs with none on record", {"runs"}, NothingToSetUp, 0, 0, 0},
+      {"runs after a compaction", {"runs", "--json"}, CompactedAndRestarted, 0, 0, 0},
+      {"runs without elevation",
+       {"runs"},
+       [](CompactionMachine& m) { m.fake.security.processToken.elevated = false; },
+       5,
+       0,
+       0},
+      {"restore with the backup folder planted as a junction",
+       {"restore", "--yes"},
        [](CompactionMachine& m) {
          CompactedAndRestarted(m);
          m.fake.files.Remove(compaction_test::kBackupFolder);
@@ -138,7 +198,6 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        2,
        0,
        0},
-      {"hive given to restore", {"restore", "HKLM\\SAM"}, NothingToSetUp, 87, 0, 0},
       {"unknown hive", {"defragment", "HKLM\\NOPE"}, NothingToSetUp, 87, 0, 0},
       {"--no-restart given to analyze", {"analyze", "--no-restart"}, NothingToSetUp, 87, 0, 0},
       {"unknown option", {"defragment", "--restart"}, NothingToSetUp, 87, 0, 0},
@@ -355,6 +414,17 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
        },
        {R"("verdict":"not-started")", R"("stopped":"backup-folder-unsafe")",
         R"("folderProblem":"link")", R"("exitCode":2})"}},
+      {{"runs", "--json"}, NothingToSetUp, {R"({"command":"runs","runs":[]})"}},
+      {{"runs", "--json"},
+       [](CompactionMachine&) {
+         RunCommand({"defragment", "HKLM\\SAM", "--no-restart"});
+       },
+       {R"({"command":"runs","runs":[{"run":1,"started":")",
+        R"("state":"waiting for restart","hives":[{"name":"HKLM\\SAM",)",
+        R"("backup":"C:\\Windows\\Kelvaro Backup\\Run-1\\SAM"})"}},
+      {{"runs", "--json"},
+       CompactedAndRestarted,
+       {R"("run":1,)", R"("state":"swapped")", R"("name":"HKLM\\COMPONENTS")"}},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     CompactionMachine machine;
@@ -399,18 +469,10 @@ TEST(LiveCommandTest, EachCommandAppendsItsLinesToTheLog) {
                "  HKLM\\SAM: 262144 bytes, compact SAMSIZE bytes, gain SAMGAIN: analysed\r\n"
                "  HKLM\\MISSING: 0 bytes: left as it is: its file was not found\r\n"
                "  1 of 2 hives analysed; total gain SAMGAIN bytes. (exit 0)\r\n"},
-      {{"restore", "--no-restart"},
-       NothingToSetUp,
-       kTime + " kelvaro-hive restore --no-restart\r\n"
-               "  HKLM\\SOFTWARE: 41943040 bytes: left as it is: no backup of it is in the backup "
-               "folder\r\n"
-               "  HKLM\\SYSTEM: 12582912 bytes: left as it is: no backup of it is in the backup "
-               "folder\r\n"
+      {{"restore", "--no-restart", "--yes"},
+       PlantRecordOfSwappedSam,
+       kTime + " kelvaro-hive restore --no-restart --yes\r\n"
                "  HKLM\\SAM: 262144 bytes: left as it is: no backup of it is in the backup "
-               "folder\r\n"
-               "  HKU\\.DEFAULT: 1048576 bytes: left as it is: no backup of it is in the backup "
-               "folder\r\n"
-               "  HKU\\S-1-5-20: 524288 bytes: left as it is: no backup of it is in the backup "
                "folder\r\n"
                "  Nothing was scheduled; Windows was not restarted. (exit 1)\r\n"},
       {{"defragment", "HKU\\.DEFAULT"},

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr std::uint32_t kArchive = platform::kFileAttributeArchive;
+const std::wstring kNote = L"How to restore.txt";
+const std::wstring kScript = L"Restore previous hives.cmd";
 
 // What is left in the backup folder, by name; "(no folder)" once it is gone.
 std::vector<std::wstring> Left(const ResultsMachine& machine) {
@@ -47,6 +49,7 @@ TEST(RemoveBackupTest, DeletesTheListedHivesBackupsAndThenTheFolderIfEmpty) {
     std::vector<Entry> inFolder;
     std::vector<std::wstring> listed;
     std::vector<std::wstring> left;
+    std::vector<std::wstring> onRecord = {};  // the run's backups the record names
   };
   constexpr std::uint32_t kFolder = platform::kFileAttributeDirectory;
   constexpr std::uint32_t kReadOnlyHiddenArchive =
@@ -86,6 +89,16 @@ TEST(RemoveBackupTest, DeletesTheListedHivesBackupsAndThenTheFolderIfEmpty) {
        {{L"SYSTEM", kArchive}, {L"S-1-5-20", kArchive}},
        {L"HKLM\\a|b", L"HKLM\\D:", L"HKU\\S*", L"HKLM\\", L"", L"HKLM\\..", L"HKLM\\SYSTEM"},
        {L"S-1-5-20"}},
+      {"the note and script stay while a backup on record remains",
+       {{L"SYSTEM", kArchive}, {L"USERDIFF", kArchive}, {kNote, kArchive}, {kScript, kArchive}},
+       {L"HKLM\\SYSTEM"},
+       {kNote, kScript, L"USERDIFF"},
+       {L"USERDIFF"}},
+      {"the note and script go with the last backup",
+       {{L"SYSTEM", platform::kFileAttributeReadOnly}, {kNote, kArchive}, {kScript, kArchive}},
+       {L"HKLM\\SYSTEM"},
+       {L"(no folder)"},
+       {L"SYSTEM"}},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const Row& row = rows[i];
@@ -102,7 +115,12 @@ TEST(RemoveBackupTest, DeletesTheListedHivesBackupsAndThenTheFolderIfEmpty) {
     // Next to the backup folder: never touched, whatever a name resolves to.
     machine.fake.files.AddFile(L"C:\\Windows\\SYSTEM", 4096);
     const Listed listed(row.listed);
-    EXPECT_NO_THROW(RemoveBackup(listed.InDisplayOrder(), machine.backupFolder))
+    std::vector<CPathName> onRecord;
+    for (const std::wstring& leaf : row.onRecord) {
+      onRecord.emplace_back();
+      onRecord.back().SetPath(ResultsMachine::BackupPath(leaf).c_str());
+    }
+    EXPECT_NO_THROW(RemoveBackup(listed.InDisplayOrder(), machine.backupFolder, onRecord))
         << "row " << i << ": " << row.what;
     EXPECT_EQ(Left(machine), row.left) << "row " << i << ": " << row.what;
     EXPECT_TRUE(machine.fake.files.Exists(L"C:\\Windows\\SYSTEM"))

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "compaction/RunRecord.h"
 #include "platform/RegistryKeyPaths.h"
+#include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeWindows.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/ThrowingHandlers.h"
@@ -22,16 +24,23 @@ namespace {
 
 using platform::kHiveListKey;
 using platform::kRunOnceKey;
-constexpr const wchar_t* kBackup = L"C:\\Windows\\Kelvaro Backup";
+// The last run's backups; its record lists the hives it swapped.
+constexpr const wchar_t* kBackup = L"C:\\Windows\\Kelvaro Backup\\Run-1";
+constexpr const wchar_t* kRecord = L"C:\\Windows\\Kelvaro\\Records\\Run-1.record";
 
 class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> {
  protected:
   void SetUp() override {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
-    fake.files.AddFolder(kBackup);
+    for (const wchar_t* folder : {L"C:\\Windows\\Kelvaro", L"C:\\Windows\\Kelvaro\\Records",
+                                  L"C:\\Windows\\Kelvaro Backup", kBackup}) {
+      fake.files.MakeDirectoryWithSecurity(folder, platform::ProtectedDescriptor());
+    }
+    record.number = 1;
     AddHive(L"SOFTWARE", 40 * 1024 * 1024, 30 * 1024 * 1024);
     AddHive(L"SYSTEM", 9 * 1024, 8 * 1024);
     AddHive(L"SAM", 10 * 1024, 2 * 1024);
+    fake.files.WriteFile(kRecord, RunRecordText(record));
     fake.registry.PutString(platform::kHKeyLocalMachine, kRunOnceKey, L"Kelvaro",
                             L"\"C:\\Program Files\\Kelvaro\\Kelvaro.exe\" /results");
   }
@@ -42,7 +51,17 @@ class ResultsDlgTest : public uitest::WindowTest<CResultsDlg, IDC_RESULTS_LIST> 
                             L"\\Device\\HarddiskVolume1\\Windows\\System32\\config\\" + leaf);
     fake.files.AddFile(L"C:\\Windows\\System32\\config\\" + leaf, current);
     fake.files.AddFile(std::wstring(kBackup) + L"\\" + leaf, previous);
+    RecordedHive hive;
+    hive.state = SwapState::kScheduled;
+    hive.name = L"HKLM\\" + leaf;
+    hive.liveFile = L"C:\\Windows\\System32\\config\\" + leaf;
+    hive.liveSize = previous;
+    hive.copySize = current;
+    hive.backupFile = std::wstring(kBackup) + L"\\" + leaf;
+    record.hives.push_back(hive);
   }
+
+  RunRecord record;
 
   void Open() { OpenWindow(SW_SHOW); }
 
