@@ -5,11 +5,13 @@
 #include "catalogue/RegistryKey.h"
 #include "compaction/CheckedCopy.h"
 #include "compaction/HiveTasks.h"
+#include "compaction/PendingSwaps.h"
 #include "compaction/RecoveryNote.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
 #include "compaction/RunLock.h"
+#include "compaction/RunReference.h"
 #include "compaction/RunRecordKeeper.h"
 #include "compaction/ScheduledReplacement.h"
 #include "path/FileOperations.h"
@@ -47,7 +49,13 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, std::size_t 
     DropCopy(copy.path);
     return NotScheduledReason::kNotAccepted;
   }
-  return ScheduleReplacement(key.Get(), copy.path, backupFile);
+  // The content as saved, so that writes made before the restart, which the
+  // copy never gets, can be named afterwards.
+  const std::wstring name = task.entry->name.str();
+  KeepReference(*record.File(), name, copy.path, copy.sha256);
+  std::optional<NotScheduledReason> refused = ScheduleReplacement(key.Get(), copy.path, backupFile);
+  if (refused) DropReference(*record.File(), name);
+  return refused;
 }
 
 // Every hive from `first` on, as not started.
@@ -88,6 +96,8 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
     return;
   }
 
+  // Read before this run's own record becomes the newest.
+  const std::vector<std::wstring> pending = PendingSwaps(run.windowsFolder);
   RunRecordKeeper record;
   if (!record.Start(run.windowsFolder, tasks)) {
     RemoveRunFolder(run.path);
@@ -108,7 +118,9 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
     std::size_t firstNotDone = index;
     try {
       std::optional<NotScheduledReason> reason =
-          CompactHive(task, index, run, backupFolder.path, record, outcome.saved);
+          IsPendingSwap(pending, task.entry->name)
+              ? NotScheduledReason::kRestartPending
+              : CompactHive(task, index, run, backupFolder.path, record, outcome.saved);
       firstNotDone = index + 1;
       if (reason) {
         record.LeftAlone(index, *reason);

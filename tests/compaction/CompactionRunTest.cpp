@@ -484,11 +484,13 @@ TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
     EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].newFile,
               CompactionMachine::CompactCopy(L"SAM"))
         << "row " << i;
-    // Only the run's own copy, its record, its recovery note and the
-    // program's copy for the start-up value are new; nothing else appeared or went.
+    // Only the run's own copy, its record and the copy's content kept beside
+    // it, its recovery note and the program's copy for the start-up value
+    // are new; nothing else appeared or went.
     auto after = machine.Files();
     EXPECT_EQ(after.erase(Lower(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record")), 1u)
         << "row " << i;
+    EXPECT_EQ(after.erase(Lower(L"C:\\Windows\\Kelvaro\\Records\\Run-1\\SAM")), 1u) << "row " << i;
     after.erase(Lower(CompactionMachine::CompactCopy(L"SAM")));
     after.erase(Lower(compaction_test::kBackupFolder + L"\\How to restore.txt"));
     after.erase(Lower(L"C:\\Windows\\Kelvaro\\Kelvaro.exe"));
