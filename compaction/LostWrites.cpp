@@ -121,7 +121,9 @@ HiveLostWrites Compare(const CPathName& recordFile, const RecordedHive& recorded
 
 std::string LostWriteLine(const LostWrite& write) {
   if (IsValueKind(write.kind)) {
-    return write.key + ": value '" + write.value + "' " + KindWords(write.kind);
+    // The unnamed value is the one regedit shows as "(Default)".
+    const std::string value = write.value.empty() ? "default value" : "value '" + write.value + "'";
+    return write.key + ": " + value + " " + KindWords(write.kind);
   }
   return write.key + ": " + KindWords(write.kind);
 }
