@@ -3,6 +3,7 @@
 #include <optional>
 #include <set>
 
+#include "catalogue/AsciiFold.h"
 #include "compaction/LostWrites.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RunRecord.h"
@@ -13,11 +14,10 @@
 
 namespace {
 
-std::wstring Folded(std::wstring text) {
-  for (wchar_t& unit : text) {
-    if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
-  }
-  return text;
+std::wstring Folded(const std::wstring& text) {
+  std::wstring folded(text);
+  for (wchar_t& unit : folded) unit = FoldAsciiLetter(unit);
+  return folded;
 }
 
 std::optional<RunRecord> ReadRecord(const CPathName& file) {
@@ -39,8 +39,8 @@ std::vector<std::wstring> PendingSwaps(const CPathName& windowsFolder) {
   std::optional<CPathName> newest = NewestRunRecord(windowsFolder);
   if (!newest) return pending;
   std::optional<RunRecord> record = ReadRecord(*newest);
-  const CPathName records = Combine(
-      Combine(windowsFolder, CPathComponent(kKelvaroFolderName)), CPathComponent(kRecordsFolderName));
+  const CPathName records = Combine(Combine(windowsFolder, CPathComponent(kKelvaroFolderName)),
+                                    CPathComponent(kRecordsFolderName));
   std::set<std::wstring> decided;
   const std::string waiting = ReasonWord(NotScheduledReason::kRestartPending);
   for (int number = record ? record->number : 0; number >= 1; --number) {

@@ -56,8 +56,8 @@ std::optional<std::vector<std::uint8_t>> ReadPlainFile(const CPathName& file) {
   return bytes;
 }
 
-bool KeepReference(const CPathName& recordFile, const std::wstring& hiveName,
-                   const CPathName& copy, const std::string& copySha256) {
+bool KeepReference(const CPathName& recordFile, const std::wstring& hiveName, const CPathName& copy,
+                   const std::string& copySha256) {
   std::optional<CPathName> folder = ReferenceFolderOf(recordFile);
   std::optional<CPathName> target = ReferenceFileOf(recordFile, hiveName);
   if (!folder || !target || copySha256.empty()) return false;

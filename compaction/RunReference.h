@@ -22,8 +22,8 @@ std::optional<CPathName> ReferenceFileOf(const CPathName& recordFile, const std:
 // `copySha256` (the record's), writes its bytes as the hive's reference: a new
 // file beside it, flushed, renamed into place. False, with nothing left
 // behind, when the copy does not match or any step fails.
-bool KeepReference(const CPathName& recordFile, const std::wstring& hiveName,
-                   const CPathName& copy, const std::string& copySha256);
+bool KeepReference(const CPathName& recordFile, const std::wstring& hiveName, const CPathName& copy,
+                   const std::string& copySha256);
 
 // Removes the hive's reference, for a copy that was not scheduled after all.
 void DropReference(const CPathName& recordFile, const std::wstring& hiveName);

@@ -67,6 +67,7 @@ class CHiveListDlg : public CDialog {
   std::optional<LRESULT> OnRunProgress(WPARAM, LPARAM);
   std::optional<LRESULT> OnRunFinished(WPARAM, LPARAM);
   std::optional<LRESULT> OnBeforeRestart(WPARAM, LPARAM outcome);
+  std::optional<LRESULT> OnTimer(WPARAM id, LPARAM);
 
   // A run's state, for the handlers and the tests.
   bool RunGoing() const { return m_run.Busy(); }

@@ -1,11 +1,15 @@
 #pragma once
 // The results window: after the restart, each compacted hive's size before
 // (its backup copy) and now (its live file); OK with "Delete Backup" ticked
-// removes the backup.
+// removes the backup. The box under the list names the changes made after
+// each copy was taken, which the compacted hive lacks (LostWrites.h), and a
+// button offers to put such a hive's previous file back.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
+#include "compaction/LostWrites.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/ListCtrl.h"
 
@@ -30,6 +34,7 @@ class CResultsDlg : public CDialog {
   void OnPaint();
   std::optional<LRESULT> OnQueryDragIcon(WPARAM, LPARAM);
   void OnColumnClick(NMHDR* header, LRESULT* result);
+  void OnPutBack();
 
   CListCtrl m_list;
   int m_bDeleteBackup = 0;
@@ -39,11 +44,14 @@ class CResultsDlg : public CDialog {
   int m_nSortColumn = 0;
   // The records behind the rows: a row's item data is its record's index here.
   std::vector<std::unique_ptr<HiveResultEntry>> m_results;
+  // The last run's lost writes; nothing when no run is on record.
+  std::optional<LostWriteReport> m_lostWrites;
 
  protected:
   void DoDataExchange(bool saveAndValidate) override;
 
  private:
   void InitResultsListControl();
+  void ShowLostWrites();
   const HiveResultEntry* EntryOfItemData(LPARAM data) const;
 };

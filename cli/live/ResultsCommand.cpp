@@ -36,8 +36,7 @@ std::string CheckSentence(const HiveLostWrites& hive) {
       return "no copy of the saved content was kept: changes cannot be counted";
     case LostWriteCheck::kReferenceRefused:
       return "the kept copy is not the one on record (SHA-256): changes cannot be counted";
-    case LostWriteCheck::kNoBackup:
-      return "the previous file is gone: changes cannot be counted";
+    case LostWriteCheck::kNoBackup: return "the previous file is gone: changes cannot be counted";
     case LostWriteCheck::kUnreadable: return "changes cannot be counted: " + hive.error;
   }
   return {};
@@ -111,9 +110,9 @@ int RunResults(const ParsedCommand& command, const ToolContext& context) {
       report = ReportLostWrites(*record);
     }
   }
-  const int exit = !report                     ? kExitNoRun
+  const int exit = !report                    ? kExitNoRun
                    : report->LostCount() == 0 ? kExitNothingLost
-                                               : kExitWritesLost;
+                                              : kExitWritesLost;
   if (command.Has("--json")) {
     PrintJson(context.out, report ? &*report : nullptr, exit);
   } else if (report) {

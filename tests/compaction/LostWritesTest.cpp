@@ -107,7 +107,8 @@ TEST(LostWritesTest, EachWriteAfterTheSaveIsNamedAfterTheRestart) {
       {"a class name changed", changeClass, {className}},
       {"all five",
        [&](CompactionMachine& machine) {
-         for (const Write& write : {changeValue, addKey, deleteKey, changeDescriptor, changeClass}) {
+         for (const Write& write :
+              {changeValue, addKey, deleteKey, changeDescriptor, changeClass}) {
            write(machine);
          }
        },
@@ -150,8 +151,7 @@ TEST(LostWritesTest, AReferenceThatIsNotTheRecordedCopyIsRefused) {
              kReferenceFile, platform::fake::SavedHiveBytes(key, platform::kRegLatestFormat));
        },
        LostWriteCheck::kReferenceRefused},
-      {"gone",
-       [](CompactionMachine& machine) { machine.fake.files.Remove(kReferenceFile); },
+      {"gone", [](CompactionMachine& machine) { machine.fake.files.Remove(kReferenceFile); },
        LostWriteCheck::kNoReference},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {

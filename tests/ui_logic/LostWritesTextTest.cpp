@@ -43,8 +43,11 @@ TEST(LostWritesTextTest, DetailsAndTheHiveToPutBack) {
     std::wstring putBack;  // empty: none offered
   };
   const Row rows[] = {
-      {"nothing lost", {Hive(L"HKLM\\SAM", LostWriteCheck::kCompared, {})}, L"",
-       L"HKLM\\SAM: copy 4096 B, now 8192 B", L""},
+      {"nothing lost",
+       {Hive(L"HKLM\\SAM", LostWriteCheck::kCompared, {})},
+       L"",
+       L"HKLM\\SAM: copy 4096 B, now 8192 B",
+       L""},
       {"one hive lost a key",
        {Hive(L"HKLM\\SAM", LostWriteCheck::kCompared, {added})},
        L"",
@@ -63,8 +66,11 @@ TEST(LostWritesTextTest, DetailsAndTheHiveToPutBack) {
        L"    HKLM\\SYSTEM\\Setup: value '\u00dcn\u00efcode' changed\r\n"
        L"HKLM\\SYSTEM: copy 4096 B, now 8192 B",
        L"HKLM\\SYSTEM"},
-      {"a swap still waiting", {Hive(L"HKLM\\SAM", LostWriteCheck::kRestartPending, {})}, L"",
-       L"HKLM\\SAM: restart pending", L""},
+      {"a swap still waiting",
+       {Hive(L"HKLM\\SAM", LostWriteCheck::kRestartPending, {})},
+       L"",
+       L"HKLM\\SAM: restart pending",
+       L""},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     LostWriteReport report;

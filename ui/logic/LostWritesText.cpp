@@ -1,5 +1,6 @@
 #include "ui/logic/LostWritesText.h"
 
+#include "catalogue/AsciiFold.h"
 #include "hive/Names.h"
 #include "ui/logic/AnalysisColumn.h"
 #include "ui/res/resource.h"
@@ -68,12 +69,14 @@ CString LostWritesDetails(const LostWriteReport& report,
   return text;
 }
 
-std::vector<const HiveLostWrites*> HivesToPutBack(const LostWriteReport& report) {
-  std::vector<const HiveLostWrites*> hives;
+const HiveLostWrites* HiveToPutBack(const LostWriteReport& report, const CString& selectedName) {
+  const HiveLostWrites* first = nullptr;
   for (const HiveLostWrites& hive : report.hives) {
-    if (!hive.writes.empty()) hives.push_back(&hive);
+    if (hive.writes.empty()) continue;
+    if (CompareAsciiNoCase(hive.name, selectedName.str()) == 0) return &hive;
+    if (first == nullptr) first = &hive;
   }
-  return hives;
+  return first;
 }
 
 }  // namespace uilogic

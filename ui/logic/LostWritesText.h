@@ -18,8 +18,8 @@ CString LostWritesDetails(const LostWriteReport& report,
                           const std::function<CString(unsigned)>& loadString,
                           const std::function<CString(std::uint64_t)>& sizeText);
 
-// The hives a restore may put back: those with lost writes whose previous
-// file is still there, in the report's order.
-std::vector<const HiveLostWrites*> HivesToPutBack(const LostWriteReport& report);
+// The hive whose previous file the window offers to put back: the selected
+// row's when it lost writes, otherwise the first that did; null when none did.
+const HiveLostWrites* HiveToPutBack(const LostWriteReport& report, const CString& selectedName);
 
 }  // namespace uilogic
