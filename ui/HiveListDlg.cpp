@@ -51,11 +51,7 @@ const MessageMapEntry kEntries[] = {
     {kRunProgressMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunProgress>},
     {kRunFinishedMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnRunFinished>},
     {kBeforeRestartMessage, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnBeforeRestart>},
-    {WM_TIMER, 0, 0, &CallRaw<CHiveListDlg, &CHiveListDlg::OnTimer>},
 };
-
-// The timer that watches for a restart Windows was asked for.
-constexpr UINT_PTR kRestartWatchTimer = 1;
 
 uilogic::Rect ToRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
@@ -500,23 +496,9 @@ void CHiveListDlg::Conclude(const uilogic::AfterRun& after) {
                       MB_OK | (after.icon == uilogic::AfterRun::Icon::kError ? MB_ICONERROR
                                                                              : MB_ICONINFORMATION));
   }
-  if (after.watchRestart &&
-      ::SetTimer(m_hWnd, kRestartWatchTimer, uilogic::kRestartWatchMilliseconds, nullptr) != 0) {
-    // The countdown may be aborted: the program stays, out of sight, to say so.
-    ::ShowWindow(m_hWnd, SW_HIDE);
-    return;
-  }
+  m_bWatchRestart = after.watchRestart;
   if (after.end == uilogic::AfterRun::End::kEndOk) EndDialog(IDOK);
   if (after.end == uilogic::AfterRun::End::kEndCancel) CDialog::OnCancel();
-}
-
-std::optional<LRESULT> CHiveListDlg::OnTimer(WPARAM id, LPARAM) {
-  if (id != kRestartWatchTimer) return std::nullopt;
-  ::KillTimer(m_hWnd, kRestartWatchTimer);
-  // Still running a minute after the request: Windows is not restarting.
-  KelvaroMessageBox(nullptr, LoadResourceString(IDS_SWAPS_WAIT), MB_OK | MB_ICONWARNING);
-  EndDialog(IDOK);
-  return 0;
 }
 
 RunProgress CHiveListDlg::WorkerProgress() {
