@@ -159,15 +159,14 @@ std::size_t LostWriteReport::LostCount() const {
 
 std::optional<CPathName> NewestRunRecord(const CPathName& windowsFolder) {
   const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
-  const CPathName records = Combine(kelvaro, CPathComponent(kRecordsFolderName));
+  const CPathName records = RecordsFolderIn(windowsFolder);
   if (CheckExistingFolder(kelvaro) != FolderProblem::kNone ||
       CheckExistingFolder(records) != FolderProblem::kNone) {
     return std::nullopt;
   }
   std::optional<CPathName> newest;
   for (int number = 1; number <= kMaxRecordNumber; ++number) {
-    const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + L".record";
-    const CPathName path = Combine(records, CPathComponent(name.c_str()));
+    const CPathName path = RunRecordPath(records, number);
     if (!FileExists(path)) break;
     newest = path;
   }

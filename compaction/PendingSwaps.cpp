@@ -39,13 +39,11 @@ std::vector<std::wstring> PendingSwaps(const CPathName& windowsFolder) {
   std::optional<CPathName> newest = NewestRunRecord(windowsFolder);
   if (!newest) return pending;
   std::optional<RunRecord> record = ReadRecord(*newest);
-  const CPathName records = Combine(Combine(windowsFolder, CPathComponent(kKelvaroFolderName)),
-                                    CPathComponent(kRecordsFolderName));
+  const CPathName records = RecordsFolderIn(windowsFolder);
   std::set<std::wstring> decided;
   const std::string waiting = ReasonWord(NotScheduledReason::kRestartPending);
   for (int number = record ? record->number : 0; number >= 1; --number) {
-    const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + L".record";
-    std::optional<RunRecord> run = ReadRecord(Combine(records, CPathComponent(name.c_str())));
+    std::optional<RunRecord> run = ReadRecord(RunRecordPath(records, number));
     if (!run) continue;
     for (const RecordedHive& hive : run->hives) {
       if (decided.count(Folded(hive.name)) != 0) continue;

@@ -13,11 +13,6 @@ constexpr int kMaxRecordNumber = 100000;
 constexpr wchar_t kRecordSuffix[] = L".record";
 constexpr wchar_t kNewSuffix[] = L".new";
 
-CPathName RecordPath(const CPathName& folder, int number) {
-  const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
-  return Combine(folder, CPathComponent(name.c_str()));
-}
-
 // Only ever inside the protected records folder.
 void RemoveLeftover(const CPathName& file) {
   if (!FileExists(file)) return;
@@ -26,6 +21,16 @@ void RemoveLeftover(const CPathName& file) {
 }
 
 }  // namespace
+
+CPathName RecordsFolderIn(const CPathName& windowsFolder) {
+  const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
+  return Combine(kelvaro, CPathComponent(kRecordsFolderName));
+}
+
+CPathName RunRecordPath(const CPathName& recordsFolder, int number) {
+  const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
+  return Combine(recordsFolder, CPathComponent(name.c_str()));
+}
 
 std::string UtcTimeText(const platform::UtcTime& time) {
   char text[48] = {};
@@ -36,13 +41,11 @@ std::string UtcTimeText(const platform::UtcTime& time) {
 }
 
 std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record) {
-  const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
-  ProtectedFolder folder =
-      EnsureProtectedFolder(Combine(kelvaro, CPathComponent(kRecordsFolderName)));
+  ProtectedFolder folder = EnsureProtectedFolder(RecordsFolderIn(windowsFolder));
   if (!folder.ok()) return std::nullopt;
   platform::Platform& os = platform::Current();
   for (int number = 1; number <= kMaxRecordNumber; ++number) {
-    const CPathName path = RecordPath(folder.path, number);
+    const CPathName path = RunRecordPath(folder.path, number);
     if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
         platform::kInvalidFileAttributes) {
       continue;
