@@ -21,9 +21,11 @@ previous="$work/$(basename "${largest%.xz}")"
 [ -f "$previous" ] || xz -dc "$largest" > "$previous"
 kept="$work/kept-copy"
 rm -f "$kept"
-# The copy a save would write: the same content in the fewest bytes.
-"$tool" compact "$previous" "$kept" --format latest > /dev/null 2>&1 || true
-[ -f "$kept" ] || { echo "could not compact $previous" >&2; exit 1; }
+# The copy a save would write: the same content in the fewest bytes. A hive
+# left dirty without its logs cannot be compacted here; it is then compared
+# with itself, which parses more bytes than the kept copy would hold.
+"$tool" compact "$previous" "$kept" --format latest > /dev/null 2>&1 || cp "$previous" "$kept"
+compacted=$( ("$tool" info --no-logs --json "$previous" || true) | python3 -c 'import json,sys; print(json.load(sys.stdin)["statistics"]["compactedSize"])')
 
 best_time="" best_rss=""
 for _ in $(seq "${RUNS:-3}"); do
@@ -36,6 +38,7 @@ done
 
 printf 'hive:                    %s\n' "$(basename "$previous")"
 printf 'previous file:           %d bytes\n' "$(stat -c %s "$previous")"
-printf 'kept copy (disk cost):   %d bytes\n' "$(stat -c %s "$kept")"
+printf 'kept copy (disk cost):   %d bytes (the compacted size)\n' "$compacted"
+printf 'compared with:           %d bytes\n' "$(stat -c %s "$kept")"
 printf 'comparison, best of %s: %s s, peak %s KB resident\n' "${RUNS:-3}" "$best_time" "$best_rss"
 printf 'differences found:       %s\n' "$(tail -1 "$work/diff.txt")"
