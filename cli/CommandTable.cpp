@@ -140,6 +140,15 @@ const std::vector<CommandSpec>& Commands() {
                "              --offline ROOT  puts an off-line run's files back (the last\n"
                "              run, or --run N), anywhere\n",
        .run = RunRestoreCommand},
+      {.name = "results",
+       .options = {kJson},
+       .surplus = "results takes no HIVE",
+       .needsRunningWindows = true,
+       .help = "  results     after the restart: for each hive the last run swapped, the\n"
+               "              changes made after its copy was taken (they went to the old\n"
+               "              file, now the backup, and are not in the compacted hive),\n"
+               "              the copy's size at the save and the live file's now\n",
+       .run = RunResults},
   };
   return commands;
 }

@@ -34,6 +34,10 @@ inline constexpr int kExitNotElevated = 5;    // ERROR_ACCESS_DENIED
 inline constexpr int kExitLiveBadUsage = 87;  // ERROR_INVALID_PARAMETER
 inline constexpr int kExitRestartStarted = 1641;
 inline constexpr int kExitRestartNeeded = 3010;
+// results: the last run's swaps against what was written after each save.
+inline constexpr int kExitNothingLost = 0;
+inline constexpr int kExitWritesLost = 6;
+inline constexpr int kExitNoRun = 7;
 
 struct ExitCodeMeaning {
   std::string_view commands;  // those that return it; rows of the same commands are adjacent
@@ -64,6 +68,10 @@ inline constexpr ExitCodeMeaning kExitCodeMeanings[] = {
      "failed (an unsafe Kelvaro folder, the registry or file system refused)"},
     {"live commands", kExitLiveBadUsage, "bad usage"},
     {"live commands", kExitNotElevated, "not elevated"},
+    {"results", kExitNothingLost, "nothing lost (or nothing could be compared)"},
+    {"results", kExitWritesLost,
+     "changes made after a copy was taken are not in the compacted hive"},
+    {"results", kExitNoRun, "no run on record"},
 };
 
 int ExitCodeFor(hive::Verdict verdict);

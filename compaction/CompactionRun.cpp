@@ -8,12 +8,14 @@
 #include "compaction/CheckedCopy.h"
 #include "compaction/HiveTasks.h"
 #include "compaction/LiveDescriptors.h"
+#include "compaction/PendingSwaps.h"
 #include "compaction/RecoveryNote.h"
 #include "compaction/RecoveryScript.h"
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
 #include "compaction/RunLock.h"
+#include "compaction/RunReference.h"
 #include "compaction/RunRecordKeeper.h"
 #include "compaction/ScheduledReplacement.h"
 #include "path/FileOperations.h"
@@ -54,9 +56,16 @@ std::optional<NotScheduledReason> CompactHive(const HiveTask& task, std::size_t 
     return NotScheduledReason::kNotAccepted;
   }
   WriteRecovery(backupFolder, steps, record);
+  // The content as saved, so that writes made before the restart, which the
+  // copy never gets, can be named afterwards.
+  const std::wstring name = task.entry->name.str();
+  KeepReference(*record.File(), name, copy.path, copy.sha256);
   std::optional<NotScheduledReason> refused = ScheduleReplacement(key.Get(), copy.path, backupFile);
-  // The copy is gone: the live file gets its own descriptor back.
-  if (refused) SettleLiveDescriptors(run.windowsFolder);
+  if (refused) {
+    DropReference(*record.File(), name);
+    // The copy is gone: the live file gets its own descriptor back.
+    SettleLiveDescriptors(run.windowsFolder);
+  }
   return refused;
 }
 
@@ -101,6 +110,8 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
     return;
   }
 
+  // Read before this run's own record becomes the newest.
+  const std::vector<std::wstring> pending = PendingSwaps(run.windowsFolder);
   RunRecordKeeper record;
   if (!record.Start(run.windowsFolder, tasks)) {
     RemoveRunFolder(run.path);
@@ -134,7 +145,9 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
     std::size_t firstNotDone = index;
     try {
       std::optional<NotScheduledReason> reason =
-          CompactHive(task, index, run, backupFolder.path, record, outcome.saved, steps);
+          IsPendingSwap(pending, task.entry->name)
+              ? NotScheduledReason::kRestartPending
+              : CompactHive(task, index, run, backupFolder.path, record, outcome.saved, steps);
       firstNotDone = index + 1;
       if (reason) {
         record.LeftAlone(index, *reason);

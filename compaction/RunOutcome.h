@@ -24,6 +24,9 @@ enum class NotScheduledReason {
   kNotAccepted,  // Windows did not accept the replacement
   kStopped,      // the run was stopped before this hive
   kNoBackup,     // a restore found no backup file of this hive
+  // An earlier run's swap of it still waits for the restart (PendingSwaps.h):
+  // nothing is wrong with the hive.
+  kRestartPending,
 };
 
 struct NotScheduledHive {

@@ -16,16 +16,6 @@ constexpr wchar_t kNewSuffix[] = L".new";
 // Far beyond any run's (a few hundred bytes a hive): more is not ours.
 constexpr std::uint64_t kMaxRecordBytes = 1024 * 1024;
 
-CPathName RecordsFolder(const CPathName& windowsFolder) {
-  return Combine(Combine(windowsFolder, CPathComponent(kKelvaroFolderName)),
-                 CPathComponent(kRecordsFolderName));
-}
-
-CPathName RecordPath(const CPathName& folder, int number) {
-  const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
-  return Combine(folder, CPathComponent(name.c_str()));
-}
-
 // Only ever inside the protected records folder.
 void RemoveLeftover(const CPathName& file) {
   if (!FileExists(file)) return;
@@ -34,6 +24,16 @@ void RemoveLeftover(const CPathName& file) {
 }
 
 }  // namespace
+
+CPathName RecordsFolderIn(const CPathName& windowsFolder) {
+  const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
+  return Combine(kelvaro, CPathComponent(kRecordsFolderName));
+}
+
+CPathName RunRecordPath(const CPathName& recordsFolder, int number) {
+  const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
+  return Combine(recordsFolder, CPathComponent(name.c_str()));
+}
 
 std::string UtcTimeText(const platform::UtcTime& time) {
   char text[48] = {};
@@ -44,11 +44,11 @@ std::string UtcTimeText(const platform::UtcTime& time) {
 }
 
 std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record) {
-  ProtectedFolder folder = EnsureProtectedFolder(RecordsFolder(windowsFolder));
+  ProtectedFolder folder = EnsureProtectedFolder(RecordsFolderIn(windowsFolder));
   if (!folder.ok()) return std::nullopt;
   platform::Platform& os = platform::Current();
   for (int number = 1; number <= kMaxRecordNumber; ++number) {
-    const CPathName path = RecordPath(folder.path, number);
+    const CPathName path = RunRecordPath(folder.path, number);
     if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
         platform::kInvalidFileAttributes) {
       continue;
@@ -82,12 +82,12 @@ bool UpdateRunRecord(const CPathName& recordFile, const RunRecord& record) {
 }
 
 CPathName RunRecordPath(const CPathName& windowsFolder, int number) {
-  return RecordPath(RecordsFolder(windowsFolder), number);
+  return RecordPath(RecordsFolderIn(windowsFolder), number);
 }
 
 std::vector<int> RunsOnRecord(const CPathName& windowsFolder) {
   std::vector<int> numbers;
-  const CPathName folder = RecordsFolder(windowsFolder);
+  const CPathName folder = RecordsFolderIn(windowsFolder);
   platform::IFileSystem& files = platform::Current().Files();
   if (files.QueryFileAttributes(folder.GetText().GetBuffer()) == platform::kInvalidFileAttributes ||
       CheckExistingFolder(folder) != FolderProblem::kNone) {
@@ -104,7 +104,7 @@ std::vector<int> RunsOnRecord(const CPathName& windowsFolder) {
 }
 
 std::optional<RunRecord> ReadRunRecord(const CPathName& windowsFolder, int number) {
-  const CPathName folder = RecordsFolder(windowsFolder);
+  const CPathName folder = RecordsFolderIn(windowsFolder);
   if (CheckExistingFolder(folder) != FolderProblem::kNone) return std::nullopt;
   CExclusiveFile file(RecordPath(folder, number));
   if (!file.IsOpen()) return std::nullopt;

@@ -21,6 +21,7 @@ const char* ReasonWord(NotScheduledReason reason) {
     case NotScheduledReason::kNotAccepted: return "not accepted";
     case NotScheduledReason::kStopped: return "stopped";
     case NotScheduledReason::kNoBackup: return "no backup";
+    case NotScheduledReason::kRestartPending: return "restart pending";
   }
   return "unknown";
 }

@@ -128,10 +128,11 @@ class CDifferenceList {
   CDifferenceList(ContentDiffResult& result, std::size_t limit)
       : m_result(result), m_limit(limit) {}
 
-  void Add(const std::string& path, std::string what) {
+  void Add(const std::string& path, DifferenceKind kind, std::string what,
+           const std::u16string& value = {}) {
     ++m_result.total;
     if (m_limit == 0 || m_result.differences.size() < m_limit)
-      m_result.differences.push_back(ContentDifference{path, std::move(what)});
+      m_result.differences.push_back(ContentDifference{path, std::move(what), kind, ToUtf8(value)});
   }
 
  private:
@@ -143,45 +144,61 @@ void CompareValues(const KeyContent& a, const KeyContent& b, CDifferenceList& li
   for (const auto& [folded, value] : a.values) {
     auto other = b.values.find(folded);
     if (other == b.values.end()) {
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " only in the first hive");
+      list.Add(a.shownPath, DifferenceKind::kValueOnlyFirst,
+               "value " + Quoted(value.name) + " only in the first hive", value.name);
       continue;
     }
     if (value.name != other->second.name)
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " is named " +
-                                Quoted(other->second.name) + " in the second hive");
+      list.Add(a.shownPath, DifferenceKind::kValueFields,
+               "value " + Quoted(value.name) + " is named " + Quoted(other->second.name) +
+                   " in the second hive",
+               value.name);
     if (value.type != other->second.type)
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " type differs (" +
-                                std::to_string(value.type) + " and " +
-                                std::to_string(other->second.type) + ")");
+      list.Add(a.shownPath, DifferenceKind::kValueFields,
+               "value " + Quoted(value.name) + " type differs (" + std::to_string(value.type) +
+                   " and " + std::to_string(other->second.type) + ")",
+               value.name);
     if (value.flags != other->second.flags)
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " flags differ (" + Hex(value.flags) +
-                                " and " + Hex(other->second.flags) + ")");
+      list.Add(a.shownPath, DifferenceKind::kValueFields,
+               "value " + Quoted(value.name) + " flags differ (" + Hex(value.flags) + " and " +
+                   Hex(other->second.flags) + ")",
+               value.name);
     if (value.spare != other->second.spare)
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " spare field differs");
+      list.Add(a.shownPath, DifferenceKind::kValueFields,
+               "value " + Quoted(value.name) + " spare field differs", value.name);
     if (value.data != other->second.data)
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " data differs (" +
-                                std::to_string(value.data.size()) + " and " +
-                                std::to_string(other->second.data.size()) + " bytes)");
+      list.Add(a.shownPath, DifferenceKind::kValueFields,
+               "value " + Quoted(value.name) + " data differs (" +
+                   std::to_string(value.data.size()) + " and " +
+                   std::to_string(other->second.data.size()) + " bytes)",
+               value.name);
   }
   for (const auto& [folded, value] : b.values)
     if (!a.values.count(folded))
-      list.Add(a.shownPath, "value " + Quoted(value.name) + " only in the second hive");
+      list.Add(a.shownPath, DifferenceKind::kValueOnlySecond,
+               "value " + Quoted(value.name) + " only in the second hive", value.name);
 }
 
 void CompareKeys(const KeyContent& a, const KeyContent& b, CDifferenceList& list) {
   if (a.name != b.name)
-    list.Add(a.shownPath, "key is named " + Quoted(b.name) + " in the second hive");
+    list.Add(a.shownPath, DifferenceKind::kKeyFields,
+             "key is named " + Quoted(b.name) + " in the second hive");
   if (a.flags != b.flags || a.flagsAboveLargestName != b.flagsAboveLargestName)
-    list.Add(a.shownPath, "key flags differ (" + Hex(a.flags) + "/" + Hex(a.flagsAboveLargestName) +
-                              " and " + Hex(b.flags) + "/" + Hex(b.flagsAboveLargestName) + ")");
+    list.Add(a.shownPath, DifferenceKind::kKeyFields,
+             "key flags differ (" + Hex(a.flags) + "/" + Hex(a.flagsAboveLargestName) + " and " +
+                 Hex(b.flags) + "/" + Hex(b.flagsAboveLargestName) + ")");
   if (a.accessBits != b.accessBits)
-    list.Add(a.shownPath, "access and layered-key bits differ (" + Hex(a.accessBits) + " and " +
-                              Hex(b.accessBits) + ")");
+    list.Add(a.shownPath, DifferenceKind::kKeyFields,
+             "access and layered-key bits differ (" + Hex(a.accessBits) + " and " +
+                 Hex(b.accessBits) + ")");
   if (a.lastWritten != b.lastWritten)
-    list.Add(a.shownPath, "last-written time differs (" + Time(a.lastWritten) + " and " +
-                              Time(b.lastWritten) + ")");
-  if (a.className != b.className) list.Add(a.shownPath, "class name differs");
-  if (a.security != b.security) list.Add(a.shownPath, "security descriptor differs");
+    list.Add(
+        a.shownPath, DifferenceKind::kLastWritten,
+        "last-written time differs (" + Time(a.lastWritten) + " and " + Time(b.lastWritten) + ")");
+  if (a.className != b.className)
+    list.Add(a.shownPath, DifferenceKind::kClassName, "class name differs");
+  if (a.security != b.security)
+    list.Add(a.shownPath, DifferenceKind::kSecurity, "security descriptor differs");
   CompareValues(a, b, list);
 }
 
@@ -189,19 +206,21 @@ void CompareKeys(const KeyContent& a, const KeyContent& b, CDifferenceList& list
 void CompareBaseBlocks(const BaseBlock& a, const BaseBlock& b, CDifferenceList& list) {
   const std::string where = "base block";
   if (a.lastReorganized != b.lastReorganized)
-    list.Add(where, "last reorganized time differs (" + Time(a.lastReorganized) + " and " +
-                        Time(b.lastReorganized) + ")");
+    list.Add(where, DifferenceKind::kBaseBlock,
+             "last reorganized time differs (" + Time(a.lastReorganized) + " and " +
+                 Time(b.lastReorganized) + ")");
   if (a.offlineLibrary != b.offlineLibrary || a.offlineFlags != b.offlineFlags ||
       a.offlineSaved != b.offlineSaved)
-    list.Add(where, "offline library mark differs");
+    list.Add(where, DifferenceKind::kBaseBlock, "offline library mark differs");
   if (a.rmId != b.rmId || a.logId != b.logId || a.tmId != b.tmId ||
       a.guidSignature != b.guidSignature)
-    list.Add(where, "transaction manager ids differ");
+    list.Add(where, DifferenceKind::kBaseBlock, "transaction manager ids differ");
   if (a.thawTmId != b.thawTmId || a.thawRmId != b.thawRmId || a.thawLogId != b.thawLogId)
-    list.Add(where, "thaw transaction ids differ");
+    list.Add(where, DifferenceKind::kBaseBlock, "thaw transaction ids differ");
   if ((a.flags & ~(kBaseFlagTransactionLock | kBaseFlagDefragmenting)) !=
       (b.flags & ~(kBaseFlagTransactionLock | kBaseFlagDefragmenting)))
-    list.Add(where, "flags differ (" + Hex(a.flags) + " and " + Hex(b.flags) + ")");
+    list.Add(where, DifferenceKind::kBaseBlock,
+             "flags differ (" + Hex(a.flags) + " and " + Hex(b.flags) + ")");
 }
 
 std::u16string ParentPath(const std::u16string& path) {
@@ -211,7 +230,7 @@ std::u16string ParentPath(const std::u16string& path) {
 
 // Keys present on one side only; a missing subtree is reported once, at its top.
 void ReportOneSided(const ContentMap& from, const ContentMap& other, const char* side,
-                    CDifferenceList& list) {
+                    DifferenceKind kind, CDifferenceList& list) {
   for (auto it = from.begin(); it != from.end(); ++it) {
     if (other.count(it->first) || !other.count(ParentPath(it->first))) continue;
     std::size_t below = 0;
@@ -219,7 +238,7 @@ void ReportOneSided(const ContentMap& from, const ContentMap& other, const char*
     for (auto next = std::next(it);
          next != from.end() && next->first.compare(0, prefix.size(), prefix) == 0; ++next)
       ++below;
-    list.Add(it->second.shownPath,
+    list.Add(it->second.shownPath, kind,
              std::string("key only in the ") + side + " hive" +
                  (below ? " (with " + std::to_string(below) + " keys below it)" : std::string()));
   }
@@ -250,8 +269,8 @@ ContentDiffResult DiffHiveContent(const std::vector<std::uint8_t>& a,
     auto other = keysB.find(path);
     if (other != keysB.end()) CompareKeys(key, other->second, list);
   }
-  ReportOneSided(keysA, keysB, "first", list);
-  ReportOneSided(keysB, keysA, "second", list);
+  ReportOneSided(keysA, keysB, "first", DifferenceKind::kKeyOnlyFirst, list);
+  ReportOneSided(keysB, keysA, "second", DifferenceKind::kKeyOnlySecond, list);
   return result;
 }
 

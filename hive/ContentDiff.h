@@ -25,9 +25,26 @@ constexpr std::uint16_t kKeyContentFlagsAboveLargestName = 0xFFFF;
 // Every value flag but the compressed-name flag.
 constexpr std::uint16_t kValueContentFlags = 0xFFFE;
 
+// What a difference is about, so that a caller can weigh it without reading
+// its text: a key or value on one side only, or a field of one that both have.
+enum class DifferenceKind {
+  kBaseBlock,
+  kKeyFields,  // name's case, flags, access bits
+  kLastWritten,
+  kClassName,
+  kSecurity,
+  kValueFields,  // name's case, type, flags, spare field or data
+  kValueOnlyFirst,
+  kValueOnlySecond,
+  kKeyOnlyFirst,
+  kKeyOnlySecond,
+};
+
 struct ContentDifference {
   std::string path;  // key path "ROOT\\A\\B"
   std::string what;  // e.g. "value 'x' data differs"
+  DifferenceKind kind = DifferenceKind::kKeyFields;
+  std::string value;  // the value's name, for the value kinds
 };
 
 struct ContentDiffResult {

@@ -496,6 +496,7 @@ void CHiveListDlg::Conclude(const uilogic::AfterRun& after) {
                       MB_OK | (after.icon == uilogic::AfterRun::Icon::kError ? MB_ICONERROR
                                                                              : MB_ICONINFORMATION));
   }
+  m_bWatchRestart = after.watchRestart;
   if (after.end == uilogic::AfterRun::End::kEndOk) EndDialog(IDOK);
   if (after.end == uilogic::AfterRun::End::kEndCancel) CDialog::OnCancel();
 }

@@ -68,6 +68,10 @@ class CHiveListDlg : public CDialog {
   std::optional<LRESULT> OnRunFinished(WPARAM, LPARAM);
   std::optional<LRESULT> OnBeforeRestart(WPARAM, LPARAM outcome);
 
+  // The window ended after Windows accepted the restart: whoever ran it
+  // watches whether the restart comes (uilogic::AfterRun::watchRestart).
+  bool WatchRestart() const { return m_bWatchRestart; }
+
   // A run's state, for the handlers and the tests.
   bool RunGoing() const { return m_run.Busy(); }
   bool RunStopRequested() const { return m_run.StopRequested(); }
@@ -115,6 +119,7 @@ class CHiveListDlg : public CDialog {
   uilogic::RunKind m_runKind = uilogic::RunKind::kDefragment;
   bool m_bCloseRequested = false;
   bool m_bDestroying = false;
+  bool m_bWatchRestart = false;
   CompactionOutcome m_defragmentOutcome;
   // The hive whose row the shortcut menu was opened on.
   std::wstring m_menuHive;

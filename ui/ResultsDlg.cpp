@@ -7,6 +7,7 @@
 #include "catalogue/SizeText.h"
 #include "compaction/ProgramCopy.h"
 #include "compaction/ProtectedFolders.h"
+#include "compaction/RestoreRun.h"
 #include "compaction/ResumeRegistration.h"
 #include "results/ResultsReview.h"
 #include "ui/SortableList.h"
@@ -15,7 +16,10 @@
 #include "ui/framework/DataExchange.h"
 #include "ui/framework/Resources.h"
 #include "ui/framework/WinApp.h"
+#include "ui/logic/AnalysisColumn.h"
 #include "ui/logic/ColumnWidths.h"
+#include "ui/logic/LostWritesText.h"
+#include "ui/logic/RunReport.h"
 #include "ui/logic/SortRules.h"
 #include "ui/res/resource.h"
 
@@ -26,6 +30,7 @@ const MessageMapEntry kEntries[] = {
     {WM_QUERYDRAGICON, 0, 0, &CallRaw<CResultsDlg, &CResultsDlg::OnQueryDragIcon>},
     {WM_NOTIFY, LVN_COLUMNCLICK, IDC_RESULTS_LIST,
      &CallNotify<CResultsDlg, &CResultsDlg::OnColumnClick>},
+    {WM_COMMAND, BN_CLICKED, IDC_PUT_BACK, &CallVoid<CResultsDlg, &CResultsDlg::OnPutBack>},
 };
 
 }  // namespace
@@ -60,7 +65,59 @@ BOOL CResultsDlg::OnInitDialog() {
   m_run = ReviewLastRun();
   InitResultsListControl();
   FillResultsList();
+  ShowLostWrites();
   return TRUE;
+}
+
+void CResultsDlg::ShowLostWrites() {
+  m_lostWrites.reset();
+  if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
+    if (std::optional<CPathName> record = NewestRunRecord(*windowsFolder)) {
+      m_lostWrites = ReportLostWrites(*record);
+    }
+  }
+  CString details;
+  if (m_lostWrites) {
+    details = uilogic::LostWritesDetails(*m_lostWrites, LoadResourceString, FormatSizeKB);
+  }
+  ::SetDlgItemTextW(m_hWnd, IDC_LOST_WRITES, details);
+  ::EnableWindow(GetDlgItem(IDC_PUT_BACK),
+                 m_lostWrites && uilogic::HiveToPutBack(*m_lostWrites, CString()) != nullptr);
+}
+
+void CResultsDlg::OnPutBack() {
+  if (!m_lostWrites) return;
+  CString selected;
+  const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
+  if (const HiveResultEntry* entry =
+          row >= 0 ? EntryOfItemData(m_list.GetItemData(row)) : nullptr) {
+    selected = entry->name;
+  }
+  const HiveLostWrites* hive = uilogic::HiveToPutBack(*m_lostWrites, selected);
+  if (hive == nullptr) return;
+  const CString name(hive->name.c_str());
+  if (KelvaroMessageBox(
+          m_hWnd, uilogic::FillPlaceholders(LoadResourceString(IDS_PUT_BACK_PREVIOUS), {name}),
+          MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+    return;
+  }
+  // The restore by the last run's record, for this one hive.
+  if (!m_run) return;
+  HiveEntry entry;
+  entry.name = name;
+  entry.path.SetPath(hive->liveFile.c_str());
+  entry.size = hive->liveSizeNow;
+  const RestoreOutcome outcome = RestoreRunBackups(m_run->number, {CompactionRow{&entry, true}},
+                                                  false, LoadResourceString(IDS_SHUTDOWN_MESSAGE));
+  CString said = LoadResourceString(IDS_SWAPS_WAIT);
+  if (outcome.scheduled == 0) {
+    said = name + L": " +
+           LoadResourceString(outcome.notScheduled.empty()
+                                  ? IDS_REASON_NOT_ACCEPTED
+                                  : uilogic::ReasonString(outcome.notScheduled.front().reason));
+  }
+  KelvaroMessageBox(m_hWnd, said,
+                    MB_OK | (outcome.scheduled > 0 ? MB_ICONINFORMATION : MB_ICONERROR));
 }
 
 void CResultsDlg::InitResultsListControl() {

@@ -1,12 +1,15 @@
 #pragma once
 // The results window: after the restart, each hive the last run compacted,
 // its size before (its backup copy) and now (its live file); OK with "Delete
-// Backup" ticked removes that run's backups.
+// Backup" ticked removes that run's backups. The box under the list names the
+// changes made after each copy was taken, which the compacted hive lacks
+// (LostWrites.h), and a button offers to put such a hive's previous file back.
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "catalogue/HiveRecords.h"
+#include "compaction/LostWrites.h"
 #include "results/LastRun.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/ListCtrl.h"
@@ -32,6 +35,7 @@ class CResultsDlg : public CDialog {
   void OnPaint();
   std::optional<LRESULT> OnQueryDragIcon(WPARAM, LPARAM);
   void OnColumnClick(NMHDR* header, LRESULT* result);
+  void OnPutBack();
 
   CListCtrl m_list;
   int m_bDeleteBackup = 0;
@@ -43,11 +47,14 @@ class CResultsDlg : public CDialog {
   std::vector<std::unique_ptr<HiveResultEntry>> m_results;
   // The last run on record, read when the window opens; none: nothing to show.
   std::optional<ReviewedRun> m_run;
+  // The last run's lost writes; nothing when no run is on record.
+  std::optional<LostWriteReport> m_lostWrites;
 
  protected:
   void DoDataExchange(bool saveAndValidate) override;
 
  private:
   void InitResultsListControl();
+  void ShowLostWrites();
   const HiveResultEntry* EntryOfItemData(LPARAM data) const;
 };

@@ -10,6 +10,7 @@
 #include "ui/ResultsDlg.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/Resources.h"
+#include "ui/logic/AfterRun.h"
 #include "ui/res/resource.h"
 
 namespace {
@@ -56,5 +57,11 @@ BOOL CCompactorApp::InitInstance() {
   m_pMainWnd = window.get();
   window->DoModal();
   m_pMainWnd = nullptr;
+  if (auto* main = dynamic_cast<CHiveListDlg*>(window.get()); main && main->WatchRestart()) {
+    // A restart closes this windowless process; still here a minute later,
+    // the countdown was aborted and the swaps wait for whenever it comes.
+    ::Sleep(uilogic::kRestartWatchMilliseconds);
+    KelvaroMessageBox(nullptr, LoadResourceString(IDS_SWAPS_WAIT), MB_OK | MB_ICONWARNING);
+  }
   return FALSE;
 }

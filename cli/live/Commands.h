@@ -8,6 +8,7 @@
 #include "compaction/RunProgress.h"
 #include "cli/live/HiveSelection.h"
 #include "cli/CommandLine.h"
+#include "cli/ToolContext.h"
 #include "cli/live/LiveReport.h"
 
 // The message Windows shows during the restart's countdown.
@@ -22,6 +23,10 @@ LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand& comma
                       std::ostream& progress);
 LiveReport RunRestore(const HiveSelection& selection, const ParsedCommand& command,
                       std::ostream& progress);
+
+// results: the last run's lost writes, printed; a command of its own, since
+// it reads the run's record rather than the selected hives.
+int RunResults(const ParsedCommand& command, const ToolContext& context);
 
 // The outcome of a command that schedules replacements: each hive left as it
 // is gets its reason, then the stop, summary and exit code: 2 stopped at a

@@ -1,4 +1,5 @@
 #include "cli/live/Commands.h"
+#include "compaction/RestartRequest.h"
 
 namespace {
 constexpr char kPlanned[] = "scheduled";
@@ -15,6 +16,9 @@ LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& co
                     ProgressTo(progress),
                     command.Has("--no-restart") ? AfterScheduling::kLeaveRestartToUser
                                                 : AfterScheduling::kRestart);
+  if (outcome.scheduled > 0 && !outcome.restartRequested) {
+    progress << "kelvaro-hive: " << Utf8(CString(kSwapsWaitWarning)) << '\n';
+  }
   FinishScheduling(report, kPlanned, outcome.notScheduled, outcome.stoppedAt, outcome.folderProblem,
                    outcome.scheduled, outcome.restartRequested);
   return report;

@@ -12,6 +12,9 @@ ReasonWords WordsFor(NotScheduledReason reason) {
     case NotScheduledReason::kStopped: return {"stopped", "the run was stopped before this hive"};
     case NotScheduledReason::kNoBackup:
       return {"no-backup", "no backup of it is in the backup folder"};
+    case NotScheduledReason::kRestartPending:
+      return {"restart-pending",
+              "an earlier run's swap of it waits for a restart; restart Windows first"};
     case NotScheduledReason::kNotAccepted: break;
   }
   return {"not-accepted", "Windows did not accept the replacement"};

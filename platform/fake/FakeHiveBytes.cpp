@@ -17,6 +17,8 @@ constexpr std::uint32_t kLatestMinorVersion = 5;
 hive::HiveKey TreeOf(const FakeKey& key) {
   hive::HiveKey node;
   node.name = hive::FromWide(key.name);
+  node.className = key.className;
+  node.security = key.security;
   for (const FakeValue& value : key.values) {
     node.values.push_back(hive::HiveValue{hive::FromWide(value.name), value.type, value.data});
   }
@@ -30,6 +32,8 @@ hive::HiveKey TreeOf(const FakeKey& key) {
 
 void Load(const hive::HiveKey& node, FakeKey& key) {
   key.values.clear();
+  key.className = node.className;
+  key.security = node.security;
   // Volatile keys live in memory, not in the file: the system makes them anew
   // at every start (SYSTEM\CurrentControlSet with the hive list among them).
   std::vector<std::unique_ptr<FakeKey>> kept;

@@ -34,6 +34,10 @@ struct FakeKey {
   bool isVolatile = false;        // lives in memory only: saves leave it out
   std::wstring hiveFile;          // set on a hive's root key: the file the hive lives in
   std::uint64_t compactSize = 0;  // the size of the file a save of this hive writes
+  // What the seam has no call for (RegSetKeySecurity, a class given at
+  // creation); tests set them as another program would, and saves keep them.
+  std::vector<std::uint8_t> className;
+  std::vector<std::uint8_t> security;
 
   FakeKey* FindSubkey(const std::wstring& childName) const;
   FakeValue* FindValue(const std::wstring& valueName);

@@ -56,6 +56,17 @@ void FakeWindows::MountHiveFile(KeyHandle root, const std::wstring& keyName,
   }
 }
 
+void FakeWindows::WriteHivesToFiles() {
+  for (KeyHandle root : {kHKeyLocalMachine, kHKeyUsers}) {
+    for (const auto& key : registry.FindKey(root, L"")->subkeys) {
+      if (key->hiveFile.empty()) continue;
+      std::optional<std::vector<std::uint8_t>> bytes = files.ReadFile(key->hiveFile);
+      if (!bytes || bytes->empty()) continue;
+      files.WriteFile(key->hiveFile, SavedHiveBytes(*key, kRegLatestFormat));
+    }
+  }
+}
+
 void FakeWindows::Restart() {
   files.CloseEveryFile();
   files.hostileWriters.clear();

@@ -44,6 +44,11 @@ class FakeWindows : public Platform {
   void MountHiveFile(KeyHandle root, const std::wstring& keyName, const std::wstring& filePath,
                      std::vector<std::uint8_t> bytes);
 
+  // Windows shutting down: every hive whose file holds bytes has its file
+  // written anew from the key's content, so that writes made since the hive
+  // was loaded reach the file that a scheduled swap then moves aside.
+  void WriteHivesToFiles();
+
   // The next start of Windows: every scheduled replacement takes effect (the
   // hive's previous file moves to the old file's name, the new file becomes the
   // hive's file), the schedule and the pending restart are cleared. A hive

@@ -503,12 +503,14 @@ TEST(CompactionRunTest, TheTemporaryFolderIsNeverUsedWhereverItPoints) {
     EXPECT_EQ(machine.fake.registry.scheduledReplacements[0].newFile,
               CompactionMachine::CompactCopy(L"SAM"))
         << "row " << i;
-    // Only the run's own copy, its record, its recovery note, the live
-    // files' descriptors kept over the swap and the program's copy for the
-    // start-up value are new; nothing else appeared or went.
+    // Only the run's own copy, its record and the copy's content kept beside
+    // it, its recovery note and script, the live files' descriptors kept over
+    // the swap and the program's copy for the start-up value are new; nothing
+    // else appeared or went.
     auto after = machine.Files();
     EXPECT_EQ(after.erase(Lower(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record")), 1u)
         << "row " << i;
+    EXPECT_EQ(after.erase(Lower(L"C:\\Windows\\Kelvaro\\Records\\Run-1\\SAM")), 1u) << "row " << i;
     after.erase(Lower(CompactionMachine::CompactCopy(L"SAM")));
     after.erase(Lower(compaction_test::kRunBackupFolder + L"\\How to restore.txt"));
     after.erase(Lower(compaction_test::kRunBackupFolder + L"\\Restore previous hives.cmd"));

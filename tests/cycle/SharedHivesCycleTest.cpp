@@ -10,13 +10,16 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "catalogue/HiveList.h"
 #include "compaction/CompactionRun.h"
 #include "compaction/LiveDescriptors.h"
+#include "compaction/LostWrites.h"
 #include "compaction/ProtectedFolders.h"
+#include "platform/SecurityDescriptor.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/Names.h"
 #include "platform/fake/FakeWindows.h"
@@ -27,6 +30,7 @@
 
 namespace {
 
+using platform::fake::FakeKey;
 using platform::fake::FakeWindows;
 
 // Keys and values as a save keeps them: names, types and data, subkeys in the
@@ -67,19 +71,21 @@ hive::HiveKey ContentOf(FakeWindows& fake, const std::wstring& file) {
   return root;
 }
 
+struct Sample {
+  const char* sample;
+  const wchar_t* keyName;
+};
+const Sample kSamples[] = {{"dfwinreg/dfwinreg-SAM", L"SAM"},
+                           {"dfwinreg/dfwinreg-SECURITY", L"SECURITY"},
+                           {"regipy/NTUSER.DAT", L"USERHIVE"},
+                           {"dfwinreg/dfwinreg-NTUSER.DAT", L"OTHERUSER"}};
+
 TEST(SharedHivesCycle, RealHivesComeBackWithTheirContentAndDescriptor) {
   KELVARO_SKIP_WITHOUT_SAMPLES();
-  struct Row {
-    const char* sample;
-    const wchar_t* keyName;
-  };
-  const Row rows[] = {{"dfwinreg/dfwinreg-SAM", L"SAM"},
-                      {"dfwinreg/dfwinreg-SECURITY", L"SECURITY"},
-                      {"regipy/NTUSER.DAT", L"USERHIVE"},
-                      {"dfwinreg/dfwinreg-NTUSER.DAT", L"OTHERUSER"}};
+  const auto& rows = kSamples;
   hivetest::CScratchFolder scratch;
   for (std::size_t index = 0; index < std::size(rows); ++index) {
-    const Row& row = rows[index];
+    const Sample& row = rows[index];
     const std::filesystem::path unpacked = hivetest::Unpack(scratch.Path(), row.sample);
     ASSERT_FALSE(unpacked.empty()) << "row " << index << ": cannot unpack " << row.sample;
     test_support::FakeMachine fake;
@@ -118,6 +124,78 @@ TEST(SharedHivesCycle, RealHivesComeBackWithTheirContentAndDescriptor) {
     EXPECT_LT(results[0]->currentSize, sizeBefore) << label;
     std::cout << row.sample << ": " << sizeBefore << " bytes before, " << results[0]->currentSize
               << " after\n";
+  }
+}
+
+// The first key below `key` (itself included) that holds a value.
+FakeKey* WithValue(FakeKey& key) {
+  if (!key.values.empty()) return &key;
+  for (const auto& subkey : key.subkeys) {
+    if (FakeKey* found = subkey->isVolatile ? nullptr : WithValue(*subkey)) return found;
+  }
+  return nullptr;
+}
+
+// The first key below `key` (itself included) with two subkeys or more.
+FakeKey* Forking(FakeKey& key) {
+  if (key.subkeys.size() >= 2) return &key;
+  for (const auto& subkey : key.subkeys) {
+    if (FakeKey* found = Forking(*subkey)) return found;
+  }
+  return nullptr;
+}
+
+// After the save, five writes Windows would take into the live hive, each
+// of a kind: after the restart the report names exactly those five.
+TEST(SharedHivesCycle, WritesAfterTheSaveAreNamedAfterTheRestart) {
+  KELVARO_SKIP_WITHOUT_SAMPLES();
+  hivetest::CScratchFolder scratch;
+  for (std::size_t index = 0; index < std::size(kSamples); ++index) {
+    const Sample& row = kSamples[index];
+    const std::string label = std::string("row ") + std::to_string(index) + ": " + row.sample;
+    const std::filesystem::path unpacked = hivetest::Unpack(scratch.Path(), row.sample);
+    ASSERT_FALSE(unpacked.empty()) << label;
+    test_support::FakeMachine fake;
+    const std::wstring live = std::wstring(L"C:\\Windows\\System32\\config\\") + row.keyName;
+    fake.MountHiveFile(platform::kHKeyLocalMachine, row.keyName, live, hivetest::ReadAll(unpacked));
+    std::vector<std::unique_ptr<HiveEntry>> hives = CollectHives();
+    std::vector<CompactionRow> rowsShown;
+    for (const auto& hive : hives) rowsShown.push_back({hive.get(), true});
+    if (RunCompaction(rowsShown, true, L"restarting").scheduled == 0) continue;  // no gain
+
+    FakeKey& root = *fake.registry.FindKey(platform::kHKeyLocalMachine, row.keyName);
+    FakeKey* fork = Forking(root);
+    ASSERT_NE(fork, nullptr) << label;
+    FakeKey& kept = *fork->subkeys.front();
+    FakeKey* valued = WithValue(kept);
+    ASSERT_NE(valued, nullptr) << label;
+    valued->values.front().data.push_back(0x5A);
+    fork->subkeys.back()->deleted = true;
+    // A leaf: keys below one whose descriptor changes take it as their own.
+    FakeKey* leaf = &kept;
+    while (!leaf->subkeys.empty()) leaf = leaf->subkeys.front().get();
+    leaf->security = platform::ProtectedDescriptor();
+    leaf->className = {'L', 0, 'a', 0, 't', 0, 'e', 0};
+    kept.subkeys.push_back(std::make_unique<FakeKey>());
+    kept.subkeys.back()->name = L"WrittenAfterTheSave";
+    kept.subkeys.back()->parent = &kept;
+    fake.WriteHivesToFiles();
+    fake.Restart();
+
+    std::optional<CPathName> record = NewestRunRecord(*SystemWindowsFolder());
+    ASSERT_TRUE(record.has_value()) << label;
+    std::optional<LostWriteReport> report = ReportLostWrites(*record);
+    ASSERT_TRUE(report && report->hives.size() == 1) << label;
+    std::multiset<LostWriteKind> kinds;
+    for (const LostWrite& write : report->hives[0].writes) {
+      kinds.insert(write.kind);
+      std::cout << row.sample << ": " << LostWriteLine(write) << '\n';
+    }
+    EXPECT_EQ(kinds, (std::multiset<LostWriteKind>{
+                         LostWriteKind::kValueChanged, LostWriteKind::kKeyAdded,
+                         LostWriteKind::kKeyDeleted, LostWriteKind::kSecurityChanged,
+                         LostWriteKind::kClassNameChanged}))
+        << label;
   }
 }
 

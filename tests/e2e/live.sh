@@ -2,9 +2,10 @@
 # kelvaro-hive's live commands under Wine, on the crafted hive list: "loaded"
 # lists what the main window lists; Wine saves keys as text (or refuses the
 # save), so "analyze" and "defragment" find every hive refused, schedule
-# nothing and say so with exit code 1; "runs" finds no run on record and
-# "restore" refuses backups no record names; the commands log where the
-# folder passes its checks.
+# nothing and say so with exit code 1; "runs" finds no run on record,
+# "results" answers "no run" (7) before any run is on record and "restore"
+# refuses backups no record names; the commands log where the folder passes
+# its checks.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/crafted-hives.sh"
 
@@ -81,6 +82,10 @@ check "$name: loaded would compact HKLM\\SOFTWARE" [ "$(verdict_of 'HKLM\SOFTWAR
 check "$name: loaded says HKLM\\MISSING has no file" [ "$(verdict_of 'HKLM\MISSING')" = no-file ]
 check "$name: loaded leaves out the hive without a root" [ "$(verdict_of '')" = not-machine-or-users ]
 check "$name: the log holds loaded" contains "$log_text" "kelvaro-hive loaded --json"
+
+tool results --json
+check "$name: results with no run on record exits 7" [ "$tool_exit" = 7 ]
+check "$name: results --json says there is no run" contains "$tool_out" '"refusal":"no run"'
 
 tool analyze --json
 take_log

@@ -84,6 +84,8 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
       {{"loaded", "--no-restart"}, "error: --no-restart goes with defragment and restore"},
       {{"restore", "--log", "x"}, "error: --log goes with info, check, compact, diff and usage"},
       {{"runs", "HKLM\\SAM"}, "error: runs takes no HIVE: HKLM\\SAM"},
+      {{"results", "HKLM\\SAM"}, "error: results takes no HIVE: HKLM\\SAM"},
+      {{"results", "--json"}, "results --json"},
       {{"defragment", "--restart"}, "error: unknown option --restart"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -171,6 +173,7 @@ TEST_F(HiveTool, ExitCodesFollowTheVerdict) {
       {{"restore", "--offline", volume}, 2, "", "no off-line run is on record"},
       {{"restore", "--offline", volume, "--run", "x"}, 87, "", "--run needs a number"},
       {{"restore", "--run", "2"}, 87, "", "restore works on the registry of a running Windows"},
+      {{"results", "--json"}, 87, "", "results works on the registry of a running Windows"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     ToolRun run = RunTool(rows[i].arguments);

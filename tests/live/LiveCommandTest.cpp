@@ -64,6 +64,17 @@ void PlantRecordOfSwappedSam(CompactionMachine& machine) {
                                RunRecordText(record));
 }
 
+// The hive mounted from a real file compacted, a key added after its save
+// when `write`, Windows' shutdown writing the hive to its file, the restart.
+void CompactedShutDownAndRestarted(CompactionMachine& machine, bool write) {
+  machine.MountRealHive(platform::kHKeyLocalMachine, L"HKLM\\COMPONENTS",
+                        L"C:\\Windows\\System32\\config\\COMPONENTS", {L"CanonicalData"});
+  ASSERT_EQ(RunCommand({"defragment", "--no-restart", "HKLM\\COMPONENTS"}).exitCode, 3010);
+  if (write) machine.fake.registry.EnsureKey(platform::kHKeyLocalMachine, L"COMPONENTS\\Late");
+  machine.fake.WriteHivesToFiles();
+  machine.fake.Restart();
+}
+
 TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
   const std::vector<ExitRow> rows = {
       {"loaded lists", {"loaded"}, NothingToSetUp, 0, 0, 0},
@@ -198,6 +209,20 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        2,
        0,
        0},
+      {"results with no run on record", {"results", "--json"}, NothingToSetUp, 7, 0, 0},
+      {"results after a compaction nothing was written since",
+       {"results"},
+       [](CompactionMachine& m) { CompactedShutDownAndRestarted(m, false); },
+       0,
+       0,
+       0},
+      {"results after a write the swap left out",
+       {"results"},
+       [](CompactionMachine& m) { CompactedShutDownAndRestarted(m, true); },
+       6,
+       0,
+       0},
+      {"results given a hive", {"results", "HKLM\\SAM"}, NothingToSetUp, 87, 0, 0},
       {"unknown hive", {"defragment", "HKLM\\NOPE"}, NothingToSetUp, 87, 0, 0},
       {"--no-restart given to analyze", {"analyze", "--no-restart"}, NothingToSetUp, 87, 0, 0},
       {"unknown option", {"defragment", "--restart"}, NothingToSetUp, 87, 0, 0},
@@ -230,6 +255,32 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
         << "row " << i << ": " << row.scenario;
     EXPECT_EQ(machine.fake.system.shutdownRequests.size(), row.restarts)
         << "row " << i << ": " << row.scenario;
+  }
+}
+
+TEST(LiveCommandTest, SwapsLeftWaitingAreSaidToLoseTheChangesMadeUntilTheRestart) {
+  const std::string warning =
+      "The swaps will happen at the next start of Windows; changes made until then will be lost.";
+  struct Row {
+    const char* what;
+    std::vector<std::string> words;
+    bool refuseRestart;
+    bool warned;
+  } rows[] = {
+      {"--no-restart", {"defragment", "--no-restart"}, false, true},
+      {"Windows refuses the restart", {"defragment"}, true, true},
+      {"the restart is under way", {"defragment"}, false, false},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    CompactionMachine machine;
+    if (rows[i].refuseRestart) {
+      machine.fake.faults.Fail("InitiateSystemShutdownW", platform::kErrorAccessDenied,
+                               FaultPlan::kAlways);
+    }
+    const CommandResult result = RunCommand(rows[i].words);
+    EXPECT_EQ(result.err.find(warning) != std::string::npos, rows[i].warned)
+        << "row " << i << ": " << rows[i].what << "\n"
+        << result.err;
   }
 }
 

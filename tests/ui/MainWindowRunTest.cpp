@@ -652,7 +652,7 @@ TEST(CloseDuringARunTest, WaitsForTheCurrentHiveThenCloses) {
        IDC_DEFRAGMENT,
        Close::kCloseBox,
        1,
-       {Text(IDS_STOPPED_WITH_SCHEDULED)}},
+       {Text(IDS_STOPPED_WITH_SCHEDULED) + L"\r\n\r\n" + Text(IDS_SWAPS_WAIT)}},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];

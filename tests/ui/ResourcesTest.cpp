@@ -36,6 +36,10 @@ TEST(StringTable, HoldsEveryTextExactly) {
       {IDS_SPACE_CAPTION, L"Where the space goes: %1"},
       {IDS_COLUMN_KEY, L"Key"},
       {IDS_COLUMN_SHARE, L"Share"},
+      {IDS_LOST_WRITES, L"%1 changes made after the copy was taken are not in the compacted hive"},
+      {IDS_SWAPS_WAIT,
+       L"The swaps will happen at the next start of Windows; changes made until then will be "
+       L"lost."},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(std::wstring(LoadResourceString(row.id)), row.text) << "string " << row.id;
@@ -158,7 +162,8 @@ TEST(DialogTemplates, HaveTheirSizesStylesAndCaptions) {
        WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
            WS_MAXIMIZEBOX,
        WS_EX_APPWINDOW, 6},  // list, status line, check box, Analyze, Defragment, Cancel
-      {IDD_RESULTS_DIALOG, 450, 206, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 3},
+      // list, the box of changes the copies missed, check box, Put Back, OK
+      {IDD_RESULTS_DIALOG, 450, 206, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 5},
       {IDD_SPACE_DIALOG, 420, 206, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 2},
   };
   HMODULE module = ::GetModuleHandleW(nullptr);

@@ -11,8 +11,11 @@
 
 #include "compaction/RunRecord.h"
 #include "platform/RegistryKeyPaths.h"
+#include "compaction/CompactionRun.h"
 #include "platform/SecurityDescriptor.h"
+#include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
+#include "tests/support/Narrow.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/ThrowingHandlers.h"
 #include "tests/ui/WindowTest.h"
@@ -147,6 +150,52 @@ TEST_F(ResultsDlgTest, TheColumnsHaveTheRulesWidthsAtTheWindowsDpi) {
       uitest::ClientWidth(list), ::GetSystemMetrics(SM_CXVSCROLL), dpi);
   EXPECT_EQ(uitest::ColumnWidths(list), std::vector<int>(expected.begin(), expected.end()))
       << dpi << " dpi";
+}
+
+// A hive loaded from real bytes, compacted by a run, written to after its
+// save, then the restart: the box under the list names the write.
+TEST_F(ResultsDlgTest, TheChangesTheCopyMissedAreListedUnderTheList) {
+  const std::wstring live = L"C:\\Windows\\System32\\config\\COMPONENTS";
+  platform::fake::FakeKey content;
+  content.name = L"COMPONENTS";
+  content.values.push_back({L"Gone", platform::kRegBinary, std::vector<std::uint8_t>(40000, 7)});
+  fake.MountHiveFile(platform::kHKeyLocalMachine, L"COMPONENTS", live,
+                     platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat));
+  fake.registry.FindKey(platform::kHKeyLocalMachine, L"COMPONENTS")->values.clear();
+  HiveEntry entry;
+  entry.name = L"HKLM\\COMPONENTS";
+  entry.path.SetPath(live.c_str());
+  entry.size = *fake.files.SizeOf(live);
+  ASSERT_EQ(RunCompaction({CompactionRow{&entry, true}}, false, L"restarting").scheduled, 1);
+  fake.registry.EnsureKey(platform::kHKeyLocalMachine, L"COMPONENTS\\Late");
+  fake.WriteHivesToFiles();
+  fake.Restart();
+
+  Open();
+  const HWND details = dialog.GetDlgItem(IDC_LOST_WRITES);
+  wchar_t text[1024] = {};
+  ::GetWindowTextW(details, text, static_cast<int>(std::size(text)));
+  const std::wstring shown = text;
+  const int dpi = CheckedWindowDpi();
+  EXPECT_NE(shown.find(L"HKLM\\COMPONENTS: 1 changes made after the copy was taken are not in "
+                       L"the compacted hive\r\n    HKLM\\COMPONENTS\\Late: key added"),
+            std::wstring::npos)
+      << dpi << " dpi: " << test_support::Narrow(shown);
+  EXPECT_NE(shown.find(L"the copy was"), std::wstring::npos) << dpi << " dpi";
+  EXPECT_TRUE(::IsWindowEnabled(dialog.GetDlgItem(IDC_PUT_BACK))) << dpi << " dpi";
+  // The box lies between the list and the buttons at every DPI.
+  RECT listRect{}, detailsRect{}, okRect{};
+  ::GetWindowRect(list, &listRect);
+  ::GetWindowRect(details, &detailsRect);
+  ::GetWindowRect(dialog.GetDlgItem(IDOK), &okRect);
+  EXPECT_LE(listRect.bottom, detailsRect.top) << dpi << " dpi";
+  EXPECT_LE(detailsRect.bottom, okRect.top) << dpi << " dpi";
+}
+
+TEST_F(ResultsDlgTest, WithoutARunOnRecordTheBoxIsEmptyAndNothingIsOffered) {
+  Open();
+  EXPECT_EQ(::GetWindowTextLengthW(dialog.GetDlgItem(IDC_LOST_WRITES)), 0);
+  EXPECT_FALSE(::IsWindowEnabled(dialog.GetDlgItem(IDC_PUT_BACK)));
 }
 
 TEST_F(ResultsDlgTest, ExceptionsFromInitOkAndCancelStopAtTheHandlerGuard) {

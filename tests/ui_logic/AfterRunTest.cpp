@@ -21,19 +21,25 @@ TEST(AfterRunTest, Defragment) {
     bool closeWindow;
     bool stopped;
     int scheduled;
+    bool restartRequested;
     bool closeRequested;
     End end;
     std::wstring message;
     Icon icon;
+    bool watchRestart;
   };
   const std::vector<Row> rows = {
-      {"all scheduled, restart asked", true, false, 2, false, End::kEndOk, L"", Icon::kNone},
-      {"closed too late to stop", true, false, 2, true, End::kEndOk, L"", Icon::kNone},
-      {"stopped with one scheduled", true, true, 1, true, End::kEndOk, L"<147>",
-       Icon::kInformation},
-      {"stopped before anything was scheduled", false, true, 0, true, End::kEndCancel, L"",
-       Icon::kNone},
-      {"nothing scheduled", false, false, 0, false, End::kStayOpen, L"<111>", Icon::kError},
+      {"all scheduled, restart asked", true, false, 2, true, false, End::kEndOk, L"", Icon::kNone,
+       true},
+      {"closed too late to stop", true, false, 2, true, true, End::kEndOk, L"", Icon::kNone, true},
+      {"Windows refused the restart", true, false, 2, false, false, End::kEndOk, L"<162>",
+       Icon::kInformation, false},
+      {"stopped with one scheduled", true, true, 1, false, true, End::kEndOk, L"<147>\r\n\r\n<162>",
+       Icon::kInformation, false},
+      {"stopped before anything was scheduled", false, true, 0, false, true, End::kEndCancel, L"",
+       Icon::kNone, false},
+      {"nothing scheduled", false, false, 0, false, false, End::kStayOpen, L"<111>", Icon::kError,
+       false},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
@@ -41,10 +47,12 @@ TEST(AfterRunTest, Defragment) {
     outcome.closeWindow = row.closeWindow;
     outcome.stopped = row.stopped;
     outcome.scheduled = row.scheduled;
+    outcome.restartRequested = row.restartRequested;
     const AfterRun after = uilogic::AfterDefragment(outcome, row.closeRequested, Load);
     EXPECT_EQ(after.end, row.end) << "row " << i << ": " << row.what;
     EXPECT_EQ(after.message.str(), row.message) << "row " << i << ": " << row.what;
     EXPECT_EQ(after.icon, row.icon) << "row " << i << ": " << row.what;
+    EXPECT_EQ(after.watchRestart, row.watchRestart) << "row " << i << ": " << row.what;
   }
 }
 

@@ -8,8 +8,12 @@ namespace uilogic {
 AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,
                          const std::function<CString(unsigned)>& loadString) {
   if (outcome.closeWindow) {
-    if (!outcome.stopped) return {AfterRun::End::kEndOk, CString(), AfterRun::Icon::kNone};
-    return {AfterRun::End::kEndOk, loadString(IDS_STOPPED_WITH_SCHEDULED),
+    if (outcome.restartRequested) {
+      return {AfterRun::End::kEndOk, CString(), AfterRun::Icon::kNone, true};
+    }
+    CString message =
+        outcome.stopped ? loadString(IDS_STOPPED_WITH_SCHEDULED) + L"\r\n\r\n" : CString();
+    return {AfterRun::End::kEndOk, message + loadString(IDS_SWAPS_WAIT),
             AfterRun::Icon::kInformation};
   }
   if (closeRequested) return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};

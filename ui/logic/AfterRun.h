@@ -15,10 +15,17 @@ struct AfterRun {
   End end = End::kStayOpen;
   CString message;  // empty: no message
   Icon icon = Icon::kNone;
+  // The restart was asked for: the window hides and, should the program still
+  // run a minute later (the countdown aborted), says that the swaps wait.
+  bool watchRestart = false;
 };
 
+// How long after the restart request the swaps are said to wait.
+inline constexpr unsigned kRestartWatchMilliseconds = 60 * 1000;
+
 // Something scheduled: the window ends with IDOK, after saying that a stopped
-// run left the replacements for the user's own restart. Nothing scheduled:
+// run left the replacements for the user's own restart, or that Windows
+// refused the restart, and that changes made until then will be lost. Nothing scheduled:
 // the window ends with IDCANCEL when the user closed it during the run, and
 // otherwise stays with the run's report (string 111 first) as an error.
 AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,

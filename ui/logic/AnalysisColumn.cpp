@@ -51,6 +51,7 @@ unsigned ReasonCellString(NotScheduledReason reason) {
     case NotScheduledReason::kOtherVolume: return IDS_CELL_OTHER_VOLUME;
     case NotScheduledReason::kStopped: return IDS_CELL_STOPPED;
     case NotScheduledReason::kNoBackup: return IDS_CELL_NO_BACKUP;
+    case NotScheduledReason::kRestartPending: return IDS_CELL_RESTART_PENDING;
     case NotScheduledReason::kNotAccepted: break;
   }
   return IDS_CELL_NOT_ACCEPTED;

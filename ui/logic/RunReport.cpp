@@ -12,6 +12,7 @@ unsigned ReasonString(NotScheduledReason reason) {
     case NotScheduledReason::kOtherVolume: return IDS_REASON_OTHER_VOLUME;
     case NotScheduledReason::kStopped: return IDS_REASON_STOPPED;
     case NotScheduledReason::kNoBackup: return IDS_REASON_NO_BACKUP;
+    case NotScheduledReason::kRestartPending: return IDS_REASON_RESTART_PENDING;
     case NotScheduledReason::kNotAccepted: break;
   }
   return IDS_REASON_NOT_ACCEPTED;
