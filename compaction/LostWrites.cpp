@@ -13,10 +13,6 @@
 
 namespace {
 
-// Records are numbered from 1 and a run takes the first free number, so the
-// newest is the last before the first gap.
-constexpr int kMaxRecordNumber = 100000;
-
 const char* KindWords(LostWriteKind kind) {
   switch (kind) {
     case LostWriteKind::kKeyAdded: return "key added";
@@ -158,19 +154,13 @@ std::size_t LostWriteReport::LostCount() const {
 }
 
 std::optional<CPathName> NewestRunRecord(const CPathName& windowsFolder) {
+  // The records folder and its parent pass the protected-folder checks, or
+  // nothing in them is believed.
   const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
-  const CPathName records = RecordsFolderIn(windowsFolder);
-  if (CheckExistingFolder(kelvaro) != FolderProblem::kNone ||
-      CheckExistingFolder(records) != FolderProblem::kNone) {
-    return std::nullopt;
-  }
-  std::optional<CPathName> newest;
-  for (int number = 1; number <= kMaxRecordNumber; ++number) {
-    const CPathName path = RunRecordPath(records, number);
-    if (!FileExists(path)) break;
-    newest = path;
-  }
-  return newest;
+  if (CheckExistingFolder(kelvaro) != FolderProblem::kNone) return std::nullopt;
+  const std::vector<int> runs = RunsOnRecord(windowsFolder);
+  if (runs.empty()) return std::nullopt;
+  return RunRecordPath(windowsFolder, runs.back());
 }
 
 std::optional<LostWriteReport> ReportLostWrites(const CPathName& recordFile) {

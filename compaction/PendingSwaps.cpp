@@ -39,11 +39,10 @@ std::vector<std::wstring> PendingSwaps(const CPathName& windowsFolder) {
   std::optional<CPathName> newest = NewestRunRecord(windowsFolder);
   if (!newest) return pending;
   std::optional<RunRecord> record = ReadRecord(*newest);
-  const CPathName records = RecordsFolderIn(windowsFolder);
   std::set<std::wstring> decided;
   const std::string waiting = ReasonWord(NotScheduledReason::kRestartPending);
   for (int number = record ? record->number : 0; number >= 1; --number) {
-    std::optional<RunRecord> run = ReadRecord(RunRecordPath(records, number));
+    std::optional<RunRecord> run = ReadRecord(RunRecordPath(windowsFolder, number));
     if (!run) continue;
     for (const RecordedHive& hive : run->hives) {
       if (decided.count(Folded(hive.name)) != 0) continue;

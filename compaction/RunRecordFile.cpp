@@ -30,10 +30,14 @@ CPathName RecordsFolderIn(const CPathName& windowsFolder) {
   return Combine(kelvaro, CPathComponent(kRecordsFolderName));
 }
 
-CPathName RunRecordPath(const CPathName& recordsFolder, int number) {
+namespace {
+
+CPathName RecordPath(const CPathName& recordsFolder, int number) {
   const std::wstring name = kRunFolderPrefix + std::to_wstring(number) + kRecordSuffix;
   return Combine(recordsFolder, CPathComponent(name.c_str()));
 }
+
+}  // namespace
 
 std::string UtcTimeText(const platform::UtcTime& time) {
   char text[48] = {};
@@ -48,7 +52,7 @@ std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecor
   if (!folder.ok()) return std::nullopt;
   platform::Platform& os = platform::Current();
   for (int number = 1; number <= kMaxRecordNumber; ++number) {
-    const CPathName path = RunRecordPath(folder.path, number);
+    const CPathName path = RecordPath(folder.path, number);
     if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
         platform::kInvalidFileAttributes) {
       continue;

@@ -15,8 +15,6 @@ inline constexpr wchar_t kRecordsFolderName[] = L"Records";
 
 // <Windows>\Kelvaro\Records.
 CPathName RecordsFolderIn(const CPathName& windowsFolder);
-// <records folder>\Run-<n>.record.
-CPathName RunRecordPath(const CPathName& recordsFolder, int number);
 
 // "2026-12-08 10:51:08 UTC".
 std::string UtcTimeText(const platform::UtcTime& time);

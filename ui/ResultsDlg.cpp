@@ -108,7 +108,7 @@ void CResultsDlg::OnPutBack() {
   entry.path.SetPath(hive->liveFile.c_str());
   entry.size = hive->liveSizeNow;
   const RestoreOutcome outcome = RestoreRunBackups(m_run->number, {CompactionRow{&entry, true}},
-                                                  false, LoadResourceString(IDS_SHUTDOWN_MESSAGE));
+                                                   false, LoadResourceString(IDS_SHUTDOWN_MESSAGE));
   CString said = LoadResourceString(IDS_SWAPS_WAIT);
   if (outcome.scheduled == 0) {
     said = name + L": " +
