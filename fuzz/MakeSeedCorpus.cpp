@@ -26,18 +26,16 @@ namespace {
 BuildKey SmallTree(const std::string& tag, std::size_t keys) {
   BuildKey root{U16("ROOT"), {}, {}, {}};
   for (std::size_t i = 0; i < keys; ++i)
-    root.subkeys.push_back(BuildKey{U16(tag + std::to_string(i)),
-                                    {BuildValue{U16("v"), 3, Pattern(20 + i, 3)}},
-                                    {},
-                                    {}});
+    root.subkeys.push_back(BuildKey{
+        U16(tag + std::to_string(i)), {BuildValue{U16("v"), 3, Pattern(20 + i, 3)}}, {}, {}});
   return root;
 }
 
 BuildKey MixedTree(std::size_t largestValue) {
   BuildKey root{U16("ROOT"), {}, {}, U16("RootClass")};
   BuildKey values{U16("Values"), {}, {}, {}};
-  for (std::size_t size : {std::size_t{0}, std::size_t{3}, std::size_t{4}, std::size_t{100},
-                           largestValue})
+  for (std::size_t size :
+       {std::size_t{0}, std::size_t{3}, std::size_t{4}, std::size_t{100}, largestValue})
     values.values.push_back(
         BuildValue{Numbered("v", size), 3, Pattern(size, static_cast<std::uint32_t>(size))});
   values.values.push_back(BuildValue{U16(""), 1, {'d', 0, 'e', 0, 'f', 0, 0, 0}});
