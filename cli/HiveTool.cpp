@@ -5,6 +5,8 @@
 #include "cli/CommandTable.h"
 #include "cli/ExitCodes.h"
 
+#include <new>
+
 using namespace hive;
 
 namespace {
@@ -92,7 +94,15 @@ int RunHiveTool(const std::vector<std::filesystem::path>& arguments, const ToolC
     return kExitLiveBadUsage;
   }
   if (!outcome.error.empty()) return ReportBadUsage(outcome.command, outcome.error, context.err);
-  return outcome.command->run(outcome.parsed, context);
+  try {
+    return outcome.command->run(outcome.parsed, context);
+  } catch (const std::bad_alloc&) {
+    // A 32-bit build runs out of address space on a hive of a few hundred MB.
+    context.err << "kelvaro-hive " << outcome.command->name
+                << ": not enough memory to hold this hive and the work on it; no file was "
+                   "changed, nothing written\n";
+    return kExitErrors;
+  }
 }
 
 int RunHiveTool(const std::vector<std::filesystem::path>& arguments, std::ostream& out,

@@ -59,6 +59,9 @@ class CContentReader : public IHiveVisitor {
     content.name = path.empty() ? std::u16string() : path.back();
     content.shownPath = std::move(shown);
     content.flags = key.flags & kKeyContentFlags;
+    // The entry mark says which key is the root, which the base block already
+    // says; a compaction sets it on a root that lacked it.
+    if (path.size() == 1) content.flags &= static_cast<std::uint16_t>(~kKeyHiveEntry);
     content.flagsAboveLargestName = key.flagsAboveLargestName & kKeyContentFlagsAboveLargestName;
     content.accessBits = key.spare;
     content.lastWritten = key.lastWritten;

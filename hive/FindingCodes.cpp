@@ -117,6 +117,14 @@ constexpr FindingCodeInfo kCodes[] = {
      "a log holds only entries older than the hive: it was already written to the hive"},
     {FindingCode::LogSkippedEntries, "log-skipped-entries", Severity::Note,
      "entries before the logs' first one are missing, but the hive already holds their results"},
+    {FindingCode::BadClusteringFactor, "bad-clustering-factor", Severity::Error,
+     "the base block's clustering factor is not 1: Windows refuses the hive"},
+    {FindingCode::BigDataTooEarly, "big-data-too-early", Severity::Error,
+     "a big-data record in a hive of format 1.3, which knows none: Windows reads the record "
+     "itself as the data"},
+    {FindingCode::BigDataTooSmall, "big-data-too-small", Severity::Error,
+     "a big-data record for 16,344 bytes or less, which fit one cell: Windows reads the record "
+     "itself as the data"},
 };
 
 }  // namespace

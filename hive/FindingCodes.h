@@ -69,7 +69,10 @@ enum class FindingCode {
   LogNotNeeded,
   LogStop,
   LogStale,
-  LogSkippedEntries
+  LogSkippedEntries,
+  BadClusteringFactor,
+  BigDataTooEarly,
+  BigDataTooSmall
 };
 
 struct FindingCodeInfo {

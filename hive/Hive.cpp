@@ -85,6 +85,10 @@ void CHive::CheckBaseBlock(CFindingLog& findings) const {
   if (m_base.fileFormat != 1)
     findings.Report(regf::kFileFormat, FindingCode::BadFileFormat,
                     "file format is " + std::to_string(m_base.fileFormat) + ", should be 1");
+  if (m_base.clusteringFactor != regf::kClusteringFactorValue)
+    findings.Report(
+        regf::kClusteringFactor, FindingCode::BadClusteringFactor,
+        "clustering factor is " + std::to_string(m_base.clusteringFactor) + ", should be 1");
   if (m_base.binsSize == 0 || m_base.binsSize % kPageSize != 0)
     findings.Report(
         regf::kBinsSize, FindingCode::BadBinsSize,

@@ -8,6 +8,7 @@
 #include "hive/TreeMatcher.h"
 
 #include <algorithm>
+#include <new>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -181,21 +182,27 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     files.Remove(temporary);
     return Stop(outcome, CompactStatus::Refused, std::move(message) + "; nothing written");
   };
-  if (!files.Create(temporary, error)) return fail(error);
-  for (std::size_t at = 0; at < newBytes.size(); at += kWriteChunk) {
-    std::size_t size = std::min(kWriteChunk, newBytes.size() - at);
-    if (!files.Append(newBytes.subspan(at, size), error)) return fail(error);
-    Report(request, kWritingStarts + (1 - kWritingStarts) * static_cast<double>(at + size) /
-                                         static_cast<double>(newBytes.size()));
+  // Running out of memory past this point must not leave the temporary file.
+  try {
+    if (!files.Create(temporary, error)) return fail(error);
+    for (std::size_t at = 0; at < newBytes.size(); at += kWriteChunk) {
+      std::size_t size = std::min(kWriteChunk, newBytes.size() - at);
+      if (!files.Append(newBytes.subspan(at, size), error)) return fail(error);
+      Report(request, kWritingStarts + (1 - kWritingStarts) * static_cast<double>(at + size) /
+                                           static_cast<double>(newBytes.size()));
+    }
+    if (!files.Finish(error)) return fail(error);
+
+    // What is on disk must be those bytes.
+    if (!files.Holds(temporary, newBytes, error)) return fail(error);
+
+    if (!files.Rename(temporary, request.output, error)) return fail(error);
+    outcome.status = CompactStatus::Written;
+    return outcome;
+  } catch (const std::bad_alloc&) {
+    files.Remove(temporary);
+    throw;
   }
-  if (!files.Finish(error)) return fail(error);
-
-  // What is on disk must be those bytes.
-  if (!files.Holds(temporary, newBytes, error)) return fail(error);
-
-  if (!files.Rename(temporary, request.output, error)) return fail(error);
-  outcome.status = CompactStatus::Written;
-  return outcome;
 }
 
 }  // namespace hive

@@ -361,6 +361,20 @@ bool CHiveWalk::ValueData(const ValueKey& value, Bytes vkCell, std::uint32_t off
                           std::to_string(m_hive.Base().minorVersion) +
                           " splits data over 16344 bytes into a big-data (db) record");
   }
+  // Data that needs no big-data record, or a format before 1.4, is read from
+  // its cell as it stands: a db record there is read as the data.
+  if (cell.size() < size && HasSignature(cell, db::kSignature, "db")) {
+    bool tooEarly = !bigDataFormat && size > db::kSegmentSize;
+    m_findings.Report(
+        At(value.dataOffset),
+        tooEarly ? FindingCode::BigDataTooEarly : FindingCode::BigDataTooSmall,
+        "value at " + Hex(At(offset)) + " keeps its " + std::to_string(size) +
+            " bytes in a big-data record, which " +
+            (tooEarly
+                 ? "hive format 1." + std::to_string(m_hive.Base().minorVersion) + " does not know"
+                 : "only data over 16344 bytes takes"));
+    return false;
+  }
   if (cell.size() < size) {
     m_findings.Report(At(value.dataOffset), FindingCode::ValueDataShort,
                       "value at " + Hex(At(offset)) + " claims " + std::to_string(size) +

@@ -147,11 +147,13 @@ TEST(ContentDiff, SameContentInDifferentLayoutsIsEqual) {
     BuildKey tree;
     std::uint32_t gap;
     bool reverseValues;
+    bool unmarkRoot = false;  // the root without its entry mark, which a compaction sets
   };
   const Row rows[] = {
       {"small tree, fragmented", SmallTree(), 16, false},
       {"small tree, values in another order", SmallTree(), 0, true},
       {"awkward tree, fragmented, values reordered", AwkwardTree(600), 40, true},
+      {"small tree, fragmented, root not marked as the entry key", SmallTree(), 8, false, true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     std::vector<std::uint8_t> compact = BuildHive(rows[i].tree);
@@ -161,7 +163,12 @@ TEST(ContentDiff, SameContentInDifferentLayoutsIsEqual) {
       for (BuildKey& child : key.subkeys) reverse(child);
     };
     if (rows[i].reverseValues) reverse(tree);
-    std::vector<std::uint8_t> other = BuildHive(tree, nullptr, rows[i].gap);
+    BuildLayout layout;
+    std::vector<std::uint8_t> other = BuildHive(tree, &layout, rows[i].gap);
+    if (rows[i].unmarkRoot) {
+      other[FieldAt(layout.keys[0], nk::kFlags)] &= static_cast<std::uint8_t>(~kKeyHiveEntry);
+      SealBaseBlock(other);
+    }
     ASSERT_NE(compact, other) << "row " << i << " (" << rows[i].name << ") has one layout";
     ContentDiffResult result = DiffHiveContent(compact, other);
     ASSERT_TRUE(result.readable) << "row " << i << ": " << result.error;

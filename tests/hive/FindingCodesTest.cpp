@@ -77,6 +77,9 @@ TEST(FindingCodes, EachCodeHasTheLevelDecidedForIt) {
       {"value-count", Severity::Error},
       {"value-data-short", Severity::Error},
       {"logs-not-replayed", Severity::Error},
+      {"bad-clustering-factor", Severity::Error},
+      {"big-data-too-early", Severity::Error},
+      {"big-data-too-small", Severity::Error},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const FindingCodeInfo* info = FindFindingCode(rows[i].name);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <sstream>
 
 using namespace hive;
@@ -30,6 +31,7 @@ class CFaultyFiles : public CDiskFiles {
   bool failFinish = false;
   bool failRename = false;
   bool growInput = false;
+  bool exhaustMemoryOnReadBack = false;  // as a 32-bit build holding a large hive would
 
   std::optional<std::uintmax_t> Size(const std::filesystem::path& file) override {
     std::optional<std::uintmax_t> size = CDiskFiles::Size(file);
@@ -60,6 +62,10 @@ class CFaultyFiles : public CDiskFiles {
       return false;
     }
     return CDiskFiles::Finish(error);
+  }
+  bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) override {
+    if (exhaustMemoryOnReadBack) throw std::bad_alloc();
+    return CDiskFiles::Holds(file, expected, error);
   }
   bool Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               std::string& error) override {
@@ -165,6 +171,8 @@ TEST_F(HiveCompaction, FaultsLeaveNoFileBehind) {
       {"rename refused", [](CFaultyFiles& f) { f.failRename = true; }, "rename refused"},
       {"input grows while read", [](CFaultyFiles& f) { f.growInput = true; },
        "changed size while it was read"},
+      {"memory runs out reading the output back",
+       [](CFaultyFiles& f) { f.exhaustMemoryOnReadBack = true; }, "not enough memory"},
   };
   for (std::uintmax_t room :
        {std::uintmax_t{0}, std::uintmax_t{1}, std::uintmax_t{4096}, size / 2, size - 1})

@@ -47,6 +47,17 @@ BuildKey DamageTree() {
   return root;
 }
 
+// The root and `levels` keys each nested in the one before.
+BuildKey Chain(std::size_t levels) {
+  BuildKey key{Numbered("Level", levels), {}, {}, {}};
+  for (std::size_t level = levels; level-- > 0;) {
+    BuildKey outer{level == 0 ? U16("ROOT") : Numbered("Level", level), {}, {}, {}};
+    outer.subkeys.push_back(std::move(key));
+    key = std::move(outer);
+  }
+  return key;
+}
+
 struct DamageRow {
   const char* what;
   std::function<void(Image&, const BuildLayout&)> damage;
@@ -216,6 +227,18 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
       {"security naming a value",
        [&](Image& h, const BuildLayout& l) { Put32(h, Field(alpha, nk::kSecurity), l.values[0]); },
        "bad-security", Verdict::Errors},
+      {"big data in format 1.3",
+       [](Image& h, const BuildLayout&) { Put32(h, regf::kMinorVersion, 3); }, "big-data-too-early",
+       Verdict::Errors},
+      {"big data for what fits one cell",
+       [](Image& h, const BuildLayout& l) { Put32(h, Field(l.values[0], vk::kDataSize), 16344); },
+       "big-data-too-small", Verdict::Errors},
+      {"keys nested 513 levels below the root",
+       [](Image& h, const BuildLayout&) { h = BuildHive(Chain(kMaximumDepth + 1)); }, "too-deep",
+       Verdict::Errors},
+      {"clustering factor",
+       [](Image& h, const BuildLayout&) { Put32(h, regf::kClusteringFactor, 2); },
+       "bad-clustering-factor", Verdict::Errors},
       {"big data without its db record",
        [](Image& h, const BuildLayout& l) { h[Field(l.bigData[0], db::kSignature)] = 'x'; },
        "big-value-in-one-cell", Verdict::Errors},
