@@ -28,7 +28,8 @@ void PrintFileText(std::ostream& out, const ProfileHiveFile& file) {
       << (file.size ? std::to_string(*file.size) + " bytes" : std::string("none")) << '\n';
 }
 
-void PrintText(std::ostream& out, const profiles::ProfileListing& listing, std::size_t compactable) {
+void PrintText(std::ostream& out, const profiles::ProfileListing& listing,
+               std::size_t compactable) {
   for (const UserProfile& profile : listing.profiles) {
     const profiles::VerdictWords words = profiles::WordsFor(profile.judgement.verdict);
     out << Text(profile.sid) << '\t' << UserText(profile) << '\t'
@@ -55,7 +56,8 @@ void FileJson(CJsonWriter& json, std::string_view key, const ProfileHiveFile& fi
   json.EndObject();
 }
 
-void PrintJson(std::ostream& out, const profiles::ProfileListing& listing, std::size_t compactable) {
+void PrintJson(std::ostream& out, const profiles::ProfileListing& listing,
+               std::size_t compactable) {
   CJsonWriter json(out);
   json.BeginObject();
   json.String("command", "profiles");
@@ -93,8 +95,8 @@ int RunProfiles(const ParsedCommand& command, const ToolContext& context) {
   }
   const profiles::ProfileListing listing = profiles::FindProfiles();
   if (!listing.listRead) {
-    context.err << "kelvaro-hive: the profile list (HKLM\\"
-                << Text(profiles::kProfileListKey) << ") could not be read.\n";
+    context.err << "kelvaro-hive: the profile list (HKLM\\" << Text(profiles::kProfileListKey)
+                << ") could not be read.\n";
     return kExitFailed;
   }
   std::size_t compactable = 0;

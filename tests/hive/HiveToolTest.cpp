@@ -81,6 +81,8 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
       {{"diff", "--log", "a1", "a", "b"}, "error: --log comes after the hive it belongs to"},
       {{"diff", "a", "b", "c"}, "error: diff takes two hives, a third was given: c"},
       {{"loaded", "--no-restart"}, "error: --no-restart goes with defragment and restore"},
+      {{"profiles", "alice"}, "error: profiles takes no argument: alice"},
+      {{"profiles", "--json"}, "profiles --json"},
       {{"restore", "--log", "x"}, "error: --log goes with info, check, compact, diff and usage"},
       {{"restore", "HKLM\\SAM"}, "error: restore takes no HIVE: HKLM\\SAM"},
       {{"defragment", "--restart"}, "error: unknown option --restart"},
