@@ -14,7 +14,7 @@ inline constexpr wchar_t kProfileListKey[] =
     L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 struct ProfileHiveFile {
-  std::wstring path;                   // empty when the folder is unknown
+  std::wstring path;                  // empty when the folder is unknown
   std::optional<std::uint64_t> size;  // nothing when there is no such file
 };
 

@@ -54,26 +54,19 @@ ProfileJudgement JudgeProfile(const ProfileFacts& facts) {
 
 std::string_view KindText(ProfileKind kind) {
   switch (kind) {
-    case ProfileKind::kNotSignedIn:
-      return "not signed in";
-    case ProfileKind::kSignedIn:
-      return "signed in";
-    case ProfileKind::kTemporary:
-      return "temporary";
-    case ProfileKind::kMandatory:
-      return "mandatory";
-    case ProfileKind::kRoaming:
-      return "roaming";
-    case ProfileKind::kService:
-      return "service";
+    case ProfileKind::kNotSignedIn: return "not signed in";
+    case ProfileKind::kSignedIn: return "signed in";
+    case ProfileKind::kTemporary: return "temporary";
+    case ProfileKind::kMandatory: return "mandatory";
+    case ProfileKind::kRoaming: return "roaming";
+    case ProfileKind::kService: return "service";
   }
   return "";
 }
 
 VerdictWords WordsFor(ProfileVerdict verdict) {
   switch (verdict) {
-    case ProfileVerdict::kWouldCompact:
-      return {"would-compact", ""};
+    case ProfileVerdict::kWouldCompact: return {"would-compact", ""};
     case ProfileVerdict::kSignedIn:
       return {"signed-in",
               "its hives are loaded: they are compacted with the loaded hives, at a restart"};
@@ -88,13 +81,12 @@ VerdictWords WordsFor(ProfileVerdict verdict) {
               "a roaming profile: the copy on the server is the profile and replaces this one "
               "when it is newer; compact it there"};
     case ProfileVerdict::kServiceAccount:
-      return {"service-account", "a service account's profile: a service may load it at any moment"};
+      return {"service-account",
+              "a service account's profile: a service may load it at any moment"};
     case ProfileVerdict::kBadFolder:
       return {"bad-folder", "its folder in the profile list is not a full path on a local drive"};
-    case ProfileVerdict::kNoHiveFile:
-      return {"no-hive-file", "its folder holds no NTUSER.DAT"};
-    case ProfileVerdict::kLink:
-      return {"link", "its folder or hive file is a link or junction"};
+    case ProfileVerdict::kNoHiveFile: return {"no-hive-file", "its folder holds no NTUSER.DAT"};
+    case ProfileVerdict::kLink: return {"link", "its folder or hive file is a link or junction"};
   }
   return {};
 }

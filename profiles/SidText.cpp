@@ -40,9 +40,11 @@ std::optional<std::vector<std::uint8_t>> ParseSidText(std::wstring_view text) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> sid{1, static_cast<std::uint8_t>(parts.size() - 2)};
-  for (int shift = 40; shift >= 0; shift -= 8) sid.push_back(static_cast<std::uint8_t>(parts[1] >> shift));
+  for (int shift = 40; shift >= 0; shift -= 8)
+    sid.push_back(static_cast<std::uint8_t>(parts[1] >> shift));
   for (std::size_t i = 2; i < parts.size(); ++i)
-    for (int shift = 0; shift < 32; shift += 8) sid.push_back(static_cast<std::uint8_t>(parts[i] >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+      sid.push_back(static_cast<std::uint8_t>(parts[i] >> shift));
   return sid;
 }
 
