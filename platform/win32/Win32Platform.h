@@ -30,6 +30,9 @@ class Win32Registry : public IRegistry {
   Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) override;
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override;
+  Status LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) override;
+  Status LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) override;
+  Status UnloadKey(KeyHandle root, const wchar_t* subKey) override;
 };
 
 class Win32Security : public ISecurity {
