@@ -147,11 +147,13 @@ TEST(ContentDiff, SameContentInDifferentLayoutsIsEqual) {
     BuildKey tree;
     std::uint32_t gap;
     bool reverseValues;
+    bool renameRoot;  // a save names the root after the key it was saved from
   };
   const Row rows[] = {
-      {"small tree, fragmented", SmallTree(), 16, false},
-      {"small tree, values in another order", SmallTree(), 0, true},
-      {"awkward tree, fragmented, values reordered", AwkwardTree(600), 40, true},
+      {"small tree, fragmented", SmallTree(), 16, false, false},
+      {"small tree, values in another order", SmallTree(), 0, true, false},
+      {"awkward tree, fragmented, values reordered", AwkwardTree(600), 40, true, false},
+      {"small tree, root named otherwise", SmallTree(), 16, false, true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     std::vector<std::uint8_t> compact = BuildHive(rows[i].tree);
@@ -161,6 +163,7 @@ TEST(ContentDiff, SameContentInDifferentLayoutsIsEqual) {
       for (BuildKey& child : key.subkeys) reverse(child);
     };
     if (rows[i].reverseValues) reverse(tree);
+    if (rows[i].renameRoot) tree.name = U16("Kelvaro-S-1-5-21-1-2-3-1001");
     std::vector<std::uint8_t> other = BuildHive(tree, nullptr, rows[i].gap);
     ASSERT_NE(compact, other) << "row " << i << " (" << rows[i].name << ") has one layout";
     ContentDiffResult result = DiffHiveContent(compact, other);
