@@ -41,8 +41,8 @@ class ISecurity {
   // characters: in, the room including the terminator; out, the text's length
   // without it (or, failing with ERROR_INSUFFICIENT_BUFFER, the room needed).
   // ERROR_NONE_MAPPED when no account has the SID.
-  virtual bool LookupAccountSid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
-                                wchar_t* domain, std::uint32_t* domainLength) = 0;
+  virtual bool LookupAccountBySid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
+                                  wchar_t* domain, std::uint32_t* domainLength) = 0;
 };
 
 }  // namespace platform

@@ -18,8 +18,8 @@ std::wstring LookUpAccountName(const std::wstring& sidText) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     auto nameLength = static_cast<std::uint32_t>(name.size());
     auto domainLength = static_cast<std::uint32_t>(domain.size());
-    if (security.LookupAccountSid(sid->data(), name.data(), &nameLength, domain.data(),
-                                  &domainLength)) {
+    if (security.LookupAccountBySid(sid->data(), name.data(), &nameLength, domain.data(),
+                                    &domainLength)) {
       std::wstring account(domain.data(), domainLength);
       if (!account.empty()) account += L'\\';
       return account + std::wstring(name.data(), nameLength);

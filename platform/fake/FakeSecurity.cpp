@@ -303,9 +303,9 @@ bool CopyOut(const std::wstring& text, wchar_t* buffer, std::uint32_t* length) {
 
 }  // namespace
 
-bool FakeSecurity::LookupAccountSid(const std::uint8_t* sid, wchar_t* name,
-                                    std::uint32_t* nameLength, wchar_t* domain,
-                                    std::uint32_t* domainLength) {
+bool FakeSecurity::LookupAccountBySid(const std::uint8_t* sid, wchar_t* name,
+                                      std::uint32_t* nameLength, wchar_t* domain,
+                                      std::uint32_t* domainLength) {
   if (Fail("LookupAccountSidW")) return false;
   auto found = sid != nullptr ? accounts.find(SidText(sid)) : accounts.end();
   if (found == accounts.end()) {

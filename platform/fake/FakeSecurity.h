@@ -58,8 +58,8 @@ class FakeSecurity : public ISecurity {
   bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                              const SinglePrivilege& newState) override;
   // Answers from `accounts`, by the SID's text.
-  bool LookupAccountSid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
-                        wchar_t* domain, std::uint32_t* domainLength) override;
+  bool LookupAccountBySid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
+                          wchar_t* domain, std::uint32_t* domainLength) override;
 
   // Machine set-up. A new fake is an administrator with the privileges an
   // administrator's token holds switched off.

@@ -49,8 +49,8 @@ class Win32Security : public ISecurity {
   bool LookupPrivilege(const wchar_t* name, Luid* luid) override;
   bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                              const SinglePrivilege& newState) override;
-  bool LookupAccountSid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
-                        wchar_t* domain, std::uint32_t* domainLength) override;
+  bool LookupAccountBySid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
+                          wchar_t* domain, std::uint32_t* domainLength) override;
 };
 
 class Win32System : public ISystem {

@@ -80,9 +80,9 @@ bool Win32Security::AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                                  nullptr) != FALSE;
 }
 
-bool Win32Security::LookupAccountSid(const std::uint8_t* sid, wchar_t* name,
-                                     std::uint32_t* nameLength, wchar_t* domain,
-                                     std::uint32_t* domainLength) {
+bool Win32Security::LookupAccountBySid(const std::uint8_t* sid, wchar_t* name,
+                                       std::uint32_t* nameLength, wchar_t* domain,
+                                       std::uint32_t* domainLength) {
   DWORD nameRoom = *nameLength;
   DWORD domainRoom = *domainLength;
   SID_NAME_USE use{};

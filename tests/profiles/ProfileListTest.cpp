@@ -2,6 +2,7 @@
 // and what the discovery makes of each kind of profile on a fake machine.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeRegistry.h"
 #include "profiles/ProfileFolderText.h"
+#include "profiles/ProfileHiveAnalysis.h"
 #include "profiles/ProfileList.h"
 #include "profiles/SidText.h"
 #include "tests/support/FakeMachine.h"
@@ -251,6 +253,59 @@ TEST(ProfileListTest, AnUnreadableListIsSaidSo) {
   machine.AddProfile({kAlice, L"C:\\Users\\alice", {}, 0, {}, {}}, HiveBytes(L"User"));
   machine.faults.Fail("RegOpenKeyExW", platform::kErrorAccessDenied);
   EXPECT_FALSE(profiles::FindProfiles().listRead);
+}
+
+struct AnalysisRow {
+  const char* scenario;
+  std::function<void(test_support::FakeMachine&)> meanwhile;
+  ProfileHiveResult result;
+  bool loadedUnderUsers;
+};
+
+TEST(ProfileHiveAnalysisTest, EachFileIsSavedCheckedAndComparedWithNothingLeftBehind) {
+  const std::vector<AnalysisRow> rows = {
+      {"analysed through a private load", [](test_support::FakeMachine&) {},
+       ProfileHiveResult::kAnalysed, false},
+      {"the private load's save refused: loaded under HKU instead",
+       [](test_support::FakeMachine& m) { m.faults.Fail("RegSaveKeyExW", 5); },
+       ProfileHiveResult::kAnalysed, true},
+      {"neither load's save goes through",
+       [](test_support::FakeMachine& m) { m.faults.Fail("RegSaveKeyExW", 5, 2); },
+       ProfileHiveResult::kNotSaved, true},
+      {"another program holds the file",
+       [](test_support::FakeMachine& m) {
+         m.files.hostileWriters.insert(m.files.FileIndexOf(L"C:\\Users\\alice\\NTUSER.DAT"));
+       },
+       ProfileHiveResult::kInUse, false},
+      {"the private load finds the file in use",
+       [](test_support::FakeMachine& m) { m.faults.Fail("RegLoadAppKeyW", 32); },
+       ProfileHiveResult::kInUse, false},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const AnalysisRow& row = rows[i];
+    test_support::FakeMachine machine;
+    const FakeWindows::Profile alice{kAlice, L"C:\\Users\\alice", {}, 0, {}, {}};
+    machine.AddProfile(alice, HiveBytes(L"User"));
+    const Bytes before = *machine.files.ReadFile(L"C:\\Users\\alice\\NTUSER.DAT");
+    const profiles::ProfileListing listing = profiles::FindProfiles();
+    row.meanwhile(machine);
+
+    const ProfileAnalysisOutcome outcome = AnalyzeProfileHives(listing.profiles);
+    ASSERT_EQ(outcome.hives.size(), 1u) << "row " << i << ": " << row.scenario;
+    const AnalyzedProfileHive& hive = outcome.hives[0];
+    EXPECT_EQ(hive.result, row.result) << "row " << i << ": " << row.scenario;
+    EXPECT_EQ(hive.loadedUnderUsers, row.loadedUnderUsers) << "row " << i << ": " << row.scenario;
+    EXPECT_EQ(hive.compactSize != 0, row.result == ProfileHiveResult::kAnalysed)
+        << "row " << i << ": " << row.scenario;
+    EXPECT_EQ(machine.files.ReadFile(L"C:\\Users\\alice\\NTUSER.DAT"), before)
+        << "row " << i << ": " << row.scenario;
+    EXPECT_EQ(machine.registry.PrivateHiveCount(), 0u) << "row " << i << ": " << row.scenario;
+    EXPECT_EQ(machine.registry.FindKey(platform::kHKeyUsers, L"Kelvaro-" + std::wstring(kAlice)),
+              nullptr)
+        << "row " << i << ": " << row.scenario;
+    EXPECT_EQ(machine.registry.OpenHandleCount(), 0u) << "row " << i << ": " << row.scenario;
+    EXPECT_TRUE(machine.files.heldBySystem.empty()) << "row " << i << ": " << row.scenario;
+  }
 }
 
 }  // namespace
