@@ -112,10 +112,12 @@ const std::vector<CommandSpec>& Commands() {
        .run = RunProfiles},
       {.name = "analyze",
        .positionals = {kHives},
-       .options = {kJson},
+       .options = {{"--profiles"}, kJson},
        .needsRunningWindows = true,
        .help = "  analyze     saves a compact copy of each hive, checks it, reports its size\n"
-               "              and the gain, and deletes it; nothing is scheduled\n",
+               "              and the gain, and deletes it; nothing is scheduled\n"
+               "              --profiles  instead, the hives of every profile nobody is\n"
+               "              signed in to (kelvaro-hive profiles), each loaded privately\n",
        .run = RunLive<RunAnalyze>},
       {.name = "defragment",
        .positionals = {kHives},

@@ -83,6 +83,7 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
       {{"loaded", "--no-restart"}, "error: --no-restart goes with defragment and restore"},
       {{"profiles", "alice"}, "error: profiles takes no argument: alice"},
       {{"profiles", "--json"}, "profiles --json"},
+      {{"analyze", "--profiles"}, "analyze --profiles"},
       {{"restore", "--log", "x"}, "error: --log goes with info, check, compact, diff and usage"},
       {{"restore", "HKLM\\SAM"}, "error: restore takes no HIVE: HKLM\\SAM"},
       {{"defragment", "--restart"}, "error: unknown option --restart"},

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/FakeHiveBytes.h"
 #include "tests/live/LiveMachine.h"
 
 namespace live_test {
@@ -30,7 +31,16 @@ struct ExitRow {
 
 void NothingToSetUp(CompactionMachine&) {}
 
-// Alice, not signed in, with an 8 KiB NTUSER.DAT; Bob's temporary profile.
+// Alice, not signed in, with a real NTUSER.DAT of one value.
+void AliceWithAHive(CompactionMachine& machine) {
+  platform::fake::FakeKey content;
+  content.name = L"ROOT";
+  content.values.push_back({L"Kept", platform::kRegBinary, std::vector<std::uint8_t>(5000, 3)});
+  machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001", L"C:\\Users\\alice", {}, 0, {}, {}},
+                          platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat));
+}
+
+// Alice, not signed in, with 8 KiB that are no hive; Bob's temporary profile.
 void TwoProfiles(CompactionMachine& machine) {
   machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001",
                            L"C:\\Users\\alice",
@@ -60,6 +70,18 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
       {"loaded lists", {"loaded"}, NothingToSetUp, 0, 0, 0},
       {"profiles lists", {"profiles"}, TwoProfiles, 0, 0, 0},
       {"no profile list to read", {"profiles"}, NothingToSetUp, 2, 0, 0},
+      {"analyze --profiles measures a profile's hive",
+       {"analyze", "--profiles"},
+       AliceWithAHive,
+       0,
+       0,
+       0},
+      {"analyze --profiles finds no hive Windows loads",
+       {"analyze", "--profiles"},
+       TwoProfiles,
+       1,
+       0,
+       0},
       {"defragment restarts", {"defragment"}, NothingToSetUp, 1641, kStandardHiveCount, 1},
       {"--no-restart leaves the restart to the user",
        {"defragment", "--no-restart"},
@@ -340,6 +362,10 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
       {{"analyze", "HKLM\\SAM", "--json"},
        NothingToSetUp,
        {R"("verdict":"analysed")", R"("compactSize":)", R"("gain":)", R"("exitCode":0})"}},
+      {{"analyze", "--profiles", "--json"},
+       AliceWithAHive,
+       {R"({"name":"HKU\\S-1-5-21-1-2-3-1001","file":"C:\\Users\\alice\\NTUSER.DAT",)",
+        R"("verdict":"analysed")", R"("compactSize":)", R"("exitCode":0})"}},
       {{"profiles", "--json"},
        TwoProfiles,
        {R"({"command":"profiles","profiles":[{"sid":"S-1-5-21-1-2-3-1001","user":"PC\\alice",)"
