@@ -53,10 +53,10 @@ ProfileHiveResult SaveAndCheck(platform::KeyHandle key, const CPathName& copy,
                                platform::Status* saveStatus, std::uint64_t* compactSize) {
   {
     PrivilegeGuard backup(kBackupPrivilege);
-    *saveStatus = backup.Enabled() ? platform::Current().Registry().SaveKeyWithSecurity(
-                                         key, copy.GetText().GetBuffer(), descriptor,
-                                         platform::kRegLatestFormat)
-                                   : platform::kErrorPrivilegeNotHeld;
+    *saveStatus = backup.Enabled()
+                      ? platform::Current().Registry().SaveKeyWithSecurity(
+                            key, copy.GetText().GetBuffer(), descriptor, platform::kRegLatestFormat)
+                      : platform::kErrorPrivilegeNotHeld;
   }
   if (*saveStatus != platform::kErrorSuccess) {
     DropCopy(copy);
@@ -130,8 +130,7 @@ AnalyzedProfileHive Analyze(const std::wstring& sid, const std::wstring& file,
   }
   // Nothing else could write the file while it was loaded: the copy must
   // hold exactly what the file (with its logs) held.
-  const std::optional<std::vector<std::uint8_t>> saved =
-      ReadAsItStands(copy.GetText().GetBuffer());
+  const std::optional<std::vector<std::uint8_t>> saved = ReadAsItStands(copy.GetText().GetBuffer());
   const hive::ContentDiffResult diff =
       saved ? hive::DiffHiveContent(*original, logs, *saved, {}, 1) : hive::ContentDiffResult{};
   if (!diff.readable || diff.total != 0) {
@@ -163,8 +162,8 @@ ProfileAnalysisOutcome AnalyzeProfileHives(const std::vector<profiles::UserProfi
     outcome.hives.push_back(
         Analyze(profile->sid, profile->userHive.path, profile->sid + L"-NTUSER.DAT", run));
     if (profile->classesHive.size) {
-      outcome.hives.push_back(Analyze(profile->sid, profile->classesHive.path,
-                                      profile->sid + L"-UsrClass.dat", run));
+      outcome.hives.push_back(
+          Analyze(profile->sid, profile->classesHive.path, profile->sid + L"-UsrClass.dat", run));
     }
   }
   RemoveRunFolder(run.path);

@@ -13,16 +13,13 @@ struct ResultWords {
 
 ResultWords WordsFor(ProfileHiveResult result) {
   switch (result) {
-    case ProfileHiveResult::kAnalysed:
-      return {"analysed", ""};
+    case ProfileHiveResult::kAnalysed: return {"analysed", ""};
     case ProfileHiveResult::kInUse:
       return {"in-use", "the file is in use: the user may be signing in"};
     case ProfileHiveResult::kUnreadable:
       return {"unreadable", "the file or its logs could not be read as they stand"};
-    case ProfileHiveResult::kNotSaved:
-      return {"not-saved", "Windows did not load or save it"};
-    case ProfileHiveResult::kRefused:
-      return {"refused", "the saved copy failed the check"};
+    case ProfileHiveResult::kNotSaved: return {"not-saved", "Windows did not load or save it"};
+    case ProfileHiveResult::kRefused: return {"refused", "the saved copy failed the check"};
     case ProfileHiveResult::kContentDiffers:
       return {"content-differs", "the saved copy does not hold what the file held"};
   }
@@ -68,7 +65,8 @@ LiveReport AnalyzeProfilesReport() {
     if (hive.result == ProfileHiveResult::kAnalysed) {
       line.compactSize = hive.compactSize;
       ++analysed;
-      totalGain += static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(hive.compactSize);
+      totalGain +=
+          static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(hive.compactSize);
     }
     report.hives.push_back(std::move(line));
   }
@@ -83,7 +81,8 @@ LiveReport AnalyzeProfilesReport() {
     report.summary = "No profile hive could be analysed.";
     report.exitCode = kExitNothingDone;
   } else {
-    report.summary = std::to_string(analysed) + " profile hives analysed, nothing swapped; total gain " +
+    report.summary = std::to_string(analysed) +
+                     " profile hives analysed, nothing swapped; total gain " +
                      std::to_string(totalGain) + " bytes.";
     report.exitCode = kExitDone;
   }

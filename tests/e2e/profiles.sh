@@ -2,7 +2,9 @@
 # kelvaro-hive profiles under Wine: a profile list planted in the prefix's
 # registry (in the program's own view), with hive files in the profile
 # folders, is listed with each profile's kind, files, sizes and verdict, and
-# nothing is changed.
+# nothing is changed. analyze --profiles gets no checked copy (the files are
+# no hives, and Wine saves keys as text): it measures nothing, says why, and
+# leaves no file changed and no load behind.
 source "$(dirname "$0")/lib.sh"
 
 list='HKLM\Software\Microsoft\Windows NT\CurrentVersion\ProfileList'
@@ -63,5 +65,20 @@ check "$name: dave's State makes him temporary, left alone" \
 check "$name: erin's CentralProfile makes her roaming, left alone" \
   [ "$(field "$erin" kind)|$(field "$erin" verdict)" = 'roaming|roaming' ]
 check "$name: the text report says carol would be compacted" contains "$text" "$carol	$carol	not signed in	would compact"
+set +e
+analysis=$(wine "$KELVARO_HIVE_TOOL" analyze --profiles --json 2>/dev/null | tr -d '\r')
+analysis_status=${PIPESTATUS[0]}
+set -e
+echo "$analysis" >"$E2E_SHOTS/$name-analyze-profiles.json"
+carol_hive=$(python3 -c '
+import json, sys
+for hive in json.loads(sys.argv[1])["hives"]:
+    if hive["name"] == "HKU\\" + sys.argv[2]: print(hive["verdict"])
+' "$analysis" "$carol")
+check "$name: analyze --profiles measures nothing (exit 1)" [ "$analysis_status" = 1 ]
+check "$name: analyze --profiles says why carol's hive was not measured" \
+  bash -c 'case "$1" in not-saved | refused | in-use) true ;; *) false ;; esac' _ "$carol_hive"
+check "$name: analyze --profiles leaves no load under HKU" \
+  bash -c '! wine reg query "HKU\\Kelvaro-$1" >/dev/null 2>&1' _ "$carol"
 check "$name: no hive file changed" bash -c '[ "$1" = "$(md5sum "$2"/*/NTUSER.DAT "$2/carol/AppData/Local/Microsoft/Windows/UsrClass.dat")" ]' _ "$before" "$users"
 finish
