@@ -92,18 +92,28 @@ ProfileHiveResult LoadSaveCheck(const std::wstring& file, const CPathName& copy,
   PrivilegeGuard restore(kRestorePrivilege);
   if (!backup.Enabled() || !restore.Enabled()) return ProfileHiveResult::kNotSaved;
   status = registry.LoadKey(platform::kHKeyUsers, name.c_str(), file.c_str());
-  if (status == platform::kErrorSharingViolation) return ProfileHiveResult::kInUse;
-  if (status != platform::kErrorSuccess) return ProfileHiveResult::kNotSaved;
-  hive.loadedUnderUsers = true;
-  ProfileHiveResult result = ProfileHiveResult::kNotSaved;
-  {
+  ProfileHiveResult result = status == platform::kErrorSharingViolation
+                                 ? ProfileHiveResult::kInUse
+                                 : ProfileHiveResult::kNotSaved;
+  CRegistryKey probe;
+  const bool present = probe.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyQueryValue) ==
+                       platform::kErrorSuccess;
+  probe.Close();
+  // A failed load may still have left the key (Wine's does): unload whatever stands there.
+  if (status != platform::kErrorSuccess && !present) return result;
+  hive.loadedUnderUsers = status == platform::kErrorSuccess;
+  if (hive.loadedUnderUsers) {
     CRegistryKey loaded;
     if (loaded.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyRead) ==
         platform::kErrorSuccess) {
       result = SaveAndCheck(loaded.Get(), copy, descriptor, run, &saveStatus, &hive.compactSize);
     }
   }
-  registry.UnloadKey(platform::kHKeyUsers, name.c_str());
+  hive.unloadStatus = registry.UnloadKey(platform::kHKeyUsers, name.c_str());
+  // Read back: an unload that reported success must have taken the key away.
+  CRegistryKey stillThere;
+  hive.leftLoaded = stillThere.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyQueryValue) ==
+                    platform::kErrorSuccess;
   return result;
 }
 

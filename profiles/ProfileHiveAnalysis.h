@@ -34,6 +34,10 @@ struct AnalyzedProfileHive {
   std::uint64_t compactSize = 0;  // the checked copy; 0 unless analysed
   ProfileHiveResult result = ProfileHiveResult::kAnalysed;
   bool loadedUnderUsers = false;  // the fallback load was used
+  // The fallback load still opens after RegUnLoadKeyW (Wine's reports
+  // success and unloads nothing), with what RegUnLoadKeyW answered.
+  bool leftLoaded = false;
+  std::uint32_t unloadStatus = 0;
 };
 
 struct ProfileAnalysisOutcome {

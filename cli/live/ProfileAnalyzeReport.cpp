@@ -62,6 +62,10 @@ LiveReport AnalyzeProfilesReport() {
     const ResultWords words = WordsFor(hive.result);
     line.verdict = words.code;
     line.reason = words.text;
+    if (hive.leftLoaded) {
+      line.reason += "; Windows did not unload HKU\\Kelvaro-" + Utf8(CString(hive.sid)) +
+                     " (it answered " + std::to_string(hive.unloadStatus) + ")";
+    }
     if (hive.result == ProfileHiveResult::kAnalysed) {
       line.compactSize = hive.compactSize;
       ++analysed;

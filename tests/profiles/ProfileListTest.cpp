@@ -303,6 +303,7 @@ TEST(ProfileHiveAnalysisTest, EachFileIsSavedCheckedAndComparedWithNothingLeftBe
     EXPECT_EQ(machine.registry.FindKey(platform::kHKeyUsers, L"Kelvaro-" + std::wstring(kAlice)),
               nullptr)
         << "row " << i << ": " << row.scenario;
+    EXPECT_FALSE(hive.leftLoaded) << "row " << i << ": " << row.scenario;
     EXPECT_EQ(machine.registry.OpenHandleCount(), 0u) << "row " << i << ": " << row.scenario;
     EXPECT_TRUE(machine.files.heldBySystem.empty()) << "row " << i << ": " << row.scenario;
   }
