@@ -4,6 +4,7 @@
 #include "cli/OfflineCommands.h"
 #include "cli/live/Commands.h"
 #include "cli/live/LiveCommand.h"
+#include "cli/live/ProfilesCommand.h"
 #include "cli/live/RunCommands.h"
 
 namespace {
@@ -101,12 +102,23 @@ const std::vector<CommandSpec>& Commands() {
                "              whether the window ticks it and whether Kelvaro would compact\n"
                "              it (and why not)\n",
        .run = RunLive<RunLoaded>},
+      {.name = "profiles",
+       .options = {kJson},
+       .surplus = "profiles takes no argument",
+       .needsRunningWindows = true,
+       .help = "  profiles    every profile in the profile list: SID, user, kind (not signed\n"
+               "              in, signed in, temporary, mandatory, roaming, service), its\n"
+               "              NTUSER.DAT and UsrClass.dat with their sizes, and whether\n"
+               "              Kelvaro would compact them without a restart (and why not)\n",
+       .run = RunProfiles},
       {.name = "analyze",
        .positionals = {kHives},
-       .options = {kJson},
+       .options = {{"--profiles"}, kJson},
        .needsRunningWindows = true,
        .help = "  analyze     saves a compact copy of each hive, checks it, reports its size\n"
-               "              and the gain, and deletes it; nothing is scheduled\n",
+               "              and the gain, and deletes it; nothing is scheduled\n"
+               "              --profiles  instead, the hives of every profile nobody is\n"
+               "              signed in to (kelvaro-hive profiles), each loaded privately\n",
        .run = RunLive<RunAnalyze>},
       {.name = "defragment",
        .positionals = {kHives},

@@ -56,7 +56,7 @@ class CContentReader : public IHiveVisitor {
       shown.append(ToUtf8(path[i]));
     }
     KeyContent& content = m_keys[folded];
-    content.name = path.empty() ? std::u16string() : path.back();
+    content.name = path.size() <= 1 ? std::u16string() : path.back();
     content.shownPath = std::move(shown);
     content.flags = key.flags & kKeyContentFlags;
     // The entry mark says which key is the root, which the base block already

@@ -56,6 +56,16 @@ class IRegistry {
   // RegReplaceKeyW.
   virtual Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                             const wchar_t* oldFile) = 0;
+  // RegLoadAppKeyW with REG_PROCESS_APPKEY: the hive file loaded where no
+  // other process sees it, the handle its root. The system holds the file
+  // without sharing until the last handle into the hive is closed; a file in
+  // use fails with ERROR_SHARING_VIOLATION.
+  virtual Status LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) = 0;
+  // RegLoadKeyW: the hive file mounted as root\subKey (root HKU or HKLM); the
+  // caller needs SeBackupPrivilege and SeRestorePrivilege enabled.
+  virtual Status LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) = 0;
+  // RegUnLoadKeyW of a hive LoadKey mounted; same privileges.
+  virtual Status UnloadKey(KeyHandle root, const wchar_t* subKey) = 0;
 };
 
 }  // namespace platform

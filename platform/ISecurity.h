@@ -37,6 +37,12 @@ class ISecurity {
   // the last error (ERROR_NOT_ALL_ASSIGNED), as the platform does.
   virtual bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                                      const SinglePrivilege& newState) = 0;
+  // LookupAccountSidW on the local system, of a binary SID. The lengths are in
+  // characters: in, the room including the terminator; out, the text's length
+  // without it (or, failing with ERROR_INSUFFICIENT_BUFFER, the room needed).
+  // ERROR_NONE_MAPPED when no account has the SID.
+  virtual bool LookupAccountBySid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
+                                  wchar_t* domain, std::uint32_t* domainLength) = 0;
 };
 
 }  // namespace platform

@@ -35,6 +35,8 @@ inline constexpr Status kErrorSharingViolation = 32;
 inline constexpr Status kErrorFileExists = 80;
 inline constexpr Status kErrorCallNotImplemented = 120;
 inline constexpr Status kErrorUnknownRevision = 1305;
+inline constexpr Status kErrorNoneMapped = 1332;
+inline constexpr Status kErrorBadDb = 1009;
 
 // Predefined registry roots (HKEY_LOCAL_MACHINE, HKEY_USERS).
 inline constexpr KeyHandle kHKeyLocalMachine = 0x80000002u;

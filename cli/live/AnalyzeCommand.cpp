@@ -1,14 +1,16 @@
 #include "compaction/HiveAnalysis.h"
 #include "cli/live/Commands.h"
 #include "cli/ExitCodes.h"
+#include "cli/live/ProfileAnalyzeReport.h"
 #include "cli/live/ReasonWords.h"
 
 namespace {
 constexpr char kPlanned[] = "analysed";
 }
 
-LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand&,
+LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand& command,
                       std::ostream& progress) {
+  if (command.Has("--profiles")) return AnalyzeProfilesReport();
   LiveReport report;
   report.command = "analyze";
   report.hives = PlannedHiveLines(selection, kPlanned);

@@ -49,7 +49,8 @@ int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
     return kExitFailed;
   }
   std::vector<std::unique_ptr<HiveEntry>> entries = CollectHives();
-  if (entries.empty()) {
+  // The profiles' own analysis needs no loaded hive.
+  if (entries.empty() && !command.Has("--profiles")) {
     context.err << "kelvaro-hive: no loaded hive is listed (the hive list is empty or could not be "
                    "read).\n";
     return kExitFailed;

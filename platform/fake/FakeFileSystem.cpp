@@ -667,6 +667,7 @@ FileFacts FakeFileSystem::FactsOf(const Location& location) const {
 }
 
 bool FakeFileSystem::IsLocked(std::uint64_t fileIndex) const {
+  if (heldBySystem.count(fileIndex) != 0) return true;
   for (const auto& [handle, open] : m_openFiles) {
     if (open.fileIndex == fileIndex && !open.sharesAll) return true;
   }
@@ -724,7 +725,9 @@ FileHandle FakeFileSystem::OpenFileExclusive(const wchar_t* path) {
   if (location.entry->IsFolder()) return fail(kErrorAccessDenied);
   const std::uint64_t index = location.entry->fileIndex;
   // Readers sharing read agree; a writer does not.
-  if (hostileWriters.count(index) != 0) return fail(kErrorSharingViolation);
+  if (hostileWriters.count(index) != 0 || heldBySystem.count(index) != 0) {
+    return fail(kErrorSharingViolation);
+  }
   FileHandle handle = m_nextFile;
   m_nextFile += 4;
   // A link opened as itself reads as empty: it holds no data of its target.

@@ -164,6 +164,9 @@ class FakeFileSystem : public IFileSystem {
   std::vector<std::wstring> deletionsAtRestart;
   // Files another program holds open for writing, by file index.
   std::set<std::uint64_t> hostileWriters;
+  // Files the system holds open without sharing (a hive loaded from them), by
+  // file index: no one opens, deletes or renames them meanwhile.
+  std::set<std::uint64_t> heldBySystem;
   std::uint64_t FileIndexOf(const std::wstring& path) const;
   std::size_t OpenFileCount() const { return m_openFiles.size(); }
   // A restart: every handle of every program is gone.

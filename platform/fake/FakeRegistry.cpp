@@ -1,6 +1,7 @@
 #include "platform/fake/FakeRegistry.h"
 
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
 #include "platform/RegistryKeyPaths.h"
@@ -181,7 +182,20 @@ Status FakeRegistry::CreateKey(KeyHandle root, const wchar_t* subKey, std::uint3
 Status FakeRegistry::CloseKey(KeyHandle key) {
   if (auto error = m_faults.Check("RegCloseKey")) return *error;
   if (RootOf(key) != nullptr) return kErrorSuccess;
-  return m_open.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
+  OpenKeyRecord* record = Record(key);
+  if (record == nullptr) return kErrorInvalidHandle;
+  const FakeKey* hive = record->key;
+  while (hive->parent != nullptr) hive = hive->parent;
+  m_open.erase(key);
+  // A private hive unloads with the last handle into it.
+  for (auto at = m_privateHives.begin(); at != m_privateHives.end(); ++at) {
+    if (at->get() == hive && !HasHandleInto(*hive)) {
+      ReleaseFile(*hive);
+      m_privateHives.erase(at);
+      break;
+    }
+  }
+  return kErrorSuccess;
 }
 
 Status FakeRegistry::QueryMaxValueNameLength(KeyHandle handle, std::uint32_t* maxValueNameLength) {
@@ -439,6 +453,87 @@ std::optional<FakeValue> FakeRegistry::GetValue(KeyHandle root, const std::wstri
   FakeValue* value = key->FindValue(name);
   if (value == nullptr) return std::nullopt;
   return *value;
+}
+
+Status FakeRegistry::LoadFile(const wchar_t* file, FakeKey& root) {
+  if (file == nullptr || !m_files.Exists(file)) return kErrorFileNotFound;
+  const std::uint64_t index = m_files.FileIndexOf(file);
+  // The kernel opens the file for itself alone.
+  if (m_files.IsOpenExclusively(file) || m_files.hostileWriters.count(index) != 0 ||
+      m_files.heldBySystem.count(index) != 0) {
+    return kErrorSharingViolation;
+  }
+  std::optional<std::vector<std::uint8_t>> bytes = m_files.ReadFile(file);
+  if (!bytes || !LoadHiveBytes(*bytes, root)) return kErrorBadDb;
+  root.hiveFile = file;
+  m_files.heldBySystem.insert(index);
+  m_heldFiles[&root] = index;
+  return kErrorSuccess;
+}
+
+void FakeRegistry::ReleaseFile(const FakeKey& root) {
+  auto held = m_heldFiles.find(&root);
+  if (held == m_heldFiles.end()) return;
+  m_files.heldBySystem.erase(held->second);
+  m_heldFiles.erase(held);
+}
+
+bool FakeRegistry::HasHandleInto(const FakeKey& root) const {
+  for (const auto& [handle, record] : m_open) {
+    for (const FakeKey* key = record.key; key != nullptr; key = key->parent) {
+      if (key == &root) return true;
+    }
+  }
+  return false;
+}
+
+Status FakeRegistry::LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) {
+  if (auto error = m_faults.Check("RegLoadAppKeyW")) return *error;
+  auto root = std::make_unique<FakeKey>();
+  // Windows names a private hive's root after a GUID of its own choosing.
+  root->name = L"{6F2B0C1E-4B59-4D0A-9E55-5B1F2C3D4E5F}";
+  if (Status status = LoadFile(file, *root)) return status;
+  *result = NewHandle(root.get(), access, false);
+  m_privateHives.push_back(std::move(root));
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) {
+  if (auto error = m_faults.Check("RegLoadKeyW")) return *error;
+  FakeKey* base = RootOf(root);
+  if (base == nullptr || subKey == nullptr || *subKey == L'\0' || std::wcschr(subKey, L'\\')) {
+    return kErrorInvalidParameter;
+  }
+  if (!IsPrivilegeEnabled(m_security, L"SeBackupPrivilege") ||
+      !IsPrivilegeEnabled(m_security, L"SeRestorePrivilege")) {
+    return kErrorPrivilegeNotHeld;
+  }
+  if (base->FindSubkey(subKey) != nullptr) return kErrorAccessDenied;
+  auto mounted = std::make_unique<FakeKey>();
+  mounted->name = subKey;
+  mounted->parent = base;
+  if (Status status = LoadFile(file, *mounted)) return status;
+  base->subkeys.push_back(std::move(mounted));
+  return kErrorSuccess;
+}
+
+Status FakeRegistry::UnloadKey(KeyHandle root, const wchar_t* subKey) {
+  if (auto error = m_faults.Check("RegUnLoadKeyW")) return *error;
+  FakeKey* base = RootOf(root);
+  if (base == nullptr || subKey == nullptr) return kErrorInvalidParameter;
+  if (!IsPrivilegeEnabled(m_security, L"SeBackupPrivilege") ||
+      !IsPrivilegeEnabled(m_security, L"SeRestorePrivilege")) {
+    return kErrorPrivilegeNotHeld;
+  }
+  for (auto at = base->subkeys.begin(); at != base->subkeys.end(); ++at) {
+    if (!EqualFolded((*at)->name, subKey)) continue;
+    if (m_heldFiles.count(at->get()) == 0) return kErrorInvalidParameter;  // not a loaded hive
+    if (HasHandleInto(**at)) return kErrorAccessDenied;
+    ReleaseFile(**at);
+    base->subkeys.erase(at);
+    return kErrorSuccess;
+  }
+  return kErrorFileNotFound;
 }
 
 }  // namespace platform::fake

@@ -95,6 +95,15 @@ class FakeRegistry : public IRegistry {
   // FakeWindows::Restart applies.
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override;
+  // Reads the file through the hive reader (ERROR_BADDB when it does not take
+  // it) and holds it (FakeFileSystem::heldBySystem) until the hive unloads:
+  // for a private load, when the last handle into it closes.
+  Status LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) override;
+  Status LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) override;
+  // Fails with ERROR_ACCESS_DENIED while a handle into the hive is open.
+  Status UnloadKey(KeyHandle root, const wchar_t* subKey) override;
+  // Hives RegLoadAppKeyW loaded and not yet unloaded.
+  std::size_t PrivateHiveCount() const { return m_privateHives.size(); }
 
   // Set-up and inspection for tests, bypassing handles, access and faults.
   FakeKey& EnsureKey(KeyHandle root, const std::wstring& path);
@@ -137,6 +146,10 @@ class FakeRegistry : public IRegistry {
   // What every save refuses before it writes: a bad handle or file name, an unknown
   // format, a missing folder, an existing file, no backup privilege.
   Status CheckSave(KeyHandle handle, const wchar_t* file, std::uint32_t flags, FakeKey** key);
+  // Fills `root` from the hive file and holds the file; the error otherwise.
+  Status LoadFile(const wchar_t* file, FakeKey& root);
+  void ReleaseFile(const FakeKey& root);
+  bool HasHandleInto(const FakeKey& root) const;
 
   FaultPlan& m_faults;
   FakeSecurity& m_security;
@@ -145,6 +158,8 @@ class FakeRegistry : public IRegistry {
   std::unique_ptr<FakeKey> m_users;
   std::map<KeyHandle, OpenKeyRecord> m_open;
   std::vector<std::unique_ptr<FakeKey>> m_deletedKeys;
+  std::vector<std::unique_ptr<FakeKey>> m_privateHives;
+  std::map<const FakeKey*, std::uint64_t> m_heldFiles;  // a loaded hive's root: its file's index
   KeyHandle m_nextHandle = 0x1000;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/fake/FakeSecurity.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/fake/CaseFold.h"
@@ -265,6 +266,58 @@ bool FakeSecurity::AdjustTokenPrivileges(TokenHandle handle, bool disableAll,
   // Windows reports success and sets ERROR_NOT_ALL_ASSIGNED for a privilege the
   // token does not hold.
   m_system.SetLastError(assigned || disableAll ? kErrorSuccess : kErrorNotAllAssigned);
+  return true;
+}
+
+}  // namespace platform::fake
+
+namespace platform::fake {
+
+namespace {
+
+// "S-1-5-21-…" of a binary SID: the authority is big-endian, the RIDs little-endian.
+std::wstring SidText(const std::uint8_t* sid) {
+  std::uint64_t authority = 0;
+  for (int i = 2; i < 8; ++i) authority = authority << 8 | sid[i];
+  std::wstring text = L"S-" + std::to_wstring(sid[0]) + L"-" + std::to_wstring(authority);
+  for (int i = 0; i < sid[1]; ++i) {
+    const std::uint8_t* rid = sid + 8 + 4 * i;
+    std::uint32_t value = static_cast<std::uint32_t>(rid[0] | rid[1] << 8 | rid[2] << 16) |
+                          static_cast<std::uint32_t>(rid[3]) << 24;
+    text += L"-" + std::to_wstring(value);
+  }
+  return text;
+}
+
+// Copies `text` into `buffer` as LookupAccountSidW does; false when the room is short.
+bool CopyOut(const std::wstring& text, wchar_t* buffer, std::uint32_t* length) {
+  const auto needed = static_cast<std::uint32_t>(text.size() + 1);
+  const bool fits = buffer != nullptr && *length >= needed;
+  if (fits) {
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = L'\0';
+  }
+  *length = fits ? needed - 1 : needed;
+  return fits;
+}
+
+}  // namespace
+
+bool FakeSecurity::LookupAccountBySid(const std::uint8_t* sid, wchar_t* name,
+                                      std::uint32_t* nameLength, wchar_t* domain,
+                                      std::uint32_t* domainLength) {
+  if (Fail("LookupAccountSidW")) return false;
+  auto found = sid != nullptr ? accounts.find(SidText(sid)) : accounts.end();
+  if (found == accounts.end()) {
+    m_system.SetLastError(kErrorNoneMapped);
+    return false;
+  }
+  const bool nameFits = CopyOut(found->second.name, name, nameLength);
+  const bool domainFits = CopyOut(found->second.domain, domain, domainLength);
+  if (!nameFits || !domainFits) {
+    m_system.SetLastError(kErrorInsufficientBuffer);
+    return false;
+  }
   return true;
 }
 

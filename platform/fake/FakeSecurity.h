@@ -57,11 +57,20 @@ class FakeSecurity : public ISecurity {
   bool LookupPrivilege(const wchar_t* name, Luid* luid) override;
   bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                              const SinglePrivilege& newState) override;
+  // Answers from `accounts`, by the SID's text.
+  bool LookupAccountBySid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
+                          wchar_t* domain, std::uint32_t* domainLength) override;
 
   // Machine set-up. A new fake is an administrator with the privileges an
   // administrator's token holds switched off.
   FakeToken processToken;
   std::optional<FakeToken> threadToken;
+  struct Account {
+    std::wstring domain;
+    std::wstring name;
+  };
+  // The accounts the machine can name, by SID text ("S-1-5-21-1-2-3-1001").
+  std::map<std::wstring, Account> accounts;
 
   std::size_t OpenTokenCount() const { return m_open.size(); }
   std::size_t LiveSidCount() const { return m_sids.size(); }

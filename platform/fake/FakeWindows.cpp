@@ -95,3 +95,47 @@ void FakeWindows::Restart() {
 }
 
 }  // namespace platform::fake
+
+namespace platform::fake {
+
+namespace {
+constexpr wchar_t kProfileListKey[] =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+constexpr wchar_t kClassesHivePath[] = L"\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat";
+}  // namespace
+
+void FakeWindows::AddProfile(const Profile& profile, std::vector<std::uint8_t> userHive,
+                             std::vector<std::uint8_t> classesHive) {
+  const std::wstring key = kProfileListKey + profile.sid;
+  registry.PutString(kHKeyLocalMachine, key, L"ProfileImagePath",
+                     profile.imagePath.empty() ? profile.folder : profile.imagePath, kRegExpandSz);
+  std::vector<std::uint8_t> state(4);
+  for (int i = 0; i < 4; ++i) state[i] = static_cast<std::uint8_t>(profile.state >> (8 * i));
+  registry.PutValue(kHKeyLocalMachine, key, L"State", kRegDword, std::move(state));
+  if (!profile.centralProfile.empty()) {
+    registry.PutString(kHKeyLocalMachine, key, L"CentralProfile", profile.centralProfile);
+  }
+  if (!profile.account.empty()) {
+    const std::size_t slash = profile.account.find(L'\\');
+    security.accounts[profile.sid] = {profile.account.substr(0, slash),
+                                      profile.account.substr(slash + 1)};
+  }
+  if (!profile.folder.empty()) files.AddFolder(profile.folder);
+  if (!userHive.empty()) {
+    files.WriteFile(profile.folder + L"\\" + profile.userHiveName, std::move(userHive));
+  }
+  if (!classesHive.empty())
+    files.WriteFile(profile.folder + kClassesHivePath, std::move(classesHive));
+}
+
+void FakeWindows::SignIn(const Profile& profile) {
+  const std::wstring userFile = profile.folder + L"\\" + profile.userHiveName;
+  const std::wstring classesFile = profile.folder + kClassesHivePath;
+  if (auto bytes = files.ReadFile(userFile))
+    MountHiveFile(kHKeyUsers, profile.sid, userFile, *bytes);
+  if (auto bytes = files.ReadFile(classesFile)) {
+    MountHiveFile(kHKeyUsers, profile.sid + L"_Classes", classesFile, *bytes);
+  }
+}
+
+}  // namespace platform::fake

@@ -49,6 +49,26 @@ class FakeWindows : public Platform {
   // was loaded reach the file that a scheduled swap then moves aside.
   void WriteHivesToFiles();
 
+  // A user's profile as the profile service leaves it: the profile list's
+  // key for `sid` (ProfileImagePath, State, CentralProfile when roaming), the
+  // folder with NTUSER.DAT (`userHiveName`) and UsrClass.dat holding the given
+  // bytes (no file for empty bytes), and the account's name when `account` is
+  // set ("DOMAIN\user"). Nobody is signed in to it: see SignIn.
+  struct Profile {
+    std::wstring sid;
+    std::wstring folder;     // C:\Users\alice
+    std::wstring imagePath;  // as the list stores it; empty: `folder`
+    std::uint32_t state = 0;
+    std::wstring centralProfile;
+    std::wstring account;
+    std::wstring userHiveName = L"NTUSER.DAT";
+  };
+  void AddProfile(const Profile& profile, std::vector<std::uint8_t> userHive,
+                  std::vector<std::uint8_t> classesHive = {});
+  // The user signs in: the profile's hives are mounted under HKU\<sid> and
+  // HKU\<sid>_Classes from their files, as the profile service loads them.
+  void SignIn(const Profile& profile);
+
   // The next start of Windows: every scheduled replacement takes effect (the
   // hive's previous file moves to the old file's name, the new file becomes the
   // hive's file), the schedule and the pending restart are cleared. A hive

@@ -57,6 +57,15 @@ class ForwardingRegistry : public IRegistry {
   Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) override {
     return m_inner.QueryKeyVolatile(key, isVolatile);
   }
+  Status LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) override {
+    return m_inner.LoadAppKey(file, access, result);
+  }
+  Status LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) override {
+    return m_inner.LoadKey(root, subKey, file);
+  }
+  Status UnloadKey(KeyHandle root, const wchar_t* subKey) override {
+    return m_inner.UnloadKey(root, subKey);
+  }
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override {
     return m_inner.ReplaceKey(key, subKey, newFile, oldFile);

@@ -30,6 +30,9 @@ class Win32Registry : public IRegistry {
   Status QueryKeyVolatile(KeyHandle key, bool* isVolatile) override;
   Status ReplaceKey(KeyHandle key, const wchar_t* subKey, const wchar_t* newFile,
                     const wchar_t* oldFile) override;
+  Status LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) override;
+  Status LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) override;
+  Status UnloadKey(KeyHandle root, const wchar_t* subKey) override;
 };
 
 class Win32Security : public ISecurity {
@@ -46,6 +49,8 @@ class Win32Security : public ISecurity {
   bool LookupPrivilege(const wchar_t* name, Luid* luid) override;
   bool AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                              const SinglePrivilege& newState) override;
+  bool LookupAccountBySid(const std::uint8_t* sid, wchar_t* name, std::uint32_t* nameLength,
+                          wchar_t* domain, std::uint32_t* domainLength) override;
 };
 
 class Win32System : public ISystem {

@@ -127,4 +127,19 @@ Status Win32Registry::ReplaceKey(KeyHandle key, const wchar_t* subKey, const wch
   return ToStatus(::RegReplaceKeyW(ToHkey(key), subKey, newFile, oldFile));
 }
 
+Status Win32Registry::LoadAppKey(const wchar_t* file, std::uint32_t access, KeyHandle* result) {
+  HKEY key = nullptr;
+  LSTATUS status = ::RegLoadAppKeyW(file, &key, access, REG_PROCESS_APPKEY, 0);
+  *result = FromHkey(key);
+  return ToStatus(status);
+}
+
+Status Win32Registry::LoadKey(KeyHandle root, const wchar_t* subKey, const wchar_t* file) {
+  return ToStatus(::RegLoadKeyW(ToHkey(root), subKey, file));
+}
+
+Status Win32Registry::UnloadKey(KeyHandle root, const wchar_t* subKey) {
+  return ToStatus(::RegUnLoadKeyW(ToHkey(root), subKey));
+}
+
 }  // namespace platform::win32

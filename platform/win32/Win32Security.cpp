@@ -80,4 +80,18 @@ bool Win32Security::AdjustTokenPrivileges(TokenHandle token, bool disableAll,
                                  nullptr) != FALSE;
 }
 
+bool Win32Security::LookupAccountBySid(const std::uint8_t* sid, wchar_t* name,
+                                       std::uint32_t* nameLength, wchar_t* domain,
+                                       std::uint32_t* domainLength) {
+  DWORD nameRoom = *nameLength;
+  DWORD domainRoom = *domainLength;
+  SID_NAME_USE use{};
+  // LookupAccountSidW takes a non-const PSID but only reads it.
+  BOOL ok = ::LookupAccountSidW(nullptr, const_cast<std::uint8_t*>(sid), name, &nameRoom, domain,
+                                &domainRoom, &use);
+  *nameLength = nameRoom;
+  *domainLength = domainRoom;
+  return ok != FALSE;
+}
+
 }  // namespace platform::win32

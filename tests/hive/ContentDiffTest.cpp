@@ -148,12 +148,14 @@ TEST(ContentDiff, SameContentInDifferentLayoutsIsEqual) {
     std::uint32_t gap;
     bool reverseValues;
     bool unmarkRoot = false;  // the root without its entry mark, which a compaction sets
+    bool renameRoot = false;  // a save names the root after the key it was saved from
   };
   const Row rows[] = {
       {"small tree, fragmented", SmallTree(), 16, false},
       {"small tree, values in another order", SmallTree(), 0, true},
       {"awkward tree, fragmented, values reordered", AwkwardTree(600), 40, true},
       {"small tree, fragmented, root not marked as the entry key", SmallTree(), 8, false, true},
+      {"small tree, root named otherwise", SmallTree(), 16, false, false, true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     std::vector<std::uint8_t> compact = BuildHive(rows[i].tree);
@@ -163,6 +165,7 @@ TEST(ContentDiff, SameContentInDifferentLayoutsIsEqual) {
       for (BuildKey& child : key.subkeys) reverse(child);
     };
     if (rows[i].reverseValues) reverse(tree);
+    if (rows[i].renameRoot) tree.name = U16("Kelvaro-S-1-5-21-1-2-3-1001");
     BuildLayout layout;
     std::vector<std::uint8_t> other = BuildHive(tree, &layout, rows[i].gap);
     if (rows[i].unmarkRoot) {

@@ -14,6 +14,7 @@
 #include "compaction/ProgramCopy.h"
 #include "compaction/RunRecord.h"
 #include "platform/SecurityDescriptor.h"
+#include "platform/fake/FakeHiveBytes.h"
 #include "tests/live/LiveMachine.h"
 
 namespace live_test {
@@ -34,6 +35,28 @@ struct ExitRow {
 };
 
 void NothingToSetUp(CompactionMachine&) {}
+
+// Alice, not signed in, with a real NTUSER.DAT of one value.
+void AliceWithAHive(CompactionMachine& machine) {
+  platform::fake::FakeKey content;
+  content.name = L"ROOT";
+  content.values.push_back({L"Kept", platform::kRegBinary, std::vector<std::uint8_t>(5000, 3)});
+  machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001", L"C:\\Users\\alice", {}, 0, {}, {}},
+                          platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat));
+}
+
+// Alice, not signed in, with 8 KiB that are no hive; Bob's temporary profile.
+void TwoProfiles(CompactionMachine& machine) {
+  machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001",
+                           L"C:\\Users\\alice",
+                           L"%SystemDrive%\\Users\\alice",
+                           0,
+                           {},
+                           L"PC\\alice"},
+                          std::vector<std::uint8_t>(8192, 1));
+  machine.fake.AddProfile({L"S-1-5-21-1-2-3-1002", L"C:\\Users\\TEMP", {}, 0x0800, {}, {}},
+                          std::vector<std::uint8_t>(4096, 1));
+}
 
 // A compaction of every hive, then the restart that swaps the copies in. Only
 // the hive mounted from a real file leaves a backup a restore can check; the
@@ -78,6 +101,20 @@ void CompactedShutDownAndRestarted(CompactionMachine& machine, bool write) {
 TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
   const std::vector<ExitRow> rows = {
       {"loaded lists", {"loaded"}, NothingToSetUp, 0, 0, 0},
+      {"profiles lists", {"profiles"}, TwoProfiles, 0, 0, 0},
+      {"no profile list to read", {"profiles"}, NothingToSetUp, 2, 0, 0},
+      {"analyze --profiles measures a profile's hive",
+       {"analyze", "--profiles"},
+       AliceWithAHive,
+       0,
+       0,
+       0},
+      {"analyze --profiles finds no hive Windows loads",
+       {"analyze", "--profiles"},
+       TwoProfiles,
+       1,
+       0,
+       0},
       {"defragment restarts", {"defragment"}, NothingToSetUp, 1641, kStandardHiveCount, 1},
       {"--no-restart leaves the restart to the user",
        {"defragment", "--no-restart"},
@@ -237,6 +274,16 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
       {"token unreadable",
        {"loaded"},
        [](CompactionMachine& m) {
+         m.fake.faults.Fail("GetTokenInformation", platform::kErrorAccessDenied,
+                            FaultPlan::kAlways);
+       },
+       5,
+       0,
+       0},
+      {"token unreadable for the profiles",
+       {"profiles"},
+       [](CompactionMachine& m) {
+         TwoProfiles(m);
          m.fake.faults.Fail("GetTokenInformation", platform::kErrorAccessDenied,
                             FaultPlan::kAlways);
        },
@@ -459,6 +506,22 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
       {{"analyze", "HKLM\\SAM", "--json"},
        NothingToSetUp,
        {R"("verdict":"analysed")", R"("compactSize":)", R"("gain":)", R"("exitCode":0})"}},
+      {{"analyze", "--profiles", "--json"},
+       AliceWithAHive,
+       {R"({"name":"HKU\\S-1-5-21-1-2-3-1001","file":"C:\\Users\\alice\\NTUSER.DAT",)",
+        R"("verdict":"analysed")", R"("compactSize":)", R"("exitCode":0})"}},
+      {{"profiles", "--json"},
+       TwoProfiles,
+       {R"({"command":"profiles","profiles":[{"sid":"S-1-5-21-1-2-3-1001","user":"PC\\alice",)"
+        R"("resolved":true,"kind":"not signed in","folder":"C:\\Users\\alice",)"
+        R"("userHive":{"path":"C:\\Users\\alice\\NTUSER.DAT","exists":true,"size":8192},)"
+        R"("classesHive":{"path":"C:\\Users\\alice\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat",)"
+        R"("exists":false},"verdict":"would-compact"})",
+        R"({"sid":"S-1-5-21-1-2-3-1002","user":"S-1-5-21-1-2-3-1002","resolved":false,)"
+        R"("kind":"temporary")",
+        R"("verdict":"temporary","reason":"a temporary profile: Windows deletes it when the user )"
+        R"(signs out"})",
+        R"("wouldCompact":1})"}},
       {{"defragment", "HKLM\\SAM", "--json"},
        [](CompactionMachine& m) {
          m.fake.files.AddJunction(compaction_test::kBackupFolder, compaction_test::kTempFolder);

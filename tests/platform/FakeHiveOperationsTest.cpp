@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "platform/RegistryKeyPaths.h"
+#include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
 
 namespace {
@@ -227,6 +228,103 @@ TEST_F(FakeHiveOperations, AnImpersonatingThreadIsCheckedByItsOwnToken) {
   EXPECT_FALSE(fake.system.RequestShutdown(L"bye", 10, true, true));
   fake.security.threadToken.reset();
   EXPECT_TRUE(fake.system.RequestShutdown(L"bye", 10, true, true));
+}
+
+}  // namespace
+
+namespace {
+
+const std::wstring kUserHive = L"C:\\Users\\alice\\NTUSER.DAT";
+
+std::vector<std::uint8_t> UserHiveBytes() {
+  platform::fake::FakeKey content;
+  content.name = L"ROOT";
+  content.values.push_back({L"Kept", platform::kRegDword, {1, 2, 3, 4}});
+  content.subkeys.push_back(std::make_unique<platform::fake::FakeKey>());
+  content.subkeys.back()->name = L"Software";
+  return platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+}
+
+TEST(FakeHiveLoads, APrivateLoadReadsTheFileOrSaysWhyNot) {
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;  // none: no file
+    bool inUse;
+    Status expected;
+  } rows[] = {
+      {"loaded", UserHiveBytes(), false, 0},
+      {"in use by another program", UserHiveBytes(), true, platform::kErrorSharingViolation},
+      {"no hive", std::vector<std::uint8_t>(8192, 7), false, platform::kErrorBadDb},
+      {"no file", {}, false, platform::kErrorFileNotFound},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    FakeWindows machine;
+    if (!rows[i].bytes.empty()) machine.files.WriteFile(kUserHive, rows[i].bytes);
+    if (rows[i].inUse) machine.files.hostileWriters.insert(machine.files.FileIndexOf(kUserHive));
+    KeyHandle key = 0;
+    EXPECT_EQ(machine.registry.LoadAppKey(kUserHive.c_str(), platform::kKeyRead, &key),
+              rows[i].expected)
+        << "row " << i << ": " << rows[i].what;
+    EXPECT_EQ(machine.registry.PrivateHiveCount(), rows[i].expected == 0 ? 1u : 0u)
+        << "row " << i << ": " << rows[i].what;
+  }
+}
+
+TEST(FakeHiveLoads, APrivateLoadHoldsTheFileUntilTheLastHandleIntoItCloses) {
+  FakeWindows machine;
+  machine.files.WriteFile(kUserHive, UserHiveBytes());
+  KeyHandle root = 0;
+  ASSERT_EQ(machine.registry.LoadAppKey(kUserHive.c_str(), platform::kKeyRead, &root), 0u);
+  KeyHandle software = 0;
+  ASSERT_EQ(machine.registry.OpenKey(root, L"Software", 0, platform::kKeyRead, &software), 0u);
+  std::uint8_t data[4] = {};
+  std::uint32_t size = sizeof data;
+  std::uint32_t type = 0;
+  EXPECT_EQ(machine.registry.QueryValue(root, L"Kept", &type, data, &size), 0u);
+  EXPECT_EQ(data[3], 4);
+
+  for (auto& privilege : machine.security.processToken.privileges) {
+    privilege.attributes = platform::kSePrivilegeEnabled;
+  }
+  machine.files.AddFolder(L"C:\\Temp");
+  ASSERT_EQ(
+      machine.registry.SaveKeyWithSecurity(root, kCopy.c_str(), {}, platform::kRegLatestFormat),
+      0u);
+  platform::fake::FakeKey copy;
+  ASSERT_TRUE(platform::fake::LoadHiveBytes(*machine.files.ReadFile(kCopy), copy));
+  EXPECT_NE(copy.FindValue(L"Kept"), nullptr) << "the save writes what was loaded";
+  EXPECT_NE(copy.FindSubkey(L"Software"), nullptr) << "the save writes what was loaded";
+
+  EXPECT_EQ(machine.files.OpenFileExclusive(kUserHive.c_str()), platform::kInvalidFileHandle);
+  EXPECT_FALSE(machine.files.RemoveFile(kUserHive.c_str()));
+  ASSERT_EQ(machine.registry.CloseKey(root), 0u);
+  EXPECT_FALSE(machine.files.RemoveFile(kUserHive.c_str())) << "a subkey's handle keeps it loaded";
+  ASSERT_EQ(machine.registry.CloseKey(software), 0u);
+  EXPECT_EQ(machine.registry.PrivateHiveCount(), 0u);
+  EXPECT_TRUE(machine.files.RemoveFile(kUserHive.c_str()));
+}
+
+TEST(FakeHiveLoads, ALoadUnderUsersNeedsBothPrivilegesAndUnloadsOnlyWithoutHandles) {
+  FakeWindows machine;
+  machine.files.WriteFile(kUserHive, UserHiveBytes());
+  EXPECT_EQ(machine.registry.LoadKey(kHKeyUsers, L"KelvaroLoad", kUserHive.c_str()),
+            platform::kErrorPrivilegeNotHeld);
+  for (auto& privilege : machine.security.processToken.privileges) {
+    privilege.attributes = platform::kSePrivilegeEnabled;
+  }
+  ASSERT_EQ(machine.registry.LoadKey(kHKeyUsers, L"KelvaroLoad", kUserHive.c_str()), 0u);
+  EXPECT_EQ(machine.registry.LoadKey(kHKeyUsers, L"Other", kUserHive.c_str()),
+            platform::kErrorSharingViolation);
+  KeyHandle key = 0;
+  ASSERT_EQ(
+      machine.registry.OpenKey(kHKeyUsers, L"KelvaroLoad\\Software", 0, platform::kKeyRead, &key),
+      0u);
+  EXPECT_EQ(machine.registry.UnloadKey(kHKeyUsers, L"KelvaroLoad"), platform::kErrorAccessDenied);
+  ASSERT_EQ(machine.registry.CloseKey(key), 0u);
+  EXPECT_FALSE(machine.files.RemoveFile(kUserHive.c_str()));
+  EXPECT_EQ(machine.registry.UnloadKey(kHKeyUsers, L"KelvaroLoad"), 0u);
+  EXPECT_EQ(machine.registry.FindKey(kHKeyUsers, L"KelvaroLoad"), nullptr);
+  EXPECT_TRUE(machine.files.RemoveFile(kUserHive.c_str()));
 }
 
 }  // namespace

@@ -1,0 +1,181 @@
+#include "profiles/ProfileHiveAnalysis.h"
+
+#include <optional>
+
+#include "catalogue/RegistryKey.h"
+#include "compaction/CheckedCopy.h"
+#include "compaction/CopyCheck.h"
+#include "compaction/ExclusiveFile.h"
+#include "compaction/PrivilegeGuard.h"
+#include "compaction/ProtectedFolders.h"
+#include "compaction/RunFolder.h"
+#include "hive/ContentDiff.h"
+#include "platform/Platform.h"
+
+namespace {
+
+CPathName PathOf(const std::wstring& text) {
+  CPathName path;
+  path.SetPath(text.c_str());
+  return path;
+}
+
+// The file's bytes as they stand, through one handle; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadAsItStands(const std::wstring& file) {
+  CExclusiveFile open(PathOf(file));
+  platform::FileFacts facts;
+  if (!open.IsOpen() || !platform::Current().Files().QueryOpenFileFacts(open.Get(), &facts) ||
+      !IsPlainFile(facts)) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWhole(open.Get(), facts.size, bytes)) return std::nullopt;
+  return bytes;
+}
+
+// .LOG1 and .LOG2 beside the file: Windows replays them when it loads a dirty hive.
+std::vector<hive::LogInput> LogsOf(const std::wstring& file) {
+  std::vector<hive::LogInput> logs;
+  for (const wchar_t* suffix : {L".LOG1", L".LOG2"}) {
+    const std::wstring log = file + suffix;
+    if (platform::Current().Files().QueryFileAttributes(log.c_str()) ==
+        platform::kInvalidFileAttributes) {
+      continue;
+    }
+    if (auto bytes = ReadAsItStands(log)) logs.push_back({"log", std::move(*bytes)});
+  }
+  return logs;
+}
+
+// Saves the open key into `copy` and checks it while the hive is still loaded.
+ProfileHiveResult SaveAndCheck(platform::KeyHandle key, const CPathName& copy,
+                               const std::vector<std::uint8_t>& descriptor, const RunFolder& run,
+                               platform::Status* saveStatus, std::uint64_t* compactSize) {
+  {
+    PrivilegeGuard backup(kBackupPrivilege);
+    *saveStatus = backup.Enabled()
+                      ? platform::Current().Registry().SaveKeyWithSecurity(
+                            key, copy.GetText().GetBuffer(), descriptor, platform::kRegLatestFormat)
+                      : platform::kErrorPrivilegeNotHeld;
+  }
+  if (*saveStatus != platform::kErrorSuccess) {
+    DropCopy(copy);
+    return ProfileHiveResult::kNotSaved;
+  }
+  const CopyVerdict verdict = CheckCompactCopy(copy, key, run.volumeSerialNumber);
+  if (!verdict.accepted()) {
+    DropCopy(copy);
+    return ProfileHiveResult::kRefused;
+  }
+  *compactSize = verdict.size;
+  return ProfileHiveResult::kAnalysed;
+}
+
+ProfileHiveResult LoadSaveCheck(const std::wstring& file, const CPathName& copy,
+                                const RunFolder& run, AnalyzedProfileHive& hive) {
+  platform::IRegistry& registry = platform::Current().Registry();
+  const std::vector<std::uint8_t> descriptor = DescriptorForCopy(PathOf(file));
+  platform::KeyHandle key = 0;
+  platform::Status status = registry.LoadAppKey(file.c_str(), platform::kKeyRead, &key);
+  if (status == platform::kErrorSharingViolation) return ProfileHiveResult::kInUse;
+  platform::Status saveStatus = status;
+  if (status == platform::kErrorSuccess) {
+    ProfileHiveResult result =
+        SaveAndCheck(key, copy, descriptor, run, &saveStatus, &hive.compactSize);
+    registry.CloseKey(key);  // the last handle: the private hive unloads
+    if (result != ProfileHiveResult::kNotSaved) return result;
+  }
+  // The private load or its save refused: the same file under HKU, for as
+  // long as the save and the check take.
+  const std::wstring name = L"Kelvaro-" + hive.sid;
+  PrivilegeGuard backup(kBackupPrivilege);
+  PrivilegeGuard restore(kRestorePrivilege);
+  if (!backup.Enabled() || !restore.Enabled()) return ProfileHiveResult::kNotSaved;
+  status = registry.LoadKey(platform::kHKeyUsers, name.c_str(), file.c_str());
+  ProfileHiveResult result = status == platform::kErrorSharingViolation
+                                 ? ProfileHiveResult::kInUse
+                                 : ProfileHiveResult::kNotSaved;
+  CRegistryKey probe;
+  const bool present = probe.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyQueryValue) ==
+                       platform::kErrorSuccess;
+  probe.Close();
+  // A failed load may still have left the key (Wine's does): unload whatever stands there.
+  if (status != platform::kErrorSuccess && !present) return result;
+  hive.loadedUnderUsers = status == platform::kErrorSuccess;
+  if (hive.loadedUnderUsers) {
+    CRegistryKey loaded;
+    if (loaded.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyRead) ==
+        platform::kErrorSuccess) {
+      result = SaveAndCheck(loaded.Get(), copy, descriptor, run, &saveStatus, &hive.compactSize);
+    }
+  }
+  hive.unloadStatus = registry.UnloadKey(platform::kHKeyUsers, name.c_str());
+  // Read back: an unload that reported success must have taken the key away.
+  CRegistryKey stillThere;
+  hive.leftLoaded = stillThere.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyQueryValue) ==
+                    platform::kErrorSuccess;
+  return result;
+}
+
+AnalyzedProfileHive Analyze(const std::wstring& sid, const std::wstring& file,
+                            const std::wstring& copyName, const RunFolder& run) {
+  AnalyzedProfileHive hive;
+  hive.sid = sid;
+  hive.file = file;
+  // Read before the load: while loaded, Windows holds the file for itself.
+  const std::optional<std::vector<std::uint8_t>> original = ReadAsItStands(file);
+  if (!original) {
+    const bool held =
+        platform::Current().System().GetLastError() == platform::kErrorSharingViolation;
+    hive.result = held ? ProfileHiveResult::kInUse : ProfileHiveResult::kUnreadable;
+    return hive;
+  }
+  hive.size = original->size();
+  const std::vector<hive::LogInput> logs = LogsOf(file);
+  const CPathName copy = Combine(run.path, CPathComponent(copyName.c_str()));
+  hive.result = LoadSaveCheck(file, copy, run, hive);
+  if (hive.result != ProfileHiveResult::kAnalysed) {
+    hive.compactSize = 0;
+    return hive;
+  }
+  // Nothing else could write the file while it was loaded: the copy must
+  // hold exactly what the file (with its logs) held.
+  const std::optional<std::vector<std::uint8_t>> saved = ReadAsItStands(copy.GetText().GetBuffer());
+  const hive::ContentDiffResult diff =
+      saved ? hive::DiffHiveContent(*original, logs, *saved, {}, 1) : hive::ContentDiffResult{};
+  if (!diff.readable || diff.total != 0) {
+    hive.result = ProfileHiveResult::kContentDiffers;
+    hive.compactSize = 0;
+  }
+  DropCopy(copy);
+  return hive;
+}
+
+}  // namespace
+
+ProfileAnalysisOutcome AnalyzeProfileHives(const std::vector<profiles::UserProfile>& profiles) {
+  ProfileAnalysisOutcome outcome;
+  std::vector<const profiles::UserProfile*> chosen;
+  for (const profiles::UserProfile& profile : profiles) {
+    if (profile.judgement.verdict == profiles::ProfileVerdict::kWouldCompact) {
+      chosen.push_back(&profile);
+    }
+  }
+  if (chosen.empty()) return outcome;
+  RunFolder run = MakeRunFolder();
+  if (!run.ok()) {
+    outcome.stoppedAt = run.stoppedAt;
+    outcome.folderProblem = run.problem;
+    return outcome;
+  }
+  for (const profiles::UserProfile* profile : chosen) {
+    outcome.hives.push_back(
+        Analyze(profile->sid, profile->userHive.path, profile->sid + L"-NTUSER.DAT", run));
+    if (profile->classesHive.size) {
+      outcome.hives.push_back(
+          Analyze(profile->sid, profile->classesHive.path, profile->sid + L"-UsrClass.dat", run));
+    }
+  }
+  RemoveRunFolder(run.path);
+  return outcome;
+}
