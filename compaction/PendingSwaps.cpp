@@ -10,6 +10,7 @@
 #include "compaction/RunRecordFile.h"
 #include "compaction/RunRecordKeeper.h"
 #include "compaction/RunReference.h"
+#include "path/FileOperations.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -26,7 +27,16 @@ std::optional<RunRecord> ReadRecord(const CPathName& file) {
   return ParseRunRecord(*text);
 }
 
-bool SizeDiffers(const RecordedHive& hive) {
+// The swap moves the old file to the backup's name, and the first start
+// after it hashes that backup: either says the swap was made, and the live
+// file may grow as it likes since. Without either (no start yet, or the
+// backups deleted unhashed), a live file not yet the copy's size waits.
+bool SwapWaits(const RecordedHive& hive) {
+  if (!hive.MaySwap() || !hive.backupSha256.empty()) return false;
+  CPathName backup;
+  if (!hive.backupFile.empty() && backup.SetPath(hive.backupFile.c_str()) && FileExists(backup)) {
+    return false;
+  }
   platform::FileFacts facts;
   if (!platform::Current().Files().QueryFileFacts(hive.liveFile.c_str(), &facts)) return false;
   return facts.size != hive.copySize;
@@ -48,7 +58,7 @@ std::vector<std::wstring> PendingSwaps(const CPathName& windowsFolder) {
       if (decided.count(Folded(hive.name)) != 0) continue;
       if (hive.state == SwapState::kNotScheduled && hive.reason == waiting) continue;
       decided.insert(Folded(hive.name));
-      if (hive.MaySwap() && SizeDiffers(hive)) pending.push_back(hive.name);
+      if (SwapWaits(hive)) pending.push_back(hive.name);
     }
   }
   return pending;

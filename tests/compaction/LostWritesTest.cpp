@@ -195,6 +195,10 @@ TEST(LostWritesTest, ASecondRunLeavesAPendingSwapWaitingAndSchedulesNothingForIt
   EXPECT_EQ(third.notScheduled[0].reason, NotScheduledReason::kRestartPending);
 
   machine.fake.Restart();
+  // Swapped, and grown past the copy's size since: no pending swap.
+  machine.fake.registry.PutValue(platform::kHKeyLocalMachine, L"COMPONENTS\\Setup", L"Grown",
+                                 platform::kRegBinary, std::vector<std::uint8_t>(64 * 1024, 7));
+  machine.fake.WriteHivesToFiles();
   const CompactionOutcome afterRestart = machine.Run({kHive});
   ASSERT_EQ(afterRestart.notScheduled.size(), 1u);
   EXPECT_NE(afterRestart.notScheduled[0].reason, NotScheduledReason::kRestartPending);
