@@ -87,6 +87,13 @@ void DropReference(const CPathName& recordFile, const std::wstring& hiveName) {
   }
 }
 
+void DropReferences(const CPathName& recordFile, const std::vector<std::wstring>& hiveNames) {
+  for (const std::wstring& name : hiveNames) DropReference(recordFile, name);
+  if (std::optional<CPathName> folder = ReferenceFolderOf(recordFile)) {
+    platform::Current().Files().RemoveEmptyDirectory(folder->GetText().GetBuffer());
+  }
+}
+
 ReferenceBytes ReadReference(const CPathName& recordFile, const std::wstring& hiveName,
                              const std::string& copySha256) {
   ReferenceBytes reference;

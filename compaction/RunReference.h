@@ -28,6 +28,10 @@ bool KeepReference(const CPathName& recordFile, const std::wstring& hiveName, co
 // Removes the hive's reference, for a copy that was not scheduled after all.
 void DropReference(const CPathName& recordFile, const std::wstring& hiveName);
 
+// Once their backups are deleted the references can name nothing: they go,
+// and the run's reference folder with the last of them.
+void DropReferences(const CPathName& recordFile, const std::vector<std::wstring>& hiveNames);
+
 enum class ReferenceState { kRead, kMissing, kUnreadable, kMismatch };
 
 struct ReferenceBytes {

@@ -151,7 +151,8 @@ TEST(LostWritesTest, AReferenceThatIsNotTheRecordedCopyIsRefused) {
              kReferenceFile, platform::fake::SavedHiveBytes(key, platform::kRegLatestFormat));
        },
        LostWriteCheck::kReferenceRefused},
-      {"gone", [](CompactionMachine& machine) { machine.fake.files.Remove(kReferenceFile); },
+      {"dropped with its backup",
+       [](CompactionMachine&) { DropReferences(PathOf(kRecordFile), {kHive}); },
        LostWriteCheck::kNoReference},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
