@@ -30,12 +30,15 @@ int RunResults(const ParsedCommand& command, const ToolContext& context);
 
 // The outcome of a command that schedules replacements: each hive left as it
 // is gets its reason, then the stop, summary and exit code: 2 stopped at a
-// folder, 1 nothing scheduled, 1641 restart started, 3010 scheduled and a
-// restart still needed. Lines still carrying `planned` are marked as never
-// started when a folder stopped it all.
+// folder, by another run (`runHolder`) or by a failure before anything was
+// scheduled, 1 nothing scheduled, 1641 restart started, 3010 scheduled and a
+// restart still needed (an `interrupted` run's summary says how many swaps
+// stand). Lines still carrying `planned` are marked as never started when a
+// folder or another run stopped it all.
 void FinishScheduling(LiveReport& report, const std::string& planned,
                       const std::vector<NotScheduledHive>& notScheduled, StoppedAt stoppedAt,
-                      FolderProblem problem, int scheduled, bool restartRequested);
+                      FolderProblem problem, int scheduled, bool restartRequested,
+                      const CString& runHolder, bool interrupted);
 // Sets the report's stop; a stopped report's lines still carrying `planned`
 // become "not-started".
 void SetStop(LiveReport& report, const std::string& planned, StoppedAt stoppedAt,

@@ -20,6 +20,7 @@ LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& co
     progress << "kelvaro-hive: " << Utf8(CString(kSwapsWaitWarning)) << '\n';
   }
   FinishScheduling(report, kPlanned, outcome.notScheduled, outcome.stoppedAt, outcome.folderProblem,
-                   outcome.scheduled, outcome.restartRequested);
+                   outcome.scheduled, outcome.restartRequested, outcome.runHolder,
+                   outcome.interrupted);
   return report;
 }

@@ -17,6 +17,6 @@ LiveReport RunRestore(const HiveSelection& selection, const ParsedCommand& comma
   const RestoreOutcome outcome = RestoreRunBackups(
       run, selection.rows, !command.Has("--no-restart"), CString(kRestartMessage));
   FinishScheduling(report, kPlanned, outcome.notScheduled, outcome.stoppedAt, outcome.folderProblem,
-                   outcome.scheduled, outcome.restartRequested);
+                   outcome.scheduled, outcome.restartRequested, outcome.runHolder, false);
   return report;
 }

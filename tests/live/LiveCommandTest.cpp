@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -528,6 +529,23 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
        },
        {R"("verdict":"not-started")", R"("stopped":"backup-folder-unsafe")",
         R"("folderProblem":"link")", R"("exitCode":2})"}},
+      {{"defragment", "--no-restart", "--json"},
+       [](CompactionMachine& m) {
+         m.fake.system.mutexesHeldElsewhere = {L"Global\\Kelvaro.Run",
+                                               L"Global\\Kelvaro.Run.kelvaro-hive.exe"};
+       },
+       {R"("verdict":"not-started","reason":"another Kelvaro program was changing hives")",
+        R"("stopped":"another-run")",
+        R"(another Kelvaro program is changing hives (kelvaro-hive.exe).")", R"("exitCode":2})"}},
+      // Out of memory at the second hive's save: the first one's swap stands.
+      {{"defragment", "--no-restart", "--json"},
+       [](CompactionMachine& m) {
+         m.fake.faults.beforeCall = [calls = 0](const std::string& operation) mutable {
+           if (operation == "RegSaveKeyExW" && calls++ == 1) throw std::bad_alloc();
+         };
+       },
+       {R"(1 hives are already scheduled and will be swapped at the next start)",
+        R"(\"kelvaro-hive restore\" puts their previous files back)", R"("exitCode":3010})"}},
       {{"runs", "--json"}, NothingToSetUp, {R"({"command":"runs","runs":[]})"}},
       {{"runs", "--json"},
        [](CompactionMachine&) {

@@ -40,6 +40,10 @@ TEST(StringTable, HoldsEveryTextExactly) {
       {IDS_SWAPS_WAIT,
        L"The swaps will happen at the next start of Windows; changes made until then will be "
        L"lost."},
+      {IDS_RUN_INTERRUPTED,
+       L"The run stopped on an error. %1 hives are already scheduled and will be swapped at the "
+       L"next start. To put their previous files back after that start, run \"kelvaro-hive "
+       L"restore\" from an elevated prompt."},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(std::wstring(LoadResourceString(row.id)), row.text) << "string " << row.id;

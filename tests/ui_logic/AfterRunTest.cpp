@@ -20,6 +20,7 @@ TEST(AfterRunTest, Defragment) {
     const char* what;
     bool closeWindow;
     bool stopped;
+    bool interrupted;
     int scheduled;
     bool restartRequested;
     bool closeRequested;
@@ -29,23 +30,32 @@ TEST(AfterRunTest, Defragment) {
     bool watchRestart;
   };
   const std::vector<Row> rows = {
-      {"all scheduled, restart asked", true, false, 2, true, false, End::kEndOk, L"", Icon::kNone,
+      {"all scheduled, restart asked", true, false, false, 2, true, false, End::kEndOk, L"",
+       Icon::kNone, true},
+      {"closed too late to stop", true, false, false, 2, true, true, End::kEndOk, L"", Icon::kNone,
        true},
-      {"closed too late to stop", true, false, 2, true, true, End::kEndOk, L"", Icon::kNone, true},
-      {"Windows refused the restart", true, false, 2, false, false, End::kEndOk, L"<162>",
+      {"Windows refused the restart", true, false, false, 2, false, false, End::kEndOk, L"<162>",
        Icon::kInformation, false},
-      {"stopped with one scheduled", true, true, 1, false, true, End::kEndOk, L"<147>\r\n\r\n<162>",
-       Icon::kInformation, false},
-      {"stopped before anything was scheduled", false, true, 0, false, true, End::kEndCancel, L"",
-       Icon::kNone, false},
-      {"nothing scheduled", false, false, 0, false, false, End::kStayOpen, L"<111>", Icon::kError,
-       false},
+      {"stopped with one scheduled", true, true, false, 1, false, true, End::kEndOk,
+       L"<147>\r\n\r\n<162>", Icon::kInformation, false},
+      {"stopped before anything was scheduled", false, true, false, 0, false, true, End::kEndCancel,
+       L"", Icon::kNone, false},
+      {"nothing scheduled", false, false, false, 0, false, false, End::kStayOpen, L"<111>",
+       Icon::kError, false},
+      // The loader here gives no %1, so the count shows as the string alone.
+      {"failed after two were scheduled", true, true, true, 2, false, false, End::kEndOk,
+       L"<167>\r\n\r\n<162>", Icon::kInformation, false},
+      {"failed before anything was scheduled", false, true, true, 0, false, false, End::kStayOpen,
+       L"<111>\r\n<168>", Icon::kError, false},
+      {"failed while the window was being closed", false, true, true, 0, false, true,
+       End::kEndCancel, L"<111>\r\n<168>", Icon::kError, false},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
     CompactionOutcome outcome;
     outcome.closeWindow = row.closeWindow;
     outcome.stopped = row.stopped;
+    outcome.interrupted = row.interrupted;
     outcome.scheduled = row.scheduled;
     outcome.restartRequested = row.restartRequested;
     const AfterRun after = uilogic::AfterDefragment(outcome, row.closeRequested, Load);

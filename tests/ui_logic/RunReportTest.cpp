@@ -52,4 +52,20 @@ TEST(RunReportTest, OneLinePerHiveLeftAndWhy) {
   }
 }
 
+TEST(RunReportTest, AnotherRunIsNamedAndAFailureSaid) {
+  // Patterns that show what was filled in.
+  auto load = [](unsigned id) { return CString((L"<" + std::to_wstring(id) + L" %1>").c_str()); };
+  CompactionOutcome another;
+  another.stoppedAt = StoppedAt::kAnotherRun;
+  another.runHolder = CString(L"kelvaro-hive.exe (process 4242)");
+  EXPECT_EQ(uilogic::RunReportText(another, load).str(),
+            L"<111 %1>\r\n<166 kelvaro-hive.exe (process 4242)>");
+  CompactionOutcome failed;
+  failed.stopped = true;
+  failed.interrupted = true;
+  failed.notScheduled = {{CString(L"HKLM\\SAM"), NotScheduledReason::kStopped}};
+  EXPECT_EQ(uilogic::RunReportText(failed, load).str(),
+            L"<111 %1>\r\n<168 %1>\r\n\r\n<112 %1>\r\nHKLM\\SAM: <120 %1>");
+}
+
 }  // namespace

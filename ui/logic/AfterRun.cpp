@@ -1,5 +1,8 @@
 #include "ui/logic/AfterRun.h"
 
+#include <string>
+
+#include "ui/logic/AnalysisColumn.h"
 #include "ui/logic/RunReport.h"
 #include "ui/res/resource.h"
 
@@ -11,13 +14,23 @@ AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,
     if (outcome.restartRequested) {
       return {AfterRun::End::kEndOk, CString(), AfterRun::Icon::kNone, true};
     }
-    CString message =
-        outcome.stopped ? loadString(IDS_STOPPED_WITH_SCHEDULED) + L"\r\n\r\n" : CString();
+    CString message;
+    if (outcome.interrupted) {
+      message = FillPlaceholders(loadString(IDS_RUN_INTERRUPTED),
+                                 {CString(std::to_wstring(outcome.scheduled).c_str())}) +
+                L"\r\n\r\n";
+    } else if (outcome.stopped) {
+      message = loadString(IDS_STOPPED_WITH_SCHEDULED) + L"\r\n\r\n";
+    }
     return {AfterRun::End::kEndOk, message + loadString(IDS_SWAPS_WAIT),
             AfterRun::Icon::kInformation};
   }
-  if (closeRequested) return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};
-  return {AfterRun::End::kStayOpen, RunReportText(outcome, loadString), AfterRun::Icon::kError};
+  // A failure says so even when the window was being closed.
+  if (closeRequested && !outcome.interrupted) {
+    return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};
+  }
+  return {closeRequested ? AfterRun::End::kEndCancel : AfterRun::End::kStayOpen,
+          RunReportText(outcome, loadString), AfterRun::Icon::kError};
 }
 
 AfterRun AfterAnalysis(const AnalysisOutcome& outcome, bool closeRequested,

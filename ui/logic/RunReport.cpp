@@ -1,5 +1,6 @@
 #include "ui/logic/RunReport.h"
 
+#include "ui/logic/AnalysisColumn.h"
 #include "ui/res/resource.h"
 
 namespace uilogic {
@@ -28,6 +29,11 @@ CString RunReportText(const CompactionOutcome& outcome,
     if (!text.IsEmpty()) text += L"\r\n";
     text += line;
   };
+  if (outcome.stoppedAt == StoppedAt::kAnotherRun) {
+    addLine(FillPlaceholders(loadString(IDS_ANOTHER_RUN), {outcome.runHolder}));
+    return text;
+  }
+  if (outcome.interrupted) addLine(loadString(IDS_RUN_FAILED));
   if (stopped) {
     addLine(loadString(outcome.stoppedAt == StoppedAt::kBackupFolder ? IDS_BACKUP_FOLDER_UNSAFE
                                                                      : IDS_RUN_FOLDER_UNSAFE));
