@@ -13,6 +13,8 @@
 //   probe dosdevice NAME               the first target QueryDosDeviceW gives for NAME
 //   probe rows TITLE ID [COLUMNS]      the rows of list view ID: state|col0|col1|col2 (and
 //                                      further columns up to COLUMNS, 3 unless given)
+//   probe holdmutex FILE NAME...       holds each named mutex, as another program would,
+//                                      until FILE exists (two minutes at most)
 // Exit code 0 on success, 1 when the window did not appear (or go) in time, 2 on usage.
 #include <windows.h>
 
@@ -176,6 +178,22 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t target[1024] = {};
     if (::QueryDosDeviceW(argv[2], target, 1024) == 0) return 1;
     Print(target);
+    return 0;
+  }
+  if (verb == L"holdmutex" && argc >= 4) {
+    std::vector<HANDLE> held;
+    for (int index = 3; index < argc; ++index) {
+      HANDLE mutex = ::CreateMutexW(nullptr, FALSE, argv[index]);
+      if (mutex == nullptr) return 1;
+      held.push_back(mutex);
+    }
+    Print(L"holding");
+    std::fflush(stdout);
+    for (int tick = 0; tick < 1200 && ::GetFileAttributesW(argv[2]) == INVALID_FILE_ATTRIBUTES;
+         ++tick) {
+      ::Sleep(100);
+    }
+    for (HANDLE mutex : held) ::CloseHandle(mutex);
     return 0;
   }
   const wchar_t* title = argv[2];

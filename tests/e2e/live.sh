@@ -3,9 +3,10 @@
 # lists what the main window lists; Wine saves keys as text (or refuses the
 # save), so "analyze" and "defragment" find every hive refused, schedule
 # nothing and say so with exit code 1; "runs" finds no run on record,
-# "results" answers "no run" (7) before any run is on record and "restore"
-# refuses backups no record names; the commands log where the folder passes
-# its checks.
+# "results" answers "no run" (7) before any run is on record, a run while
+# another Kelvaro program holds the run lock changes nothing and names it,
+# and "restore" refuses backups no record names; the commands log where the
+# folder passes its checks.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/crafted-hives.sh"
 
@@ -113,6 +114,26 @@ tool runs --json
 take_log
 check "$name: runs on a prefix without records exits 0" [ "$tool_exit" = 0 ]
 check "$name: runs --json answers an empty list" contains "$tool_out" '"runs":[]'
+
+# Another Kelvaro program holds the machine-wide run lock: this one changes
+# nothing and names it.
+release="$WINEPREFIX/drive_c/kelvaro-release-lock"
+rm -f "$release"
+wine "$KELVARO_PROBE" holdmutex 'C:\kelvaro-release-lock' 'Global\Kelvaro.Run' \
+  'Global\Kelvaro.Run.Kelvaro64.exe' >"$E2E_SHOTS/$name-holder.out" 2>/dev/null &
+holder=$!
+for _ in $(seq 300); do
+  grep -q holding "$E2E_SHOTS/$name-holder.out" 2>/dev/null && break
+  sleep 0.2
+done
+tool defragment --no-restart --json
+touch "$release"
+wait "$holder" || true
+check "$name: a run while another Kelvaro program runs exits 2" [ "$tool_exit" = 2 ]
+check "$name: it says another program is changing hives" contains "$tool_out" '"stopped":"another-run"'
+check "$name: it names the program holding the run" contains "$tool_out" '(Kelvaro64.exe)'
+check "$name: it leaves no start-up value" [ -z "$(startup_value)" ]
+take_log
 
 # Backups planted in the backup folder, loose and in a run's folder, with no
 # record of any run: restore takes none of them and schedules nothing.
