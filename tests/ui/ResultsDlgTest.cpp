@@ -193,6 +193,7 @@ TEST_F(ResultsDlgTest, TheChangesTheCopyMissedAreListedUnderTheList) {
 }
 
 TEST_F(ResultsDlgTest, WithoutARunOnRecordTheBoxIsEmptyAndNothingIsOffered) {
+  fake.files.Remove(kRecord);
   Open();
   EXPECT_EQ(::GetWindowTextLengthW(dialog.GetDlgItem(IDC_LOST_WRITES)), 0);
   EXPECT_FALSE(::IsWindowEnabled(dialog.GetDlgItem(IDC_PUT_BACK)));
