@@ -3,7 +3,7 @@
 # Windows. Each carries a version resource that Explorer and inventory tools read.
 # Both are marked terminal-server aware (kelvaro-hive's live commands run elevated too).
 set -euo pipefail
-allowed='^(advapi32|comctl32|gdi32|kernel32|shell32|user32|ole32|msvcrt)\.dll$'
+allowed='^(advapi32|comctl32|gdi32|kernel32|shell32|user32|ole32|oleaut32|msvcrt)\.dll$'
 objdump=$(command -v x86_64-w64-mingw32-objdump)
 failures=0
 checks=0
