@@ -5,6 +5,8 @@
 // reads a list view's rows and heading back.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include <string>
@@ -44,7 +46,10 @@ bool PumpUntil(HWND dialog, Condition done, DWORD deadlineMs = kDeadlineMs,
     if (done()) return true;
     const ULONGLONG now = ::GetTickCount64();
     if (now >= end) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    // Woken by any message, and at least every 50 ms: a condition that turns
+    // true on another thread without a message reaching this one is seen too.
+    ::MsgWaitForMultipleObjects(
+        0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)), QS_ALLINPUT);
   }
 }
 
