@@ -17,3 +17,10 @@ bool ProcessIsElevated() {
   }
   return length == sizeof elevation && elevation != 0;
 }
+
+bool ElevatedOrSaid(std::string_view command, std::ostream& err) {
+  if (ProcessIsElevated()) return true;
+  err << "kelvaro-hive: " << command
+      << " needs administrator rights: run it from an elevated prompt (Run as administrator).\n";
+  return false;
+}

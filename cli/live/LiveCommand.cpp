@@ -26,12 +26,7 @@ int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
                    LiveReportFunction run) {
   // Checked before anything is read or made: without the full token the
   // saves fail one by one and the log folder could not be checked.
-  if (!ProcessIsElevated()) {
-    context.err << "kelvaro-hive: " << command.command->name
-                << " needs administrator rights: run it from an elevated prompt (Run as "
-                   "administrator).\n";
-    return kExitNotElevated;
-  }
+  if (!ElevatedOrSaid(command.command->name, context.err)) return kExitNotElevated;
   // File-system redirection would show a 32-bit program SysWOW64 where it
   // asks for System32\config: it would read and replace the wrong files.
   if (kBuildRefusesWindows64 && IsWindows64Bit()) {

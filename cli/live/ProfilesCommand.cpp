@@ -87,12 +87,7 @@ void PrintJson(std::ostream& out, const profiles::ProfileListing& listing,
 int RunProfiles(const ParsedCommand& command, const ToolContext& context) {
   // As for the other live commands: without the full token the hives of other
   // users cannot be opened, so their sizes would be wrong.
-  if (!ProcessIsElevated()) {
-    context.err << "kelvaro-hive: " << command.command->name
-                << " needs administrator rights: run it from an elevated prompt (Run as "
-                   "administrator).\n";
-    return kExitNotElevated;
-  }
+  if (!ElevatedOrSaid(command.command->name, context.err)) return kExitNotElevated;
   const profiles::ProfileListing listing = profiles::FindProfiles();
   if (!listing.listRead) {
     context.err << "kelvaro-hive: the profile list (HKLM\\" << Text(profiles::kProfileListKey)

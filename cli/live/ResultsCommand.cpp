@@ -99,11 +99,7 @@ void PrintJson(std::ostream& out, const LostWriteReport* report, int exit) {
 }  // namespace
 
 int RunResults(const ParsedCommand& command, const ToolContext& context) {
-  if (!ProcessIsElevated()) {
-    context.err << "kelvaro-hive: results needs administrator rights: run it from an elevated "
-                   "prompt (Run as administrator).\n";
-    return kExitNotElevated;
-  }
+  if (!ElevatedOrSaid("results", context.err)) return kExitNotElevated;
   std::optional<LostWriteReport> report;
   if (std::optional<CPathName> windows = SystemWindowsFolder()) {
     if (std::optional<CPathName> record = NewestRunRecord(*windows)) {

@@ -67,11 +67,7 @@ void PrintText(std::ostream& out, const std::vector<RunRecord>& records) {
 
 int RunRunsCommand(const ParsedCommand& command, const ToolContext& context) {
   // The records are readable by administrators alone.
-  if (!ProcessIsElevated()) {
-    context.err << "kelvaro-hive: runs needs administrator rights: run it from an elevated "
-                   "prompt (Run as administrator).\n";
-    return kExitNotElevated;
-  }
+  if (!ElevatedOrSaid("runs", context.err)) return kExitNotElevated;
   std::vector<RunRecord> records;
   if (const std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
     for (int number : RunsOnRecord(*windowsFolder)) {
