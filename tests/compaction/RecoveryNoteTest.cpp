@@ -16,6 +16,7 @@
 #include "results/LastRun.h"
 #include "results/ResultsReview.h"
 #include "tests/compaction/CompactionMachine.h"
+#include "tests/compaction/CraftedRecord.h"
 
 namespace {
 
@@ -94,24 +95,11 @@ TEST(RecoveryNoteTest, NoNoteWhenNothingWasScheduled) {
 }
 
 RunRecord CraftedRecord() {
-  RunRecord record;
-  record.number = 3;
-  record.started = "2026-12-08 10:51:08 UTC";
-  RecordedHive system;
-  system.state = SwapState::kScheduled;
-  system.name = L"HKLM\\SYSTEM";
-  system.liveFile = L"C:\\Windows\\System32\\config\\SYSTEM";
-  system.liveSize = 12582912;
-  system.copySize = 9437184;
-  system.backupFile = L"C:\\Windows\\Kelvaro Backup\\Run-3\\SYSTEM";
-  system.backupSize = 12587008;  // hashed after the restart
-  RecordedHive user = system;
-  user.state = SwapState::kSwapping;
-  user.name = L"HKU\\S-1-5-21-7";
-  user.liveFile = L"C:\\Users\\J\u00f6rg\\NTUSER.DAT";
-  user.liveSize = 524288;
+  RunRecord record = CraftedRunRecord(3);
+  const RecordedHive system = record.hives.front();
+  RecordedHive user = UserHive(SwapState::kSwapping, L"C:\\Users\\J\u00f6rg\\NTUSER.DAT");
+  user.copySize = system.copySize;
   user.backupFile = L"C:\\Windows\\Kelvaro Backup\\Run-3\\S-1-5-21-7";
-  user.backupSize = 0;
   RecordedHive left = system;
   left.state = SwapState::kNotScheduled;
   left.name = L"HKLM\\SOFTWARE";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hive/Sha256.h"
+#include "tests/compaction/CraftedRecord.h"
 
 namespace {
 
@@ -16,27 +17,12 @@ std::vector<std::uint8_t> Bytes(const std::string& text) {
 }
 
 RunRecord TwoHives() {
-  RunRecord record;
-  record.number = 12;
-  record.started = "2026-12-08 10:51:08 UTC";
+  RunRecord record = CraftedRunRecord(12);
   record.version = "1.1.0.0";
-  RecordedHive system;
-  system.state = SwapState::kScheduled;
-  system.name = L"HKLM\\SYSTEM";
-  system.liveFile = L"C:\\Windows\\System32\\config\\SYSTEM";
-  system.liveSize = 12582912;
-  system.copySize = 9437184;
-  system.copySha256 = std::string(64, 'a');
-  system.backupFile = L"C:\\Windows\\Kelvaro Backup\\Run-12\\SYSTEM";
-  system.backupSize = 12587008;
-  system.backupSha256 = std::string(64, 'b');
-  RecordedHive user;
-  user.state = SwapState::kNotScheduled;
-  user.name = L"HKU\\S-1-5-21-7";
-  user.liveFile = L"C:\\Users\\J\u00f6rg \u4e2d\\NTUSER.DAT";
-  user.liveSize = 524288;
+  RecordedHive user =
+      UserHive(SwapState::kNotScheduled, L"C:\\Users\\J\u00f6rg \u4e2d\\NTUSER.DAT");
   user.reason = "no gain";
-  record.hives = {system, user};
+  record.hives.push_back(user);
   return record;
 }
 
