@@ -4,6 +4,10 @@
 #include "compaction/BackupHashes.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RunRecordFile.h"
+#include "compaction/RunReference.h"
+#include "path/FileOperations.h"
+#include "results/BackupFile.h"
+#include "results/ResultsReview.h"
 
 std::optional<ReviewedRun> ReviewLastRun() {
   const std::optional<CPathName> windowsFolder = SystemWindowsFolder();
@@ -22,4 +26,18 @@ std::optional<ReviewedRun> ReviewLastRun() {
     }
   }
   return run;
+}
+
+void RemoveRunBackup(const std::vector<const HiveResultEntry*>& listedInDisplayOrder,
+                     const ReviewedRun& run) {
+  RemoveBackup(listedInDisplayOrder, run.backupFolder, run.backupsOnRecord);
+  std::vector<std::wstring> gone;
+  for (const HiveResultEntry* entry : listedInDisplayOrder) {
+    if (entry == nullptr) continue;
+    const std::optional<CPathName> backup = BackupFileOf(run.backupFolder, entry->name);
+    if (backup && !FileExists(*backup)) gone.push_back(entry->name.str());
+  }
+  if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
+    DropReferences(RunRecordPath(*windowsFolder, run.number), gone);
+  }
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "catalogue/HiveRecords.h"
 #include "path/PathName.h"
 
 struct ReviewedRun {
@@ -19,3 +20,9 @@ struct ReviewedRun {
 
 // Nothing when the system Windows folder is not given or no run is on record.
 std::optional<ReviewedRun> ReviewLastRun();
+
+// Delete Backup for the run: RemoveBackup of the listed hives, then the kept
+// copy of each listed hive whose backup is gone, since without the backup it
+// names nothing. A backup that stays keeps its copy.
+void RemoveRunBackup(const std::vector<const HiveResultEntry*>& listedInDisplayOrder,
+                     const ReviewedRun& run);

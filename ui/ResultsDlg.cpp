@@ -9,10 +9,7 @@
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RestoreRun.h"
 #include "compaction/RunRecordFile.h"
-#include "compaction/RunReference.h"
 #include "compaction/ResumeRegistration.h"
-#include "path/FileOperations.h"
-#include "results/BackupFile.h"
 #include "results/ResultsReview.h"
 #include "ui/SortableList.h"
 #include "ui/WindowChrome.h"
@@ -151,17 +148,7 @@ BOOL CResultsDlg::DestroyWindow() {
         listed.push_back(entry);
       }
     }
-    if (m_run) {
-      RemoveBackup(listed, m_run->backupFolder, m_run->backupsOnRecord);
-      std::vector<std::wstring> gone;
-      for (const HiveResultEntry* entry : listed) {
-        const std::optional<CPathName> backup = BackupFileOf(m_run->backupFolder, entry->name);
-        if (backup && !FileExists(*backup)) gone.push_back(entry->name.str());
-      }
-      if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
-        DropReferences(RunRecordPath(*windowsFolder, m_run->number), gone);
-      }
-    }
+    if (m_run) RemoveRunBackup(listed, *m_run);
   }
   FreeResultRows();
   return CDialog::DestroyWindow();

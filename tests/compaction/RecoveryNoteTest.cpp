@@ -81,8 +81,12 @@ TEST(RecoveryNoteTest, OneCopyCommandPerReplacedHiveInScheduleOrder) {
   std::vector<std::unique_ptr<HiveResultEntry>> results = CollectResults(run->backupFolder);
   std::vector<const HiveResultEntry*> listed;
   for (const auto& result : results) listed.push_back(result.get());
-  RemoveBackup(listed, run->backupFolder, run->backupsOnRecord);
+  const std::wstring references = L"C:\\Windows\\Kelvaro\\Records\\Run-1";
+  EXPECT_TRUE(machine.fake.files.Exists(references + L"\\COMPONENTS"));
+  RemoveRunBackup(listed, *run);
   EXPECT_FALSE(machine.fake.files.Exists(compaction_test::kBackupFolder));
+  // Without their backups the kept copies name nothing.
+  EXPECT_FALSE(machine.fake.files.Exists(references));
 }
 
 TEST(RecoveryNoteTest, NoNoteWhenNothingWasScheduled) {
