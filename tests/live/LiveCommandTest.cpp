@@ -17,6 +17,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "tests/live/LiveMachine.h"
+#include "tests/support/BloatedHive.h"
 
 namespace live_test {
 namespace {
@@ -44,6 +45,13 @@ void AliceWithAHive(CompactionMachine& machine) {
   content.values.push_back({L"Kept", platform::kRegBinary, std::vector<std::uint8_t>(5000, 3)});
   machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001", L"C:\\Users\\alice", {}, 0, {}, {}},
                           platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat));
+}
+
+// Alice (PC\alice), not signed in, her two hives with free space a save leaves out.
+void AliceWithBloatedHives(CompactionMachine& machine) {
+  machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"},
+                          test_support::BloatedHive(L"User"),
+                          test_support::BloatedHive(L"Classes"));
 }
 
 // Alice, not signed in, with 8 KiB that are no hive; Bob's temporary profile.
@@ -117,6 +125,34 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        0,
        0},
       {"defragment restarts", {"defragment"}, NothingToSetUp, 1641, kStandardHiveCount, 1},
+      {"defragment --profiles swaps a profile's hives now, with no restart",
+       {"defragment", "--profiles"},
+       AliceWithBloatedHives,
+       0,
+       0,
+       0},
+      {"a profile now, then a loaded hive at the restart",
+       {"defragment", "HKLM\\SAM", "--profile", "PC\\alice"},
+       AliceWithBloatedHives,
+       1641,
+       1,
+       1},
+      {"restore puts a profile's hives back at once, with no restart",
+       {"restore", "--yes"},
+       [](CompactionMachine& m) {
+         AliceWithBloatedHives(m);
+         ASSERT_EQ(RunCommand({"defragment", "--profiles"}).exitCode, 0);
+       },
+       0,
+       0,
+       0},
+      {"a profile nobody answers to", {"defragment", "--profile", "bob"}, TwoProfiles, 87, 0, 0},
+      {"profiles with no profile list to read",
+       {"defragment", "--profiles"},
+       NothingToSetUp,
+       2,
+       0,
+       0},
       {"--no-restart leaves the restart to the user",
        {"defragment", "--no-restart"},
        NothingToSetUp,
@@ -511,6 +547,15 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
        AliceWithAHive,
        {R"({"name":"HKU\\S-1-5-21-1-2-3-1001","file":"C:\\Users\\alice\\NTUSER.DAT",)",
         R"("verdict":"analysed")", R"("compactSize":)", R"("exitCode":0})"}},
+      {{"defragment", "--profiles", "--json"},
+       AliceWithBloatedHives,
+       {R"({"name":"HKU\\S-1-5-21-1-2-3-1001","file":"C:\\Users\\alice\\NTUSER.DAT",)",
+        R"({"name":"HKU\\S-1-5-21-1-2-3-1001_Classes",)", R"("verdict":"swapped")",
+        R"(no restart is needed)", R"("exitCode":0})"}},
+      {{"defragment", "HKLM\\SAM", "--profile", "alice", "--no-restart", "--json"},
+       AliceWithBloatedHives,
+       {R"("verdict":"swapped")", R"("name":"HKLM\\SAM")", R"("verdict":"scheduled")",
+        R"(Already done, without a restart: HKU\\S-1-5-21-1-2-3-1001, )", R"("exitCode":3010})"}},
       {{"profiles", "--json"},
        TwoProfiles,
        {R"({"command":"profiles","profiles":[{"sid":"S-1-5-21-1-2-3-1001","user":"PC\\alice",)"
