@@ -22,17 +22,23 @@ CPathName PathOf(const std::wstring& text) {
 }
 
 // The file's bytes as they stand, through one handle; nothing when it cannot be read.
-std::optional<std::vector<std::uint8_t>> ReadAsItStands(const std::wstring& file,
-                                                        platform::FileFacts* read = nullptr) {
+// `descriptor`, when given, gets the file's own through the same handle (empty
+// when it cannot be read).
+std::optional<std::vector<std::uint8_t>> ReadAsItStands(
+    const std::wstring& file, platform::FileFacts* read = nullptr,
+    std::vector<std::uint8_t>* descriptor = nullptr) {
+  platform::IFileSystem& files = platform::Current().Files();
   CExclusiveFile open(PathOf(file));
   platform::FileFacts facts;
-  if (!open.IsOpen() || !platform::Current().Files().QueryOpenFileFacts(open.Get(), &facts) ||
-      !IsPlainFile(facts)) {
+  if (!open.IsOpen() || !files.QueryOpenFileFacts(open.Get(), &facts) || !IsPlainFile(facts)) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> bytes;
   if (!ReadWhole(open.Get(), facts.size, bytes)) return std::nullopt;
   if (read != nullptr) *read = facts;
+  if (descriptor != nullptr && !files.ReadOpenFileSecurity(open.Get(), descriptor)) {
+    descriptor->clear();
+  }
   return bytes;
 }
 
@@ -141,7 +147,8 @@ AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring&
   hive.file = file;
   // Read before the load: while loaded, Windows holds the file for itself.
   platform::FileFacts facts;
-  std::optional<std::vector<std::uint8_t>> original = ReadAsItStands(file, &facts);
+  std::vector<std::uint8_t> own;
+  std::optional<std::vector<std::uint8_t>> original = ReadAsItStands(file, &facts, &own);
   if (!original) {
     const bool held =
         platform::Current().System().GetLastError() == platform::kErrorSharingViolation;
@@ -150,8 +157,10 @@ AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring&
   }
   hive.size = original->size();
   const std::vector<hive::LogInput> logs = LogsOf(file);
-  // The file's own descriptor: the copy is saved with it, and a swap puts it back.
-  const std::vector<std::uint8_t> descriptor = DescriptorForCopy(PathOf(file));
+  // The file's own descriptor: the copy is saved with it, and a swap puts it
+  // back. Unread, the copy gets SYSTEM's and Administrators' alone, which
+  // must never reach a user's profile: the swap then leaves the file alone.
+  const std::vector<std::uint8_t> descriptor = own.empty() ? DescriptorForCopy(PathOf(file)) : own;
   hive.result = LoadSaveCheck(file, copy, run, descriptor, hive);
   if (hive.result != ProfileHiveResult::kAnalysed) {
     hive.compactSize = 0;
@@ -168,7 +177,7 @@ AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring&
     DropCopy(copy);
     return hive;
   }
-  if (read != nullptr) *read = ProfileHiveAsRead{std::move(*original), facts, descriptor};
+  if (read != nullptr) *read = ProfileHiveAsRead{std::move(*original), facts, own};
   return hive;
 }
 

@@ -52,7 +52,9 @@ struct ProfileAnalysisOutcome {
 struct ProfileHiveAsRead {
   std::vector<std::uint8_t> bytes;
   platform::FileFacts facts;
-  std::vector<std::uint8_t> descriptor;  // the file's own: owner, group and DACL
+  // The file's own (owner, group and DACL), read through the same handle;
+  // empty when it could not be read.
+  std::vector<std::uint8_t> descriptor;
 };
 
 // Reads `file`, loads it, saves it to `copy` and checks the copy as above.

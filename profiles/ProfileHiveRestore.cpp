@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "catalogue/RegistryKey.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CheckedCopy.h"
 #include "compaction/CompareNoCaseN.h"
@@ -13,6 +12,7 @@
 #include "compaction/RunRecordFile.h"
 #include "hive/Sha256.h"
 #include "platform/Platform.h"
+#include "profiles/ProfileList.h"
 #include "profiles/SwapFileNow.h"
 
 namespace {
@@ -31,22 +31,15 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
                         static_cast<int>(b.size()), length) == 0;
 }
 
-// HKU\<SID> or HKU\<SID>_Classes of the profile is loaded now.
+// The profile a hive's name (HKU\<SID> or HKU\<SID>_Classes) belongs to is loaded now.
 bool ProfileLoaded(const std::wstring& name) {
-  std::wstring key = name.substr(name.find(L'\\') + 1);
+  std::wstring sid = name.substr(name.find(L'\\') + 1);
   constexpr std::wstring_view kClasses = L"_Classes";
-  if (key.size() > kClasses.size() && key.compare(key.size() - kClasses.size(), kClasses.size(),
-                                                  kClasses.data()) == 0) {
-    key.resize(key.size() - kClasses.size());
+  if (sid.size() > kClasses.size() &&
+      sid.compare(sid.size() - kClasses.size(), kClasses.size(), kClasses.data()) == 0) {
+    sid.resize(sid.size() - kClasses.size());
   }
-  for (const std::wstring& loaded : {key, key + L"_Classes"}) {
-    CRegistryKey probe;
-    if (probe.Open(platform::kHKeyUsers, loaded.c_str(), platform::kKeyQueryValue) ==
-        platform::kErrorSuccess) {
-      return true;
-    }
-  }
-  return false;
+  return profiles::ProfileLoaded(sid);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileAsItStands(const CPathName& path) {
@@ -93,8 +86,12 @@ ProfileRestoreResult RestoreOne(const RecordedHive& recorded, const CPathName& w
   const std::wstring leaf = recorded.backupFile.substr(recorded.backupFile.find_last_of(L'\\') + 1);
   const CPathName copy = Combine(workFolder, CPathComponent(leaf.c_str()));
   const CPathName replaced = Combine(workFolder, CPathComponent((leaf + L".replaced").c_str()));
-  const std::vector<std::uint8_t> descriptor = DescriptorForCopy(PathOf(recorded.liveFile));
-  if (!platform::Current().Files().WriteNewFile(Text(copy).c_str(), *bytes, descriptor)) {
+  // The profile's file keeps its own descriptor; one that cannot be read is
+  // not guessed at, for the user must be able to load the hive.
+  std::vector<std::uint8_t> descriptor;
+  if (!platform::Current().Files().ReadSecurityDescriptor(recorded.liveFile.c_str(), &descriptor) ||
+      descriptor.empty() ||
+      !platform::Current().Files().WriteNewFile(Text(copy).c_str(), *bytes, descriptor)) {
     return ProfileRestoreResult::kNotSaved;
   }
   // The last look: a user who signed in meanwhile keeps the profile as it is.
@@ -153,7 +150,7 @@ ProfileRestoreOutcome RestoreProfileHives(int runNumber, const std::vector<std::
       continue;
     }
     chosen.push_back(*found);
-    outcome.hives.push_back({found->name, found->liveFile, ProfileRestoreResult::kRestored});
+    outcome.hives.push_back({found->name, found->liveFile, ProfileRestoreResult::kNotStarted});
   }
   if (chosen.empty()) return outcome;
   for (const CPathName& folder : {Combine(*windowsFolder, CPathComponent(kBackupFolderName)),

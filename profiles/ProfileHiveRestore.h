@@ -22,12 +22,13 @@ enum class ProfileRestoreResult {
   kRefused,      // the backup is not the file the record hashed
   kNotSaved,     // the backup could not be copied
   kNotAccepted,  // Windows did not exchange the files
+  kNotStarted,   // a folder, or another run, stopped the restore before it
 };
 
 struct RestoredProfileHive {
   std::wstring name;  // HKU\<SID> or HKU\<SID>_Classes
   std::wstring file;
-  ProfileRestoreResult result = ProfileRestoreResult::kRestored;
+  ProfileRestoreResult result = ProfileRestoreResult::kNotStarted;
 };
 
 struct ProfileRestoreOutcome {

@@ -4,14 +4,14 @@
 #include <memory>
 #include <optional>
 
-#include "catalogue/RegistryKey.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/CheckedCopy.h"
 #include "compaction/ExclusiveFile.h"
 #include "compaction/HiveTasks.h"
+#include "compaction/PendingSwaps.h"
 #include "compaction/RunFolder.h"
-#include "compaction/RunLock.h"
 #include "compaction/RunRecordKeeper.h"
+#include "compaction/RunStart.h"
 #include "hive/Sha256.h"
 #include "platform/Platform.h"
 #include "profiles/ProfileHiveAnalysis.h"
@@ -30,18 +30,6 @@ CPathName PathOf(const std::wstring& text) {
   return path;
 }
 
-// HKU\<SID> or HKU\<SID>_Classes is there: the profile service has the user's hives.
-bool SignedIn(const std::wstring& sid) {
-  for (const std::wstring& key : {sid, sid + L"_Classes"}) {
-    CRegistryKey probe;
-    if (probe.Open(platform::kHKeyUsers, key.c_str(), platform::kKeyQueryValue) ==
-        platform::kErrorSuccess) {
-      return true;
-    }
-  }
-  return false;
-}
-
 ProfileSwapResult ResultOf(ProfileHiveResult copied) {
   switch (copied) {
     case ProfileHiveResult::kAnalysed: return ProfileSwapResult::kSwapped;
@@ -58,7 +46,7 @@ ProfileSwapResult ResultOf(ProfileHiveResult copied) {
 // holds it (an open sharing read only fails while anyone has it for writing
 // or Windows has it loaded; closed again at once).
 ProfileSwapResult LastLook(const SwappedProfileHive& hive, const platform::FileFacts& read) {
-  if (SignedIn(hive.sid)) return ProfileSwapResult::kSignedIn;
+  if (profiles::ProfileLoaded(hive.sid)) return ProfileSwapResult::kSignedIn;
   CExclusiveFile open(PathOf(hive.file));
   platform::FileFacts now;
   if (!open.IsOpen()) {
@@ -82,7 +70,8 @@ bool MoveLogs(const std::wstring& file, const CPathName& backupFile) {
     const std::wstring log = file + suffix;
     if (files.QueryFileAttributes(log.c_str()) == platform::kInvalidFileAttributes) continue;
     const std::wstring target = Text(backupFile) + suffix;
-    moved = files.MoveReplacing(log.c_str(), target.c_str()) && moved;
+    moved = files.MoveReplacing(log.c_str(), target.c_str()) && ProtectMovedFile(PathOf(target)) &&
+            moved;
   }
   return moved;
 }
@@ -95,7 +84,7 @@ struct SwapContext {
 
 void SwapOne(const HiveTask& task, std::size_t index, SwapContext& context,
              SwappedProfileHive& hive) {
-  if (SignedIn(hive.sid)) {
+  if (profiles::ProfileLoaded(hive.sid)) {
     hive.result = ProfileSwapResult::kSignedIn;
     return;
   }
@@ -106,11 +95,17 @@ void SwapOne(const HiveTask& task, std::size_t index, SwapContext& context,
   hive.size = copied.size;
   hive.result = ResultOf(copied.result);
   // A load that found the file held may be the profile service's.
-  if (hive.result == ProfileSwapResult::kInUse && SignedIn(hive.sid)) {
+  if (hive.result == ProfileSwapResult::kInUse && profiles::ProfileLoaded(hive.sid)) {
     hive.result = ProfileSwapResult::kSignedIn;
   }
   if (hive.result != ProfileSwapResult::kSwapped) return;
   hive.compactSize = copied.compactSize;
+  // Without the file's own descriptor the new file could not get it.
+  if (read.descriptor.empty()) {
+    DropCopy(copyPath);
+    hive.result = ProfileSwapResult::kUnreadable;
+    return;
+  }
   if (copied.compactSize >= copied.size) {
     DropCopy(copyPath);
     hive.result = ProfileSwapResult::kNoGain;
@@ -154,13 +149,13 @@ void SwapOne(const HiveTask& task, std::size_t index, SwapContext& context,
     hive.leftAtBackup = swap.leftAtBackup;
     DropCopy(copyPath);
     hive.result = swap.status == platform::kErrorSharingViolation
-                      ? (SignedIn(hive.sid) ? ProfileSwapResult::kSignedIn
-                                            : ProfileSwapResult::kInUse)
+                      ? (profiles::ProfileLoaded(hive.sid) ? ProfileSwapResult::kSignedIn
+                                                           : ProfileSwapResult::kInUse)
                       : ProfileSwapResult::kNotAccepted;
     return;
   }
   context.record.SwappedNow(index);
-  hive.descriptorSet = swap.descriptorSet;
+  hive.descriptorSet = swap.descriptorSet && swap.backupProtected;
   hive.readBack = swap.readBack;
   hive.logsMoved = MoveLogs(hive.file, backupFile);
 }
@@ -181,6 +176,7 @@ NotScheduledReason RecordReason(ProfileSwapResult result) {
     case ProfileSwapResult::kContentDiffers: return NotScheduledReason::kRefused;
     case ProfileSwapResult::kOtherVolume: return NotScheduledReason::kOtherVolume;
     case ProfileSwapResult::kStopped: return NotScheduledReason::kStopped;
+    case ProfileSwapResult::kRestartPending: return NotScheduledReason::kRestartPending;
     case ProfileSwapResult::kUnreadable:
     case ProfileSwapResult::kNotSaved: return NotScheduledReason::kNotSaved;
     default: return NotScheduledReason::kNotAccepted;
@@ -229,47 +225,21 @@ void Swap(ProfileSwapOutcome& outcome, const std::vector<const UserProfile*>& ch
   }
   if (tasks.empty()) return;
 
-  RunLock lock;
-  if (!lock.Held()) {
-    outcome.stoppedAt = StoppedAt::kAnotherRun;
-    outcome.runHolder = CString(lock.Holder().c_str());
-    return;
-  }
-  RunFolder run = MakeRunFolder();
-  if (!run.ok()) {
-    outcome = StoppedBy(outcome, run.stoppedAt, run.problem);
-    return;
-  }
-  ProtectedFolder backups = EnsureBackupFolderIn(run.windowsFolder);
-  if (!backups.ok()) {
-    RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backups.problem);
-    return;
-  }
-  RunRecordKeeper record;
-  if (!record.Start(run.windowsFolder, tasks)) {
-    RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNotMade);
-    return;
-  }
+  RunStart start(tasks);
+  if (StoppedAtStart(start, outcome)) return;
+  const RunFolder& run = start.run;
+  RunRecordKeeper& record = start.record;
   outcome.runNumber = record.Record().number;
-  ProtectedFolder backupFolder =
-      MakeNewProtectedFolder(RunBackupFolder(run.windowsFolder, outcome.runNumber));
-  if (!backupFolder.ok()) {
-    for (std::size_t index = 0; index < tasks.size(); ++index) {
-      record.LeftAlone(index, NotScheduledReason::kStopped);
-    }
-    record.Flush();
-    RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
-    return;
-  }
 
-  SwapContext context{run, backupFolder.path, record};
+  SwapContext context{run, start.backupFolder, record};
   for (std::size_t index = 0; index < tasks.size(); ++index) {
     SwappedProfileHive& hive = outcome.hives[index];
     try {
-      SwapOne(tasks[index], index, context, hive);
+      if (IsPendingSwap(start.pending, tasks[index].entry->name)) {
+        hive.result = ProfileSwapResult::kRestartPending;
+      } else {
+        SwapOne(tasks[index], index, context, hive);
+      }
     } catch (...) {
       outcome.interrupted = true;
       // Out of memory, say: the swaps made stand, on record; the rest are left.
@@ -301,7 +271,7 @@ void Swap(ProfileSwapOutcome& outcome, const std::vector<const UserProfile*>& ch
   if (outcome.Swapped() == 0 &&
       std::none_of(outcome.hives.begin(), outcome.hives.end(),
                    [](const SwappedProfileHive& hive) { return hive.leftAtBackup; })) {
-    platform::Current().Files().RemoveEmptyDirectory(Text(backupFolder.path).c_str());
+    platform::Current().Files().RemoveEmptyDirectory(Text(start.backupFolder).c_str());
   }
   RemoveRunFolder(run.path);
   return;

@@ -31,6 +31,7 @@ enum class ProfileSwapResult {
   kOtherVolume,     // the profile is not on the Windows folder's volume
   kNotAccepted,     // the record could not be written, or Windows did not exchange the files
   kStopped,         // a failure ended the run before this file
+  kRestartPending,  // an earlier run's swap of it waits for the restart
 };
 
 struct SwappedProfileHive {
@@ -41,9 +42,11 @@ struct SwappedProfileHive {
   std::uint64_t compactSize = 0;  // the checked copy's, when one was made
   ProfileSwapResult result = ProfileSwapResult::kSwapped;
   // After a swap: what was not as it should be. The swap stands either way.
-  bool descriptorSet = true;  // the previous file's owner, group and DACL are the new one's
-  bool readBack = true;       // read back as the checked copy (false: the user signed in first)
-  bool logsMoved = true;      // the previous .LOG1/.LOG2 are in the backup folder
+  // The previous file's owner, group and DACL are the new one's, and the
+  // previous file (the backup) has the protected descriptor.
+  bool descriptorSet = true;
+  bool readBack = true;   // read back as the checked copy (false: the user signed in first)
+  bool logsMoved = true;  // the previous .LOG1/.LOG2 are in the backup folder
   // A half-done exchange left the previous file at its backup name and it
   // could not be put back: the record names it.
   bool leftAtBackup = false;

@@ -5,6 +5,7 @@
 #include "hive/Sha256.h"
 #include "platform/Platform.h"
 #include "platform/ScopedHandles.h"
+#include "platform/SecurityDescriptor.h"
 
 namespace {
 
@@ -12,13 +13,16 @@ namespace {
 std::wstring Text(const CPathName& path) { return path.GetText().GetBuffer(); }
 
 // An owner other than the caller is set only with SeRestorePrivilege on.
-bool PutDescriptorBack(const CPathName& live, const std::vector<std::uint8_t>& descriptor) {
+bool SetDescriptor(const CPathName& path, const std::vector<std::uint8_t>& descriptor) {
   if (descriptor.empty()) return false;
   platform::IFileSystem& files = platform::Current().Files();
   PrivilegeGuard restore(kRestorePrivilege);
   if (!restore.Enabled()) return false;
-  platform::ScopedFile file(files, files.OpenForSecurity(Text(live).c_str()));
-  return file.IsOpen() && files.WriteOpenFileSecurity(file.Get(), descriptor);
+  platform::ScopedFile file(files, files.OpenForSecurity(Text(path).c_str()));
+  platform::FileFacts facts;
+  return file.IsOpen() && files.QueryOpenFileFacts(file.Get(), &facts) &&
+         (facts.attributes & platform::kFileAttributeReparsePoint) == 0 &&
+         files.WriteOpenFileSecurity(file.Get(), descriptor);
 }
 
 bool HoldsCopy(const CPathName& live, const std::string& copySha256) {
@@ -32,12 +36,17 @@ bool HoldsCopy(const CPathName& live, const std::string& copySha256) {
 
 }  // namespace
 
+bool ProtectMovedFile(const CPathName& file) {
+  return SetDescriptor(file, platform::ProtectedDescriptor());
+}
+
 SwapNowOutcome SwapFileNow(const CPathName& live, const CPathName& copy, const CPathName& backup,
                            const std::vector<std::uint8_t>& descriptor,
                            const std::string& copySha256) {
   platform::IFileSystem& files = platform::Current().Files();
   SwapNowOutcome outcome;
-  outcome.status = files.ReplaceKeepingBackup(Text(live).c_str(), Text(copy).c_str(), Text(backup).c_str());
+  outcome.status =
+      files.ReplaceKeepingBackup(Text(live).c_str(), Text(copy).c_str(), Text(backup).c_str());
   if (outcome.status == platform::kErrorUnableToMoveReplacement2) {
     // Windows moved the previous file aside and stopped: it goes back at once,
     // for a profile without its hive would not load.
@@ -46,7 +55,8 @@ SwapNowOutcome SwapFileNow(const CPathName& live, const CPathName& copy, const C
   }
   if (outcome.status != platform::kErrorSuccess) return outcome;
   outcome.swapped = true;
-  outcome.descriptorSet = PutDescriptorBack(live, descriptor);
+  outcome.backupProtected = ProtectMovedFile(backup);
+  outcome.descriptorSet = SetDescriptor(live, descriptor);
   outcome.readBack = HoldsCopy(live, copySha256);
   return outcome;
 }

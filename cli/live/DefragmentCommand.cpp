@@ -26,32 +26,6 @@ LiveReport ScheduleLoaded(const HiveSelection& selection, const ParsedCommand& c
   return report;
 }
 
-// The profiles' part alone: done at once, so no restart is asked for.
-void FinishProfiles(LiveReport& report, const ProfileSwapOutcome& outcome) {
-  const int swapped = outcome.Swapped();
-  const std::string count = std::to_string(swapped) + " profile hives compacted and swapped now";
-  SetStop(report, "not-started", outcome.stoppedAt, outcome.folderProblem);
-  if (outcome.stoppedAt == StoppedAt::kAnotherRun) {
-    report.summary = "Nothing was changed: another Kelvaro program is changing hives (" +
-                     Utf8(outcome.runHolder) + ").";
-    report.exitCode = kExitFailed;
-  } else if (outcome.stoppedAt != StoppedAt::kNothing) {
-    report.summary = "Nothing was swapped: a Kelvaro folder failed its checks.";
-    report.exitCode = kExitFailed;
-  } else if (outcome.interrupted) {
-    report.summary = "The run stopped on an error; " + count + " (run " +
-                     std::to_string(outcome.runNumber) + " on record).";
-    report.exitCode = kExitFailed;
-  } else if (swapped == 0) {
-    report.summary = "No profile hive was swapped; nothing needs a restart.";
-    report.exitCode = kExitNothingDone;
-  } else {
-    report.summary =
-        count + " (run " + std::to_string(outcome.runNumber) + "); no restart is needed.";
-    report.exitCode = kExitDone;
-  }
-}
-
 }  // namespace
 
 LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& command,
@@ -65,7 +39,12 @@ LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& co
   report.hives = LeftAloneLines(*selection.profiles);
   const ProfileSwapOutcome swapped = SwapProfileHives(selection.profiles->chosen);
   AddProfileSwapLines(report, swapped);
-  FinishProfiles(report, swapped);
+  // Done at once: no restart is asked for.
+  FinishNow(report, {swapped.stoppedAt, swapped.folderProblem, swapped.runHolder,
+                     swapped.interrupted, swapped.Swapped(),
+                     " profile hives compacted and swapped now (run " +
+                         std::to_string(swapped.runNumber) + "); no restart is needed.",
+                     "No profile hive was swapped; nothing needs a restart."});
   if (SelectedEntries(selection).empty()) return report;
 
   std::wstring message = kRestartMessage;

@@ -29,8 +29,9 @@ ResultWords WordsFor(ProfileSwapResult result) {
       return {"other-volume", "the profile is not on the Windows folder's volume"};
     case ProfileSwapResult::kNotAccepted:
       return {"not-accepted", "Windows did not exchange the files, or the record was not written"};
-    case ProfileSwapResult::kStopped:
-      return {"not-started", "the run stopped before this file"};
+    case ProfileSwapResult::kStopped: return {"not-started", "the run stopped before this file"};
+    case ProfileSwapResult::kRestartPending:
+      return {"restart-pending", "an earlier run's swap of it waits for the restart"};
   }
   return {"", ""};
 }
@@ -38,8 +39,12 @@ ResultWords WordsFor(ProfileSwapResult result) {
 // What went wrong after a swap that stands.
 std::string AfterSwapText(const SwappedProfileHive& hive) {
   std::string text;
-  const auto add = [&text](const char* words) { text += (text.empty() ? "" : "; ") + std::string(words); };
-  if (!hive.descriptorSet) add("its previous owner and permissions could not be set back");
+  const auto add = [&text](const char* words) {
+    text += (text.empty() ? "" : "; ") + std::string(words);
+  };
+  if (!hive.descriptorSet) {
+    add("its previous owner and permissions, or the backup's protected ones, could not be set");
+  }
   if (!hive.readBack) add("it could not be read back (the user may have signed in at once)");
   if (!hive.logsMoved) add("its previous .LOG1/.LOG2 stayed beside it");
   return text;
@@ -56,6 +61,8 @@ ResultWords WordsFor(ProfileRestoreResult result) {
     case ProfileRestoreResult::kNotSaved: return {"not-saved", "the backup could not be copied"};
     case ProfileRestoreResult::kNotAccepted:
       return {"not-accepted", "Windows did not exchange the files"};
+    case ProfileRestoreResult::kNotStarted:
+      return {"not-started", "the restore stopped before this file"};
   }
   return {"", ""};
 }
@@ -76,8 +83,9 @@ void AddProfileSwapLines(LiveReport& report, const ProfileSwapOutcome& outcome) 
       line.reason = AfterSwapText(hive);
     }
     if (hive.leftAtBackup) {
-      line.reason += "; Windows left the previous file at its backup name and it could not be "
-                     "put back: the run's record names it";
+      line.reason +=
+          "; Windows left the previous file at its backup name and it could not be "
+          "put back: the run's record names it";
     }
     report.hives.push_back(std::move(line));
   }
@@ -104,22 +112,31 @@ LiveReport ProfileRestoreReport(const ProfileRestoreOutcome& outcome) {
     line.reason = words.text;
     report.hives.push_back(std::move(line));
   }
-  SetStop(report, "restored", outcome.stoppedAt, outcome.folderProblem);
-  const int restored = outcome.Restored();
-  if (outcome.stoppedAt == StoppedAt::kAnotherRun) {
+  FinishNow(report,
+            {outcome.stoppedAt, outcome.folderProblem, outcome.runHolder, false, outcome.Restored(),
+             " of " + std::to_string(outcome.hives.size()) +
+                 " profile hives restored now; no restart is needed.",
+             "No profile hive was restored."});
+  return report;
+}
+
+void FinishNow(LiveReport& report, const DoneNow& work) {
+  SetStop(report, "not-started", work.stoppedAt, work.problem);
+  if (work.stoppedAt == StoppedAt::kAnotherRun) {
     report.summary = "Nothing was changed: another Kelvaro program is changing hives (" +
-                     Utf8(outcome.runHolder) + ").";
+                     Utf8(work.runHolder) + ").";
     report.exitCode = kExitFailed;
-  } else if (outcome.stoppedAt != StoppedAt::kNothing) {
-    report.summary = "Nothing was restored: a Kelvaro folder failed its checks.";
+  } else if (work.stoppedAt != StoppedAt::kNothing) {
+    report.summary = "Nothing was changed: a Kelvaro folder failed its checks.";
     report.exitCode = kExitFailed;
-  } else if (restored == 0) {
-    report.summary = "No profile hive was restored.";
+  } else if (work.interrupted) {
+    report.summary = "The run stopped on an error; " + std::to_string(work.done) + work.doneText;
+    report.exitCode = kExitFailed;
+  } else if (work.done == 0) {
+    report.summary = work.noneText;
     report.exitCode = kExitNothingDone;
   } else {
-    report.summary = std::to_string(restored) + " of " + std::to_string(outcome.hives.size()) +
-                     " profile hives restored now; no restart is needed.";
+    report.summary = std::to_string(work.done) + work.doneText;
     report.exitCode = kExitDone;
   }
-  return report;
 }

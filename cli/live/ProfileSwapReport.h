@@ -18,3 +18,18 @@ std::string SwappedProfileNames(const ProfileSwapOutcome& outcome);
 // restore: each profile hive put back at once, or why not; exit 0 when every
 // one was, 1 when none was, 2 when a folder or another run stopped it.
 LiveReport ProfileRestoreReport(const ProfileRestoreOutcome& outcome);
+
+// The stop, summary and exit code of work done at once, with no restart: 2
+// stopped by a folder or another run (`runHolder`), or by a failure
+// (`interrupted`); 1 nothing done (`noneText`); 0 `done` things done
+// (`doneText`, said after their count).
+struct DoneNow {
+  StoppedAt stoppedAt;
+  FolderProblem problem;
+  const CString& runHolder;
+  bool interrupted;
+  int done;
+  std::string doneText;
+  std::string noneText;
+};
+void FinishNow(LiveReport& report, const DoneNow& work);

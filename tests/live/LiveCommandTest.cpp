@@ -79,21 +79,28 @@ void CompactedAndRestarted(CompactionMachine& machine) {
   ASSERT_TRUE(machine.fake.registry.scheduledReplacements.empty());
 }
 
-// A run on record that swapped HKLM\SAM, whose backup is not there.
-void PlantRecordOfSwappedSam(CompactionMachine& machine) {
+// Run 1 on record, having scheduled `name` (living in `liveFile`) for the
+// restart, with no backup there yet.
+void PlantRecordOfScheduled(CompactionMachine& machine, const std::wstring& name,
+                            const std::wstring& liveFile) {
   for (const wchar_t* folder : {L"C:\\Windows\\Kelvaro", L"C:\\Windows\\Kelvaro\\Records"}) {
     machine.fake.files.MakeDirectoryWithSecurity(folder, platform::ProtectedDescriptor());
   }
   RunRecord record;
   record.number = 1;
-  RecordedHive sam;
-  sam.state = SwapState::kScheduled;
-  sam.name = L"HKLM\\SAM";
-  sam.liveFile = machine.Hive(L"HKLM\\SAM").file;
-  sam.backupFile = compaction_test::kRunBackupFolder + L"\\SAM";
-  record.hives = {sam};
+  RecordedHive hive;
+  hive.state = SwapState::kScheduled;
+  hive.name = name;
+  hive.liveFile = liveFile;
+  hive.backupFile = compaction_test::kRunBackupFolder + name.substr(name.find(L'\\'));
+  record.hives = {hive};
   machine.fake.files.WriteFile(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record",
                                RunRecordText(record));
+}
+
+// A run on record that swapped HKLM\SAM, whose backup is not there.
+void PlantRecordOfSwappedSam(CompactionMachine& machine) {
+  PlantRecordOfScheduled(machine, L"HKLM\\SAM", machine.Hive(L"HKLM\\SAM").file);
 }
 
 // The hive mounted from a real file compacted, a key added after its save
@@ -144,6 +151,16 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
          ASSERT_EQ(RunCommand({"defragment", "--profiles"}).exitCode, 0);
        },
        0,
+       0,
+       0},
+      {"a profile whose swap an earlier run scheduled waits for the restart",
+       {"defragment", "--profiles"},
+       [](CompactionMachine& m) {
+         AliceWithBloatedHives(m);
+         m.fake.files.Remove(L"C:\\Users\\alice\\AppData");
+         PlantRecordOfScheduled(m, L"HKU\\S-1-5-21-1-2-3-1001", L"C:\\Users\\alice\\NTUSER.DAT");
+       },
+       1,
        0,
        0},
       {"a profile nobody answers to", {"defragment", "--profile", "bob"}, TwoProfiles, 87, 0, 0},

@@ -16,6 +16,7 @@
 #include "hive/ContentDiff.h"
 #include "hive/Sha256.h"
 #include "platform/fake/FakeRegistry.h"
+#include "platform/SecurityDescriptor.h"
 #include "profiles/ProfileHiveRestore.h"
 #include "profiles/ProfileHiveSwap.h"
 #include "profiles/ProfileList.h"
@@ -42,7 +43,11 @@ struct SwapMachine {
   test_support::FakeMachine fake;
   Bytes user = test_support::BloatedHive(L"User");
   Bytes classes = test_support::BloatedHive(L"Classes");
-  SwapMachine() { fake.AddProfile(kAliceProfile, user, classes); }
+  platform::DescriptorBytes descriptor;  // the hive files' own, before any run
+  SwapMachine() {
+    fake.AddProfile(kAliceProfile, user, classes);
+    descriptor = fake.files.SecurityOf(kUserFile);
+  }
 
   ProfileSwapOutcome Run() {
     const profiles::ProfileListing listing = profiles::FindProfiles();
@@ -86,9 +91,10 @@ void CheckInvariants(SwapMachine& machine, const ProfileSwapOutcome& outcome,
           return h.file == file && h.result == ProfileSwapResult::kSwapped;
         });
     EXPECT_EQ(reported, swapped) << what << ": " << test_support::Narrow(file);
-    const auto recorded = record ? std::find_if(record->hives.begin(), record->hives.end(),
-                                                [&](const RecordedHive& h) { return h.liveFile == file; })
-                                 : std::vector<RecordedHive>::const_iterator{};
+    const auto recorded =
+        record ? std::find_if(record->hives.begin(), record->hives.end(),
+                              [&](const RecordedHive& h) { return h.liveFile == file; })
+               : std::vector<RecordedHive>::const_iterator{};
     if (!record || recorded == record->hives.end()) {
       EXPECT_FALSE(swapped) << what << ": swapped with no record";
       continue;
@@ -99,6 +105,15 @@ void CheckInvariants(SwapMachine& machine, const ProfileSwapOutcome& outcome,
     if (!swapped) continue;
     EXPECT_EQ(hive::Sha256Hex(*now), recorded->copySha256) << what;
     EXPECT_EQ(fake.files.ReadFile(recorded->backupFile), *before) << what << ": backup";
+    // The new file has the previous one's owner and permissions; the backup is
+    // no longer its user's to rewrite.
+    EXPECT_EQ(fake.files.SecurityOf(file), machine.descriptor) << what;
+    if (std::any_of(outcome.hives.begin(), outcome.hives.end(), [&](const SwappedProfileHive& h) {
+          return h.file == file && h.descriptorSet;
+        })) {
+      EXPECT_EQ(fake.files.SecurityOf(recorded->backupFile), platform::ProtectedDescriptor())
+          << what;
+    }
     EXPECT_EQ(recorded->backupSha256, hive::Sha256Hex(*before)) << what;
   }
   EXPECT_TRUE(fake.SignIn(kAliceProfile)) << what << ": the user cannot sign in";
@@ -127,9 +142,8 @@ TEST(ProfileHiveSwapTest, ASignInAtAnyMomentLeavesAProfileThatLoads) {
   int waited = 0;
   for (std::size_t row = 0; row < moments.size(); ++row) {
     const SignInMoment& moment = moments[row];
-    const std::string what =
-        "row " + std::to_string(row) + ": sign-in at " + moment.operation + " call " +
-        std::to_string(moment.call + 1);
+    const std::string what = "row " + std::to_string(row) + ": sign-in at " + moment.operation +
+                             " call " + std::to_string(moment.call + 1);
     SwapMachine machine;
     bool wanted = false;
     bool signedIn = false;
@@ -213,7 +227,8 @@ TEST(ProfileHiveSwapTest, RestoreByRunPutsBackTheExactBytesUnlessTheUserIsSigned
     }
 
     const ProfileRestoreOutcome restored = RestoreProfileHives(
-        swapped.runNumber, {L"HKU\\" + std::wstring(kAlice), L"hku\\" + std::wstring(kAlice) + L"_classes"});
+        swapped.runNumber,
+        {L"HKU\\" + std::wstring(kAlice), L"hku\\" + std::wstring(kAlice) + L"_classes"});
     ASSERT_EQ(restored.hives.size(), 2u) << "row " << i;
     for (const RestoredProfileHive& hive : restored.hives) {
       EXPECT_EQ(hive.result, rows[i].result) << "row " << i << ": " << rows[i].scenario;
@@ -261,6 +276,38 @@ TEST(ProfileHiveSwapTest, EveryCallFailingInTurnLosesNoFileAndKeepsTheRecordTrue
     CheckInvariants(machine, outcome, what,
                     (fault.operation == "RegCloseKey" || fault.operation == "CloseHandle") &&
                         fault.times == FaultPlan::kAlways);
+  }
+}
+
+TEST(ProfileHiveSwapTest, EveryCallOfARestoreFailingInTurnLeavesOneOfTheTwoFiles) {
+  const std::vector<std::wstring> names = {L"HKU\\" + std::wstring(kAlice)};
+  std::vector<Fault> faults;
+  {
+    SwapMachine clean;
+    const int run = clean.Run().runNumber;
+    clean.fake.faults.Clear();
+    ASSERT_EQ(RestoreProfileHives(run, names).Restored(), 1);
+    faults = FaultsInTurn(clean.fake.faults,
+                          {platform::kErrorAccessDenied, platform::kErrorUnableToMoveReplacement2});
+  }
+  for (std::size_t row = 0; row < faults.size(); ++row) {
+    const Fault& fault = faults[row];
+    const std::string what = "row " + std::to_string(row) + ": " + test_support::Describe(fault);
+    SwapMachine machine;
+    const int run = machine.Run().runNumber;
+    const Bytes compacted = *machine.fake.files.ReadFile(kUserFile);
+    machine.fake.faults.Clear();
+    machine.fake.faults.Fail(fault.operation, fault.error, fault.times, fault.skip);
+    ProfileRestoreOutcome outcome;
+    ASSERT_NO_THROW(outcome = RestoreProfileHives(run, names)) << what;
+    machine.fake.faults.Clear();
+    const std::optional<Bytes> now = machine.fake.files.ReadFile(kUserFile);
+    ASSERT_TRUE(now.has_value()) << what << ": NTUSER.DAT is missing";
+    EXPECT_TRUE(*now == machine.user || *now == compacted) << what;
+    EXPECT_EQ(outcome.Restored() == 1, *now == machine.user) << what;
+    if (fault.operation != "CloseHandle" || fault.times != FaultPlan::kAlways) {
+      EXPECT_TRUE(machine.fake.SignIn(kAliceProfile)) << what << ": the user cannot sign in";
+    }
   }
 }
 

@@ -20,7 +20,8 @@ inline std::vector<std::uint8_t> BloatedHive(const wchar_t* valueName) {
   platform::fake::FakeKey content;
   content.name = L"ROOT";
   content.values.push_back({valueName, platform::kRegDword, {1, 0, 0, 0}});
-  std::vector<std::uint8_t> bytes = platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+  std::vector<std::uint8_t> bytes =
+      platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
   const std::size_t binsSize = bytes.size() - hive::kBaseBlockSize;
   std::vector<std::uint8_t> bin(hive::kPageSize, 0);
   bin[0] = 'h';
