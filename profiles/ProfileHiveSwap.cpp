@@ -120,7 +120,6 @@ void SwapOne(const HiveTask& task, std::size_t index, SwapContext& context,
   CheckedCopy copy;
   copy.liveSize = copied.size;
   copy.size = copied.compactSize;
-  copy.sha256 = "";
   {
     CExclusiveFile open(copyPath);
     std::vector<std::uint8_t> bytes;
