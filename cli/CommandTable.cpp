@@ -16,6 +16,8 @@ const OptionSpec kNoLogs{"--no-logs"};
 const OptionSpec kNoRestart{"--no-restart"};
 const PositionalSpec kFile{"FILE", "no FILE given"};
 const PositionalSpec kHives{"HIVE", {}, true};
+const OptionSpec kProfiles{"--profiles"};
+const OptionSpec kProfile{"--profile", OptionKind::kRepeated, "WHO", "a SID or a user name"};
 
 }  // namespace
 
@@ -113,22 +115,28 @@ const std::vector<CommandSpec>& Commands() {
        .run = RunProfiles},
       {.name = "analyze",
        .positionals = {kHives},
-       .options = {{"--profiles"}, kJson},
+       .options = {kProfiles, kProfile, kJson},
        .needsRunningWindows = true,
        .help = "  analyze     saves a compact copy of each hive, checks it, reports its size\n"
                "              and the gain, and deletes it; nothing is scheduled\n"
                "              --profiles  instead, the hives of every profile nobody is\n"
-               "              signed in to (kelvaro-hive profiles), each loaded privately\n",
+               "              signed in to (kelvaro-hive profiles), each loaded privately\n"
+               "              --profile WHO  only that profile's: a SID, DOMAIN\\user or\n"
+               "              user; as often as wanted\n",
        .run = RunLive<RunAnalyze>},
       {.name = "defragment",
        .positionals = {kHives},
-       .options = {kNoRestart, {"--show-results"}, kJson},
+       .options = {kNoRestart, {"--show-results"}, kProfiles, kProfile, kJson},
        .needsRunningWindows = true,
        .help = "  defragment  the window's Defragment without its prompt: saves, checks and\n"
                "              schedules each compact copy to replace the live hive at the\n"
                "              next start, then restarts Windows (10 seconds' notice)\n"
                "              --no-restart  schedule only; restart later yourself\n"
-               "              --show-results  show the results window after the restart\n",
+               "              --show-results  show the results window after the restart\n"
+               "              --profiles, --profile WHO  the hives of profiles nobody is\n"
+               "              signed in to (as analyze), compacted and swapped at once,\n"
+               "              with no restart; loaded hives too only when HIVE names them,\n"
+               "              scheduled after the profiles are done\n",
        .run = RunLive<RunDefragment>},
       {.name = "runs",
        .options = {kJson},

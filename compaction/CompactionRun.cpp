@@ -14,8 +14,8 @@
 #include "compaction/RestartRequest.h"
 #include "compaction/ResumeRegistration.h"
 #include "compaction/RunFolder.h"
-#include "compaction/RunLock.h"
 #include "compaction/RunReference.h"
+#include "compaction/RunStart.h"
 #include "compaction/RunRecordKeeper.h"
 #include "compaction/ScheduledReplacement.h"
 #include "path/FileOperations.h"
@@ -89,48 +89,12 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
   std::vector<HiveTask> tasks = PlanTasks(rows);
   if (tasks.empty()) return;
 
-  RunLock lock;
-  if (!lock.Held()) {
-    outcome.stoppedAt = StoppedAt::kAnotherRun;
-    outcome.runHolder = CString(lock.Holder().c_str());
-    return;
-  }
-  RunFolder run = MakeRunFolder();
-  if (!run.ok()) {
-    outcome = StoppedBy(outcome, run.stoppedAt, run.problem);
-    return;
-  }
-  // Swaps of an earlier run done since: their live files get their own
-  // descriptors back, so that none is recorded as the protected one.
-  SettleLiveDescriptors(run.windowsFolder);
-  ProtectedFolder backups = EnsureBackupFolderIn(run.windowsFolder);
-  if (!backups.ok()) {
-    RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backups.problem);
-    return;
-  }
-
-  // Read before this run's own record becomes the newest.
-  const std::vector<std::wstring> pending = PendingSwaps(run.windowsFolder);
-  RunRecordKeeper record;
-  if (!record.Start(run.windowsFolder, tasks)) {
-    RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kRunFolder, FolderProblem::kNotMade);
-    return;
-  }
-  // This run's backups in a folder of their own, made new: a folder already at
-  // its number is not this run's, whoever left it.
-  ProtectedFolder backupFolder =
-      MakeNewProtectedFolder(RunBackupFolder(run.windowsFolder, record.Record().number));
-  if (!backupFolder.ok()) {
-    for (std::size_t index = 0; index < tasks.size(); ++index) {
-      record.LeftAlone(index, NotScheduledReason::kStopped);
-    }
-    record.Flush();
-    RemoveRunFolder(run.path);
-    outcome = StoppedBy(outcome, StoppedAt::kBackupFolder, backupFolder.problem);
-    return;
-  }
+  RunStart start(tasks);
+  if (StoppedAtStart(start, outcome)) return;
+  const RunFolder& run = start.run;
+  RunRecordKeeper& record = start.record;
+  const std::vector<std::wstring>& pending = start.pending;
+  const CPathName& backupFolder = start.backupFolder;
 
   const int count = static_cast<int>(tasks.size());
   std::vector<RestoreStep> steps;
@@ -147,7 +111,7 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
       std::optional<NotScheduledReason> reason =
           IsPendingSwap(pending, task.entry->name)
               ? NotScheduledReason::kRestartPending
-              : CompactHive(task, index, run, backupFolder.path, record, outcome.saved, steps);
+              : CompactHive(task, index, run, backupFolder, record, outcome.saved, steps);
       firstNotDone = index + 1;
       if (reason) {
         record.LeftAlone(index, *reason);
@@ -155,9 +119,9 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
       } else {
         ++outcome.scheduled;
         record.Scheduled(index);
-        steps.push_back(RestoreStep{Combine(backupFolder.path, task.fileName), task.entry->path});
+        steps.push_back(RestoreStep{Combine(backupFolder, task.fileName), task.entry->path});
         // Brought up to date hive by hive: after a crash they name every swap.
-        WriteRecovery(backupFolder.path, steps, record);
+        WriteRecovery(backupFolder, steps, record);
       }
     } catch (...) {
       // Out of memory, or any other failure: the run ends here as a stopped
@@ -173,7 +137,7 @@ void Run(CompactionOutcome& outcome, const std::vector<CompactionRow>& rows, boo
   // No swap can happen at the next start: the run's backup folder stays empty.
   if (std::none_of(record.Record().hives.begin(), record.Record().hives.end(),
                    [](const RecordedHive& hive) { return hive.MaySwap(); })) {
-    RemoveRecoveryFiles(backupFolder.path);
+    RemoveRecoveryFiles(backupFolder);
   }
   // Nothing will change at the next start: no reason to restart, nor to show
   // results then, nor to keep the run's folder.

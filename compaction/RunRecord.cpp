@@ -12,7 +12,8 @@ constexpr std::size_t kHiveFields = 11;  // "hive" and ten more
 // A record written before backups were hashed ends at the reason.
 constexpr std::size_t kUnhashedHiveFields = 9;
 
-constexpr std::string_view kStateWords[] = {"planned", "swapping", "scheduled", "not scheduled"};
+constexpr std::string_view kStateWords[] = {"planned",       "swapping",     "scheduled",
+                                            "not scheduled", "swapping now", "swapped now"};
 
 void AppendUtf8(std::string& out, const std::wstring& text) {
   for (wchar_t character : text) {

@@ -23,8 +23,12 @@
 
 // How far one hive got. kSwapping: the record was written just before the
 // replacement was handed over, so whether Windows took it is not known:
-// count it as waiting for the next start.
-enum class SwapState { kPlanned, kSwapping, kScheduled, kNotScheduled };
+// count it as waiting for the next start. A hive nobody had loaded (a
+// profile's) is swapped at once instead: kSwappingNow is on record just before
+// the files are exchanged (whether they were is read from the files),
+// kSwappedNow once they were; its backup's size and hash are on record from
+// the first, the previous file being the one Kelvaro read.
+enum class SwapState { kPlanned, kSwapping, kScheduled, kNotScheduled, kSwappingNow, kSwappedNow };
 
 struct RecordedHive {
   SwapState state = SwapState::kPlanned;
@@ -42,6 +46,10 @@ struct RecordedHive {
 
   // Windows may swap this hive at the next start.
   bool MaySwap() const { return state == SwapState::kSwapping || state == SwapState::kScheduled; }
+  // The files may have been exchanged already, without a restart.
+  bool MayBeSwappedNow() const {
+    return state == SwapState::kSwappingNow || state == SwapState::kSwappedNow;
+  }
 };
 
 struct RunRecord {

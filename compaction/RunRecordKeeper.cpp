@@ -54,6 +54,28 @@ bool RunRecordKeeper::BeforeSwap(std::size_t task, const CheckedCopy& copy,
   return false;
 }
 
+bool RunRecordKeeper::BeforeSwapNow(std::size_t task, const CheckedCopy& copy,
+                                    const CPathName& backupFile, std::uint64_t backupSize,
+                                    const std::string& backupSha256) {
+  RecordedHive& hive = m_record.hives.at(task);
+  const RecordedHive before = hive;
+  hive.liveSize = copy.liveSize;
+  hive.copySize = copy.size;
+  hive.copySha256 = copy.sha256;
+  hive.backupFile = TextOf(backupFile);
+  hive.backupSize = backupSize;
+  hive.backupSha256 = backupSha256;
+  hive.state = SwapState::kSwappingNow;
+  if (Flush()) return true;
+  hive = before;
+  return false;
+}
+
+void RunRecordKeeper::SwappedNow(std::size_t task) {
+  m_record.hives.at(task).state = SwapState::kSwappedNow;
+  if (!Flush()) Flush();
+}
+
 void RunRecordKeeper::Scheduled(std::size_t task) {
   m_record.hives.at(task).state = SwapState::kScheduled;
   if (!Flush()) Flush();

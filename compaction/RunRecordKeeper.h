@@ -26,6 +26,13 @@ class RunRecordKeeper {
   // The swap Windows took, on disk at once (tried a second time when the
   // first write fails: until then the record has it as swapping).
   void Scheduled(std::size_t task);
+  // A hive nobody has loaded, exchanged at once: as BeforeSwap, with the
+  // previous file's size and SHA-256 (the bytes Kelvaro read), and the hive
+  // as swapping now.
+  bool BeforeSwapNow(std::size_t task, const CheckedCopy& copy, const CPathName& backupFile,
+                     std::uint64_t backupSize, const std::string& backupSha256);
+  // The files were exchanged, on disk at once (tried twice, as Scheduled).
+  void SwappedNow(std::size_t task);
   // A hive left alone, and why; on disk with the next write.
   void LeftAlone(std::size_t task, NotScheduledReason reason);
   // Writes what is noted in memory. False when the disk keeps an earlier record.

@@ -18,7 +18,8 @@ RunState StateOfRun(const RunRecord& record) {
   for (const RecordedHive& hive : record.hives) {
     // A hive still planned: the run never came back to it.
     if (hive.state == SwapState::kPlanned) return RunState::kInterrupted;
-    if (!hive.MaySwap()) continue;
+    // A profile's hive swapped at once counts as a swap made, its backup in place.
+    if (!hive.MaySwap() && !hive.MayBeSwappedNow()) continue;
     ++swaps;
     if (BackupThere(hive)) ++there;
     if (!hive.backupSha256.empty()) ++hashed;

@@ -24,6 +24,7 @@ struct FileFacts {
   std::uint32_t linkCount = 0;
   std::uint64_t size = 0;
   std::uint64_t fileIndex = 0;
+  std::uint64_t lastWriteTime = 0;  // ftLastWriteTime, 100 ns units since 1601
 };
 
 class IFileSystem {
@@ -101,6 +102,25 @@ class IFileSystem {
   // rather than its target (a new file gets the self-relative descriptor),
   // then WriteFile of every byte at the end. Fails without writing when what
   // stands at the name is a link or junction or has more than one name.
+  // ReplaceFileW(replaced, replacement, backup, 0): the replacement takes the
+  // replaced file's name; the replaced file takes the backup name. All three
+  // must be on one volume. What Windows keeps of the replaced file (Microsoft
+  // Learn, ReplaceFileW, Remarks): its creation time, short name, object
+  // identifier, DACL, security resource attributes, encryption, compression,
+  // named streams, and (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) its attributes;
+  // not its owner, which stays the replacement's: a caller that must keep it
+  // sets it back itself. The replaced file is opened for DELETE sharing
+  // read, write and delete, so the call fails while anyone holds it without
+  // delete sharing, as the kernel holds a loaded hive. Outcomes, as the
+  // function documents them: success; kErrorUnableToRemoveReplaced and
+  // kErrorUnableToMoveReplacement (both files keep their names); and
+  // kErrorUnableToMoveReplacement2, after which the replaced file has the
+  // backup name and the replacement keeps its own: the caller must move it
+  // back. Any other error leaves both names as they were. No write-through is
+  // asked for: REPLACEFILE_WRITE_THROUGH is documented as not supported.
+  // The error, or kErrorSuccess.
+  virtual Status ReplaceKeepingBackup(const wchar_t* replaced, const wchar_t* replacement,
+                                      const wchar_t* backup) = 0;
   virtual bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                             const std::vector<std::uint8_t>& descriptor) = 0;
 };

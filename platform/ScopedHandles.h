@@ -1,8 +1,10 @@
 #pragma once
 // Owners of what the platform hands out: a registry key, an open file, a file
-// search, a named mutex and an access token. Each closes its handle exactly once when it goes
-// (or when it takes another), through the interface that opened it; none can
-// be copied, so no handle has two owners.
+// search, a named mutex and an access token. Each closes its handle when it goes
+// (or when it takes another), through the interface that opened it, and asks a
+// second time when the platform reports the close failed: a handle left open
+// keeps a file or a hive held, and a user whose hive it is cannot sign in.
+// None can be copied, so no handle has two owners.
 #include <cstdint>
 
 #include "platform/IFileSystem.h"
@@ -12,6 +14,11 @@
 #include "platform/Types.h"
 
 namespace platform {
+
+// Whether a close call reports success: CloseHandle and FindClose answer
+// true, RegCloseKey ERROR_SUCCESS.
+inline bool ClosedOk(bool result) { return result; }
+inline bool ClosedOk(Status result) { return result == kErrorSuccess; }
 
 // `kClose` is the interface's own close call; `kNone` the value that holds nothing.
 template <typename Interface, typename Handle, auto kClose, Handle kNone>
@@ -29,7 +36,7 @@ class ScopedHandle {
   // Takes a handle just opened, closing the one held first. A failed open
   // passes kNone and leaves the owner closed.
   void Reset(Handle handle = kNone) {
-    if (IsOpen()) (m_opener.*kClose)(m_handle);
+    if (IsOpen() && !ClosedOk((m_opener.*kClose)(m_handle))) (m_opener.*kClose)(m_handle);
     m_handle = handle;
   }
   void Close() { Reset(); }

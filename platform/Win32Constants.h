@@ -37,6 +37,10 @@ inline constexpr Status kErrorCallNotImplemented = 120;
 inline constexpr Status kErrorUnknownRevision = 1305;
 inline constexpr Status kErrorNoneMapped = 1332;
 inline constexpr Status kErrorBadDb = 1009;
+// ReplaceFileW's own failures (see IFileSystem::ReplaceKeepingBackup).
+inline constexpr Status kErrorUnableToRemoveReplaced = 1175;
+inline constexpr Status kErrorUnableToMoveReplacement = 1176;
+inline constexpr Status kErrorUnableToMoveReplacement2 = 1177;
 
 // Predefined registry roots (HKEY_LOCAL_MACHINE, HKEY_USERS).
 inline constexpr KeyHandle kHKeyLocalMachine = 0x80000002u;

@@ -11,6 +11,7 @@
 #include "compaction/RunFolder.h"
 #include "hive/ContentDiff.h"
 #include "platform/Platform.h"
+#include "platform/ScopedHandles.h"
 
 namespace {
 
@@ -21,15 +22,23 @@ CPathName PathOf(const std::wstring& text) {
 }
 
 // The file's bytes as they stand, through one handle; nothing when it cannot be read.
-std::optional<std::vector<std::uint8_t>> ReadAsItStands(const std::wstring& file) {
+// `descriptor`, when given, gets the file's own through the same handle (empty
+// when it cannot be read).
+std::optional<std::vector<std::uint8_t>> ReadAsItStands(
+    const std::wstring& file, platform::FileFacts* read = nullptr,
+    std::vector<std::uint8_t>* descriptor = nullptr) {
+  platform::IFileSystem& files = platform::Current().Files();
   CExclusiveFile open(PathOf(file));
   platform::FileFacts facts;
-  if (!open.IsOpen() || !platform::Current().Files().QueryOpenFileFacts(open.Get(), &facts) ||
-      !IsPlainFile(facts)) {
+  if (!open.IsOpen() || !files.QueryOpenFileFacts(open.Get(), &facts) || !IsPlainFile(facts)) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> bytes;
   if (!ReadWhole(open.Get(), facts.size, bytes)) return std::nullopt;
+  if (read != nullptr) *read = facts;
+  if (descriptor != nullptr && !files.ReadOpenFileSecurity(open.Get(), descriptor)) {
+    descriptor->clear();
+  }
   return bytes;
 }
 
@@ -72,17 +81,21 @@ ProfileHiveResult SaveAndCheck(platform::KeyHandle key, const CPathName& copy,
 }
 
 ProfileHiveResult LoadSaveCheck(const std::wstring& file, const CPathName& copy,
-                                const RunFolder& run, AnalyzedProfileHive& hive) {
+                                const RunFolder& run, const std::vector<std::uint8_t>& descriptor,
+                                AnalyzedProfileHive& hive) {
   platform::IRegistry& registry = platform::Current().Registry();
-  const std::vector<std::uint8_t> descriptor = DescriptorForCopy(PathOf(file));
-  platform::KeyHandle key = 0;
-  platform::Status status = registry.LoadAppKey(file.c_str(), platform::kKeyRead, &key);
+  platform::KeyHandle opened = 0;
+  platform::Status status = registry.LoadAppKey(file.c_str(), platform::kKeyRead, &opened);
   if (status == platform::kErrorSharingViolation) return ProfileHiveResult::kInUse;
   platform::Status saveStatus = status;
   if (status == platform::kErrorSuccess) {
-    ProfileHiveResult result =
-        SaveAndCheck(key, copy, descriptor, run, &saveStatus, &hive.compactSize);
-    registry.CloseKey(key);  // the last handle: the private hive unloads
+    ProfileHiveResult result = ProfileHiveResult::kNotSaved;
+    {
+      // The last handle: when it closes, however the save ends, the private
+      // hive unloads and the profile service can load the file again.
+      platform::ScopedKey key(registry, opened);
+      result = SaveAndCheck(key.Get(), copy, descriptor, run, &saveStatus, &hive.compactSize);
+    }
     if (result != ProfileHiveResult::kNotSaved) return result;
   }
   // The private load or its save refused: the same file under HKU, for as
@@ -103,10 +116,17 @@ ProfileHiveResult LoadSaveCheck(const std::wstring& file, const CPathName& copy,
   if (status != platform::kErrorSuccess && !present) return result;
   hive.loadedUnderUsers = status == platform::kErrorSuccess;
   if (hive.loadedUnderUsers) {
-    CRegistryKey loaded;
-    if (loaded.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyRead) ==
-        platform::kErrorSuccess) {
-      result = SaveAndCheck(loaded.Get(), copy, descriptor, run, &saveStatus, &hive.compactSize);
+    try {
+      CRegistryKey loaded;
+      if (loaded.Open(platform::kHKeyUsers, name.c_str(), platform::kKeyRead) ==
+          platform::kErrorSuccess) {
+        result = SaveAndCheck(loaded.Get(), copy, descriptor, run, &saveStatus, &hive.compactSize);
+      }
+    } catch (...) {
+      // Out of memory, say: the hive goes before the failure does, or its
+      // user could not sign in.
+      registry.UnloadKey(platform::kHKeyUsers, name.c_str());
+      throw;
     }
   }
   hive.unloadStatus = registry.UnloadKey(platform::kHKeyUsers, name.c_str());
@@ -117,13 +137,18 @@ ProfileHiveResult LoadSaveCheck(const std::wstring& file, const CPathName& copy,
   return result;
 }
 
-AnalyzedProfileHive Analyze(const std::wstring& sid, const std::wstring& file,
-                            const std::wstring& copyName, const RunFolder& run) {
+}  // namespace
+
+AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring& file,
+                                    const CPathName& copy, const RunFolder& run,
+                                    ProfileHiveAsRead* read) {
   AnalyzedProfileHive hive;
   hive.sid = sid;
   hive.file = file;
   // Read before the load: while loaded, Windows holds the file for itself.
-  const std::optional<std::vector<std::uint8_t>> original = ReadAsItStands(file);
+  platform::FileFacts facts;
+  std::vector<std::uint8_t> own;
+  std::optional<std::vector<std::uint8_t>> original = ReadAsItStands(file, &facts, &own);
   if (!original) {
     const bool held =
         platform::Current().System().GetLastError() == platform::kErrorSharingViolation;
@@ -132,8 +157,11 @@ AnalyzedProfileHive Analyze(const std::wstring& sid, const std::wstring& file,
   }
   hive.size = original->size();
   const std::vector<hive::LogInput> logs = LogsOf(file);
-  const CPathName copy = Combine(run.path, CPathComponent(copyName.c_str()));
-  hive.result = LoadSaveCheck(file, copy, run, hive);
+  // The file's own descriptor: the copy is saved with it, and a swap puts it
+  // back. Unread, the copy gets SYSTEM's and Administrators' alone, which
+  // must never reach a user's profile: the swap then leaves the file alone.
+  const std::vector<std::uint8_t> descriptor = own.empty() ? DescriptorForCopy(PathOf(file)) : own;
+  hive.result = LoadSaveCheck(file, copy, run, descriptor, hive);
   if (hive.result != ProfileHiveResult::kAnalysed) {
     hive.compactSize = 0;
     return hive;
@@ -146,8 +174,20 @@ AnalyzedProfileHive Analyze(const std::wstring& sid, const std::wstring& file,
   if (!diff.readable || diff.total != 0) {
     hive.result = ProfileHiveResult::kContentDiffers;
     hive.compactSize = 0;
+    DropCopy(copy);
+    return hive;
   }
-  DropCopy(copy);
+  if (read != nullptr) *read = ProfileHiveAsRead{std::move(*original), facts, own};
+  return hive;
+}
+
+namespace {
+
+AnalyzedProfileHive Analyze(const std::wstring& sid, const std::wstring& file,
+                            const std::wstring& copyName, const RunFolder& run) {
+  const CPathName copy = Combine(run.path, CPathComponent(copyName.c_str()));
+  AnalyzedProfileHive hive = CopyProfileHive(sid, file, copy, run, nullptr);
+  if (hive.result == ProfileHiveResult::kAnalysed) DropCopy(copy);
   return hive;
 }
 

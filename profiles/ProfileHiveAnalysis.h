@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "compaction/RunFolder.h"
 #include "compaction/RunOutcome.h"
+#include "platform/IFileSystem.h"
 #include "profiles/ProfileList.h"
 
 enum class ProfileHiveResult {
@@ -45,6 +47,22 @@ struct ProfileAnalysisOutcome {
   FolderProblem folderProblem = FolderProblem::kNone;
   std::vector<AnalyzedProfileHive> hives;  // none when the folder stopped it
 };
+
+// The hive file as it was read before the load, for the swap's last look.
+struct ProfileHiveAsRead {
+  std::vector<std::uint8_t> bytes;
+  platform::FileFacts facts;
+  // The file's own (owner, group and DACL), read through the same handle;
+  // empty when it could not be read.
+  std::vector<std::uint8_t> descriptor;
+};
+
+// Reads `file`, loads it, saves it to `copy` and checks the copy as above.
+// When the result is kAnalysed the checked copy stays at `copy` and `read`
+// holds the file as it was read; otherwise no copy is left.
+AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring& file,
+                                    const CPathName& copy, const RunFolder& run,
+                                    ProfileHiveAsRead* read);
 
 // Every hive file of the profiles Kelvaro would compact, in order; the others
 // are not touched.

@@ -66,8 +66,7 @@ UserProfile Describe(CRegistryKey& key, const std::wstring& keyName,
   facts.keyName = keyName;
   facts.state = DwordValue(key, L"State");
   facts.roaming = !StringValue(key, L"CentralProfile").empty();
-  facts.loaded = KeyExists(platform::kHKeyUsers, keyName) ||
-                 KeyExists(platform::kHKeyUsers, keyName + L"_Classes");
+  facts.loaded = ProfileLoaded(keyName);
   const std::wstring stored = StringValue(key, L"ProfileImagePath");
   const ExpandedFolder folder = ExpandProfileFolder(stored, windowsFolder);
   profile.folder = folder.problem.empty() ? folder.path : stored;
@@ -93,6 +92,10 @@ UserProfile Describe(CRegistryKey& key, const std::wstring& keyName,
 }
 
 }  // namespace
+
+bool ProfileLoaded(const std::wstring& sid) {
+  return KeyExists(platform::kHKeyUsers, sid) || KeyExists(platform::kHKeyUsers, sid + L"_Classes");
+}
 
 ProfileListing FindProfiles() {
   ProfileListing listing;

@@ -33,6 +33,10 @@ struct ProfileListing {
   bool listRead = false;              // false: the key could not be opened
 };
 
+// HKU\<SID> or HKU\<SID>_Classes is there now: the profile service has
+// loaded the user's hives.
+bool ProfileLoaded(const std::wstring& sid);
+
 // Reads the 64-bit view of the profile list (so a 32-bit Kelvaro on 64-bit
 // Windows sees what Windows does), the hive list's HKU keys, the files and the
 // account names, all through the installed platform.

@@ -8,9 +8,9 @@ namespace {
 constexpr char kPlanned[] = "analysed";
 }
 
-LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand& command,
+LiveReport RunAnalyze(const HiveSelection& selection, const ParsedCommand&,
                       std::ostream& progress) {
-  if (command.Has("--profiles")) return AnalyzeProfilesReport();
+  if (selection.profiles) return AnalyzeProfilesReport(*selection.profiles);
   LiveReport report;
   report.command = "analyze";
   report.hives = PlannedHiveLines(selection, kPlanned);

@@ -44,8 +44,8 @@ int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
     return kExitFailed;
   }
   std::vector<std::unique_ptr<HiveEntry>> entries = CollectHives();
-  // The profiles' own analysis needs no loaded hive.
-  if (entries.empty() && !command.Has("--profiles")) {
+  // The profiles' hives need no loaded hive.
+  if (entries.empty() && !AsksForProfiles(command)) {
     context.err << "kelvaro-hive: no loaded hive is listed (the hive list is empty or could not be "
                    "read).\n";
     return kExitFailed;
@@ -59,8 +59,26 @@ int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
                               " (kelvaro-hive loaded lists them)",
                           context.err);
   }
+  if (AsksForProfiles(command)) {
+    selection.profiles = SelectProfiles(command);
+    if (!selection.profiles->listing.listRead) {
+      context.err << "kelvaro-hive: " << selection.profiles->error << ".\n";
+      return kExitFailed;
+    }
+    if (!selection.profiles->ok()) {
+      return ReportBadUsage(command.command, selection.profiles->error, context.err);
+    }
+    // Profiles alone unless loaded hives are named too.
+    if (names.empty()) {
+      for (CompactionRow& row : selection.rows) row.ticked = false;
+    }
+  }
 
-  LiveReport report = run(selection, command, context.err);
+  return PrintAndLog(run(selection, command, context.err), command, context);
+}
+
+int PrintAndLog(const LiveReport& report, const ParsedCommand& command,
+                const ToolContext& context) {
   if (command.Has("--json")) {
     PrintReportJson(context.out, report);
   } else {

@@ -16,6 +16,10 @@ using LiveReportFunction = LiveReport (*)(const HiveSelection& selection,
 int RunLiveCommand(const ParsedCommand& command, const ToolContext& context,
                    LiveReportFunction report);
 
+// Prints the report (text, or JSON with --json) and appends it to the log;
+// the report's exit code.
+int PrintAndLog(const LiveReport& report, const ParsedCommand& command, const ToolContext& context);
+
 // The command table's entry for a live command: RunLive<RunAnalyze>.
 template <LiveReportFunction report>
 int RunLive(const ParsedCommand& command, const ToolContext& context) {

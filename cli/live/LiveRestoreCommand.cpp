@@ -11,6 +11,7 @@
 #include "cli/live/Elevation.h"
 #include "cli/live/LiveCommand.h"
 #include "cli/live/LiveReport.h"
+#include "cli/live/ProfileSwapReport.h"
 #include "cli/live/RunCommands.h"
 #include "compaction/CompareNoCaseN.h"
 #include "compaction/ProtectedFolders.h"
@@ -26,7 +27,7 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
 
 const RecordedHive* SwapNamed(const RunRecord& record, const std::wstring& name) {
   for (const RecordedHive& hive : record.hives) {
-    if (hive.MaySwap() && SameName(hive.name, name)) return &hive;
+    if ((hive.MaySwap() || hive.MayBeSwappedNow()) && SameName(hive.name, name)) return &hive;
   }
   return nullptr;
 }
@@ -90,6 +91,8 @@ int RunLiveRestoreCommand(const ParsedCommand& command, const ToolContext& conte
   }
 
   std::vector<std::wstring> names;
+  // Hives of profiles the run swapped at once: they go back at once too.
+  std::vector<std::wstring> profileNames;
   for (const std::filesystem::path& given : command.positionals) {
     const RecordedHive* hive = SwapNamed(*record, given.wstring());
     if (hive == nullptr) {
@@ -99,12 +102,13 @@ int RunLiveRestoreCommand(const ParsedCommand& command, const ToolContext& conte
                                 " (kelvaro-hive runs lists its hives)",
                             context.err);
     }
-    names.push_back(hive->name);
+    (hive->MayBeSwappedNow() ? profileNames : names).push_back(hive->name);
   }
-  if (names.empty()) {
+  if (names.empty() && profileNames.empty()) {
     // Only a loaded hive can be scheduled back; the others wait for their user.
     const std::vector<std::unique_ptr<HiveEntry>> loaded = CollectHives();
     for (const RecordedHive& hive : record->hives) {
+      if (hive.MayBeSwappedNow()) profileNames.push_back(hive.name);
       if (!hive.MaySwap()) continue;
       if (Loaded(loaded, hive.name)) {
         names.push_back(hive.name);
@@ -114,11 +118,18 @@ int RunLiveRestoreCommand(const ParsedCommand& command, const ToolContext& conte
       }
     }
   }
-  if (names.empty()) {
+  if (names.empty() && profileNames.empty()) {
     context.err << "kelvaro-hive: run " << run << " has no hive to restore.\n";
     return kExitNothingDone;
   }
-  if (!command.Has("--yes") && !Confirmed(*record, names, context)) return kExitNothingDone;
+  std::vector<std::wstring> everyName = profileNames;
+  everyName.insert(everyName.end(), names.begin(), names.end());
+  if (!command.Has("--yes") && !Confirmed(*record, everyName, context)) return kExitNothingDone;
+  if (!profileNames.empty()) {
+    const int profilesExit =
+        PrintAndLog(ProfileRestoreReport(RestoreProfileHives(run, profileNames)), command, context);
+    if (names.empty()) return profilesExit;
+  }
 
   // The live command restores exactly these hives of exactly this run.
   ParsedCommand chosen = command;

@@ -26,37 +26,22 @@ ResultWords WordsFor(ProfileHiveResult result) {
   return {"", ""};
 }
 
-// HKU\<SID> for NTUSER.DAT and HKU\<SID>_Classes for UsrClass.dat: the names
-// the hives have when the user is signed in.
-CString HiveName(const std::wstring& sid, bool classes) {
-  return CString(L"HKU\\" + sid + (classes ? L"_Classes" : L""));
-}
-
 }  // namespace
 
-LiveReport AnalyzeProfilesReport() {
+LiveReport AnalyzeProfilesReport(const ProfileSelection& selection) {
   LiveReport report;
   report.command = "analyze";
-  const profiles::ProfileListing listing = profiles::FindProfiles();
-  for (const profiles::UserProfile& profile : listing.profiles) {
-    if (profile.judgement.verdict == profiles::ProfileVerdict::kWouldCompact) continue;
-    LiveHiveLine line;
-    line.name = HiveName(profile.sid, false);
-    line.file = CString(profile.userHive.path);
-    line.size = profile.userHive.size.value_or(0);
-    const profiles::VerdictWords words = profiles::WordsFor(profile.judgement.verdict);
-    line.verdict = std::string(words.code);
-    line.reason = std::string(words.text);
-    report.hives.push_back(std::move(line));
-  }
-  const ProfileAnalysisOutcome outcome = AnalyzeProfileHives(listing.profiles);
+  report.hives = LeftAloneLines(selection);
+  std::vector<profiles::UserProfile> chosen;
+  for (const profiles::UserProfile* profile : selection.chosen) chosen.push_back(*profile);
+  const ProfileAnalysisOutcome outcome = AnalyzeProfileHives(chosen);
   int analysed = 0;
   std::int64_t totalGain = 0;
   for (const AnalyzedProfileHive& hive : outcome.hives) {
     LiveHiveLine line;
     const bool classes = hive.file.size() >= 12 &&
                          hive.file.compare(hive.file.size() - 12, 12, L"UsrClass.dat") == 0;
-    line.name = HiveName(hive.sid, classes);
+    line.name = ProfileHiveName(hive.sid, classes);
     line.file = CString(hive.file);
     line.size = hive.size;
     const ResultWords words = WordsFor(hive.result);
@@ -74,10 +59,7 @@ LiveReport AnalyzeProfilesReport() {
     }
     report.hives.push_back(std::move(line));
   }
-  if (!listing.listRead) {
-    report.summary = "The profile list could not be read.";
-    report.exitCode = kExitFailed;
-  } else if (outcome.stoppedAt != StoppedAt::kNothing) {
+  if (outcome.stoppedAt != StoppedAt::kNothing) {
     SetStop(report, "analysed", outcome.stoppedAt, outcome.folderProblem);
     report.summary = "Nothing was analysed: the analysis stopped at an unsafe folder.";
     report.exitCode = kExitFailed;

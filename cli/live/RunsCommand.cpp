@@ -16,7 +16,7 @@ namespace {
 std::vector<std::string> SwappedNames(const RunRecord& record) {
   std::vector<std::string> names;
   for (const RecordedHive& hive : record.hives) {
-    if (hive.MaySwap()) names.push_back(Utf8(CString(hive.name.c_str())));
+    if (hive.MaySwap() || hive.MayBeSwappedNow()) names.push_back(Utf8(CString(hive.name.c_str())));
   }
   return names;
 }
@@ -37,7 +37,9 @@ void PrintJson(std::ostream& out, const std::vector<RunRecord>& records) {
       json.BeginObject();
       json.String("name", Utf8(CString(hive.name.c_str())));
       json.String("file", Utf8(CString(hive.liveFile.c_str())));
-      json.String("state", hive.MaySwap() ? "swap" : "left alone");
+      json.String("state", hive.MaySwap()           ? "swap"
+                           : hive.MayBeSwappedNow() ? "swapped now"
+                                                    : "left alone");
       json.String("reason", hive.reason);
       json.String("backup", Utf8(CString(hive.backupFile.c_str())));
       json.EndObject();

@@ -12,6 +12,20 @@ namespace platform::fake {
 
 namespace {
 
+std::wstring ParentOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// ReplaceFileW's merge: the replaced file's DACL, the replacement's owner.
+DescriptorBytes WithOwnerOf(const DescriptorBytes& ownerFrom, const DescriptorBytes& daclFrom) {
+  const std::optional<DescriptorFacts> owner = ReadDescriptor(ownerFrom);
+  const std::optional<DescriptorFacts> dacl = ReadDescriptor(daclFrom);
+  if (!owner || !owner->owner || !dacl) return daclFrom;
+  if (dacl->owner == owner->owner) return daclFrom;
+  return MakeDescriptor(*owner->owner, *owner->owner, dacl->allowed, true);
+}
+
 // Attribute bits SetFileAttributesW can change; the rest belong to the system.
 constexpr std::uint32_t kSettableAttributes =
     kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem | kFileAttributeArchive |
@@ -517,6 +531,7 @@ void FakeFileSystem::WriteFile(const std::wstring& path, std::vector<std::uint8_
   FakeEntry& file = PutFile(path, attributes);
   file.size = content.size();
   file.content = std::move(content);
+  file.lastWriteTime = ++m_clock;
 }
 
 FakeFileSystem::Location FakeFileSystem::LocateForSetUp(const std::wstring& path) const {
@@ -658,6 +673,7 @@ FileFacts FakeFileSystem::FactsOf(const Location& location) const {
   facts.linkCount = location.entry->linkCount;
   facts.size = location.entry->IsFolder() ? 0 : location.entry->size;
   facts.fileIndex = location.entry->fileIndex;
+  facts.lastWriteTime = location.entry->lastWriteTime;
   for (std::size_t index = 0; index < m_roots.size(); ++index) {
     if (m_roots[index].get() == location.root) {
       facts.volumeSerialNumber = 0x1000 + static_cast<std::uint32_t>(index);
@@ -825,6 +841,39 @@ bool FakeFileSystem::MoveReplacing(const wchar_t* from, const wchar_t* to) {
   return true;
 }
 
+Status FakeFileSystem::ReplaceKeepingBackup(const wchar_t* replaced, const wchar_t* replacement,
+                                            const wchar_t* backup) {
+  const std::optional<Status> injected = m_faults.Check("ReplaceFileW");
+  if (injected && *injected != kErrorUnableToMoveReplacement2) return *injected;
+  if (replaced == nullptr || replacement == nullptr || backup == nullptr) {
+    return kErrorInvalidParameter;
+  }
+  Location target = LocateForSetUp(replaced);
+  Location source = LocateForSetUp(replacement);
+  if (target.entry == nullptr || source.entry == nullptr) return kErrorFileNotFound;
+  if (target.entry->IsFolder() || source.entry->IsFolder()) return kErrorAccessDenied;
+  if (target.root != source.root || target.root != LocateForSetUp(ParentOf(backup)).root) {
+    return kErrorNotSameDevice;
+  }
+  if (IsLocked(target.entry->fileIndex) || IsLocked(source.entry->fileIndex)) {
+    return kErrorSharingViolation;
+  }
+  if (Exists(backup)) return kErrorAlreadyExists;
+  if (injected) {
+    Move(replaced, backup);
+    return *injected;
+  }
+  FakeEntry& incoming = *source.entry;
+  incoming.attributes = target.entry->attributes;
+  incoming.security = WithOwnerOf(incoming.security, target.entry->security);
+  if (Status status = Move(replaced, backup)) return status;
+  if (Status status = Move(replacement, replaced)) {
+    Move(backup, replaced);
+    return status;
+  }
+  return kErrorSuccess;
+}
+
 bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                                   const std::vector<std::uint8_t>& descriptor) {
   if (auto error = m_faults.Check("CreateFileW(new)")) return Fail(*error);
@@ -834,6 +883,7 @@ bool FakeFileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::ui
   FakeEntry& file = NewChild(*location.parent, resolved.names.back(), kFileAttributeArchive);
   file.content = bytes;
   file.size = bytes.size();
+  file.lastWriteTime = ++m_clock;
   if (!descriptor.empty()) file.security = descriptor;
   return true;
 }
@@ -857,12 +907,14 @@ bool FakeFileSystem::AppendToFile(const wchar_t* path, const std::vector<std::ui
     file.content.resize(static_cast<std::size_t>(file.size));
     file.content.insert(file.content.end(), bytes.begin(), bytes.end());
     file.size = file.content.size();
+    file.lastWriteTime = ++m_clock;
     return true;
   }
   if (status != kErrorSuccess) return Fail(status);
   FakeEntry& file = NewChild(*location.parent, resolved.names.back(), kFileAttributeArchive);
   file.content = bytes;
   file.size = bytes.size();
+  file.lastWriteTime = ++m_clock;
   if (!descriptor.empty()) file.security = descriptor;
   return true;
 }

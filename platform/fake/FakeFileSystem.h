@@ -44,6 +44,7 @@ struct FakeEntry {
   std::wstring linkTarget;
   std::uint32_t linkCount = 1;
   std::uint64_t fileIndex = 0;
+  std::uint64_t lastWriteTime = 0;  // a tick of the fake's clock, set by every write
 
   bool IsFolder() const { return (attributes & kFileAttributeDirectory) != 0; }
   FakeEntry* FindChild(const std::wstring& childName) const;
@@ -110,6 +111,14 @@ class FakeFileSystem : public IFileSystem {
                     const std::vector<std::uint8_t>& descriptor) override;
   bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
+  // Fails with ERROR_SHARING_VIOLATION while either file is locked (held by
+  // the system or open exclusively), ERROR_NOT_SAME_DEVICE across roots and
+  // ERROR_ALREADY_EXISTS when the backup name is taken. The replacement takes
+  // the replaced file's attributes and DACL and keeps its own owner. An
+  // injected ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves the replaced file at
+  // the backup name, as Windows documents that failure.
+  Status ReplaceKeepingBackup(const wchar_t* replaced, const wchar_t* replacement,
+                              const wchar_t* backup) override;
 
   // Machine set-up. GetTempPathW returns `tempPath` exactly as set.
   std::wstring tempPath = L"C:\\Users\\Admin\\AppData\\Local\\Temp\\";
@@ -213,6 +222,7 @@ class FakeFileSystem : public IFileSystem {
   std::map<FileHandle, OpenFile> m_openFiles;
   FileHandle m_nextFile = 0x3000;
   std::uint64_t m_nextFileIndex = 0x100;
+  std::uint64_t m_clock = 1;
 };
 
 }  // namespace platform::fake

@@ -128,14 +128,24 @@ void FakeWindows::AddProfile(const Profile& profile, std::vector<std::uint8_t> u
     files.WriteFile(profile.folder + kClassesHivePath, std::move(classesHive));
 }
 
-void FakeWindows::SignIn(const Profile& profile) {
+bool FakeWindows::SignIn(const Profile& profile) {
   const std::wstring userFile = profile.folder + L"\\" + profile.userHiveName;
   const std::wstring classesFile = profile.folder + kClassesHivePath;
-  if (auto bytes = files.ReadFile(userFile))
-    MountHiveFile(kHKeyUsers, profile.sid, userFile, *bytes);
-  if (auto bytes = files.ReadFile(classesFile)) {
-    MountHiveFile(kHKeyUsers, profile.sid + L"_Classes", classesFile, *bytes);
+  if (registry.FindKey(kHKeyUsers, profile.sid) != nullptr) return true;
+  const auto loadable = [this](const std::wstring& file) {
+    const std::optional<std::vector<std::uint8_t>> bytes = files.ReadFile(file);
+    FakeKey probe;
+    return bytes && !files.IsOpenExclusively(file) && LoadHiveBytes(*bytes, probe);
+  };
+  const bool classes = files.Exists(classesFile);
+  if (!loadable(userFile) || (classes && !loadable(classesFile))) return false;
+  MountHiveFile(kHKeyUsers, profile.sid, userFile, *files.ReadFile(userFile));
+  files.heldBySystem.insert(files.FileIndexOf(userFile));
+  if (classes) {
+    MountHiveFile(kHKeyUsers, profile.sid + L"_Classes", classesFile, *files.ReadFile(classesFile));
+    files.heldBySystem.insert(files.FileIndexOf(classesFile));
   }
+  return true;
 }
 
 }  // namespace platform::fake

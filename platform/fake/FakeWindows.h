@@ -66,8 +66,13 @@ class FakeWindows : public Platform {
   void AddProfile(const Profile& profile, std::vector<std::uint8_t> userHive,
                   std::vector<std::uint8_t> classesHive = {});
   // The user signs in: the profile's hives are mounted under HKU\<sid> and
-  // HKU\<sid>_Classes from their files, as the profile service loads them.
-  void SignIn(const Profile& profile);
+  // HKU\<sid>_Classes from their files, as the profile service loads them,
+  // and held without sharing from then on. False, and nothing loaded, when a
+  // file is missing, held by anyone (a private load, an exclusive open) or no
+  // hive the reader takes: Windows would sign the user in with a temporary
+  // profile. Tests call it from FaultPlan::beforeCall to sign in at a chosen
+  // moment of a run.
+  bool SignIn(const Profile& profile);
 
   // The next start of Windows: every scheduled replacement takes effect (the
   // hive's previous file moves to the old file's name, the new file becomes the

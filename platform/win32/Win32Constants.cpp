@@ -19,6 +19,9 @@ constexpr bool Same(Ours ours, Theirs theirs) {
 static_assert(Same(kErrorSuccess, ERROR_SUCCESS));
 static_assert(Same(kErrorNoneMapped, ERROR_NONE_MAPPED));
 static_assert(Same(kErrorBadDb, ERROR_BADDB));
+static_assert(Same(kErrorUnableToRemoveReplaced, ERROR_UNABLE_TO_REMOVE_REPLACED));
+static_assert(Same(kErrorUnableToMoveReplacement, ERROR_UNABLE_TO_MOVE_REPLACEMENT));
+static_assert(Same(kErrorUnableToMoveReplacement2, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2));
 static_assert(Same(kErrorFileNotFound, ERROR_FILE_NOT_FOUND));
 static_assert(Same(kErrorPathNotFound, ERROR_PATH_NOT_FOUND));
 static_assert(Same(kErrorAccessDenied, ERROR_ACCESS_DENIED));

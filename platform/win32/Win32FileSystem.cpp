@@ -56,6 +56,9 @@ void CopyFacts(const BY_HANDLE_FILE_INFORMATION& information, FileFacts* facts) 
       (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
   facts->fileIndex =
       (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  facts->lastWriteTime =
+      (static_cast<std::uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+      information.ftLastWriteTime.dwLowDateTime;
 }
 
 }  // namespace
@@ -162,6 +165,14 @@ bool Win32FileSystem::DeleteAtRestart(const wchar_t* path) {
 
 bool Win32FileSystem::MoveReplacing(const wchar_t* from, const wchar_t* to) {
   return ::MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+Status Win32FileSystem::ReplaceKeepingBackup(const wchar_t* replaced, const wchar_t* replacement,
+                                             const wchar_t* backup) {
+  if (::ReplaceFileW(replaced, replacement, backup, 0, nullptr, nullptr) != FALSE) {
+    return kErrorSuccess;
+  }
+  return ::GetLastError();
 }
 
 bool Win32FileSystem::WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,

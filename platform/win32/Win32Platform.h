@@ -95,6 +95,8 @@ class Win32FileSystem : public IFileSystem {
   bool MoveReplacing(const wchar_t* from, const wchar_t* to) override;
   bool WriteNewFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
+  Status ReplaceKeepingBackup(const wchar_t* replaced, const wchar_t* replacement,
+                              const wchar_t* backup) override;
   bool AppendToFile(const wchar_t* path, const std::vector<std::uint8_t>& bytes,
                     const std::vector<std::uint8_t>& descriptor) override;
 };

@@ -167,6 +167,48 @@ TEST_F(SafeFilesContract, ANewFileIsWrittenWholeNeverOverAnotherAndRenamedOverOn
   Files().CloseFile(handle);
 }
 
+// The swap of a profile's hive: the replacement takes the name, the previous
+// file the backup name, in one call that changes nothing while someone holds
+// the file without delete sharing (as the kernel holds a loaded hive).
+TEST_F(SafeFilesContract, AReplacementTakesTheNameUnlessTheFileIsHeld) {
+  const struct {
+    const char* scenario;
+    bool held;
+    Status status;
+  } rows[] = {{"nobody holds it", false, kErrorSuccess},
+              {"held without delete sharing", true, kErrorSharingViolation}};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::wstring prefix = L"r" + std::to_wstring(i) + L"-";
+    const std::wstring live = File(prefix + L"NTUSER.DAT", {'o', 'l', 'd'});
+    const std::wstring copy = File(prefix + L"copy", {'n', 'e', 'w'});
+    const std::wstring backup = At(prefix + L"backup");
+    FileFacts before;
+    ASSERT_TRUE(Files().QueryFileFacts(live.c_str(), &before)) << "row " << i;
+    FileHandle holder = rows[i].held ? Files().OpenFileExclusive(live.c_str()) : kInvalidFileHandle;
+    const Status status = Files().ReplaceKeepingBackup(live.c_str(), copy.c_str(), backup.c_str());
+    if (holder != kInvalidFileHandle) Files().CloseFile(holder);
+    if (status == kErrorSuccess) Made(prefix + L"backup", false);
+    EXPECT_EQ(status, rows[i].status) << "row " << i << ": " << rows[i].scenario;
+    const bool swapped = status == kErrorSuccess;
+    FileHandle handle = Files().OpenFileExclusive(live.c_str());
+    ASSERT_NE(handle, kInvalidFileHandle) << "row " << i << ": the name must hold a file";
+    const std::vector<std::uint8_t> expected = swapped ? std::vector<std::uint8_t>{'n', 'e', 'w'}
+                                                       : std::vector<std::uint8_t>{'o', 'l', 'd'};
+    EXPECT_EQ(ReadAll(handle), expected) << "row " << i << ": " << rows[i].scenario;
+    Files().CloseFile(handle);
+    EXPECT_EQ(Files().QueryFileAttributes(backup.c_str()) != kInvalidFileAttributes, swapped)
+        << "row " << i << ": " << rows[i].scenario;
+    EXPECT_EQ(Files().QueryFileAttributes(copy.c_str()) == kInvalidFileAttributes, swapped)
+        << "row " << i << ": " << rows[i].scenario;
+    FileFacts previous;
+    if (swapped && Files().QueryFileFacts(backup.c_str(), &previous)) {
+      // The previous file itself moved aside: the one a profile's last look read.
+      EXPECT_EQ(previous.fileIndex, before.fileIndex) << "row " << i;
+      EXPECT_EQ(previous.lastWriteTime, before.lastWriteTime) << "row " << i;
+    }
+  }
+}
+
 // The run lock: a name that stands is reported as standing while any handle
 // to it is open, and is gone with the last one.
 TEST_F(SafeFilesContract, ANamedMutexStandsWhileAHandleIsOpen) {

@@ -4,7 +4,8 @@
 # folders, is listed with each profile's kind, files, sizes and verdict, and
 # nothing is changed. analyze --profiles gets no checked copy (the files are
 # no hives, and Wine saves keys as text): it measures nothing, says why, and
-# leaves no file changed and no load behind.
+# leaves no file changed and no load behind; defragment --profiles likewise
+# swaps nothing and changes no file.
 source "$(dirname "$0")/lib.sh"
 
 list='HKLM\Software\Microsoft\Windows NT\CurrentVersion\ProfileList'
@@ -81,5 +82,16 @@ check "$name: analyze --profiles says why carol's hive was not measured" \
 check "$name: analyze --profiles leaves no load under HKU, or names the one Windows kept" \
   bash -c '! wine reg query "HKU\\Kelvaro-$1" >/dev/null 2>&1 || grep -qF "did not unload" <<<"$2"' \
   _ "$carol" "$analysis"
+set +e
+swap=$(wine "$KELVARO_HIVE_TOOL" defragment --profiles --json 2>/dev/null | tr -d '\r')
+swap_status=${PIPESTATUS[0]}
+set -e
+echo "$swap" >"$E2E_SHOTS/$name-defragment-profiles.json"
+check "$name: defragment --profiles swaps nothing Wine saved as text (exit 1)" [ "$swap_status" = 1 ]
+check "$name: defragment --profiles says carol's hive was not swapped" \
+  bash -c 'grep -qF "\"name\":\"HKU\\\\$1\"" <<<"$2" && ! grep -qF "\"verdict\":\"swapped\"" <<<"$2"' \
+  _ "$carol" "$swap"
+check "$name: defragment --profiles leaves no profile file in a backup folder" \
+  bash -c '[ -z "$(ls "$1/drive_c/windows/Kelvaro Backup"/Run-*/S-* 2>/dev/null)" ]' _ "$WINEPREFIX"
 check "$name: no hive file changed" bash -c '[ "$1" = "$(md5sum "$2"/*/NTUSER.DAT "$2/carol/AppData/Local/Microsoft/Windows/UsrClass.dat")" ]' _ "$before" "$users"
 finish

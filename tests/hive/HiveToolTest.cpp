@@ -85,6 +85,7 @@ TEST(HiveToolCommandLine, EachCommandReadsItsArgumentsOrNamesWhatIsWrong) {
       {{"profiles", "alice"}, "error: profiles takes no argument: alice"},
       {{"profiles", "--json"}, "profiles --json"},
       {{"analyze", "--profiles"}, "analyze --profiles"},
+      {{"defragment", "--profile"}, "error: --profile needs a SID or a user name"},
       {{"restore", "--log", "x"}, "error: --log goes with info, check, compact, diff and usage"},
       {{"runs", "HKLM\\SAM"}, "error: runs takes no HIVE: HKLM\\SAM"},
       {{"results", "HKLM\\SAM"}, "error: results takes no HIVE: HKLM\\SAM"},

@@ -17,6 +17,7 @@
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "tests/live/LiveMachine.h"
+#include "tests/support/BloatedHive.h"
 
 namespace live_test {
 namespace {
@@ -46,6 +47,13 @@ void AliceWithAHive(CompactionMachine& machine) {
                           platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat));
 }
 
+// Alice (PC\alice), not signed in, her two hives with free space a save leaves out.
+void AliceWithBloatedHives(CompactionMachine& machine) {
+  machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"},
+                          test_support::BloatedHive(L"User"),
+                          test_support::BloatedHive(L"Classes"));
+}
+
 // Alice, not signed in, with 8 KiB that are no hive; Bob's temporary profile.
 void TwoProfiles(CompactionMachine& machine) {
   machine.fake.AddProfile({L"S-1-5-21-1-2-3-1001",
@@ -71,21 +79,28 @@ void CompactedAndRestarted(CompactionMachine& machine) {
   ASSERT_TRUE(machine.fake.registry.scheduledReplacements.empty());
 }
 
-// A run on record that swapped HKLM\SAM, whose backup is not there.
-void PlantRecordOfSwappedSam(CompactionMachine& machine) {
+// Run 1 on record, having scheduled `name` (living in `liveFile`) for the
+// restart, with no backup there yet.
+void PlantRecordOfScheduled(CompactionMachine& machine, const std::wstring& name,
+                            const std::wstring& liveFile) {
   for (const wchar_t* folder : {L"C:\\Windows\\Kelvaro", L"C:\\Windows\\Kelvaro\\Records"}) {
     machine.fake.files.MakeDirectoryWithSecurity(folder, platform::ProtectedDescriptor());
   }
   RunRecord record;
   record.number = 1;
-  RecordedHive sam;
-  sam.state = SwapState::kScheduled;
-  sam.name = L"HKLM\\SAM";
-  sam.liveFile = machine.Hive(L"HKLM\\SAM").file;
-  sam.backupFile = compaction_test::kRunBackupFolder + L"\\SAM";
-  record.hives = {sam};
+  RecordedHive hive;
+  hive.state = SwapState::kScheduled;
+  hive.name = name;
+  hive.liveFile = liveFile;
+  hive.backupFile = compaction_test::kRunBackupFolder + name.substr(name.find(L'\\'));
+  record.hives = {hive};
   machine.fake.files.WriteFile(L"C:\\Windows\\Kelvaro\\Records\\Run-1.record",
                                RunRecordText(record));
+}
+
+// A run on record that swapped HKLM\SAM, whose backup is not there.
+void PlantRecordOfSwappedSam(CompactionMachine& machine) {
+  PlantRecordOfScheduled(machine, L"HKLM\\SAM", machine.Hive(L"HKLM\\SAM").file);
 }
 
 // The hive mounted from a real file compacted, a key added after its save
@@ -117,6 +132,44 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        0,
        0},
       {"defragment restarts", {"defragment"}, NothingToSetUp, 1641, kStandardHiveCount, 1},
+      {"defragment --profiles swaps a profile's hives now, with no restart",
+       {"defragment", "--profiles"},
+       AliceWithBloatedHives,
+       0,
+       0,
+       0},
+      {"a profile now, then a loaded hive at the restart",
+       {"defragment", "HKLM\\SAM", "--profile", "PC\\alice"},
+       AliceWithBloatedHives,
+       1641,
+       1,
+       1},
+      {"restore puts a profile's hives back at once, with no restart",
+       {"restore", "--yes"},
+       [](CompactionMachine& m) {
+         AliceWithBloatedHives(m);
+         ASSERT_EQ(RunCommand({"defragment", "--profiles"}).exitCode, 0);
+       },
+       0,
+       0,
+       0},
+      {"a profile whose swap an earlier run scheduled waits for the restart",
+       {"defragment", "--profiles"},
+       [](CompactionMachine& m) {
+         AliceWithBloatedHives(m);
+         m.fake.files.Remove(L"C:\\Users\\alice\\AppData");
+         PlantRecordOfScheduled(m, L"HKU\\S-1-5-21-1-2-3-1001", L"C:\\Users\\alice\\NTUSER.DAT");
+       },
+       1,
+       0,
+       0},
+      {"a profile nobody answers to", {"defragment", "--profile", "bob"}, TwoProfiles, 87, 0, 0},
+      {"profiles with no profile list to read",
+       {"defragment", "--profiles"},
+       NothingToSetUp,
+       2,
+       0,
+       0},
       {"--no-restart leaves the restart to the user",
        {"defragment", "--no-restart"},
        NothingToSetUp,
@@ -511,6 +564,15 @@ TEST(LiveCommandTest, JsonReportsCarryWhatScriptsReadAndNothingElse) {
        AliceWithAHive,
        {R"({"name":"HKU\\S-1-5-21-1-2-3-1001","file":"C:\\Users\\alice\\NTUSER.DAT",)",
         R"("verdict":"analysed")", R"("compactSize":)", R"("exitCode":0})"}},
+      {{"defragment", "--profiles", "--json"},
+       AliceWithBloatedHives,
+       {R"({"name":"HKU\\S-1-5-21-1-2-3-1001","file":"C:\\Users\\alice\\NTUSER.DAT",)",
+        R"({"name":"HKU\\S-1-5-21-1-2-3-1001_Classes",)", R"("verdict":"swapped")",
+        R"(no restart is needed)", R"("exitCode":0})"}},
+      {{"defragment", "HKLM\\SAM", "--profile", "alice", "--no-restart", "--json"},
+       AliceWithBloatedHives,
+       {R"("verdict":"swapped")", R"("name":"HKLM\\SAM")", R"("verdict":"scheduled")",
+        R"(Already done, without a restart: HKU\\S-1-5-21-1-2-3-1001, )", R"("exitCode":3010})"}},
       {{"profiles", "--json"},
        TwoProfiles,
        {R"({"command":"profiles","profiles":[{"sid":"S-1-5-21-1-2-3-1001","user":"PC\\alice",)"
