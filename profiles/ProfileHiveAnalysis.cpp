@@ -177,7 +177,26 @@ AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring&
     DropCopy(copy);
     return hive;
   }
-  if (read != nullptr) *read = ProfileHiveAsRead{std::move(*original), facts, own};
+  if (read == nullptr) return hive;
+  // Windows may write the file as it loads or unloads it (a replayed log, the
+  // base block's sequence numbers): what the swap checks and backs up is the
+  // file as it stands now, provided it still holds what the copy holds.
+  platform::FileFacts after;
+  std::vector<std::uint8_t> ownAfter;
+  std::optional<std::vector<std::uint8_t>> now = ReadAsItStands(file, &after, &ownAfter);
+  const bool held =
+      !now && platform::Current().System().GetLastError() == platform::kErrorSharingViolation;
+  if (now && (after.lastWriteTime != facts.lastWriteTime || *now != *original)) {
+    const hive::ContentDiffResult same = hive::DiffHiveContent(*now, LogsOf(file), *saved, {}, 1);
+    if (!same.readable || same.total != 0) now.reset();
+  }
+  if (!now) {
+    hive.result = held ? ProfileHiveResult::kInUse : ProfileHiveResult::kChanged;
+    hive.compactSize = 0;
+    DropCopy(copy);
+    return hive;
+  }
+  *read = ProfileHiveAsRead{std::move(*now), after, ownAfter};
   return hive;
 }
 

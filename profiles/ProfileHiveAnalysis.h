@@ -27,6 +27,7 @@ enum class ProfileHiveResult {
   kNotSaved,        // neither load nor save went through
   kRefused,         // the copy failed the check
   kContentDiffers,  // the copy does not hold what the file held
+  kChanged,         // the file holds other content after the unload than before the load
 };
 
 struct AnalyzedProfileHive {
@@ -59,7 +60,8 @@ struct ProfileHiveAsRead {
 
 // Reads `file`, loads it, saves it to `copy` and checks the copy as above.
 // When the result is kAnalysed the checked copy stays at `copy` and `read`
-// holds the file as it was read; otherwise no copy is left.
+// holds the file as it stands after the unload (read again, and proved to
+// hold what the copy holds); otherwise no copy is left.
 AnalyzedProfileHive CopyProfileHive(const std::wstring& sid, const std::wstring& file,
                                     const CPathName& copy, const RunFolder& run,
                                     ProfileHiveAsRead* read);

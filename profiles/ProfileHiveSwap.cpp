@@ -38,6 +38,7 @@ ProfileSwapResult ResultOf(ProfileHiveResult copied) {
     case ProfileHiveResult::kNotSaved: return ProfileSwapResult::kNotSaved;
     case ProfileHiveResult::kRefused: return ProfileSwapResult::kRefused;
     case ProfileHiveResult::kContentDiffers: return ProfileSwapResult::kContentDiffers;
+    case ProfileHiveResult::kChanged: return ProfileSwapResult::kChanged;
   }
   return ProfileSwapResult::kNotSaved;
 }

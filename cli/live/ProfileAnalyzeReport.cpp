@@ -22,6 +22,7 @@ ResultWords WordsFor(ProfileHiveResult result) {
     case ProfileHiveResult::kRefused: return {"refused", "the saved copy failed the check"};
     case ProfileHiveResult::kContentDiffers:
       return {"content-differs", "the saved copy does not hold what the file held"};
+    case ProfileHiveResult::kChanged: return {"changed", "the file changed while it was copied"};
   }
   return {"", ""};
 }

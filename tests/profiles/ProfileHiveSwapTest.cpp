@@ -164,7 +164,8 @@ TEST(ProfileHiveSwapTest, ASignInAtAnyMomentLeavesAProfileThatLoads) {
   EXPECT_GT(waited, 0);
 }
 
-// What happens to the user's file meanwhile, on entry to the chosen call.
+// What happens to the user's file meanwhile: on entry to the first chosen
+// call from the swap's private load on.
 struct MeanwhileRow {
   const char* scenario;
   std::string operation;
@@ -172,7 +173,7 @@ struct MeanwhileRow {
   ProfileSwapResult result;  // of NTUSER.DAT
 };
 
-TEST(ProfileHiveSwapTest, AFileThatIsNoLongerTheOneReadIsLeftAsItIsAndNamed) {
+TEST(ProfileHiveSwapTest, AFileIsSwappedOnlyWhileItStillHoldsWhatWasCopied) {
   const std::vector<MeanwhileRow> rows = {
       {"another program rewrote it during the save", "RegSaveKeyExW",
        [](SwapMachine& m) {
@@ -180,7 +181,10 @@ TEST(ProfileHiveSwapTest, AFileThatIsNoLongerTheOneReadIsLeftAsItIsAndNamed) {
          m.fake.files.WriteFile(kUserFile, m.user);
        },
        ProfileSwapResult::kChanged},
-      {"another program holds it for writing at the last look", "RegCloseKey",
+      {"Windows wrote the same content while the copy was checked", "RegCloseKey",
+       [](SwapMachine& m) { m.fake.files.WriteFile(kUserFile, m.user); },
+       ProfileSwapResult::kSwapped},
+      {"another program holds it for writing at the last look", "MoveFileExW(replace)",
        [](SwapMachine& m) {
          m.fake.files.hostileWriters.insert(m.fake.files.FileIndexOf(kUserFile));
        },
@@ -191,19 +195,25 @@ TEST(ProfileHiveSwapTest, AFileThatIsNoLongerTheOneReadIsLeftAsItIsAndNamed) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const MeanwhileRow& row = rows[i];
     SwapMachine machine;
+    bool armed = false;
     bool done = false;
     machine.fake.faults.beforeCall = [&](const std::string& operation) {
-      if (done || operation != row.operation) return;
+      armed = armed || operation == "RegLoadAppKeyW";
+      if (!armed || done || operation != row.operation) return;
       done = true;
       row.meanwhile(machine);
     };
     const ProfileSwapOutcome outcome = machine.Run();
     machine.fake.faults.beforeCall = nullptr;
     machine.fake.files.hostileWriters.clear();
+    EXPECT_TRUE(done) << "row " << i << ": " << row.scenario;
     ASSERT_FALSE(outcome.hives.empty()) << "row " << i << ": " << row.scenario;
     EXPECT_EQ(outcome.hives[0].result, row.result) << "row " << i << ": " << row.scenario;
-    EXPECT_EQ(machine.fake.files.ReadFile(kUserFile), machine.user)
-        << "row " << i << ": " << row.scenario;
+    if (row.result != ProfileSwapResult::kSwapped) {
+      EXPECT_EQ(machine.fake.files.ReadFile(kUserFile), machine.user)
+          << "row " << i << ": " << row.scenario;
+    }
+    CheckInvariants(machine, outcome, "row " + std::to_string(i) + ": " + row.scenario);
   }
 }
 
