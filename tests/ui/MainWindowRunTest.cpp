@@ -439,18 +439,7 @@ TEST_F(AnalyzeTest, ARefusedRowsInfoTipGivesTheWholeReason) {
       if (names[row] == rows[i].name) item = static_cast<int>(row);
     }
     ASSERT_GE(item, 0) << "row " << i;
-    std::vector<wchar_t> buffer(512, L'\0');
-    const std::wstring own = L"list's own";
-    std::copy(own.begin(), own.end(), buffer.begin());
-    NMLVGETINFOTIPW tip{};
-    tip.hdr.hwndFrom = list;
-    tip.hdr.idFrom = IDC_HIVE_LIST;
-    tip.hdr.code = LVN_GETINFOTIPW;
-    tip.pszText = buffer.data();
-    tip.cchTextMax = rows[i].capacity;
-    tip.iItem = item;
-    ::SendMessageW(window.dialog.m_hWnd, WM_NOTIFY, IDC_HIVE_LIST, reinterpret_cast<LPARAM>(&tip));
-    EXPECT_EQ(std::wstring(buffer.data()), rows[i].expected)
+    EXPECT_EQ(uitest::InfoTip(window.dialog.m_hWnd, list, item, rows[i].capacity), rows[i].expected)
         << "row " << i << ": " << Narrow(rows[i].name);
   }
 }
