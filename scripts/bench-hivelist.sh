@@ -8,7 +8,8 @@
 # nobody is signed in to (one NTUSER.DAT each). Medians of RUNS starts
 # (default 5), the programs taking turns; the tear-down is not timed. Each
 # figure is followed by its ratio to the first and to the second yardstick.
-# KELVARO_BENCH_BEFORE=path/to/an/older/Kelvaro64.exe times that one too.
+# KELVARO_BENCH_BEFORE=path/to/an/older/Kelvaro64.exe times that one too,
+# where it lists no profile rows: without profiles only.
 #   scripts/bench-hivelist.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +32,8 @@ for scenario in 50 2000 2000+5000; do
   [ "$scenario" = "$count" ] || profiles=${scenario#*+}
   export WINEPREFIX
   WINEPREFIX=$(kelvaro_prefix win64 "bench-hivelist-$count-$profiles")
+  # A server left by an interrupted run of this benchmark would refuse -p.
+  wineserver -k >/dev/null 2>&1 || true
   wineserver -p 600
   folder="$WINEPREFIX/drive_c/BenchHives"
   if [ ! -d "$folder" ]; then
@@ -56,8 +59,10 @@ for scenario in 50 2000 2000+5000; do
     wine regedit /S "$(winepath -w "$regfile" 2>/dev/null)" >/dev/null 2>&1
     rm -f "$regfile"
   fi
+  timed=("${programs[@]}")
+  [ "$profiles" = 0 ] || timed=("${programs[@]:0:3}")
   printf 'hives=%-10s ' "$scenario"
-  wine build/win64/hivelist-bench.exe "$runs" $((count + profiles)) "${programs[@]}" 2>/dev/null |
+  wine build/win64/hivelist-bench.exe "$runs" $((count + profiles)) "${timed[@]}" 2>/dev/null |
     tr -d '\r'
   wineserver -k
 done
