@@ -608,6 +608,8 @@ void CHiveListDlg::ShowAnalysis() {
     m_analysis[m_profileRows[row].entry.name.str()] = cell;
   }
   ShowCompactSizeColumn();
+  // Thousands of cells change: the list is drawn once, after the last.
+  m_list.SendMessage(WM_SETREDRAW, FALSE);
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
     const HiveEntry* entry = EntryOfRow(index);
     if (entry == nullptr) continue;
@@ -615,6 +617,8 @@ void CHiveListDlg::ShowAnalysis() {
                        uilogic::AnalysisCellText(AnalysisCellOf(*entry), LoadResourceString));
   }
   if (m_nSortColumn == uilogic::kCompactSizeColumn) SortRows();
+  m_list.SendMessage(WM_SETREDRAW, TRUE);
+  ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
 }
 
 void CHiveListDlg::OnDefragment() {
