@@ -1,9 +1,9 @@
 // Benchmark: what a user waits for, from starting a program to its window
 // showing every row of the hive list, drawn. Starts each program RUNS times,
 // in turns, polls for a visible window of that process whose list holds ROWS
-// rows, then waits until the program is idle (its first paint done, nothing
-// left queued), and ends the process without timing its tear-down. Prints
-// each program's median and its ratio to the first program's.
+// rows and that has nothing left to paint, and ends the process without
+// timing its tear-down. Prints each program's median and its ratios to the
+// first and second programs'.
 //   hivelist-bench RUNS ROWS PROGRAM...
 // A PROGRAM is a path, perhaps followed by " /switch" arguments.
 #include <windows.h>
@@ -37,9 +37,12 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param) {
   if (owner != search->process || !::IsWindowVisible(window)) return TRUE;
   HWND list = ::FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
   DWORD_PTR count = 0;
+  // Rows counted in a window not yet painted are not what the user sees: the
+  // window and its list must also have nothing left to draw.
   if (list != nullptr &&
       ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) &&
-      static_cast<int>(count) == search->rows) {
+      static_cast<int>(count) == search->rows && !::GetUpdateRect(window, nullptr, FALSE) &&
+      !::GetUpdateRect(list, nullptr, FALSE)) {
     search->shown = true;
     return FALSE;
   }
@@ -71,9 +74,6 @@ double LaunchToRows(const std::wstring& program, int rows) {
     Search search{process.dwProcessId, rows};
     ::EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&search));
     if (search.shown) {
-      // Rows counted in a window not yet painted are not what the user sees:
-      // the program is done once it waits for input with nothing pending.
-      ::WaitForInputIdle(process.hProcess, 60000);
       elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
       break;
     }

@@ -52,7 +52,8 @@ TEST_F(ProfileRowsTest, OneRowPerHiveFileOfEachProfileKelvaroWouldCompact) {
     std::vector<std::wstring> names;  // the rows it gives, in order
   };
   const std::vector<Row> rows = {
-      {"both files", Profile(L"S-1-5-21-1-1001", L"PC\\alice", ProfileVerdict::kWouldCompact, 8192, 4096),
+      {"both files",
+       Profile(L"S-1-5-21-1-1001", L"PC\\alice", ProfileVerdict::kWouldCompact, 8192, 4096),
        {L"HKU\\S-1-5-21-1-1001 (not signed in)", L"HKU\\S-1-5-21-1-1001_Classes (not signed in)"}},
       {"no UsrClass.dat yet",
        Profile(L"S-1-5-21-1-1002", L"PC\\bob", ProfileVerdict::kWouldCompact, 8192, std::nullopt),
@@ -61,7 +62,8 @@ TEST_F(ProfileRowsTest, OneRowPerHiveFileOfEachProfileKelvaroWouldCompact) {
        Profile(L"S-1-5-21-1-1003", L"", ProfileVerdict::kWouldCompact, 0, std::nullopt),
        {L"HKU\\S-1-5-21-1-1003 (not signed in)"}},
       {"signed in: listed with the loaded hives",
-       Profile(L"S-1-5-21-1-1004", L"PC\\carol", ProfileVerdict::kSignedIn, 8192, 4096), {}},
+       Profile(L"S-1-5-21-1-1004", L"PC\\carol", ProfileVerdict::kSignedIn, 8192, 4096),
+       {}},
       {"temporary", Profile(L"S-1-5-21-1-1005", L"", ProfileVerdict::kTemporary, 8192, 4096), {}},
       {"mandatory", Profile(L"S-1-5-21-1-1006", L"", ProfileVerdict::kMandatory, 8192, 4096), {}},
       {"roaming", Profile(L"S-1-5-21-1-1007", L"", ProfileVerdict::kRoaming, 8192, 4096), {}},
@@ -127,11 +129,17 @@ TEST_F(ProfileRowsTest, AnAnalysisGivesEachMeasuredRowItsCell) {
     AnalysisCell expected;
   };
   const std::vector<Row> measured = {
-      {0, ProfileHiveResult::kAnalysed, 4096,
+      {0,
+       ProfileHiveResult::kAnalysed,
+       4096,
        {AnalysisCell::Kind::kSized, 4096, 4096, NotScheduledReason::kNotSaved}},
-      {1, ProfileHiveResult::kContentDiffers, 0,
+      {1,
+       ProfileHiveResult::kContentDiffers,
+       0,
        {AnalysisCell::Kind::kRefused, 0, 0, NotScheduledReason::kRefused}},
-      {2, ProfileHiveResult::kInUse, 0,
+      {2,
+       ProfileHiveResult::kInUse,
+       0,
        {AnalysisCell::Kind::kRefused, 0, 0, NotScheduledReason::kNotSaved}},
   };
   ProfileAnalysisOutcome outcome;

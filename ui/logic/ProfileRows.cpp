@@ -62,7 +62,8 @@ AnalysisCell CellOf(const AnalyzedProfileHive& hive) {
     case ProfileHiveResult::kAnalysed:
       cell.kind = AnalysisCell::Kind::kSized;
       cell.compactSize = hive.compactSize;
-      cell.gain = static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(hive.compactSize);
+      cell.gain =
+          static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(hive.compactSize);
       return cell;
     case ProfileHiveResult::kRefused:
     case ProfileHiveResult::kContentDiffers: cell.reason = NotScheduledReason::kRefused; break;

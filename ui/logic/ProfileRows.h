@@ -22,8 +22,8 @@ struct ProfileHiveRow {
   HiveEntry entry;
   std::wstring sid;
   std::wstring file;
-  std::wstring account;      // DOMAIN\user; empty when the SID does not resolve
-  std::size_t profile = 0;   // the profile's index in the listing
+  std::wstring account;     // DOMAIN\user; empty when the SID does not resolve
+  std::size_t profile = 0;  // the profile's index in the listing
 };
 
 // One row per hive file that exists, in the listing's order, user hive before
