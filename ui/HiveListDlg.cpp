@@ -22,6 +22,7 @@
 #include "ui/logic/ColumnWidths.h"
 #include "ui/logic/DefragmentRules.h"
 #include "ui/logic/MainLayout.h"
+#include "ui/logic/ProfileSwapSeam.h"
 #include "ui/logic/SortRules.h"
 #include "ui/logic/TickRules.h"
 #include "ui/logic/RunReport.h"
@@ -128,14 +129,27 @@ void CHiveListDlg::InitHiveListControl() {
 }
 
 void CHiveListDlg::FillHiveList() {
+  // Inserting rows notifies like ticking them; one recount at the end does.
+  m_bFilling = true;
   RefillSortedList(*this, m_list, [this] {
     FreeHiveRows();
     m_hives = CollectHives();
+    m_loadedCount = m_hives.size();
+    m_profileListing = profiles::FindProfiles();
+    m_profileRows = uilogic::ProfileHiveRows(m_profileListing, LoadResourceString);
+    for (const uilogic::ProfileHiveRow& row : m_profileRows) {
+      m_hives.push_back(std::make_unique<HiveEntry>(row.entry));
+    }
+    m_list.SetItemCount(static_cast<int>(m_hives.size()));
     int position = 0;
     for (std::size_t index = 0; index < m_hives.size(); ++index) {
       const HiveEntry& entry = *m_hives[index];
+      const bool ticked = index < m_loadedCount ? StartsTicked(entry)
+                                                : uilogic::ProfileRowStartsTicked(
+                                                      m_profileRows[index - m_loadedCount],
+                                                      uilogic::kProfileSwapWired);
       const int inserted = m_list.InsertItem(position, entry.name, static_cast<LPARAM>(index),
-                                             uilogic::StateForTick(StartsTicked(entry)));
+                                             uilogic::StateForTick(ticked));
       if (inserted < 0) continue;
       position = inserted;
       CPathString text = entry.path.GetText();
@@ -144,6 +158,7 @@ void CHiveListDlg::FillHiveList() {
       m_list.SetItemText(inserted, uilogic::kSizeColumn, FormatSizeKB(entry.size));
     }
   });
+  m_bFilling = false;
   UpdateDefragmentButton();
 }
 
@@ -180,6 +195,9 @@ BOOL CHiveListDlg::DestroyWindow() {
 void CHiveListDlg::FreeHiveRows() {
   if (m_list.m_hWnd != nullptr) m_list.DeleteAllItems();
   m_hives.clear();
+  m_loadedCount = 0;
+  m_profileRows.clear();
+  m_profileListing = {};
 }
 
 const HiveEntry* CHiveListDlg::EntryOfItemData(LPARAM data) const {
@@ -188,6 +206,37 @@ const HiveEntry* CHiveListDlg::EntryOfItemData(LPARAM data) const {
 
 const HiveEntry* CHiveListDlg::EntryOfRow(int row) const {
   return EntryOfItemData(m_list.GetItemData(row));
+}
+
+const uilogic::ProfileHiveRow* CHiveListDlg::ProfileRowOfItemData(LPARAM data) const {
+  if (data < 0 || static_cast<std::size_t>(data) < m_loadedCount) return nullptr;
+  const std::size_t index = static_cast<std::size_t>(data) - m_loadedCount;
+  return index < m_profileRows.size() ? &m_profileRows[index] : nullptr;
+}
+
+const uilogic::ProfileHiveRow* CHiveListDlg::ProfileRowOfRow(int row) const {
+  return ProfileRowOfItemData(m_list.GetItemData(row));
+}
+
+uilogic::RowKind CHiveListDlg::KindOfItemData(LPARAM data) const {
+  return ProfileRowOfItemData(data) != nullptr ? uilogic::RowKind::kProfileHive
+                                               : uilogic::RowKind::kLoadedHive;
+}
+
+std::vector<profiles::UserProfile> CHiveListDlg::TickedProfiles() {
+  std::vector<bool> ticked(m_profileListing.profiles.size(), false);
+  for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    const uilogic::ProfileHiveRow* row = ProfileRowOfRow(index);
+    if (row != nullptr &&
+        m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked) {
+      ticked[row->profile] = true;
+    }
+  }
+  std::vector<profiles::UserProfile> profiles;
+  for (std::size_t index = 0; index < ticked.size(); ++index) {
+    if (ticked[index]) profiles.push_back(m_profileListing.profiles[index]);
+  }
+  return profiles;
 }
 
 void CHiveListDlg::SortRows() {
@@ -199,11 +248,13 @@ int CALLBACK CHiveListDlg::CompareHiveRows(LPARAM first, LPARAM second, LPARAM c
   const HiveEntry* a = dialog->EntryOfItemData(first);
   const HiveEntry* b = dialog->EntryOfItemData(second);
   if (a == nullptr || b == nullptr) return 0;
-  if (dialog->m_nSortColumn == uilogic::kCompactSizeColumn) {
-    return uilogic::CompareAnalysisCells(dialog->AnalysisCellOf(*a), dialog->AnalysisCellOf(*b),
-                                         dialog->m_bSortAscending);
-  }
-  return uilogic::CompareHiveRows(*a, *b, {dialog->m_nSortColumn, dialog->m_bSortAscending});
+  const int withinKind =
+      dialog->m_nSortColumn == uilogic::kCompactSizeColumn
+          ? uilogic::CompareAnalysisCells(dialog->AnalysisCellOf(*a), dialog->AnalysisCellOf(*b),
+                                          dialog->m_bSortAscending)
+          : uilogic::CompareHiveRows(*a, *b, {dialog->m_nSortColumn, dialog->m_bSortAscending});
+  return uilogic::CompareByKindFirst(dialog->KindOfItemData(first), dialog->KindOfItemData(second),
+                                     withinKind);
 }
 
 uilogic::AnalysisCell CHiveListDlg::AnalysisCellOf(const HiveEntry& entry) const {
@@ -360,9 +411,13 @@ void CHiveListDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   SortByClickedColumn(*this, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
 }
 
-void CHiveListDlg::OnItemChanged(NMHDR*, LRESULT* result) {
-  UpdateDefragmentButton();
+void CHiveListDlg::OnItemChanged(NMHDR* header, LRESULT* result) {
   *result = 0;
+  if (m_bFilling) return;
+  const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+  if (uilogic::TickMayHaveChanged(change->uChanged, change->uOldState, change->uNewState)) {
+    UpdateDefragmentButton();
+  }
 }
 
 void CHiveListDlg::OnGetInfoTip(NMHDR* header, LRESULT* result) {
@@ -371,11 +426,19 @@ void CHiveListDlg::OnGetInfoTip(NMHDR* header, LRESULT* result) {
   if (tip->pszText == nullptr || tip->cchTextMax <= 0) return;
   const HiveEntry* entry = EntryOfRow(tip->iItem);
   if (entry == nullptr) return;
+  // A profile row names whose profile it is; a refused row gives the whole reason.
+  std::wstring text;
+  if (const uilogic::ProfileHiveRow* profile = ProfileRowOfRow(tip->iItem)) {
+    text = uilogic::ProfileRowTip(*profile, LoadResourceString).str();
+  }
   const uilogic::AnalysisCell cell = AnalysisCellOf(*entry);
-  if (cell.kind != uilogic::AnalysisCell::Kind::kRefused) return;
-  const std::wstring reason = LoadResourceString(uilogic::ReasonString(cell.reason)).str();
-  const std::size_t length = std::min(reason.size(), static_cast<std::size_t>(tip->cchTextMax) - 1);
-  std::copy_n(reason.begin(), length, tip->pszText);
+  if (cell.kind == uilogic::AnalysisCell::Kind::kRefused) {
+    if (!text.empty()) text += L"\n";
+    text += LoadResourceString(uilogic::ReasonString(cell.reason)).str();
+  }
+  if (text.empty()) return;
+  const std::size_t length = std::min(text.size(), static_cast<std::size_t>(tip->cchTextMax) - 1);
+  std::copy_n(text.begin(), length, tip->pszText);
   tip->pszText[length] = L'\0';
 }
 
@@ -421,6 +484,7 @@ void CHiveListDlg::OnWhereSpaceGoes() {
 std::vector<CompactionRow> CHiveListDlg::CurrentRows() {
   std::vector<CompactionRow> rows;
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
+    if (ProfileRowOfRow(index) != nullptr) continue;  // not a loaded hive
     rows.push_back({EntryOfRow(index),
                     m_list.GetItemState(index, uilogic::kStateImageMask) == uilogic::kStateTicked});
   }
@@ -517,9 +581,18 @@ RunProgress CHiveListDlg::WorkerProgress() {
 
 void CHiveListDlg::OnAnalyze() {
   if (m_run.Busy()) return;
-  StartRun(uilogic::RunKind::kAnalyze, [this, rows = CurrentRows(), progress = WorkerProgress()] {
-    m_analysisOutcome = AnalyzeHives(rows, progress);
-  });
+  StartRun(uilogic::RunKind::kAnalyze,
+           [this, rows = CurrentRows(), profiles = TickedProfiles(), progress = WorkerProgress()] {
+             m_analysisOutcome = AnalyzeHives(rows, progress);
+             m_profileAnalysis = {};
+             if (profiles.empty() || m_analysisOutcome.stoppedAt != StoppedAt::kNothing ||
+                 m_analysisOutcome.stopped || StopRequested(progress)) {
+               return;
+             }
+             m_profileAnalysis = AnalyzeProfileHives(profiles);
+             // A folder that stopped the profiles' analysis is told as the hives' would be.
+             m_analysisOutcome.stoppedAt = m_profileAnalysis.stoppedAt;
+           });
 }
 
 // The column tells one analysis: the latest replaces what an earlier one said.
@@ -531,7 +604,12 @@ void CHiveListDlg::ShowAnalysis() {
     m_analysis[hive.name.str()] = uilogic::CellOf(hive);
     m_space[hive.name.str()] = uilogic::SpaceListRows(hive);
   }
+  for (const auto& [row, cell] : uilogic::ProfileRowCells(m_profileRows, m_profileAnalysis)) {
+    m_analysis[m_profileRows[row].entry.name.str()] = cell;
+  }
   ShowCompactSizeColumn();
+  // Thousands of cells change: the list is drawn once, after the last.
+  m_list.SendMessage(WM_SETREDRAW, FALSE);
   for (int index = 0; index < m_list.GetItemCount(); ++index) {
     const HiveEntry* entry = EntryOfRow(index);
     if (entry == nullptr) continue;
@@ -539,10 +617,18 @@ void CHiveListDlg::ShowAnalysis() {
                        uilogic::AnalysisCellText(AnalysisCellOf(*entry), LoadResourceString));
   }
   if (m_nSortColumn == uilogic::kCompactSizeColumn) SortRows();
+  m_list.SendMessage(WM_SETREDRAW, TRUE);
+  ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
 }
 
 void CHiveListDlg::OnDefragment() {
   if (m_run.Busy()) return;
+  const unsigned refusal = uilogic::DefragmentRefusal(static_cast<int>(TickedProfiles().size()),
+                                                      uilogic::kProfileSwapWired);
+  if (refusal != 0) {
+    KelvaroMessageBox(m_hWnd, LoadResourceString(refusal), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   CString question = LoadResourceString(IDS_CONFIRM_DEFRAGMENT);
   if (KelvaroMessageBox(m_hWnd, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
   UpdateData(TRUE);

@@ -16,11 +16,14 @@
 #include "compaction/CompactionRun.h"
 #include "compaction/HiveAnalysis.h"
 #include "compaction/RunProgress.h"
+#include "profiles/ProfileHiveAnalysis.h"
+#include "profiles/ProfileList.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/RunThread.h"
 #include "ui/framework/Dialog.h"
 #include "ui/logic/AfterRun.h"
 #include "ui/logic/AnalysisColumn.h"
+#include "ui/logic/ProfileRows.h"
 #include "ui/logic/SpaceList.h"
 
 // What the worker tells the window, as messages to it.
@@ -41,7 +44,9 @@ class CHiveListDlg : public CDialog {
   void OnCancel() override;
 
   // Empties the list, then inserts one row per loaded hive, ticked unless its
-  // file was not found; sorts, shows the arrow and refreshes Defragment.
+  // file was not found, and after them one row per hive file of each profile
+  // nobody is signed in to that Kelvaro would compact; sorts, shows the arrow
+  // and refreshes Defragment once.
   void FillHiveList();
   void FreeHiveRows();
   void SortRows();
@@ -79,6 +84,10 @@ class CHiveListDlg : public CDialog {
   uilogic::AnalysisCell AnalysisCellOf(const HiveEntry& entry) const;
   // The record behind a row, or null for a row without one.
   const HiveEntry* EntryOfRow(int row) const;
+  // The profile hive a row shows, or null for a loaded hive's row.
+  const uilogic::ProfileHiveRow* ProfileRowOfRow(int row) const;
+  // The profiles with at least one row ticked, for Analyze and Defragment.
+  std::vector<profiles::UserProfile> TickedProfiles();
 
   CCheckListCtrl m_list;
   int m_bShowResults = 1;
@@ -89,7 +98,12 @@ class CHiveListDlg : public CDialog {
   bool m_bSortAscending = true;
   int m_nSortColumn = 0;
   // The records behind the rows: a row's item data is its record's index here.
+  // The first m_loadedCount are the loaded hives; each one after them is the
+  // entry of m_profileRows at its index less m_loadedCount.
   std::vector<std::unique_ptr<HiveEntry>> m_hives;
+  std::size_t m_loadedCount = 0;
+  profiles::ProfileListing m_profileListing;
+  std::vector<uilogic::ProfileHiveRow> m_profileRows;
   // The last analysis, by hive name; rows not in it were not analysed.
   std::map<std::wstring, uilogic::AnalysisCell> m_analysis;
   // Where the space goes in each hive the last analysis measured, by hive name.
@@ -112,6 +126,8 @@ class CHiveListDlg : public CDialog {
   // Adds the Compact Size column the first time an analysis has results.
   void ShowCompactSizeColumn();
   const HiveEntry* EntryOfItemData(LPARAM data) const;
+  const uilogic::ProfileHiveRow* ProfileRowOfItemData(LPARAM data) const;
+  uilogic::RowKind KindOfItemData(LPARAM data) const;
   // Shows the message and ends the window as the portable rule says.
   void Conclude(const uilogic::AfterRun& after);
 
@@ -124,6 +140,9 @@ class CHiveListDlg : public CDialog {
   // The hive whose row the shortcut menu was opened on.
   std::wstring m_menuHive;
   AnalysisOutcome m_analysisOutcome;
+  ProfileAnalysisOutcome m_profileAnalysis;
+  // Set while the fill inserts rows: their notifications are not ticks.
+  bool m_bFilling = false;
   // Written by the worker before it posts kRunProgressMessage.
   struct Progress {
     int position = 0;

@@ -9,19 +9,18 @@
 #include "ui/framework/ListCtrl.h"
 #include "ui/logic/SortRules.h"
 
-// Refills `list` of `window`: with its redrawing off while it is visible,
-// `emptyAndInsert` empties the list and inserts the rows; then the rows are
-// sorted, the arrow shown, and the list redrawn if it is visible by then.
+// Refills `list` of `window`: with its redrawing off, `emptyAndInsert` empties
+// the list and inserts the rows; then the rows are sorted, the arrow shown, and
+// the list redrawn. Redrawing goes off even while the window is still hidden:
+// the list view otherwise lays out its scroll bars again after every insert.
 template <class Window, class EmptyAndInsert>
 void RefillSortedList(Window& window, CListCtrl& list, EmptyAndInsert emptyAndInsert) {
-  if (list.IsWindowVisible()) list.SendMessage(WM_SETREDRAW, FALSE);
+  list.SendMessage(WM_SETREDRAW, FALSE);
   emptyAndInsert();
   window.SortRows();
   window.ShowSortArrow(true);
-  if (list.IsWindowVisible()) {
-    list.SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(list.m_hWnd, nullptr, TRUE);
-  }
+  list.SendMessage(WM_SETREDRAW, TRUE);
+  ::InvalidateRect(list.m_hWnd, nullptr, TRUE);
 }
 
 // `Window` has m_nSortColumn, m_bSortAscending, SortRows() and ShowSortArrow(bool).

@@ -1,9 +1,11 @@
 // Benchmark: what a user waits for, from starting a program to its window
-// showing every row of the hive list. Starts each program RUNS times, in
-// turns, polls for a visible window of that process whose list holds ROWS rows,
-// and ends the process without timing its tear-down. Prints each program's
-// median and its ratio to the first program's.
+// showing every row of the hive list, drawn. Starts each program RUNS times,
+// in turns, polls for a visible window of that process whose list holds ROWS
+// rows and that has nothing left to paint, and ends the process without
+// timing its tear-down. Prints each program's median and its ratios to the
+// first and second programs'.
 //   hivelist-bench RUNS ROWS PROGRAM...
+// A PROGRAM is a path, perhaps followed by " /switch" arguments.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -35,19 +37,29 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM param) {
   if (owner != search->process || !::IsWindowVisible(window)) return TRUE;
   HWND list = ::FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
   DWORD_PTR count = 0;
+  // Rows counted in a window not yet painted are not what the user sees: the
+  // window and its list must also have nothing left to draw.
   if (list != nullptr &&
       ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) &&
-      static_cast<int>(count) == search->rows) {
+      static_cast<int>(count) == search->rows && !::GetUpdateRect(window, nullptr, FALSE) &&
+      !::GetUpdateRect(list, nullptr, FALSE)) {
     search->shown = true;
     return FALSE;
   }
   return TRUE;
 }
 
-// Milliseconds from the start of `program` to its window with `rows` rows; a
-// negative number when it did not show them within a minute.
+// The path part of a PROGRAM argument and its arguments, quoted as a command line.
+std::wstring CommandLine(const std::wstring& program) {
+  const std::size_t switches = program.find(L" /");
+  if (switches == std::wstring::npos) return L"\"" + program + L"\"";
+  return L"\"" + program.substr(0, switches) + L"\"" + program.substr(switches);
+}
+
+// Milliseconds from the start of `program` to its window with `rows` rows,
+// drawn; a negative number when it did not show them within a minute.
 double LaunchToRows(const std::wstring& program, int rows) {
-  std::wstring command = L"\"" + program + L"\"";
+  std::wstring command = CommandLine(program);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -104,12 +116,17 @@ int wmain(int argc, wchar_t** argv) {
       if (round >= 0) times[static_cast<std::size_t>(program)].push_back(elapsed);
     }
   }
+  // Each program against the first and, when there is one, the second.
   const double first = Median(times[0]);
+  const double second = programs > 1 ? Median(times[1]) : first;
   for (int program = 0; program < programs; ++program) {
     const double median = Median(times[static_cast<std::size_t>(program)]);
-    const wchar_t* name = std::wcsrchr(argv[3 + program], L'\\');
-    std::printf("%ls_ms=%.0f (%.2fx) ", name != nullptr ? name + 1 : argv[3 + program], median,
-                first > 0 ? median / first : 0.0);
+    std::wstring label = argv[3 + program];
+    label = label.substr(label.find_last_of(L'\\', label.find(L" /")) + 1);
+    for (std::size_t space; (space = label.find(L" /")) != std::wstring::npos;)
+      label.erase(space, 1);
+    std::printf("%ls_ms=%.0f (%.2fx, %.2fx) ", label.c_str(), median,
+                first > 0 ? median / first : 0.0, second > 0 ? median / second : 0.0);
   }
   std::printf("\n");
   return 0;

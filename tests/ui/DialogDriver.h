@@ -185,4 +185,21 @@ inline void ClickColumnHeading(HWND dialog, HWND list, int column) {
   ::SendMessageW(dialog, WM_NOTIFY, notify.hdr.idFrom, reinterpret_cast<LPARAM>(&notify));
 }
 
+// Asks the dialog for a row's info tip as the list view does, into a buffer of
+// `capacity` characters that holds `own` (the list's own tip) beforehand.
+inline std::wstring InfoTip(HWND dialog, HWND list, int row, int capacity,
+                            const std::wstring& own = L"list's own") {
+  std::vector<wchar_t> buffer(512, L'\0');
+  std::copy(own.begin(), own.end(), buffer.begin());
+  NMLVGETINFOTIPW tip{};
+  tip.hdr.hwndFrom = list;
+  tip.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(list));
+  tip.hdr.code = LVN_GETINFOTIPW;
+  tip.pszText = buffer.data();
+  tip.cchTextMax = capacity;
+  tip.iItem = row;
+  ::SendMessageW(dialog, WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
+  return buffer.data();
+}
+
 }  // namespace uitest

@@ -10,7 +10,9 @@
 
 #include "platform/RegistryKeyPaths.h"
 #include "platform/fake/FakeWindows.h"
+#include "tests/support/Narrow.h"
 #include "tests/ui/DialogDriver.h"
+#include "tests/ui/MessageBoxAnswerer.h"
 #include "tests/ui/ThrowingHandlers.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
@@ -64,6 +66,54 @@ TEST_F(HiveListDlgTest, OpensWithEveryFoundHiveTickedAndSortedByHive) {
   int format = 0;
   EXPECT_EQ(uitest::SortArrowColumn(list, &format), 0);
   EXPECT_EQ(format & HDF_BITMAP_ON_RIGHT, HDF_BITMAP_ON_RIGHT);
+}
+
+// Profiles nobody is signed in to follow the loaded hives whichever way the
+// names sort, unticked until Kelvaro can swap them at once; the tip names the
+// account, and a Defragment with one ticked is refused, saying so.
+TEST_F(HiveListDlgTest, ProfileRowsFollowTheLoadedHivesWithTheirAccountInTheTip) {
+  AddThree();
+  fake.AddProfile({L"S-1-5-21-7-1002", L"C:\\Users\\bob", {}, 0, {}, L"PC\\bob"},
+                  std::vector<std::uint8_t>(8192), std::vector<std::uint8_t>(4096));
+  fake.AddProfile({L"S-1-5-21-7-1001", L"C:\\Users\\gone", {}, 0, {}, L""},
+                  std::vector<std::uint8_t>(12288));
+  Open();
+  const std::vector<std::wstring> loaded = {L"HKLM\\SAM", L"HKLM\\SYSTEM", L"HKU\\.DEFAULT"};
+  const std::vector<std::wstring> profiles = {L"HKU\\S-1-5-21-7-1001 (not signed in)",
+                                              L"HKU\\S-1-5-21-7-1002 (not signed in)",
+                                              L"HKU\\S-1-5-21-7-1002_Classes (not signed in)"};
+  struct Row {
+    const char* order;
+    std::vector<std::wstring> names;
+  };
+  const Row rows[] = {
+      {"ascending", {loaded[0], loaded[1], loaded[2], profiles[0], profiles[1], profiles[2]}},
+      {"descending", {loaded[2], loaded[1], loaded[0], profiles[2], profiles[1], profiles[0]}},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    if (i > 0) uitest::ClickColumnHeading(dialog.m_hWnd, list, 0);
+    EXPECT_EQ(Names(), rows[i].names) << "row " << i << ": " << rows[i].order;
+  }
+  const int bobClasses = 3;  // descending now
+  EXPECT_EQ(uitest::ItemText(list, bobClasses, 1),
+            L"C:\\Users\\bob\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
+  EXPECT_EQ(uitest::ItemText(list, bobClasses, 2), L"4 KB");
+  EXPECT_EQ(uitest::InfoTip(dialog.m_hWnd, list, bobClasses, 512), L"PC\\bob");
+  EXPECT_EQ(uitest::InfoTip(dialog.m_hWnd, list, 5, 512), L"No account has this SID now");
+  EXPECT_EQ(uitest::InfoTip(dialog.m_hWnd, list, 0, 512), L"list's own");
+  for (int row = 3; row < 6; ++row) EXPECT_EQ(Tick(row), 0x1000u) << "row " << row;
+  ASSERT_TRUE(DefragmentEnabled());
+
+  ListView_SetItemState(list, bobClasses, 0x2000, LVIS_STATEIMAGEMASK);
+  uitest::MessageBoxAnswerer answerer(dialog.m_hWnd, {IDOK});
+  ::SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DEFRAGMENT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(dialog.GetDlgItem(IDC_DEFRAGMENT)));
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_NE(answerer.seen[0].text.find(L"not signed in"), std::wstring::npos)
+      << test_support::Narrow(answerer.seen[0].text);
+  EXPECT_FALSE(dialog.RunGoing());
+  EXPECT_FALSE(dialog.ModalEnded());
+  EXPECT_TRUE(fake.registry.scheduledReplacements.empty());
 }
 
 TEST_F(HiveListDlgTest, AClickOnTheBoxTogglesAndAClickOnTheTextDoesNot) {

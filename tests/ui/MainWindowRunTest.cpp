@@ -55,8 +55,15 @@ std::wstring Text(UINT id) { return LoadResourceString(id).str(); }
 // One main window over its own fake machine, created and shown as start-up does.
 class MainWindow {
  public:
-  explicit MainWindow(const std::vector<Hive>& hives) {
+  // A profile nobody is signed in to, with its NTUSER.DAT.
+  struct Profile {
+    platform::fake::FakeWindows::Profile profile;
+    std::vector<std::uint8_t> userHive;
+  };
+
+  explicit MainWindow(const std::vector<Hive>& hives, const std::vector<Profile>& profiles = {}) {
     fake.files.AddFolder(L"C:\\Windows\\System32\\config");
+    for (const Profile& profile : profiles) fake.AddProfile(profile.profile, profile.userHive);
     for (const Hive& hive : hives) {
       const std::wstring file = std::wstring(L"C:\\Windows\\System32\\config\\") + hive.keyName;
       if (hive.loaded) {
@@ -367,6 +374,35 @@ TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
   EXPECT_EQ(Status(), L"Compacting the ticked hives analysed would save 0 KB.");
 }
 
+// A ticked profile row is measured with the loaded hives: its cell shows the
+// checked copy's size, and the profile's file is left as it was.
+TEST(AnalyzeProfileRowTest, ATickedProfileRowShowsItsCopysSize) {
+  platform::fake::FakeKey content;
+  content.name = L"ROOT";
+  content.values.push_back({L"Filler", platform::kRegBinary, std::vector<std::uint8_t>(9000, 7)});
+  const std::vector<std::uint8_t> bytes =
+      platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+  const std::wstring file = L"C:\\Users\\alice\\NTUSER.DAT";
+  MainWindow window({kSystem},
+                    {{{L"S-1-5-21-7-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"}, bytes}});
+  ASSERT_TRUE(window.created);
+  HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+  ASSERT_EQ(uitest::ColumnTexts(list, 0),
+            (std::vector<std::wstring>{L"HKLM\\SYSTEM", L"HKU\\S-1-5-21-7-1001 (not signed in)"}));
+  ListView_SetItemState(list, 1, 0x2000, LVIS_STATEIMAGEMASK);
+  window.Press(IDC_ANALYZE);
+  ASSERT_TRUE(uitest::PumpUntil(window.dialog.m_hWnd, [&] {
+    return !window.dialog.RunGoing() && !uitest::ItemText(list, 1, 3).empty();
+  }));
+  const uilogic::AnalysisCell sized{uilogic::AnalysisCell::Kind::kSized, bytes.size(), 0,
+                                    NotScheduledReason::kNotSaved};
+  EXPECT_EQ(uitest::ItemText(list, 1, 3),
+            uilogic::AnalysisCellText(sized, LoadResourceString).str());
+  EXPECT_EQ(window.fake.files.ReadFile(file), bytes);
+  EXPECT_TRUE(window.fake.registry.scheduledReplacements.empty());
+  EXPECT_FALSE(window.dialog.ModalEnded());
+}
+
 TEST_F(AnalyzeTest, SortsByCompactSizeThenRefusalsThenRowsNotAnalysed) {
   ASSERT_TRUE(window.created);
   SetTick(L"HKU\\.DEFAULT", false);
@@ -439,18 +475,7 @@ TEST_F(AnalyzeTest, ARefusedRowsInfoTipGivesTheWholeReason) {
       if (names[row] == rows[i].name) item = static_cast<int>(row);
     }
     ASSERT_GE(item, 0) << "row " << i;
-    std::vector<wchar_t> buffer(512, L'\0');
-    const std::wstring own = L"list's own";
-    std::copy(own.begin(), own.end(), buffer.begin());
-    NMLVGETINFOTIPW tip{};
-    tip.hdr.hwndFrom = list;
-    tip.hdr.idFrom = IDC_HIVE_LIST;
-    tip.hdr.code = LVN_GETINFOTIPW;
-    tip.pszText = buffer.data();
-    tip.cchTextMax = rows[i].capacity;
-    tip.iItem = item;
-    ::SendMessageW(window.dialog.m_hWnd, WM_NOTIFY, IDC_HIVE_LIST, reinterpret_cast<LPARAM>(&tip));
-    EXPECT_EQ(std::wstring(buffer.data()), rows[i].expected)
+    EXPECT_EQ(uitest::InfoTip(window.dialog.m_hWnd, list, item, rows[i].capacity), rows[i].expected)
         << "row " << i << ": " << Narrow(rows[i].name);
   }
 }

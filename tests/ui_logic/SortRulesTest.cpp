@@ -1,5 +1,7 @@
 #include "ui/logic/SortRules.h"
 
+#include "ui/logic/ProfileRows.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -78,6 +80,28 @@ TEST(CompareHiveRowsTest, ComparesEachColumnItsOwnWay) {
     EXPECT_EQ(Sign(uilogic::CompareHiveRows(row.first, row.second, {row.column, false})),
               -row.expected)
         << "row " << i << " descending: " << row.what;
+  }
+}
+
+TEST(CompareByKindFirstTest, LoadedHivesBeforeProfileRowsWhateverTheColumnSays) {
+  using uilogic::RowKind;
+  struct Row {
+    RowKind first;
+    RowKind second;
+    int withinKind;
+    int expected;
+  };
+  const Row rows[] = {
+      {RowKind::kLoadedHive, RowKind::kProfileHive, 1, -1},
+      {RowKind::kProfileHive, RowKind::kLoadedHive, -1, 1},
+      {RowKind::kLoadedHive, RowKind::kLoadedHive, 1, 1},
+      {RowKind::kProfileHive, RowKind::kProfileHive, -1, -1},
+      {RowKind::kProfileHive, RowKind::kProfileHive, 0, 0},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(uilogic::CompareByKindFirst(rows[i].first, rows[i].second, rows[i].withinKind),
+              rows[i].expected)
+        << "row " << i << ": within kind " << rows[i].withinKind;
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "ui/logic/DefragmentRules.h"
 #include "ui/logic/SystemMenuRules.h"
+#include "ui/res/resource.h"
 
 namespace {
 
@@ -80,10 +81,47 @@ TEST(TickRulesTest, UnpacksSignedMessagePositions) {
   }
 }
 
+TEST(TickRulesTest, OnlyAChangeOfTheStateImageCallsForARecount) {
+  constexpr std::uint32_t kText = 0x0001;      // LVIF_TEXT
+  constexpr std::uint32_t kSelected = 0x0002;  // LVIS_SELECTED
+  struct Row {
+    const char* what;
+    std::uint32_t changed;
+    std::uint32_t oldState;
+    std::uint32_t newState;
+    bool expected;
+  };
+  const Row rows[] = {
+      {"ticked", uilogic::kItemStateChanged, 0x1000, 0x2000, true},
+      {"unticked while selected", uilogic::kItemStateChanged, 0x2002, 0x1002, true},
+      {"selected only", uilogic::kItemStateChanged, 0x2000, 0x2000 | kSelected, false},
+      {"text only", kText, 0x1000, 0x2000, false},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& row = rows[i];
+    EXPECT_EQ(uilogic::TickMayHaveChanged(row.changed, row.oldState, row.newState), row.expected)
+        << "row " << i << ": " << row.what;
+  }
+}
+
 TEST(DefragmentRulesTest, EnabledWhileAnyRowIsTicked) {
   EXPECT_FALSE(uilogic::DefragmentEnabled(0));
   EXPECT_TRUE(uilogic::DefragmentEnabled(1));
   EXPECT_TRUE(uilogic::DefragmentEnabled(40));
+}
+
+TEST(DefragmentRulesTest, TickedProfileRowsAreRefusedUntilTheirSwapIsWired) {
+  struct Row {
+    int tickedProfileRows;
+    bool wired;
+    unsigned expected;
+  };
+  const Row rows[] = {{0, false, 0}, {1, false, IDS_PROFILE_SWAP_UNAVAILABLE}, {3, true, 0}};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(uilogic::DefragmentRefusal(rows[i].tickedProfileRows, rows[i].wired),
+              rows[i].expected)
+        << "row " << i << ": " << rows[i].tickedProfileRows << " ticked, wired " << rows[i].wired;
+  }
 }
 
 TEST(DefragmentRulesTest, PassesTheFocusOnOnlyWhenDisablingTheFocusedControl) {

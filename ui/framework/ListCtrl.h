@@ -51,6 +51,8 @@ class CListCtrl : public CWnd {
     return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(item),
                                          reinterpret_cast<LPARAM>(&lvItem)));
   }
+  // Makes room for `count` rows at once, so a long fill does not grow the list row by row.
+  void SetItemCount(int count) { SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count)); }
   BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
   int InsertColumn(int column, const wchar_t* heading, int format, int width) {
     LVCOLUMNW lvColumn{};

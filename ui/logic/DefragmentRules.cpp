@@ -1,8 +1,14 @@
 #include "ui/logic/DefragmentRules.h"
 
+#include "ui/res/resource.h"
+
 namespace uilogic {
 
 bool DefragmentEnabled(int tickedRows) { return tickedRows > 0; }
+
+unsigned DefragmentRefusal(int tickedProfileRows, bool profileSwapWired) {
+  return tickedProfileRows > 0 && !profileSwapWired ? IDS_PROFILE_SWAP_UNAVAILABLE : 0;
+}
 
 bool MoveFocusBeforeChange(bool enable, bool controlHasFocus) { return !enable && controlHasFocus; }
 

@@ -6,6 +6,10 @@ std::uint32_t ToggledState(std::uint32_t stateBits) {
   return (stateBits & kStateImageMask) == kStateUnticked ? kStateTicked : kStateUnticked;
 }
 
+bool TickMayHaveChanged(std::uint32_t changedMask, std::uint32_t oldState, std::uint32_t newState) {
+  return (changedMask & kItemStateChanged) != 0 && ((oldState ^ newState) & kStateImageMask) != 0;
+}
+
 bool HitTogglesRow(int rowIndex, std::uint32_t hitFlags, std::uint32_t zones) {
   return rowIndex != -1 && (hitFlags & zones) != 0;
 }

@@ -20,9 +20,16 @@ inline constexpr std::uint32_t kDoubleClickToggleZones = kHitOnStateIcon | kHitO
 
 using platform::kVirtualKeySpace;
 
+inline constexpr std::uint32_t kItemStateChanged = 0x0008;  // LVIF_STATE
+
 // The state bits a row gets when it is toggled: unticked becomes ticked, and
 // every other state (ticked, no box, the unused image 3) becomes unticked.
 std::uint32_t ToggledState(std::uint32_t stateBits);
+
+// Whether an item-changed notification may have moved a tick: its changed
+// mask holds LVIF_STATE and the state image bits differ. Selection and focus
+// changes come the same way and need no recount of the ticked rows.
+bool TickMayHaveChanged(std::uint32_t changedMask, std::uint32_t oldState, std::uint32_t newState);
 
 // The state bits for a tick.
 constexpr std::uint32_t StateForTick(bool ticked) { return ticked ? kStateTicked : kStateUnticked; }
