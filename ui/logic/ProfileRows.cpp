@@ -68,6 +68,7 @@ AnalysisCell CellOf(const AnalyzedProfileHive& hive) {
     case ProfileHiveResult::kRefused:
     case ProfileHiveResult::kContentDiffers: cell.reason = NotScheduledReason::kRefused; break;
     case ProfileHiveResult::kInUse:
+    case ProfileHiveResult::kChanged:
     case ProfileHiveResult::kUnreadable:
     case ProfileHiveResult::kNotSaved: cell.reason = NotScheduledReason::kNotSaved; break;
   }
