@@ -51,11 +51,19 @@ struct FileLook {
   bool link = false;
 };
 
-// The file or folder itself, never a link's target.
+// The file or folder itself, never a link's target, from its directory
+// entry: no handle is opened, so thousands of profiles are listed quickly and
+// a user signing in meanwhile never finds the file held by the listing. The
+// swap looks again through a handle before it changes anything.
 FileLook Look(const std::wstring& path) {
-  platform::FileFacts facts;
-  if (!platform::Current().Files().QueryFileFacts(path.c_str(), &facts)) return {};
-  return {facts.size, (facts.attributes & platform::kFileAttributeReparsePoint) != 0};
+  if (path.find_first_of(L"*?") != std::wstring::npos) return {};
+  platform::IFileSystem& files = platform::Current().Files();
+  platform::FindData data;
+  const platform::FindHandle found = files.FindFirst(path.c_str(), &data);
+  if (found == platform::kInvalidFindHandle) return {};
+  files.FindClose(found);
+  const std::uint64_t size = (std::uint64_t{data.fileSizeHigh} << 32) | data.fileSizeLow;
+  return {size, (data.attributes & platform::kFileAttributeReparsePoint) != 0};
 }
 
 UserProfile Describe(CRegistryKey& key, const std::wstring& keyName,
