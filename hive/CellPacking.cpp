@@ -59,6 +59,7 @@ class CSizeQueues {
 CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
   CellLayout layout;
   layout.offsets.assign(cellSizes.size(), 0);
+  layout.order.reserve(cellSizes.size());
   std::vector<std::uint32_t> big;
   CSizeQueues small;
   for (std::uint32_t cell = 0; cell < cellSizes.size(); ++cell) {
@@ -77,6 +78,7 @@ CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
     while (binEnd - at >= 8 &&
            small.TakeLargest(static_cast<std::uint32_t>(binEnd - at), cell, size)) {
       layout.offsets[cell] = static_cast<std::uint32_t>(at);
+      layout.order.push_back(cell);
       at += size;
     }
     if (at < binEnd)
@@ -89,6 +91,7 @@ CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
     layout.bins.push_back(
         PackedBin{static_cast<std::uint32_t>(end), static_cast<std::uint32_t>(binSize)});
     layout.offsets[cell] = static_cast<std::uint32_t>(end + kBinHeaderSize);
+    layout.order.push_back(cell);
     fill(end + kBinHeaderSize + cellSizes[cell], end + binSize);
     end += binSize;
   }

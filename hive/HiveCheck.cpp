@@ -36,16 +36,21 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
   CheckResult result;
   if (!logs.empty()) result.replay = ReplayLogs(bytes, logs, result.findings);
   std::unique_ptr<CHive> hive = CHive::Open(std::move(bytes), result.findings, result.refusal);
-  if (!hive) return result;
-  result.base = hive->Base();
+  if (hive) CheckOpenedHive(*hive, result, visitor, true);
+  return result;
+}
+
+void CheckOpenedHive(const CHive& hive, CheckResult& result, IHiveVisitor* visitor,
+                     bool countCompactedSize) {
+  result.base = hive.Base();
   // The compacted size is the writer's own packing of what the walk reads.
   CCompactedSizeCounter compacted(WrittenMinorVersion(result.base.minorVersion, WriteOptions{}),
                                   visitor);
-  CHiveWalk walk(*hive, result.findings, &compacted);
+  CHiveWalk walk(hive, result.findings, countCompactedSize ? &compacted : visitor);
   walk.Run(result.statistics);
-  AnalyseSpace(*hive, result.statistics);
-  result.statistics.compactedSize = compacted.Finish();
-  FindRemnants(*hive, result.statistics);
+  AnalyseSpace(hive, result.statistics);
+  if (countCompactedSize) result.statistics.compactedSize = compacted.Finish();
+  FindRemnants(hive, result.statistics);
   // Damage outranks a missing last write: it is the graver news.
   if (result.findings.Count(Severity::Error) != 0)
     result.verdict = Verdict::Errors;
@@ -55,7 +60,6 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
     result.verdict = Verdict::Warnings;
   else
     result.verdict = Verdict::Sound;
-  return result;
 }
 
 }  // namespace hive

@@ -13,6 +13,8 @@
 
 namespace hive {
 
+class CHive;
+
 enum class Verdict {
   Sound,       // no warnings, no errors (notes allowed)
   Warnings,    // only warnings
@@ -37,5 +39,10 @@ struct CheckResult {
 
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                            IHiveVisitor* visitor = nullptr);
+
+// The walk, space analysis and verdict of a hive already opened (and
+// replayed) into `result`. The compacted size is counted when asked.
+void CheckOpenedHive(const CHive& hive, CheckResult& result, IHiveVisitor* visitor,
+                     bool countCompactedSize);
 
 }  // namespace hive

@@ -4,7 +4,12 @@
 // into a temporary file beside the destination, flushed, read back, checked
 // and compared with the input, then renamed over the destination. On any
 // failure the temporary file is removed and the destination left as it was.
+// The input is mapped, not copied, unless logs are replayed into it; the new
+// file goes to disk as it is made; the check reads it back once the input is
+// let go, comparing a digest of each key with the input's. So the memory
+// needed is about the larger of the two files, not both and a tree.
 
+#include "hive/FileBytes.h"
 #include "hive/HiveWriter.h"
 #include "hive/OutputFiles.h"
 
@@ -16,6 +21,13 @@
 
 namespace hive {
 
+// The largest input this build compacts. A 32-bit process holds the input,
+// then the new file, in 2 GiB of address space beside the program itself,
+// and each in one piece: past 1 GiB that can fail at any step, so such a hive
+// is refused before anything is read. A 64-bit build takes any hive.
+inline constexpr std::uintmax_t kLargestCompactableInput =
+    sizeof(void*) < 8 ? std::uintmax_t{1} << 30 : kLargestReadableFile;
+
 struct CompactRequest {
   std::filesystem::path input;
   std::filesystem::path output;
@@ -26,6 +38,7 @@ struct CompactRequest {
   bool acceptPartialReplay = false;
   // Called now and then with the share done, 0 to 1.
   std::function<void(double)> progress;
+  std::uintmax_t largestInput = kLargestCompactableInput;
 };
 
 enum class CompactStatus {

@@ -63,9 +63,9 @@ class CFaultyFiles : public CDiskFiles {
     }
     return CDiskFiles::Finish(error);
   }
-  bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) override {
+  bool ReadBack(const std::filesystem::path& file, CFileView& view, std::string& error) override {
     if (exhaustMemoryOnReadBack) throw std::bad_alloc();
-    return CDiskFiles::Holds(file, expected, error);
+    return CDiskFiles::ReadBack(file, view, error);
   }
   bool Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               std::string& error) override {
