@@ -17,6 +17,15 @@ constexpr std::size_t kWords = (kBuckets + 63) / 64;
 // the sizes still waiting so the largest fitting size is found in a few words.
 class CSizeQueues {
  public:
+  // Room for each queue before any is filled: no queue grows by copying.
+  void Reserve(const std::vector<std::uint32_t>& cellSizes) {
+    std::vector<std::uint32_t> counts(kBuckets, 0);
+    for (std::uint32_t size : cellSizes)
+      if (size <= kBinRoom) ++counts[size / 8];
+    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket)
+      m_queues[bucket].cells.reserve(counts[bucket]);
+  }
+
   void Add(std::uint32_t size, std::uint32_t cell) {
     std::size_t bucket = size / 8;
     m_queues[bucket].cells.push_back(cell);
@@ -62,6 +71,7 @@ CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
   layout.order.reserve(cellSizes.size());
   std::vector<std::uint32_t> big;
   CSizeQueues small;
+  small.Reserve(cellSizes);
   for (std::uint32_t cell = 0; cell < cellSizes.size(); ++cell) {
     if (cellSizes[cell] > kBinRoom)
       big.push_back(cell);

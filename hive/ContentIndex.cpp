@@ -45,8 +45,8 @@ void CContentIndexer::OnKeyRecords(Bytes securityDescriptor, Bytes className) {
   }
   std::string_view bytes(reinterpret_cast<const char*>(securityDescriptor.data()),
                          securityDescriptor.size());
-  auto [found, added] = m_descriptorIndex.try_emplace(
-      bytes, static_cast<std::uint32_t>(m_index.descriptors.size()));
+  auto [found, added] =
+      m_descriptorIndex.try_emplace(bytes, static_cast<std::uint32_t>(m_index.descriptors.size()));
   if (added) m_index.descriptors.push_back(securityDescriptor);
   m_index.keys.back().descriptor = found->second;
 }

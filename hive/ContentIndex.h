@@ -23,7 +23,7 @@ struct IndexedKey {
 };
 
 struct ContentIndex {
-  std::vector<IndexedKey> keys;      // in walk order: depth first, siblings as stored
+  std::vector<IndexedKey> keys;       // in walk order: depth first, siblings as stored
   std::vector<std::uint32_t> values;  // vk record cells, each key's in order
   std::vector<Bytes> descriptors;     // distinct ones, in the file read
   // Why the content cannot be written as it stands; empty when it can.

@@ -40,9 +40,13 @@ struct CheckResult {
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                            IHiveVisitor* visitor = nullptr);
 
-// The walk, space analysis and verdict of a hive already opened (and
-// replayed) into `result`. The compacted size is counted when asked.
+enum class CheckScope {
+  Everything,   // the walk, the compacted size, the space and its remnants
+  ContentOnly,  // the walk and its verdict: all a compaction needs
+};
+
+// The check of a hive already opened (and replayed) into `result`.
 void CheckOpenedHive(const CHive& hive, CheckResult& result, IHiveVisitor* visitor,
-                     bool countCompactedSize);
+                     CheckScope scope);
 
 }  // namespace hive

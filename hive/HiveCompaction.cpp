@@ -134,7 +134,7 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     hive = CHive::OpenView(view.View(), check.findings, check.refusal);
     header.fileName = HeaderFromBaseBlock(BaseBlock{}, view.View()).fileName;
   }
-  if (hive) CheckOpenedHive(*hive, check, &indexer, false);
+  if (hive) CheckOpenedHive(*hive, check, &indexer, CheckScope::ContentOnly);
   Report(request, kReadingEnds);
   outcome.minorBefore = check.base.minorVersion;
   outcome.logEntriesApplied = check.replay.entriesApplied;
@@ -194,7 +194,7 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     std::uint64_t expected = std::max<std::uint64_t>(outcome.sizeBefore, 1);
     StreamedWrite written;
     try {
-      written = WriteIndexedHive(*hive, index, base, request.options, [&](Bytes piece) {
+      written = WriteIndexedHive(*hive, std::move(index), base, request.options, [&](Bytes piece) {
         if (!files.Append(piece, error)) return false;
         sent += piece.size();
         Report(request, kReadingEnds + (kCheckingStarts - kReadingEnds) *
@@ -214,7 +214,6 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     std::vector<KeyDigest> expectedDigests = digests.Recorded();
     hive.reset();
     view.Release();
-    index = ContentIndex();
 
     // What is on disk must read as a hive without errors holding exactly
     // the input's content before it goes anywhere near the destination.

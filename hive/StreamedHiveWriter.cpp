@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::uint32_t kFirstHashLeafMinor = 5;
 constexpr std::uint32_t kLargestBinsSize = 0xFFFFF000 - kBaseBlockSize;
-constexpr std::size_t kPieceSize = 1 << 20;
+constexpr std::size_t kPieceSize = 256 * 1024;
 
 enum class CellKind : std::uint8_t {
   Key,
@@ -34,7 +34,8 @@ enum class CellKind : std::uint8_t {
 };
 
 struct KeyPlan {
-  std::uint32_t source = 0;  // into ContentIndex::keys
+  std::uint32_t source = 0;  // into ContentIndex::keys, while planning
+  std::uint32_t cell = 0;    // the input's nk cell
   std::uint32_t parent = kNoCell;
   std::uint32_t nk = 0;
   std::uint32_t classCell = kNoCell;
@@ -105,8 +106,8 @@ class CInputValue {
       Bytes cell =
           m_hive.AllocatedCell(ReadU32(m_segmentList, db::kSegmentListElementSize * segment))
               .value_or(Bytes());
-      std::size_t count = static_cast<std::size_t>(
-          std::min<std::uint64_t>(to.size(), db::kSegmentSize - within));
+      std::size_t count =
+          static_cast<std::size_t>(std::min<std::uint64_t>(to.size(), db::kSegmentSize - within));
       CopyFrom(cell, within, to.first(count));
       to = to.subspan(count);
       from += count;
@@ -132,12 +133,25 @@ class CInputValue {
 // with its records, so that a key's children have consecutive plans.
 class CIndexedPlan {
  public:
-  CIndexedPlan(const CHive& hive, const ContentIndex& index, std::uint32_t minor)
+  // Takes what it needs from `index` and empties it.
+  CIndexedPlan(const CHive& hive, ContentIndex& index, std::uint32_t minor)
       : m_hive(hive), m_index(index), m_minor(minor) {
     IndexChildren();
     m_keys.reserve(index.keys.size());
+    m_values.reserve(index.values.size());
+    // Enough cells for all but big data (a key's own, its lists and its
+    // security record; a value's record and data): room reserved and not
+    // used costs address space, not memory.
+    std::size_t cells = index.keys.size() * 5 + index.values.size() * 2;
+    m_sizes.reserve(cells);
+    m_kinds.reserve(cells);
+    m_owners.reserve(cells);
     m_keys.push_back(KeyPlan{});
     for (std::uint32_t i = 0; i < m_keys.size(); ++i) PlanKey(i);
+    // Only the plan is needed from here on: the index's memory goes to the packing.
+    index = ContentIndex();
+    std::vector<std::uint32_t>().swap(m_childStart);
+    std::vector<std::uint32_t>().swap(m_children);
   }
 
   std::uint32_t Minor() const { return m_minor; }
@@ -148,7 +162,6 @@ class CIndexedPlan {
   const std::vector<KeyPlan>& Keys() const { return m_keys; }
   const std::vector<ValuePlan>& Values() const { return m_values; }
   const std::vector<SecurityPlan>& Securities() const { return m_securities; }
-  std::uint32_t InputCell(const KeyPlan& key) const { return m_index.keys[key.source].cell; }
 
  private:
   std::uint32_t Add(std::uint32_t size, CellKind kind, std::uint32_t owner) {
@@ -173,6 +186,7 @@ class CIndexedPlan {
 
   void PlanKey(std::uint32_t index) {
     const IndexedKey& source = m_index.keys[m_keys[index].source];
+    m_keys[index].cell = source.cell;
     KeyNode node = InputKey(m_hive, source.cell);
     std::u16string name = DecodeName(node.name, node.compressedName);
     if (StoredNameSize(name) > 0xFFFF)
@@ -209,8 +223,8 @@ class CIndexedPlan {
     if (StoredNameSize(name) > 0xFFFF)
       throw HiveWriteError("value name of " + std::to_string(StoredNameSize(name)) +
                            " bytes is too long");
-    if (symbolicLink && (m_keys[key].valueCount > 1 ||
-                         CompareNames(name, u"SymbolicLinkValue") != 0))
+    if (symbolicLink &&
+        (m_keys[key].valueCount > 1 || CompareNames(name, u"SymbolicLinkValue") != 0))
       throw HiveWriteError("symbolic-link key \"" + ToUtf8(keyName) +
                            "\" holds values other than its one \"SymbolicLinkValue\"");
     std::uint32_t value = static_cast<std::uint32_t>(m_values.size());
@@ -312,7 +326,9 @@ class CBinWriter {
 
  private:
   std::uint32_t At(std::uint32_t cell) const { return m_layout.offsets[cell]; }
-  std::uint32_t CellOrNone(std::uint32_t cell) const { return cell == kNoCell ? kNoCell : At(cell); }
+  std::uint32_t CellOrNone(std::uint32_t cell) const {
+    return cell == kNoCell ? kNoCell : At(cell);
+  }
   std::uint8_t* Data(std::uint32_t cell) {
     return m_bytes + At(cell) - m_bin.offset + cell::kDataStart;
   }
@@ -326,7 +342,7 @@ class CBinWriter {
       case CellKind::Key: return WriteKey(m_plan.Keys()[owner]);
       case CellKind::Security: return WriteSecurity(owner);
       case CellKind::Class: {
-        Bytes name = InputClass(m_hive, InputKey(m_hive, m_plan.InputCell(m_plan.Keys()[owner])));
+        Bytes name = InputClass(m_hive, InputKey(m_hive, m_plan.Keys()[owner].cell));
         std::memcpy(Data(cell), name.data(), name.size());
         return;
       }
@@ -362,15 +378,15 @@ class CBinWriter {
         CInputValue input(m_hive, value.source);
         std::uint64_t from = std::uint64_t{cell - value.data - 2} * db::kSegmentSize;
         std::uint64_t size = input.Record().DataSize();
-        input.Copy(from, DataSpan(cell, static_cast<std::size_t>(
-                                            std::min<std::uint64_t>(db::kSegmentSize, size - from))));
+        input.Copy(from, DataSpan(cell, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                            db::kSegmentSize, size - from))));
         return;
       }
     }
   }
 
   void WriteKey(const KeyPlan& plan) {
-    KeyNode node = InputKey(m_hive, m_plan.InputCell(plan));
+    KeyNode node = InputKey(m_hive, plan.cell);
     KeyRecordFields fields;
     fields.flags = node.flags;
     fields.root = plan.parent == kNoCell;
@@ -417,7 +433,7 @@ class CBinWriter {
     WriteLeafHeader(Data(cell), hashed, static_cast<std::uint16_t>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
       const KeyPlan& child = m_plan.Keys()[key.firstChild + first + i];
-      KeyNode node = InputKey(m_hive, m_plan.InputCell(child));
+      KeyNode node = InputKey(m_hive, child.cell);
       WriteLeafElement(Data(cell), hashed, i, At(child.nk),
                        DecodeName(node.name, node.compressedName));
     }
@@ -452,9 +468,8 @@ class CBinWriter {
 
 }  // namespace
 
-StreamedWrite WriteIndexedHive(const CHive& hive, const ContentIndex& index,
-                               const HiveHeader& header, const WriteOptions& options,
-                               const ByteSink& sink) {
+StreamedWrite WriteIndexedHive(const CHive& hive, ContentIndex index, const HiveHeader& header,
+                               const WriteOptions& options, const ByteSink& sink) {
   StreamedWrite written;
   written.minor = WrittenMinorVersion(header.minorVersion, options);
   if (index.keys.empty()) throw HiveWriteError("no root key to write");
@@ -466,6 +481,7 @@ StreamedWrite WriteIndexedHive(const CHive& hive, const ContentIndex& index,
   written.size = kBaseBlockSize + layout.binsSize;
 
   std::vector<std::uint8_t> piece(kBaseBlockSize);
+  piece.reserve(kPieceSize + kPageSize);
   WriteBaseBlock(piece, header, written.minor, layout.offsets[plan.Keys().front().nk],
                  static_cast<std::uint32_t>(layout.binsSize));
   CBinWriter bins(hive, plan, layout);

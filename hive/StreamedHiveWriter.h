@@ -27,10 +27,10 @@ struct StreamedWrite {
   std::uint32_t minor = 0;
 };
 
-// `hive` must have walked without errors into `index`. Throws HiveWriteError
-// for content no hive can hold, before anything reaches the sink.
-StreamedWrite WriteIndexedHive(const CHive& hive, const ContentIndex& index,
-                               const HiveHeader& header, const WriteOptions& options,
-                               const ByteSink& sink);
+// `hive` must have walked without errors into `index`, which is let go once
+// planned. Throws HiveWriteError for content no hive can hold, before
+// anything reaches the sink.
+StreamedWrite WriteIndexedHive(const CHive& hive, ContentIndex index, const HiveHeader& header,
+                               const WriteOptions& options, const ByteSink& sink);
 
 }  // namespace hive
