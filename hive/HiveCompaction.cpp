@@ -77,12 +77,12 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
                 output + " is the input file; write to another file");
 
   std::optional<std::uintmax_t> sizeBefore = files.Size(request.input);
-  if (sizeBefore && *sizeBefore > request.largestInput)
+  std::uintmax_t largest = files.LargestHeld();
+  if (sizeBefore && *sizeBefore > largest && largest < kLargestReadableFile)
     return Stop(outcome, CompactStatus::Refused,
                 input + ": " + std::to_string(*sizeBefore) +
-                    " bytes, more than this 32-bit program can hold (" +
-                    std::to_string(request.largestInput) +
-                    "); compact it with the 64-bit program; nothing written");
+                    " bytes, more than this 32-bit program can hold (" + std::to_string(largest) +
+                    " bytes); compact it with the 64-bit program; nothing written");
 
   std::vector<LogInput> logs;
   std::vector<std::filesystem::path> logFiles =

@@ -9,7 +9,6 @@
 // let go, comparing a digest of each key with the input's. So the memory
 // needed is about the larger of the two files, not both and a tree.
 
-#include "hive/FileBytes.h"
 #include "hive/HiveWriter.h"
 #include "hive/OutputFiles.h"
 
@@ -21,13 +20,6 @@
 
 namespace hive {
 
-// The largest input this build compacts. A 32-bit process holds the input,
-// then the new file, in 2 GiB of address space beside the program itself,
-// and each in one piece: past 1 GiB that can fail at any step, so such a hive
-// is refused before anything is read. A 64-bit build takes any hive.
-inline constexpr std::uintmax_t kLargestCompactableInput =
-    sizeof(void*) < 8 ? std::uintmax_t{1} << 30 : kLargestReadableFile;
-
 struct CompactRequest {
   std::filesystem::path input;
   std::filesystem::path output;
@@ -38,7 +30,6 @@ struct CompactRequest {
   bool acceptPartialReplay = false;
   // Called now and then with the share done, 0 to 1.
   std::function<void(double)> progress;
-  std::uintmax_t largestInput = kLargestCompactableInput;
 };
 
 enum class CompactStatus {

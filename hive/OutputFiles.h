@@ -4,6 +4,7 @@
 // files, an input that changes while it is read).
 
 #include "hive/Bytes.h"
+#include "hive/FileBytes.h"
 #include "hive/FileView.h"
 
 #include <cstdint>
@@ -15,9 +16,18 @@
 
 namespace hive {
 
+// The largest input this build compacts. A 32-bit process holds the input,
+// then the new file, in 2 GiB of address space beside the program itself,
+// and each in one piece: past 1 GiB that can fail at any step, so such a hive
+// is refused before anything is read. A 64-bit build takes any hive.
+inline constexpr std::uintmax_t kLargestCompactableInput =
+    sizeof(void*) < 8 ? std::uintmax_t{1} << 30 : kLargestReadableFile;
+
 class IOutputFiles {
  public:
   virtual ~IOutputFiles() = default;
+  // The largest input file this process can hold for a compaction.
+  virtual std::uintmax_t LargestHeld() { return kLargestCompactableInput; }
   // Size of an existing file, or nothing.
   virtual std::optional<std::uintmax_t> Size(const std::filesystem::path& file) = 0;
   virtual bool Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
