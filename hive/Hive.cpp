@@ -1,6 +1,7 @@
 #include "hive/Hive.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace hive {
 
@@ -315,6 +316,27 @@ void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const {
       std::uint32_t size = static_cast<std::uint32_t>(raw < 0 ? -std::int64_t{raw} : raw);
       visit(Cell{offset, size, raw < 0});
       offset += size;
+    }
+  }
+}
+
+void CHive::ForEachFreeCell(const std::function<void(const Cell&)>& visit) const {
+  for (const Bin& bin : m_binList) {
+    std::size_t slot = (bin.offset + kBinHeaderSize) / 8;
+    std::size_t end = bin.cellsEnd / 8;
+    while (slot < end) {
+      std::size_t word = slot / 64;
+      // Cell starts that are not allocated, from `slot` on.
+      std::uint64_t bits = (m_starts.Word(word) & ~m_allocated.Word(word)) >> (slot % 64);
+      if (bits == 0) {
+        slot = (word + 1) * 64;
+        continue;
+      }
+      slot += static_cast<std::size_t>(std::countr_zero(bits));
+      if (slot >= end) break;
+      std::uint32_t offset = static_cast<std::uint32_t>(slot * 8);
+      visit(Cell{offset, static_cast<std::uint32_t>(ReadI32(m_bins, offset)), false});
+      ++slot;
     }
   }
 }

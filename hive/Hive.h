@@ -62,6 +62,9 @@ class CHive {
   std::string DescribeBadReference(std::uint32_t offset) const;
 
   void ForEachCell(const std::function<void(const Cell&)>& visit) const;
+  // The free cells alone, in the same order, found from the map of cells
+  // without reading the allocated ones.
+  void ForEachFreeCell(const std::function<void(const Cell&)>& visit) const;
 
   static std::uint64_t FileOffset(std::uint32_t cellOffset) {
     return kBaseBlockSize + std::uint64_t{cellOffset};

@@ -40,6 +40,13 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
   return result;
 }
 
+CheckResult CheckHiveView(Bytes file, IHiveVisitor* visitor) {
+  CheckResult result;
+  std::unique_ptr<CHive> hive = CHive::OpenView(file, result.findings, result.refusal);
+  if (hive) CheckOpenedHive(*hive, result, visitor, CheckScope::Everything);
+  return result;
+}
+
 void CheckOpenedHive(const CHive& hive, CheckResult& result, IHiveVisitor* visitor,
                      CheckScope scope) {
   bool everything = scope == CheckScope::Everything;

@@ -40,6 +40,9 @@ struct CheckResult {
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                            IHiveVisitor* visitor = nullptr);
 
+// The same for a file's bytes held elsewhere (a mapping), no log replayed.
+CheckResult CheckHiveView(Bytes file, IHiveVisitor* visitor = nullptr);
+
 enum class CheckScope {
   Everything,   // the walk, the compacted size, the space and its remnants
   ContentOnly,  // the walk and its verdict: all a compaction needs
