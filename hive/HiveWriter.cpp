@@ -256,18 +256,11 @@ class CHiveSerializer {
           std::max(fields.largestValueData, static_cast<std::uint32_t>(value.value->data.size()));
       WriteValue(value);
     }
+    SetPlacedFields(fields, plan, m_plan.Keys(), m_plan.Securities(), m_layout.offsets);
     fields.flags = key.flags;
-    fields.root = plan.parent == kNoCell;
     fields.userFlags = key.userFlags;
     fields.accessBits = key.accessBits;
     fields.lastWritten = key.lastWritten;
-    fields.parent = fields.root ? kNoCell : At(m_plan.Keys()[plan.parent].nk);
-    fields.subkeyCount = plan.childCount;
-    fields.subkeyList = CellOrNone(plan.list);
-    fields.valueCount = plan.valueCount;
-    fields.valueList = CellOrNone(plan.valueList);
-    fields.security = At(m_plan.Securities()[plan.security].cell);
-    fields.classCell = CellOrNone(plan.classCell);
     fields.classLength = static_cast<std::uint16_t>(key.className.size());
     WriteKeyRecord(Data(plan.nk), key.name, fields);
 

@@ -4,10 +4,12 @@
 // a subkey list or a big-data record.
 
 #include "hive/HiveTree.h"
+#include "hive/RecordLayout.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace hive {
 
@@ -39,6 +41,24 @@ struct KeyRecordFields {
   std::uint32_t largestValueData = 0;
 };
 void WriteKeyRecord(std::uint8_t* record, const std::u16string& name, const KeyRecordFields& key);
+
+// The fields a key's record takes from a writer's plan once its cells are
+// placed at `offsets`: where its parent, lists, security record and class
+// name went. `Plan` is a writer's plan of a key (parent, childCount, list,
+// valueCount, valueList, security, classCell, as plan and cell numbers).
+template <class Plan, class SecurityPlans>
+void SetPlacedFields(KeyRecordFields& fields, const Plan& plan, const std::vector<Plan>& keys,
+                     const SecurityPlans& securities, const std::vector<std::uint32_t>& offsets) {
+  auto cellOrNone = [&](std::uint32_t cell) { return cell == kNoCell ? kNoCell : offsets[cell]; };
+  fields.root = plan.parent == kNoCell;
+  fields.parent = fields.root ? kNoCell : offsets[keys[plan.parent].nk];
+  fields.subkeyCount = plan.childCount;
+  fields.subkeyList = cellOrNone(plan.list);
+  fields.valueCount = plan.valueCount;
+  fields.valueList = cellOrNone(plan.valueList);
+  fields.security = offsets[securities[plan.security].cell];
+  fields.classCell = cellOrNone(plan.classCell);
+}
 
 struct ValueRecordFields {
   std::uint32_t type = 0;

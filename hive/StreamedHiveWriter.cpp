@@ -388,18 +388,11 @@ class CBinWriter {
   void WriteKey(const KeyPlan& plan) {
     KeyNode node = InputKey(m_hive, plan.cell);
     KeyRecordFields fields;
+    SetPlacedFields(fields, plan, m_plan.Keys(), m_plan.Securities(), m_layout.offsets);
     fields.flags = node.flags;
-    fields.root = plan.parent == kNoCell;
     fields.userFlags = node.flagsAboveLargestName;
     fields.accessBits = node.spare;
     fields.lastWritten = node.lastWritten;
-    fields.parent = fields.root ? kNoCell : At(m_plan.Keys()[plan.parent].nk);
-    fields.subkeyCount = plan.childCount;
-    fields.subkeyList = CellOrNone(plan.list);
-    fields.valueCount = plan.valueCount;
-    fields.valueList = CellOrNone(plan.valueList);
-    fields.security = At(m_plan.Securities()[plan.security].cell);
-    fields.classCell = CellOrNone(plan.classCell);
     fields.classLength = static_cast<std::uint16_t>(InputClass(m_hive, node).size());
     fields.largestName = plan.largestName;
     fields.largestClass = plan.largestClass;
