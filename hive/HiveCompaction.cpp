@@ -123,16 +123,16 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
   CContentDigests digests(nullptr, request.options.leaveOutVolatileKeys);
   CContentIndexer indexer(index, request.options.leaveOutVolatileKeys, &digests);
   std::unique_ptr<CHive> hive;
-  HiveHeader header;
+  // The file name field as the file holds it, whatever a log's base block says.
+  std::vector<std::uint8_t> fileName;
   if (!logFiles.empty()) {
-    // The file name field as the file holds it, whatever a log's base block says.
-    header.fileName = HeaderFromBaseBlock(BaseBlock{}, replayed).fileName;
+    fileName = HeaderFromBaseBlock(BaseBlock{}, replayed).fileName;
     if (!logs.empty()) check.replay = ReplayLogs(replayed, logs, check.findings);
     logs.clear();
     hive = CHive::Open(std::move(replayed), check.findings, check.refusal);
   } else {
     hive = CHive::OpenView(view.View(), check.findings, check.refusal);
-    header.fileName = HeaderFromBaseBlock(BaseBlock{}, view.View()).fileName;
+    fileName = HeaderFromBaseBlock(BaseBlock{}, view.View()).fileName;
   }
   if (hive) CheckOpenedHive(*hive, check, &indexer, CheckScope::ContentOnly);
   Report(request, kReadingEnds);
@@ -188,7 +188,7 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
   // Running out of memory past this point must not leave the temporary file.
   try {
     HiveHeader base = HeaderFromBaseBlock(check.base, Bytes());
-    base.fileName = std::move(header.fileName);
+    base.fileName = std::move(fileName);
     if (!files.Create(temporary, error)) return fail(error);
     std::uint64_t sent = 0;
     std::uint64_t expected = std::max<std::uint64_t>(outcome.sizeBefore, 1);
@@ -211,7 +211,7 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     outcome.minorAfter = written.minor;
 
     // The input is let go before the new file is read back: never both whole in memory.
-    std::vector<KeyDigest> expectedDigests = digests.Recorded();
+    const std::vector<KeyDigest>& expectedDigests = digests.Recorded();
     hive.reset();
     view.Release();
 
