@@ -1,6 +1,7 @@
 // info and check: one read of the hive (its logs replayed in memory), shown
 // two ways.
 #include "hive/FileBytes.h"
+#include "hive/FileView.h"
 #include "hive/HiveCheck.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/HiveWriter.h"
@@ -35,9 +36,10 @@ int Unreadable(const ParsedCommand& command, const ToolContext& context, const s
 int Inspect(const ParsedCommand& command, const ToolContext& context, bool info) {
   const std::filesystem::path& path = command.positionals.front();
   const std::string file = PathText(path);
-  std::vector<std::uint8_t> bytes;
+  // Mapped, not copied: a check only reads, unless a log is replayed into it.
+  CFileView view;
   std::string error;
-  if (!ReadFileBytes(path, bytes, error)) {
+  if (!view.Open(path, error)) {
     const std::string prefix = file + ": ";
     if (error.compare(0, prefix.size(), prefix) == 0) error.erase(0, prefix.size());
     return Unreadable(command, context, file, error);
@@ -50,13 +52,17 @@ int Inspect(const ParsedCommand& command, const ToolContext& context, bool info)
   CheckResult result;
   if (info) {
     // The compacted size is what `compact` would write, when the content reads whole.
-    TreeReadResult read = ReadHiveTree(std::move(bytes), logs.logs);
+    TreeReadResult read =
+        ReadHiveTree(std::vector<std::uint8_t>(view.View().begin(), view.View().end()), logs.logs);
     result = std::move(read.check);
     if ((result.verdict == Verdict::Sound || result.verdict == Verdict::Warnings) &&
         read.unrepresentable.empty())
       result.statistics.compactedSize = CompactedSize(read.tree, WriteOptions{});
+  } else if (logs.logs.empty()) {
+    result = CheckHiveView(view.View());
   } else {
-    result = CheckHiveBytes(std::move(bytes), logs.logs);
+    result = CheckHiveBytes(std::vector<std::uint8_t>(view.View().begin(), view.View().end()),
+                            logs.logs);
   }
   result.logsLookedFor = std::move(logs.lookedFor);
   if (result.verdict == Verdict::Unreadable)

@@ -24,8 +24,7 @@ void AnalyseSpace(const CHive& hive, HiveStatistics& statistics) {
   FreeRun run;
   std::uint32_t runEnd = 0;
   statistics.largestFreeRuns.clear();
-  hive.ForEachCell([&](const Cell& cell) {
-    if (cell.allocated) return;
+  hive.ForEachFreeCell([&](const Cell& cell) {
     if (run.size != 0 && cell.offset == runEnd) {
       run.size += cell.size;
     } else {

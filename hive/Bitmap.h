@@ -25,6 +25,8 @@ class CBitmap {
     return was;
   }
   std::size_t Size() const { return m_nBits; }
+  // The 64 bits from bit 64 * `index` on, lowest first.
+  std::uint64_t Word(std::size_t index) const { return m_words[index]; }
 
  private:
   std::vector<std::uint64_t> m_words;

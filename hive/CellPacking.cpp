@@ -17,6 +17,15 @@ constexpr std::size_t kWords = (kBuckets + 63) / 64;
 // the sizes still waiting so the largest fitting size is found in a few words.
 class CSizeQueues {
  public:
+  // Room for each queue before any is filled: no queue grows by copying.
+  void Reserve(const std::vector<std::uint32_t>& cellSizes) {
+    std::vector<std::uint32_t> counts(kBuckets, 0);
+    for (std::uint32_t size : cellSizes)
+      if (size <= kBinRoom) ++counts[size / 8];
+    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket)
+      m_queues[bucket].cells.reserve(counts[bucket]);
+  }
+
   void Add(std::uint32_t size, std::uint32_t cell) {
     std::size_t bucket = size / 8;
     m_queues[bucket].cells.push_back(cell);
@@ -59,8 +68,10 @@ class CSizeQueues {
 CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
   CellLayout layout;
   layout.offsets.assign(cellSizes.size(), 0);
+  layout.order.reserve(cellSizes.size());
   std::vector<std::uint32_t> big;
   CSizeQueues small;
+  small.Reserve(cellSizes);
   for (std::uint32_t cell = 0; cell < cellSizes.size(); ++cell) {
     if (cellSizes[cell] > kBinRoom)
       big.push_back(cell);
@@ -77,6 +88,7 @@ CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
     while (binEnd - at >= 8 &&
            small.TakeLargest(static_cast<std::uint32_t>(binEnd - at), cell, size)) {
       layout.offsets[cell] = static_cast<std::uint32_t>(at);
+      layout.order.push_back(cell);
       at += size;
     }
     if (at < binEnd)
@@ -89,6 +101,7 @@ CellLayout PackCells(const std::vector<std::uint32_t>& cellSizes) {
     layout.bins.push_back(
         PackedBin{static_cast<std::uint32_t>(end), static_cast<std::uint32_t>(binSize)});
     layout.offsets[cell] = static_cast<std::uint32_t>(end + kBinHeaderSize);
+    layout.order.push_back(cell);
     fill(end + kBinHeaderSize + cellSizes[cell], end + binSize);
     end += binSize;
   }

@@ -23,6 +23,7 @@ struct FreeGap {
 
 struct CellLayout {
   std::vector<std::uint32_t> offsets;  // one per cell, in input order
+  std::vector<std::uint32_t> order;    // the cells in file order
   std::vector<PackedBin> bins;         // in file order
   std::vector<FreeGap> gaps;
   std::uint64_t binsSize = 0;

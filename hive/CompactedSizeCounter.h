@@ -21,6 +21,9 @@ class CCompactedSizeCounter : public IHiveVisitor {
   void OnKey(const std::vector<std::u16string>& path, const KeyNode& key) override;
   void OnKeyRecords(Bytes securityDescriptor, Bytes className) override;
   void OnValue(const std::u16string& name, const ValueKey& record, Bytes data) override;
+  void OnCell(std::uint32_t offset) override {
+    if (m_pNext) m_pNext->OnCell(offset);
+  }
 
   // The file size; 0 when the content holds a record no hive could. The
   // descriptors seen must still be readable.

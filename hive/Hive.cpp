@@ -1,6 +1,7 @@
 #include "hive/Hive.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace hive {
 
@@ -26,27 +27,49 @@ std::string Version(const BaseBlock& base) {
 
 }  // namespace
 
-CHive::CHive(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+CHive::CHive(std::vector<std::uint8_t> bytes, Bytes file)
+    : m_bytes(std::move(bytes)), m_file(file) {
+  if (!m_bytes.empty()) m_file = Bytes(m_bytes.data(), m_bytes.size());
+}
 
 std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
                                    std::string& refusal) {
-  Bytes view(bytes.data(), bytes.size());
+  BaseBlock base;
+  if (Refuse(Bytes(bytes.data(), bytes.size()), base, refusal)) return nullptr;
+  return Opened(std::unique_ptr<CHive>(new CHive(std::move(bytes), Bytes())), base, findings);
+}
+
+std::unique_ptr<CHive> CHive::OpenView(Bytes file, CFindingLog& findings, std::string& refusal) {
+  BaseBlock base;
+  if (Refuse(file, base, refusal)) return nullptr;
+  return Opened(std::unique_ptr<CHive>(new CHive({}, file)), base, findings);
+}
+
+std::unique_ptr<CHive> CHive::Opened(std::unique_ptr<CHive> hive, const BaseBlock& base,
+                                     CFindingLog& findings) {
+  hive->m_base = base;
+  hive->CheckBaseBlock(findings);
+  hive->ScanBins(findings);
+  return hive;
+}
+
+bool CHive::Refuse(Bytes view, BaseBlock& base, std::string& refusal) {
   if (!HasSignature(view, regf::kSignature, "regf")) {
     refusal = "not a registry hive (no \"regf\" signature at offset 0x0)";
-    return nullptr;
+    return true;
   }
-  if (bytes.size() < kBaseBlockSize) {
-    refusal = "truncated: " + std::to_string(bytes.size()) +
+  if (view.size() < kBaseBlockSize) {
+    refusal = "truncated: " + std::to_string(view.size()) +
               " bytes, shorter than the 4096-byte base block";
-    return nullptr;
+    return true;
   }
-  BaseBlock base = ParseBaseBlock(view);
+  base = ParseBaseBlock(view);
   if (base.fileType != static_cast<std::uint32_t>(FileType::Primary)) {
     refusal = base.fileType == 1 || base.fileType == 2 || base.fileType == 6
                   ? "a transaction log (file type " + std::to_string(base.fileType) +
                         " at offset 0x1c), not a hive; give it with --log"
                   : "unknown file type " + std::to_string(base.fileType) + " at offset 0x1c";
-    return nullptr;
+    return true;
   }
   if (base.majorVersion != 1 || base.minorVersion < 3 || base.minorVersion > 6) {
     // With a wrong checksum the version field is as likely damaged as old.
@@ -54,19 +77,15 @@ std::unique_ptr<CHive> CHive::Open(std::vector<std::uint8_t> bytes, CFindingLog&
       refusal = "the base block is damaged (checksum " + Hex(base.checksum) + ", should be " +
                 Hex(base.computedChecksum) + "; format field " + Version(base) +
                 ") and no transaction log with a sound base block recovered it";
-      return nullptr;
+      return true;
     }
     refusal = base.majorVersion == 1 && (base.minorVersion == 1 || base.minorVersion == 2)
                   ? "hive format " + Version(base) +
                         " (Windows NT 3.x) is not supported; formats 1.3 to 1.6 are"
                   : "unknown hive format " + Version(base) + " at offset 0x14";
-    return nullptr;
+    return true;
   }
-  std::unique_ptr<CHive> hive(new CHive(std::move(bytes)));
-  hive->m_base = base;
-  hive->CheckBaseBlock(findings);
-  hive->ScanBins(findings);
-  return hive;
+  return false;
 }
 
 void CHive::CheckBaseBlock(CFindingLog& findings) const {
@@ -93,10 +112,10 @@ void CHive::CheckBaseBlock(CFindingLog& findings) const {
     findings.Report(
         regf::kBinsSize, FindingCode::BadBinsSize,
         "hive bins data size " + Hex(m_base.binsSize) + " is not a non-zero multiple of 4096");
-  if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_bytes.size())
+  if (kBaseBlockSize + std::uint64_t{m_base.binsSize} > m_file.size())
     findings.Report(regf::kBinsSize, FindingCode::BinsPastEnd,
                     "hive bins data size " + Hex(m_base.binsSize) +
-                        " reaches past the end of the file (" + Hex(m_bytes.size()) + " bytes)");
+                        " reaches past the end of the file (" + Hex(m_file.size()) + " bytes)");
   // Known fields end at 192 (transaction-manager ids, last reorganization,
   // offline-library mark) and start again at 4040 (thaw ids, boot fields);
   // the rest is reserved and written as zero.
@@ -107,17 +126,16 @@ void CHive::CheckBaseBlock(CFindingLog& findings) const {
         regf::kKnownEnd, FindingCode::BaseBlockReserved,
         std::to_string(reserved) + " non-zero bytes in the reserved area of the base block");
   std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{m_base.binsSize};
-  if (binsEnd < m_bytes.size()) {
-    if (AllZero(file, static_cast<std::size_t>(binsEnd), m_bytes.size()))
+  if (binsEnd < m_file.size()) {
+    if (AllZero(file, static_cast<std::size_t>(binsEnd), m_file.size()))
       findings.Report(binsEnd, FindingCode::ZeroPaddingAfterBins,
-                      std::to_string(m_bytes.size() - binsEnd) + " zero bytes after the last bin");
+                      std::to_string(m_file.size() - binsEnd) + " zero bytes after the last bin");
     else
-      findings.Report(binsEnd, FindingCode::DataAfterBins,
-                      std::to_string(m_bytes.size() - binsEnd) +
-                          " bytes of remnant data after the last bin (" +
-                          std::to_string(NonZeroCount(file, static_cast<std::size_t>(binsEnd),
-                                                      m_bytes.size())) +
-                          " of them non-zero), often old bins left when the hive shrank");
+      findings.Report(
+          binsEnd, FindingCode::DataAfterBins,
+          std::to_string(m_file.size() - binsEnd) + " bytes of remnant data after the last bin (" +
+              std::to_string(NonZeroCount(file, static_cast<std::size_t>(binsEnd), m_file.size())) +
+              " of them non-zero), often old bins left when the hive shrank");
   }
 }
 
@@ -130,9 +148,9 @@ bool CHive::BinHeaderAt(std::uint64_t offset) const {
 }
 
 void CHive::ScanBins(CFindingLog& findings) {
-  std::uint64_t present = std::min<std::uint64_t>(m_base.binsSize, m_bytes.size() - kBaseBlockSize);
+  std::uint64_t present = std::min<std::uint64_t>(m_base.binsSize, m_file.size() - kBaseBlockSize);
   present -= present % 8;
-  m_bins = Bytes(m_bytes.data() + kBaseBlockSize, static_cast<std::size_t>(present));
+  m_bins = Bytes(m_file.data() + kBaseBlockSize, static_cast<std::size_t>(present));
   m_starts = CBitmap(m_bins.size() / 8);
   m_allocated = CBitmap(m_bins.size() / 8);
 
@@ -298,6 +316,27 @@ void CHive::ForEachCell(const std::function<void(const Cell&)>& visit) const {
       std::uint32_t size = static_cast<std::uint32_t>(raw < 0 ? -std::int64_t{raw} : raw);
       visit(Cell{offset, size, raw < 0});
       offset += size;
+    }
+  }
+}
+
+void CHive::ForEachFreeCell(const std::function<void(const Cell&)>& visit) const {
+  for (const Bin& bin : m_binList) {
+    std::size_t slot = (bin.offset + kBinHeaderSize) / 8;
+    std::size_t end = bin.cellsEnd / 8;
+    while (slot < end) {
+      std::size_t word = slot / 64;
+      // Cell starts that are not allocated, from `slot` on.
+      std::uint64_t bits = (m_starts.Word(word) & ~m_allocated.Word(word)) >> (slot % 64);
+      if (bits == 0) {
+        slot = (word + 1) * 64;
+        continue;
+      }
+      slot += static_cast<std::size_t>(std::countr_zero(bits));
+      if (slot >= end) break;
+      std::uint32_t offset = static_cast<std::uint32_t>(slot * 8);
+      visit(Cell{offset, static_cast<std::uint32_t>(ReadI32(m_bins, offset)), false});
+      ++slot;
     }
   }
 }

@@ -35,12 +35,14 @@ class CHive {
   // Null with `refusal` set when the bytes are not a hive this reader takes.
   static std::unique_ptr<CHive> Open(std::vector<std::uint8_t> bytes, CFindingLog& findings,
                                      std::string& refusal);
+  // The same over bytes held elsewhere (a mapped file), which must outlive the hive.
+  static std::unique_ptr<CHive> OpenView(Bytes file, CFindingLog& findings, std::string& refusal);
 
   CHive(const CHive&) = delete;
   CHive& operator=(const CHive&) = delete;
 
   const BaseBlock& Base() const { return m_base; }
-  Bytes FileBytes() const { return Bytes(m_bytes.data(), m_bytes.size()); }
+  Bytes FileBytes() const { return m_file; }
   // The hive bins data present in the file (shorter than declared when truncated).
   Bytes BinsData() const { return m_bins; }
   std::uint32_t DeclaredBinsSize() const { return m_base.binsSize; }
@@ -60,6 +62,9 @@ class CHive {
   std::string DescribeBadReference(std::uint32_t offset) const;
 
   void ForEachCell(const std::function<void(const Cell&)>& visit) const;
+  // The free cells alone, in the same order, found from the map of cells
+  // without reading the allocated ones.
+  void ForEachFreeCell(const std::function<void(const Cell&)>& visit) const;
 
   static std::uint64_t FileOffset(std::uint32_t cellOffset) {
     return kBaseBlockSize + std::uint64_t{cellOffset};
@@ -70,7 +75,10 @@ class CHive {
   }
 
  private:
-  explicit CHive(std::vector<std::uint8_t> bytes);
+  CHive(std::vector<std::uint8_t> bytes, Bytes file);
+  static bool Refuse(Bytes file, BaseBlock& base, std::string& refusal);
+  static std::unique_ptr<CHive> Opened(std::unique_ptr<CHive> hive, const BaseBlock& base,
+                                       CFindingLog& findings);
   void CheckBaseBlock(CFindingLog& findings) const;
   void ScanBins(CFindingLog& findings);
   std::uint32_t ScanCells(std::uint32_t binOffset, std::uint32_t binSize, CFindingLog& findings);
@@ -80,7 +88,8 @@ class CHive {
   // The first 8-aligned offset in [from, end) from which cells tile up to `end`; `end` if none.
   std::uint32_t NextTilingCell(std::uint32_t from, std::uint32_t end) const;
 
-  std::vector<std::uint8_t> m_bytes;
+  std::vector<std::uint8_t> m_bytes;  // empty when the bytes are held elsewhere
+  Bytes m_file;
   BaseBlock m_base;
   Bytes m_bins;
   std::vector<Bin> m_binList;

@@ -36,16 +36,31 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
   CheckResult result;
   if (!logs.empty()) result.replay = ReplayLogs(bytes, logs, result.findings);
   std::unique_ptr<CHive> hive = CHive::Open(std::move(bytes), result.findings, result.refusal);
-  if (!hive) return result;
-  result.base = hive->Base();
+  if (hive) CheckOpenedHive(*hive, result, visitor, CheckScope::Everything);
+  return result;
+}
+
+CheckResult CheckHiveView(Bytes file, IHiveVisitor* visitor) {
+  CheckResult result;
+  std::unique_ptr<CHive> hive = CHive::OpenView(file, result.findings, result.refusal);
+  if (hive) CheckOpenedHive(*hive, result, visitor, CheckScope::Everything);
+  return result;
+}
+
+void CheckOpenedHive(const CHive& hive, CheckResult& result, IHiveVisitor* visitor,
+                     CheckScope scope) {
+  bool everything = scope == CheckScope::Everything;
+  result.base = hive.Base();
   // The compacted size is the writer's own packing of what the walk reads.
   CCompactedSizeCounter compacted(WrittenMinorVersion(result.base.minorVersion, WriteOptions{}),
                                   visitor);
-  CHiveWalk walk(*hive, result.findings, &compacted);
+  CHiveWalk walk(hive, result.findings, everything ? &compacted : visitor);
   walk.Run(result.statistics);
-  AnalyseSpace(*hive, result.statistics);
-  result.statistics.compactedSize = compacted.Finish();
-  FindRemnants(*hive, result.statistics);
+  if (everything) {
+    AnalyseSpace(hive, result.statistics);
+    result.statistics.compactedSize = compacted.Finish();
+    FindRemnants(hive, result.statistics);
+  }
   // Damage outranks a missing last write: it is the graver news.
   if (result.findings.Count(Severity::Error) != 0)
     result.verdict = Verdict::Errors;
@@ -55,7 +70,6 @@ CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<Lo
     result.verdict = Verdict::Warnings;
   else
     result.verdict = Verdict::Sound;
-  return result;
 }
 
 }  // namespace hive

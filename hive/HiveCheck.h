@@ -13,6 +13,8 @@
 
 namespace hive {
 
+class CHive;
+
 enum class Verdict {
   Sound,       // no warnings, no errors (notes allowed)
   Warnings,    // only warnings
@@ -37,5 +39,17 @@ struct CheckResult {
 
 CheckResult CheckHiveBytes(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                            IHiveVisitor* visitor = nullptr);
+
+// The same for a file's bytes held elsewhere (a mapping), no log replayed.
+CheckResult CheckHiveView(Bytes file, IHiveVisitor* visitor = nullptr);
+
+enum class CheckScope {
+  Everything,   // the walk, the compacted size, the space and its remnants
+  ContentOnly,  // the walk and its verdict: all a compaction needs
+};
+
+// The check of a hive already opened (and replayed) into `result`.
+void CheckOpenedHive(const CHive& hive, CheckResult& result, IHiveVisitor* visitor,
+                     CheckScope scope);
 
 }  // namespace hive

@@ -1,11 +1,16 @@
 #include "hive/HiveCompaction.h"
 
+#include "hive/ContentDigests.h"
+#include "hive/ContentIndex.h"
 #include "hive/FileBytes.h"
-#include "hive/HiveTreeReader.h"
+#include "hive/FileView.h"
 #include "hive/Hive.h"
+#include "hive/HiveCheck.h"
+#include "hive/HiveTreeReader.h"
 #include "hive/HiveWalk.h"
 #include "hive/LogFiles.h"
-#include "hive/TreeMatcher.h"
+#include "hive/LogReplay.h"
+#include "hive/StreamedHiveWriter.h"
 
 #include <algorithm>
 #include <new>
@@ -17,11 +22,10 @@ namespace hive {
 
 namespace {
 
-constexpr std::size_t kWriteChunk = 1 << 20;
-// Rough shares of the time: reading and checking the input, then building and
-// checking the new hive, then writing it.
+// Rough shares of the time: reading and checking the input, then writing the
+// new hive, then reading it back and checking it.
 constexpr double kReadingEnds = 0.4;
-constexpr double kWritingStarts = 0.7;
+constexpr double kCheckingStarts = 0.75;
 
 void Report(const CompactRequest& request, double done) {
   if (request.progress) request.progress(done);
@@ -72,18 +76,13 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     return Stop(outcome, CompactStatus::Refused,
                 output + " is the input file; write to another file");
 
-  // The input, checked for change while it was read.
-  std::vector<std::uint8_t> bytes;
-  std::string error;
   std::optional<std::uintmax_t> sizeBefore = files.Size(request.input);
-  if (!sizeBefore || !files.Read(request.input, bytes, error))
-    return Stop(outcome, CompactStatus::Unreadable,
-                error.empty() ? input + ": cannot read" : error);
-  std::optional<std::uintmax_t> sizeAfter = files.Size(request.input);
-  if (!sizeAfter || *sizeAfter != *sizeBefore || bytes.size() != *sizeBefore)
+  std::uintmax_t largest = files.LargestHeld();
+  if (sizeBefore && *sizeBefore > largest && largest < kLargestReadableFile)
     return Stop(outcome, CompactStatus::Refused,
-                input + ": changed size while it was read; nothing written");
-  outcome.sizeBefore = bytes.size();
+                input + ": " + std::to_string(*sizeBefore) +
+                    " bytes, more than this 32-bit program can hold (" + std::to_string(largest) +
+                    " bytes); compact it with the 64-bit program; nothing written");
 
   std::vector<LogInput> logs;
   std::vector<std::filesystem::path> logFiles =
@@ -92,6 +91,26 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
     if (files.SameFile(logFile, request.output))
       return Stop(outcome, CompactStatus::Refused,
                   output + " is a log of the input; write to another file");
+  }
+
+  // The input, checked for change while it was read. A replay writes into
+  // it, so then it is read into memory; else it is only looked at.
+  std::string error;
+  CFileView view;
+  std::vector<std::uint8_t> replayed;
+  bool read = !logFiles.empty() ? files.Read(request.input, replayed, error)
+                                : files.View(request.input, view, error);
+  if (!sizeBefore || !read)
+    return Stop(outcome, CompactStatus::Unreadable,
+                error.empty() ? input + ": cannot read" : error);
+  std::size_t inputSize = logFiles.empty() ? view.View().size() : replayed.size();
+  std::optional<std::uintmax_t> sizeAfter = files.Size(request.input);
+  if (!sizeAfter || *sizeAfter != *sizeBefore || inputSize != *sizeBefore)
+    return Stop(outcome, CompactStatus::Refused,
+                input + ": changed size while it was read; nothing written");
+  outcome.sizeBefore = inputSize;
+
+  for (const std::filesystem::path& logFile : logFiles) {
     LogInput log{PathText(logFile), {}};
     if (!files.Read(logFile, log.bytes, error))
       return Stop(outcome, CompactStatus::Unreadable, error);
@@ -99,28 +118,44 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
   }
 
   Report(request, 0);
-  TreeReadResult read = ReadHiveTree(std::move(bytes), logs);
+  CheckResult check;
+  ContentIndex index;
+  CContentDigests digests(nullptr, request.options.leaveOutVolatileKeys);
+  CContentIndexer indexer(index, request.options.leaveOutVolatileKeys, &digests);
+  std::unique_ptr<CHive> hive;
+  // The file name field as the file holds it, whatever a log's base block says.
+  std::vector<std::uint8_t> fileName;
+  if (!logFiles.empty()) {
+    fileName = HeaderFromBaseBlock(BaseBlock{}, replayed).fileName;
+    if (!logs.empty()) check.replay = ReplayLogs(replayed, logs, check.findings);
+    logs.clear();
+    hive = CHive::Open(std::move(replayed), check.findings, check.refusal);
+  } else {
+    hive = CHive::OpenView(view.View(), check.findings, check.refusal);
+    fileName = HeaderFromBaseBlock(BaseBlock{}, view.View()).fileName;
+  }
+  if (hive) CheckOpenedHive(*hive, check, &indexer, CheckScope::ContentOnly);
   Report(request, kReadingEnds);
-  outcome.minorBefore = read.check.base.minorVersion;
-  outcome.logEntriesApplied = read.check.replay.entriesApplied;
-  switch (read.check.verdict) {
+  outcome.minorBefore = check.base.minorVersion;
+  outcome.logEntriesApplied = check.replay.entriesApplied;
+  switch (check.verdict) {
     case Verdict::Unreadable:
-      return Stop(outcome, CompactStatus::Unreadable, input + ": " + read.check.refusal);
+      return Stop(outcome, CompactStatus::Unreadable, input + ": " + check.refusal);
     case Verdict::Dirty:
       return Stop(outcome, CompactStatus::Refused,
                   input + ": the hive is dirty and " +
-                      (logs.empty() ? std::string("no transaction log was found")
-                                    : std::string("its logs do not bring it up to date")) +
+                      (logFiles.empty() ? std::string("no transaction log was found")
+                                        : std::string("its logs do not bring it up to date")) +
                       "; nothing written");
     case Verdict::Errors:
       return Stop(outcome, CompactStatus::Refused,
-                  input + ": the hive has errors (" + FirstError(read.check.findings) +
+                  input + ": the hive has errors (" + FirstError(check.findings) +
                       "); compacting it would lose content; nothing written");
     case Verdict::Sound:
     case Verdict::Warnings: break;
   }
 
-  const ReplayOutcome& replay = read.check.replay;
+  const ReplayOutcome& replay = check.replay;
   if (replay.partial) {
     std::string stopped = replay.entriesApplied == 0 ? "the log replay applied no entry"
                                                      : "the log replay stopped after entry " +
@@ -137,45 +172,13 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
                                "later logged writes");
   }
 
-  if (read.check.findings.Has(FindingCode::RootFlags))
+  if (check.findings.Has(FindingCode::RootFlags))
     outcome.warnings.push_back(
         "the root key was not marked as the hive's entry key; the output marks it");
 
-  if (!read.unrepresentable.empty())
+  if (!index.unrepresentable.empty())
     return Stop(outcome, CompactStatus::Refused,
-                input + ": " + read.unrepresentable + "; nothing written");
-
-  std::vector<std::uint8_t> written;
-  try {
-    written = WriteHive(read.tree, request.options);
-  } catch (const HiveWriteError& failure) {
-    return Stop(outcome, CompactStatus::Refused, input + ": " + failure.what());
-  }
-  outcome.sizeAfter = written.size();
-  outcome.minorAfter = WrittenMinorVersion(read.tree, request.options);
-
-  // The new bytes must read as a hive without errors holding exactly the
-  // input's content before they go anywhere near the destination.
-  CFindingLog findings;
-  std::string refusal;
-  std::unique_ptr<CHive> hive = CHive::Open(std::move(written), findings, refusal);
-  if (!hive)
-    return Stop(outcome, CompactStatus::Refused,
-                input + ": the new hive is unreadable: " + refusal);
-  CTreeMatcher matcher(read.tree.root, request.options.leaveOutVolatileKeys);
-  HiveStatistics statistics;
-  CHiveWalk(*hive, findings, &matcher).Run(statistics);
-  if (hive->Base().Dirty() || findings.Count(Severity::Error) != 0)
-    return Stop(outcome, CompactStatus::Refused,
-                input + ": the new hive does not check as sound (" + FirstError(findings) +
-                    "); nothing written");
-  if (!matcher.Matched())
-    return Stop(outcome, CompactStatus::Refused,
-                input + ": the new hive's content differs from the input: " + matcher.Difference() +
-                    "; nothing written");
-  read.tree = HiveTree();
-  Report(request, kWritingStarts);
-  Bytes newBytes = hive->FileBytes();
+                input + ": " + index.unrepresentable + "; nothing written");
 
   std::filesystem::path temporary = TemporaryBeside(request.output);
   auto fail = [&](std::string message) {
@@ -184,17 +187,55 @@ CompactOutcome CompactHiveFile(const CompactRequest& request, IOutputFiles& file
   };
   // Running out of memory past this point must not leave the temporary file.
   try {
+    HiveHeader base = HeaderFromBaseBlock(check.base, Bytes());
+    base.fileName = std::move(fileName);
     if (!files.Create(temporary, error)) return fail(error);
-    for (std::size_t at = 0; at < newBytes.size(); at += kWriteChunk) {
-      std::size_t size = std::min(kWriteChunk, newBytes.size() - at);
-      if (!files.Append(newBytes.subspan(at, size), error)) return fail(error);
-      Report(request, kWritingStarts + (1 - kWritingStarts) * static_cast<double>(at + size) /
-                                           static_cast<double>(newBytes.size()));
+    std::uint64_t sent = 0;
+    std::uint64_t expected = std::max<std::uint64_t>(outcome.sizeBefore, 1);
+    StreamedWrite written;
+    try {
+      written = WriteIndexedHive(*hive, std::move(index), base, request.options, [&](Bytes piece) {
+        if (!files.Append(piece, error)) return false;
+        sent += piece.size();
+        Report(request, kReadingEnds + (kCheckingStarts - kReadingEnds) *
+                                           std::min(1.0, static_cast<double>(sent) /
+                                                             static_cast<double>(expected)));
+        return true;
+      });
+    } catch (const HiveWriteError& failure) {
+      return fail(input + ": " + failure.what());
     }
+    if (!written.complete) return fail(error);
     if (!files.Finish(error)) return fail(error);
+    outcome.sizeAfter = written.size;
+    outcome.minorAfter = written.minor;
 
-    // What is on disk must be those bytes.
-    if (!files.Holds(temporary, newBytes, error)) return fail(error);
+    // The input is let go before the new file is read back: never both whole in memory.
+    const std::vector<KeyDigest>& expectedDigests = digests.Recorded();
+    hive.reset();
+    view.Release();
+
+    // What is on disk must read as a hive without errors holding exactly
+    // the input's content before it goes anywhere near the destination.
+    CFileView writtenView;
+    if (!files.ReadBack(temporary, writtenView, error)) return fail(error);
+    CFindingLog findings;
+    std::string refusal;
+    std::unique_ptr<CHive> writtenHive = CHive::OpenView(writtenView.View(), findings, refusal);
+    if (!writtenHive) return fail(input + ": the new hive is unreadable: " + refusal);
+    if (writtenView.View().size() != written.size)
+      return fail(PathText(temporary) + ": does not read back as written");
+    CContentDigests matcher(&expectedDigests, request.options.leaveOutVolatileKeys);
+    HiveStatistics statistics;
+    CHiveWalk(*writtenHive, findings, &matcher).Run(statistics);
+    if (writtenHive->Base().Dirty() || findings.Count(Severity::Error) != 0)
+      return fail(input + ": the new hive does not check as sound (" + FirstError(findings) + ")");
+    if (!matcher.Matched())
+      return fail(input +
+                  ": the new hive's content differs from the input: " + matcher.Difference());
+    writtenHive.reset();
+    writtenView.Release();
+    Report(request, 1);
 
     if (!files.Rename(temporary, request.output, error)) return fail(error);
     outcome.status = CompactStatus::Written;

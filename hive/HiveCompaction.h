@@ -4,6 +4,10 @@
 // into a temporary file beside the destination, flushed, read back, checked
 // and compared with the input, then renamed over the destination. On any
 // failure the temporary file is removed and the destination left as it was.
+// The input is mapped, not copied, unless logs are replayed into it; the new
+// file goes to disk as it is made; the check reads it back once the input is
+// let go, comparing a digest of each key with the input's. So the memory
+// needed is about the larger of the two files, not both and a tree.
 
 #include "hive/HiveWriter.h"
 #include "hive/OutputFiles.h"

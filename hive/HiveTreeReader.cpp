@@ -91,30 +91,39 @@ class CTreeBuilder : public IHiveVisitor {
 
 }  // namespace
 
+HiveHeader HeaderFromBaseBlock(const BaseBlock& base, Bytes file) {
+  HiveHeader header;
+  if (Fits(file, regf::kFileName, regf::kFileNameSize))
+    header.fileName.assign(file.begin() + regf::kFileName,
+                           file.begin() + regf::kFileName + regf::kFileNameSize);
+  header.minorVersion = base.minorVersion;
+  header.sequence = base.primarySequence;
+  header.lastWritten = base.lastWritten;
+  header.flags = base.flags;
+  header.rmId = base.rmId;
+  header.logId = base.logId;
+  header.tmId = base.tmId;
+  header.guidSignature = base.guidSignature;
+  header.lastReorganized = base.lastReorganized;
+  header.offlineAt = base.offlineAt;
+  header.offlineFlags = base.offlineFlags;
+  header.offlineSaved = base.offlineSaved;
+  header.thawTmId = base.thawTmId;
+  header.thawRmId = base.thawRmId;
+  header.thawLogId = base.thawLogId;
+  return header;
+}
+
 TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                             std::size_t descriptorByteLimit) {
   TreeReadResult result;
-  if (Fits(bytes, regf::kFileName, regf::kFileNameSize))
-    result.tree.header.fileName.assign(bytes.begin() + regf::kFileName,
-                                       bytes.begin() + regf::kFileName + regf::kFileNameSize);
+  // The file name as the file holds it before any replay, as it always was.
+  std::vector<std::uint8_t> fileName = HeaderFromBaseBlock(BaseBlock{}, bytes).fileName;
   CTreeBuilder builder(result.tree.root, bytes.size(), descriptorByteLimit, result.unrepresentable);
   result.check = CheckHiveBytes(std::move(bytes), logs, &builder);
-  const BaseBlock& base = result.check.base;
-  result.tree.header.minorVersion = base.minorVersion;
-  result.tree.header.sequence = base.primarySequence;
-  result.tree.header.lastWritten = base.lastWritten;
-  result.tree.header.flags = base.flags;
-  result.tree.header.rmId = base.rmId;
-  result.tree.header.logId = base.logId;
-  result.tree.header.tmId = base.tmId;
-  result.tree.header.guidSignature = base.guidSignature;
-  result.tree.header.lastReorganized = base.lastReorganized;
-  result.tree.header.offlineAt = base.offlineAt;
-  result.tree.header.offlineFlags = base.offlineFlags;
-  result.tree.header.offlineSaved = base.offlineSaved;
-  result.tree.header.thawTmId = base.thawTmId;
-  result.tree.header.thawRmId = base.thawRmId;
-  result.tree.header.thawLogId = base.thawLogId;
+  HiveHeader header = HeaderFromBaseBlock(result.check.base, Bytes());
+  header.fileName = std::move(fileName);
+  result.tree.header = std::move(header);
   return result;
 }
 

@@ -34,6 +34,9 @@ inline constexpr std::size_t kTreeDescriptorByteLimit = 64 * 1024 * 1024;
 // A key whose descriptor is its parent's gets an empty `security`. Past
 // `descriptorByteLimit` bytes of descriptors no more are copied and
 // `unrepresentable` says so.
+// The base block facts a rewrite keeps, from `base` and the file's name field.
+HiveHeader HeaderFromBaseBlock(const BaseBlock& base, Bytes file);
+
 TreeReadResult ReadHiveTree(std::vector<std::uint8_t> bytes, const std::vector<LogInput>& logs,
                             std::size_t descriptorByteLimit = kTreeDescriptorByteLimit);
 

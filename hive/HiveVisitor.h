@@ -21,6 +21,9 @@ class IHiveVisitor {
   // Called after OnKey with the key's security descriptor and class name
   // bytes (empty when unreadable or absent), for readers that copy a key whole.
   virtual void OnKeyRecords(Bytes /*securityDescriptor*/, Bytes /*className*/) {}
+  // Called before OnKey and before OnValue with the offset of the cell holding
+  // the record they report, for readers that come back to it later.
+  virtual void OnCell(std::uint32_t /*offset*/) {}
 };
 
 }  // namespace hive

@@ -179,7 +179,10 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
                           Hex(key.volatileSubkeyList) + " from memory");
 
   m_path.push_back(name);
-  if (m_pVisitor) m_pVisitor->OnKey(m_path, key);
+  if (m_pVisitor) {
+    m_pVisitor->OnCell(offset);
+    m_pVisitor->OnKey(m_path, key);
+  }
   m_pStatistics->depth = std::max<std::uint64_t>(m_pStatistics->depth, m_path.size() - 1);
 
   CheckSecurity(key, offset);
@@ -329,7 +332,10 @@ std::u16string CHiveWalk::CheckValue(std::uint32_t offset, std::uint32_t list,
   largestName = std::max(largestName, NameBytes(name));
   largestData = std::max(largestData, value.DataSize());
   Bytes data;
-  if (ValueData(value, cell, offset, data) && m_pVisitor) m_pVisitor->OnValue(name, value, data);
+  if (ValueData(value, cell, offset, data) && m_pVisitor) {
+    m_pVisitor->OnCell(offset);
+    m_pVisitor->OnValue(name, value, data);
+  }
   return name;
 }
 

@@ -4,6 +4,7 @@
 #include "hive/CellPacking.h"
 #include "hive/Hive.h"
 #include "hive/Names.h"
+#include "hive/RecordWriting.h"
 #include "hive/Records.h"
 #include "hive/WrittenCellSizes.h"
 
@@ -25,14 +26,6 @@ std::uint16_t NameLengthField(const std::u16string& name, const char* what) {
     throw HiveWriteError(std::string(what) + " name of " + std::to_string(size) +
                          " bytes is too long");
   return static_cast<std::uint16_t>(size);
-}
-
-// The lf hint: the first four characters, one byte each.
-std::uint32_t FastLeafHint(const std::u16string& name) {
-  std::uint32_t hint = 0;
-  for (std::size_t i = 0; i < 4 && i < name.size(); ++i)
-    hint |= static_cast<std::uint32_t>(name[i] & 0xFF) << (8 * i);
-  return hint;
 }
 
 struct SecurityPlan {
@@ -209,7 +202,8 @@ class CHiveSerializer {
 
   void Write() {
     m_file.assign(kBaseBlockSize + m_layout.binsSize, 0);
-    WriteBaseBlock();
+    WriteBaseBlock(m_file, m_tree.header, m_plan.Minor(), At(m_plan.Keys().front().nk),
+                   static_cast<std::uint32_t>(m_layout.binsSize));
     for (const PackedBin& bin : m_layout.bins) {
       std::memcpy(&m_file[kBaseBlockSize + bin.offset + hbin::kSignature], "hbin", 4);
       Put32Raw(bin.offset + hbin::kOffset, bin.offset);
@@ -234,153 +228,44 @@ class CHiveSerializer {
   void Put32Raw(std::uint32_t offset, std::uint32_t value) {
     WriteU32(m_file, kBaseBlockSize + offset, value);
   }
-  static void Put16(std::uint8_t* at, std::uint16_t value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-  }
-  static void Put32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-  static void Put64(std::uint8_t* at, std::uint64_t value) {
-    Put32(at, static_cast<std::uint32_t>(value));
-    Put32(at + 4, static_cast<std::uint32_t>(value >> 32));
-  }
-  static void PutName(std::uint8_t* at, const std::u16string& name) {
-    if (Compressible(name)) {
-      for (char16_t c : name) *at++ = static_cast<std::uint8_t>(c);
-    } else {
-      for (char16_t c : name) {
-        Put16(at, c);
-        at += 2;
-      }
-    }
-  }
-  static void PutBytes(std::uint8_t* at, const std::uint8_t* bytes, std::size_t size) {
-    if (size != 0) std::memcpy(at, bytes, size);
-  }
-
-  // Every base block field, and what a rewrite does with it:
-  //   signature, file type, file format   set: "regf", primary, 1
-  //   primary and secondary sequence      kept, made equal: the file is whole
-  //   last written time                   kept: the content's time, not this copy's
-  //   major and minor version             kept (raised when asked for the latest format)
-  //   root cell, hive bins data size      set by the new layout
-  //   clustering factor                   set to 1, as every hive written since NT 4
-  //   file name                           kept
-  //   resource manager, log and transaction manager ids, "rmtm"
-  //                                       kept: they name the hive's transaction
-  //                                       resource manager and its log, which record
-  //                                       keys, not cells, so a new layout leaves
-  //                                       them true
-  //   flags                               kept, but for "transaction lock" and
-  //                                       "defragmented image being written": this
-  //                                       file is complete and nothing is pending
-  //   last reorganized time               kept: when Windows reorganizes next is its
-  //                                       own decision, and a copy made from the same
-  //                                       input must come out the same
-  //   offline library mark, its flags and saving time
-  //                                       kept, in the place it was found: the content
-  //                                       is the one that library saved
-  //   thaw transaction ids                kept, like the other transaction ids
-  //   boot type, boot recover             cleared: memory-only, Windows ignores them
-  //   reserved areas                      cleared
-  //   checksum                            set
-  void WriteBaseBlock() {
-    const HiveHeader& header = m_tree.header;
-    std::uint8_t* base = m_file.data();
-    std::memcpy(base + regf::kSignature, "regf", 4);
-    Put32(base + regf::kPrimarySequence, header.sequence);
-    Put32(base + regf::kSecondarySequence, header.sequence);
-    Put64(base + regf::kLastWritten, header.lastWritten);
-    Put32(base + regf::kMajorVersion, regf::kMajorVersionValue);
-    Put32(base + regf::kMinorVersion, m_plan.Minor());
-    Put32(base + regf::kFileType, static_cast<std::uint32_t>(FileType::Primary));
-    Put32(base + regf::kFileFormat, regf::kFileFormatDirectMemoryLoad);
-    Put32(base + regf::kRootCell, At(m_plan.Keys().front().nk));
-    Put32(base + regf::kBinsSize, static_cast<std::uint32_t>(m_layout.binsSize));
-    Put32(base + regf::kClusteringFactor, regf::kClusteringFactorValue);
-    PutBytes(base + regf::kFileName, header.fileName.data(),
-             std::min(header.fileName.size(), regf::kFileNameSize));
-    PutBytes(base + regf::kRmId, header.rmId.data(), header.rmId.size());
-    PutBytes(base + regf::kLogId, header.logId.data(), header.logId.size());
-    Put32(base + regf::kFlags, header.flags & ~(kBaseFlagTransactionLock | kBaseFlagDefragmenting));
-    PutBytes(base + regf::kTmId, header.tmId.data(), header.tmId.size());
-    Put32(base + regf::kGuidSignature, header.guidSignature);
-    if (header.offlineAt != regf::kOfflineSignatureEarly)
-      Put64(base + regf::kLastReorganized, header.lastReorganized);
-    if (header.offlineAt == regf::kOfflineSignature ||
-        header.offlineAt == regf::kOfflineSignatureEarly) {
-      std::memcpy(base + header.offlineAt, "OfRg", 4);
-      Put32(base + header.offlineAt + regf::kOfflineFlagsAfterSignature, header.offlineFlags);
-      Put64(base + header.offlineAt + regf::kOfflineSavedAfterSignature, header.offlineSaved);
-    }
-    PutBytes(base + regf::kThawTmId, header.thawTmId.data(), header.thawTmId.size());
-    PutBytes(base + regf::kThawRmId, header.thawRmId.data(), header.thawRmId.size());
-    PutBytes(base + regf::kThawLogId, header.thawLogId.data(), header.thawLogId.size());
-    StoreBaseBlockChecksum(std::span<std::uint8_t>(m_file.data(), kBaseBlockSize));
-  }
 
   void WriteSecurities() {
     const std::vector<SecurityPlan>& securities = m_plan.Securities();
     std::size_t count = securities.size();
     for (std::size_t i = 0; i < count; ++i) {
       const SecurityPlan& security = securities[i];
-      std::uint8_t* at = Data(security.cell);
-      std::memcpy(at + sk::kSignature, "sk", 2);
-      Put32(at + sk::kFlink, At(securities[(i + 1) % count].cell));
-      Put32(at + sk::kBlink, At(securities[(i + count - 1) % count].cell));
-      Put32(at + sk::kReferenceCount, security.references);
-      Put32(at + sk::kDescriptorSize, static_cast<std::uint32_t>(security.descriptor->size()));
-      PutBytes(at + sk::kDescriptor, security.descriptor->data(), security.descriptor->size());
+      WriteSecurityRecord(Data(security.cell), At(securities[(i + 1) % count].cell),
+                          At(securities[(i + count - 1) % count].cell), security.references,
+                          Bytes(*security.descriptor));
     }
   }
 
   void WriteKey(const KeyPlan& plan) {
     const HiveKey& key = *plan.key;
-    std::uint32_t largestName = 0, largestClass = 0, largestValueName = 0, largestValueData = 0;
+    KeyRecordFields fields;
     for (std::uint32_t i = 0; i < plan.childCount; ++i) {
       const HiveKey& child = *m_plan.Keys()[plan.firstChild + i].key;
-      largestName = std::max(largestName, NameBytes(child.name));
-      largestClass = std::max(largestClass, static_cast<std::uint32_t>(child.className.size()));
+      fields.largestName = std::max(fields.largestName, NameBytes(child.name));
+      fields.largestClass =
+          std::max(fields.largestClass, static_cast<std::uint32_t>(child.className.size()));
     }
     for (std::uint32_t i = 0; i < plan.valueCount; ++i) {
       const ValuePlan& value = m_plan.Values()[plan.firstValue + i];
-      largestValueName = std::max(largestValueName, NameBytes(value.value->name));
-      largestValueData =
-          std::max(largestValueData, static_cast<std::uint32_t>(value.value->data.size()));
+      fields.largestValueName = std::max(fields.largestValueName, NameBytes(value.value->name));
+      fields.largestValueData =
+          std::max(fields.largestValueData, static_cast<std::uint32_t>(value.value->data.size()));
       WriteValue(value);
     }
+    SetPlacedFields(fields, plan, m_plan.Keys(), m_plan.Securities(), m_layout.offsets);
+    fields.flags = key.flags;
+    fields.userFlags = key.userFlags;
+    fields.accessBits = key.accessBits;
+    fields.lastWritten = key.lastWritten;
+    fields.classLength = static_cast<std::uint16_t>(key.className.size());
+    WriteKeyRecord(Data(plan.nk), key.name, fields);
 
-    std::uint8_t* record = Data(plan.nk);
-    bool root = plan.parent == kNoCell;
-    std::uint16_t flags = static_cast<std::uint16_t>(key.flags & ~kKeyCompressedName);
-    if (Compressible(key.name)) flags |= kKeyCompressedName;
-    if (root) flags |= kKeyHiveEntry;
-    std::memcpy(record + nk::kSignature, "nk", 2);
-    Put16(record + nk::kFlags, flags);
-    Put64(record + nk::kLastWritten, key.lastWritten);
-    Put32(record + nk::kAccessBits, key.accessBits);
-    Put32(record + nk::kParent, root ? kNoCell : At(m_plan.Keys()[plan.parent].nk));
-    Put32(record + nk::kSubkeyCount, plan.childCount);
-    // Volatile subkeys live in memory only: none on disk.
-    Put32(record + nk::kVolatileSubkeyCount, std::uint32_t{0});
-    Put32(record + nk::kSubkeyList, CellOrNone(plan.list));
-    Put32(record + nk::kVolatileSubkeyList, kNoCell);
-    Put32(record + nk::kValueCount, plan.valueCount);
-    Put32(record + nk::kValueList, CellOrNone(plan.valueList));
-    Put32(record + nk::kSecurity, At(m_plan.Securities()[plan.security].cell));
-    Put32(record + nk::kClass, CellOrNone(plan.classCell));
-    Put16(record + nk::kLargestSubkeyName, static_cast<std::uint16_t>(largestName));
-    Put16(record + nk::kUserFlags, key.userFlags);
-    Put32(record + nk::kLargestSubkeyClass, largestClass);
-    Put32(record + nk::kLargestValueName, largestValueName);
-    Put32(record + nk::kLargestValueData, largestValueData);
-    Put16(record + nk::kNameLength, static_cast<std::uint16_t>(StoredNameSize(key.name)));
-    Put16(record + nk::kClassLength, static_cast<std::uint16_t>(key.className.size()));
-    PutName(record + nk::kName, key.name);
-
-    if (plan.classCell != kNoCell)
-      PutBytes(Data(plan.classCell), key.className.data(), key.className.size());
+    if (plan.classCell != kNoCell && !key.className.empty())
+      std::memcpy(Data(plan.classCell), key.className.data(), key.className.size());
     if (plan.valueList != kNoCell) {
       std::uint8_t* values = Data(plan.valueList);
       for (std::uint32_t i = 0; i < plan.valueCount; ++i)
@@ -396,8 +281,7 @@ class CHiveSerializer {
       return;
     }
     std::uint8_t* ri = Data(plan.list);
-    std::memcpy(ri + list::kSignature, "ri", 2);
-    Put16(ri + list::kCount, static_cast<std::uint16_t>(plan.leaves));
+    WriteIndexRootHeader(ri, static_cast<std::uint16_t>(plan.leaves));
     for (std::uint32_t leaf = 0; leaf < plan.leaves; ++leaf) {
       std::uint32_t capacity = static_cast<std::uint32_t>(LeafCapacity());
       std::uint32_t first = leaf * capacity;
@@ -410,60 +294,40 @@ class CHiveSerializer {
   void WriteLeaf(std::uint32_t cell, std::uint32_t firstChild, std::uint32_t count) {
     std::uint8_t* leaf = Data(cell);
     bool hashed = m_plan.HashLeaves();
-    std::memcpy(leaf + list::kSignature, hashed ? "lh" : "lf", 2);
-    Put16(leaf + list::kCount, static_cast<std::uint16_t>(count));
+    WriteLeafHeader(leaf, hashed, static_cast<std::uint16_t>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
       const KeyPlan& child = m_plan.Keys()[firstChild + i];
-      std::uint8_t* element = leaf + list::kElements + list::kHashElementSize * i;
-      Put32(element, At(child.nk));
-      Put32(element + list::kElementHint,
-            hashed ? NameHash(child.key->name) : FastLeafHint(child.key->name));
+      WriteLeafElement(leaf, hashed, i, At(child.nk), child.key->name);
     }
   }
 
   void WriteValue(const ValuePlan& plan) {
     const HiveValue& value = *plan.value;
-    std::uint8_t* record = Data(plan.vk);
-    std::uint32_t size = static_cast<std::uint32_t>(value.data.size());
-    std::memcpy(record + vk::kSignature, "vk", 2);
-    Put16(record + vk::kNameLength, static_cast<std::uint16_t>(StoredNameSize(value.name)));
-    if (size == 0 && (value.flags & kValueTombstone) != 0) {
-      // A tombstone has no data at all, not empty data held in the record.
-      Put32(record + vk::kDataSize, std::uint32_t{0});
-      Put32(record + vk::kData, kNoCell);
-    } else if (plan.data == kNoCell) {
-      Put32(record + vk::kDataSize, size | kInlineDataBit);
-      PutBytes(record + vk::kData, value.data.data(), size);
-    } else {
-      Put32(record + vk::kDataSize, size);
-      Put32(record + vk::kData, At(plan.data));
-      WriteData(plan);
-    }
-    Put32(record + vk::kType, value.type);
-    std::uint16_t flags = static_cast<std::uint16_t>(value.flags & ~kValueCompressedName);
-    if (Compressible(value.name)) flags |= kValueCompressedName;
-    Put16(record + vk::kFlags, flags);
-    Put16(record + vk::kSpare, value.spare);
-    PutName(record + vk::kName, value.name);
+    ValueRecordFields fields;
+    fields.type = value.type;
+    fields.flags = value.flags;
+    fields.spare = value.spare;
+    fields.dataSize = static_cast<std::uint32_t>(value.data.size());
+    fields.dataCell = CellOrNone(plan.data);
+    WriteValueRecord(Data(plan.vk), value.name, fields, Bytes(value.data));
+    if (plan.data != kNoCell) WriteData(plan);
   }
 
   void WriteData(const ValuePlan& plan) {
     const std::vector<std::uint8_t>& data = plan.value->data;
     if (plan.segments == 0) {
-      PutBytes(Data(plan.data), data.data(), data.size());
+      if (!data.empty()) std::memcpy(Data(plan.data), data.data(), data.size());
       return;
     }
-    std::uint8_t* record = Data(plan.data);
-    std::memcpy(record + db::kSignature, "db", 2);
-    Put16(record + db::kSegmentCount, static_cast<std::uint16_t>(plan.segments));
-    Put32(record + db::kSegmentList, At(plan.data + 1));
+    WriteBigDataHeader(Data(plan.data), static_cast<std::uint16_t>(plan.segments),
+                       At(plan.data + 1));
     std::uint8_t* segments = Data(plan.data + 1);
     for (std::uint32_t i = 0; i < plan.segments; ++i) {
       std::uint32_t segment = plan.data + 2 + i;
       std::size_t at = std::size_t{i} * db::kSegmentSize;
       Put32(segments + db::kSegmentListElementSize * i, At(segment));
-      PutBytes(Data(segment), data.data() + at,
-               std::min<std::size_t>(db::kSegmentSize, data.size() - at));
+      std::memcpy(Data(segment), data.data() + at,
+                  std::min<std::size_t>(db::kSegmentSize, data.size() - at));
     }
   }
 

@@ -2,7 +2,6 @@
 
 #include "hive/FileBytes.h"
 
-#include <algorithm>
 #include <system_error>
 
 namespace hive {
@@ -19,26 +18,19 @@ bool CDiskFiles::Read(const std::filesystem::path& file, std::vector<std::uint8_
   return ReadFileBytes(file, bytes, error);
 }
 
-bool CDiskFiles::Holds(const std::filesystem::path& file, Bytes expected, std::string& error) {
-  std::ifstream in(file, std::ios::binary);
-  std::vector<std::uint8_t> piece(1 << 20);
-  std::size_t at = 0;
-  while (in) {
-    in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-    std::size_t got = static_cast<std::size_t>(in.gcount());
-    if (got > expected.size() - at ||
-        !std::equal(piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got),
-                    expected.begin() + static_cast<std::ptrdiff_t>(at))) {
-      error = PathText(file) + ": does not read back as written";
-      return false;
-    }
-    at += got;
-  }
-  if (!in.eof() || at != expected.size()) {
-    error = PathText(file) + ": does not read back as written";
-    return false;
-  }
+bool IOutputFiles::View(const std::filesystem::path& file, CFileView& view, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  if (!Read(file, bytes, error)) return false;
+  view = CFileView(std::move(bytes));
   return true;
+}
+
+bool CDiskFiles::View(const std::filesystem::path& file, CFileView& view, std::string& error) {
+  return view.Open(file, error);
+}
+
+bool CDiskFiles::ReadBack(const std::filesystem::path& file, CFileView& view, std::string& error) {
+  return view.Open(file, error);
 }
 
 bool CDiskFiles::Create(const std::filesystem::path& file, std::string& error) {

@@ -4,6 +4,8 @@
 // files, an input that changes while it is read).
 
 #include "hive/Bytes.h"
+#include "hive/FileBytes.h"
+#include "hive/FileView.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,15 +16,26 @@
 
 namespace hive {
 
+// The largest input this build compacts. A 32-bit process holds the input,
+// then the new file, in 2 GiB of address space beside the program itself,
+// and each in one piece: past 1 GiB that can fail at any step, so such a hive
+// is refused before anything is read. A 64-bit build takes any hive.
+inline constexpr std::uintmax_t kLargestCompactableInput =
+    sizeof(void*) < 8 ? std::uintmax_t{1} << 30 : kLargestReadableFile;
+
 class IOutputFiles {
  public:
   virtual ~IOutputFiles() = default;
+  // The largest input file this process can hold for a compaction.
+  virtual std::uintmax_t LargestHeld() { return kLargestCompactableInput; }
   // Size of an existing file, or nothing.
   virtual std::optional<std::uintmax_t> Size(const std::filesystem::path& file) = 0;
   virtual bool Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
                     std::string& error) = 0;
-  // Reads `file` piece by piece: true when it holds exactly `expected`.
-  virtual bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) = 0;
+  // The input's bytes, mapped where the files allow it; read whole here.
+  virtual bool View(const std::filesystem::path& file, CFileView& view, std::string& error);
+  // The file just written and finished, for the check that it is the hive meant.
+  virtual bool ReadBack(const std::filesystem::path& file, CFileView& view, std::string& error) = 0;
   // Creates `file`, which must not exist, for writing.
   virtual bool Create(const std::filesystem::path& file, std::string& error) = 0;
   virtual bool Append(Bytes bytes, std::string& error) = 0;
@@ -41,7 +54,8 @@ class CDiskFiles : public IOutputFiles {
   std::optional<std::uintmax_t> Size(const std::filesystem::path& file) override;
   bool Read(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
             std::string& error) override;
-  bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) override;
+  bool View(const std::filesystem::path& file, CFileView& view, std::string& error) override;
+  bool ReadBack(const std::filesystem::path& file, CFileView& view, std::string& error) override;
   bool Create(const std::filesystem::path& file, std::string& error) override;
   bool Append(Bytes bytes, std::string& error) override;
   bool Finish(std::string& error) override;

@@ -39,9 +39,8 @@ void FindRemnants(const CHive& hive, HiveStatistics& statistics) {
   statistics.remnantsInFreeCells = RemnantCounts();
   statistics.remnantsAfterBins = RemnantCounts();
   Bytes bins = hive.BinsData();
-  hive.ForEachCell([&](const Cell& cell) {
-    if (!cell.allocated)
-      CountRecordsIn(bins.subspan(cell.offset, cell.size), statistics.remnantsInFreeCells);
+  hive.ForEachFreeCell([&](const Cell& cell) {
+    CountRecordsIn(bins.subspan(cell.offset, cell.size), statistics.remnantsInFreeCells);
   });
   Bytes file = hive.FileBytes();
   std::uint64_t binsEnd = kBaseBlockSize + std::uint64_t{hive.DeclaredBinsSize()};

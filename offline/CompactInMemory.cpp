@@ -44,11 +44,9 @@ class CMemoryOutput : public hive::IOutputFiles {
     }
     return true;
   }
-  bool Holds(const std::filesystem::path&, hive::Bytes expected, std::string& error) override {
-    if (std::equal(expected.begin(), expected.end(), m_read.bytes.begin(), m_read.bytes.end()))
-      return true;
-    error = "the compact file does not hold what was written";
-    return false;
+  bool ReadBack(const std::filesystem::path&, hive::CFileView& view, std::string&) override {
+    view = hive::CFileView(m_read.bytes);
+    return true;
   }
   bool Create(const std::filesystem::path&, std::string&) override {
     m_read.bytes.clear();

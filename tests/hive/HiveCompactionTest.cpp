@@ -32,7 +32,11 @@ class CFaultyFiles : public CDiskFiles {
   bool failRename = false;
   bool growInput = false;
   bool exhaustMemoryOnReadBack = false;  // as a 32-bit build holding a large hive would
+  std::uintmax_t largestHeld = 0;        // as a 32-bit build's limit; 0: this build's own
 
+  std::uintmax_t LargestHeld() override {
+    return largestHeld != 0 ? largestHeld : CDiskFiles::LargestHeld();
+  }
   std::optional<std::uintmax_t> Size(const std::filesystem::path& file) override {
     std::optional<std::uintmax_t> size = CDiskFiles::Size(file);
     if (growInput && size && ++m_sizeCalls > 2) *size += 4096;  // after the command's first look
@@ -63,9 +67,9 @@ class CFaultyFiles : public CDiskFiles {
     }
     return CDiskFiles::Finish(error);
   }
-  bool Holds(const std::filesystem::path& file, Bytes expected, std::string& error) override {
+  bool ReadBack(const std::filesystem::path& file, CFileView& view, std::string& error) override {
     if (exhaustMemoryOnReadBack) throw std::bad_alloc();
-    return CDiskFiles::Holds(file, expected, error);
+    return CDiskFiles::ReadBack(file, view, error);
   }
   bool Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               std::string& error) override {
@@ -173,6 +177,8 @@ TEST_F(HiveCompaction, FaultsLeaveNoFileBehind) {
        "changed size while it was read"},
       {"memory runs out reading the output back",
        [](CFaultyFiles& f) { f.exhaustMemoryOnReadBack = true; }, "not enough memory"},
+      {"the input is more than a 32-bit build holds", [](CFaultyFiles& f) { f.largestHeld = 4096; },
+       "more than this 32-bit program can hold"},
   };
   for (std::uintmax_t room :
        {std::uintmax_t{0}, std::uintmax_t{1}, std::uintmax_t{4096}, size / 2, size - 1})
