@@ -1,9 +1,13 @@
 // libFuzzer target: any bytes the reader accepts without errors must write
 // as a hive the reader accepts without errors, holding the same content
 // (judged both by the writer's own matcher and by the content comparison),
-// and writing that hive again must give the same bytes.
+// and writing that hive again must give the same bytes. The streamed writer
+// the compaction uses must give the tree writer's bytes exactly.
 
 #include "hive/ContentDiff.h"
+#include "hive/ContentIndex.h"
+#include "hive/HiveCheck.h"
+#include "hive/StreamedHiveWriter.h"
 #include "hive/Hive.h"
 #include "hive/HiveTreeReader.h"
 #include "hive/HiveWalk.h"
@@ -14,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -41,6 +46,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (hive::CompactedSize(read.tree, hive::WriteOptions{}) != written.size())
     Fail("the compacted size is not the written size", std::to_string(written.size()));
+
+  {
+    hive::CheckResult check;
+    std::unique_ptr<hive::CHive> opened =
+        hive::CHive::OpenView(hive::Bytes(input), check.findings, check.refusal);
+    if (!opened) Fail("a readable hive could not be opened over its bytes", check.refusal);
+    hive::ContentIndex index;
+    hive::CContentIndexer indexer(index, false, nullptr);
+    hive::CheckOpenedHive(*opened, check, &indexer, hive::CheckScope::ContentOnly);
+    hive::HiveHeader header = hive::HeaderFromBaseBlock(check.base, hive::Bytes());
+    header.fileName = hive::HeaderFromBaseBlock(hive::BaseBlock{}, hive::Bytes(input)).fileName;
+    std::vector<std::uint8_t> streamed;
+    try {
+      hive::WriteIndexedHive(*opened, std::move(index), header, hive::WriteOptions{},
+                             [&](hive::Bytes piece) {
+                               streamed.insert(streamed.end(), piece.begin(), piece.end());
+                               return true;
+                             });
+    } catch (const hive::HiveWriteError& error) {
+      Fail("the streamed writer refused a hive the tree writer wrote", error.what());
+    }
+    if (streamed != written) Fail("the streamed writer's bytes are not the tree writer's", "");
+  }
 
   hive::CTreeMatcher matcher(read.tree.root);
   hive::CheckResult check = hive::CheckHiveBytes(written, {}, &matcher);
