@@ -33,6 +33,11 @@ class IFileSystem {
 
   // GetFileAttributesW: the bits, or kInvalidFileAttributes.
   virtual std::uint32_t QueryFileAttributes(const wchar_t* path) = 0;
+  // GetFileAttributesExW (GetFileExInfoStandard): the bits and the size of the
+  // file or folder itself (a link's own, not its target's), with no handle
+  // opened on it.
+  virtual bool QueryAttributesAndSize(const wchar_t* path, std::uint32_t* attributes,
+                                      std::uint64_t* size) = 0;
   // SetFileAttributesW.
   virtual bool ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) = 0;
   // CreateDirectoryW with no security attributes: one level, the parent must exist.

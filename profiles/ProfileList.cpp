@@ -51,19 +51,17 @@ struct FileLook {
   bool link = false;
 };
 
-// The file or folder itself, never a link's target, from its directory
-// entry: no handle is opened, so thousands of profiles are listed quickly and
-// a user signing in meanwhile never finds the file held by the listing. The
-// swap looks again through a handle before it changes anything.
+// The file or folder itself, never a link's target, with no handle opened on
+// it: thousands of profiles are listed quickly, and a user signing in
+// meanwhile never finds the file held by the listing. The swap looks again
+// through a handle before it changes anything.
 FileLook Look(const std::wstring& path) {
-  if (path.find_first_of(L"*?") != std::wstring::npos) return {};
-  platform::IFileSystem& files = platform::Current().Files();
-  platform::FindData data;
-  const platform::FindHandle found = files.FindFirst(path.c_str(), &data);
-  if (found == platform::kInvalidFindHandle) return {};
-  files.FindClose(found);
-  const std::uint64_t size = (std::uint64_t{data.fileSizeHigh} << 32) | data.fileSizeLow;
-  return {size, (data.attributes & platform::kFileAttributeReparsePoint) != 0};
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  if (!platform::Current().Files().QueryAttributesAndSize(path.c_str(), &attributes, &size)) {
+    return {};
+  }
+  return {size, (attributes & platform::kFileAttributeReparsePoint) != 0};
 }
 
 UserProfile Describe(CRegistryKey& key, const std::wstring& keyName,

@@ -326,6 +326,24 @@ std::uint32_t FakeFileSystem::QueryFileAttributes(const wchar_t* path) {
   return location.entry->attributes;
 }
 
+bool FakeFileSystem::QueryAttributesAndSize(const wchar_t* path, std::uint32_t* attributes,
+                                            std::uint64_t* size) {
+  if (auto error = m_faults.Check("GetFileAttributesExW")) return Fail(*error);
+  if (attributes == nullptr || size == nullptr) return Fail(kErrorInvalidParameter);
+  ResolvedPath resolved;
+  Location location;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
+  if (status == kErrorSuccess && resolved.trailingBackslash && !location.entry->IsFolder()) {
+    status = kErrorInvalidName;
+  }
+  if (status != kErrorSuccess) return Fail(status);
+  *attributes = location.entry->attributes;
+  *size = location.entry->IsFolder() ? 0 : location.entry->size;
+  return true;
+}
+
 bool FakeFileSystem::ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) {
   if (auto error = m_faults.Check("SetFileAttributesW")) return Fail(*error);
   Location location;

@@ -9,6 +9,15 @@ std::uint32_t Win32FileSystem::QueryFileAttributes(const wchar_t* path) {
   return ::GetFileAttributesW(path);
 }
 
+bool Win32FileSystem::QueryAttributesAndSize(const wchar_t* path, std::uint32_t* attributes,
+                                             std::uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (::GetFileAttributesExW(path, GetFileExInfoStandard, &data) == FALSE) return false;
+  *attributes = data.dwFileAttributes;
+  *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
 bool Win32FileSystem::ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) {
   return ::SetFileAttributesW(path, attributes) != FALSE;
 }

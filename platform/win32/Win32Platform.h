@@ -71,6 +71,8 @@ class Win32System : public ISystem {
 class Win32FileSystem : public IFileSystem {
  public:
   std::uint32_t QueryFileAttributes(const wchar_t* path) override;
+  bool QueryAttributesAndSize(const wchar_t* path, std::uint32_t* attributes,
+                              std::uint64_t* size) override;
   bool ChangeFileAttributes(const wchar_t* path, std::uint32_t attributes) override;
   bool MakeDirectory(const wchar_t* path) override;
   bool RemoveEmptyDirectory(const wchar_t* path) override;

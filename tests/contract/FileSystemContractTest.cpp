@@ -62,7 +62,16 @@ TEST_F(FileSystemContract, FoldersAreCreatedOneLevelAtATime) {
 TEST_F(FileSystemContract, AFolderIsRemovedOnlyWhenEmpty) {
   ASSERT_TRUE(Files().MakeDirectory(At(L"Full").c_str()));
   std::wstring full = Folder(L"Full");
-  std::wstring file = File(L"Full\\f.bin");
+  std::wstring file = File(L"Full\\f.bin", 70000);
+  // Attributes and size with no handle: the file's, the folder's, none of a missing one.
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  ASSERT_TRUE(Files().QueryAttributesAndSize(file.c_str(), &attributes, &size));
+  EXPECT_EQ(size, 70000u);
+  EXPECT_EQ(attributes & kFileAttributeDirectory, 0u);
+  ASSERT_TRUE(Files().QueryAttributesAndSize(full.c_str(), &attributes, &size));
+  EXPECT_EQ(attributes & kFileAttributeDirectory, kFileAttributeDirectory);
+  EXPECT_FALSE(Files().QueryAttributesAndSize(At(L"Full\\none.bin").c_str(), &attributes, &size));
   EXPECT_FALSE(Files().RemoveEmptyDirectory(full.c_str()));
   EXPECT_EQ(System().GetLastError(), 145u);  // ERROR_DIR_NOT_EMPTY
   EXPECT_FALSE(Files().RemoveEmptyDirectory(file.c_str())) << "a file is not a folder";
