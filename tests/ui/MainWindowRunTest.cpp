@@ -104,6 +104,14 @@ class MainWindow {
   bool created = false;
 };
 
+// A user hive exactly as a save writes it.
+std::vector<std::uint8_t> CompactUserHive() {
+  platform::fake::FakeKey content;
+  content.name = L"ROOT";
+  content.values.push_back({L"Filler", platform::kRegBinary, std::vector<std::uint8_t>(9000, 7)});
+  return platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+}
+
 struct ExpectedBox {
   std::wstring text;
   LPCWSTR icon;
@@ -119,9 +127,17 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
     std::vector<ExpectedBox> boxes;
     bool windowEnds;
     std::size_t scheduled;
+    std::vector<MainWindow::Profile> profiles;
   };
+  // A profile whose file is already as compact as a save makes it: its copy
+  // would not gain, so it is left as it is and named.
+  const std::vector<MainWindow::Profile> compactProfile = {
+      {{L"S-1-5-21-7-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"}, CompactUserHive()}};
+  const std::wstring profileLeft = Text(IDS_PROFILES_NOTHING_COMPACTED) + L"\r\n\r\n" +
+                                   Text(IDS_PROFILES_LEFT_AS_THEY_ARE) +
+                                   L"\r\nHKU\\S-1-5-21-7-1001: " + Text(IDS_REASON_NO_GAIN);
   const std::vector<Row> rows = {
-      {"Cancel at the confirmation", {kSystem, kDefault}, {IDCANCEL}, {confirmation}, false, 0},
+      {"Cancel at the confirmation", {kSystem, kDefault}, {IDCANCEL}, {confirmation}, false, 0, {}},
       {"nothing could be saved: string 111, then each hive and why",
        {kDriversWithoutKey, kComponentsWithoutKey},
        {IDOK, IDOK},
@@ -132,7 +148,8 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
          IDI_ERROR,
          {IDOK}}},
        false,
-       0},
+       0,
+       {}},
       {"nothing would gain: string 111 alone is not enough, the hive is named",
        {kTinySam},
        {IDOK, IDOK},
@@ -142,7 +159,8 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
          IDI_ERROR,
          {IDOK}}},
        false,
-       0},
+       0,
+       {}},
       {"one scheduled, one left: the hive left is named before the restart",
        {kSystem, kTinySam},
        {IDOK, IDOK},
@@ -151,18 +169,35 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
          IDI_INFORMATION,
          {IDOK}}},
        true,
-       1},
+       1,
+       {}},
       {"everything scheduled: no message after the confirmation",
        {kSystem, kDefault},
        {IDOK},
        {confirmation},
        true,
-       2},
+       2,
+       {}},
+      {"only a profile ticked: no restart is announced or asked for, the profile is named",
+       {},
+       {IDOK, IDOK},
+       {{Text(IDS_CONFIRM_PROFILES_NOW), IDI_WARNING, {IDOK, IDCANCEL}},
+        {profileLeft + L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED), IDI_ERROR, {IDOK}}},
+       false,
+       0,
+       compactProfile},
+      {"a profile and a loaded hive: the profile is named before the restart",
+       {kSystem},
+       {IDOK, IDOK},
+       {confirmation, {profileLeft, IDI_INFORMATION, {IDOK}}},
+       true,
+       1,
+       compactProfile},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
     SCOPED_TRACE("row " + std::to_string(i) + ": " + row.what);
-    MainWindow window(row.hives);
+    MainWindow window(row.hives, row.profiles);
     ASSERT_TRUE(window.created);
     ASSERT_TRUE(window.Enabled(IDC_DEFRAGMENT));
     uitest::MessageBoxAnswerer answerer(window.dialog.m_hWnd, row.answers);
@@ -185,6 +220,11 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
     }
     EXPECT_EQ(window.fake.registry.scheduledReplacements.size(), row.scheduled);
     EXPECT_EQ(window.fake.system.shutdownRequests.size(), row.scheduled > 0 ? 1u : 0u);
+    for (const MainWindow::Profile& profile : row.profiles) {
+      EXPECT_EQ(window.fake.files.ReadFile(profile.profile.folder + L"\\NTUSER.DAT"),
+                profile.userHive)
+          << "a profile left alone keeps its file";
+    }
     if (!row.windowEnds) {
       EXPECT_TRUE(window.Enabled(IDC_DEFRAGMENT)) << "the rows stay for another try";
       EXPECT_TRUE(window.Enabled(IDC_HIVE_LIST));
@@ -377,11 +417,7 @@ TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
 // A ticked profile row is measured with the loaded hives: its cell shows the
 // checked copy's size, and the profile's file is left as it was.
 TEST(AnalyzeProfileRowTest, ATickedProfileRowShowsItsCopysSize) {
-  platform::fake::FakeKey content;
-  content.name = L"ROOT";
-  content.values.push_back({L"Filler", platform::kRegBinary, std::vector<std::uint8_t>(9000, 7)});
-  const std::vector<std::uint8_t> bytes =
-      platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+  const std::vector<std::uint8_t> bytes = CompactUserHive();
   const std::wstring file = L"C:\\Users\\alice\\NTUSER.DAT";
   MainWindow window({kSystem},
                     {{{L"S-1-5-21-7-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"}, bytes}});
