@@ -16,12 +16,14 @@
 #include "catalogue/SizeText.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
+#include "tests/support/BloatedHive.h"
 #include "tests/support/FakeMachine.h"
 #include "tests/support/Narrow.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/MessageBoxAnswerer.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
+#include "ui/logic/AnalysisColumn.h"
 #include "ui/logic/SpaceList.h"
 #include "ui/framework/Resources.h"
 #include "ui/res/resource.h"
@@ -127,12 +129,18 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
     std::vector<ExpectedBox> boxes;
     bool windowEnds;
     std::size_t scheduled;
-    std::vector<MainWindow::Profile> profiles;
+    struct {
+      std::vector<MainWindow::Profile> ticked;
+      bool swapped;  // false: each file is left as it was
+    } profiles;
   };
   // A profile whose file is already as compact as a save makes it: its copy
   // would not gain, so it is left as it is and named.
   const std::vector<MainWindow::Profile> compactProfile = {
       {{L"S-1-5-21-7-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"}, CompactUserHive()}};
+  const std::vector<MainWindow::Profile> bloatedProfile = {
+      {{L"S-1-5-21-7-1002", L"C:\\Users\\bob", {}, 0, {}, L"PC\\bob"},
+       test_support::BloatedHive(L"Bob")}};
   const std::wstring profileLeft = Text(IDS_PROFILES_NOTHING_COMPACTED) + L"\r\n\r\n" +
                                    Text(IDS_PROFILES_LEFT_AS_THEY_ARE) +
                                    L"\r\nHKU\\S-1-5-21-7-1001: " + Text(IDS_REASON_NO_GAIN);
@@ -185,19 +193,32 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
         {profileLeft + L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED), IDI_ERROR, {IDOK}}},
        false,
        0,
-       compactProfile},
+       {compactProfile, false}},
+      {"only a bloated profile ticked: swapped now, no restart, the list shows its new size",
+       {},
+       {IDOK, IDOK},
+       {{Text(IDS_CONFIRM_PROFILES_NOW), IDI_WARNING, {IDOK, IDCANCEL}},
+        {uilogic::FillPlaceholders(LoadResourceString(IDS_PROFILES_DONE),
+                                   {CString(L"1"), CString(L"HKU\\S-1-5-21-7-1002")})
+                 .str() +
+             L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED),
+         IDI_INFORMATION,
+         {IDOK}}},
+       false,
+       0,
+       {bloatedProfile, true}},
       {"a profile and a loaded hive: the profile is named before the restart",
        {kSystem},
        {IDOK, IDOK},
        {confirmation, {profileLeft, IDI_INFORMATION, {IDOK}}},
        true,
        1,
-       compactProfile},
+       {compactProfile, false}},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
     SCOPED_TRACE("row " + std::to_string(i) + ": " + row.what);
-    MainWindow window(row.hives, row.profiles);
+    MainWindow window(row.hives, row.profiles.ticked);
     ASSERT_TRUE(window.created);
     ASSERT_TRUE(window.Enabled(IDC_DEFRAGMENT));
     uitest::MessageBoxAnswerer answerer(window.dialog.m_hWnd, row.answers);
@@ -220,10 +241,20 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
     }
     EXPECT_EQ(window.fake.registry.scheduledReplacements.size(), row.scheduled);
     EXPECT_EQ(window.fake.system.shutdownRequests.size(), row.scheduled > 0 ? 1u : 0u);
-    for (const MainWindow::Profile& profile : row.profiles) {
-      EXPECT_EQ(window.fake.files.ReadFile(profile.profile.folder + L"\\NTUSER.DAT"),
-                profile.userHive)
-          << "a profile left alone keeps its file";
+    for (const MainWindow::Profile& profile : row.profiles.ticked) {
+      const std::wstring file = profile.profile.folder + L"\\NTUSER.DAT";
+      const std::vector<std::uint8_t> now =
+          window.fake.files.ReadFile(file).value_or(std::vector<std::uint8_t>());
+      if (!row.profiles.swapped) {
+        EXPECT_EQ(now, profile.userHive) << "a profile left alone keeps its file";
+        continue;
+      }
+      EXPECT_LT(now.size(), profile.userHive.size()) << "the compact copy took its place";
+      HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+      const int last = ListView_GetItemCount(list) - 1;
+      EXPECT_EQ(uitest::ItemText(list, last, 1), file);
+      EXPECT_EQ(uitest::ItemText(list, last, 2), FormatSizeKB(now.size()).str())
+          << "the list was read again";
     }
     if (!row.windowEnds) {
       EXPECT_TRUE(window.Enabled(IDC_DEFRAGMENT)) << "the rows stay for another try";
