@@ -97,8 +97,11 @@ class MainWindow {
   // Pumps until the run the last press started is over, the window ended or
   // `boxes` message boxes were answered.
   bool PumpUntilSettled(const uitest::MessageBoxAnswerer& answerer, std::size_t boxes) {
-    return uitest::PumpUntil(dialog.m_hWnd,
-                             [&] { return answerer.seen.size() >= boxes && !dialog.RunGoing(); });
+    // A hang guard only: a run of profiles and then loaded hives makes two
+    // runs' folders and records, which a loaded machine may not do in 5 s.
+    return uitest::PumpUntil(
+        dialog.m_hWnd, [&] { return answerer.seen.size() >= boxes && !dialog.RunGoing(); },
+        4 * uitest::kDeadlineMs);
   }
 
   test_support::FakeMachine fake;
@@ -141,6 +144,10 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
   const std::vector<MainWindow::Profile> bloatedProfile = {
       {{L"S-1-5-21-7-1002", L"C:\\Users\\bob", {}, 0, {}, L"PC\\bob"},
        test_support::BloatedHive(L"Bob")}};
+  const std::wstring bobDone =
+      uilogic::FillPlaceholders(LoadResourceString(IDS_PROFILES_DONE),
+                                {CString(L"1"), CString(L"HKU\\S-1-5-21-7-1002")})
+          .str();
   const std::wstring profileLeft = Text(IDS_PROFILES_NOTHING_COMPACTED) + L"\r\n\r\n" +
                                    Text(IDS_PROFILES_LEFT_AS_THEY_ARE) +
                                    L"\r\nHKU\\S-1-5-21-7-1001: " + Text(IDS_REASON_NO_GAIN);
@@ -198,14 +205,16 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
        {},
        {IDOK, IDOK},
        {{Text(IDS_CONFIRM_PROFILES_NOW), IDI_WARNING, {IDOK, IDCANCEL}},
-        {uilogic::FillPlaceholders(LoadResourceString(IDS_PROFILES_DONE),
-                                   {CString(L"1"), CString(L"HKU\\S-1-5-21-7-1002")})
-                 .str() +
-             L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED),
-         IDI_INFORMATION,
-         {IDOK}}},
+        {bobDone + L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED), IDI_INFORMATION, {IDOK}}},
        false,
        0,
+       {bloatedProfile, true}},
+      {"a bloated profile and a loaded hive: the profile done is named before the restart",
+       {kSystem},
+       {IDOK, IDOK},
+       {confirmation, {bobDone, IDI_INFORMATION, {IDOK}}},
+       true,
+       1,
        {bloatedProfile, true}},
       {"a profile and a loaded hive: the profile is named before the restart",
        {kSystem},
@@ -250,6 +259,7 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
         continue;
       }
       EXPECT_LT(now.size(), profile.userHive.size()) << "the compact copy took its place";
+      if (row.windowEnds) continue;
       HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
       const int last = ListView_GetItemCount(list) - 1;
       EXPECT_EQ(uitest::ItemText(list, last, 1), file);
