@@ -529,8 +529,12 @@ std::optional<LRESULT> CHiveListDlg::OnRunProgress(WPARAM, LPARAM) {
 
 std::optional<LRESULT> CHiveListDlg::OnBeforeRestart(WPARAM, LPARAM outcome) {
   if (m_bDestroying) return 0;
-  CString report = uilogic::RunReportText(*reinterpret_cast<const CompactionOutcome*>(outcome),
-                                          LoadResourceString);
+  // The profiles done without a restart are named before it, with the hives left alone.
+  CString report = uilogic::ProfileSwapReportText(m_profileSwap, LoadResourceString);
+  const CString loaded = uilogic::RunReportText(
+      *reinterpret_cast<const CompactionOutcome*>(outcome), LoadResourceString);
+  if (!report.IsEmpty() && !loaded.IsEmpty()) report += L"\r\n\r\n";
+  report += loaded;
   if (!report.IsEmpty()) KelvaroMessageBox(m_hWnd, report, MB_OK | MB_ICONINFORMATION);
   return 0;
 }
@@ -547,10 +551,20 @@ std::optional<LRESULT> CHiveListDlg::OnRunFinished(WPARAM, LPARAM) {
   }
   if (m_runKind == uilogic::RunKind::kAnalyze && !m_bCloseRequested) ShowAnalysis();
   UpdateDefragmentButton();
-  Conclude(
-      m_runKind == uilogic::RunKind::kAnalyze
-          ? uilogic::AfterAnalysis(m_analysisOutcome, m_bCloseRequested, LoadResourceString)
-          : uilogic::AfterDefragment(m_defragmentOutcome, m_bCloseRequested, LoadResourceString));
+  if (m_runKind == uilogic::RunKind::kAnalyze) {
+    Conclude(uilogic::AfterAnalysis(m_analysisOutcome, m_bCloseRequested, LoadResourceString));
+  } else if (!m_bProfilesTicked) {
+    Conclude(uilogic::AfterDefragment(m_defragmentOutcome, m_bCloseRequested, LoadResourceString));
+  } else {
+    const uilogic::AfterRun after = uilogic::AfterProfileDefragment(
+        m_profileSwap, m_bLoadedRan ? &m_defragmentOutcome : nullptr, m_bLoadedTicked,
+        m_bCloseRequested, LoadResourceString);
+    // Swapped profile files have new sizes: the list is read again.
+    if (after.end == uilogic::AfterRun::End::kStayOpen && m_profileSwap.Swapped() > 0) {
+      FillHiveList();
+    }
+    Conclude(after);
+  }
   return 0;
 }
 
@@ -623,25 +637,40 @@ void CHiveListDlg::ShowAnalysis() {
 
 void CHiveListDlg::OnDefragment() {
   if (m_run.Busy()) return;
-  const unsigned refusal = uilogic::DefragmentRefusal(static_cast<int>(TickedProfiles().size()),
-                                                      uilogic::kProfileSwapWired);
-  if (refusal != 0) {
-    KelvaroMessageBox(m_hWnd, LoadResourceString(refusal), MB_OK | MB_ICONINFORMATION);
-    return;
-  }
-  CString question = LoadResourceString(IDS_CONFIRM_DEFRAGMENT);
+  std::vector<CompactionRow> rows = CurrentRows();
+  const bool loadedTicked =
+      std::any_of(rows.begin(), rows.end(), [](const CompactionRow& row) { return row.ticked; });
+  std::vector<profiles::UserProfile> chosen = TickedProfiles();
+  CString question = LoadResourceString(uilogic::DefragmentQuestion(loadedTicked));
   if (KelvaroMessageBox(m_hWnd, question, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return;
   UpdateData(TRUE);
   const bool showResults = m_bShowResults != 0;
   const CString shutdownMessage = LoadResourceString(IDS_SHUTDOWN_MESSAGE);
   const HWND window = m_hWnd;
-  StartRun(uilogic::RunKind::kDefragment, [this, rows = CurrentRows(), showResults, shutdownMessage,
-                                           window, progress = WorkerProgress()] {
+  m_bProfilesTicked = !chosen.empty();
+  m_bLoadedTicked = loadedTicked;
+  m_bLoadedRan = false;
+  m_profileSwap = {};
+  m_defragmentOutcome = {};
+  StartRun(uilogic::RunKind::kDefragment, [this, rows = std::move(rows), chosen = std::move(chosen),
+                                           loadedTicked, showResults, shutdownMessage, window,
+                                           progress = WorkerProgress()] {
+    // Profiles not signed in are swapped at once, before any loaded
+    // hive is scheduled; a failure that stops their run stops here.
+    if (!chosen.empty()) {
+      std::vector<const profiles::UserProfile*> pointers;
+      for (const profiles::UserProfile& profile : chosen) pointers.push_back(&profile);
+      m_profileSwap = SwapProfileHives(pointers);
+      if (!loadedTicked || uilogic::ProfileRunStopped(m_profileSwap) || StopRequested(progress)) {
+        return;
+      }
+    }
     // Hives left alone are named before the restart counts down; the window's
     // thread shows that message box while this thread waits.
     auto tellBeforeRestart = [window](const CompactionOutcome& done) {
       ::SendMessageW(window, kBeforeRestartMessage, 0, reinterpret_cast<LPARAM>(&done));
     };
+    m_bLoadedRan = true;
     m_defragmentOutcome =
         RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart, progress);
   });

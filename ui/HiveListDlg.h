@@ -17,6 +17,7 @@
 #include "compaction/HiveAnalysis.h"
 #include "compaction/RunProgress.h"
 #include "profiles/ProfileHiveAnalysis.h"
+#include "profiles/ProfileHiveSwap.h"
 #include "profiles/ProfileList.h"
 #include "ui/CheckListCtrl.h"
 #include "ui/RunThread.h"
@@ -137,6 +138,12 @@ class CHiveListDlg : public CDialog {
   bool m_bDestroying = false;
   bool m_bWatchRestart = false;
   CompactionOutcome m_defragmentOutcome;
+  // Defragment with profile rows ticked: their swap, done first, and whether
+  // the loaded hives' run followed it.
+  bool m_bProfilesTicked = false;
+  bool m_bLoadedTicked = false;
+  bool m_bLoadedRan = false;
+  ProfileSwapOutcome m_profileSwap;
   // The hive whose row the shortcut menu was opened on.
   std::wstring m_menuHive;
   AnalysisOutcome m_analysisOutcome;

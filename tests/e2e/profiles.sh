@@ -5,7 +5,7 @@
 # nothing is changed. analyze --profiles gets no checked copy (the files are
 # no hives, and Wine saves keys as text): it measures nothing, says why, and
 # leaves no file changed and no load behind; defragment --profiles likewise
-# swaps nothing and changes no file.
+# swaps nothing and changes no file, and so does the main window's Defragment.
 source "$(dirname "$0")/lib.sh"
 
 list='HKLM\Software\Microsoft\Windows NT\CurrentVersion\ProfileList'
@@ -97,4 +97,28 @@ check "$name: defragment --profiles says carol's hive was not swapped" \
 check "$name: defragment --profiles leaves no profile file in a backup folder" \
   bash -c '[ -z "$(ls "$1/drive_c/windows/Kelvaro Backup"/Run-*/S-* 2>/dev/null)" ]' _ "$WINEPREFIX"
 check "$name: no hive file changed" bash -c '[ "$1" = "$(md5sum "$2"/*/NTUSER.DAT "$2/carol/AppData/Local/Microsoft/Windows/UsrClass.dat")" ]' _ "$before" "$users"
+
+# The main window: carol's rows are ticked and nothing else is, so Defragment
+# announces no restart, swaps nothing Wine saved as text, names carol's hive
+# with its reason, says no restart is needed, and stays.
+rm -rf "$WINEPREFIX/drive_c/windows/Kelvaro" "$WINEPREFIX/drive_c/windows/Kelvaro Backup"
+start_program
+probe wait Kelvaro#1001 60 >/dev/null || true
+probe click Kelvaro#1001 1001 >/dev/null
+box=$(probe wait 'Kelvaro#65535' 30 || true)
+check "$name: the window's confirmation announces no restart" contains "$box" "The computer will not be restarted."
+probe click 'Kelvaro#65535' 1 >/dev/null
+report=$(probe wait 'Kelvaro#65535' 60 || true)
+screenshot "$name-window-profiles" || true
+check "$name: the window says no hive of a user not signed in was compacted" \
+  contains "$report" "No hive of a user who is not signed in could be compacted."
+check "$name: the window names carol's hive with its reason" \
+  bash -c 'grep -qE "HKU\\\\$1: (Windows could not save a compact copy|The compact copy failed the check|Another program holds the file)" <<<"$2"' \
+  _ "$carol" "$report"
+check "$name: the window says no restart is needed" contains "$report" "No restart is needed"
+probe click 'Kelvaro#65535' 1 >/dev/null
+check "$name: after the profiles' run the main window stays" bash -c '[ -n "$1" ]' _ "$(probe wait Kelvaro#1001 10)"
+check "$name: still no hive file changed" bash -c '[ "$1" = "$(md5sum "$2"/*/NTUSER.DAT "$2/carol/AppData/Local/Microsoft/Windows/UsrClass.dat")" ]' _ "$before" "$users"
+probe click Kelvaro#1001 2 >/dev/null
+check "$name: the window ends on Cancel after the profiles' run" wait_program 30
 finish

@@ -16,12 +16,14 @@
 #include "catalogue/SizeText.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "platform/fake/FakeWindows.h"
+#include "tests/support/BloatedHive.h"
 #include "tests/support/FakeMachine.h"
 #include "tests/support/Narrow.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/MessageBoxAnswerer.h"
 #include "tests/ui/WindowTest.h"
 #include "ui/HiveListDlg.h"
+#include "ui/logic/AnalysisColumn.h"
 #include "ui/logic/SpaceList.h"
 #include "ui/framework/Resources.h"
 #include "ui/res/resource.h"
@@ -95,14 +97,25 @@ class MainWindow {
   // Pumps until the run the last press started is over, the window ended or
   // `boxes` message boxes were answered.
   bool PumpUntilSettled(const uitest::MessageBoxAnswerer& answerer, std::size_t boxes) {
-    return uitest::PumpUntil(dialog.m_hWnd,
-                             [&] { return answerer.seen.size() >= boxes && !dialog.RunGoing(); });
+    // A hang guard only: a run of profiles and then loaded hives makes two
+    // runs' folders and records, which a loaded machine may not do in 5 s.
+    return uitest::PumpUntil(
+        dialog.m_hWnd, [&] { return answerer.seen.size() >= boxes && !dialog.RunGoing(); },
+        4 * uitest::kDeadlineMs);
   }
 
   test_support::FakeMachine fake;
   CHiveListDlg dialog;
   bool created = false;
 };
+
+// A user hive exactly as a save writes it.
+std::vector<std::uint8_t> CompactUserHive() {
+  platform::fake::FakeKey content;
+  content.name = L"ROOT";
+  content.values.push_back({L"Filler", platform::kRegBinary, std::vector<std::uint8_t>(9000, 7)});
+  return platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+}
 
 struct ExpectedBox {
   std::wstring text;
@@ -119,9 +132,27 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
     std::vector<ExpectedBox> boxes;
     bool windowEnds;
     std::size_t scheduled;
+    struct {
+      std::vector<MainWindow::Profile> ticked;
+      bool swapped;  // false: each file is left as it was
+    } profiles;
   };
+  // A profile whose file is already as compact as a save makes it: its copy
+  // would not gain, so it is left as it is and named.
+  const std::vector<MainWindow::Profile> compactProfile = {
+      {{L"S-1-5-21-7-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"}, CompactUserHive()}};
+  const std::vector<MainWindow::Profile> bloatedProfile = {
+      {{L"S-1-5-21-7-1002", L"C:\\Users\\bob", {}, 0, {}, L"PC\\bob"},
+       test_support::BloatedHive(L"Bob")}};
+  const std::wstring bobDone =
+      uilogic::FillPlaceholders(LoadResourceString(IDS_PROFILES_DONE),
+                                {CString(L"1"), CString(L"HKU\\S-1-5-21-7-1002")})
+          .str();
+  const std::wstring profileLeft = Text(IDS_PROFILES_NOTHING_COMPACTED) + L"\r\n\r\n" +
+                                   Text(IDS_PROFILES_LEFT_AS_THEY_ARE) +
+                                   L"\r\nHKU\\S-1-5-21-7-1001: " + Text(IDS_REASON_NO_GAIN);
   const std::vector<Row> rows = {
-      {"Cancel at the confirmation", {kSystem, kDefault}, {IDCANCEL}, {confirmation}, false, 0},
+      {"Cancel at the confirmation", {kSystem, kDefault}, {IDCANCEL}, {confirmation}, false, 0, {}},
       {"nothing could be saved: string 111, then each hive and why",
        {kDriversWithoutKey, kComponentsWithoutKey},
        {IDOK, IDOK},
@@ -132,7 +163,8 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
          IDI_ERROR,
          {IDOK}}},
        false,
-       0},
+       0,
+       {}},
       {"nothing would gain: string 111 alone is not enough, the hive is named",
        {kTinySam},
        {IDOK, IDOK},
@@ -142,7 +174,8 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
          IDI_ERROR,
          {IDOK}}},
        false,
-       0},
+       0,
+       {}},
       {"one scheduled, one left: the hive left is named before the restart",
        {kSystem, kTinySam},
        {IDOK, IDOK},
@@ -151,18 +184,50 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
          IDI_INFORMATION,
          {IDOK}}},
        true,
-       1},
+       1,
+       {}},
       {"everything scheduled: no message after the confirmation",
        {kSystem, kDefault},
        {IDOK},
        {confirmation},
        true,
-       2},
+       2,
+       {}},
+      {"only a profile ticked: no restart is announced or asked for, the profile is named",
+       {},
+       {IDOK, IDOK},
+       {{Text(IDS_CONFIRM_PROFILES_NOW), IDI_WARNING, {IDOK, IDCANCEL}},
+        {profileLeft + L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED), IDI_ERROR, {IDOK}}},
+       false,
+       0,
+       {compactProfile, false}},
+      {"only a bloated profile ticked: swapped now, no restart, the list shows its new size",
+       {},
+       {IDOK, IDOK},
+       {{Text(IDS_CONFIRM_PROFILES_NOW), IDI_WARNING, {IDOK, IDCANCEL}},
+        {bobDone + L"\r\n\r\n" + Text(IDS_NO_RESTART_NEEDED), IDI_INFORMATION, {IDOK}}},
+       false,
+       0,
+       {bloatedProfile, true}},
+      {"a bloated profile and a loaded hive: the profile done is named before the restart",
+       {kSystem},
+       {IDOK, IDOK},
+       {confirmation, {bobDone, IDI_INFORMATION, {IDOK}}},
+       true,
+       1,
+       {bloatedProfile, true}},
+      {"a profile and a loaded hive: the profile is named before the restart",
+       {kSystem},
+       {IDOK, IDOK},
+       {confirmation, {profileLeft, IDI_INFORMATION, {IDOK}}},
+       true,
+       1,
+       {compactProfile, false}},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
     SCOPED_TRACE("row " + std::to_string(i) + ": " + row.what);
-    MainWindow window(row.hives);
+    MainWindow window(row.hives, row.profiles.ticked);
     ASSERT_TRUE(window.created);
     ASSERT_TRUE(window.Enabled(IDC_DEFRAGMENT));
     uitest::MessageBoxAnswerer answerer(window.dialog.m_hWnd, row.answers);
@@ -185,6 +250,22 @@ TEST(DefragmentHandlerTest, EachAnswerAndOutcome) {
     }
     EXPECT_EQ(window.fake.registry.scheduledReplacements.size(), row.scheduled);
     EXPECT_EQ(window.fake.system.shutdownRequests.size(), row.scheduled > 0 ? 1u : 0u);
+    for (const MainWindow::Profile& profile : row.profiles.ticked) {
+      const std::wstring file = profile.profile.folder + L"\\NTUSER.DAT";
+      const std::vector<std::uint8_t> now =
+          window.fake.files.ReadFile(file).value_or(std::vector<std::uint8_t>());
+      if (!row.profiles.swapped) {
+        EXPECT_EQ(now, profile.userHive) << "a profile left alone keeps its file";
+        continue;
+      }
+      EXPECT_LT(now.size(), profile.userHive.size()) << "the compact copy took its place";
+      if (row.windowEnds) continue;
+      HWND list = window.dialog.GetDlgItem(IDC_HIVE_LIST);
+      const int last = ListView_GetItemCount(list) - 1;
+      EXPECT_EQ(uitest::ItemText(list, last, 1), file);
+      EXPECT_EQ(uitest::ItemText(list, last, 2), FormatSizeKB(now.size()).str())
+          << "the list was read again";
+    }
     if (!row.windowEnds) {
       EXPECT_TRUE(window.Enabled(IDC_DEFRAGMENT)) << "the rows stay for another try";
       EXPECT_TRUE(window.Enabled(IDC_HIVE_LIST));
@@ -377,11 +458,7 @@ TEST_F(AnalyzeTest, FillsTheColumnAndTheTotalAndChangesNothing) {
 // A ticked profile row is measured with the loaded hives: its cell shows the
 // checked copy's size, and the profile's file is left as it was.
 TEST(AnalyzeProfileRowTest, ATickedProfileRowShowsItsCopysSize) {
-  platform::fake::FakeKey content;
-  content.name = L"ROOT";
-  content.values.push_back({L"Filler", platform::kRegBinary, std::vector<std::uint8_t>(9000, 7)});
-  const std::vector<std::uint8_t> bytes =
-      platform::fake::SavedHiveBytes(content, platform::kRegLatestFormat);
+  const std::vector<std::uint8_t> bytes = CompactUserHive();
   const std::wstring file = L"C:\\Users\\alice\\NTUSER.DAT";
   MainWindow window({kSystem},
                     {{{L"S-1-5-21-7-1001", L"C:\\Users\\alice", {}, 0, {}, L"PC\\alice"}, bytes}});

@@ -44,6 +44,13 @@ TEST(StringTable, HoldsEveryTextExactly) {
        L"The run stopped on an error. %1 hives are already scheduled and will be swapped at the "
        L"next start. To put their previous files back after that start, run \"kelvaro-hive "
        L"restore\" from an elevated prompt."},
+      {IDS_PROFILES_DONE,
+       L"%1 hives of users who are not signed in were compacted now, without a restart: %2"},
+      {IDS_NO_RESTART_NEEDED,
+       L"No restart is needed: the hives of users who are not signed in are swapped at once."},
+      {IDS_CONFIRM_PROFILES_NOW,
+       L"The ticked hives of users who are not signed in will be compacted and swapped now. The "
+       L"computer will not be restarted."},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(std::wstring(LoadResourceString(row.id)), row.text) << "string " << row.id;

@@ -66,6 +66,61 @@ TEST(AfterRunTest, Defragment) {
   }
 }
 
+TEST(AfterRunTest, DefragmentWithProfilesDoneFirst) {
+  enum class Loaded { kNotRun, kRestartAsked, kNothingScheduled };
+  struct Row {
+    const char* what;
+    bool swapped;  // "P" swapped, or left alone while another program holds it
+    StoppedAt stoppedAt;
+    Loaded loaded;
+    bool loadedTicked;
+    bool closeRequested;
+    End end;
+    std::wstring message;
+    Icon icon;
+    bool watchRestart;
+  };
+  const std::vector<Row> rows = {
+      {"only profiles, done", true, StoppedAt::kNothing, Loaded::kNotRun, false, false,
+       End::kStayOpen, L"<171>\r\n\r\n<174>", Icon::kInformation, false},
+      {"only profiles, none done", false, StoppedAt::kNothing, Loaded::kNotRun, false, false,
+       End::kStayOpen, L"<173>\r\n\r\n<172>\r\nP: <178>\r\n\r\n<174>", Icon::kError, false},
+      {"only profiles, closed during the run", true, StoppedAt::kNothing, Loaded::kNotRun, false,
+       true, End::kEndCancel, L"", Icon::kNone, false},
+      {"a folder stopped the profiles: the loaded hives wait", false, StoppedAt::kRunFolder,
+       Loaded::kNotRun, true, false, End::kStayOpen, L"<173>\r\n<118>\r\n\r\n<175>", Icon::kError,
+       false},
+      {"another run stopped the profiles", false, StoppedAt::kAnotherRun, Loaded::kNotRun, true,
+       false, End::kStayOpen, L"<173>\r\n<166>\r\n\r\n<175>", Icon::kError, false},
+      {"profiles done, then the restart asked", true, StoppedAt::kNothing, Loaded::kRestartAsked,
+       true, false, End::kEndOk, L"", Icon::kNone, true},
+      {"profiles done, no loaded hive scheduled", true, StoppedAt::kNothing,
+       Loaded::kNothingScheduled, true, false, End::kStayOpen, L"<171>\r\n\r\n<111>", Icon::kError,
+       false},
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    ProfileSwapOutcome profiles;
+    profiles.stoppedAt = row.stoppedAt;
+    if (row.stoppedAt == StoppedAt::kNothing) {
+      SwappedProfileHive hive;
+      hive.name = L"P";
+      hive.result = row.swapped ? ProfileSwapResult::kSwapped : ProfileSwapResult::kInUse;
+      profiles.hives.push_back(hive);
+    }
+    CompactionOutcome loaded;
+    loaded.scheduled = row.loaded == Loaded::kRestartAsked ? 1 : 0;
+    loaded.closeWindow = loaded.restartRequested = row.loaded == Loaded::kRestartAsked;
+    const AfterRun after =
+        uilogic::AfterProfileDefragment(profiles, row.loaded == Loaded::kNotRun ? nullptr : &loaded,
+                                        row.loadedTicked, row.closeRequested, Load);
+    EXPECT_EQ(after.end, row.end) << "row " << i << ": " << row.what;
+    EXPECT_EQ(after.message.str(), row.message) << "row " << i << ": " << row.what;
+    EXPECT_EQ(after.icon, row.icon) << "row " << i << ": " << row.what;
+    EXPECT_EQ(after.watchRestart, row.watchRestart) << "row " << i << ": " << row.what;
+  }
+}
+
 TEST(AfterRunTest, Analysis) {
   struct Row {
     StoppedAt stoppedAt;

@@ -68,4 +68,62 @@ TEST(RunReportTest, AnotherRunIsNamedAndAFailureSaid) {
             L"<111 %1>\r\n<168 %1>\r\n\r\n<112 %1>\r\nHKLM\\SAM: <120 %1>");
 }
 
+TEST(RunReportTest, ProfilesDoneNowAreCountedAndNamedAndThoseLeftSaidWhy) {
+  auto load = [](unsigned id) {
+    return CString((L"<" + std::to_wstring(id) + L" %1 %2>").c_str());
+  };
+  using Result = ProfileSwapResult;
+  const std::wstring alice = L"HKU\\S-1-5-21-1-1001";
+  const std::wstring aliceClasses = alice + L"_Classes";
+  const std::wstring bob = L"HKU\\S-1-5-21-1-1002";
+  struct Row {
+    std::vector<std::pair<std::wstring, Result>> hives;
+    StoppedAt stoppedAt;
+    bool interrupted;
+    std::wstring expected;
+  };
+  const std::vector<Row> rows = {
+      {{}, StoppedAt::kNothing, false, L""},
+      {{{alice, Result::kSwapped}, {aliceClasses, Result::kSwapped}},
+       StoppedAt::kNothing,
+       false,
+       L"<171 2 " + alice + L", " + aliceClasses + L">"},
+      {{{alice, Result::kSwapped}, {bob, Result::kSignedIn}},
+       StoppedAt::kNothing,
+       false,
+       L"<171 1 " + alice + L">\r\n\r\n<172 %1 %2>\r\n" + bob + L": <177 %1 %2>"},
+      {{{alice, Result::kInUse}, {aliceClasses, Result::kChanged}, {bob, Result::kRefused}},
+       StoppedAt::kNothing,
+       false,
+       L"<173 %1 %2>\r\n\r\n<172 %1 %2>\r\n" + alice + L": <178 %1 %2>\r\n" + aliceClasses +
+           L": <179 %1 %2>\r\n" + bob + L": <114 %1 %2>"},
+      {{{alice, Result::kUnreadable}, {bob, Result::kContentDiffers}},
+       StoppedAt::kNothing,
+       false,
+       L"<173 %1 %2>\r\n\r\n<172 %1 %2>\r\n" + alice + L": <180 %1 %2>\r\n" + bob +
+           L": <181 %1 %2>"},
+      // A stop is worded as the loaded hives' run words it.
+      {{}, StoppedAt::kBackupFolder, false, L"<173 %1 %2>\r\n<119 %1 %2>"},
+      {{}, StoppedAt::kAnotherRun, false, L"<173 %1 %2>\r\n<166 kelvaro-hive.exe %2>"},
+      {{{alice, Result::kSwapped}, {bob, Result::kStopped}},
+       StoppedAt::kNothing,
+       true,
+       L"<171 1 " + alice + L">\r\n<176 %1 %2>\r\n\r\n<172 %1 %2>\r\n" + bob + L": <120 %1 %2>"},
+  };
+  for (std::size_t index = 0; index < rows.size(); ++index) {
+    ProfileSwapOutcome outcome;
+    outcome.stoppedAt = rows[index].stoppedAt;
+    outcome.interrupted = rows[index].interrupted;
+    outcome.runHolder = CString(L"kelvaro-hive.exe");
+    for (const auto& [name, result] : rows[index].hives) {
+      SwappedProfileHive hive;
+      hive.name = name;
+      hive.result = result;
+      outcome.hives.push_back(hive);
+    }
+    EXPECT_EQ(uilogic::ProfileSwapReportText(outcome, load).str(), rows[index].expected)
+        << "row " << index;
+  }
+}
+
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "ui/logic/DefragmentRules.h"
 #include "ui/logic/SystemMenuRules.h"
-#include "ui/res/resource.h"
 
 namespace {
 
@@ -108,20 +107,6 @@ TEST(DefragmentRulesTest, EnabledWhileAnyRowIsTicked) {
   EXPECT_FALSE(uilogic::DefragmentEnabled(0));
   EXPECT_TRUE(uilogic::DefragmentEnabled(1));
   EXPECT_TRUE(uilogic::DefragmentEnabled(40));
-}
-
-TEST(DefragmentRulesTest, TickedProfileRowsAreRefusedUntilTheirSwapIsWired) {
-  struct Row {
-    int tickedProfileRows;
-    bool wired;
-    unsigned expected;
-  };
-  const Row rows[] = {{0, false, 0}, {1, false, IDS_PROFILE_SWAP_UNAVAILABLE}, {3, true, 0}};
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(uilogic::DefragmentRefusal(rows[i].tickedProfileRows, rows[i].wired),
-              rows[i].expected)
-        << "row " << i << ": " << rows[i].tickedProfileRows << " ticked, wired " << rows[i].wired;
-  }
 }
 
 TEST(DefragmentRulesTest, PassesTheFocusOnOnlyWhenDisablingTheFocusedControl) {

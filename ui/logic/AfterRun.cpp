@@ -33,6 +33,33 @@ AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,
           RunReportText(outcome, loadString), AfterRun::Icon::kError};
 }
 
+AfterRun AfterProfileDefragment(const ProfileSwapOutcome& profiles, const CompactionOutcome* loaded,
+                                bool loadedTicked, bool closeRequested,
+                                const std::function<CString(unsigned)>& loadString) {
+  const CString report = ProfileSwapReportText(profiles, loadString);
+  const auto joined = [&report](const CString& more) {
+    return report.IsEmpty() ? more : more.IsEmpty() ? report : report + L"\r\n\r\n" + more;
+  };
+  if (loaded != nullptr) {
+    AfterRun after = AfterDefragment(*loaded, closeRequested, loadString);
+    if (!after.message.IsEmpty()) after.message = joined(after.message);
+    return after;
+  }
+  const bool stopped = ProfileRunStopped(profiles);
+  if (closeRequested && !profiles.interrupted) {
+    return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};
+  }
+  CString more;
+  if (!loadedTicked) {
+    more = loadString(IDS_NO_RESTART_NEEDED);
+  } else if (stopped) {
+    more = loadString(IDS_LOADED_NOT_SCHEDULED);
+  }
+  const bool failed = stopped || profiles.Swapped() == 0;
+  return {closeRequested ? AfterRun::End::kEndCancel : AfterRun::End::kStayOpen, joined(more),
+          failed ? AfterRun::Icon::kError : AfterRun::Icon::kInformation};
+}
+
 AfterRun AfterAnalysis(const AnalysisOutcome& outcome, bool closeRequested,
                        const std::function<CString(unsigned)>& loadString) {
   if (closeRequested) return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};

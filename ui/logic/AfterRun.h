@@ -6,6 +6,7 @@
 #include "compaction/CompactionRun.h"
 #include "compaction/HiveAnalysis.h"
 #include "platform/CString.h"
+#include "profiles/ProfileHiveSwap.h"
 
 namespace uilogic {
 
@@ -30,6 +31,16 @@ inline constexpr unsigned kRestartWatchMilliseconds = 60 * 1000;
 // otherwise stays with the run's report (string 111 first) as an error.
 AfterRun AfterDefragment(const CompactionOutcome& outcome, bool closeRequested,
                          const std::function<CString(unsigned)>& loadString);
+
+// Defragment with profile rows ticked: their swap came first; `loaded` is the
+// loaded hives' run that followed, or null when none was ticked
+// (`loadedTicked` false: no restart is needed, and the window says so) or
+// the profiles' run stopped on a failure (the loaded hives were not scheduled
+// either). A restart asked for says nothing more: the message before it named
+// the profiles done. Otherwise the profiles' report comes first.
+AfterRun AfterProfileDefragment(const ProfileSwapOutcome& profiles, const CompactionOutcome* loaded,
+                                bool loadedTicked, bool closeRequested,
+                                const std::function<CString(unsigned)>& loadString);
 
 // The window ends with IDCANCEL when the user closed it during the analysis;
 // otherwise it stays, with an error only when a folder stopped the analysis.

@@ -6,8 +6,8 @@ namespace uilogic {
 
 bool DefragmentEnabled(int tickedRows) { return tickedRows > 0; }
 
-unsigned DefragmentRefusal(int tickedProfileRows, bool profileSwapWired) {
-  return tickedProfileRows > 0 && !profileSwapWired ? IDS_PROFILE_SWAP_UNAVAILABLE : 0;
+unsigned DefragmentQuestion(bool loadedHiveTicked) {
+  return loadedHiveTicked ? IDS_CONFIRM_DEFRAGMENT : IDS_CONFIRM_PROFILES_NOW;
 }
 
 bool MoveFocusBeforeChange(bool enable, bool controlHasFocus) { return !enable && controlHasFocus; }

@@ -8,10 +8,9 @@ namespace uilogic {
 // Defragment is enabled while at least one row is ticked.
 bool DefragmentEnabled(int tickedRows);
 
-// Defragment with profile rows ticked is refused as a whole while the swap of
-// profiles nobody is signed in to is not wired: leaving them out unsaid would
-// look like success. The string-table id of the refusal, or 0 to go on.
-unsigned DefragmentRefusal(int tickedProfileRows, bool profileSwapWired);
+// The string-table id of Defragment's question: a restart is announced only
+// when a loaded hive is ticked (profiles' hives are swapped at once).
+unsigned DefragmentQuestion(bool loadedHiveTicked);
 
 // A control about to be disabled while it has the keyboard focus must pass the
 // focus on first (WM_NEXTDLGCTL), or the focus would be left on a dead control.

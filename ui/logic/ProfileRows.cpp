@@ -66,6 +66,7 @@ AnalysisCell CellOf(const AnalyzedProfileHive& hive) {
           static_cast<std::int64_t>(hive.size) - static_cast<std::int64_t>(hive.compactSize);
       return cell;
     case ProfileHiveResult::kRefused:
+    case ProfileHiveResult::kChanged:  // the copy no longer stands for the file
     case ProfileHiveResult::kContentDiffers: cell.reason = NotScheduledReason::kRefused; break;
     case ProfileHiveResult::kInUse:
     case ProfileHiveResult::kChanged:
