@@ -69,7 +69,6 @@ AnalysisCell CellOf(const AnalyzedProfileHive& hive) {
     case ProfileHiveResult::kChanged:  // the copy no longer stands for the file
     case ProfileHiveResult::kContentDiffers: cell.reason = NotScheduledReason::kRefused; break;
     case ProfileHiveResult::kInUse:
-    case ProfileHiveResult::kChanged:
     case ProfileHiveResult::kUnreadable:
     case ProfileHiveResult::kNotSaved: cell.reason = NotScheduledReason::kNotSaved; break;
   }
