@@ -311,15 +311,8 @@ std::uint32_t FakeFileSystem::QueryFileAttributes(const wchar_t* path) {
     Fail(*error);
     return kInvalidFileAttributes;
   }
-  ResolvedPath resolved;
   Location location;
-  Status status = Resolve(path, false, resolved);
-  if (status == kErrorSuccess) status = Locate(resolved, location);
-  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
-  if (status == kErrorSuccess && resolved.trailingBackslash && !location.entry->IsFolder()) {
-    status = kErrorInvalidName;  // a file named as if it were a folder
-  }
-  if (status != kErrorSuccess) {
+  if (Status status = LocateAsNamed(path, location)) {
     Fail(status);
     return kInvalidFileAttributes;
   }
@@ -330,15 +323,8 @@ bool FakeFileSystem::QueryAttributesAndSize(const wchar_t* path, std::uint32_t* 
                                             std::uint64_t* size) {
   if (auto error = m_faults.Check("GetFileAttributesExW")) return Fail(*error);
   if (attributes == nullptr || size == nullptr) return Fail(kErrorInvalidParameter);
-  ResolvedPath resolved;
   Location location;
-  Status status = Resolve(path, false, resolved);
-  if (status == kErrorSuccess) status = Locate(resolved, location);
-  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
-  if (status == kErrorSuccess && resolved.trailingBackslash && !location.entry->IsFolder()) {
-    status = kErrorInvalidName;
-  }
-  if (status != kErrorSuccess) return Fail(status);
+  if (Status status = LocateAsNamed(path, location)) return Fail(status);
   *attributes = location.entry->attributes;
   *size = location.entry->IsFolder() ? 0 : location.entry->size;
   return true;
@@ -672,6 +658,17 @@ Status FakeFileSystem::LocateEntry(const wchar_t* path, Location& location) cons
   Status status = Resolve(path, false, resolved);
   if (status == kErrorSuccess) status = Locate(resolved, location);
   if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
+  return status;
+}
+
+Status FakeFileSystem::LocateAsNamed(const wchar_t* path, Location& location) const {
+  ResolvedPath resolved;
+  Status status = Resolve(path, false, resolved);
+  if (status == kErrorSuccess) status = Locate(resolved, location);
+  if (status == kErrorSuccess && location.entry == nullptr) status = kErrorFileNotFound;
+  if (status == kErrorSuccess && resolved.trailingBackslash && !location.entry->IsFolder()) {
+    status = kErrorInvalidName;  // a file named as if it were a folder
+  }
   return status;
 }
 

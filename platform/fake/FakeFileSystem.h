@@ -199,6 +199,8 @@ class FakeFileSystem : public IFileSystem {
   FakeEntry& NewChild(FakeEntry& parent, const std::wstring& name, std::uint32_t attributes);
   FakeEntry* Followed(FakeEntry* entry, int depth) const;
   Status LocateEntry(const wchar_t* path, Location& location) const;
+  // LocateEntry, and a file named with a trailing backslash is kErrorInvalidName.
+  Status LocateAsNamed(const wchar_t* path, Location& location) const;
   // Where a new entry named by `path` goes: its parent must exist and the name be
   // free (`existsError` otherwise); a root is never created.
   Status LocateNew(const wchar_t* path, Status existsError, ResolvedPath& resolved,
