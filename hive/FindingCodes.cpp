@@ -125,6 +125,9 @@ constexpr FindingCodeInfo kCodes[] = {
     {FindingCode::BigDataTooSmall, "big-data-too-small", Severity::Error,
      "a big-data record for 16,344 bytes or less, which fit one cell: Windows reads the record "
      "itself as the data"},
+    {FindingCode::VolatileKey, "volatile-key", Severity::Warning,
+     "a key on disk is marked volatile, which only keys kept in memory are: Windows leaves it out "
+     "of the next save it makes of the hive"},
 };
 
 }  // namespace

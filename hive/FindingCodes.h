@@ -72,7 +72,8 @@ enum class FindingCode {
   LogSkippedEntries,
   BadClusteringFactor,
   BigDataTooEarly,
-  BigDataTooSmall
+  BigDataTooSmall,
+  VolatileKey
 };
 
 struct FindingCodeInfo {

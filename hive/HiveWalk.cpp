@@ -169,6 +169,9 @@ bool CHiveWalk::VisitKey(const ChildRef& ref, std::uint32_t parent, Frame* paren
           std::max<std::uint32_t>(parentFrame->seenSubkeyClass, key.classLength);
     }
   }
+  if ((key.flags & kKeyVolatile) != 0)
+    m_findings.Report(Field(offset, nk::kFlags), FindingCode::VolatileKey,
+                      "key " + Quoted(name) + " at " + Hex(At(offset)) + " is marked volatile");
   // Memory-only fields a running system flushes as they are; Windows ignores them at load.
   if (key.volatileSubkeyCount != 0 ||
       (key.volatileSubkeyList != kNoCell && key.volatileSubkeyList != 0))

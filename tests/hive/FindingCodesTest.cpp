@@ -36,6 +36,7 @@ TEST(FindingCodes, EachCodeHasTheLevelDecidedForIt) {
       {"sk-refcount-high", Severity::Warning},
       {"sk-unused", Severity::Warning},
       {"root-flags", Severity::Warning},
+      {"volatile-key", Severity::Warning},
       {"unreferenced-cell", Severity::Warning},
       {"dirty", Severity::Warning},
       {"log-bad", Severity::Warning},
