@@ -185,6 +185,8 @@ NotScheduledReason RecordReason(ProfileSwapResult result) {
 
 }  // namespace
 
+bool ProfileSwapOutcome::Stopped() const { return stoppedAt != StoppedAt::kNothing || interrupted; }
+
 int ProfileSwapOutcome::Swapped() const {
   return static_cast<int>(std::count_if(hives.begin(), hives.end(), [](const auto& hive) {
     return hive.result == ProfileSwapResult::kSwapped;

@@ -62,6 +62,9 @@ struct ProfileSwapOutcome {
   bool interrupted = false;
   std::vector<SwappedProfileHive> hives;
   int Swapped() const;
+  // The run stopped on a failure (another run, a folder, an error): loaded
+  // hives chosen with the profiles are then not scheduled after it.
+  bool Stopped() const;
 };
 
 // The hive files of `chosen` (NTUSER.DAT, then UsrClass.dat when there is

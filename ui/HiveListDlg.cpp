@@ -652,26 +652,26 @@ void CHiveListDlg::OnDefragment() {
   m_bLoadedRan = false;
   m_profileSwap = {};
   m_defragmentOutcome = {};
-  StartRun(uilogic::RunKind::kDefragment, [this, rows = std::move(rows), chosen = std::move(chosen),
-                                           loadedTicked, showResults, shutdownMessage, window,
-                                           progress = WorkerProgress()] {
-    // Profiles not signed in are swapped at once, before any loaded
-    // hive is scheduled; a failure that stops their run stops here.
-    if (!chosen.empty()) {
-      std::vector<const profiles::UserProfile*> pointers;
-      for (const profiles::UserProfile& profile : chosen) pointers.push_back(&profile);
-      m_profileSwap = SwapProfileHives(pointers);
-      if (!loadedTicked || uilogic::ProfileRunStopped(m_profileSwap) || StopRequested(progress)) {
-        return;
-      }
-    }
-    // Hives left alone are named before the restart counts down; the window's
-    // thread shows that message box while this thread waits.
-    auto tellBeforeRestart = [window](const CompactionOutcome& done) {
-      ::SendMessageW(window, kBeforeRestartMessage, 0, reinterpret_cast<LPARAM>(&done));
-    };
-    m_bLoadedRan = true;
-    m_defragmentOutcome =
-        RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart, progress);
-  });
+  StartRun(uilogic::RunKind::kDefragment,
+           [this, rows = std::move(rows), chosen = std::move(chosen), loadedTicked, showResults,
+            shutdownMessage, window, progress = WorkerProgress()] {
+             // Profiles not signed in are swapped at once, before any loaded
+             // hive is scheduled; a failure that stops their run stops here.
+             if (!chosen.empty()) {
+               std::vector<const profiles::UserProfile*> pointers;
+               for (const profiles::UserProfile& profile : chosen) pointers.push_back(&profile);
+               m_profileSwap = SwapProfileHives(pointers);
+               if (!loadedTicked || m_profileSwap.Stopped() || StopRequested(progress)) {
+                 return;
+               }
+             }
+             // Hives left alone are named before the restart counts down; the window's
+             // thread shows that message box while this thread waits.
+             auto tellBeforeRestart = [window](const CompactionOutcome& done) {
+               ::SendMessageW(window, kBeforeRestartMessage, 0, reinterpret_cast<LPARAM>(&done));
+             };
+             m_bLoadedRan = true;
+             m_defragmentOutcome =
+                 RunCompaction(rows, showResults, shutdownMessage, tellBeforeRestart, progress);
+           });
 }

@@ -46,6 +46,15 @@ LiveReport RunDefragment(const HiveSelection& selection, const ParsedCommand& co
                          std::to_string(swapped.runNumber) + "); no restart is needed.",
                      "No profile hive was swapped; nothing needs a restart."});
   if (SelectedEntries(selection).empty()) return report;
+  if (swapped.Stopped()) {
+    // As the window does: a run that failed part-way schedules nothing more.
+    for (LiveHiveLine line : PlannedHiveLines(selection, "not-started")) {
+      if (line.reason.empty()) line.reason = "the profiles' run stopped first";
+      report.hives.push_back(std::move(line));
+    }
+    report.summary += " No loaded hive was scheduled.";
+    return report;
+  }
 
   std::wstring message = kRestartMessage;
   const std::string done = SwappedProfileNames(swapped);

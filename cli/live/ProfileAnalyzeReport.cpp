@@ -2,32 +2,8 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/live/Commands.h"
+#include "cli/live/ReasonWords.h"
 #include "profiles/ProfileHiveAnalysis.h"
-
-namespace {
-
-struct ResultWords {
-  const char* code;
-  const char* text;
-};
-
-ResultWords WordsFor(ProfileHiveResult result) {
-  switch (result) {
-    case ProfileHiveResult::kAnalysed: return {"analysed", ""};
-    case ProfileHiveResult::kInUse:
-      return {"in-use", "the file is in use: the user may be signing in"};
-    case ProfileHiveResult::kUnreadable:
-      return {"unreadable", "the file or its logs could not be read as they stand"};
-    case ProfileHiveResult::kNotSaved: return {"not-saved", "Windows did not load or save it"};
-    case ProfileHiveResult::kRefused: return {"refused", "the saved copy failed the check"};
-    case ProfileHiveResult::kContentDiffers:
-      return {"content-differs", "the saved copy does not hold what the file held"};
-    case ProfileHiveResult::kChanged: return {"changed", "the file changed while it was copied"};
-  }
-  return {"", ""};
-}
-
-}  // namespace
 
 LiveReport AnalyzeProfilesReport(const ProfileSelection& selection) {
   LiveReport report;
@@ -45,7 +21,7 @@ LiveReport AnalyzeProfilesReport(const ProfileSelection& selection) {
     line.name = ProfileHiveName(hive.sid, classes);
     line.file = CString(hive.file);
     line.size = hive.size;
-    const ResultWords words = WordsFor(hive.result);
+    const ReasonWords words = WordsFor(hive.result);
     line.verdict = words.code;
     line.reason = words.text;
     if (hive.leftLoaded) {

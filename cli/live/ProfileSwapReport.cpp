@@ -2,39 +2,9 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/live/Commands.h"
+#include "cli/live/ReasonWords.h"
 
 namespace {
-
-struct ResultWords {
-  const char* code;
-  const char* text;
-};
-
-ResultWords WordsFor(ProfileSwapResult result) {
-  switch (result) {
-    case ProfileSwapResult::kSwapped: return {"swapped", ""};
-    case ProfileSwapResult::kSignedIn:
-      return {"signed-in", "the user signed in: the profile is loaded and was left as it is"};
-    case ProfileSwapResult::kInUse: return {"in-use", "another program holds the file"};
-    case ProfileSwapResult::kChanged:
-      return {"changed", "the file changed after it was read: it was left as it is"};
-    case ProfileSwapResult::kUnreadable:
-      return {"unreadable", "the file or its logs could not be read as they stand"};
-    case ProfileSwapResult::kNotSaved: return {"not-saved", "Windows did not load or save it"};
-    case ProfileSwapResult::kRefused: return {"refused", "the saved copy failed the check"};
-    case ProfileSwapResult::kContentDiffers:
-      return {"content-differs", "the saved copy does not hold what the file held"};
-    case ProfileSwapResult::kNoGain: return {"no-gain", "the copy is not smaller"};
-    case ProfileSwapResult::kOtherVolume:
-      return {"other-volume", "the profile is not on the Windows folder's volume"};
-    case ProfileSwapResult::kNotAccepted:
-      return {"not-accepted", "Windows did not exchange the files, or the record was not written"};
-    case ProfileSwapResult::kStopped: return {"not-started", "the run stopped before this file"};
-    case ProfileSwapResult::kRestartPending:
-      return {"restart-pending", "an earlier run's swap of it waits for the restart"};
-  }
-  return {"", ""};
-}
 
 // What went wrong after a swap that stands.
 std::string AfterSwapText(const SwappedProfileHive& hive) {
@@ -50,23 +20,6 @@ std::string AfterSwapText(const SwappedProfileHive& hive) {
   return text;
 }
 
-ResultWords WordsFor(ProfileRestoreResult result) {
-  switch (result) {
-    case ProfileRestoreResult::kRestored: return {"restored", ""};
-    case ProfileRestoreResult::kSignedIn:
-      return {"signed-in", "the user is signed in: restore it once the user has signed out"};
-    case ProfileRestoreResult::kNoBackup: return {"no-backup", "the run swapped no such hive"};
-    case ProfileRestoreResult::kRefused:
-      return {"refused", "the backup is not the file the run's record names"};
-    case ProfileRestoreResult::kNotSaved: return {"not-saved", "the backup could not be copied"};
-    case ProfileRestoreResult::kNotAccepted:
-      return {"not-accepted", "Windows did not exchange the files"};
-    case ProfileRestoreResult::kNotStarted:
-      return {"not-started", "the restore stopped before this file"};
-  }
-  return {"", ""};
-}
-
 }  // namespace
 
 void AddProfileSwapLines(LiveReport& report, const ProfileSwapOutcome& outcome) {
@@ -75,7 +28,7 @@ void AddProfileSwapLines(LiveReport& report, const ProfileSwapOutcome& outcome) 
     line.name = CString(hive.name.c_str());
     line.file = CString(hive.file.c_str());
     line.size = hive.size;
-    const ResultWords words = WordsFor(hive.result);
+    const ReasonWords words = WordsFor(hive.result);
     line.verdict = words.code;
     line.reason = words.text;
     if (hive.result == ProfileSwapResult::kSwapped) {
@@ -107,7 +60,7 @@ LiveReport ProfileRestoreReport(const ProfileRestoreOutcome& outcome) {
     LiveHiveLine line;
     line.name = CString(hive.name.c_str());
     line.file = CString(hive.file.c_str());
-    const ResultWords words = WordsFor(hive.result);
+    const ReasonWords words = WordsFor(hive.result);
     line.verdict = words.code;
     line.reason = words.text;
     report.hives.push_back(std::move(line));

@@ -64,3 +64,62 @@ const char* ProblemCode(FolderProblem problem) {
   }
   return "unreadable";
 }
+
+ReasonWords WordsFor(ProfileSwapResult result) {
+  switch (result) {
+    case ProfileSwapResult::kSwapped: return {"swapped", ""};
+    case ProfileSwapResult::kSignedIn:
+      return {"signed-in", "the user signed in: the profile is loaded and was left as it is"};
+    case ProfileSwapResult::kInUse: return {"in-use", "another program holds the file"};
+    case ProfileSwapResult::kChanged:
+      return {"changed", "the file changed after it was read: it was left as it is"};
+    case ProfileSwapResult::kUnreadable:
+      return {"unreadable", "the file or its logs could not be read as they stand"};
+    case ProfileSwapResult::kNotSaved: return {"not-saved", "Windows did not load or save it"};
+    case ProfileSwapResult::kRefused: return {"refused", "the saved copy failed the check"};
+    case ProfileSwapResult::kContentDiffers:
+      return {"content-differs", "the saved copy does not hold what the file held"};
+    case ProfileSwapResult::kNoGain: return {"no-gain", "the copy is not smaller"};
+    case ProfileSwapResult::kOtherVolume:
+      return {"other-volume", "the profile is not on the Windows folder's volume"};
+    case ProfileSwapResult::kNotAccepted:
+      return {"not-accepted", "Windows did not exchange the files, or the record was not written"};
+    case ProfileSwapResult::kStopped: return {"not-started", "the run stopped before this file"};
+    case ProfileSwapResult::kRestartPending:
+      return {"restart-pending", "an earlier run's swap of it waits for the restart"};
+  }
+  return {"", ""};
+}
+
+ReasonWords WordsFor(ProfileRestoreResult result) {
+  switch (result) {
+    case ProfileRestoreResult::kRestored: return {"restored", ""};
+    case ProfileRestoreResult::kSignedIn:
+      return {"signed-in", "the user is signed in: restore it once the user has signed out"};
+    case ProfileRestoreResult::kNoBackup: return {"no-backup", "the run swapped no such hive"};
+    case ProfileRestoreResult::kRefused:
+      return {"refused", "the backup is not the file the run's record names"};
+    case ProfileRestoreResult::kNotSaved: return {"not-saved", "the backup could not be copied"};
+    case ProfileRestoreResult::kNotAccepted:
+      return {"not-accepted", "Windows did not exchange the files"};
+    case ProfileRestoreResult::kNotStarted:
+      return {"not-started", "the restore stopped before this file"};
+  }
+  return {"", ""};
+}
+
+ReasonWords WordsFor(ProfileHiveResult result) {
+  switch (result) {
+    case ProfileHiveResult::kAnalysed: return {"analysed", ""};
+    case ProfileHiveResult::kInUse:
+      return {"in-use", "the file is in use: the user may be signing in"};
+    case ProfileHiveResult::kUnreadable:
+      return {"unreadable", "the file or its logs could not be read as they stand"};
+    case ProfileHiveResult::kNotSaved: return {"not-saved", "Windows did not load or save it"};
+    case ProfileHiveResult::kRefused: return {"refused", "the saved copy failed the check"};
+    case ProfileHiveResult::kContentDiffers:
+      return {"content-differs", "the saved copy does not hold what the file held"};
+    case ProfileHiveResult::kChanged: return {"changed", "the file changed while it was copied"};
+  }
+  return {"", ""};
+}

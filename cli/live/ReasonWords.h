@@ -5,6 +5,9 @@
 #include "compaction/CompactionRun.h"
 #include "compaction/PlanRules.h"
 #include "compaction/ProtectedFolders.h"
+#include "profiles/ProfileHiveAnalysis.h"
+#include "profiles/ProfileHiveRestore.h"
+#include "profiles/ProfileHiveSwap.h"
 
 struct ReasonWords {
   const char* code;
@@ -15,5 +18,9 @@ ReasonWords WordsFor(NotScheduledReason reason);
 ReasonWords WordsFor(LeftOutReason reason);
 // Why a run stopped before touching any hive.
 ReasonWords WordsFor(StoppedAt where, FolderProblem problem);
+// What became of a profile hive in an analysis, a swap or the restore of one.
+ReasonWords WordsFor(ProfileHiveResult result);
+ReasonWords WordsFor(ProfileSwapResult result);
+ReasonWords WordsFor(ProfileRestoreResult result);
 // What was wrong with the folder: "link", "foreign-owner", ...; empty for none.
 const char* ProblemCode(FolderProblem problem);

@@ -144,6 +144,17 @@ TEST(LiveCommandTest, EveryExitCodeFromAScenarioThatProducesIt) {
        1641,
        1,
        1},
+      {"a profile run stopped by an error schedules no loaded hive after it",
+       {"defragment", "HKLM\\SAM", "--profile", "PC\\alice"},
+       [](CompactionMachine& m) {
+         AliceWithBloatedHives(m);
+         m.fake.faults.beforeCall = [calls = 0](const std::string& operation) mutable {
+           if (operation == "RegSaveKeyExW" && calls++ == 0) throw std::bad_alloc();
+         };
+       },
+       2,
+       0,
+       0},
       {"restore puts a profile's hives back at once, with no restart",
        {"restore", "--yes"},
        [](CompactionMachine& m) {

@@ -45,7 +45,7 @@ AfterRun AfterProfileDefragment(const ProfileSwapOutcome& profiles, const Compac
     if (!after.message.IsEmpty()) after.message = joined(after.message);
     return after;
   }
-  const bool stopped = ProfileRunStopped(profiles);
+  const bool stopped = profiles.Stopped();
   if (closeRequested && !profiles.interrupted) {
     return {AfterRun::End::kEndCancel, CString(), AfterRun::Icon::kNone};
   }

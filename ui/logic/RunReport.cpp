@@ -79,13 +79,9 @@ unsigned ProfileReasonString(ProfileSwapResult result) {
   return IDS_REASON_NOT_ACCEPTED;
 }
 
-bool ProfileRunStopped(const ProfileSwapOutcome& outcome) {
-  return outcome.stoppedAt != StoppedAt::kNothing || outcome.interrupted;
-}
-
 CString ProfileSwapReportText(const ProfileSwapOutcome& outcome,
                               const std::function<CString(unsigned)>& loadString) {
-  if (outcome.hives.empty() && !ProfileRunStopped(outcome)) return CString();
+  if (outcome.hives.empty() && !outcome.Stopped()) return CString();
   CString text;
   auto addLine = [&text](const CString& line) {
     if (!text.IsEmpty()) text += L"\r\n";

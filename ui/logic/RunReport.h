@@ -26,10 +26,6 @@ CString RunReportText(const CompactionOutcome& outcome,
 // The string-table id of the sentence that says why a profile's hive was left alone.
 unsigned ProfileReasonString(ProfileSwapResult result);
 
-// Whether the profiles' run stopped on a failure (another run, a folder, an
-// error): the loaded hives are then not scheduled after it.
-bool ProfileRunStopped(const ProfileSwapOutcome& outcome);
-
 // The hives of users not signed in that were compacted now (how many, which),
 // or that none was; then why the run stopped, or each hive left alone with its
 // reason. Empty when the run had no profile to swap.
