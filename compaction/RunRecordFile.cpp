@@ -1,11 +1,15 @@
 #include "compaction/RunRecordFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cwctype>
+#include <string_view>
 
 #include "compaction/ExclusiveFile.h"
 #include "compaction/ProtectedFolders.h"
 #include "path/FileOperations.h"
 #include "platform/Platform.h"
+#include "platform/ScopedHandles.h"
 #include "platform/SecurityDescriptor.h"
 
 namespace {
@@ -37,6 +41,61 @@ CPathName RecordPath(const CPathName& recordsFolder, int number) {
   return Combine(recordsFolder, CPathComponent(name.c_str()));
 }
 
+bool SameLetters(std::wstring_view text, std::wstring_view expected) {
+  if (text.size() != expected.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (std::towupper(text[i]) != std::towupper(expected[i])) return false;
+  }
+  return true;
+}
+
+// The number of a name RecordPath makes ("Run-12.record", in any case); 0 for
+// any other name, so that a name written another way (a leading zero, say)
+// is never taken for a record it would not open.
+int RecordNumberOf(std::wstring_view name) {
+  const std::wstring_view prefix = kRunFolderPrefix;
+  const std::wstring_view suffix = kRecordSuffix;
+  if (name.size() <= prefix.size() + suffix.size() ||
+      !SameLetters(name.substr(0, prefix.size()), prefix) ||
+      !SameLetters(name.substr(name.size() - suffix.size()), suffix)) {
+    return 0;
+  }
+  const std::wstring_view digits =
+      name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  if (digits.front() == L'0' || digits.size() > 6) return 0;
+  int number = 0;
+  for (wchar_t digit : digits) {
+    if (digit < L'0' || digit > L'9') return 0;
+    number = number * 10 + (digit - L'0');
+  }
+  return number <= kMaxRecordNumber ? number : 0;
+}
+
+// Every record number in the folder, lowest first, whatever gaps deleted
+// records left; nothing when the folder cannot be searched.
+std::optional<std::vector<int>> RecordNumbersIn(const CPathName& recordsFolder) {
+  platform::Platform& os = platform::Current();
+  const std::wstring pattern = std::wstring(recordsFolder.GetText().GetBuffer()) + L"\\" +
+                               kRunFolderPrefix + L"*" + kRecordSuffix;
+  std::vector<int> numbers;
+  platform::FindData found;
+  platform::ScopedFind search(os.Files(), os.Files().FindFirst(pattern.c_str(), &found));
+  if (!search.IsOpen()) {
+    if (os.System().GetLastError() == platform::kErrorFileNotFound) return numbers;
+    return std::nullopt;
+  }
+  do {
+    const int number = RecordNumberOf(found.fileName);
+    if (number != 0 && (found.attributes & platform::kFileAttributeDirectory) == 0) {
+      numbers.push_back(number);
+    }
+  } while (os.Files().FindNext(search.Get(), &found));
+  if (os.System().GetLastError() != platform::kErrorNoMoreFiles) return std::nullopt;
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  return numbers;
+}
+
 }  // namespace
 
 std::string UtcTimeText(const platform::UtcTime& time) {
@@ -51,7 +110,12 @@ std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecor
   ProtectedFolder folder = EnsureProtectedFolder(RecordsFolderIn(windowsFolder));
   if (!folder.ok()) return std::nullopt;
   platform::Platform& os = platform::Current();
-  for (int number = 1; number <= kMaxRecordNumber; ++number) {
+  // After the highest on record: a number whose record was deleted is not
+  // given again while a later one is kept.
+  const std::optional<std::vector<int>> taken = RecordNumbersIn(folder.path);
+  if (!taken) return std::nullopt;
+  const int after = taken->empty() ? 0 : taken->back();
+  for (int number = after + 1; number <= kMaxRecordNumber; ++number) {
     const CPathName path = RecordPath(folder.path, number);
     if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
         platform::kInvalidFileAttributes) {
@@ -90,21 +154,13 @@ CPathName RunRecordPath(const CPathName& windowsFolder, int number) {
 }
 
 std::vector<int> RunsOnRecord(const CPathName& windowsFolder) {
-  std::vector<int> numbers;
   const CPathName folder = RecordsFolderIn(windowsFolder);
   platform::IFileSystem& files = platform::Current().Files();
   if (files.QueryFileAttributes(folder.GetText().GetBuffer()) == platform::kInvalidFileAttributes ||
       CheckExistingFolder(folder) != FolderProblem::kNone) {
-    return numbers;
+    return {};
   }
-  for (int number = 1; number <= kMaxRecordNumber; ++number) {
-    const CPathName path = RecordPath(folder, number);
-    if (files.QueryFileAttributes(path.GetText().GetBuffer()) == platform::kInvalidFileAttributes) {
-      break;
-    }
-    numbers.push_back(number);
-  }
-  return numbers;
+  return RecordNumbersIn(folder).value_or(std::vector<int>());
 }
 
 std::optional<RunRecord> ReadRunRecord(const CPathName& windowsFolder, int number) {

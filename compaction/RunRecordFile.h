@@ -1,8 +1,8 @@
 #pragma once
 // Where the records of runs (RunRecord.h) live and how one is written:
 // "<Windows>\Kelvaro\Records\Run-<n>.record", in a protected folder of their
-// own (ProtectedFolders.h), numbered from 1 and never reused, so that a
-// record names its run for as long as it is kept.
+// own (ProtectedFolders.h), numbered from 1, each run after the highest on
+// record, so that a record names its run for as long as it is kept.
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +19,9 @@ CPathName RecordsFolderIn(const CPathName& windowsFolder);
 // "2026-12-08 10:51:08 UTC".
 std::string UtcTimeText(const platform::UtcTime& time);
 
-// Makes or checks the records folder and claims the first free number by
-// making its record file, new, with `record` (its number filled in first).
+// Makes or checks the records folder and claims the number after the highest
+// on record by making its record file, new, with `record` (its number filled
+// in first).
 // The file's path; nothing when no record could be made, and then the run
 // must change nothing.
 std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record);
@@ -34,10 +35,10 @@ bool UpdateRunRecord(const CPathName& recordFile, const RunRecord& record);
 // "<Windows>\Kelvaro\Records\Run-<n>.record".
 CPathName RunRecordPath(const CPathName& windowsFolder, int number);
 
-// The numbers on record, lowest first: Run-1, Run-2, ... up to the first
-// number without a record (the one the next run claims). None when the
-// records folder is missing or fails the protected-folder checks: a record
-// is believed only from a folder no one else could have written.
+// The numbers on record, lowest first, each with a record file (records
+// deleted by hand leave gaps). None when the records folder is missing,
+// cannot be searched or fails the protected-folder checks: a record is
+// believed only from a folder no one else could have written.
 std::vector<int> RunsOnRecord(const CPathName& windowsFolder);
 
 // The record of run `number`, read through one exclusive handle; nothing when

@@ -48,6 +48,8 @@ class IFileSystem {
   virtual bool RemoveFile(const wchar_t* path) = 0;
   // FindFirstFileW: kInvalidFindHandle when nothing matches.
   virtual FindHandle FindFirst(const wchar_t* pattern, FindData* data) = 0;
+  // FindNextFileW: false with ERROR_NO_MORE_FILES after the last match.
+  virtual bool FindNext(FindHandle handle, FindData* data) = 0;
   // FindClose.
   virtual bool FindClose(FindHandle handle) = 0;
   // GetTempPathW: characters copied (the text ends in a backslash), 0 on failure.

@@ -14,6 +14,7 @@ inline constexpr Status kErrorPathNotFound = 3;
 inline constexpr Status kErrorAccessDenied = 5;
 inline constexpr Status kErrorInvalidHandle = 6;
 inline constexpr Status kErrorNotEnoughMemory = 8;
+inline constexpr Status kErrorNoMoreFiles = 18;
 inline constexpr Status kErrorInvalidParameter = 87;
 inline constexpr Status kErrorInsufficientBuffer = 122;
 inline constexpr Status kErrorAlreadyExists = 183;

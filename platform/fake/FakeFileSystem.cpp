@@ -406,39 +406,44 @@ FindHandle FakeFileSystem::FindFirst(const wchar_t* pattern, FindData* data) {
   if (location.parent == nullptr || resolved.trailingBackslash) return fail(kErrorFileNotFound);
 
   const std::wstring& wanted = resolved.names.back();
-  const FakeEntry* match = nullptr;
-  std::wstring matchName;
+  std::vector<FindData> found;
+  auto add = [&found](const FakeEntry& entry, const std::wstring& name) {
+    FindData item;
+    item.attributes = entry.attributes;
+    item.fileSizeHigh = entry.IsFolder() ? 0 : static_cast<std::uint32_t>(entry.size >> 32);
+    item.fileSizeLow = entry.IsFolder() ? 0 : static_cast<std::uint32_t>(entry.size);
+    item.fileName = name;
+    found.push_back(item);
+  };
   if (!HasWildcards(wanted)) {
-    match = location.entry;
-    if (match != nullptr) matchName = match->name;
+    if (location.entry != nullptr) add(*location.entry, location.entry->name);
   } else {
-    bool inRoot = location.parent == location.root;
-    for (const wchar_t* dots : {L".", L".."}) {
-      if (!inRoot && match == nullptr && MatchesPattern(wanted, dots)) {
-        match = location.parent;
-        matchName = dots;
-      }
+    if (location.parent != location.root) {
+      for (const wchar_t* dots : {L".", L".."})
+        if (MatchesPattern(wanted, dots)) add(*location.parent, dots);
     }
-    if (match == nullptr) {
-      for (const FakeEntry* candidate : InSearchOrder(*location.parent)) {
-        if (MatchesPattern(wanted, candidate->name)) {
-          match = candidate;
-          matchName = candidate->name;
-          break;
-        }
-      }
-    }
+    for (const FakeEntry* candidate : InSearchOrder(*location.parent))
+      if (MatchesPattern(wanted, candidate->name)) add(*candidate, candidate->name);
   }
-  if (match == nullptr) return fail(kErrorFileNotFound);
+  if (found.empty()) return fail(kErrorFileNotFound);
 
-  data->attributes = match->attributes;
-  data->fileSizeHigh = match->IsFolder() ? 0 : static_cast<std::uint32_t>(match->size >> 32);
-  data->fileSizeLow = match->IsFolder() ? 0 : static_cast<std::uint32_t>(match->size);
-  data->fileName = matchName;
+  *data = found.front();
+  found.erase(found.begin());
   FindHandle handle = m_nextSearch;
   m_nextSearch += 4;
-  m_openSearches.insert(handle);
+  m_openSearches[handle] = std::move(found);
   return handle;
+}
+
+bool FakeFileSystem::FindNext(FindHandle handle, FindData* data) {
+  if (auto error = m_faults.Check("FindNextFileW")) return Fail(*error);
+  auto search = m_openSearches.find(handle);
+  if (search == m_openSearches.end()) return Fail(kErrorInvalidHandle);
+  if (data == nullptr) return Fail(kErrorInvalidParameter);
+  if (search->second.empty()) return Fail(kErrorNoMoreFiles);
+  *data = search->second.front();
+  search->second.erase(search->second.begin());
+  return true;
 }
 
 bool FakeFileSystem::FindClose(FindHandle handle) {

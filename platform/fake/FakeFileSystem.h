@@ -83,6 +83,7 @@ class FakeFileSystem : public IFileSystem {
   bool RemoveEmptyDirectory(const wchar_t* path) override;
   bool RemoveFile(const wchar_t* path) override;
   FindHandle FindFirst(const wchar_t* pattern, FindData* data) override;
+  bool FindNext(FindHandle handle, FindData* data) override;
   bool FindClose(FindHandle handle) override;
   std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) override;
   // Fails with ERROR_ALREADY_EXISTS on any existing name.
@@ -220,8 +221,8 @@ class FakeFileSystem : public IFileSystem {
 
   FaultPlan& m_faults;
   FakeSystem& m_system;
-  std::vector<std::unique_ptr<FakeEntry>> m_roots;  // named "C:" or "\\server\share"
-  std::set<FindHandle> m_openSearches;
+  std::vector<std::unique_ptr<FakeEntry>> m_roots;             // named "C:" or "\\server\share"
+  std::map<FindHandle, std::vector<FindData>> m_openSearches;  // what each has still to give
   FindHandle m_nextSearch = 0x1000;
   std::map<FileHandle, OpenFile> m_openFiles;
   FileHandle m_nextFile = 0x3000;

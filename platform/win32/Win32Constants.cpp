@@ -27,6 +27,7 @@ static_assert(Same(kErrorPathNotFound, ERROR_PATH_NOT_FOUND));
 static_assert(Same(kErrorAccessDenied, ERROR_ACCESS_DENIED));
 static_assert(Same(kErrorInvalidHandle, ERROR_INVALID_HANDLE));
 static_assert(Same(kErrorNotEnoughMemory, ERROR_NOT_ENOUGH_MEMORY));
+static_assert(Same(kErrorNoMoreFiles, ERROR_NO_MORE_FILES));
 static_assert(Same(kErrorInvalidParameter, ERROR_INVALID_PARAMETER));
 static_assert(Same(kErrorInsufficientBuffer, ERROR_INSUFFICIENT_BUFFER));
 static_assert(Same(kErrorAlreadyExists, ERROR_ALREADY_EXISTS));

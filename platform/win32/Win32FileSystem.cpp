@@ -32,16 +32,29 @@ bool Win32FileSystem::RemoveEmptyDirectory(const wchar_t* path) {
 
 bool Win32FileSystem::RemoveFile(const wchar_t* path) { return ::DeleteFileW(path) != FALSE; }
 
+namespace {
+
+void CopyFound(const WIN32_FIND_DATAW& found, FindData* data) {
+  data->attributes = found.dwFileAttributes;
+  data->fileSizeHigh = found.nFileSizeHigh;
+  data->fileSizeLow = found.nFileSizeLow;
+  data->fileName = found.cFileName;
+}
+
+}  // namespace
+
 FindHandle Win32FileSystem::FindFirst(const wchar_t* pattern, FindData* data) {
   WIN32_FIND_DATAW found{};
   HANDLE handle = ::FindFirstFileW(pattern, &found);
-  if (handle != INVALID_HANDLE_VALUE) {
-    data->attributes = found.dwFileAttributes;
-    data->fileSizeHigh = found.nFileSizeHigh;
-    data->fileSizeLow = found.nFileSizeLow;
-    data->fileName = found.cFileName;
-  }
+  if (handle != INVALID_HANDLE_VALUE) CopyFound(found, data);
   return reinterpret_cast<FindHandle>(handle);
+}
+
+bool Win32FileSystem::FindNext(FindHandle handle, FindData* data) {
+  WIN32_FIND_DATAW found{};
+  if (::FindNextFileW(reinterpret_cast<HANDLE>(handle), &found) == FALSE) return false;
+  CopyFound(found, data);
+  return true;
 }
 
 bool Win32FileSystem::FindClose(FindHandle handle) {

@@ -78,6 +78,7 @@ class Win32FileSystem : public IFileSystem {
   bool RemoveEmptyDirectory(const wchar_t* path) override;
   bool RemoveFile(const wchar_t* path) override;
   FindHandle FindFirst(const wchar_t* pattern, FindData* data) override;
+  bool FindNext(FindHandle handle, FindData* data) override;
   bool FindClose(FindHandle handle) override;
   std::uint32_t QueryTempPath(std::uint32_t size, wchar_t* buffer) override;
   bool MakeDirectoryWithSecurity(const wchar_t* path,

@@ -1,14 +1,20 @@
 // The run's record as text: what it writes reads back the same, text that is
 // not a whole record is refused, and the copies' hashes are SHA-256's own.
+// The records on disk: found whatever was deleted, numbered after the highest.
 #include "compaction/RunRecord.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "compaction/RunRecordFile.h"
 #include "hive/Sha256.h"
+#include "platform/SecurityDescriptor.h"
 #include "tests/compaction/CraftedRecord.h"
+#include "tests/support/FakeMachine.h"
 
 namespace {
 
@@ -100,6 +106,83 @@ TEST(RunRecordTest, CopiesAreNamedByTheirSha256) {
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_EQ(hive::Sha256Hex(Bytes(rows[i].input)), rows[i].digest)
         << "row " << i << ": " << rows[i].input.size() << " bytes";
+  }
+}
+
+TEST(RunRecordTest, RunsAreFoundWhateverRecordsWereDeletedAndNoNumberIsGivenAgain) {
+  const std::wstring records = L"C:\\Windows\\Kelvaro\\Records\\";
+  struct Row {
+    const char* what;
+    std::function<void(platform::fake::FakeWindows&)> change;  // after runs 1, 2 and 3
+    std::vector<int> onRecord;
+    std::optional<int> next;  // nothing: no run may start
+  };
+  const Row rows[] = {
+      {"all kept", [](platform::fake::FakeWindows&) {}, {1, 2, 3}, 4},
+      {"the oldest deleted",
+       [&](platform::fake::FakeWindows& fake) { fake.files.Remove(records + L"Run-1.record"); },
+       {2, 3},
+       4},
+      {"one between deleted",
+       [&](platform::fake::FakeWindows& fake) { fake.files.Remove(records + L"Run-2.record"); },
+       {1, 3},
+       4},
+      {"the newest deleted",
+       [&](platform::fake::FakeWindows& fake) { fake.files.Remove(records + L"Run-3.record"); },
+       {1, 2},
+       3},
+      {"names that are no record's, and a run's folder of copies",
+       [&](platform::fake::FakeWindows& fake) {
+         for (const wchar_t* name : {L"Run-07.record", L"Run-x.record", L"Run-.record",
+                                     L"Run-9999999.record", L"Run-8.record.new", L"Run-8.txt"}) {
+           fake.files.AddFile(records + name, 10);
+         }
+         fake.files.MakeDirectoryWithSecurity((records + L"Run-9.record").c_str(),
+                                              platform::ProtectedDescriptor());
+         fake.files.MakeDirectoryWithSecurity((records + L"Run-3").c_str(),
+                                              platform::ProtectedDescriptor());
+       },
+       {1, 2, 3},
+       4},
+      {"a record named in other letters",
+       [&](platform::fake::FakeWindows& fake) {
+         fake.files.AddFile(records + L"RUN-5.RECORD", 10);
+       },
+       {1, 2, 3, 5},
+       6},
+      {"the folder cannot be searched",
+       [](platform::fake::FakeWindows& fake) { fake.faults.Fail("FindFirstFileW", 5); },
+       {},
+       std::nullopt},
+      {"the search fails half-way",
+       [](platform::fake::FakeWindows& fake) { fake.faults.Fail("FindNextFileW", 5); },
+       {},
+       std::nullopt},
+  };
+  const CPathName windows = [] {
+    CPathName path;
+    path.SetPath(L"C:\\Windows");
+    return path;
+  }();
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::string label = "row " + std::to_string(i) + ": " + rows[i].what;
+    test_support::FakeMachine fake;
+    fake.files.MakeDirectoryWithSecurity(L"C:\\Windows\\Kelvaro", platform::ProtectedDescriptor());
+    for (int run = 1; run <= 3; ++run) {
+      RunRecord record = CraftedRunRecord(0);
+      ASSERT_TRUE(StartRunRecord(windows, record)) << label;
+      ASSERT_EQ(record.number, run) << label;
+    }
+    rows[i].change(fake);
+    EXPECT_EQ(RunsOnRecord(windows), rows[i].onRecord) << label;
+    // A fault planned above fails one call: the listing took it, so plan it again.
+    if (!rows[i].next) rows[i].change(fake);
+    RunRecord record = CraftedRunRecord(0);
+    std::optional<CPathName> started = StartRunRecord(windows, record);
+    ASSERT_EQ(started.has_value(), rows[i].next.has_value()) << label;
+    if (started) {
+      EXPECT_EQ(record.number, *rows[i].next) << label;
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,14 +157,21 @@ TEST_F(FileSystemContract, SearchFindsAMatchOrNothing) {
 TEST_F(FileSystemContract, SearchesOfSeveralMatchesStartWithTheSmallestName) {
   File(L"b.log", 200);
   File(L"a.log", 100);
+  File(L"c.txt", 300);
   FindData found;
   FindHandle search = Files().FindFirst(At(L"*.log").c_str(), &found);
   ASSERT_NE(search, kInvalidFindHandle);
-  Files().FindClose(search);
-  if (contract::OnRealWindows() && found.fileName != L"a.log") {
+  const std::wstring first = found.fileName;
+  std::set<std::wstring> names{first};
+  while (Files().FindNext(search, &found)) names.insert(found.fileName);
+  EXPECT_EQ(System().GetLastError(), kErrorNoMoreFiles);
+  EXPECT_FALSE(Files().FindNext(search, &found)) << "the end stays the end";
+  EXPECT_TRUE(Files().FindClose(search));
+  EXPECT_EQ(names, (std::set<std::wstring>{L"a.log", L"b.log"}));
+  if (contract::OnRealWindows() && first != L"a.log") {
     GTEST_SKIP() << "Wine lists entries in the host's order; NTFS lists a.log first";
   }
-  EXPECT_EQ(found.fileName, L"a.log");
+  EXPECT_EQ(first, L"a.log");
 }
 
 TEST_F(FileSystemContract, PathTextsResolveAsKernel32Does) {

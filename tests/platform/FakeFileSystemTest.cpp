@@ -42,6 +42,13 @@ TEST_F(FakeFiles, EveryOperationFailsAsPlannedAndSetsTheLastError) {
          FindHandle handle = files.FindFirst(L"C:\\x.txt", &data);
          return handle != kInvalidFindHandle && files.FindClose(handle);
        }},
+      {"FindNextFileW",
+       [&] {
+         FindHandle handle = files.FindFirst(L"C:\\*", &data);
+         bool next = files.FindNext(handle, &data);
+         files.FindClose(handle);
+         return next;
+       }},
       {"CreateDirectoryW", [&] { return files.MakeDirectory(L"C:\\New"); }},
       {"RemoveDirectoryW", [&] { return files.RemoveEmptyDirectory(L"C:\\Empty"); }},
       {"GetTempPathW",
