@@ -1,5 +1,6 @@
 #include "compaction/LostWrites.h"
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -161,6 +162,20 @@ std::optional<CPathName> NewestRunRecord(const CPathName& windowsFolder) {
   const std::vector<int> runs = RunsOnRecord(windowsFolder);
   if (runs.empty()) return std::nullopt;
   return RunRecordPath(windowsFolder, runs.back());
+}
+
+std::optional<int> RunToReview(const CPathName& windowsFolder) {
+  if (!NewestRunRecord(windowsFolder)) return std::nullopt;
+  const std::vector<int> runs = RunsOnRecord(windowsFolder);
+  if (runs.empty()) return std::nullopt;
+  for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+    const std::optional<RunRecord> record = ReadRunRecord(windowsFolder, *run);
+    if (record && std::any_of(record->hives.begin(), record->hives.end(),
+                              [](const RecordedHive& hive) { return hive.MaySwap(); })) {
+      return *run;
+    }
+  }
+  return runs.back();
 }
 
 std::optional<LostWriteReport> ReportLostWrites(const CPathName& recordFile) {

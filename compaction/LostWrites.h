@@ -81,6 +81,12 @@ struct LostWriteReport {
 // every protected folder is. Nothing when no run is on record.
 std::optional<CPathName> NewestRunRecord(const CPathName& windowsFolder);
 
+// The number of the run a restart brings the results of: the newest run that
+// handed Windows a swap for the next start, passing over later runs that
+// swapped profiles' hives at once and nothing else; the newest run when none
+// did. The same checks as NewestRunRecord; nothing when no run is on record.
+std::optional<int> RunToReview(const CPathName& windowsFolder);
+
 // The report of the run whose record is `recordFile`, for each hive it
 // scheduled; nothing when the record cannot be read.
 std::optional<LostWriteReport> ReportLostWrites(const CPathName& recordFile);

@@ -2,6 +2,7 @@
 
 #include "compaction/BackupFolder.h"
 #include "compaction/BackupHashes.h"
+#include "compaction/LostWrites.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RunRecordFile.h"
 #include "compaction/RunReference.h"
@@ -12,9 +13,9 @@
 std::optional<ReviewedRun> ReviewLastRun() {
   const std::optional<CPathName> windowsFolder = SystemWindowsFolder();
   if (!windowsFolder) return std::nullopt;
-  const std::vector<int> runs = RunsOnRecord(*windowsFolder);
-  if (runs.empty()) return std::nullopt;
-  const std::optional<RunRecord> record = RecordBackupHashes(*windowsFolder, runs.back());
+  const std::optional<int> number = RunToReview(*windowsFolder);
+  if (!number) return std::nullopt;
+  const std::optional<RunRecord> record = RecordBackupHashes(*windowsFolder, *number);
   if (!record) return std::nullopt;
   ReviewedRun run;
   run.number = record->number;

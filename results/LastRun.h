@@ -1,6 +1,7 @@
 #pragma once
 // The run the results window shows after the restart: the last one on record
-// (RunRecordFile.h), whose backups lie in its own folder,
+// that handed Windows a swap for it (RunToReview in LostWrites.h), whose
+// backups lie in its own folder,
 // "<Windows>\Kelvaro Backup\Run-<n>". Before anything is shown, the backups of
 // its swaps get their size and SHA-256 on its record (BackupHashes.h): this is
 // the first start after the swap, the earliest they can be hashed.

@@ -73,8 +73,8 @@ BOOL CResultsDlg::OnInitDialog() {
 void CResultsDlg::ShowLostWrites() {
   m_lostWrites.reset();
   if (std::optional<CPathName> windowsFolder = SystemWindowsFolder()) {
-    if (std::optional<CPathName> record = NewestRunRecord(*windowsFolder)) {
-      m_lostWrites = ReportLostWrites(*record);
+    if (std::optional<int> run = RunToReview(*windowsFolder)) {
+      m_lostWrites = ReportLostWrites(RunRecordPath(*windowsFolder, *run));
     }
   }
   CString details;

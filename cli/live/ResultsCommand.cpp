@@ -11,6 +11,7 @@
 #include "cli/live/LiveReport.h"
 #include "compaction/LostWrites.h"
 #include "compaction/ProtectedFolders.h"
+#include "compaction/RunRecordFile.h"
 
 namespace {
 
@@ -102,8 +103,8 @@ int RunResults(const ParsedCommand& command, const ToolContext& context) {
   if (!ElevatedOrSaid("results", context.err)) return kExitNotElevated;
   std::optional<LostWriteReport> report;
   if (std::optional<CPathName> windows = SystemWindowsFolder()) {
-    if (std::optional<CPathName> record = NewestRunRecord(*windows)) {
-      report = ReportLostWrites(*record);
+    if (std::optional<int> run = RunToReview(*windows)) {
+      report = ReportLostWrites(RunRecordPath(*windows, *run));
     }
   }
   const int exit = !report                    ? kExitNoRun

@@ -5,17 +5,20 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "compaction/LostWrites.h"
 #include "compaction/ProtectedFolders.h"
 #include "compaction/RunRecord.h"
+#include "compaction/RunRecordFile.h"
 #include "compaction/RunReference.h"
 #include "hive/Sha256.h"
 #include "platform/SecurityDescriptor.h"
 #include "platform/fake/FakeHiveBytes.h"
 #include "tests/compaction/CompactionMachine.h"
+#include "tests/compaction/CraftedRecord.h"
 
 namespace compaction_test {
 namespace {
@@ -180,6 +183,37 @@ TEST(LostWritesTest, BeforeTheRestartTheSwapIsPendingAndNoRunMeansNoRecord) {
   ASSERT_TRUE(report.has_value());
   ASSERT_EQ(report->hives.size(), 1u);
   EXPECT_EQ(report->hives[0].check, LostWriteCheck::kRestartPending);
+}
+
+TEST(LostWritesTest, TheRunReviewedIsTheLastThatSwappedAtTheRestart) {
+  const RecordedHive profile = UserHive(SwapState::kSwappedNow, L"C:\\Users\\j\\NTUSER.DAT");
+  const RecordedHive scheduled = ScheduledSystemHive(0);
+  struct Row {
+    const char* what;
+    std::vector<std::vector<RecordedHive>> runs;  // each run's hives, oldest first
+    std::optional<int> reviewed;
+  };
+  const Row rows[] = {
+      {"no run", {}, std::nullopt},
+      {"one run", {{scheduled}}, 1},
+      {"runs of profiles only after it", {{scheduled}, {profile}, {profile}}, 1},
+      {"a run of profiles and loaded hives after it", {{scheduled}, {profile, scheduled}}, 2},
+      {"a run that scheduled nothing after it",
+       {{scheduled}, {UserHive(SwapState::kNotScheduled, L"C:\\x")}},
+       1},
+      {"runs of profiles only and no other", {{profile}, {profile}}, 2},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::string label = "row " + std::to_string(i) + ": " + rows[i].what;
+    test_support::FakeMachine fake;
+    fake.files.MakeDirectoryWithSecurity(L"C:\\Windows\\Kelvaro", platform::ProtectedDescriptor());
+    for (const std::vector<RecordedHive>& hives : rows[i].runs) {
+      RunRecord record = CraftedRunRecord(0);
+      record.hives = hives;
+      ASSERT_TRUE(StartRunRecord(PathOf(L"C:\\Windows"), record)) << label;
+    }
+    EXPECT_EQ(RunToReview(PathOf(L"C:\\Windows")), rows[i].reviewed) << label;
+  }
 }
 
 TEST(LostWritesTest, ASecondRunLeavesAPendingSwapWaitingAndSchedulesNothingForIt) {
