@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <string_view>
 
+#include "compaction/BackupFolder.h"
 #include "compaction/ExclusiveFile.h"
 #include "compaction/ProtectedFolders.h"
 #include "path/FileOperations.h"
@@ -49,12 +50,11 @@ bool SameLetters(std::wstring_view text, std::wstring_view expected) {
   return true;
 }
 
-// The number of a name RecordPath makes ("Run-12.record", in any case); 0 for
-// any other name, so that a name written another way (a leading zero, say)
-// is never taken for a record it would not open.
-int RecordNumberOf(std::wstring_view name) {
+// The number in a name "Run-<n><suffix>" as this program makes them
+// ("Run-12.record", in any case); 0 for any other name, so that a name
+// written another way (a leading zero, say) is never taken for one it is not.
+int RunNumberOf(std::wstring_view name, std::wstring_view suffix) {
   const std::wstring_view prefix = kRunFolderPrefix;
-  const std::wstring_view suffix = kRecordSuffix;
   if (name.size() <= prefix.size() + suffix.size() ||
       !SameLetters(name.substr(0, prefix.size()), prefix) ||
       !SameLetters(name.substr(name.size() - suffix.size()), suffix)) {
@@ -71,24 +71,28 @@ int RecordNumberOf(std::wstring_view name) {
   return number <= kMaxRecordNumber ? number : 0;
 }
 
-// Every record number in the folder, lowest first, whatever gaps deleted
-// records left; nothing when the folder cannot be searched.
-std::optional<std::vector<int>> RecordNumbersIn(const CPathName& recordsFolder) {
+// Every number named "Run-<n><suffix>" in `folder`, by files (or, with
+// `folders`, by folders), lowest first, whatever gaps deletions left. None
+// for a folder that is not there; nothing when it cannot be searched.
+std::optional<std::vector<int>> RunNumbersIn(const CPathName& folder, std::wstring_view suffix,
+                                             bool folders) {
   platform::Platform& os = platform::Current();
-  const std::wstring pattern = std::wstring(recordsFolder.GetText().GetBuffer()) + L"\\" +
-                               kRunFolderPrefix + L"*" + kRecordSuffix;
+  const std::wstring pattern = std::wstring(folder.GetText().GetBuffer()) + L"\\" +
+                               kRunFolderPrefix + L"*" + std::wstring(suffix);
   std::vector<int> numbers;
   platform::FindData found;
   platform::ScopedFind search(os.Files(), os.Files().FindFirst(pattern.c_str(), &found));
   if (!search.IsOpen()) {
-    if (os.System().GetLastError() == platform::kErrorFileNotFound) return numbers;
+    const platform::Status error = os.System().GetLastError();
+    if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) {
+      return numbers;
+    }
     return std::nullopt;
   }
   do {
-    const int number = RecordNumberOf(found.fileName);
-    if (number != 0 && (found.attributes & platform::kFileAttributeDirectory) == 0) {
-      numbers.push_back(number);
-    }
+    const int number = RunNumberOf(found.fileName, suffix);
+    const bool isFolder = (found.attributes & platform::kFileAttributeDirectory) != 0;
+    if (number != 0 && isFolder == folders) numbers.push_back(number);
   } while (os.Files().FindNext(search.Get(), &found));
   if (os.System().GetLastError() != platform::kErrorNoMoreFiles) return std::nullopt;
   std::sort(numbers.begin(), numbers.end());
@@ -110,11 +114,17 @@ std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecor
   ProtectedFolder folder = EnsureProtectedFolder(RecordsFolderIn(windowsFolder));
   if (!folder.ok()) return std::nullopt;
   platform::Platform& os = platform::Current();
-  // After the highest on record: a number whose record was deleted is not
-  // given again while a later one is kept.
-  const std::optional<std::vector<int>> taken = RecordNumbersIn(folder.path);
-  if (!taken) return std::nullopt;
-  const int after = taken->empty() ? 0 : taken->back();
+  // After the highest on record, and after the highest backup folder: a
+  // number whose record was deleted is not given again while a later record
+  // or its backups are kept (a run stops at a backup folder it did not make).
+  const std::optional<std::vector<int>> records = RunNumbersIn(folder.path, kRecordSuffix, false);
+  const std::optional<std::vector<int>> backups =
+      RunNumbersIn(Combine(windowsFolder, CPathComponent(kBackupFolderName)), L"", true);
+  if (!records || !backups) return std::nullopt;
+  int after = 0;
+  for (const std::vector<int>* numbers : {&*records, &*backups}) {
+    if (!numbers->empty()) after = std::max(after, numbers->back());
+  }
   for (int number = after + 1; number <= kMaxRecordNumber; ++number) {
     const CPathName path = RecordPath(folder.path, number);
     if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
@@ -160,7 +170,7 @@ std::vector<int> RunsOnRecord(const CPathName& windowsFolder) {
       CheckExistingFolder(folder) != FolderProblem::kNone) {
     return {};
   }
-  return RecordNumbersIn(folder).value_or(std::vector<int>());
+  return RunNumbersIn(folder, kRecordSuffix, false).value_or(std::vector<int>());
 }
 
 std::optional<RunRecord> ReadRunRecord(const CPathName& windowsFolder, int number) {

@@ -20,8 +20,8 @@ CPathName RecordsFolderIn(const CPathName& windowsFolder);
 std::string UtcTimeText(const platform::UtcTime& time);
 
 // Makes or checks the records folder and claims the number after the highest
-// on record by making its record file, new, with `record` (its number filled
-// in first).
+// on record and the highest backup folder ("<Windows>\Kelvaro Backup\Run-<n>")
+// by making its record file, new, with `record` (its number filled in first).
 // The file's path; nothing when no record could be made, and then the run
 // must change nothing.
 std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecord& record);

@@ -163,49 +163,68 @@ TEST(CompactionRunTest, EarlierRunsBackupsAndFoldersStayAndAFolderAtTheRunsNumbe
   struct Row {
     const char* what;
     std::wstring planted;  // a leftover file; its folders are made protected
+    bool afterTheLook;     // planted once the run chose its number
     int scheduled;
+    std::wstring backups;  // the run's backup folder
   };
+  const std::wstring backups = compaction_test::kBackupFolder;
   const Row rows[] = {
-      {"an earlier version's backups, loose in the backup folder",
-       compaction_test::kBackupFolder + L"\\SYSTEM", 2},
-      {"another run's backup folder", compaction_test::kBackupFolder + L"\\Run-7\\SAM", 2},
-      {"a folder at this run's number with no record", CompactionMachine::BackupFile(L"SAM"), 0},
+      {"an earlier version's backups, loose in the backup folder", backups + L"\\SYSTEM", false, 2,
+       backups + L"\\Run-1"},
+      {"another run's backup folder", backups + L"\\Run-7\\SAM", false, 2, backups + L"\\Run-8"},
+      {"a run's backup folder whose record is gone", CompactionMachine::BackupFile(L"SAM"), false,
+       2, backups + L"\\Run-2"},
+      {"a folder made at this run's number after it looked", CompactionMachine::BackupFile(L"SAM"),
+       true, 0, L""},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const std::string label = "row " + std::to_string(i) + ": " + rows[i].what;
     CompactionMachine machine;
     auto& files = machine.fake.files;
     const std::wstring plantedFolder = rows[i].planted.substr(0, rows[i].planted.rfind(L'\\'));
-    for (const std::wstring& folder :
-         {compaction_test::kBackupFolder, plantedFolder, std::wstring(L"C:\\Windows\\Kelvaro"),
-          compaction_test::kRunFolder}) {
-      files.MakeDirectoryWithSecurity(folder.c_str(), platform::ProtectedDescriptor());
+    auto plant = [&] {
+      for (const std::wstring& folder :
+           {compaction_test::kBackupFolder, plantedFolder, std::wstring(L"C:\\Windows\\Kelvaro"),
+            compaction_test::kRunFolder}) {
+        files.MakeDirectoryWithSecurity(folder.c_str(), platform::ProtectedDescriptor());
+      }
+      machine.AddLeftover(rows[i].planted, true);
+    };
+    if (rows[i].afterTheLook) {
+      files.MakeDirectoryWithSecurity(compaction_test::kBackupFolder.c_str(),
+                                      platform::ProtectedDescriptor());
+      // The run's record is the last new file before its backup folder.
+      machine.fake.faults.beforeCall = [&, planted = false](const std::string& call) mutable {
+        if (call != "CreateFileW(new)" || planted) return;
+        planted = true;
+        plant();
+      };
+    } else {
+      plant();
     }
-    machine.AddLeftover(rows[i].planted, true);
     // An earlier run's staging folder is never reused nor emptied.
-    machine.AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
+    if (!rows[i].afterTheLook) machine.AddLeftover(CompactionMachine::CompactCopy(L"SYSTEM"), true);
 
     CompactionOutcome outcome = machine.Run({L"HKLM\\SYSTEM", L"HKLM\\SAM", L"-HKLM\\SOFTWARE"});
+    machine.fake.faults.beforeCall = nullptr;
     EXPECT_EQ(outcome.scheduled, rows[i].scheduled) << label;
     EXPECT_EQ(outcome.stoppedAt,
               rows[i].scheduled == 0 ? StoppedAt::kBackupFolder : StoppedAt::kNothing)
         << label;
     EXPECT_EQ(files.SizeOf(rows[i].planted), 7u) << label;
-    EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SYSTEM")), 7u) << label;
     if (rows[i].scheduled == 0) {
       EXPECT_TRUE(machine.fake.registry.scheduledReplacements.empty()) << label;
       continue;
     }
+    EXPECT_EQ(files.SizeOf(CompactionMachine::CompactCopy(L"SYSTEM")), 7u) << label;
     EXPECT_EQ(ScheduledLeaves(machine), (std::vector<std::wstring>{L"SYSTEM", L"SAM"})) << label;
     for (const auto& replacement : machine.fake.registry.scheduledReplacements) {
       EXPECT_EQ(replacement.newFile.rfind(L"C:\\Windows\\Kelvaro\\Run-2\\", 0), 0u) << label;
-      EXPECT_EQ(replacement.oldFile.rfind(compaction_test::kRunBackupFolder + L"\\", 0), 0u)
-          << label;
+      EXPECT_EQ(replacement.oldFile.rfind(rows[i].backups + L"\\", 0), 0u) << label;
     }
     const std::uint64_t saved = machine.SavedSize(L"HKLM\\SYSTEM");
     machine.fake.Restart();
-    EXPECT_EQ(files.SizeOf(CompactionMachine::BackupFile(L"SYSTEM")),
-              machine.Hive(L"HKLM\\SYSTEM").size)
+    EXPECT_EQ(files.SizeOf(rows[i].backups + L"\\SYSTEM"), machine.Hive(L"HKLM\\SYSTEM").size)
         << label;
     EXPECT_EQ(files.SizeOf(machine.Hive(L"HKLM\\SYSTEM").file), saved) << label;
   }

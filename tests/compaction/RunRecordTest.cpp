@@ -144,6 +144,22 @@ TEST(RunRecordTest, RunsAreFoundWhateverRecordsWereDeletedAndNoNumberIsGivenAgai
        },
        {1, 2, 3},
        4},
+      {"every record deleted, a run's backups kept",
+       [&](platform::fake::FakeWindows& fake) {
+         for (const wchar_t* name : {L"Run-1.record", L"Run-2.record", L"Run-3.record"}) {
+           fake.files.Remove(records + name);
+         }
+         fake.files.AddFolder(L"C:\\Windows\\Kelvaro Backup\\Run-2");
+       },
+       {},
+       3},
+      {"backups of a run beyond the records, and a file named as one",
+       [&](platform::fake::FakeWindows& fake) {
+         fake.files.AddFolder(L"C:\\Windows\\Kelvaro Backup\\Run-7");
+         fake.files.AddFile(L"C:\\Windows\\Kelvaro Backup\\Run-9", 10);
+       },
+       {1, 2, 3},
+       8},
       {"a record named in other letters",
        [&](platform::fake::FakeWindows& fake) {
          fake.files.AddFile(records + L"RUN-5.RECORD", 10);
