@@ -154,19 +154,26 @@ std::size_t LostWriteReport::LostCount() const {
   return count;
 }
 
-std::optional<CPathName> NewestRunRecord(const CPathName& windowsFolder) {
-  // The records folder and its parent pass the protected-folder checks, or
-  // nothing in them is believed.
+namespace {
+
+// The records folder and its parent pass the protected-folder checks, or
+// nothing in them is believed.
+std::vector<int> BelievedRuns(const CPathName& windowsFolder) {
   const CPathName kelvaro = Combine(windowsFolder, CPathComponent(kKelvaroFolderName));
-  if (CheckExistingFolder(kelvaro) != FolderProblem::kNone) return std::nullopt;
-  const std::vector<int> runs = RunsOnRecord(windowsFolder);
+  if (CheckExistingFolder(kelvaro) != FolderProblem::kNone) return {};
+  return RunsOnRecord(windowsFolder);
+}
+
+}  // namespace
+
+std::optional<CPathName> NewestRunRecord(const CPathName& windowsFolder) {
+  const std::vector<int> runs = BelievedRuns(windowsFolder);
   if (runs.empty()) return std::nullopt;
   return RunRecordPath(windowsFolder, runs.back());
 }
 
 std::optional<int> RunToReview(const CPathName& windowsFolder) {
-  if (!NewestRunRecord(windowsFolder)) return std::nullopt;
-  const std::vector<int> runs = RunsOnRecord(windowsFolder);
+  const std::vector<int> runs = BelievedRuns(windowsFolder);
   if (runs.empty()) return std::nullopt;
   for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
     const std::optional<RunRecord> record = ReadRunRecord(windowsFolder, *run);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cwctype>
 #include <string_view>
 
+#include "catalogue/AsciiFold.h"
 #include "compaction/BackupFolder.h"
 #include "compaction/ExclusiveFile.h"
 #include "compaction/ProtectedFolders.h"
@@ -42,22 +42,13 @@ CPathName RecordPath(const CPathName& recordsFolder, int number) {
   return Combine(recordsFolder, CPathComponent(name.c_str()));
 }
 
-bool SameLetters(std::wstring_view text, std::wstring_view expected) {
-  if (text.size() != expected.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (std::towupper(text[i]) != std::towupper(expected[i])) return false;
-  }
-  return true;
-}
-
 // The number in a name "Run-<n><suffix>" as this program makes them
 // ("Run-12.record", in any case); 0 for any other name, so that a name
 // written another way (a leading zero, say) is never taken for one it is not.
 int RunNumberOf(std::wstring_view name, std::wstring_view suffix) {
   const std::wstring_view prefix = kRunFolderPrefix;
-  if (name.size() <= prefix.size() + suffix.size() ||
-      !SameLetters(name.substr(0, prefix.size()), prefix) ||
-      !SameLetters(name.substr(name.size() - suffix.size()), suffix)) {
+  if (name.size() <= prefix.size() + suffix.size() || !StartsWithAsciiNoCase(name, prefix) ||
+      CompareAsciiNoCase(name.substr(name.size() - suffix.size()), suffix) != 0) {
     return 0;
   }
   const std::wstring_view digits =
@@ -121,10 +112,8 @@ std::optional<CPathName> StartRunRecord(const CPathName& windowsFolder, RunRecor
   const std::optional<std::vector<int>> backups =
       RunNumbersIn(Combine(windowsFolder, CPathComponent(kBackupFolderName)), L"", true);
   if (!records || !backups) return std::nullopt;
-  int after = 0;
-  for (const std::vector<int>* numbers : {&*records, &*backups}) {
-    if (!numbers->empty()) after = std::max(after, numbers->back());
-  }
+  const int after =
+      std::max(records->empty() ? 0 : records->back(), backups->empty() ? 0 : backups->back());
   for (int number = after + 1; number <= kMaxRecordNumber; ++number) {
     const CPathName path = RecordPath(folder.path, number);
     if (os.Files().QueryFileAttributes(path.GetText().GetBuffer()) !=
