@@ -12,8 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 shared="${KELVARO_SAMPLE_HIVES:-$root/../shared/hives}"
 mkdir -p "$work"
 
-(cd "$root" && cmake --preset release > /dev/null &&
-  cmake --build --preset release -j "${KELVARO_JOBS:-2}" --target kelvaro-hive > /dev/null)
+bash "$root/scripts/build-release-tools.sh" kelvaro-hive > /dev/null
 tool="$root/build/release/cli/kelvaro-hive"
 
 largest=$(find "$shared" -name '*.xz' ! -iname '*.log*' -printf '%s %p\n' | sort -n | tail -1 | cut -d' ' -f2)

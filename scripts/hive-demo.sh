@@ -10,18 +10,12 @@ megabytes=${2:-20}
 root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$work"
 
-echo "== build (optimised, native)"
-cxx=${CXX:-c++}
-# The tool's live commands are portable code over the platform seam: they are
-# built too, and refuse to run without a running Windows.
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/{hive,offline,compaction,catalogue,path,platform}/*.cpp \
-  "$root"/cli/*.cpp "$root"/cli/live/*.cpp -o "$work/kelvaro-hive"
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/hive/*.cpp "$root/tests/hive/HiveBuilder.cpp" \
-  "$root/bench/MakeBigHive.cpp" -o "$work/make-big-hive"
-tool="$work/kelvaro-hive"
+echo "== build (optimised, native: the release preset)"
+bash "$root/scripts/build-release-tools.sh" kelvaro-hive make-big-hive
+tool="$root/build/release/cli/kelvaro-hive"
 
 echo "== make a fragmented ${megabytes} MB hive (a 64-byte free cell before every record)"
-"$work/make-big-hive" "$work/fragmented.hiv" "$megabytes" 64
+"$root/build/release/tests/hive/make-big-hive" "$work/fragmented.hiv" "$megabytes" 64
 rm -f "$work/compact.hiv"
 
 echo "== check the fragmented hive"

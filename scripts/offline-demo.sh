@@ -12,21 +12,25 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 samples=${KELVARO_SAMPLE_HIVES:-$root/../shared/hives}
 mkdir -p "$work"
 
-echo "== build (optimised, native)"
-cxx=${CXX:-c++}
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" "$root"/{hive,offline,compaction,catalogue,path,platform}/*.cpp \
-  "$root"/cli/*.cpp "$root"/cli/live/*.cpp -o "$work/kelvaro-hive"
-"$cxx" -std=c++20 -O2 -DNDEBUG -I"$root" -DKELVARO_SOURCE_DIR="\"$root\"" \
-  -DKELVARO_SAMPLE_HIVES="\"$samples\"" "$root"/hive/*.cpp "$root"/tests/hive/{HiveBuilder,HiveTestSupport}.cpp \
-  "$root"/tests/offline/{InstallationTree,MakeOfflineTree}.cpp -o "$work/make-offline-tree"
-tool="$work/kelvaro-hive"
+echo "== build (optimised, native: the release preset)"
+bash "$root/scripts/build-release-tools.sh" kelvaro-hive make-offline-tree
+tool="$root/build/release/cli/kelvaro-hive"
 
 tree="$work/volume"
 rm -rf "$tree"
+# The samples are found as the tests find them: KELVARO_SAMPLE_HIVES, then ../shared/hives.
 with_samples=--samples
-[ -d "$samples" ] || { with_samples=; echo "(no sample hives at $samples: generated ones only)"; }
+if [ ! -f "$samples/SOURCES.md" ]; then
+  if [ "${KELVARO_REQUIRE_SAMPLES:-}" = 1 ]; then
+    echo "offline-demo: no sample hives at $samples (no SOURCES.md there); set KELVARO_SAMPLE_HIVES to the folder" >&2
+    exit 1
+  fi
+  with_samples=
+  echo "(no sample hives at $samples, no SOURCES.md there: generated hives only; set KELVARO_SAMPLE_HIVES to the folder)"
+fi
+export KELVARO_SAMPLE_HIVES=$samples
 echo "== lay out an installation in $tree"
-"$work/make-offline-tree" "$tree" $with_samples
+"$root/build/release/tests/offline/make-offline-tree" "$tree" $with_samples
 (cd "$tree" && find . -type f -not -path './Windows/System32/config/RegBack/*' | sort)
 
 echo "== kelvaro-hive offline $tree --dry-run (changes nothing, exact sizes)"

@@ -1,25 +1,25 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: natively (sanitizers on), then the
-# x86 and x64 builds under Wine (portable tests again, contract tests against
-# the real Win32 implementation, end-to-end tests of the programs).
+# Builds everything and runs every test: natively (sanitizers on, fuzz smoke
+# runs), then the x86 and x64 builds under Wine: the portable suites again in
+# x86 (where pointers are 32-bit, unlike natively), and in both the contract
+# tests against the real Win32 implementation, the windows in-process and the
+# programs end to end. Ends with a table of stages and their seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/stages.sh
+kelvaro_stage setup
 bash scripts/setup.sh
-
-# Throw-away Wine prefixes: made afresh for every run.
-rm -rf build/wine
-source scripts/wine-env.sh
-kelvaro_ensure_display
 
 jobs=${KELVARO_JOBS:-2}
 
-echo "=== format: every C++ file as .clang-format has it"
+kelvaro_stage format
 bash scripts/format.sh --check
 
-# The optimised build (what the benchmarks use) must build warning-free too.
-echo "=== release: configure and build"
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$jobs"
+# Throw-away Wine prefixes: made afresh for every run.
+kelvaro_stage "display and samples"
+rm -rf build/wine
+source scripts/wine-env.sh
+kelvaro_ensure_display
 
 # The Windows builds have no xz: they read a folder of unpacked samples,
 # through drive Z: (Wine's view of the Unix root).
@@ -37,18 +37,19 @@ fi
 summary=()
 skipped=()
 for preset in native win32 win64; do
-  echo "=== $preset: configure and build"
+  kelvaro_stage "$preset: build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
-  echo "=== $preset: test"
+  kelvaro_stage "$preset: test"
   # KELVARO_REQUIRE_SAMPLES=1 (set by CI) turns a missing sample into a failure.
   sample_folder=$( [ "$preset" = native ] && echo "${KELVARO_SAMPLE_HIVES:-}" || echo "${windows_samples:-}" )
   KELVARO_SAMPLE_HIVES=$sample_folder \
     ctest --preset "$preset" -j "$( [ "$preset" = native ] && echo "$jobs" || echo 1 )" | tee "build/ctest-$preset.log"
   cp "build/$preset/Testing/Temporary/LastTest.log" "build/ctest-$preset-output.log"
-  summary+=("$preset: $(grep -E 'tests passed' "build/ctest-$preset.log")")
+  summary+=("$preset: $(grep -E 'tests passed' "build/ctest-$preset.log"), $(bash scripts/count-test-cases.sh "build/ctest-$preset-output.log") test cases")
   skipped+=("$(bash scripts/skipped-tests.sh "$preset" "build/ctest-$preset-output.log")")
 done
+kelvaro_stage_close
 
 echo "=== summary"
 printf '%s\n' "${summary[@]}"

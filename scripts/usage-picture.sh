@@ -18,8 +18,7 @@ trap 'rm -rf "$work"' EXIT
 
 tool=${KELVARO_HIVE_TOOL:-}
 if [ -z "$tool" ]; then
-  (cd "$root" && cmake --preset release > /dev/null &&
-    cmake --build --preset release -j "${KELVARO_JOBS:-2}" --target kelvaro-hive > /dev/null)
+  bash "$root/scripts/build-release-tools.sh" kelvaro-hive > /dev/null
   tool="$root/build/release/cli/kelvaro-hive"
 fi
 

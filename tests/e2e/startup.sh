@@ -26,8 +26,9 @@ expect_mode() {
 }
 
 if [ "$program_arch" = win32 ]; then
-  # x86 build on a 64-bit Windows: the refusal, and no window.
-  use_prefix win64 e2e-win64
+  # x86 build on a 64-bit Windows: the refusal, and no window. A prefix of its
+  # own: the x64 build's tests may run in theirs at the same time.
+  use_prefix win64 e2e-refusal-win64
   start_program
   listing=$(probe wait Kelvaro 60 || true)
   check "$name in a 64-bit prefix shows string 110" contains "$listing" "|$refusal|"
@@ -35,6 +36,7 @@ if [ "$program_arch" = win32 ]; then
   screenshot "$name-refusal"
   probe click Kelvaro 1 >/dev/null || true
   check "$name ends after the refusal" wait_program 30
+  wineserver -k 2>/dev/null || true
   mode_arch=win32
 else
   mode_arch=win64

@@ -249,7 +249,7 @@ TEST(HiveDamage, EachDamageIsReportedByItsFinding) {
        [&](Image& h, const BuildLayout&) { h[Field(rootList, list::kCount + 1)] = 0x7F; },
        "list-too-long", Verdict::Errors},
       {"bins past the end of the file",
-       [](Image& h, const BuildLayout&) { h.resize(h.size() - 4096); }, "bins-past-end",
+       [](Image& h, const BuildLayout&) { h.erase(h.end() - 4096, h.end()); }, "bins-past-end",
        Verdict::Errors},
       {"non-zero bytes after the bins", [](Image& h, const BuildLayout&) { h.push_back(1); },
        "data-after-bins", Verdict::Sound},

@@ -2,6 +2,7 @@
 // off-line compaction on:
 //   make-offline-tree ROOT [--samples]
 // --samples adds a user whose hives are real sample hives (a dirty one with logs).
+#include "tests/hive/HiveTestSupport.h"
 #include "tests/offline/InstallationTree.h"
 
 #include <cstdio>
@@ -14,9 +15,18 @@ int main(int argc, char** argv) {
   }
   offlinetest::TreeSpec spec;
   spec.realSamples = argc == 3;
+  // Said before anything is laid out: a missing folder is the usual cause, not a bad sample.
+  if (spec.realSamples && hivetest::SharedHivesFolder().empty()) {
+    std::fprintf(stderr, "make-offline-tree: no folder of sample hives with a SOURCES.md (%s)\n",
+                 hivetest::SampleHivesHint().c_str());
+    return 1;
+  }
   std::filesystem::create_directories(argv[1]);
   if (!offlinetest::BuildInstallationTree(argv[1], spec)) {
-    std::fprintf(stderr, "make-offline-tree: the sample hives could not be unpacked\n");
+    std::fprintf(stderr,
+                 "make-offline-tree: the sample hives in %s could not be unpacked "
+                 "(is xz installed, and are the four samples of the profile there?)\n",
+                 hivetest::SharedHivesFolder().string().c_str());
     return 1;
   }
   return 0;
